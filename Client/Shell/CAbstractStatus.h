@@ -1,0 +1,27 @@
+#pragma once
+#include <windows.h>
+
+// The channel through which the engine reports on a running job. Every page
+// that starts an engine job implements it as a second base. The engine calls
+// it only from its job thread; text arguments live only during the call.
+// The order of the virtual operations is shared by the program and qmsag.dll.
+class CAbstractStatus
+{
+public:
+    CAbstractStatus() = default;
+    virtual ~CAbstractStatus() = default;
+
+    // text: what is being worked on; code: a category letter or "Scanning".
+    virtual void SetStatusText(const char* text, const char* code) = 0;
+    // 0 job started, 1 one step done, 2 job ended.
+    virtual void OnProgress(int state) = 0;
+    virtual void OnItemFound(const char* text, DWORD category, int firstValue, int secondValue) = 0;
+    // The last call of every job; it only records and posts a message.
+    virtual int OnJobFinished(int result) = 0;
+    // Hive compaction only, just before the final calls.
+    virtual int OnDefragResult(int result) = 0;
+
+protected:
+    CAbstractStatus(const CAbstractStatus&) = default;
+    CAbstractStatus& operator=(const CAbstractStatus&) = default;
+};

@@ -1,0 +1,263 @@
+#include "Engine/CTolvEngineProcess.h"
+
+#include <shlobj.h>
+
+#include "Client/Shell/CAbstractStatus.h"
+#include "Engine/CRegistryManager.h"
+#include "Framework/AnsiText.h"
+
+namespace
+{
+typedef BOOL(WINAPI* PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
+typedef BOOL(WINAPI* PFN_WOW64_REDIRECTION)(PVOID*);
+typedef BOOL(WINAPI* PFN_WOW64_REVERT)(PVOID);
+
+template <class T>
+T Kernel32Function(const char* name)
+{
+    return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), name)));
+}
+
+// Looked up by name: the call does not exist before Windows XP SP2.
+bool IsProcessUnderWow64()
+{
+    const PFN_IS_WOW64_PROCESS isWow64Process = Kernel32Function<PFN_IS_WOW64_PROCESS>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+}
+
+CTolvEngineProcess::CTolvEngineProcess() : CTolvEngineProcess(0)
+{
+}
+
+CTolvEngineProcess::CTolvEngineProcess(int scanOption) : m_nScanOption(scanOption)
+{
+    // The caller has initialised COM on this thread. Without the shell-link
+    // object the shortcut scan reports nothing.
+    ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, m_pShellLink.ReceiveVoid());
+    ProbeEnvironment();
+}
+
+CTolvEngineProcess::~CTolvEngineProcess()
+{
+}
+
+void CTolvEngineProcess::ProbeEnvironment()
+{
+    m_bWow64 = IsProcessUnderWow64() ? 1 : 0;
+
+    char buffer[MAX_PATH] = {};
+    if (::GetSystemDirectoryA(buffer, MAX_PATH))
+        m_strSystemDir = AnsiText::ToLower(buffer);
+    buffer[0] = '\0';
+    if (SUCCEEDED(::SHGetFolderPathA(NULL, CSIDL_PROGRAM_FILES, NULL, SHGFP_TYPE_CURRENT, buffer)))
+        m_strProgramFilesDir = AnsiText::ToLower(buffer);
+}
+
+int CTolvEngineProcess::IsBusy()
+{
+    return m_bRunning;
+}
+
+int CTolvEngineProcess::Stop(int flag)
+{
+    if (!flag)
+        return 1;
+    if (CRegistryManager* manager = m_pRegistryManager.load())
+        manager->m_bGo = 0;
+    m_bRunning = 0;
+    return 1;
+}
+
+BOOL CTolvEngineProcess::WaitOrRelease(int wait)
+{
+    return wait ? WaitEvent() : SignalEvent();
+}
+
+BOOL CTolvEngineProcess::Resume()
+{
+    return CSmartThread::Resume();
+}
+
+BOOL CTolvEngineProcess::Suspend()
+{
+    return CSmartThread::Suspend();
+}
+
+HANDLE CTolvEngineProcess::GetThreadHandle()
+{
+    return GetHandle();
+}
+
+DWORD CTolvEngineProcess::GetThreadId()
+{
+    return m_dwThreadId;
+}
+
+int CTolvEngineProcess::GetJobType()
+{
+    return m_nJobType;
+}
+
+int CTolvEngineProcess::Reserved(int)
+{
+    return 0;
+}
+
+bool CTolvEngineProcess::WaitForFinishedJob()
+{
+    HANDLE thread = m_hThread.load();
+    if (!thread)
+        return true;
+    // A job that has made its final call only has to return; its page may
+    // start the next job from the finishing message (the automatic repair
+    // after a scan does).
+    if (!m_bFinalCallMade)
+        return false;
+    if (::GetCurrentThreadId() == m_dwThreadId)
+    {
+        // Started from within the final call itself: this thread cannot wait
+        // for its own end, and it touches nothing of the job object after the
+        // call returns.
+        RetireCurrentThread();
+        return true;
+    }
+    ::WaitForSingleObject(thread, kFinishingThreadWaitMs);
+    return m_hThread.load() == NULL;
+}
+
+int CTolvEngineProcess::StartJob()
+{
+    if (m_hThread.load())
+        return -1;
+    m_bFinalCallMade = 0;
+    return CreateSuspendedThread() ? 1 : -1;
+}
+
+int CTolvEngineProcess::StartFullBackup(const char* text, CAbstractStatus* sink)
+{
+    if (!text || !sink || !WaitForFinishedJob())
+        return -1;
+    m_pStatus = sink;
+    m_nJobType = kJobFullBackup;
+    m_strBackupText = text;
+    return StartJob();
+}
+
+int CTolvEngineProcess::StartRestore(const char* backupFile, CAbstractStatus* sink)
+{
+    if (!backupFile || !*backupFile || !sink || !WaitForFinishedJob())
+        return -1;
+    m_pStatus = sink;
+    m_nJobType = kJobRestore;
+    m_strRestoreFile = backupFile;
+    return StartJob();
+}
+
+int CTolvEngineProcess::StartScan(const std::set<std::string>& folders, DWORD categoryMask, CAbstractStatus* sink,
+                                  int scanOption)
+{
+    if (!sink || !WaitForFinishedJob())
+        return -1;
+    m_folders = folders;
+    m_dwCategoryMask = categoryMask;
+    m_nScanOption = scanOption;
+    m_pStatus = sink;
+    m_nJobType = kJobScan;
+    return StartJob();
+}
+
+int CTolvEngineProcess::StartRepair(CAbstractScanItemsInfo* items, CAbstractStatus* sink)
+{
+    if (!items || !sink || !WaitForFinishedJob())
+        return -1;
+    m_pItems = items;
+    m_pStatus = sink;
+    m_nJobType = kJobRepair;
+    return StartJob();
+}
+
+int CTolvEngineProcess::StartDefrag(int replace, CAbstractStatus* sink, int osCode)
+{
+    if (!sink || !WaitForFinishedJob())
+        return -1;
+    m_pStatus = sink;
+    m_nJobType = kJobDefrag;
+    m_bDefragReplace = replace;
+    m_nOsCode = osCode;
+    return StartJob();
+}
+
+bool CTolvEngineProcess::IsRedirectedJob() const
+{
+    const int job = m_nJobType;
+    return job == kJobScan || job == kJobRepair || job == kJobDefrag;
+}
+
+bool CTolvEngineProcess::DisableRedirection()
+{
+    if (!IsRedirectedJob() || !IsProcessUnderWow64())
+        return false;
+    const PFN_WOW64_REDIRECTION disable =
+        Kernel32Function<PFN_WOW64_REDIRECTION>("Wow64DisableWow64FsRedirection");
+    return disable && disable(&m_pOldRedirection);
+}
+
+void CTolvEngineProcess::RevertRedirection()
+{
+    if (!IsRedirectedJob() || !IsProcessUnderWow64())
+        return;
+    if (const PFN_WOW64_REVERT revert = Kernel32Function<PFN_WOW64_REVERT>("Wow64RevertWow64FsRedirection"))
+        revert(m_pOldRedirection);
+}
+
+int CTolvEngineProcess::RunJobBody()
+{
+    // Each body catches its own exceptions; this is the last guard, so that
+    // the final calls always come.
+    try
+    {
+        switch (m_nJobType)
+        {
+        case kJobFullBackup:
+            return BackupToFile(1);
+        case kJobRestore:
+            return RestoreBackup();
+        case kJobScan:
+            return ScanAll();
+        case kJobRepair:
+            return RepairAll();
+        case kJobDefrag:
+            return DefragRegistry();
+        default:
+            return 0;
+        }
+    }
+    catch (...)
+    {
+        return 0;
+    }
+}
+
+int CTolvEngineProcess::Run()
+{
+    m_bRunning = 1;
+    CAbstractStatus* const sink = m_pStatus;
+    sink->OnProgress(0);
+
+    const bool redirected = DisableRedirection();
+    const int result = RunJobBody();
+    if (redirected)
+        RevertRedirection();
+
+    sink->OnProgress(2);
+    sink->SetStatusText("", "Scanning");
+    // The job is over before its final call: the page may start the next job
+    // as soon as the call has posted its finishing message.
+    m_pStatus = nullptr;
+    m_bRunning = 0;
+    m_bFinalCallMade = 1;
+    sink->OnJobFinished(result);
+    return result;
+}

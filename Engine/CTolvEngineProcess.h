@@ -1,0 +1,126 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Engine/CAbstractProcess.h"
+#include "Engine/CRegistryDefrag.h"
+#include "Engine/CSmartThread.h"
+#include "Framework/CComPtr.h"
+
+class CRegistryManager;
+
+// One Run key of the startup scan.
+struct StartupKey
+{
+    std::string path;
+    int flag = 0;
+    HKEY root = NULL;
+};
+
+// The engine's one job object: runs every scan, repair, backup, restore and
+// hive compaction, one at a time, each on a fresh thread of its own.
+class CTolvEngineProcess : public CAbstractProcess, public CSmartThread
+{
+public:
+    // scanOption: the first constructor starts with option 0; the second
+    // leaves it to the next StartScan.
+    CTolvEngineProcess();
+    explicit CTolvEngineProcess(int scanOption);
+    ~CTolvEngineProcess() override;
+
+    // CAbstractProcess
+    int IsBusy() override;
+    int Stop(int flag) override;
+    BOOL WaitOrRelease(int wait) override;
+    BOOL Resume() override;
+    BOOL Suspend() override;
+    HANDLE GetThreadHandle() override;
+    DWORD GetThreadId() override;
+    int GetJobType() override;
+    int Reserved(int unused) override;
+    int StartFullBackup(const char* text, CAbstractStatus* sink) override;
+    int StartRestore(const char* backupFile, CAbstractStatus* sink) override;
+    int StartScan(const std::set<std::string>& folders, DWORD categoryMask, CAbstractStatus* sink,
+                  int scanOption) override;
+    int StartRepair(CAbstractScanItemsInfo* items, CAbstractStatus* sink) override;
+    int StartDefrag(int replace, CAbstractStatus* sink, int osCode) override;
+    int RestoreBackupNow(CAbstractStatus* sink, const char* backupFile) override;
+
+    // CSmartThread
+    int Run() override;
+
+    // How long a starter waits for a job thread that has made its final call
+    // to end, before it refuses.
+    static const DWORD kFinishingThreadWaitMs = 10000;
+
+protected:
+    void ProbeEnvironment();
+    // Refuses (false) while a job thread exists, except one that has made its
+    // final call: that one is waited for.
+    bool WaitForFinishedJob();
+    // Creates the job thread suspended: 1, or -1 when that fails.
+    int StartJob();
+    int RunJobBody();
+    bool DisableRedirection();
+    void RevertRedirection();
+    bool IsRedirectedJob() const;
+
+    // Job bodies.
+    int ScanAll();
+    int RepairAll();
+    int BackupToFile(int full);
+    int RestoreBackup();
+    int DefragRegistry();
+
+    // Scanners run by ScanAll, by category.
+    void ScanActiveX();
+    void ScanInterfaceTypeLibs();
+    void ScanUninstall(const std::string& keyPath);
+    void ScanInstallerFolders();
+    void ScanFonts();
+    void ScanSharedDlls();
+    void ScanAppPaths();
+    void ScanHelpFiles();
+    void ScanStartup();
+    void ScanUserHives();
+    void ScanFolderForShortcuts(const std::string& folder, int mode);
+    void ScanTypeLibHelpDirs();
+    void ScanFileTypes();
+    void ScanServices();
+
+    int m_nScanOption = 0;
+    int m_bWow64 = 0;
+    double m_dRecycleBinKB = 0.0;
+    double m_dTempFilesKB = 0.0;
+    std::string m_strSystemDir;
+    std::string m_strProgramFilesDir;
+    // Read by the window thread (IsBusy) and cleared by it (Stop) while the
+    // job thread tests it in every loop.
+    std::atomic<int> m_bRunning{0};
+    std::atomic<int> m_nJobType{0};
+    CAbstractStatus* m_pStatus = nullptr;
+    CAbstractScanItemsInfo* m_pItems = nullptr;
+    std::string m_strBackupText;
+    std::atomic<CRegistryManager*> m_pRegistryManager{nullptr};
+    CRegistryDefrag m_defrag;
+    int m_bDefragReplace = 0;
+    int m_nOsCode = 0;
+    std::string m_strRestoreFile;
+    DWORD m_dwCategoryMask = 0;
+    std::set<std::string> m_folders;
+    CComPtr<IShellLinkA> m_pShellLink;
+    std::vector<StartupKey> m_startupKeys;
+    void* m_pOldRedirection = nullptr;
+    int m_nStatusThrottle = 0;
+    std::map<std::string, std::string> m_clsidMap;
+    std::map<std::string, std::string> m_fileTypeMap;
+
+    // Set just before the final sink call of a job, cleared by the next start.
+    std::atomic<int> m_bFinalCallMade{0};
+};

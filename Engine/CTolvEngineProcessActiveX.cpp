@@ -1,0 +1,5 @@
+// ActiveX scanner (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanActiveX() {}
+

@@ -1,0 +1,5 @@
+// Application-path scanner (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanAppPaths() {}
+

@@ -1,0 +1,5 @@
+// Hive compaction job (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+int CTolvEngineProcess::DefragRegistry() { return 0; }
+

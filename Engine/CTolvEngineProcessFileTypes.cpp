@@ -1,0 +1,5 @@
+// File-association scanner (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanFileTypes() {}
+

@@ -1,0 +1,7 @@
+// Help-file and service scanners (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanHelpFiles() {}
+
+void CTolvEngineProcess::ScanServices() {}
+

@@ -1,0 +1,5 @@
+// Startup-item scanner (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanStartup() {}
+

@@ -1,0 +1,9 @@
+// Registry tree walk (to come).
+#include "Engine/CTolvEngineProcess.h"
+
+void CTolvEngineProcess::ScanUserHives() {}
+
+void CTolvEngineProcess::ScanTypeLibHelpDirs() {}
+
+void CTolvEngineProcess::ScanInterfaceTypeLibs() {}
+

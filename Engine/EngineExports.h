@@ -1,0 +1,13 @@
+#pragma once
+#include "Engine/CAbstractTolvEngineInterface.h"
+
+// The two exports of qmsag.dll (ordinals 1 and 2, undecorated names). The
+// program binds them by name with GetProcAddress.
+extern "C" {
+typedef CAbstractTolvEngineInterface*(__cdecl* PFN_ENGINE_CREATE)();
+typedef void(__cdecl* PFN_ENGINE_RELEASE)(CAbstractTolvEngineInterface* engine);
+}
+
+#define QM_ENGINE_LIBRARY "qmsag.dll"
+#define QM_ENGINE_CREATE "Create"
+#define QM_ENGINE_RELEASE "Release"

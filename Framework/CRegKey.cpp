@@ -1,0 +1,105 @@
+#include "Framework/CRegKey.h"
+
+#include <vector>
+
+bool CRegKey::IsPredefined(HKEY h)
+{
+    // The predefined keys are the handle values 0x80000000 to 0x8000000F.
+    const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(h);
+    return value >= 0x80000000UL && value <= 0x8000000FUL;
+}
+
+LONG CRegKey::Open(HKEY parent, const char* path, REGSAM access)
+{
+    HKEY h = NULL;
+    const LONG rc = ::RegOpenKeyExA(parent, path, 0, access, &h);
+    if (rc == ERROR_SUCCESS)
+        Attach(h);
+    return rc;
+}
+
+LONG CRegKey::Create(HKEY parent, const char* path, REGSAM access, DWORD* disposition)
+{
+    HKEY h = NULL;
+    const LONG rc = ::RegCreateKeyExA(parent, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &h,
+                                      disposition);
+    if (rc == ERROR_SUCCESS)
+        Attach(h);
+    return rc;
+}
+
+void CRegKey::Attach(HKEY h)
+{
+    Close();
+    m_h = h;
+}
+
+HKEY CRegKey::Detach()
+{
+    HKEY h = m_h;
+    m_h = NULL;
+    return h;
+}
+
+void CRegKey::Close()
+{
+    if (m_h && !IsPredefined(m_h))
+        ::RegCloseKey(m_h);
+    m_h = NULL;
+}
+
+LONG CRegKey::QueryDword(const char* name, DWORD& value) const
+{
+    DWORD type = 0;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    const LONG rc = ::RegQueryValueExA(m_h, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (type != REG_DWORD || size != sizeof(data))
+        return ERROR_INVALID_DATA;
+    value = data;
+    return ERROR_SUCCESS;
+}
+
+LONG CRegKey::QueryString(const char* name, std::string& value) const
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    LONG rc = ::RegQueryValueExA(m_h, name, nullptr, &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        return ERROR_INVALID_DATA;
+    // The value may change between the two calls; grow until it fits.
+    std::vector<char> buffer(size + 1);
+    for (;;)
+    {
+        size = static_cast<DWORD>(buffer.size() - 1);
+        rc = ::RegQueryValueExA(m_h, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (rc != ERROR_MORE_DATA)
+            break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (rc != ERROR_SUCCESS)
+        return rc;
+    buffer[size] = '\0';
+    value.assign(buffer.data());
+    return ERROR_SUCCESS;
+}
+
+LONG CRegKey::SetDword(const char* name, DWORD value)
+{
+    return ::RegSetValueExA(m_h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+LONG CRegKey::SetString(const char* name, const std::string& value, DWORD type)
+{
+    return ::RegSetValueExA(m_h, name, 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                            static_cast<DWORD>(value.size() + 1));
+}
+
+LONG CRegKey::DeleteValue(const char* name)
+{
+    return ::RegDeleteValueA(m_h, name);
+}

@@ -1,0 +1,10 @@
+#pragma once
+#include <windows.h>
+
+// The one way this program makes a worker thread: the engine's job threads
+// and the drawing threads of animated pictures both come from here.
+namespace WorkerThread
+{
+// Returns the new thread's handle (the caller owns it) or NULL.
+HANDLE Create(LPTHREAD_START_ROUTINE routine, void* parameter, bool suspended, DWORD* threadId = nullptr);
+}

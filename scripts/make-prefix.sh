@@ -1,0 +1,26 @@
+#!/bin/bash
+# Prepares a Wine prefix template of the given kind once (wow64 or win32);
+# test runs copy it instead of booting a prefix of their own each time.
+# HOME is an empty folder, so Wine's user folders are real folders and not
+# links into the home of whoever runs the tests.
+set -eu
+kind=$1
+root=$2
+dest="$root/$kind"
+[ -f "$dest/.ready" ] && exit 0
+mkdir -p "$root"
+exec 9>"$root/.$kind.lock"
+flock 9
+[ -f "$dest/.ready" ] && exit 0
+rm -rf "$dest"
+mkdir -p "$dest/home"
+export WINEPREFIX="$dest/prefix" HOME="$dest/home" WINEDEBUG=-all
+if [ "$kind" = win32 ]; then export WINEARCH=win32; else export WINEARCH=win64; fi
+wineboot -i >/dev/null 2>&1 </dev/null
+wineserver -w
+# A Windows machine has real user folders; Wine makes them links to $HOME,
+# which would lead every copy of this template back into one shared folder.
+for link in "$WINEPREFIX"/drive_c/users/*/*; do
+  if [ -L "$link" ]; then rm "$link"; mkdir "$link"; fi
+done
+touch "$dest/.ready"

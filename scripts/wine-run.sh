@@ -1,0 +1,36 @@
+#!/bin/bash
+# Runs one Windows program under Wine in a throwaway prefix copied from a
+# prepared template, so a test may write HKLM and system folders freely.
+#   QM_WINEARCH=wow64 (default) : 64-bit Windows with 32-bit support
+#   QM_WINEARCH=win32           : 32-bit Windows
+#   QM_PREFIX_ROOT              : folder that holds the templates
+#   QM_KEEP_PREFIX=1            : leave the prefix behind for a look
+# Wine's services inherit the pipes of the process that starts them; they are
+# started first with their output sent to /dev/null, so a caller that waits for
+# our output (CTest) never hangs on them.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+kind=${QM_WINEARCH:-wow64}
+root=${QM_PREFIX_ROOT:-/tmp/qm-wine-templates}
+"$here/make-prefix.sh" "$kind" "$root" >/dev/null 2>&1 || { echo "cannot prepare the $kind Wine prefix" >&2; exit 1; }
+
+run=$(mktemp -d /tmp/qm-run.XXXXXX)
+# The large folders of Wine's own libraries are hard-linked (tests add files
+# there but never rewrite one in place); everything else is copied.
+big="prefix/drive_c/windows/system32 prefix/drive_c/windows/syswow64 prefix/drive_c/windows/winsxs"
+(cd "$root/$kind" && tar $(for d in $big; do echo --exclude=./$d; done) -cf - .) | tar -xf - -C "$run"
+for d in $big; do
+  [ -d "$root/$kind/$d" ] && cp -al "$root/$kind/$d" "$run/$d"
+done
+export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=-all
+[ "$kind" = win32 ] && export WINEARCH=win32 || unset WINEARCH
+unset DISPLAY_FOR_WINE
+
+wineserver -p >/dev/null 2>&1 </dev/null
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+wine "$@"
+rc=$?
+wineserver -k >/dev/null 2>&1 </dev/null
+wineserver -w >/dev/null 2>&1 </dev/null
+[ "${QM_KEEP_PREFIX:-0}" = 1 ] && echo "prefix kept in $run" >&2 || rm -rf "$run"
+exit $rc

@@ -1,0 +1,81 @@
+#include "support/TestRegistry.h"
+
+#include <shlwapi.h>
+
+#include "Framework/CHandle.h"
+#include "Framework/CRegKey.h"
+
+namespace TestEnv
+{
+bool IsWow64()
+{
+    typedef BOOL(WINAPI * PFN)(HANDLE, PBOOL);
+    PFN isWow64 = reinterpret_cast<PFN>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool WriteNativeSystemFile(const std::string& name, const std::string& content)
+{
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    PVOID old = nullptr;
+    const bool off = IsWow64() && ::Wow64DisableWow64FsRedirection(&old);
+    const bool ok = WriteFile(std::string(system) + "\\" + name, content);
+    if (off)
+        ::Wow64RevertWow64FsRedirection(old);
+    return ok;
+}
+
+bool WriteFile(const std::string& path, const std::string& content)
+{
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;
+    DWORD written = 0;
+    return ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+           written == content.size();
+}
+
+bool FileExists(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string MakeScratchFolder(const std::string& name)
+{
+    char temp[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "qmtest-" + name;
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\";
+}
+
+bool SetString(HKEY root, const std::string& key, const std::string& name, const std::string& value, DWORD type)
+{
+    CRegKey k;
+    if (k.Create(root, key.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS)
+        return false;
+    return k.SetString(name.c_str(), value, type) == ERROR_SUCCESS;
+}
+
+bool DeleteTree(HKEY root, const std::string& key)
+{
+    return ::SHDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
+}
+
+bool ValueExists(HKEY root, const std::string& key, const std::string& name)
+{
+    CRegKey k;
+    if (k.Open(root, key.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return false;
+    return ::RegQueryValueExA(k.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+bool KeyExists(HKEY root, const std::string& key)
+{
+    CRegKey k;
+    return k.Open(root, key.c_str(), KEY_READ) == ERROR_SUCCESS;
+}
+}

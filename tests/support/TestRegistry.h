@@ -1,0 +1,23 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Small helpers shared by the tests: facts about the Windows the test runs
+// on, and scratch registry keys and files that clean up after themselves.
+namespace TestEnv
+{
+bool IsWow64();
+// The 64-bit system folder as a 32-bit program can reach it (redirection off).
+bool WriteNativeSystemFile(const std::string& name, const std::string& content);
+bool WriteFile(const std::string& path, const std::string& content);
+bool FileExists(const std::string& path);
+// A fresh empty folder under the prefix's temporary folder, ending in "\".
+std::string MakeScratchFolder(const std::string& name);
+// Sets a REG_SZ value, creating the key; true on success.
+bool SetString(HKEY root, const std::string& key, const std::string& name, const std::string& value,
+               DWORD type = REG_SZ);
+bool DeleteTree(HKEY root, const std::string& key);
+bool ValueExists(HKEY root, const std::string& key, const std::string& name);
+bool KeyExists(HKEY root, const std::string& key);
+}
