@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -11,6 +12,7 @@
 #include "Engine/CAbstractProcess.h"
 #include "Engine/CRegistryDefrag.h"
 #include "Engine/CSmartThread.h"
+#include "Engine/RegistryValueList.h"
 #include "Framework/CComPtr.h"
 
 class CRegistryManager;
@@ -94,10 +96,35 @@ protected:
     void CheckStartupKeyValues(HKEY root, std::string keyPath);
     void CheckMenuOrderKey(const std::string& keyPath);
     void ScanUserHives();
-    void ScanFolderForShortcuts(const std::string& folder, int mode);
+    int ScanFolderForShortcuts(const std::string& folder, int mode);
     void ScanTypeLibHelpDirs();
-    void ScanFileTypes();
+    int ScanFileTypes();
     void ScanServices();
+
+    // Parts of the scanners above, and the checks no job runs.
+    int CheckFileTypeExtension(const std::string& extension);
+    // false when the list's key cannot be opened
+    bool ScanHelpFileList(const char* keyPath);
+    bool ScanHtmlHelpServers();
+    void CheckServiceKey(const std::string& serviceKeyPath);
+    void CheckAppPathKey(HKEY key, const std::string& keyPath, const std::string& name);
+    void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
+    void ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode);
+    void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
+    void CheckFileReference(const std::string& keyText, const std::string& valueName, std::string text);
+    int IsShortcutBroken(const std::string& path);
+    static int CanOpenFileReadWrite(const std::string& path);
+    void ReportJunkFile(const std::string& path, const WIN32_FIND_DATAA& entry);
+    void ReportRecycleBinSize();
+    void ScanEventLabelFiles();
+    // 1 when text holds an entry of the white list beside the program.
+    static int IsWhiteListed(std::string text);
+    static int IsWhiteListedIn(const std::string& listFile, std::string text);
+    // Reports a finding when its key may be changed at all.
+    void ReportIfWritable(const std::string& rootName, const std::string& keyPath, const std::string& text,
+                          DWORD category);
+    // Keeps a referenced path that exists, for a scheduled run.
+    void RememberReferencedPath(const std::string& path);
 
     // Shows text with the category letter when the status throttle has passed
     // threshold, then counts the item; the first item of a category is

@@ -1,11 +1,166 @@
-// Font, shared-DLL, installer-folder and uninstall scanners (to come).
+// Font, shared-DLL, installer-folder and uninstall scanners: value lists
+// under HKEY_LOCAL_MACHINE that name files or folders.
 #include "Engine/CTolvEngineProcess.h"
 
-void CTolvEngineProcess::ScanFonts() {}
+#include <shlwapi.h>
 
-void CTolvEngineProcess::ScanSharedDlls() {}
+#include <cerrno>
+#include <cstdio>
 
-void CTolvEngineProcess::ScanInstallerFolders() {}
+#include "Client/Shell/CAbstractStatus.h"
+#include "Engine/FileLookup.h"
+#include "Engine/FileTests.h"
+#include "Engine/FoundItemText.h"
+#include "Engine/ScanCategory.h"
+#include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
-void CTolvEngineProcess::ScanUninstall(const std::string&) {}
+namespace
+{
+const char kMachineRootName[] = "HKEY_LOCAL_MACHINE";
+const char kFontsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts";
+const char kSharedDllsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+const char kInstallerFoldersKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\Folders";
+const char kUninstallValue[] = "UninstallString";
+const int kInstalledStatusThreshold = 51;
 
+std::string FontsFolderPath(const std::string& fontFile)
+{
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    return std::string(windows) + "\\Fonts\\" + fontFile;
+}
+
+// Opening for reading fails with "no such file" only when the file is gone;
+// any other refusal (access denied) leaves it present.
+bool IsMissingForReading(const std::string& path)
+{
+    errno = 0;
+    if (FILE* file = std::fopen(path.c_str(), "r"))
+    {
+        std::fclose(file);
+        return false;
+    }
+    return errno == ENOENT;
+}
+
+std::string WithoutQuotes(const std::string& text)
+{
+    return AnsiText::Trimmed(text, "\"");
+}
+}
+
+void CTolvEngineProcess::ScanFonts()
+{
+    try
+    {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kFontsKey, KEY_READ) != ERROR_SUCCESS)
+            return;
+        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
+            const std::string file = value.Text();
+            const std::string inFontsFolder = FontsFolderPath(file);
+            DWORD error = 0;
+            const bool missing = !FindFileByName(file) && !FindFileByName(inFontsFolder, &error) &&
+                                 IsMissingFileError(error) && !FileExistsSecondChance(*this, file) &&
+                                 !FileExistsSecondChance(*this, inFontsFolder);
+            if (missing)
+                ReportIfWritable(kMachineRootName, kFontsKey, FoundValueText(kMachineRootName, kFontsKey, value.name),
+                                 kScanFonts);
+            m_pStatus->SetStatusText((std::string(kFontsKey) + "/" + value.name).c_str(), "N");
+            return true;
+        });
+    }
+    catch (...)
+    {
+    }
+}
+
+void CTolvEngineProcess::ScanSharedDlls()
+{
+    try
+    {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_READ) != ERROR_SUCCESS)
+            return;
+        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
+            // The name is the library; the data is only its use count.
+            const std::string path = WithoutQuotes(value.name);
+            if (IsMissingForReading(path) && !FileExistsSecondChance(*this, path))
+                ReportIfWritable(kMachineRootName, kSharedDllsKey,
+                                 FoundValueText(kMachineRootName, kSharedDllsKey, value.name), kScanSharedDlls);
+            else
+                RememberReferencedPath(path);
+            ShowThrottledStatus(std::string(kSharedDllsKey) + "/" + value.name, "D", kInstalledStatusThreshold);
+            return true;
+        });
+    }
+    catch (...)
+    {
+    }
+}
+
+void CTolvEngineProcess::ScanInstallerFolders()
+{
+    try
+    {
+        CRegKey key;
+        if (key.Open(HKEY_LOCAL_MACHINE, kInstallerFoldersKey, KEY_READ) != ERROR_SUCCESS)
+            return;
+        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
+            const std::string path = WithoutQuotes(value.name);
+            const BOOL exists = ::PathFileExistsA(path.c_str());
+            const DWORD error = ::GetLastError();
+            if (exists || error == ERROR_ACCESS_DENIED)
+                RememberReferencedPath(path);
+            else
+                ReportIfWritable(kMachineRootName, kInstallerFoldersKey,
+                                 FoundValueText(kMachineRootName, kInstallerFoldersKey, value.name), kScanUninstall);
+            ShowThrottledStatus(std::string(kInstallerFoldersKey) + "/" + value.name, "U", kInstalledStatusThreshold);
+            return true;
+        });
+    }
+    catch (...)
+    {
+    }
+}
+
+void CTolvEngineProcess::ScanUninstall(const std::string& keyPath)
+{
+    try
+    {
+        CRegKey uninstall;
+        if (keyPath.empty() || uninstall.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+            return;
+        ForEachSubkeyName(uninstall.Get(), m_bRunning, [&](const std::string& name) {
+            const std::string entryPath = keyPath + "\\" + name;
+            CRegKey entry;
+            if (entry.Open(HKEY_LOCAL_MACHINE, entryPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+                return false;
+            ForEachRegistryValue(entry.Get(), m_bRunning, [&](const RegistryValueData& value) {
+                const std::string text = AnsiText::ToLower(value.Text());
+                // Uninstallers run through a host program name no file of their own.
+                if (text.find("msiexec") != std::string::npos || text.find("rundll32") != std::string::npos)
+                    return true;
+                if (value.name != kUninstallValue)
+                    return true;
+                std::string path = WithoutQuotes(text);
+                const size_t extension = FindProgramExtension(path);
+                const bool judged = extension != std::string::npos && extension > 0;
+                if (judged)
+                    CutAfterProgramExtension(path);
+                if (judged && !LocateReferencedFile(path, *this) && !FileExistsSecondChance(*this, path))
+                    ReportIfWritable(kMachineRootName, entryPath, FoundKeyText(kMachineRootName, entryPath),
+                                     kScanUninstall);
+                else
+                    RememberReferencedPath(path);
+                m_pStatus->SetStatusText(entryPath.c_str(), "U");
+                return true;
+            });
+            return true;
+        });
+    }
+    catch (...)
+    {
+    }
+}

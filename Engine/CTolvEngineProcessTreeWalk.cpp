@@ -1,9 +1,300 @@
-// Registry tree walk (to come).
+// The registry tree walk: file references in the user hives, empty help
+// folders of the type libraries, and references to unregistered classes.
 #include "Engine/CTolvEngineProcess.h"
 
-void CTolvEngineProcess::ScanUserHives() {}
+#include <set>
+#include <vector>
 
-void CTolvEngineProcess::ScanTypeLibHelpDirs() {}
+#include "Client/Shell/CAbstractStatus.h"
+#include "Engine/FileTests.h"
+#include "Engine/FoundItemText.h"
+#include "Engine/PathVariables.h"
+#include "Engine/RegistryWalkMode.h"
+#include "Engine/ScanCategory.h"
+#include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
-void CTolvEngineProcess::ScanInterfaceTypeLibs() {}
+namespace
+{
+const char kClassesRootName[] = "HKEY_CLASSES_ROOT";
+const char kDefaultValueName[] = "(Default)";
+const int kWalkStatusThreshold = 3001;
+const int kHelpDirStatusThreshold = 1001;
+const int kInterfaceStatusThreshold = 101;
+// Levels below the start key; deeper keys are not visited.
+const size_t kWalkStackDepth = 100;
+const DWORD kWalkNameCapacity = 1024;
 
+// Registration trees whose own class references are not references to judge.
+const char* const kClassReferenceSkipList[] = {
+    "hkey_classes_root\\clsid",     "hkey_classes_root\\interface", "hkey_classes_root\\typelib",
+    "hkey_classes_root\\appid",     "hkey_classes_root\\software\\microsoft\\htmlhelp\\2.0\\localreg",
+};
+
+bool Contains(const std::string& text, const char* part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+bool IsInClassReferenceSkipList(const std::string& keyText)
+{
+    const std::string lower = AnsiText::ToLower(keyText);
+    for (const char* skip : kClassReferenceSkipList)
+        if (Contains(lower, skip))
+            return true;
+    return false;
+}
+
+// Splits a key text at its first backslash into root name and key path.
+void SplitKeyText(const std::string& keyText, std::string& rootName, std::string& keyPath)
+{
+    const size_t slash = keyText.find('\\');
+    rootName = keyText.substr(0, slash);
+    keyPath = slash == std::string::npos ? std::string() : keyText.substr(slash + 1);
+}
+
+struct WalkLevel
+{
+    HKEY parent;
+    DWORD index;
+};
+
+// The keys a walk holds open, closed whichever way it ends.
+class OpenWalkKeys
+{
+public:
+    ~OpenWalkKeys()
+    {
+        for (const WalkLevel& level : stack)
+            Close(level.parent);
+        Close(current);
+    }
+    static void Close(HKEY key)
+    {
+        if (key && !CRegKey::IsPredefined(key))
+            ::RegCloseKey(key);
+    }
+
+    HKEY current = NULL;
+    std::vector<WalkLevel> stack;
+};
+
+HKEY OpenForEnumeration(HKEY parent, const char* path)
+{
+    HKEY key = NULL;
+    if (::RegOpenKeyExA(parent, path, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return NULL;
+    return key;
+}
+}
+
+void CTolvEngineProcess::ScanUserHives()
+{
+    WalkRegistryTree("HKEY_USERS", "", kWalkUserHives);
+}
+
+void CTolvEngineProcess::ScanTypeLibHelpDirs()
+{
+    WalkRegistryTree(kClassesRootName, "TYPELIB", kWalkTypeLibHelpDirs);
+}
+
+void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode)
+{
+    try
+    {
+        const HKEY root = RegistryRootFromName(rootName);
+        if (!root)
+            return;
+        OpenWalkKeys keys;
+        keys.stack.reserve(kWalkStackDepth);
+        // A key that cannot be opened counts as one without subkeys.
+        keys.current = OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str());
+        std::string keyText = startPath.empty() ? rootName : rootName + "\\" + startPath;
+        DWORD index = 0;
+        char name[kWalkNameCapacity];
+
+        while (m_bRunning)
+        {
+            // Per-user copies of machine keys, and the full stack, are not entered.
+            bool finished = !keys.current || keys.stack.size() >= kWalkStackDepth ||
+                            (mode == kWalkClassReferences && Contains(keyText, "HKEY_CLASSES_ROOT\\VirtualStore")) ||
+                            (mode == kWalkUserHives && Contains(keyText, "VirtualStore"));
+            if (!finished)
+            {
+                finished = ::RegEnumKeyA(keys.current, index, name, kWalkNameCapacity) != ERROR_SUCCESS;
+                // The 32-bit view of a user hive repeats what the native view holds.
+                if (!finished && mode == kWalkUserHives && m_bWow64 &&
+                    Contains(AnsiText::ToLower(name), "wow6432node"))
+                    finished = true;
+            }
+            if (finished)
+            {
+                OpenWalkKeys::Close(keys.current);
+                keys.current = NULL;
+                if (keys.stack.empty())
+                    break;
+                keys.current = keys.stack.back().parent;
+                index = keys.stack.back().index + 1;
+                keys.stack.pop_back();
+                keyText.erase(keyText.rfind('\\'));
+                continue;
+            }
+
+            keys.stack.push_back({keys.current, index});
+            keyText += "\\";
+            keyText += name;
+            if (mode == kWalkClassReferences)
+                ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
+            ScanKeyValues(keys.current, name, keyText, mode);
+            keys.current = OpenForEnumeration(keys.stack.back().parent, name);
+            index = 0;
+        }
+    }
+    catch (...)
+    {
+        // A failed walk ends its category; the scan goes on.
+    }
+}
+
+void CTolvEngineProcess::ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode)
+{
+    if (!m_bRunning)
+        return;
+    CRegKey key;
+    if (key.Open(parent, name.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return;
+    DWORD longestSubkey = 0;
+    DWORD longestValueName = 0;
+    DWORD longestData = 0;
+    if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr, nullptr,
+                           &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    if (mode == kWalkClassReferences && IsInClassReferenceSkipList(keyText))
+        return;
+    if (mode == kWalkUserHives && m_bWow64 && Contains(keyText, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes"))
+        return;
+
+    if (mode == kWalkTypeLibHelpDirs)
+    {
+        ShowThrottledStatus(keyText, "E", kHelpDirStatusThreshold);
+        std::string upperName = name;
+        ::CharUpperBuffA(&upperName[0], static_cast<DWORD>(upperName.size()));
+        if (longestSubkey == 0 && upperName == "HELPDIR" && longestData < 3 &&
+            !Contains(keyText, "HKEY_USERS\\.DEFAULT"))
+        {
+            std::string rootName;
+            std::string keyPath;
+            SplitKeyText(keyText, rootName, keyPath);
+            ReportIfWritable(rootName, keyPath, keyText, kScanEmptyKeys);
+        }
+        return;
+    }
+
+    std::vector<char> valueName(longestValueName + 1);
+    std::vector<BYTE> data(longestData + 1);
+    for (DWORD index = 0; m_bRunning; ++index)
+    {
+        std::fill(valueName.begin(), valueName.end(), '\0');
+        std::fill(data.begin(), data.end(), 0);
+        DWORD nameLength = static_cast<DWORD>(valueName.size());
+        DWORD dataLength = static_cast<DWORD>(data.size());
+        DWORD type = REG_NONE;
+        const LONG rc = ::RegEnumValueA(key.Get(), index, valueName.data(), &nameLength, nullptr, &type, data.data(),
+                                        &dataLength);
+        if (rc == ERROR_MORE_DATA)
+            continue;
+        if (rc != ERROR_SUCCESS)
+            break;
+        std::string text;
+        FormatRegistryValueText(data.data(), type, dataLength, text);
+        if (mode == kWalkClassReferences)
+        {
+            ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
+            if (nameLength == 0)
+                CheckClassReference(name, keyText, text);
+        }
+        else if (mode == kWalkUserHives)
+        {
+            const std::string shownName = nameLength ? std::string(valueName.data(), nameLength) : kDefaultValueName;
+            ShowThrottledStatus(keyText + "\\" + shownName, "R", kWalkStatusThreshold);
+            CheckFileReference(keyText, shownName, text);
+        }
+    }
+}
+
+void CTolvEngineProcess::CheckClassReference(const std::string& name, const std::string& keyText,
+                                             const std::string& text)
+{
+    static const char kClassSuffix[] = "\\CLSID";
+    if (name != "CLSID" || Contains(keyText, "HKEY_CLASSES_ROOT\\CLSID") || !Contains(keyText, kClassSuffix) ||
+        !Contains(text, "{"))
+        return;
+    if (m_clsidMap.count(AnsiText::ToLower(text)))
+        return;
+    // The key that owns the "CLSID" subkey; inner names that begin with
+    // "CLSID" stay as they are.
+    const std::string owner = keyText.substr(0, keyText.size() - (sizeof(kClassSuffix) - 1));
+    const std::string prefix = std::string(kClassesRootName) + "\\";
+    const std::string ownerPath = owner.compare(0, prefix.size(), prefix) == 0 ? owner.substr(prefix.size()) : owner;
+    ReportIfWritable(kClassesRootName, ownerPath, owner, kScanActiveX);
+}
+
+void CTolvEngineProcess::CheckFileReference(const std::string& keyText, const std::string& valueName,
+                                            std::string text)
+{
+    ExpandPathVariables(text, *this);
+    // Numbers and binary data name no file.
+    if (Contains(text, "dword:") || Contains(text, "hexvalueinreg--"))
+        return;
+    if (IsReferencedFilePresent(*this, text))
+        return;
+    std::string rootName;
+    std::string keyPath;
+    SplitKeyText(keyText, rootName, keyPath);
+    ReportIfWritable(rootName, keyPath, keyText + kItemValueSeparator + valueName, kScanFilePaths);
+}
+
+void CTolvEngineProcess::ScanInterfaceTypeLibs()
+{
+    try
+    {
+        std::set<std::string> typeLibs;
+        {
+            CRegKey libraries;
+            if (libraries.Open(HKEY_CLASSES_ROOT, "TypeLib", KEY_READ) != ERROR_SUCCESS)
+                return;
+            ForEachSubkeyName(libraries.Get(), m_bRunning, [&](const std::string& name) {
+                if (Contains(name, "{"))
+                    typeLibs.insert(AnsiText::ToLower(name));
+                return true;
+            });
+        }
+
+        CRegKey interfaces;
+        if (interfaces.Open(HKEY_CLASSES_ROOT, "Interface", KEY_READ) != ERROR_SUCCESS)
+            return;
+        ForEachSubkeyName(interfaces.Get(), m_bRunning, [&](const std::string& name) {
+            if (!Contains(name, "{"))
+                return true;
+            const std::string interfaceKey = "Interface\\" + name;
+            const std::string typeLibKey = interfaceKey + "\\TypeLib";
+            CRegKey typeLib;
+            if (typeLib.Open(HKEY_CLASSES_ROOT, typeLibKey.c_str(), KEY_READ) != ERROR_SUCCESS)
+                return true;
+            ForEachRegistryValue(typeLib.Get(), m_bRunning, [&](const RegistryValueData& value) {
+                if (!value.name.empty())
+                    return true;
+                const std::string library = AnsiText::ToLower(value.Text());
+                if (Contains(library, "{") && !typeLibs.count(library))
+                    ReportIfWritable(kClassesRootName, interfaceKey, FoundKeyText(kClassesRootName, interfaceKey),
+                                     kScanActiveX);
+                ShowThrottledStatus(typeLibKey, "X", kInterfaceStatusThreshold);
+                return true;
+            });
+            return true;
+        });
+    }
+    catch (...)
+    {
+    }
+}
