@@ -37,6 +37,10 @@ int IsKeyWritable(const std::string& rootName, const std::string& keyPath);
 // leaves text alone for the types it does not render.
 void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::string& text);
 
+// A find-first lookup of the name: a file, a folder or a wildcard match
+// counts. On failure the last error is the lookup's.
+bool FindsFileOrFolder(const std::string& path);
+
 // The position of the first extension (".exe") in text that ends a file name:
 // followed by the end, a blank, a quote, "/" or ",". npos when there is none.
 size_t FindProgramExtension(const std::string& text, size_t from = 0, const char* extension = ".exe");
