@@ -44,8 +44,8 @@ bool IsDefaultValueFirst(HKEY key)
 // A lookup that misses because the file is gone and has no second chance.
 bool IsMissingPath(const CTolvEngineProcess& job, const std::string& path)
 {
-    DWORD error = 0;
-    return !FindFileByName(path, &error) && IsMissingFileError(error) && !FileExistsSecondChance(job, path);
+    return !FindsFileOrFolder(path) && IsMissingFileError(::GetLastError()) && !IsPathUnjudged(path) &&
+           !FileExistsSecondChance(job, path);
 }
 }
 
@@ -98,18 +98,17 @@ void CTolvEngineProcess::CheckAppPathKey(HKEY key, const std::string& keyPath, c
                 else if (!exempt)
                     report();
             }
-            else if (!present && IsMissingPath(*this, WithoutTrailingBackslashes(text)))
+            else if (!present && IsMissingPath(*this, AnsiText::TrimmedRight(text, "\\")))
             {
                 report();
             }
         }
         else if (valueName == "path" && !bareProgram.empty())
         {
-            const std::string program = WithoutTrailingBackslashes(text) + "\\" + bareProgram;
-            DWORD error = 0;
-            if (FindFileByName(program, &error))
+            const std::string program = AnsiText::TrimmedRight(text, "\\") + "\\" + bareProgram;
+            if (FindsFileOrFolder(program))
                 RememberReferencedPath(program);
-            else if (IsMissingFileError(error) && !FileExistsSecondChance(*this, program) && !exempt)
+            else if (IsMissingPath(*this, program) && !exempt)
                 report();
         }
         ShowThrottledStatus(keyPath, "A", kAppPathStatusThreshold);

@@ -39,7 +39,7 @@ std::string WithoutNtPathPrefix(const std::string& path)
     {
         char windows[MAX_PATH] = {};
         ::GetWindowsDirectoryA(windows, MAX_PATH);
-        return WithoutTrailingBackslashes(windows) + "\\" + path.substr(sizeof(kSystemRoot) - 1);
+        return AnsiText::TrimmedRight(windows, "\\") + "\\" + path.substr(sizeof(kSystemRoot) - 1);
     }
     if (StartsWith(path, kDosDevices))
         return path.substr(sizeof(kDosDevices) - 1);
@@ -97,7 +97,7 @@ bool CTolvEngineProcess::ScanHelpFileList(const char* keyPath)
     ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
         // The name is the help file, the data the folder it was installed to.
         const std::string name = AnsiText::ToLower(value.name);
-        std::string path = WithoutTrailingBackslashes(AnsiText::ToLower(value.Text())) + "\\" + name;
+        std::string path = AnsiText::TrimmedRight(AnsiText::ToLower(value.Text()), "\\") + "\\" + name;
         if (!LocateReferencedFile(path, *this) && !FileExistsSecondChance(*this, path))
             ReportIfWritable(kMachineRootName, keyPath, FoundValueText(kMachineRootName, keyPath, name),
                              kScanHelpFiles);

@@ -60,10 +60,9 @@ void CTolvEngineProcess::ScanFonts()
         ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
             const std::string file = value.Text();
             const std::string inFontsFolder = FontsFolderPath(file);
-            DWORD error = 0;
-            const bool missing = !FindFileByName(file) && !FindFileByName(inFontsFolder, &error) &&
-                                 IsMissingFileError(error) && !FileExistsSecondChance(*this, file) &&
-                                 !FileExistsSecondChance(*this, inFontsFolder);
+            const bool missing = !FindsFileOrFolder(file) && !FindsFileOrFolder(inFontsFolder) &&
+                                 IsMissingFileError(::GetLastError()) && !IsPathUnjudged(file) &&
+                                 !FileExistsSecondChance(*this, file) && !FileExistsSecondChance(*this, inFontsFolder);
             if (missing)
                 ReportIfWritable(kMachineRootName, kFontsKey, FoundValueText(kMachineRootName, kFontsKey, value.name),
                                  kScanFonts);
@@ -86,7 +85,7 @@ void CTolvEngineProcess::ScanSharedDlls()
         ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
             // The name is the library; the data is only its use count.
             const std::string path = WithoutQuotes(value.name);
-            if (IsMissingForReading(path) && !FileExistsSecondChance(*this, path))
+            if (IsMissingForReading(path) && !IsPathUnjudged(path) && !FileExistsSecondChance(*this, path))
                 ReportIfWritable(kMachineRootName, kSharedDllsKey,
                                  FoundValueText(kMachineRootName, kSharedDllsKey, value.name), kScanSharedDlls);
             else
@@ -111,7 +110,7 @@ void CTolvEngineProcess::ScanInstallerFolders()
             const std::string path = WithoutQuotes(value.name);
             const BOOL exists = ::PathFileExistsA(path.c_str());
             const DWORD error = ::GetLastError();
-            if (exists || error == ERROR_ACCESS_DENIED)
+            if (exists || error == ERROR_ACCESS_DENIED || IsPathUnjudged(path))
                 RememberReferencedPath(path);
             else
                 ReportIfWritable(kMachineRootName, kInstallerFoldersKey,

@@ -148,8 +148,9 @@ int CTolvEngineProcess::IsShortcutBroken(const std::string& path)
         return 0;
     if (::PathFileExistsA(target))
         return 0;
-    const DWORD error = ::GetLastError();
-    return IsMissingFileError(error) && !FileExistsSecondChanceNative(*this, target) ? 1 : 0;
+    if (!IsMissingFileError(::GetLastError()) || IsPathUnjudged(target))
+        return 0;
+    return FileExistsSecondChanceNative(*this, target) ? 0 : 1;
 }
 
 int CTolvEngineProcess::CanOpenFileReadWrite(const std::string& path)

@@ -1,21 +1,14 @@
 #include "Engine/FileLookup.h"
 
-bool FindFileByName(const std::string& path, DWORD* error)
+bool IsPathUnjudged(const std::string& path)
 {
-    WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA(path.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-    {
-        if (error)
-            *error = ::GetLastError();
+    const size_t open = path.find('%');
+    if (open != std::string::npos && path.find('%', open + 2) != std::string::npos)
+        return true;
+    if (path.compare(0, 2, "\\\\") == 0)
+        return true;
+    if (path.size() < 2 || path[1] != ':' || !::IsCharAlphaA(path[0]))
         return false;
-    }
-    ::FindClose(search);
-    return true;
-}
-
-std::string WithoutTrailingBackslashes(const std::string& path)
-{
-    const size_t last = path.find_last_not_of('\\');
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+    const std::string root = path.substr(0, 2) + "\\";
+    return ::GetDriveTypeA(root.c_str()) != DRIVE_FIXED;
 }

@@ -3,16 +3,17 @@
 
 #include <string>
 
-// A find-first-file lookup of one name: a file or a folder of that name (or a
-// pattern that matches one) is a hit. On a miss, error receives the reason.
-bool FindFileByName(const std::string& path, DWORD* error = nullptr);
+// Helpers of the scanners that look files up themselves rather than through
+// the shared file tests.
 
-// Whether a miss of a lookup means the file is gone (not found, no such
-// folder, a name that cannot exist) rather than that it could not be judged.
+// Whether a failed lookup means the file is gone (not found, no such folder,
+// a name that cannot exist) rather than that it could not be judged.
 inline bool IsMissingFileError(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
 }
 
-// Strips every trailing backslash.
-std::string WithoutTrailingBackslashes(const std::string& path);
+// A path that no lookup from here can judge: on a network share, on a drive
+// that is not a fixed disk or not there at all, or still holding a "%...%"
+// variable that nothing expanded. Such a path counts as present.
+bool IsPathUnjudged(const std::string& path);
