@@ -250,10 +250,13 @@ void CTolvEngineProcess::CheckClassReference(const std::string& name, const std:
 void CTolvEngineProcess::CheckFileReference(const std::string& keyText, const std::string& valueName,
                                             std::string text)
 {
-    ExpandPathVariables(text, *this);
+    AnsiText::MakeLower(text);
     // Numbers and binary data name no file.
     if (Contains(text, "dword:") || Contains(text, "hexvalueinreg--"))
         return;
+    // Every folder variable is written between "%" signs.
+    if (Contains(text, "%"))
+        ExpandPathVariables(text, *this);
     if (IsReferencedFilePresent(*this, text))
         return;
     std::string rootName;
