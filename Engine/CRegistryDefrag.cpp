@@ -21,8 +21,9 @@ const char kBackupFolderName[] = "Backup";
 // access list of its own is refused.
 const int kOsCodeWindows52 = 5;
 
-// The critical section spins before it waits and has its event made at once,
-// so entering it never fails for want of memory.
+// The critical section spins before it waits; the high bit has its event made
+// at once on the older Windows versions, so entering it cannot fail there for
+// want of memory.
 const DWORD kLockSpinCount = 0x80000400;
 
 bool IsFile(const std::string& path)
