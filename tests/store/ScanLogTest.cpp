@@ -28,20 +28,18 @@ std::vector<std::string> LogFileNames()
 
 TEST(ScanLog, FileNameIsTheDateAndTimeWithoutPadding)
 {
-    SYSTEMTIME time = {};
-    time.wYear = 2024;
-    time.wMonth = 2;
-    time.wDay = 3;
-    time.wHour = 9;
-    time.wMinute = 5;
-    time.wSecond = 7;
-    EXPECT_EQ(CScanItemsInfo::ScanLogFileName(time), "322024957.txt");
-    time.wDay = 31;
-    time.wMonth = 12;
-    time.wHour = 23;
-    time.wMinute = 59;
-    time.wSecond = 58;
-    EXPECT_EQ(CScanItemsInfo::ScanLogFileName(time), "31122024235958.txt");
+    const auto at = [](WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+        SYSTEMTIME time = {};
+        time.wYear = year;
+        time.wMonth = month;
+        time.wDay = day;
+        time.wHour = hour;
+        time.wMinute = minute;
+        time.wSecond = second;
+        return CScanItemsInfo::ScanLogFileName(time);
+    };
+    EXPECT_EQ(at(2024, 2, 3, 9, 5, 7), "322024957.txt");
+    EXPECT_EQ(at(2024, 12, 31, 23, 59, 58), "31122024235958.txt");
 }
 
 TEST(ScanLog, ListsFindingsThenExclusionsUnderTheirBanners)
