@@ -281,16 +281,17 @@ int ExpandShortPath(std::string& longPath, const std::string& path)
 {
     try
     {
+        // A text that cannot be converted or a shell that cannot be reached
+        // leaves the path unjudged.
         const int wideLength = ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, nullptr, 0);
         if (wideLength <= 0)
-            return 0;
+            return 1;
         std::vector<WCHAR> wide(static_cast<size_t>(wideLength));
         ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, wide.data(), wideLength);
 
         LPITEMIDLIST items = nullptr;
         {
             CComPtr<IShellFolder> desktop;
-            // Without the shell nothing can be judged.
             if (FAILED(::SHGetDesktopFolder(desktop.Receive())) || !desktop)
                 return 1;
             if (FAILED(desktop->ParseDisplayName(NULL, nullptr, wide.data(), nullptr, &items, nullptr)) || !items)
