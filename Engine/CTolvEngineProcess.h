@@ -103,6 +103,10 @@ protected:
 
     // Parts of the scanners above, and the checks no job runs.
     int CheckFileTypeExtension(const std::string& extension);
+    // Value lists whose names are paths: a missing one is reported, a present
+    // one kept for a scheduled run.
+    void ScanPathValueNames(const char* keyPath, DWORD category, const char* letter,
+                            bool (*isMissing)(const CTolvEngineProcess&, const std::string&));
     // false when the list's key cannot be opened
     bool ScanHelpFileList(const char* keyPath);
     bool ScanHtmlHelpServers();

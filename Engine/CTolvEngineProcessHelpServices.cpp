@@ -2,7 +2,6 @@
 #include "Engine/CTolvEngineProcess.h"
 
 #include "Client/Shell/CAbstractStatus.h"
-#include "Engine/FileLookup.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
 #include "Engine/ScanCategory.h"

@@ -77,45 +77,37 @@ void CTolvEngineProcess::ScanFonts()
 
 void CTolvEngineProcess::ScanSharedDlls()
 {
-    try
-    {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
-            // The name is the library; the data is only its use count.
-            const std::string path = WithoutQuotes(value.name);
-            if (IsMissingForReading(path) && !IsPathUnjudged(path) && !FileExistsSecondChance(*this, path))
-                ReportIfWritable(kMachineRootName, kSharedDllsKey,
-                                 FoundValueText(kMachineRootName, kSharedDllsKey, value.name), kScanSharedDlls);
-            else
-                RememberReferencedPath(path);
-            ShowThrottledStatus(std::string(kSharedDllsKey) + "/" + value.name, "D", kInstalledStatusThreshold);
-            return true;
-        });
-    }
-    catch (...)
-    {
-    }
+    // The name is the library; the data is only its use count.
+    ScanPathValueNames(kSharedDllsKey, kScanSharedDlls, "D", [](const CTolvEngineProcess& job, const std::string& path) {
+        return IsMissingForReading(path) && !IsPathUnjudged(path) && !FileExistsSecondChance(job, path);
+    });
 }
 
 void CTolvEngineProcess::ScanInstallerFolders()
 {
+    ScanPathValueNames(kInstallerFoldersKey, kScanUninstall, "U", [](const CTolvEngineProcess&, const std::string& path) {
+        const BOOL exists = ::PathFileExistsA(path.c_str());
+        return !exists && ::GetLastError() != ERROR_ACCESS_DENIED && !IsPathUnjudged(path);
+    });
+}
+
+void CTolvEngineProcess::ScanPathValueNames(const char* keyPath, DWORD category, const char* letter,
+                                            bool (*isMissing)(const CTolvEngineProcess&, const std::string&))
+{
     try
     {
         CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kInstallerFoldersKey, KEY_READ) != ERROR_SUCCESS)
+        if (key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS)
             return;
-        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
+        ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
+            // Tested without its quotes, reported as it is written.
             const std::string path = WithoutQuotes(value.name);
-            const BOOL exists = ::PathFileExistsA(path.c_str());
-            const DWORD error = ::GetLastError();
-            if (exists || error == ERROR_ACCESS_DENIED || IsPathUnjudged(path))
-                RememberReferencedPath(path);
+            if (isMissing(*this, path))
+                ReportIfWritable(kMachineRootName, keyPath, FoundValueText(kMachineRootName, keyPath, value.name),
+                                 category);
             else
-                ReportIfWritable(kMachineRootName, kInstallerFoldersKey,
-                                 FoundValueText(kMachineRootName, kInstallerFoldersKey, value.name), kScanUninstall);
-            ShowThrottledStatus(std::string(kInstallerFoldersKey) + "/" + value.name, "U", kInstalledStatusThreshold);
+                RememberReferencedPath(path);
+            ShowThrottledStatus(std::string(keyPath) + "/" + value.name, letter, kInstalledStatusThreshold);
             return true;
         });
     }

@@ -77,6 +77,8 @@ TEST_F(InstalledScan, SharedDllsReadTheProgramsOwnViewAndKeepFoundPaths)
     PlantValue(kSharedDlls, "c:\\qmnowhere\\qmgone.dll", "1");
     PlantValue(kSharedDlls, "\"c:\\qmnowhere\\qmquoted.dll\"", "2");
     PlantValue(kSharedDlls, "q:\\qmabsent\\qmgone.dll", "1");
+    // A variable nothing expands cannot be judged.
+    PlantValue(kSharedDlls, "%ProgramData%\\QmNowhere\\qmgone.dll", "1");
     PlantValue(kSharedDlls, SystemFolder() + "qmnativeshared.dll", "1");
     std::vector<std::string> expected = {ValueText(kSharedDlls, "c:\\qmnowhere\\qmgone.dll"),
                                          ValueText(kSharedDlls, "\"c:\\qmnowhere\\qmquoted.dll\"")};
