@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <atomic>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,7 +11,6 @@
 #include "Engine/CAbstractProcess.h"
 #include "Engine/CRegistryDefrag.h"
 #include "Engine/CSmartThread.h"
-#include "Engine/RegistryValueList.h"
 #include "Framework/CComPtr.h"
 
 class CRegistryManager;

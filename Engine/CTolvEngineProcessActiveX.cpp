@@ -5,6 +5,7 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
+#include "Engine/RegistryValueList.h"
 #include "Engine/RegistryWalkMode.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"

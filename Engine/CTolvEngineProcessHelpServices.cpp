@@ -4,6 +4,7 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
+#include "Engine/RegistryValueList.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"

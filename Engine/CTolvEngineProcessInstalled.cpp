@@ -11,6 +11,7 @@
 #include "Engine/FileLookup.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
+#include "Engine/RegistryValueList.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"

@@ -12,6 +12,7 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/FileLookup.h"
 #include "Engine/FileTests.h"
+#include "Engine/RegistryValueList.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"

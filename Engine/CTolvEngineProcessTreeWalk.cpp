@@ -8,6 +8,7 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
+#include "Engine/RegistryValueList.h"
 #include "Engine/PathVariables.h"
 #include "Engine/RegistryWalkMode.h"
 #include "Engine/ScanCategory.h"
