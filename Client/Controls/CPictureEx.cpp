@@ -203,10 +203,11 @@ BOOL CPictureEx::LoadFromResource(const char* resourceName, const char* resource
     return result;
 }
 
-bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, bool copy, IPicture** out)
+bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, IPicture** out)
 {
     *out = nullptr;
-    HGLOBAL memory = copy ? CopyToGlobal(data, size, GMEM_MOVEABLE) : nullptr;
+    // The loader reads from a copy of its own, freed with its stream.
+    HGLOBAL memory = CopyToGlobal(data, size, GMEM_MOVEABLE);
     if (!memory)
         return false;
     CComPtr<IStream> stream;
@@ -235,7 +236,7 @@ BOOL CPictureEx::Load(HGLOBAL memory, DWORD size)
     bool ready = false;
     const bool gif = size >= 3 && std::memcmp(data, "GIF", 3) == 0;
     if (!gif)
-        ready = LoadOnePicture(data, size, true, m_singlePicture.Receive());
+        ready = LoadOnePicture(data, size, m_singlePicture.Receive());
     else if (size >= kHeaderSize)
     {
         m_isGif = true;
@@ -245,7 +246,7 @@ BOOL CPictureEx::Load(HGLOBAL memory, DWORD size)
         m_pictureHeight = data[8] | (data[9] << 8);
         const int frames = CountFrames();
         if (frames == 1)
-            ready = LoadOnePicture(data, size, true, m_singlePicture.Receive());
+            ready = LoadOnePicture(data, size, m_singlePicture.Receive());
         else if (frames > 1)
             ready = CutFrames();
     }
@@ -356,7 +357,7 @@ bool CPictureEx::CutFrames()
         single[9] = static_cast<BYTE>(frame.height >> 8);
         const size_t descriptor = screenEnd + (imageAt - blocksStart);
         std::memset(&single[descriptor + 1], 0, 4);
-        if (LoadOnePicture(single.data(), static_cast<DWORD>(single.size()), true, frame.picture.Receive()))
+        if (LoadOnePicture(single.data(), static_cast<DWORD>(single.size()), frame.picture.Receive()))
             m_frames.push_back(std::move(frame));
     }
     return !m_frames.empty();

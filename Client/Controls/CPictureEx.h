@@ -72,7 +72,7 @@ private:
     void ApplyDisposal(const PictureFrame& frame);
     void SaveAreaUnder(const PictureFrame& frame);
     void FillRectangle(const RECT& rect, COLORREF colour);
-    bool LoadOnePicture(const BYTE* data, DWORD size, bool copy, IPicture** out);
+    bool LoadOnePicture(const BYTE* data, DWORD size, IPicture** out);
     int CountFrames() const;
     bool CutFrames();
     bool PrepareComposition();

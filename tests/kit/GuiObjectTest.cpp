@@ -46,6 +46,23 @@ protected:
 };
 }
 
+TEST_F(GuiObjectTest, TheCountsSeeObjectsComeAndGo)
+{
+    const DWORD gdi = KitTest::GdiObjectCount();
+    const DWORD user = KitTest::UserObjectCount();
+    HBRUSH brushes[5];
+    for (HBRUSH& brush : brushes)
+        brush = ::CreateSolidBrush(RGB(1, 2, 3));
+    HWND window = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 5, 5, m_frame, nullptr, nullptr, nullptr);
+    EXPECT_EQ(gdi + 5, KitTest::GdiObjectCount());
+    EXPECT_EQ(user + 1, KitTest::UserObjectCount());
+    for (HBRUSH brush : brushes)
+        ::DeleteObject(brush);
+    ::DestroyWindow(window);
+    EXPECT_EQ(gdi, KitTest::GdiObjectCount());
+    EXPECT_EQ(user, KitTest::UserObjectCount());
+}
+
 TEST_F(GuiObjectTest, SkinnedPage)
 {
     ExpectNoLeak([&] {
