@@ -32,6 +32,18 @@ void CLabel::ReconstructFont()
     m_font.CreateFontIndirect(m_fontDescription);
 }
 
+CLabel& CLabel::FontChanged()
+{
+    ReconstructFont();
+    return Redrawn();
+}
+
+CLabel& CLabel::Redrawn()
+{
+    UpdateSurface();
+    return *this;
+}
+
 void CLabel::UpdateSurface()
 {
     if (!m_hWnd)
@@ -55,15 +67,13 @@ CLabel& CLabel::SetBkColor(COLORREF colour, COLORREF secondColour, int mode)
     m_backgroundBrush.DeleteObject();
     if (mode == 0)
         m_backgroundBrush.CreateSolidBrush(colour);
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::SetTextColor(COLORREF colour)
 {
     m_textColour = colour;
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::SetText(const std::string& text)
@@ -71,41 +81,32 @@ CLabel& CLabel::SetText(const std::string& text)
     if (!m_hWnd || !::IsWindow(m_hWnd))
         return *this;
     SetWindowText(text);
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::SetFontBold(bool bold)
 {
     m_fontDescription.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetFontName(const std::string& faceName, BYTE charSet)
 {
     m_fontDescription.lfCharSet = charSet;
     ::lstrcpynA(m_fontDescription.lfFaceName, faceName.c_str(), LF_FACESIZE);
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetFontUnderline(bool on)
 {
     m_fontDescription.lfUnderline = on ? TRUE : FALSE;
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetFontItalic(bool on)
 {
     m_fontDescription.lfItalic = on ? TRUE : FALSE;
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetFontSize(int points)
@@ -118,9 +119,7 @@ CLabel& CLabel::SetFontSize(int points)
         m_fontDescription.lfHeight = read.lfHeight;
         m_fontDescription.lfWidth = read.lfWidth;
     }
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetSunken(bool on)
@@ -145,8 +144,7 @@ CLabel& CLabel::SetTransparent(bool on)
 {
     m_transparent = on ? 1 : 0;
     ModifyStyleEx(0, WS_EX_TRANSPARENT);
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 void CLabel::StopFlashTimer()
@@ -171,8 +169,7 @@ CLabel& CLabel::FlashText(bool on)
         StartFlashing(kFlashText);
     else
         m_flashMode = kNoFlash;
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::FlashBackground(bool on)
@@ -180,30 +177,29 @@ CLabel& CLabel::FlashBackground(bool on)
     StopFlashTimer();
     if (on)
         StartFlashing(kFlashBackground);
-    UpdateSurface();
+    return Redrawn();
+}
+
+CLabel& CLabel::SetLinkKind(int type, bool on, bool notify)
+{
+    m_linkType = on ? type : kNoLink;
+    m_notify = notify ? 1 : 0;
+    // A static hears clicks only with the notify style.
+    if (on)
+        ModifyStyle(0, SS_NOTIFY);
+    else
+        ModifyStyle(SS_NOTIFY, 0);
     return *this;
 }
 
 CLabel& CLabel::SetLink(bool on, bool notify)
 {
-    m_linkType = on ? kWebLink : kNoLink;
-    m_notify = notify ? 1 : 0;
-    if (on)
-        ModifyStyle(0, SS_NOTIFY);
-    else
-        ModifyStyle(SS_NOTIFY, 0);
-    return *this;
+    return SetLinkKind(kWebLink, on, notify);
 }
 
 CLabel& CLabel::SetMailLink(bool on, bool notify)
 {
-    m_linkType = on ? kMailLink : kNoLink;
-    m_notify = notify ? 1 : 0;
-    if (on)
-        ModifyStyle(0, SS_NOTIFY);
-    else
-        ModifyStyle(SS_NOTIFY, 0);
-    return *this;
+    return SetLinkKind(kMailLink, on, notify);
 }
 
 CLabel& CLabel::SetLinkCursor(HCURSOR cursor)
@@ -216,8 +212,7 @@ CLabel& CLabel::SetText3D(int mode, int raised)
 {
     m_text3D = mode;
     m_text3DRaised = raised;
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::SetRotationAngle(int degrees, bool rotated)
@@ -225,24 +220,19 @@ CLabel& CLabel::SetRotationAngle(int degrees, bool rotated)
     m_fontDescription.lfEscapement = degrees * 10;
     m_fontDescription.lfOrientation = degrees * 10;
     m_rotated = rotated ? 1 : 0;
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetText3DHiliteColor(COLORREF colour)
 {
     m_highlightColour = colour;
-    UpdateSurface();
-    return *this;
+    return Redrawn();
 }
 
 CLabel& CLabel::SetFont(const LOGFONTA& description)
 {
     m_fontDescription = description;
-    ReconstructFont();
-    UpdateSurface();
-    return *this;
+    return FontChanged();
 }
 
 CLabel& CLabel::SetLinkUrl(const std::string& address)

@@ -83,6 +83,10 @@ protected:
 private:
     void ReconstructFont();
     void UpdateSurface();
+    // The tails of the setters: rebuild the font and redraw, or only redraw.
+    CLabel& FontChanged();
+    CLabel& Redrawn();
+    CLabel& SetLinkKind(int type, bool on, bool notify);
     void StartFlashing(int mode);
     void StopFlashTimer();
     void OpenLink();
