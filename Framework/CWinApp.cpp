@@ -93,3 +93,19 @@ int CWinApp::MessageBox(const char* text, UINT type, HWND owner)
         owner = g_application->m_pMainWnd->GetSafeHwnd();
     return ::MessageBoxA(owner, text, ProductName(), type);
 }
+
+std::string CWinApp::LoadString(UINT id)
+{
+    // Texts of up to a few kilobytes; the buffer grows while they fill it.
+    for (int size = 256; size <= 16384; size *= 4)
+    {
+        std::string text(static_cast<size_t>(size), '\0');
+        const int length = ::LoadStringA(ResourceInstance(), id, &text[0], size);
+        if (length < size - 1)
+        {
+            text.resize(length > 0 ? static_cast<size_t>(length) : 0);
+            return text;
+        }
+    }
+    return std::string();
+}

@@ -55,6 +55,8 @@ public:
     static const char* ProductName();
     // Where dialog templates, bitmaps and other resources are looked up.
     static HINSTANCE ResourceInstance();
+    // A text of the program's string table; "" when it has none of that id.
+    static std::string LoadString(UINT id);
     // A message box with the product name as caption, owned by the given
     // window or else by the active window of this thread.
     static int MessageBox(const char* text, UINT type = MB_OK, HWND owner = NULL);

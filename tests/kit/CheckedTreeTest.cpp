@@ -11,6 +11,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CheckedTreeOwner.h"
 #include "Client/Scan/CAbstractScanItemsInfo.h"
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Framework/CStatic.h"
 #include "kit/KitTestSupport.h"
 
@@ -225,6 +226,31 @@ TEST_F(CheckedTreeTest, UntickedFindingsAreExcludedWithTheirWholeText)
     ASSERT_EQ(1u, m_store.excluded.size());
     EXPECT_EQ(longText + "^Application Paths", m_store.excluded[0]);
     EXPECT_EQ(1, m_tree.GetExcludedCount());
+}
+
+TEST_F(CheckedTreeTest, AnUntickedLongFindingIsLeftOutOfTheRepairByTheResultsStore)
+{
+    const DWORD category = 0x40000;
+    const std::string longText = "HKEY_CLASSES_ROOT\\CLSID\\" + std::string(280, 'c') + "\\InprocServer32";
+    CScanItemsInfo store;
+    store.AddFoundItem(longText.c_str(), category, 0, 0);
+    store.AddFoundItem("C:\\kept.exe", category, 0, 0);
+    m_tree.SetResultsStore(&store);
+    HTREEITEM root = m_tree.InsertCategory("Application Paths        [2]", "", 1);
+    std::vector<const char*> texts;
+    store.GetItems(&texts, category);
+    for (const char* text : texts)
+        m_tree.AddItem(0, "Application Paths", text, 1);
+    ClickBox(Leaf(root, 0));
+    m_tree.ExcludeUncheckedItems(root);
+
+    // The repair job's walk over the store.
+    std::vector<std::string> repaired;
+    for (int more = store.MoveFirst(); more; more = store.MoveNext())
+        if (!store.IsCurrentItemExcluded())
+            repaired.push_back(store.GetCurrentText());
+    ASSERT_EQ(1u, repaired.size());
+    EXPECT_EQ("C:\\kept.exe", repaired[0]);
 }
 
 TEST_F(CheckedTreeTest, DeletingAFindingSetsItsCategoryFromTheFindingsLeft)

@@ -56,6 +56,8 @@
 #define IDG_HOSTILE 9303
 #define IDG_NOT_A_GIF 9304
 
+#define IDS_TEST_TEXT 9500
+
 #define IDM_TRAY 9400
 #define IDM_TRAY_OPEN 9401
 #define IDM_TRAY_EXIT 9402

@@ -194,6 +194,12 @@ TEST_F(WindowLayerTest, MessageBoxCarriesTheProductName)
     EXPECT_TRUE(found.load());
 }
 
+TEST_F(WindowLayerTest, StringTableTexts)
+{
+    EXPECT_EQ("Program Name", CWinApp::LoadString(IDS_TEST_TEXT));
+    EXPECT_EQ("", CWinApp::LoadString(4711));
+}
+
 TEST_F(WindowLayerTest, GdiHoldersGiveBackWhatTheyTook)
 {
     CMemoryDC dc;
