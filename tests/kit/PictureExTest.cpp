@@ -102,14 +102,15 @@ TEST_F(PictureExTest, TheScanSpinnerPlaysOnItsOwnThreadAndStopsWithinItsLimit)
 
 TEST_F(PictureExTest, FramesShowForTheirDelay)
 {
-    // Delay 9 = 90 ms a frame: eight frames take about 720 ms.
+    // Delay 9 = 90 ms a frame: in 900 ms at most about ten frames show (a
+    // busy machine shows fewer, never more).
     ASSERT_TRUE(m_picture.LoadFromResource(MAKEINTRESOURCEA(334), "GIF"));
     m_picture.Draw();
     KitTest::PumpMessages(900);
     const int shown = m_picture.renders;
     m_picture.Stop();
-    EXPECT_GE(shown, 6);
-    EXPECT_LE(shown, 14);
+    EXPECT_GE(shown, 2);
+    EXPECT_LE(shown, 12);
 }
 
 TEST_F(PictureExTest, AStopThatTimesOutKeepsWhatTheThreadDrawsInto)
