@@ -86,12 +86,8 @@ BOOL CRegClientApp::InitInstance()
     if (!ConfirmUntestedWindows())
         return FALSE;
 
-    if (FAILED(::CoInitialize(nullptr)))
-    {
-        MessageBox("Failed to Initialize the COM library", MB_OK);
+    if (!InitializeCom())
         return FALSE;
-    }
-    m_comInitialised = true;
     SetRegistryKey(kProfileKey);
 
     if (!StartEngine())
@@ -130,6 +126,17 @@ BOOL CRegClientApp::ConfirmUntestedWindows()
     const std::string question = AnsiText::Format(
         "%s is not tested on this Operating System.\nDo you still want to run %s?", g_szAppTitle, g_szAppTitle);
     return MessageBox(question.c_str(), MB_YESNO) == IDYES;
+}
+
+BOOL CRegClientApp::InitializeCom()
+{
+    if (FAILED(::CoInitialize(nullptr)))
+    {
+        MessageBox("Failed to Initialize the COM library", MB_OK);
+        return FALSE;
+    }
+    m_comInitialised = true;
+    return TRUE;
 }
 
 BOOL CRegClientApp::LoadEngine()

@@ -40,6 +40,8 @@ public:
     static int GetWindowsVersionCode();
     static BOOL IsWow64();
 
+    // COM for this thread, given back by ExitInstance; shows the failure.
+    BOOL InitializeCom();
     BOOL LoadEngine();
     static CAbstractTolvEngineInterface* CallEngineCreate(HMODULE module);
     static void CallEngineRelease(HMODULE module, CAbstractTolvEngineInterface* engine);

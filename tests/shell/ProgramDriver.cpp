@@ -113,19 +113,32 @@ bool IsMessageBox(HWND window)
     return ClassOf(window) == "#32770" && ::GetDlgItem(window, 0xFFFF) != NULL && !IsMainWindow(window);
 }
 
-HWND WaitForWindow(const RunningProgram& program, bool (*matches)(HWND), DWORD milliseconds)
+std::vector<HWND> VisibleWindowsOf(DWORD processId)
+{
+    WindowSearch search{processId, {}};
+    if (processId)
+        ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForWindow(DWORD processId, bool (*matches)(HWND), DWORD milliseconds, const RunningProgram* program)
 {
     const DWORD start = ::GetTickCount();
     for (;;)
     {
-        for (HWND window : program.Windows())
+        for (HWND window : VisibleWindowsOf(processId))
             if (matches(window))
                 return window;
-        if (::GetTickCount() - start > milliseconds || program.HasEnded())
+        if (::GetTickCount() - start > milliseconds || (program && program->HasEnded()))
             return NULL;
         ::Sleep(100);
     }
 }
+}
+
+HWND WaitForMessageBoxOf(DWORD processId, DWORD milliseconds)
+{
+    return WaitForWindow(processId, &IsMessageBox, milliseconds, nullptr);
 }
 
 namespace
@@ -177,20 +190,17 @@ HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds)
 
 std::vector<HWND> RunningProgram::Windows() const
 {
-    WindowSearch search{m_processId, {}};
-    if (m_processId)
-        ::EnumWindows(&CollectWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleWindowsOf(m_processId);
 }
 
 HWND RunningProgram::WaitForMainWindow(DWORD milliseconds) const
 {
-    return WaitForWindow(*this, &IsMainWindow, milliseconds);
+    return WaitForWindow(m_processId, &IsMainWindow, milliseconds, this);
 }
 
 HWND RunningProgram::WaitForMessageBox(DWORD milliseconds) const
 {
-    return WaitForWindow(*this, &IsMessageBox, milliseconds);
+    return WaitForWindow(m_processId, &IsMessageBox, milliseconds, this);
 }
 
 std::string WindowText(HWND window)

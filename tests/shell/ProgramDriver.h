@@ -46,6 +46,8 @@ private:
     DWORD m_processId = 0;
 };
 
+// A message box of the given process (this one too); NULL on time-out.
+HWND WaitForMessageBoxOf(DWORD processId, DWORD milliseconds = 20000);
 // The main window of whichever process runs exe; NULL on time-out.
 HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds = 20000);
 
