@@ -59,6 +59,9 @@ public:
     // to end, before it refuses.
     static const DWORD kFinishingThreadWaitMs = 10000;
 
+    // Read by the shared file tests and path expansion.
+    int IsWow64() const { return m_bWow64; }
+
 protected:
     void ProbeEnvironment();
     // Refuses (false) while a job thread exists, except one that has made its
@@ -88,11 +91,18 @@ protected:
     void ScanAppPaths();
     void ScanHelpFiles();
     void ScanStartup();
+    void CheckStartupKeyValues(HKEY root, std::string keyPath);
+    void CheckMenuOrderKey(const std::string& keyPath);
     void ScanUserHives();
     void ScanFolderForShortcuts(const std::string& folder, int mode);
     void ScanTypeLibHelpDirs();
     void ScanFileTypes();
     void ScanServices();
+
+    // Shows text with the category letter when the status throttle has passed
+    // threshold, then counts the item; the first item of a category is
+    // always shown.
+    void ShowThrottledStatus(const std::string& text, const char* letter, int threshold);
 
     int m_nScanOption = 0;
     int m_bWow64 = 0;

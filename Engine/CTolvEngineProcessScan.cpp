@@ -73,3 +73,13 @@ int CTolvEngineProcess::ScanAll()
     }
     return 0;
 }
+
+void CTolvEngineProcess::ShowThrottledStatus(const std::string& text, const char* letter, int threshold)
+{
+    if (m_nStatusThrottle > threshold)
+    {
+        m_pStatus->SetStatusText(text.c_str(), letter);
+        m_nStatusThrottle = 0;
+    }
+    ++m_nStatusThrottle;
+}

@@ -60,4 +60,17 @@ std::string Trimmed(const std::string& text, const char* characters)
 {
     return TrimmedLeft(TrimmedRight(text, characters), characters);
 }
+
+int ReplaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    if (from.empty())
+        return 0;
+    int count = 0;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+    {
+        text.replace(at, from.size(), to);
+        ++count;
+    }
+    return count;
+}
 }

@@ -18,4 +18,8 @@ int CompareNoCase(const std::string& a, const std::string& b);
 std::string TrimmedLeft(const std::string& text, const char* characters = " \t\r\n");
 std::string TrimmedRight(const std::string& text, const char* characters = " \t\r\n");
 std::string Trimmed(const std::string& text, const char* characters = " \t\r\n");
+
+// Replaces every occurrence of from (left to right, not overlapping); the
+// number of replacements.
+int ReplaceAll(std::string& text, const std::string& from, const std::string& to);
 }

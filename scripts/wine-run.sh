@@ -29,6 +29,12 @@ done
 export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=-all
 [ "$kind" = win32 ] && export WINEARCH=win32 || unset WINEARCH
 unset DISPLAY_FOR_WINE
+# On a private screen there is no window manager: Wine then manages the
+# windows itself, and does not wait for a manager that never answers each
+# time a window is hidden.
+if [ -n "${QM_XVFB_DISPLAY:-}" ]; then
+  printf '\n[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n' >>"$WINEPREFIX/user.reg"
+fi
 
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null

@@ -1,0 +1,105 @@
+#pragma once
+#include <windows.h>
+
+#include <list>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Client/Scan/CAbstractScanItemsInfo.h"
+
+// The results of one scan, the user's exclusions for the next repair, the
+// ignore list kept in the file "IL" beside the program, and the scan log.
+// One store lives for the whole run; it has no lock: the job protocol keeps
+// the job thread and the pages from touching it at the same time.
+class CScanItemsInfo : public CAbstractScanItemsInfo
+{
+public:
+    CScanItemsInfo();
+    ~CScanItemsInfo() override = default;
+
+    CScanItemsInfo(const CScanItemsInfo&) = delete;
+    CScanItemsInfo& operator=(const CScanItemsInfo&) = delete;
+
+    void Clear() override;
+    int AddFoundItem(const char* text, DWORD category, int firstValue, int secondValue) override;
+    bool HasItems(DWORD category) override;
+    int GetItemValue(const char* text) override;
+    int GetItemCount(DWORD category) override;
+    DWORD GetFoundMask() override;
+    int GetItems(std::vector<const char*>* out, DWORD category) override;
+    int MoveFirst() override;
+    int MoveNext() override;
+    const char* GetCurrentText() override;
+    DWORD GetCurrentCategory() override;
+    void ExcludeItem(const char* mark, int unused, int number) override;
+    void SetSaveIgnoreList(int on) override;
+    int LoadIgnoreList() override;
+    int AppendIgnoreList() override;
+    int Reserved16() override;
+    int GetRecord(int id, ScanItemRecord* out) override;
+    int IsCurrentItemExcluded() override;
+    int GetIgnoreList(std::map<std::string, int>* out) override;
+    int ReloadIgnoreList() override;
+    int WriteIgnoreList(const std::map<std::string, int>& entries) override;
+    int WriteScanLog() override;
+    int IsIgnored(const char* text, int category, const ScanItemRecord* record) override;
+    int AddIgnoreEntry(const char* item, const char* category, int firstValue, int secondValue) override;
+    int SkipRecycleBin() override;
+    int SkipTempFiles() override;
+
+    // The files the store keeps beside the program.
+    static std::string IgnoreListPath();
+    static std::string ScanLogFolder();
+    // "%d%d%d%d%d%d.txt" of day, month, year, hour, minute and second.
+    static std::string ScanLogFileName(const SYSTEMTIME& time);
+
+    // One record of the ignore list as the file holds it.
+    struct IgnoreRecord
+    {
+        std::string item;
+        std::string category;
+        int number = 0;
+    };
+    // What one read of the file gave.
+    struct IgnoreFileContent
+    {
+        std::vector<IgnoreRecord> records;
+        // False when rewriting the file from the records would lose anything
+        // that is in it: text after an empty entry, a last record without its
+        // ";", an entry that is not item^category^number, or one key twice
+        // with different numbers.
+        bool whole = true;
+    };
+    // Splits the file's text into its records.
+    static IgnoreFileContent ParseIgnoreList(const std::string& text);
+    // The part of a finding's text that a mark's item may name instead of the
+    // whole text (the site of a cookie file such as "user@site[1].txt").
+    static std::string ShortForm(const std::string& text);
+
+private:
+    typedef std::multimap<DWORD, std::string> FoundItems;
+
+    // Reads the whole file "IL" (created empty when missing); false when it
+    // cannot be opened or read.
+    bool ReadIgnoreFile(IgnoreFileContent& content);
+    // Adds records at the end of "IL", so that nothing already in it is lost.
+    bool AppendToIgnoreFile(const std::string& records);
+    bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
+
+    int m_bIgnoreListLoaded = 0;
+    int m_bSkipRecycleBin = 0;
+    int m_bSkipTempFiles = 0;
+    FoundItems::iterator m_cursor;
+    FoundItems m_foundItems;
+    std::map<std::string, int> m_itemValues;
+    std::map<std::string, int> m_exclusionMarks;
+    std::map<std::string, int> m_ignoredItems;
+    std::map<std::string, int> m_ignoreEntries;
+    int m_bSaveIgnoreList = 0;
+    std::list<ScanItemRecord> m_records;
+    DWORD m_foundMask = 0;
+    // Whether the last read of "IL" took in all of it; the file is rewritten
+    // only then, else one rewrite would drop whatever the read passed over.
+    bool m_bIgnoreFileReadWhole = false;
+};

@@ -1,0 +1,394 @@
+#include "Engine/FileTests.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "Engine/CTolvEngineProcess.h"
+#include "Engine/FoundItemText.h"
+#include "Engine/PathVariables.h"
+#include "Framework/AnsiText.h"
+#include "Framework/CComPtr.h"
+#include "Framework/CRegKey.h"
+
+namespace
+{
+typedef UINT(WINAPI* PFN_GET_SYSTEM_WOW64_DIRECTORY)(LPSTR, UINT);
+
+bool IsNotFoundError(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
+
+// A folder with exactly one trailing backslash; empty when the call fails.
+std::string FolderWithBackslash(UINT(WINAPI* query)(LPSTR, UINT))
+{
+    char buffer[MAX_PATH] = {};
+    const UINT length = query ? query(buffer, MAX_PATH) : 0;
+    if (length == 0 || length >= MAX_PATH)
+        return std::string();
+    return AnsiText::TrimmedRight(buffer, "\\") + "\\";
+}
+
+// The 32-bit system folder of a 64-bit Windows; the call is missing before
+// Windows XP.
+std::string Wow64SystemFolder()
+{
+    const PFN_GET_SYSTEM_WOW64_DIRECTORY query = reinterpret_cast<PFN_GET_SYSTEM_WOW64_DIRECTORY>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "GetSystemWow64DirectoryA")));
+    return FolderWithBackslash(query);
+}
+
+bool PathExists(const std::string& path)
+{
+    return ::PathFileExistsA(path.c_str()) != FALSE;
+}
+
+// A variable the expansion does not know stays in the text; such a path
+// names no file that can be looked up.
+bool HoldsUnexpandedVariable(const std::string& path)
+{
+    const size_t open = path.find('%');
+    return open != std::string::npos && path.find('%', open + 2) != std::string::npos;
+}
+
+// Paths on a network share, on a removable or disconnected drive, or on a
+// drive that is not there at all cannot be judged from here.
+bool IsOnUnjudgedRoot(const std::string& path)
+{
+    if (path.compare(0, 2, "\\\\") == 0)
+        return true;
+    if (path.size() < 2 || path[1] != ':' || !::IsCharAlphaA(path[0]))
+        return false;
+    const std::string root = path.substr(0, 2) + "\\";
+    return ::GetDriveTypeA(root.c_str()) != DRIVE_FIXED;
+}
+
+void CutBefore(std::string& text, const char* mark)
+{
+    const size_t at = text.find(mark);
+    if (at != std::string::npos)
+        text.resize(at);
+}
+
+// Drops the closing quote and what follows it, then every quote left.
+void CutAtQuotes(std::string& text)
+{
+    const size_t last = text.rfind('"');
+    if (last != std::string::npos)
+        text.resize(last);
+    text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+}
+
+const char* const kJudgedDrives[] = {"c:\\", "d:\\", "e:\\", "f:\\", "g:\\", "h:\\", "i:\\",
+                                     "j:\\", "k:\\", "l:\\", "m:\\", "n:\\", "o:\\", "p:\\"};
+
+bool StartsWithJudgedDrive(const std::string& text)
+{
+    for (const char* drive : kJudgedDrives)
+        if (text.compare(0, 3, drive) == 0)
+            return true;
+    return false;
+}
+
+bool HoldsSecondPath(const std::string& text)
+{
+    for (const char* drive : kJudgedDrives)
+        if (text.find(drive, 1) != std::string::npos)
+            return true;
+    return false;
+}
+
+// "c:\tools\app.exe\run": a three-letter extension right before the last
+// backslash ends the file name.
+void CutAfterExtensionFolder(std::string& text)
+{
+    const size_t dot = text.rfind('.');
+    const size_t backslash = text.rfind('\\');
+    if (dot != std::string::npos && backslash != std::string::npos && backslash == dot + 4)
+        text.resize(backslash);
+}
+
+void CutAfterModuleExtensions(std::string& text)
+{
+    for (const char* mark : {".exe ", ".ocx ", ".dll ", ".its!"})
+    {
+        const size_t at = text.find(mark);
+        if (at != std::string::npos)
+            text.resize(at + 4);
+    }
+}
+
+bool HoldsNonPathCharacter(const std::string& text)
+{
+    for (const char c : text)
+        if ((c >= 0x01 && c <= 0x1F) || (c != '\0' && std::strchr("/*?\"<>|^", c)))
+            return true;
+    return false;
+}
+
+// The cut-down text names the file; 1 present or not judged, 0 missing.
+int JudgeCutText(const CTolvEngineProcess& job, std::string text)
+{
+    if (!StartsWithJudgedDrive(text) || HoldsSecondPath(text))
+        return 1;
+    if (IsOnUnjudgedRoot(text))
+        return 1;
+    CutAfterExtensionFolder(text);
+    CutAfterModuleExtensions(text);
+    if (HoldsNonPathCharacter(text))
+    {
+        if (text.find('~') == std::string::npos)
+            return 1;
+        std::string longPath;
+        return ExpandShortPath(longPath, text) ? 1 : 0;
+    }
+    if (PathExists(text))
+        return 1;
+    if (!IsNotFoundError(::GetLastError()))
+        return 1;
+    return FileExistsSecondChance(job, text) ? 1 : 0;
+}
+
+typedef void (*PathFolding)(std::string&);
+
+void FoldToWow64(std::string& path)
+{
+    if (AnsiText::ReplaceAll(path, "system32", "syswow64") == 0)
+        AnsiText::ReplaceAll(path, "program files", "program files (x86)");
+}
+
+void FoldToNative(std::string& path)
+{
+    if (AnsiText::ReplaceAll(path, "syswow64", "system32") == 0)
+        AnsiText::ReplaceAll(path, "program files (x86)", "program files");
+}
+
+int SecondChance(const CTolvEngineProcess& job, const std::string& path, PathFolding fold)
+{
+    if (job.IsWow64())
+    {
+        if (path.size() < 8)
+            return 0;
+        std::string folded = AnsiText::ToLower(path);
+        fold(folded);
+        if (const BOOL found = ::PathFileExistsA(folded.c_str()))
+            return found;
+    }
+    ::PathFileExistsA(path.c_str());
+    return ::GetLastError() == ERROR_ACCESS_DENIED ? 1 : 0;
+}
+
+void AppendHexLines(const BYTE* data, DWORD length, std::string& text)
+{
+    for (DWORD i = 0; i < length; ++i)
+    {
+        text += AnsiText::Format("%02x,", data[i]);
+        if (i > 0 && i % 21 == 0)
+            text += "\\\n";
+    }
+    text += "\n";
+}
+}
+
+int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
+{
+    try
+    {
+        const std::string systemFolder = FolderWithBackslash(::GetSystemDirectoryA);
+        const std::string windowsFolder = FolderWithBackslash(::GetWindowsDirectoryA);
+
+        path = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(path, "\""), "\"");
+        ExpandPathVariables(path, job);
+        if (HoldsUnexpandedVariable(path))
+            return 1;
+
+        if (FindsFileOrFolder(path) || !IsNotFoundError(::GetLastError()))
+            return 1;
+
+        std::vector<std::string> candidates = {windowsFolder + path, windowsFolder + "System\\" + path,
+                                               systemFolder + path};
+        // With redirection off the system folder is the native one; a bare
+        // name may still be a 32-bit program's file.
+        if (job.IsWow64())
+        {
+            const std::string wow64Folder = Wow64SystemFolder();
+            if (!wow64Folder.empty())
+                candidates.push_back(wow64Folder + path);
+        }
+        for (const std::string& candidate : candidates)
+        {
+            if (FindsFileOrFolder(candidate))
+            {
+                path = candidate;
+                return 1;
+            }
+        }
+
+        AnsiText::ReplaceAll(path, "file:///", "");
+        if (FindsFileOrFolder(path))
+            return 1;
+        return IsOnUnjudgedRoot(path) ? 1 : 0;
+    }
+    catch (...)
+    {
+        return 1;
+    }
+}
+
+int IsReferencedFilePresent(const CTolvEngineProcess& job, std::string text)
+{
+    try
+    {
+        if (text.empty() || text.size() >= MAX_PATH)
+            return 1;
+        text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
+        AnsiText::MakeLower(text);
+        text = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(text));
+        const std::string uncut = text;
+
+        for (const char* mark : {",", ";", "/", "%", "\\.\\", "\\..\\"})
+            CutBefore(text, mark);
+        CutAtQuotes(text);
+        if (JudgeCutText(job, text))
+            return 1;
+
+        // A file name may itself hold a comma, a semicolon or a percent sign.
+        std::string whole = uncut;
+        CutAtQuotes(whole);
+        return PathExists(uncut) || PathExists(whole) ? 1 : 0;
+    }
+    catch (...)
+    {
+        return 1;
+    }
+}
+
+int FileExistsSecondChance(const CTolvEngineProcess& job, const std::string& path)
+{
+    return SecondChance(job, path, FoldToWow64);
+}
+
+int FileExistsSecondChanceNative(const CTolvEngineProcess& job, const std::string& path)
+{
+    return SecondChance(job, path, FoldToNative);
+}
+
+int ExpandShortPath(std::string& longPath, const std::string& path)
+{
+    try
+    {
+        // A text that cannot be converted or a shell that cannot be reached
+        // leaves the path unjudged.
+        const int wideLength = ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, nullptr, 0);
+        if (wideLength <= 0)
+            return 1;
+        std::vector<WCHAR> wide(static_cast<size_t>(wideLength));
+        ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, wide.data(), wideLength);
+
+        LPITEMIDLIST items = nullptr;
+        {
+            CComPtr<IShellFolder> desktop;
+            if (FAILED(::SHGetDesktopFolder(desktop.Receive())) || !desktop)
+                return 1;
+            if (FAILED(desktop->ParseDisplayName(NULL, nullptr, wide.data(), nullptr, &items, nullptr)) || !items)
+                return 0;
+        }
+
+        WCHAR buffer[MAX_PATH] = {};
+        ::SHGetPathFromIDListW(items, buffer);
+        CComPtr<IMalloc> allocator;
+        if (SUCCEEDED(::SHGetMalloc(allocator.Receive())) && allocator)
+            allocator->Free(items);
+
+        char narrow[MAX_PATH * 2] = {};
+        ::WideCharToMultiByte(CP_THREAD_ACP, 0, buffer, -1, narrow, sizeof(narrow), nullptr, nullptr);
+        longPath = narrow;
+        return 1;
+    }
+    catch (...)
+    {
+        return 1;
+    }
+}
+
+int IsKeyWritable(const std::string& rootName, const std::string& keyPath)
+{
+    const HKEY root = RegistryRootFromName(rootName);
+    if (!root)
+        return 1;
+    CRegKey key;
+    return key.Open(root, keyPath.c_str(), KEY_SET_VALUE) == ERROR_ACCESS_DENIED ? 0 : 1;
+}
+
+void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::string& text)
+{
+    if (!data)
+        length = 0;
+    switch (type)
+    {
+    case REG_SZ:
+    {
+        const char* chars = reinterpret_cast<const char*>(data);
+        text.assign(chars, std::find(chars, chars + length, '\0'));
+        break;
+    }
+    case REG_DWORD:
+    {
+        // A short value is read as far as it goes.
+        DWORD value = 0;
+        if (length)
+            std::memcpy(&value, data, std::min<DWORD>(length, sizeof(value)));
+        text = AnsiText::Format("dword:%08lx\n", static_cast<unsigned long>(value));
+        break;
+    }
+    case REG_BINARY:
+        text = "hexvalueinreg--:";
+        AppendHexLines(data, length, text);
+        break;
+    case REG_EXPAND_SZ:
+    case REG_MULTI_SZ:
+    case REG_RESOURCE_LIST:
+    case REG_FULL_RESOURCE_DESCRIPTOR:
+    case REG_RESOURCE_REQUIREMENTS_LIST:
+        text = AnsiText::Format("hexvalueinreg--(%d):", static_cast<int>(type));
+        AppendHexLines(data, length, text);
+        break;
+    default:
+        break;
+    }
+}
+
+bool FindsFileOrFolder(const std::string& path)
+{
+    WIN32_FIND_DATAA data;
+    const HANDLE find = ::FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(find);
+    return true;
+}
+
+size_t FindProgramExtension(const std::string& text, size_t from, const char* extension)
+{
+    const size_t length = std::strlen(extension);
+    for (size_t at = text.find(extension, from); at != std::string::npos; at = text.find(extension, at + 1))
+    {
+        const size_t next = at + length;
+        if (next == text.size() || (text[next] != '\0' && std::strchr(" \t\"'/,", text[next])))
+            return at;
+    }
+    return std::string::npos;
+}
+
+bool CutAfterProgramExtension(std::string& text, const char* extension)
+{
+    const size_t at = FindProgramExtension(text, 0, extension);
+    if (at == std::string::npos)
+        return false;
+    text.resize(at + std::strlen(extension));
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <string>
+
+class CTolvEngineProcess;
+
+// The questions every scanner asks about what a registry entry names. Each
+// answers "present" (nonzero) or "writable" whenever it cannot judge, so that
+// a doubtful entry is never reported.
+
+// Finds the file a path names, also under the Windows and system folders;
+// on success the path may be rewritten to where it was found. 1 found, 0 missing.
+int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job);
+
+// Cuts a registry text down to the local file it names and tests that file.
+// 0 only for a local path whose file is missing.
+int IsReferencedFilePresent(const CTolvEngineProcess& job, std::string text);
+
+// After a failed plain test: nonzero when the path exists in the other
+// WOW64 view (system32 to syswow64, program files to program files (x86))
+// or when the plain test is refused with access denied.
+int FileExistsSecondChance(const CTolvEngineProcess& job, const std::string& path);
+// The same with the folding reversed (syswow64 to system32, ...).
+int FileExistsSecondChanceNative(const CTolvEngineProcess& job, const std::string& path);
+
+// Lets the shell parse path (for example an 8.3 short name) and writes the
+// full path into longPath. 1 when the shell could parse it.
+int ExpandShortPath(std::string& longPath, const std::string& path);
+
+// 0 only when opening the key for setting values is refused with access
+// denied; rootName is the full name of a predefined key ("HKEY_CURRENT_USER").
+int IsKeyWritable(const std::string& rootName, const std::string& keyPath);
+
+// Renders registry data as text ("dword:...", hex lines, or the string);
+// leaves text alone for the types it does not render.
+void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::string& text);
+
+// A find-first lookup of the name: a file, a folder or a wildcard match
+// counts. On failure the last error is the lookup's.
+bool FindsFileOrFolder(const std::string& path);
+
+// The position of the first extension (".exe") in text that ends a file name:
+// followed by the end, a blank, a quote, "/" or ",". npos when there is none.
+size_t FindProgramExtension(const std::string& text, size_t from = 0, const char* extension = ".exe");
+// Drops everything after the first such extension; false (text unchanged)
+// when there is none.
+bool CutAfterProgramExtension(std::string& text, const char* extension = ".exe");

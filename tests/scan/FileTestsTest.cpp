@@ -1,0 +1,270 @@
+// The shared file and key tests, against files and keys planted here.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include "Engine/FileTests.h"
+#include "Framework/AnsiText.h"
+#include "ScanTestSupport.h"
+#include "support/TestRegistry.h"
+
+namespace
+{
+const char kTestRoot[] = "c:\\qmfiletests\\";
+
+std::string Planted(const std::string& relative)
+{
+    const std::string path = kTestRoot + relative;
+    EXPECT_TRUE(ScanTest::PlantFile(path)) << path;
+    return path;
+}
+
+std::string ShortName(const std::string& path)
+{
+    char buffer[MAX_PATH] = {};
+    ::GetShortPathNameA(path.c_str(), buffer, MAX_PATH);
+    return buffer;
+}
+
+int Present(const std::string& text, int wow64 = -1)
+{
+    ScanTestJob job;
+    if (wow64 >= 0)
+        job.SetWow64(wow64);
+    RedirectionOff off;
+    return IsReferencedFilePresent(job, text);
+}
+
+int Locate(std::string& path)
+{
+    ScanTestJob job;
+    RedirectionOff off;
+    return LocateReferencedFile(path, job);
+}
+}
+
+TEST(LocateReferencedFile, FindsBareNamesUnderTheWindowsAndSystemFolders)
+{
+    std::string path = "notepad.exe";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, ScanTest::WindowsFolder() + "\\notepad.exe");
+
+    path = "\"QMGONE-NOWHERE.EXE\"";
+    EXPECT_EQ(Locate(path), 0);
+    EXPECT_EQ(path, "qmgone-nowhere.exe");
+
+    // A file only 32-bit programs see in their system folder is still there.
+    const std::string thirtyTwo = ScanTest::ThirtyTwoBitSystemFolder() + "\\qmfiletest32.dll";
+    ASSERT_TRUE(ScanTest::PlantFile(thirtyTwo));
+    path = "qmfiletest32.dll";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(ScanTest::Lower(path), ScanTest::Lower(thirtyTwo));
+}
+
+TEST(LocateReferencedFile, ExpandsVariablesAndStripsFileUrls)
+{
+    const std::string file = Planted("page.htm");
+    std::string path = "file:///c:/qmfiletests/page.htm";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, "c:/qmfiletests/page.htm");
+
+    path = "file:///c:/qmfiletests/gone.htm";
+    EXPECT_EQ(Locate(path), 0);
+    EXPECT_EQ(path, "c:/qmfiletests/gone.htm");
+
+    path = "%WinDir%\\notepad.exe";
+    EXPECT_EQ(Locate(path), 1);
+    path = "%WinDir%\\qmgone.exe";
+    EXPECT_EQ(Locate(path), 0);
+    // A wildcard or a folder counts as found.
+    path = "c:\\qmfiletests\\pa*.htm";
+    EXPECT_EQ(Locate(path), 1);
+    path = "c:\\qmfiletests";
+    EXPECT_EQ(Locate(path), 1);
+}
+
+TEST(LocateReferencedFile, WhatCannotBeJudgedCountsAsFound)
+{
+    // Variables the expansion does not know, found or not.
+    const std::string programData = ScanTest::ShellFolder(CSIDL_COMMON_APPDATA);
+    ASSERT_TRUE(ScanTest::PlantFile(programData + "\\qm\\app.exe"));
+    for (const char* text : {"%ProgramData%\\qm\\app.exe", "%ALLUSERSPROFILE%\\qm\\gone.exe", "%PUBLIC%\\gone.exe",
+                             "%ProgramW6432%\\qm\\gone.exe"})
+    {
+        std::string path = text;
+        EXPECT_EQ(Locate(path), 1) << text;
+    }
+    // Drives that are not there and network shares.
+    for (const char* text : {"p:\\qm\\tool.exe", "\\\\qmserver\\share\\tool.exe"})
+    {
+        std::string path = text;
+        EXPECT_EQ(Locate(path), 1) << text;
+    }
+    // A lone percent sign is no variable.
+    std::string path = "c:\\qmgone\\100%.exe";
+    EXPECT_EQ(Locate(path), 0);
+}
+
+TEST(IsReferencedFilePresent, CutsTheTextDownToTheFileItNames)
+{
+    const std::string app = Planted("Program Files\\App\\App.exe");
+    EXPECT_EQ(Present("\"C:\\QmFileTests\\Program Files\\App\\App.exe\" /min"), 1);
+    EXPECT_EQ(Present("\"C:\\QmFileTests\\Program Files\\App\\Gone.exe\" /min"), 0);
+    EXPECT_EQ(Present("@C:\\QmFileTests\\Program Files\\App\\App.exe  "), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\program files\\app\\app.exe -run now"), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\program files\\app\\app.exe\\run"), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\program files\\app\\gone.exe\\run"), 0);
+    EXPECT_EQ(Present("c:\\qmfiletests\\program files\\app\\app.exe;c:\\other"), 1);
+
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    EXPECT_EQ(Present(std::string(system) + "\\shell32.dll,-154"), 1);
+    EXPECT_EQ(Present(std::string(system) + "\\qmgone.dll,-154"), 0);
+    // A drive path with a colon is judged: the colon does not make it doubtful.
+    EXPECT_EQ(Present("c:\\qmfiletests\\missing.txt"), 0);
+    EXPECT_EQ(Present("D:\\QMGONE\\MISSING.TXT"), 1); // D: is not a local disk here
+}
+
+TEST(IsReferencedFilePresent, LeavesAloneWhatItCannotJudge)
+{
+    for (const std::string& text : std::vector<std::string>{
+             "", "rundll32.exe c:\\x\\y.dll,Entry", "%SystemRoot%\\system32\\qmgone.dll", "c:\\qmgone\\a.exe d:\\b.exe",
+             "q:\\qmgone\\a.exe", "\\\\server\\share\\a.exe", "qmgone.exe", "p:\\qmgone\\tool.exe",
+             "c:\\qmgone\\" + std::string(250, 'x') + ".exe", "c:\\qmgone\\a*.exe", "c:\\qmgone\\a|b.exe"})
+        EXPECT_EQ(Present(text), 1) << text;
+}
+
+TEST(IsReferencedFilePresent, ShortNamesGoThroughTheShell)
+{
+    const std::string longPath = Planted("Long Folder Name\\Long Program Name.exe");
+    const std::string shortPath = ShortName(longPath);
+    ASSERT_NE(shortPath.find('~'), std::string::npos) << shortPath;
+    EXPECT_EQ(Present(shortPath), 1);
+    EXPECT_EQ(Present("c:\\qmgone~1\\progra~1.exe"), 0);
+    // A short name together with a character no path holds.
+    EXPECT_EQ(Present("c:\\progra~1\\qmgone\\a?.exe"), 0);
+
+    std::string expanded;
+    EXPECT_EQ(ExpandShortPath(expanded, shortPath), 1);
+    EXPECT_EQ(ScanTest::Lower(expanded), ScanTest::Lower(longPath));
+    expanded = "unchanged";
+    EXPECT_EQ(ExpandShortPath(expanded, "c:\\progra~1\\qmgone\\a?.exe"), 0);
+    EXPECT_EQ(expanded, "unchanged");
+}
+
+TEST(IsReferencedFilePresent, NamesWithCommasSemicolonsAndPercentSignsAreFound)
+{
+    Planted("report, final.txt");
+    Planted("a;b.dll");
+    Planted("100%.txt");
+    EXPECT_EQ(Present("c:\\qmfiletests\\report, final.txt"), 1);
+    EXPECT_EQ(Present("\"c:\\qmfiletests\\report, final.txt\""), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\a;b.dll"), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\100%.txt"), 1);
+    EXPECT_EQ(Present("c:\\qmfiletests\\gone, final.txt"), 0);
+}
+
+TEST(FileExistsSecondChance, LooksInTheOtherViewUnderWow64)
+{
+    ScanTestJob wow64;
+    wow64.SetWow64(1);
+    ScanTestJob native;
+    native.SetWow64(0);
+    RedirectionOff off;
+    // Too short to fold: missing at once under WOW64.
+    EXPECT_EQ(FileExistsSecondChance(wow64, "C:\\a.txt"), 0);
+    EXPECT_EQ(FileExistsSecondChance(native, "C:\\qmgone.txt"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(wow64, "C:\\a.txt"), 0);
+    if (!TestEnv::IsWow64())
+        return;
+
+    const std::string system = ScanTest::WindowsFolder() + "\\system32\\";
+    const std::string syswow = ScanTest::WindowsFolder() + "\\syswow64\\";
+    ASSERT_TRUE(ScanTest::PlantFile(syswow + "qmsecond32.dll"));
+    ASSERT_TRUE(TestEnv::WriteNativeSystemFile("qmsecond64.dll", "qm"));
+    EXPECT_NE(FileExistsSecondChance(wow64, system + "QMSECOND32.DLL"), 0);
+    EXPECT_EQ(FileExistsSecondChance(native, system + "qmsecond32.dll"), 0);
+    EXPECT_EQ(FileExistsSecondChance(wow64, system + "qmgone.dll"), 0);
+    EXPECT_NE(FileExistsSecondChanceNative(wow64, syswow + "qmsecond64.dll"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(wow64, syswow + "qmgone.dll"), 0);
+
+    const std::string programFiles = ScanTest::ShellFolder(CSIDL_PROGRAM_FILES); // the (x86) one
+    ASSERT_TRUE(ScanTest::PlantFile(programFiles + "\\QmVendor\\tool.exe"));
+    std::string nativeName = ScanTest::Lower(programFiles);
+    AnsiText::ReplaceAll(nativeName, " (x86)", "");
+    EXPECT_NE(FileExistsSecondChance(wow64, nativeName + "\\qmvendor\\tool.exe"), 0);
+    // Already the 32-bit name: folded once more, it names nothing.
+    EXPECT_EQ(FileExistsSecondChance(wow64, programFiles + "\\qmvendor\\gone.exe"), 0);
+    ASSERT_TRUE(ScanTest::PlantFile(nativeName + "\\QmNativeVendor\\tool.exe"));
+    EXPECT_NE(FileExistsSecondChanceNative(wow64, programFiles + "\\qmnativevendor\\tool.exe"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(wow64, programFiles + "\\qmvendor\\tool.exe"), 0);
+}
+
+TEST(IsKeyWritable, RefusesOnlyKeysThatDenySettingValues)
+{
+    const std::string key = "Software\\QmFileTests\\Locked";
+    ASSERT_TRUE(ScanTest::CreateKey(HKEY_CURRENT_USER, key));
+    EXPECT_EQ(IsKeyWritable("HKEY_CURRENT_USER", key), 1);
+    ASSERT_TRUE(ScanTest::DenySetValue(HKEY_CURRENT_USER, key));
+    EXPECT_EQ(IsKeyWritable("HKEY_CURRENT_USER", key), 0);
+    // Unknown or lower-case root names are not judged.
+    EXPECT_EQ(IsKeyWritable("hkey_current_user", key), 1);
+    EXPECT_EQ(IsKeyWritable("HKCU", key), 1);
+    EXPECT_EQ(IsKeyWritable("HKEY_LOCAL_MACHINE", "Software\\QmFileTests\\NoSuchKey"), 1);
+    ASSERT_TRUE(ScanTest::AllowEverything(HKEY_CURRENT_USER, key));
+    EXPECT_EQ(IsKeyWritable("HKEY_CURRENT_USER", key), 1);
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QmFileTests");
+}
+
+TEST(FormatRegistryValueText, RendersEachType)
+{
+    std::string text = "old";
+    const BYTE two[] = {0x01, 0x02};
+    FormatRegistryValueText(two, REG_BINARY, 2, text);
+    EXPECT_EQ(text, "hexvalueinreg--:01,02,\n");
+
+    BYTE bytes[23];
+    for (int i = 0; i < 23; ++i)
+        bytes[i] = static_cast<BYTE>(i);
+    FormatRegistryValueText(bytes, REG_BINARY, 23, text);
+    EXPECT_EQ(text, "hexvalueinreg--:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\n16,\n");
+
+    FormatRegistryValueText(bytes, REG_MULTI_SZ, 0, text);
+    EXPECT_EQ(text, "hexvalueinreg--(7):\n");
+    FormatRegistryValueText(two, REG_EXPAND_SZ, 1, text);
+    EXPECT_EQ(text, "hexvalueinreg--(2):01,\n");
+
+    const DWORD value = 0x1F;
+    FormatRegistryValueText(reinterpret_cast<const BYTE*>(&value), REG_DWORD, 4, text);
+    EXPECT_EQ(text, "dword:0000001f\n");
+    // A short DWORD is read only as far as it goes.
+    const BYTE shortDword[] = {0x34, 0x12};
+    FormatRegistryValueText(shortDword, REG_DWORD, 2, text);
+    EXPECT_EQ(text, "dword:00001234\n");
+
+    const char sz[] = {'a', 'b', 'c'}; // stored without its terminator
+    FormatRegistryValueText(reinterpret_cast<const BYTE*>(sz), REG_SZ, 3, text);
+    EXPECT_EQ(text, "abc");
+    FormatRegistryValueText(two, REG_QWORD, 2, text);
+    EXPECT_EQ(text, "abc");
+    FormatRegistryValueText(two, REG_NONE, 2, text);
+    EXPECT_EQ(text, "abc");
+}
+
+TEST(ProgramExtension, CountsOnlyWhereTheFileNameEnds)
+{
+    EXPECT_EQ(FindProgramExtension("c:\\qm.exec\\tool.exe"), 15u);
+    EXPECT_EQ(FindProgramExtension("c:\\a.exe"), 4u);
+    for (const char* text : {"c:\\a.exe b", "c:\\a.exe\" b", "c:\\a.exe' b", "c:\\a.exe/x", "c:\\a.exe,1"})
+        EXPECT_EQ(FindProgramExtension(text), 4u) << text;
+    EXPECT_EQ(FindProgramExtension("c:\\a.exec"), std::string::npos);
+    EXPECT_EQ(FindProgramExtension("c:\\a.dll"), std::string::npos);
+
+    std::string text = "c:\\qm.exec\\tool.exe\" -x";
+    EXPECT_TRUE(CutAfterProgramExtension(text));
+    EXPECT_EQ(text, "c:\\qm.exec\\tool.exe");
+    text = "c:\\a.exeb";
+    EXPECT_FALSE(CutAfterProgramExtension(text));
+    EXPECT_EQ(text, "c:\\a.exeb");
+}
