@@ -3,7 +3,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
-#include "Client/Scan/CAbstractScanItemsInfo.h"
+#include <new>
+
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/Shell/EngineBinding.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -94,6 +95,8 @@ BOOL CRegClientApp::InitInstance()
         return FALSE;
     g_hHandCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
     LoadSettings();
+    if (!m_pScanItems)
+        m_pScanItems = new (std::nothrow) CScanItemsInfo;
     RunMainWindow();
     return FALSE;
 }

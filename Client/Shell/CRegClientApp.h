@@ -13,7 +13,8 @@
 #include "Framework/CHandle.h"
 #include "Framework/CWinApp.h"
 
-class CAbstractScanItemsInfo;
+#include "Client/Controls/CSystemTray.h"
+#include "Client/Scan/CScanItemsInfo.h"
 
 // The product name: window title, message-box caption, mutex name prefix.
 extern char g_szAppTitle[50];
@@ -58,10 +59,11 @@ public:
     // The self-closing question; FALSE only when the user cancels.
     BOOL ConfirmShutdown(BOOL restart);
 
+    CSystemTray m_trayIcon;
     SettingsRecord m_settings;
     CCommandLineInfoEx m_cmdInfo;
     CAbstractProcess* m_pEngineProcess = nullptr;
-    CAbstractScanItemsInfo* m_pScanItems = nullptr;
+    CScanItemsInfo* m_pScanItems = nullptr;
     int m_bPortable = 1;
     int m_bSiblingInstalled = 0;
     std::unique_ptr<IniDocument> m_pIniDoc;

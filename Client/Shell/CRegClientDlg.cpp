@@ -1,7 +1,5 @@
 #include "Client/Shell/CRegClientDlg.h"
 
-#include <shellapi.h>
-
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -9,6 +7,7 @@
 #include "Client/res/ShellResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
+#include "Framework/ShellCalls.h"
 
 namespace
 {
@@ -43,7 +42,7 @@ const PageEntry* FindPageEntry(int page)
 }
 }
 
-CRegClientDlg::CRegClientDlg(CWnd* parent) : CDialog(IDD_MAIN_WINDOW, parent) {}
+CRegClientDlg::CRegClientDlg(CWnd* parent) : CBitmapDialog(IDD_MAIN_WINDOW, parent) {}
 
 CRegClientDlg::~CRegClientDlg()
 {
@@ -67,7 +66,7 @@ std::string CRegClientDlg::SiblingAddress()
 
 void CRegClientDlg::DoDataExchange(CDataExchange* dx)
 {
-    CDialog::DoDataExchange(dx);
+    CBitmapDialog::DoDataExchange(dx);
     dx->Control(IDC_SCAN_BUTTON, m_scanButton);
     dx->Control(IDC_DEFRAG_BUTTON, m_defragButton);
     dx->Control(IDC_BACKUP_BUTTON, m_backupButton);
@@ -87,7 +86,7 @@ void CRegClientDlg::DoDataExchange(CDataExchange* dx)
 
 BOOL CRegClientDlg::OnInitDialog()
 {
-    CDialog::OnInitDialog();
+    CBitmapDialog::OnInitDialog();
     SetSharedMainWindow(m_hWnd);
 
     m_hIcon = static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
@@ -111,11 +110,48 @@ BOOL CRegClientDlg::OnInitDialog()
     return TRUE;
 }
 
+namespace
+{
+// Normal, pressed, hover and disabled bitmaps of each button; 0: none.
+struct ButtonSkin
+{
+    CxSkinButton CRegClientDlg::*button;
+    int normal, pressed, hover, disabled;
+};
+}
+
 void CRegClientDlg::InitSkin()
 {
+    SetBitmap(IDB_MAIN_BACKGROUND);
+    SetTransparentColor(RGB(255, 0, 255));
+    EnableRegion(1);
+    EnableClientDrag(1);
     SetWindowText(g_szAppTitle);
+
+    const ButtonSkin skins[] = {
+        {&CRegClientDlg::m_scanButton, IDB_SCAN_NORMAL, IDB_SCAN_NORMAL, IDB_SCAN_HOVER, IDB_SCAN_DISABLED},
+        {&CRegClientDlg::m_defragButton, IDB_DEFRAG_NORMAL, IDB_DEFRAG_NORMAL, IDB_DEFRAG_HOVER, IDB_DEFRAG_DISABLED},
+        {&CRegClientDlg::m_backupButton, IDB_BACKUP_NORMAL, IDB_BACKUP_NORMAL, IDB_BACKUP_HOVER, IDB_BACKUP_DISABLED},
+        {&CRegClientDlg::m_startupButton, IDB_STARTUP_NORMAL, IDB_STARTUP_NORMAL, IDB_STARTUP_HOVER,
+         IDB_STARTUP_DISABLED},
+        {&CRegClientDlg::m_homeButton, IDB_HOME_NORMAL, IDB_HOME_NORMAL, IDB_HOME_HOVER, IDB_HOME_DISABLED},
+        {&CRegClientDlg::m_settingsLink, IDB_SETTINGS_NORMAL, IDB_SETTINGS_HOVER, IDB_SETTINGS_HOVER, 0},
+        {&CRegClientDlg::m_helpLink, IDB_HELP_NORMAL, IDB_HELP_HOVER, IDB_HELP_HOVER, 0},
+        {&CRegClientDlg::m_updateLink, IDB_UPDATE_NORMAL, IDB_UPDATE_HOVER, IDB_UPDATE_HOVER, 0},
+        {&CRegClientDlg::m_aboutLink, IDB_ABOUT_NORMAL, IDB_ABOUT_HOVER, IDB_ABOUT_HOVER, 0},
+        {&CRegClientDlg::m_minimizeButton, IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_HOVER, 0},
+        {&CRegClientDlg::m_closeButton, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_HOVER, 0},
+        {&CRegClientDlg::m_hiddenButton, IDB_HIDDEN_BUTTON, IDB_HIDDEN_BUTTON, 0, 0},
+        {&CRegClientDlg::m_siblingBanner, IDB_SIBLING_NORMAL, IDB_SIBLING_HOVER, IDB_SIBLING_HOVER, 0},
+    };
+    for (const ButtonSkin& skin : skins)
+        (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+
+    for (CLabel* label : {&m_captionLabel, &m_stepLabel})
+        label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
+            RGB(0, 0, 0));
 }
 
 void CRegClientDlg::OnDestroy()
@@ -123,7 +159,7 @@ void CRegClientDlg::OnDestroy()
     // A second start after this point must not find a window that is gone.
     if (GetSharedMainWindow() == m_hWnd)
         SetSharedMainWindow(NULL);
-    CDialog::OnDestroy();
+    CBitmapDialog::OnDestroy();
 }
 
 bool CRegClientDlg::IsJobRunning() const
@@ -165,8 +201,8 @@ void CRegClientDlg::ShowPage(int page)
     for (CWnd* step : m_scanStepPages)
         if (step && step->GetSafeHwnd())
             step->ShowWindow(SW_HIDE);
-    m_captionLabel.SetWindowText("");
-    m_stepLabel.SetWindowText("");
+    m_captionLabel.SetText("");
+    m_stepLabel.SetText("");
 
     const PageEntry* entry = FindPageEntry(page);
     if (!entry)
@@ -178,7 +214,7 @@ void CRegClientDlg::ShowPage(int page)
     if (CWnd* window = PageWindow(page))
         if (window->GetSafeHwnd())
             window->ShowWindow(SW_SHOW);
-    m_captionLabel.SetWindowText(entry->caption);
+    m_captionLabel.SetText(entry->caption);
     RefreshPage(page);
 }
 
@@ -246,12 +282,12 @@ void CRegClientDlg::SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handl
 
 void CRegClientDlg::OnHelp()
 {
-    ::ShellExecuteA(m_hWnd, "open", HelpAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellCalls::Execute(m_hWnd, "open", HelpAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CRegClientDlg::OnSiblingProduct()
 {
-    ::ShellExecuteA(m_hWnd, "open", SiblingAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellCalls::Execute(m_hWnd, "open", SiblingAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void CRegClientDlg::OnTrayExit()
@@ -292,7 +328,7 @@ BOOL CRegClientDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     const int id = LOWORD(wParam);
     // Menu commands come with code 0, buttons with BN_CLICKED (also 0).
     if (HIWORD(wParam) != BN_CLICKED)
-        return CDialog::OnCommand(wParam, lParam);
+        return CBitmapDialog::OnCommand(wParam, lParam);
     switch (id)
     {
     case IDC_HOME_BUTTON: ShowPage(kPageResults); return TRUE;
@@ -310,7 +346,7 @@ BOOL CRegClientDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     case ID_TRAY_EXIT: OnTrayExit(); return TRUE;
     case ID_TRAY_RESTORE: OnTrayRestore(); return TRUE;
     case ID_TRAY_HIDE: OnTrayHide(); return TRUE;
-    default: return CDialog::OnCommand(wParam, lParam);
+    default: return CBitmapDialog::OnCommand(wParam, lParam);
     }
 }
 
@@ -322,7 +358,7 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_SCAN_SHARED_PATH: return OnScanSharedPath(wParam, lParam);
     case WM_AUTO_UPDATE: return OnAutoUpdate(wParam, lParam);
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon);
-    default: return CDialog::WindowProc(message, wParam, lParam);
+    default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }
 }
 
@@ -330,7 +366,7 @@ void CRegClientDlg::OnPaint()
 {
     if (!::IsIconic(m_hWnd))
     {
-        CDialog::OnPaint();
+        CBitmapDialog::OnPaint();
         return;
     }
     CPaintDC dc(m_hWnd);
@@ -349,5 +385,5 @@ BOOL CRegClientDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
         ::SetCursor(g_hHandCursor);
         return TRUE;
     }
-    return CDialog::OnSetCursor(window, hitTest, message);
+    return CBitmapDialog::OnSetCursor(window, hitTest, message);
 }

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "Client/Controls/CBitmapDialog.h"
+#include "Client/Controls/CLabel.h"
+#include "Client/Controls/CxSkinButton.h"
 #include "Client/Shell/CAbstractStatus.h"
-#include "Framework/CButton.h"
-#include "Framework/CDialog.h"
-#include "Framework/CStatic.h"
 
 // The pages the main window switches between.
 enum MainWindowPage
@@ -28,7 +28,7 @@ enum MainWindowPage
 // column of buttons switches the pages shown at one rectangle of it. It
 // answers a second start, closes the program (not while a job runs) and
 // starts the update check.
-class CRegClientDlg : public CDialog, public CAbstractStatus
+class CRegClientDlg : public CBitmapDialog, public CAbstractStatus
 {
 public:
     explicit CRegClientDlg(CWnd* parent = nullptr);
@@ -92,21 +92,21 @@ private:
     void HideAllPages();
     void RefreshPage(int page);
 
-    CButton m_scanButton;
-    CButton m_defragButton;
-    CButton m_backupButton;
-    CButton m_startupButton;
-    CButton m_homeButton;
-    CButton m_settingsLink;
-    CButton m_helpLink;
-    CButton m_updateLink;
-    CButton m_aboutLink;
-    CButton m_minimizeButton;
-    CButton m_closeButton;
-    CButton m_hiddenButton;
-    CButton m_siblingBanner;
-    CStatic m_captionLabel;
-    CStatic m_stepLabel;
+    CxSkinButton m_scanButton;
+    CxSkinButton m_defragButton;
+    CxSkinButton m_backupButton;
+    CxSkinButton m_startupButton;
+    CxSkinButton m_homeButton;
+    CxSkinButton m_settingsLink;
+    CxSkinButton m_helpLink;
+    CxSkinButton m_updateLink;
+    CxSkinButton m_aboutLink;
+    CxSkinButton m_minimizeButton;
+    CxSkinButton m_closeButton;
+    CxSkinButton m_hiddenButton;
+    CxSkinButton m_siblingBanner;
+    CLabel m_captionLabel;
+    CLabel m_stepLabel;
     HICON m_hIcon = NULL;
 
     std::map<int, CWnd*> m_pages;

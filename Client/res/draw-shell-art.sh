@@ -1,6 +1,7 @@
 #!/bin/bash
 # Draws the main window's skin: background, page buttons, links, window
-# buttons, the sibling banner and the program icon, into Client/res/shell.
+# buttons and the sibling banner, into Client/res/shell. (The program's icon
+# comes with the kit's art.)
 # Sizes are the pixel sizes of the template's controls at the template font
 # (6 x 13 base units). Run it again after changing a colour or a caption; the
 # results are committed so that a build needs no ImageMagick.
@@ -96,14 +97,4 @@ banner() {
 banner 375.bmp '#8a4b0f' '#c8741c'
 banner 376.bmp '#a85c14' '#e08a2a'
 
-# Program icon 128: the header's circle-and-stroke mark in 32, 16 and 48 pixels.
-icon_face() {
-  local size=$1
-  convert -size 48x48 xc:none -fill "$accent" -draw "roundrectangle 1,1 46,46 9,9" \
-    -fill white -draw "circle 22,22 22,8" -fill "$accent" -draw "circle 22,22 22,15" \
-    -stroke white -strokewidth 5 -draw "line 26,27 39,40" -resize "${size}x${size}" "png32:$out/icon$size.png"
-}
-for s in 16 32 48; do icon_face "$s"; done
-convert "$out/icon16.png" "$out/icon32.png" "$out/icon48.png" "$out/128.ico"
-rm -f "$out"/icon*.png
 echo "drawn into $out"

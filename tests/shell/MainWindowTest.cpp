@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/Shell/EngineBinding.h"
@@ -307,37 +306,11 @@ public:
     CAbstractProcess* CreateEngineProcess2() override { return nullptr; }
 };
 
-class CountingStore : public CAbstractScanItemsInfo
+class CountingStore : public CScanItemsInfo
 {
 public:
     explicit CountingStore(int& deleted) : m_deleted(deleted) {}
     ~CountingStore() override { ++m_deleted; }
-    void Clear() override {}
-    int AddFoundItem(const char*, DWORD, int, int) override { return 0; }
-    bool HasItems(DWORD) override { return false; }
-    int GetItemValue(const char*) override { return 0; }
-    int GetItemCount(DWORD) override { return 0; }
-    DWORD GetFoundMask() override { return 0; }
-    int GetItems(std::vector<const char*>*, DWORD) override { return 0; }
-    int MoveFirst() override { return 0; }
-    int MoveNext() override { return 0; }
-    const char* GetCurrentText() override { return ""; }
-    DWORD GetCurrentCategory() override { return 0; }
-    void ExcludeItem(const char*, int, int) override {}
-    void SetSaveIgnoreList(int) override {}
-    int LoadIgnoreList() override { return 0; }
-    int AppendIgnoreList() override { return 0; }
-    int Reserved16() override { return 0; }
-    int GetRecord(int, ScanItemRecord*) override { return 0; }
-    int IsCurrentItemExcluded() override { return 0; }
-    int GetIgnoreList(std::map<std::string, int>*) override { return 0; }
-    int ReloadIgnoreList() override { return 0; }
-    int WriteIgnoreList(const std::map<std::string, int>&) override { return 0; }
-    int WriteScanLog() override { return 0; }
-    int IsIgnored(const char*, int, const ScanItemRecord*) override { return 0; }
-    int AddIgnoreEntry(const char*, const char*, int, int) override { return 0; }
-    int SkipRecycleBin() override { return 0; }
-    int SkipTempFiles() override { return 0; }
 
 private:
     int& m_deleted;
