@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "Client/res/ShellResource.h"
@@ -93,8 +94,23 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
     EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "");
     EXPECT_EQ(program.Windows().size(), 1u);
 
+    // At the dialog font's 6 x 13 units the window is exactly its skin.
+    const HMODULE image = ::LoadLibraryExA(m_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HBITMAP skin = static_cast<HBITMAP>(
+        ::LoadImageA(image, MAKEINTRESOURCEA(IDB_MAIN_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    BITMAP skinSize = {};
+    ::GetObjectA(skin, sizeof(skinSize), &skinSize);
+    ::DeleteObject(skin);
+    ::FreeLibrary(image);
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, skinSize.bmWidth);
+    EXPECT_EQ(rect.bottom - rect.top, skinSize.bmHeight);
+
     ::Sleep(1500);
-    EXPECT_TRUE(SaveScreenshot(window, "main-window")) << "artefacts: " << ArtifactsFolder();
+    const char* kind = std::getenv("QM_WINEARCH");
+    EXPECT_TRUE(SaveScreenshot(window, std::string("main-window-") + (kind ? kind : "wow64")))
+        << "artefacts: " << ArtifactsFolder();
 
     const std::string settings = ReadFileText(m_folder + "qmsettings.ini");
     EXPECT_NE(settings.find("[SETTINGS]\r\n"), std::string::npos);

@@ -99,6 +99,45 @@ TEST(WindowsVersionCode, Wow64MatchesTheKindOfPrefix)
     EXPECT_EQ(WindowsVersion::IsWow64() != FALSE, std::string(kind ? kind : "wow64") == "wow64");
 }
 
+// Runs in a copy of this program that Wine was told to present a given
+// Windows to (the test below starts it).
+TEST(ManifestedVersion, TheProgramSeesTheVersionItWasToldOf)
+{
+    const char* expected = std::getenv("QM_EXPECTED_VERSION_CODE");
+    if (!expected)
+        GTEST_SKIP() << "only in the copy started by WindowsVersionCode.TheManifestLetsNewWindowsReportItself";
+    EXPECT_EQ(WindowsVersion::Current(), std::atoi(expected));
+}
+
+TEST(WindowsVersionCode, TheManifestLetsNewWindowsReportItself)
+{
+    // Without a manifest that names them, 8.1 and 10 report themselves as 8.
+    const std::string folder = TestEnv::MakeScratchFolder("version-probe");
+    const std::string copy = folder + "qm-version-probe.exe";
+    ASSERT_TRUE(::CopyFileA(ModulePath::FileName().c_str(), copy.c_str(), FALSE));
+    const char* const key = "Software\\Wine\\AppDefaults\\qm-version-probe.exe";
+    for (const auto& version : {std::make_pair("win81", "8"), std::make_pair("win10", "10"),
+                                std::make_pair("win7", "6"), std::make_pair("winxp", "3")})
+    {
+        ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, key, "Version", version.first));
+        ASSERT_TRUE(::SetEnvironmentVariableA("QM_EXPECTED_VERSION_CODE", version.second));
+        std::string commandLine = "\"" + copy + "\" --gtest_filter=ManifestedVersion.*";
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION info = {};
+        ASSERT_TRUE(::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                     folder.c_str(), &startup, &info));
+        ::WaitForSingleObject(info.hProcess, 60000);
+        DWORD code = 1;
+        ::GetExitCodeProcess(info.hProcess, &code);
+        ::CloseHandle(info.hThread);
+        ::CloseHandle(info.hProcess);
+        EXPECT_EQ(code, 0u) << "Wine set to " << version.first;
+    }
+    ::SetEnvironmentVariableA("QM_EXPECTED_VERSION_CODE", nullptr);
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, key);
+}
+
 namespace
 {
 class EngineBindingTest : public testing::Test
