@@ -8,10 +8,7 @@
 
 IniSection* IniDocument::FindSection(const std::string& name) const
 {
-    std::string trimmed = name;
-    IniTrim(trimmed, kIniBlanks);
-    const SectionMap::const_iterator found = m_sections.find(trimmed);
-    return found == m_sections.end() ? nullptr : found->second.get();
+    return FindByIniName(m_sections, name);
 }
 
 IniSection* IniDocument::GetOrCreateSection(const std::string& name)

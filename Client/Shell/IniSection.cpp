@@ -2,10 +2,7 @@
 
 IniKey* IniSection::FindKey(const std::string& name) const
 {
-    std::string trimmed = name;
-    IniTrim(trimmed, kIniBlanks);
-    const KeyMap::const_iterator found = m_keys.find(trimmed);
-    return found == m_keys.end() ? nullptr : found->second.get();
+    return FindByIniName(m_keys, name);
 }
 
 IniKey* IniSection::GetOrCreateKey(const std::string& name)

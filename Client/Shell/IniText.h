@@ -17,3 +17,13 @@ struct IniNameLess
 {
     bool operator()(const std::string& a, const std::string& b) const;
 };
+
+// The entry of a name-ordered map of owned objects whose name equals the
+// given one, trimmed of blanks; NULL when there is none.
+template <class Map>
+typename Map::mapped_type::element_type* FindByIniName(const Map& map, std::string name)
+{
+    IniTrim(name, kIniBlanks);
+    const typename Map::const_iterator found = map.find(name);
+    return found == map.end() ? nullptr : found->second.get();
+}

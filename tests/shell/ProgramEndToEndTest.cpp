@@ -41,6 +41,16 @@ bool WaitForPageButtonOff(HWND window, int button)
     return WaitUntil(10000, &ShowsPageOf, &wait);
 }
 
+// Starts the program and waits for its main window.
+void StartProgram(RunningProgram& program, const std::string& exe, HWND& window,
+                  const std::string& arguments = std::string())
+{
+    window = NULL;
+    ASSERT_TRUE(program.Start(exe, arguments));
+    window = program.WaitForMainWindow();
+    ASSERT_NE(window, static_cast<HWND>(NULL)) << "no main window";
+}
+
 // Closes the program by its own close button and expects it to end well.
 void CloseProgram(RunningProgram& program, HWND mainWindow)
 {
@@ -81,9 +91,8 @@ protected:
 TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
 {
     RunningProgram program;
-    ASSERT_TRUE(program.Start(m_exe));
-    const HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, static_cast<HWND>(NULL)) << "no main window";
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
     EXPECT_EQ(WindowText(window), "Quillomar");
     EXPECT_FALSE(IsEnabled(window, IDC_SCAN_BUTTON)) << "the scan page is on show";
     for (int id : {IDC_HOME_BUTTON, IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON, IDC_DEFRAG_BUTTON})
@@ -122,9 +131,8 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
 TEST_F(ProgramTest, PageButtonsSwitchPagesAndCaptions)
 {
     RunningProgram program;
-    ASSERT_TRUE(program.Start(m_exe));
-    const HWND window = program.WaitForMainWindow();
-    ASSERT_NE(window, static_cast<HWND>(NULL));
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
 
     struct Step
     {
@@ -152,9 +160,8 @@ TEST_F(ProgramTest, PageButtonsSwitchPagesAndCaptions)
 TEST_F(ProgramTest, ASecondStartBringsTheFirstBackAndEnds)
 {
     RunningProgram first;
-    ASSERT_TRUE(first.Start(m_exe));
-    const HWND window = first.WaitForMainWindow();
-    ASSERT_NE(window, static_cast<HWND>(NULL));
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(first, m_exe, window));
     ::ShowWindow(window, SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(window));
 
@@ -173,9 +180,8 @@ TEST_F(ProgramTest, ASecondStartBringsTheFirstBackAndEnds)
 TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
 {
     RunningProgram first;
-    ASSERT_TRUE(first.Start(m_exe));
-    const HWND window = first.WaitForMainWindow();
-    ASSERT_NE(window, static_cast<HWND>(NULL));
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(first, m_exe, window));
     ASSERT_TRUE(PressButton(window, IDC_HOME_BUTTON));
     ASSERT_TRUE(WaitForPageButtonOff(window, IDC_HOME_BUTTON));
 
@@ -290,9 +296,8 @@ TEST_F(ProgramTest, SupportedVersionsStartWithoutAQuestion)
     {
         ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, kAppDefaults, "Version", version));
         RunningProgram program;
-        ASSERT_TRUE(program.Start(m_exe));
-        const HWND window = program.WaitForMainWindow();
-        ASSERT_NE(window, static_cast<HWND>(NULL)) << version;
+        HWND window = NULL;
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window)) << version;
         EXPECT_EQ(program.WaitForMessageBox(0), static_cast<HWND>(NULL)) << version;
         CloseProgram(program, window);
     }
