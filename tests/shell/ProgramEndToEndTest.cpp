@@ -1,6 +1,7 @@
 // The real Quillomar.exe, started and driven as a user would: its window,
 // a second start, a missing engine and an untested Windows version.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -51,13 +52,30 @@ void StartProgram(RunningProgram& program, const std::string& exe, HWND& window,
     ASSERT_NE(window, static_cast<HWND>(NULL)) << "no main window";
 }
 
-// Closes the program by its own close button and expects it to end well.
+int CountProgramProcesses()
+{
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    int count = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        if (::lstrcmpiA(entry.szExeFile, "Quillomar.exe") == 0)
+            ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// Closes the program by its own close button and expects it to end well,
+// with no process of it left behind.
 void CloseProgram(RunningProgram& program, HWND mainWindow)
 {
     ASSERT_TRUE(PressButton(mainWindow, IDC_CLOSE_BUTTON));
     DWORD code = 1;
     ASSERT_TRUE(program.WaitForExit(15000, &code)) << "the program did not end";
     EXPECT_EQ(code, 0u);
+    EXPECT_EQ(CountProgramProcesses(), 0);
 }
 
 std::string ReadFileText(const std::string& path)
@@ -102,6 +120,7 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
     EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "");
     EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "");
     EXPECT_EQ(program.Windows().size(), 1u);
+    EXPECT_EQ(CountProgramProcesses(), 1);
 
     // At the dialog font's 6 x 13 units the window is exactly its skin.
     const HMODULE image = ::LoadLibraryExA(m_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
