@@ -7,11 +7,11 @@ set -eu
 kind=$1
 root=$2
 dest="$root/$kind"
-[ -f "$dest/.ready" ] && exit 0
+[ -f "$dest/.ready-fonts" ] && exit 0
 mkdir -p "$root"
 exec 9>"$root/.$kind.lock"
 flock 9
-[ -f "$dest/.ready" ] && exit 0
+[ -f "$dest/.ready-fonts" ] && exit 0
 rm -rf "$dest"
 mkdir -p "$dest/home"
 export WINEPREFIX="$dest/prefix" HOME="$dest/home" WINEDEBUG=-all
@@ -23,4 +23,8 @@ wineserver -w
 for link in "$WINEPREFIX"/drive_c/users/*/*; do
   if [ -L "$link" ]; then rm "$link"; mkdir "$link"; fi
 done
-touch "$dest/.ready"
+# Windows has Tahoma (the dialog font) in its Fonts folder; this Wine does
+# not find the copies of fonts-wine by itself, and without them dialogs get
+# other metrics than on Windows.
+cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+touch "$dest/.ready" "$dest/.ready-fonts"

@@ -5,11 +5,15 @@
 #   QM_WINEARCH=win32           : 32-bit Windows
 #   QM_PREFIX_ROOT              : folder that holds the templates
 #   QM_KEEP_PREFIX=1            : leave the prefix behind for a look
+#   QM_XVFB=1                   : run on a virtual X screen of its own
 # Wine's services inherit the pipes of the process that starts them; they are
 # started first with their output sent to /dev/null, so a caller that waits for
 # our output (CTest) never hangs on them.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+if [ "${QM_XVFB:-0}" = 1 ] && [ -z "${QM_XVFB_DISPLAY:-}" ]; then
+    exec "$here/with-xvfb.sh" "$0" "$@"
+fi
 kind=${QM_WINEARCH:-wow64}
 root=${QM_PREFIX_ROOT:-/tmp/qm-wine-templates}
 "$here/make-prefix.sh" "$kind" "$root" >/dev/null 2>&1 || { echo "cannot prepare the $kind Wine prefix" >&2; exit 1; }
@@ -25,6 +29,12 @@ done
 export WINEPREFIX="$run/prefix" HOME="$run/home" WINEDEBUG=-all
 [ "$kind" = win32 ] && export WINEARCH=win32 || unset WINEARCH
 unset DISPLAY_FOR_WINE
+# On a private screen there is no window manager: Wine then manages the
+# windows itself, and does not wait for a manager that never answers each
+# time a window is hidden.
+if [ -n "${QM_XVFB_DISPLAY:-}" ]; then
+  printf '\n[Software\\\\Wine\\\\X11 Driver]\n"Managed"="N"\n' >>"$WINEPREFIX/user.reg"
+fi
 
 wineserver -p >/dev/null 2>&1 </dev/null
 wine cmd /c exit >/dev/null 2>&1 </dev/null

@@ -1,7 +1,13 @@
-// The program's entry point. (The application object comes with the shell.)
+// The program's entry point and its one application object. The object lives
+// here, beside the entry, so that it is always part of the program and never
+// of a test that links the rest of the client.
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+#include "Client/Shell/CRegClientApp.h"
+
+CRegClientApp theApp;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand)
 {
-    return 0;
+    return theApp.Main(instance, commandLine, showCommand);
 }

@@ -1,0 +1,221 @@
+#include "Client/Shell/CRegClientApp.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <new>
+
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/EngineBinding.h"
+#include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SharedInstanceData.h"
+#include "Client/Shell/WindowsVersion.h"
+#include "Framework/AnsiText.h"
+#include "Framework/ModulePath.h"
+
+char g_szAppTitle[50] = "Quillomar";
+HCURSOR g_hHandCursor = NULL;
+
+namespace
+{
+const char* const kSettingsFileName = "qmsettings.ini";
+const char* const kProfileKey = "Software\\Quillomar";
+}
+
+std::string SettingsFileFor(const std::string& programPath)
+{
+    const size_t slash = programPath.find_last_of('\\');
+    const std::string folder = slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1);
+    return folder + kSettingsFileName;
+}
+
+CAbstractTolvEngineInterface* GetEngineInterface()
+{
+    return g_pEngine;
+}
+
+CRegClientApp::CRegClientApp()
+    : CWinApp(g_szAppTitle),
+      m_pIniDoc(new IniDocument),
+      m_strIniPath(SettingsFileFor(GetProgramPath())),
+      m_settingsStore(m_settings, *m_pIniDoc, MakeSettingsLocation())
+{
+}
+
+CRegClientApp::~CRegClientApp() = default;
+
+SettingsLocation CRegClientApp::MakeSettingsLocation() const
+{
+    SettingsLocation location;
+    location.portable = m_bPortable;
+    location.iniPath = m_strIniPath;
+    return location;
+}
+
+std::string CRegClientApp::GetProgramPath()
+{
+    // The first command-line word is only what was typed (often a bare name
+    // from a prompt); the module's own file name is where the program lies.
+    return ModulePath::FileName();
+}
+
+void CRegClientApp::SetAppName(const char* name)
+{
+    CWinApp::SetAppName(name ? name : "");
+}
+
+int CRegClientApp::GetWindowsVersionCode()
+{
+    return WindowsVersion::Current();
+}
+
+BOOL CRegClientApp::IsWow64()
+{
+    return WindowsVersion::IsWow64();
+}
+
+BOOL CRegClientApp::InitInstance()
+{
+    m_cmdInfo.ParseProcessCommandLine();
+    if (!ClaimSingleInstance())
+        return FALSE;
+
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+    ::InitCommonControlsEx(&controls);
+    CWinApp::InitInstance();
+    SetAppName(g_szAppTitle);
+    if (!ConfirmUntestedWindows())
+        return FALSE;
+
+    if (!InitializeCom())
+        return FALSE;
+    SetRegistryKey(kProfileKey);
+
+    if (!StartEngine())
+        return FALSE;
+    g_hHandCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
+    LoadSettings();
+    if (!m_pScanItems)
+        m_pScanItems = new (std::nothrow) CScanItemsInfo;
+    RunMainWindow();
+    return FALSE;
+}
+
+BOOL CRegClientApp::ClaimSingleInstance()
+{
+    const std::string name = std::string(g_szAppTitle) + " mtx";
+    ::SetLastError(ERROR_SUCCESS);
+    m_instanceMutex.Attach(::CreateMutexA(nullptr, FALSE, name.c_str()));
+    if (::GetLastError() == ERROR_SUCCESS)
+        return TRUE;
+
+    const HWND other = GetSharedMainWindow();
+    if (other)
+    {
+        ::SetForegroundWindow(other);
+        if (::IsIconic(other))
+            ::ShowWindow(other, SW_RESTORE);
+    }
+    m_instanceMutex.Close();
+    if (m_cmdInfo.m_bSchedule && other)
+        ::PostMessageA(other, WM_INSTANCE_REQUEST, static_cast<WPARAM>(m_cmdInfo.m_bSchedule), 0);
+    return FALSE;
+}
+
+BOOL CRegClientApp::ConfirmUntestedWindows()
+{
+    if (WindowsVersion::IsSupported(GetWindowsVersionCode()))
+        return TRUE;
+    const std::string question = AnsiText::Format(
+        "%s is not tested on this Operating System.\nDo you still want to run %s?", g_szAppTitle, g_szAppTitle);
+    return MessageBox(question.c_str(), MB_YESNO) == IDYES;
+}
+
+BOOL CRegClientApp::InitializeCom()
+{
+    if (FAILED(::CoInitialize(nullptr)))
+    {
+        MessageBox("Failed to Initialize the COM library", MB_OK);
+        return FALSE;
+    }
+    m_comInitialised = true;
+    return TRUE;
+}
+
+BOOL CRegClientApp::LoadEngine()
+{
+    DWORD error = 0;
+    if (EngineBinding::Bind(QM_ENGINE_LIBRARY, error))
+        return TRUE;
+    MessageBox(EngineBinding::FailureText(error).c_str(), MB_OK);
+    return FALSE;
+}
+
+CAbstractTolvEngineInterface* CRegClientApp::CallEngineCreate(HMODULE module)
+{
+    return EngineBinding::CallCreate(module);
+}
+
+void CRegClientApp::CallEngineRelease(HMODULE module, CAbstractTolvEngineInterface* engine)
+{
+    EngineBinding::CallRelease(module, engine);
+}
+
+BOOL CRegClientApp::StartEngine()
+{
+    if (!LoadEngine())
+        return FALSE;
+    if (!m_pEngineProcess)
+        m_pEngineProcess = g_pEngine->CreateEngineProcess();
+    if (m_pEngineProcess)
+        return TRUE;
+    // Every page and the main window rely on the job object: without one the
+    // engine is as good as missing.
+    MessageBox(EngineBinding::FailureText(0).c_str(), MB_OK);
+    return FALSE;
+}
+
+void CRegClientApp::RunMainWindow()
+{
+    CRegClientDlg mainWindow;
+    SetMainWnd(&mainWindow);
+    mainWindow.DoModal();
+    SetMainWnd(nullptr);
+}
+
+int CRegClientApp::ExitInstance()
+{
+    // Everything that holds COM objects goes before COM does: the job object
+    // keeps a shell link of its own.
+    if (m_pEngineProcess && g_pEngine)
+        g_pEngine->DestroyEngineProcess(m_pEngineProcess);
+    m_pEngineProcess = nullptr;
+    if (g_hEngineModule && g_pEngine)
+        CallEngineRelease(g_hEngineModule, g_pEngine);
+    g_pEngine = nullptr;
+    delete m_pScanItems;
+    m_pScanItems = nullptr;
+    if (g_hEngineModule)
+        ::FreeLibrary(g_hEngineModule);
+    g_hEngineModule = NULL;
+    if (m_comInitialised)
+        ::CoUninitialize();
+    m_comInitialised = false;
+    return CWinApp::ExitInstance();
+}
+
+void CRegClientApp::LoadSettings()
+{
+    m_settingsStore.Load();
+    m_bSiblingInstalled = m_settingsStore.IsSiblingInstalled();
+}
+
+void CRegClientApp::SaveSettings()
+{
+    m_settingsStore.Save();
+}
+
+void CRegClientApp::SaveLastScan(const std::string& text)
+{
+    m_settingsStore.SaveLastScan(text);
+}

@@ -1,0 +1,95 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "Client/Shell/CCommandLineInfoEx.h"
+#include "Client/Shell/IniDocument.h"
+#include "Client/Shell/SettingsRecord.h"
+#include "Client/Shell/SettingsStore.h"
+#include "Engine/CAbstractProcess.h"
+#include "Engine/CAbstractTolvEngineInterface.h"
+#include "Framework/CHandle.h"
+#include "Framework/CWinApp.h"
+
+#include "Client/Controls/CSystemTray.h"
+#include "Client/Scan/CScanItemsInfo.h"
+
+// The product name: window title, message-box caption, mutex name prefix.
+extern char g_szAppTitle[50];
+// The system hand cursor, for link-like controls.
+extern HCURSOR g_hHandCursor;
+
+// The program's one application object. It starts the program (single
+// instance, version check, COM, engine, settings, results store), runs the
+// main window modally, and gives everything back when that window closes.
+// It owns what lives for the whole run.
+class CRegClientApp : public CWinApp
+{
+public:
+    CRegClientApp();
+    ~CRegClientApp() override;
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    // The program's own file, whatever the command line calls it.
+    static std::string GetProgramPath();
+    // Message boxes take this name as their caption.
+    void SetAppName(const char* name);
+    static int GetWindowsVersionCode();
+    static BOOL IsWow64();
+
+    // COM for this thread, given back by ExitInstance; shows the failure.
+    BOOL InitializeCom();
+    BOOL LoadEngine();
+    static CAbstractTolvEngineInterface* CallEngineCreate(HMODULE module);
+    static void CallEngineRelease(HMODULE module, CAbstractTolvEngineInterface* engine);
+
+    void LoadSettings();
+    void SaveSettings();
+    // Stores the date text of a finished scan and shows it.
+    void SaveLastScan(const std::string& text);
+    SettingsStore& GetSettingsStore() { return m_settingsStore; }
+
+    // Restart (or shut down) the computer; asks first when ask is set, and
+    // always before a shutdown. FALSE when refused or when it failed.
+    BOOL ShutdownOrRestart(BOOL restart, BOOL ask);
+    // The self-closing question; FALSE only when the user cancels.
+    BOOL ConfirmShutdown(BOOL restart);
+
+    CSystemTray m_trayIcon;
+    SettingsRecord m_settings;
+    CCommandLineInfoEx m_cmdInfo;
+    CAbstractProcess* m_pEngineProcess = nullptr;
+    CScanItemsInfo* m_pScanItems = nullptr;
+    int m_bPortable = 1;
+    int m_bSiblingInstalled = 0;
+    std::unique_ptr<IniDocument> m_pIniDoc;
+    std::string m_strIniPath;
+
+    typedef int(WINAPI* PFN_MESSAGE_BOX_TIMEOUT)(HWND, LPCSTR, LPCSTR, UINT, WORD, DWORD);
+    PFN_MESSAGE_BOX_TIMEOUT m_pfnMessageBoxTimeout = nullptr;
+
+private:
+    // FALSE when another instance runs; it was told and brought forward.
+    BOOL ClaimSingleInstance();
+    BOOL ConfirmUntestedWindows();
+    BOOL StartEngine();
+    void RunMainWindow();
+    SettingsLocation MakeSettingsLocation() const;
+
+    CHandle m_instanceMutex;
+    bool m_comInitialised = false;
+    SettingsStore m_settingsStore;
+};
+
+// The one application object, defined beside the program's entry point.
+extern CRegClientApp theApp;
+
+CAbstractTolvEngineInterface* GetEngineInterface();
+
+// Where the settings file lies for a program at programPath: its folder (up
+// to and including the last "\") followed by "qmsettings.ini".
+std::string SettingsFileFor(const std::string& programPath);

@@ -1,0 +1,389 @@
+#include "Client/Shell/CRegClientDlg.h"
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/ProductInfo.h"
+#include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/ShellResource.h"
+#include "Framework/CDataExchange.h"
+#include "Framework/CPaintDC.h"
+#include "Framework/ShellCalls.h"
+
+namespace
+{
+const int kPageButtons[] = {IDC_HOME_BUTTON, IDC_SCAN_BUTTON, IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON,
+                            IDC_DEFRAG_BUTTON};
+
+// What showing a page does besides showing it: which page button goes grey
+// (0: none) and the caption above the page.
+struct PageEntry
+{
+    int page;
+    int button;
+    const char* caption;
+};
+const PageEntry kPageEntries[] = {
+    {kPageResults, IDC_HOME_BUTTON, "RESULTS"},
+    {kPageScan, IDC_SCAN_BUTTON, ""},
+    {kPageStartup, IDC_STARTUP_BUTTON, "MANAGE STARTUP"},
+    {kPageSettings, 0, ""},
+    {kPageIgnoreList, 0, "SETTINGS - IGNORE LIST"},
+    {kPageBackup, IDC_BACKUP_BUTTON, "BACKUP"},
+    {kPageDefrag, IDC_DEFRAG_BUTTON, ""},
+    {kPageAbout, 0, "ABOUT"},
+};
+
+const PageEntry* FindPageEntry(int page)
+{
+    for (const PageEntry& entry : kPageEntries)
+        if (entry.page == page)
+            return &entry;
+    return nullptr;
+}
+}
+
+CRegClientDlg::CRegClientDlg(CWnd* parent) : CBitmapDialog(IDD_MAIN_WINDOW, parent) {}
+
+CRegClientDlg::~CRegClientDlg()
+{
+    if (m_hIcon)
+        ::DestroyIcon(m_hIcon);
+}
+
+std::string CRegClientDlg::HelpAddress()
+{
+    return std::string(QM_PRODUCT_SITE) + "help/";
+}
+
+std::string CRegClientDlg::SiblingAddress()
+{
+    std::string version;
+    for (const char* c = QM_PROGRAM_VERSION; *c; ++c)
+        if (*c != '.')
+            version += *c;
+    return std::string(QM_SIBLING_SITE) + "index.html?TID=R" + version.substr(0, 4);
+}
+
+void CRegClientDlg::DoDataExchange(CDataExchange* dx)
+{
+    CBitmapDialog::DoDataExchange(dx);
+    dx->Control(IDC_SCAN_BUTTON, m_scanButton);
+    dx->Control(IDC_DEFRAG_BUTTON, m_defragButton);
+    dx->Control(IDC_BACKUP_BUTTON, m_backupButton);
+    dx->Control(IDC_STARTUP_BUTTON, m_startupButton);
+    dx->Control(IDC_HOME_BUTTON, m_homeButton);
+    dx->Control(IDC_SETTINGS_LINK, m_settingsLink);
+    dx->Control(IDC_HELP_LINK, m_helpLink);
+    dx->Control(IDC_UPDATE_LINK, m_updateLink);
+    dx->Control(IDC_ABOUT_LINK, m_aboutLink);
+    dx->Control(IDC_MINIMIZE_BUTTON, m_minimizeButton);
+    dx->Control(IDC_CLOSE_BUTTON, m_closeButton);
+    dx->Control(IDC_HIDDEN_BUTTON, m_hiddenButton);
+    dx->Control(IDC_SIBLING_BANNER, m_siblingBanner);
+    dx->Control(IDC_CAPTION_LABEL, m_captionLabel);
+    dx->Control(IDC_STEP_LABEL, m_stepLabel);
+}
+
+BOOL CRegClientDlg::OnInitDialog()
+{
+    CBitmapDialog::OnInitDialog();
+    SetSharedMainWindow(m_hWnd);
+
+    m_hIcon = static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
+                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_aboutLink.ShowWindow(SW_SHOW);
+    InitSkin();
+    RefreshPage(kPageSettings);
+
+    if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)
+    {
+        // A scheduled or log-on start goes straight to its scan and leaves
+        // the update check alone.
+        RequestScan(theApp.m_cmdInfo.m_bSchedule, std::string());
+        return TRUE;
+    }
+    ShowPage(kPageScan);
+    if (theApp.m_settings.softwareUpdate)
+        PostMessage(WM_AUTO_UPDATE);
+    return TRUE;
+}
+
+namespace
+{
+// Normal, pressed, hover and disabled bitmaps of each button; 0: none.
+struct ButtonSkin
+{
+    CxSkinButton CRegClientDlg::*button;
+    int normal, pressed, hover, disabled;
+};
+}
+
+void CRegClientDlg::InitSkin()
+{
+    SetBitmap(IDB_MAIN_BACKGROUND);
+    SetTransparentColor(RGB(255, 0, 255));
+    EnableRegion(1);
+    EnableClientDrag(1);
+    SetWindowText(g_szAppTitle);
+
+    const ButtonSkin skins[] = {
+        {&CRegClientDlg::m_scanButton, IDB_SCAN_NORMAL, IDB_SCAN_NORMAL, IDB_SCAN_HOVER, IDB_SCAN_DISABLED},
+        {&CRegClientDlg::m_defragButton, IDB_DEFRAG_NORMAL, IDB_DEFRAG_NORMAL, IDB_DEFRAG_HOVER, IDB_DEFRAG_DISABLED},
+        {&CRegClientDlg::m_backupButton, IDB_BACKUP_NORMAL, IDB_BACKUP_NORMAL, IDB_BACKUP_HOVER, IDB_BACKUP_DISABLED},
+        {&CRegClientDlg::m_startupButton, IDB_STARTUP_NORMAL, IDB_STARTUP_NORMAL, IDB_STARTUP_HOVER,
+         IDB_STARTUP_DISABLED},
+        {&CRegClientDlg::m_homeButton, IDB_HOME_NORMAL, IDB_HOME_NORMAL, IDB_HOME_HOVER, IDB_HOME_DISABLED},
+        {&CRegClientDlg::m_settingsLink, IDB_SETTINGS_NORMAL, IDB_SETTINGS_HOVER, IDB_SETTINGS_HOVER, 0},
+        {&CRegClientDlg::m_helpLink, IDB_HELP_NORMAL, IDB_HELP_HOVER, IDB_HELP_HOVER, 0},
+        {&CRegClientDlg::m_updateLink, IDB_UPDATE_NORMAL, IDB_UPDATE_HOVER, IDB_UPDATE_HOVER, 0},
+        {&CRegClientDlg::m_aboutLink, IDB_ABOUT_NORMAL, IDB_ABOUT_HOVER, IDB_ABOUT_HOVER, 0},
+        {&CRegClientDlg::m_minimizeButton, IDB_MINIMIZE_NORMAL, IDB_MINIMIZE_HOVER, IDB_MINIMIZE_HOVER, 0},
+        {&CRegClientDlg::m_closeButton, IDB_CLOSE_NORMAL, IDB_CLOSE_HOVER, IDB_CLOSE_HOVER, 0},
+        {&CRegClientDlg::m_hiddenButton, IDB_HIDDEN_BUTTON, IDB_HIDDEN_BUTTON, 0, 0},
+        {&CRegClientDlg::m_siblingBanner, IDB_SIBLING_NORMAL, IDB_SIBLING_HOVER, IDB_SIBLING_HOVER, 0},
+    };
+    for (const ButtonSkin& skin : skins)
+        (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
+    if (theApp.m_bSiblingInstalled)
+        m_siblingBanner.ShowWindow(SW_HIDE);
+
+    for (CLabel* label : {&m_captionLabel, &m_stepLabel})
+        label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
+            RGB(0, 0, 0));
+}
+
+void CRegClientDlg::OnDestroy()
+{
+    // A second start after this point must not find a window that is gone.
+    if (GetSharedMainWindow() == m_hWnd)
+        SetSharedMainWindow(NULL);
+    CBitmapDialog::OnDestroy();
+}
+
+bool CRegClientDlg::IsJobRunning() const
+{
+    return theApp.m_pEngineProcess && theApp.m_pEngineProcess->IsBusy();
+}
+
+CWnd* CRegClientDlg::PageWindow(int page) const
+{
+    const auto found = m_pages.find(page);
+    return found == m_pages.end() ? nullptr : found->second;
+}
+
+void CRegClientDlg::SetPageWindow(int page, CWnd* window)
+{
+    m_pages[page] = window;
+}
+
+void CRegClientDlg::AddScanStepPage(CWnd* page)
+{
+    m_scanStepPages.push_back(page);
+}
+
+void CRegClientDlg::EnablePageButtons()
+{
+    for (int id : kPageButtons)
+        ::EnableWindow(GetDlgItem(id), TRUE);
+}
+
+void CRegClientDlg::HideAllPages()
+{
+    for (const auto& entry : m_pages)
+        if (entry.second && entry.second->GetSafeHwnd())
+            entry.second->ShowWindow(SW_HIDE);
+}
+
+void CRegClientDlg::ShowPage(int page)
+{
+    for (CWnd* step : m_scanStepPages)
+        if (step && step->GetSafeHwnd())
+            step->ShowWindow(SW_HIDE);
+    m_captionLabel.SetText("");
+    m_stepLabel.SetText("");
+
+    const PageEntry* entry = FindPageEntry(page);
+    if (!entry)
+        return;
+    EnablePageButtons();
+    if (entry->button)
+        ::EnableWindow(GetDlgItem(entry->button), FALSE);
+    HideAllPages();
+    if (CWnd* window = PageWindow(page))
+        if (window->GetSafeHwnd())
+            window->ShowWindow(SW_SHOW);
+    m_captionLabel.SetText(entry->caption);
+    RefreshPage(page);
+}
+
+void CRegClientDlg::RefreshPage(int page)
+{
+    const auto refresh = m_pageRefresh.find(page);
+    if (refresh != m_pageRefresh.end() && refresh->second)
+        refresh->second();
+}
+
+void CRegClientDlg::SetPageRefresh(int page, std::function<void()> refresh)
+{
+    m_pageRefresh[page] = std::move(refresh);
+}
+
+void CRegClientDlg::RequestScan(int mode, const std::string& path)
+{
+    ShowPage(kPageScan);
+    if (m_scanRequest)
+        m_scanRequest(mode, path);
+}
+
+void CRegClientDlg::SetScanRequestHandler(std::function<void(int, const std::string&)> handler)
+{
+    m_scanRequest = std::move(handler);
+}
+
+void CRegClientDlg::OnCancel()
+{
+    if (IsJobRunning())
+    {
+        MessageBox("Please stop active operation before closing.", nullptr, MB_ICONINFORMATION);
+        return;
+    }
+    EndDialog(IDOK);
+}
+
+void CRegClientDlg::CloseMainWindow()
+{
+    OnCancel();
+}
+
+void CRegClientDlg::OnMinimize()
+{
+    ShowWindow(SW_MINIMIZE);
+}
+
+void CRegClientDlg::OnCheckUpdate()
+{
+    if (m_updateCheck)
+        m_updateCheck(false, nullptr);
+}
+
+LRESULT CRegClientDlg::OnAutoUpdate(WPARAM, LPARAM)
+{
+    if (m_updateCheck)
+        m_updateCheck(true, this);
+    return 1;
+}
+
+void CRegClientDlg::SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler)
+{
+    m_updateCheck = std::move(handler);
+}
+
+void CRegClientDlg::OnHelp()
+{
+    ShellCalls::Execute(m_hWnd, "open", HelpAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CRegClientDlg::OnSiblingProduct()
+{
+    ShellCalls::Execute(m_hWnd, "open", SiblingAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CRegClientDlg::OnTrayExit()
+{
+    OnCancel();
+}
+
+void CRegClientDlg::OnTrayRestore()
+{
+    ShowWindow(SW_RESTORE);
+    ::SetForegroundWindow(m_hWnd);
+}
+
+void CRegClientDlg::OnTrayHide()
+{
+    ShowWindow(SW_HIDE);
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
+}
+
+LRESULT CRegClientDlg::OnInstanceRequest(WPARAM wParam, LPARAM)
+{
+    // A request that comes while a job runs is dropped, not queued.
+    if (!IsJobRunning())
+        RequestScan(static_cast<int>(wParam), std::string());
+    return 1;
+}
+
+LRESULT CRegClientDlg::OnScanSharedPath(WPARAM, LPARAM)
+{
+    if (!IsJobRunning())
+        RequestScan(4, std::string(GetSharedPath()));
+    return 1;
+}
+
+BOOL CRegClientDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const int id = LOWORD(wParam);
+    // Menu commands come with code 0, buttons with BN_CLICKED (also 0).
+    if (HIWORD(wParam) != BN_CLICKED)
+        return CBitmapDialog::OnCommand(wParam, lParam);
+    switch (id)
+    {
+    case IDC_HOME_BUTTON: ShowPage(kPageResults); return TRUE;
+    case IDC_SCAN_BUTTON: ShowPage(kPageScan); return TRUE;
+    case IDC_STARTUP_BUTTON: ShowPage(kPageStartup); return TRUE;
+    case IDC_SETTINGS_LINK: ShowPage(kPageSettings); return TRUE;
+    case IDC_BACKUP_BUTTON: ShowPage(kPageBackup); return TRUE;
+    case IDC_DEFRAG_BUTTON: ShowPage(kPageDefrag); return TRUE;
+    case IDC_ABOUT_LINK: ShowPage(kPageAbout); return TRUE;
+    case IDC_CLOSE_BUTTON: CloseMainWindow(); return TRUE;
+    case IDC_MINIMIZE_BUTTON: OnMinimize(); return TRUE;
+    case IDC_UPDATE_LINK: OnCheckUpdate(); return TRUE;
+    case IDC_HELP_LINK: OnHelp(); return TRUE;
+    case IDC_SIBLING_BANNER: OnSiblingProduct(); return TRUE;
+    case ID_TRAY_EXIT: OnTrayExit(); return TRUE;
+    case ID_TRAY_RESTORE: OnTrayRestore(); return TRUE;
+    case ID_TRAY_HIDE: OnTrayHide(); return TRUE;
+    default: return CBitmapDialog::OnCommand(wParam, lParam);
+    }
+}
+
+LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message)
+    {
+    case WM_INSTANCE_REQUEST: return OnInstanceRequest(wParam, lParam);
+    case WM_SCAN_SHARED_PATH: return OnScanSharedPath(wParam, lParam);
+    case WM_AUTO_UPDATE: return OnAutoUpdate(wParam, lParam);
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon);
+    default: return CBitmapDialog::WindowProc(message, wParam, lParam);
+    }
+}
+
+void CRegClientDlg::OnPaint()
+{
+    if (!::IsIconic(m_hWnd))
+    {
+        CBitmapDialog::OnPaint();
+        return;
+    }
+    CPaintDC dc(m_hWnd);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0);
+    const int iconWidth = ::GetSystemMetrics(SM_CXICON);
+    const int iconHeight = ::GetSystemMetrics(SM_CYICON);
+    const RECT client = GetClientRect();
+    ::DrawIcon(dc, (client.right - client.left - iconWidth + 1) / 2, (client.bottom - client.top - iconHeight + 1) / 2,
+               m_hIcon);
+}
+
+BOOL CRegClientDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
+{
+    if (window == m_siblingBanner.GetSafeHwnd() && g_hHandCursor)
+    {
+        ::SetCursor(g_hHandCursor);
+        return TRUE;
+    }
+    return CBitmapDialog::OnSetCursor(window, hitTest, message);
+}

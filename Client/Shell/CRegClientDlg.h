@@ -1,0 +1,117 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Client/Controls/CBitmapDialog.h"
+#include "Client/Controls/CLabel.h"
+#include "Client/Controls/CxSkinButton.h"
+#include "Client/Shell/CAbstractStatus.h"
+
+// The pages the main window switches between.
+enum MainWindowPage
+{
+    kPageResults = 1,
+    kPageScan = 2,
+    kPageStartup = 3,
+    kPageSettings = 4,
+    kPageIgnoreList = 5,
+    kPageBackup = 6,
+    kPageDefrag = 12,
+    kPageAbout = 13,
+};
+
+// The program's one top-level window: a borderless skinned dialog whose left
+// column of buttons switches the pages shown at one rectangle of it. It
+// answers a second start, closes the program (not while a job runs) and
+// starts the update check.
+class CRegClientDlg : public CBitmapDialog, public CAbstractStatus
+{
+public:
+    explicit CRegClientDlg(CWnd* parent = nullptr);
+    ~CRegClientDlg() override;
+
+    void ShowPage(int page);
+    // Shows the scan page and starts a scan: mode 1 scheduled, 0 at log-on,
+    // 4 for a path.
+    void RequestScan(int mode, const std::string& path);
+    void EnablePageButtons();
+
+    // Pages join the switch here as the program gains them; a page number
+    // without a window still switches the buttons and the caption.
+    void SetPageWindow(int page, CWnd* window);
+    // What showing a page reloads on it.
+    void SetPageRefresh(int page, std::function<void()> refresh);
+    // The later scan steps, which the scan workflow shows itself and every
+    // page switch hides.
+    void AddScanStepPage(CWnd* page);
+    // Starts the scan that RequestScan asks for (mode, path).
+    void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
+    // Runs the update check: silent, and the parent of its window.
+    void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+
+    static std::string HelpAddress();
+    static std::string SiblingAddress();
+
+    // The sink face is never given to the engine.
+    void SetStatusText(const char*, const char*) override {}
+    void OnProgress(int) override {}
+    void OnItemFound(const char*, DWORD, int, int) override {}
+    int OnJobFinished(int) override { return 1; }
+    int OnDefragResult(int) override { return 0; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint() override;
+    BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
+    void OnDestroy() override;
+
+private:
+    void InitSkin();
+    void CloseMainWindow();
+    void OnMinimize();
+    void OnCheckUpdate();
+    void OnHelp();
+    void OnSiblingProduct();
+    void OnTrayExit();
+    void OnTrayRestore();
+    void OnTrayHide();
+    LRESULT OnInstanceRequest(WPARAM wParam, LPARAM lParam);
+    LRESULT OnScanSharedPath(WPARAM wParam, LPARAM lParam);
+    LRESULT OnAutoUpdate(WPARAM wParam, LPARAM lParam);
+    bool IsJobRunning() const;
+    // The window of a page, or nullptr while the program has none for it.
+    CWnd* PageWindow(int page) const;
+    void HideAllPages();
+    void RefreshPage(int page);
+
+    CxSkinButton m_scanButton;
+    CxSkinButton m_defragButton;
+    CxSkinButton m_backupButton;
+    CxSkinButton m_startupButton;
+    CxSkinButton m_homeButton;
+    CxSkinButton m_settingsLink;
+    CxSkinButton m_helpLink;
+    CxSkinButton m_updateLink;
+    CxSkinButton m_aboutLink;
+    CxSkinButton m_minimizeButton;
+    CxSkinButton m_closeButton;
+    CxSkinButton m_hiddenButton;
+    CxSkinButton m_siblingBanner;
+    CLabel m_captionLabel;
+    CLabel m_stepLabel;
+    HICON m_hIcon = NULL;
+
+    std::map<int, CWnd*> m_pages;
+    std::map<int, std::function<void()>> m_pageRefresh;
+    std::vector<CWnd*> m_scanStepPages;
+    std::function<void(int, const std::string&)> m_scanRequest;
+    std::function<void(bool, CWnd*)> m_updateCheck;
+};

@@ -1,0 +1,14 @@
+#pragma once
+#include <windows.h>
+
+// The program's own window messages between its windows and instances. The
+// kit's controls keep theirs (skinned-button uncheck, list check, re-font)
+// beside the controls.
+#define WM_SCAN_SHARED_PATH (WM_USER + 660)
+// Posted by a second start with "SCHEDULE": wParam 1.
+#define WM_INSTANCE_REQUEST (WM_USER + 700)
+#define WM_SCAN_DONE (WM_USER + 750)
+#define WM_AUTO_UPDATE (WM_USER + 800)
+#define WM_REPAIR_DONE (WM_USER + 850)
+#define WM_BACKUP_DONE (WM_USER + 900)
+#define WM_DEFRAG_DONE (WM_USER + 950)

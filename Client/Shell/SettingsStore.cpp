@@ -1,0 +1,276 @@
+#include "Client/Shell/SettingsStore.h"
+
+#include <shlwapi.h>
+
+#include <cstdlib>
+
+#include "Client/Shell/RegKeyHolder.h"
+#include "Framework/AnsiText.h"
+
+namespace SettingsKeys
+{
+const char* const kSection = "SETTINGS";
+const char* const kLastScan = "LastScan";
+const char* const kFirstRun = "FirstRun";
+const char* const kRunCount = "RunCount";
+const char* const kSoftwareUpdate = "SoftwareUpdate";
+const char* const kRestorePoint = "RestorePoint";
+const char* const kAutoRepair = "AutoRepair";
+const char* const kLogScanSummary = "LogScanSummary";
+const char* const kContextMenu = "ContextMenu";
+const char* const kAutoShutdown = "AutoShutdown";
+const char* const kAutoShutdownSystem = "AutoShutdownSystem";
+const char* const kAutoRestartSystem = "AutoRestartSystem";
+}
+
+using namespace SettingsKeys;
+
+namespace
+{
+const char* const kNever = "Never";
+const char* const kWhiteSpace = " \t\r\n";
+// Counts at or above this start again at 1; "-6" read back lands here.
+const DWORD kRunCountLimit = 0xFFFFFFFAUL;
+
+DWORD NextRunCount(DWORD stored)
+{
+    return (stored > 0 && stored < kRunCountLimit) ? stored + 1 : 1;
+}
+}
+
+const char* FlagToDigit(int flag)
+{
+    return flag ? "1" : "0";
+}
+
+std::string IniValueOrZero(const std::string& value)
+{
+    const std::string trimmed = AnsiText::Trimmed(value, kWhiteSpace);
+    return trimmed.empty() ? std::string("0") : trimmed;
+}
+
+SettingsStore::SettingsStore(SettingsRecord& record, IniDocument& document, const SettingsLocation& location)
+    : m_record(record), m_document(document), m_location(location)
+{
+}
+
+void SettingsStore::Load()
+{
+    ProbeSibling();
+    if (m_location.portable)
+        LoadIni();
+    else
+        LoadRegistry();
+}
+
+void SettingsStore::Save()
+{
+    if (m_location.portable)
+        SaveIni();
+    else
+        SaveRegistry();
+}
+
+void SettingsStore::SaveLastScan(const std::string& text)
+{
+    if (m_location.portable)
+        SaveLastScanIni(text);
+    else
+        SaveLastScanRegistry(text);
+}
+
+void SettingsStore::ProbeSibling()
+{
+    RegKeyHolder key;
+    if (!key.Open(m_location.registryRoot, m_location.siblingKey.c_str()))
+        return;
+    for (const char* name : {"AppPath1", "AppPath2", "AppPath3"})
+    {
+        std::string path;
+        if (key.ReadString(name, path) && !path.empty() && ::PathFileExistsA(path.c_str()))
+            m_siblingInstalled = TRUE;
+    }
+}
+
+void SettingsStore::ChangeContextMenu(bool present)
+{
+    if (onContextMenu)
+        onContextMenu(present);
+}
+
+// ---- INI file ----
+
+void SettingsStore::LoadIniFlag(const char* key, int& flag)
+{
+    flag = m_document.GetValue(kSection, key) == "1" ? 1 : 0;
+    if (!flag)
+        m_document.SetValue(kSection, key, "0");
+}
+
+void SettingsStore::LoadIni()
+{
+    m_document.Load(m_location.iniPath, false);
+
+    LoadIniFlag(kLogScanSummary, m_record.logScanSummary);
+
+    const DWORD stored = static_cast<DWORD>(std::atol(IniValueOrZero(m_document.GetValue(kSection, kRunCount)).c_str()));
+    m_record.runCount = NextRunCount(stored);
+    m_document.SetValue(kSection, kRunCount, AnsiText::Format("%d", static_cast<int>(m_record.runCount)));
+
+    LoadIniFlag(kRestorePoint, m_record.restorePoint);
+    LoadIniFlag(kAutoRepair, m_record.autoRepair);
+    LoadIniFlag(kSoftwareUpdate, m_record.softwareUpdate);
+    // Read like every other flag: a stored "1" must survive the next save.
+    LoadIniFlag(kContextMenu, m_record.contextMenu);
+    LoadIniFlag(kAutoShutdown, m_record.autoShutdown);
+    LoadIniFlag(kAutoShutdownSystem, m_record.autoShutdownSystem);
+    LoadIniFlag(kAutoRestartSystem, m_record.autoRestartSystem);
+
+    IniSection* section = m_document.GetOrCreateSection(kSection);
+    if (section->FindKey(kFirstRun))
+        m_record.firstRun = 0;
+    if (const IniKey* lastScan = section->FindKey(kLastScan))
+    {
+        const std::string text = AnsiText::Trimmed(lastScan->GetValue(), kWhiteSpace);
+        m_record.lastScan = text.empty() ? kNever : text;
+    }
+    else
+    {
+        section->SetKeyValue(kLastScan, kNever);
+        m_record.lastScan = kNever;
+    }
+    section->SetKeyValue(kFirstRun, "0");
+
+    m_document.Save(m_location.iniPath);
+}
+
+void SettingsStore::SaveIni()
+{
+    m_document.SetValue(kSection, kLogScanSummary, FlagToDigit(m_record.logScanSummary));
+    m_document.SetValue(kSection, kRestorePoint, FlagToDigit(m_record.restorePoint));
+    m_document.SetValue(kSection, kAutoRepair, FlagToDigit(m_record.autoRepair));
+    m_document.SetValue(kSection, kSoftwareUpdate, FlagToDigit(m_record.softwareUpdate));
+    m_document.SetValue(kSection, kContextMenu, FlagToDigit(m_record.contextMenu));
+    ChangeContextMenu(m_record.contextMenu == 1);
+    m_document.SetValue(kSection, kAutoShutdown, FlagToDigit(m_record.autoShutdown));
+    m_document.SetValue(kSection, kAutoShutdownSystem, FlagToDigit(m_record.autoShutdownSystem));
+    m_document.SetValue(kSection, kAutoRestartSystem, FlagToDigit(m_record.autoRestartSystem));
+    m_document.Save(m_location.iniPath);
+}
+
+void SettingsStore::SaveLastScanIni(const std::string& text)
+{
+    const std::string trimmed = AnsiText::Trimmed(text, kWhiteSpace);
+    if (trimmed.empty())
+        return;
+    m_document.SetValue(kSection, kLastScan, trimmed);
+    m_record.lastScan = trimmed;
+    if (onLastScanStored)
+        onLastScanStored(trimmed);
+    m_document.Save(m_location.iniPath);
+}
+
+// ---- Registry ----
+
+namespace
+{
+// A missing value is written as 0; a present one is on only when it is 1.
+void LoadRegistryFlag(const RegKeyHolder& key, const char* name, int& flag)
+{
+    DWORD value = 0;
+    if (!key.ReadDword(name, value))
+        key.WriteDword(name, 0);
+    else
+        flag = value == 1 ? 1 : 0;
+}
+}
+
+void SettingsStore::LoadRegistry()
+{
+    RegKeyHolder key;
+    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+        return;
+
+    LoadRegistryFlag(key, kLogScanSummary, m_record.logScanSummary);
+
+    DWORD value = 0;
+    if (key.ReadDword(kFirstRun, value))
+    {
+        m_record.firstRun = 0;
+        if (value != 0)
+            key.WriteDword(kFirstRun, 0);
+    }
+    else
+    {
+        key.WriteDword(kFirstRun, 0);
+    }
+
+    m_record.runCount = key.ReadDword(kRunCount, value) ? NextRunCount(value) : 1;
+    key.WriteDword(kRunCount, m_record.runCount);
+
+    LoadRegistryFlag(key, kRestorePoint, m_record.restorePoint);
+    LoadRegistryFlag(key, kAutoRepair, m_record.autoRepair);
+    LoadRegistryFlag(key, kSoftwareUpdate, m_record.softwareUpdate);
+
+    if (!key.ReadDword(kContextMenu, value))
+    {
+        key.WriteDword(kContextMenu, 0);
+    }
+    else if (value == 1)
+    {
+        m_record.contextMenu = 1;
+        ChangeContextMenu(true);
+    }
+    else
+    {
+        m_record.contextMenu = 0;
+        ChangeContextMenu(false);
+    }
+
+    std::string lastScan;
+    if (key.ReadString(kLastScan, lastScan))
+    {
+        lastScan = AnsiText::Trimmed(lastScan, kWhiteSpace);
+        m_record.lastScan = lastScan.empty() ? kNever : lastScan;
+    }
+    else if (key.WriteString(kLastScan, kNever))
+    {
+        m_record.lastScan = kNever;
+    }
+
+    LoadRegistryFlag(key, kAutoShutdown, m_record.autoShutdown);
+    LoadRegistryFlag(key, kAutoShutdownSystem, m_record.autoShutdownSystem);
+    LoadRegistryFlag(key, kAutoRestartSystem, m_record.autoRestartSystem);
+}
+
+void SettingsStore::SaveRegistry()
+{
+    RegKeyHolder key;
+    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+        return;
+    key.WriteDword(kLogScanSummary, m_record.logScanSummary ? 1 : 0);
+    key.WriteDword(kFirstRun, 0);
+    key.WriteDword(kRestorePoint, m_record.restorePoint ? 1 : 0);
+    key.WriteDword(kAutoRepair, m_record.autoRepair ? 1 : 0);
+    key.WriteDword(kSoftwareUpdate, m_record.softwareUpdate ? 1 : 0);
+    if (key.WriteDword(kContextMenu, m_record.contextMenu ? 1 : 0))
+        ChangeContextMenu(m_record.contextMenu == 1);
+    key.WriteDword(kAutoShutdown, m_record.autoShutdown ? 1 : 0);
+    key.WriteDword(kAutoShutdownSystem, m_record.autoShutdownSystem ? 1 : 0);
+    key.WriteDword(kAutoRestartSystem, m_record.autoRestartSystem ? 1 : 0);
+}
+
+void SettingsStore::SaveLastScanRegistry(const std::string& text)
+{
+    const std::string trimmed = AnsiText::Trimmed(text, kWhiteSpace);
+    if (trimmed.empty())
+        return;
+    RegKeyHolder key;
+    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+        return;
+    if (!key.WriteString(kLastScan, trimmed))
+        return;
+    m_record.lastScan = trimmed;
+    if (onLastScanStored)
+        onLastScanStored(trimmed);
+}

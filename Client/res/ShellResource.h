@@ -1,0 +1,63 @@
+// Resource ids of the main window, its skins, icon and tray menu.
+#pragma once
+
+#define IDD_MAIN_WINDOW 102
+#define IDI_MAIN_ICON 128
+#define IDB_MAIN_BACKGROUND 129
+#define IDR_TRAY_MENU 165
+
+// Page buttons: normal, hover, disabled (the page on show).
+#define IDB_HOME_NORMAL 131
+#define IDB_HOME_HOVER 132
+#define IDB_HOME_DISABLED 133
+#define IDB_SCAN_NORMAL 135
+#define IDB_SCAN_DISABLED 136
+#define IDB_SCAN_HOVER 137
+#define IDB_STARTUP_NORMAL 138
+#define IDB_STARTUP_HOVER 139
+#define IDB_STARTUP_DISABLED 140
+#define IDB_BACKUP_NORMAL 193
+#define IDB_BACKUP_DISABLED 194
+#define IDB_BACKUP_HOVER 195
+#define IDB_DEFRAG_DISABLED 370
+#define IDB_DEFRAG_NORMAL 371
+#define IDB_DEFRAG_HOVER 372
+
+// Links and window buttons: normal, pressed and hover.
+#define IDB_SETTINGS_NORMAL 141
+#define IDB_SETTINGS_HOVER 143
+#define IDB_CLOSE_NORMAL 144
+#define IDB_MINIMIZE_NORMAL 145
+#define IDB_HIDDEN_BUTTON 146
+#define IDB_MINIMIZE_HOVER 157
+#define IDB_CLOSE_HOVER 158
+#define IDB_UPDATE_NORMAL 161
+#define IDB_UPDATE_HOVER 162
+#define IDB_HELP_NORMAL 218
+#define IDB_HELP_HOVER 219
+#define IDB_SIBLING_NORMAL 375
+#define IDB_SIBLING_HOVER 376
+#define IDB_ABOUT_NORMAL 397
+#define IDB_ABOUT_HOVER 398
+
+// Controls of the main window.
+#define IDC_HOME_BUTTON 1000
+#define IDC_SCAN_BUTTON 1001
+#define IDC_STARTUP_BUTTON 1002
+#define IDC_SETTINGS_LINK 1003
+#define IDC_CLOSE_BUTTON 1004
+#define IDC_MINIMIZE_BUTTON 1005
+#define IDC_HIDDEN_BUTTON 1006
+#define IDC_UPDATE_LINK 1007
+#define IDC_HELP_LINK 1008
+#define IDC_BACKUP_BUTTON 1009
+#define IDC_DEFRAG_BUTTON 1011
+#define IDC_SIBLING_BANNER 1012
+#define IDC_ABOUT_LINK 1013
+#define IDC_CAPTION_LABEL 1083
+#define IDC_STEP_LABEL 1085
+
+// Tray menu commands.
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_RESTORE 32773
+#define ID_TRAY_HIDE 32774

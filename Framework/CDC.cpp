@@ -1,0 +1,9 @@
+#include "Framework/CDC.h"
+
+void CDC::FillSolidRect(const RECT& rect, COLORREF colour) const
+{
+    // ExtTextOut with an opaque rectangle fills without making a brush.
+    const COLORREF old = ::SetBkColor(m_hDC, colour);
+    ::ExtTextOutA(m_hDC, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
+    ::SetBkColor(m_hDC, old);
+}
