@@ -184,14 +184,16 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
     GrowTo(m_dataBuffer, static_cast<size_t>(longestData) + 1);
     GrowTo(m_subkeyBuffer, static_cast<size_t>(longestSubkey) + 1);
 
-    for (DWORD index = 0;; ++index)
+    // With the counts known the walk needs no last call to learn the end:
+    // under Wine every registry call is a round trip to the server.
+    for (DWORD index = 0; !counted || index < values; ++index)
     {
         DWORD type = 0;
         DWORD length = 0;
         LONG rc = ERROR_SUCCESS;
         if (!EnumValue(key, index, type, length, rc))
         {
-            if (rc == ERROR_NO_MORE_ITEMS || index >= values)
+            if (rc == ERROR_NO_MORE_ITEMS || !counted)
                 break;
             continue;
         }
@@ -208,13 +210,13 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
             return false;
     }
 
-    for (DWORD index = 0;; ++index)
+    for (DWORD index = 0; !counted || index < subkeys; ++index)
     {
         std::string subkeyName;
         LONG rc = ERROR_SUCCESS;
         if (!EnumSubkey(key, index, subkeyName, rc))
         {
-            if (rc == ERROR_NO_MORE_ITEMS || index >= subkeys)
+            if (rc == ERROR_NO_MORE_ITEMS || !counted)
                 break;
             continue;
         }
