@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -91,6 +92,9 @@ protected:
     // Sets m_pRegistryManager under its lock; a manager published after a
     // cancel is cancelled at once.
     void PublishRegistryManager(CRegistryManager* manager);
+    // Runs the body with a new manager on the job's sink, published for Stop
+    // while it runs; noManager when none can be made, 0 when the body throws.
+    int WithRegistryManager(const std::function<int(CRegistryManager&)>& body, int noManager);
 
     // Scanners run by ScanAll, by category.
     void ScanActiveX();

@@ -61,6 +61,25 @@ void CTolvEngineProcess::PublishRegistryManager(CRegistryManager* manager)
         manager->Cancel();
 }
 
+int CTolvEngineProcess::WithRegistryManager(const std::function<int(CRegistryManager&)>& body, int noManager)
+{
+    std::unique_ptr<CRegistryManager> manager(new (std::nothrow) CRegistryManager(m_pStatus));
+    if (!manager)
+        return noManager;
+    PublishRegistryManager(manager.get());
+    int result = 0;
+    try
+    {
+        result = body(*manager);
+    }
+    catch (...)
+    {
+        result = 0;
+    }
+    PublishRegistryManager(nullptr);
+    return result;
+}
+
 int CTolvEngineProcess::BackupToFile(int full)
 {
     SYSTEMTIME now;
@@ -70,23 +89,18 @@ int CTolvEngineProcess::BackupToFile(int full)
         return 0;
     const std::string path = BackupFolder::MachineFolder() + "\\" + name;
 
-    std::unique_ptr<CRegistryManager> manager(new (std::nothrow) CRegistryManager(m_pStatus));
-    if (!manager)
+    // A body that throws leaves it set.
+    bool failed = true;
+    const int written = WithRegistryManager(
+        [&](CRegistryManager& manager) {
+            const int result = full ? manager.BackupRegistry(path) : manager.BackupKeys(m_pItems, path);
+            // Only a cancel stops a backup without a failure of its own.
+            failed = !result && (manager.HasWriteFailed() || m_bRunning);
+            return result;
+        },
+        -1);
+    if (written == -1)
         return -1;
-    PublishRegistryManager(manager.get());
-    int written = 0;
-    try
-    {
-        written = full ? manager->BackupRegistry(path) : manager->BackupKeys(m_pItems, path);
-    }
-    catch (...)
-    {
-        written = 0;
-    }
-    // Only a cancel stops a backup without a failure of its own.
-    const bool failed = !written && (manager->HasWriteFailed() || m_bRunning);
-    PublishRegistryManager(nullptr);
-    manager.reset();
     if (written)
         return 1;
     // Neither a cancelled backup nor one that could not be written whole is
@@ -185,21 +199,8 @@ int CTolvEngineProcess::RestoreBackup()
 {
     if (!FileExists(m_strRestoreFile))
         return -1;
-    std::unique_ptr<CRegistryManager> manager(new (std::nothrow) CRegistryManager(m_pStatus));
-    if (!manager)
-        return -1;
-    PublishRegistryManager(manager.get());
-    int result = 0;
-    try
-    {
-        result = manager->RestoreRegistry(m_strRestoreFile);
-    }
-    catch (...)
-    {
-        result = 0;
-    }
-    PublishRegistryManager(nullptr);
-    return result;
+    return WithRegistryManager([this](CRegistryManager& manager) { return manager.RestoreRegistry(m_strRestoreFile); },
+                               -1);
 }
 
 int CTolvEngineProcess::RestoreBackupNow(CAbstractStatus* sink, const char* backupFile)

@@ -200,9 +200,9 @@ bool CXmlReader::ParseLine()
         }
     }
     if (m_bInComment)
-        return ParseInComment();
+        return ParseUntil("-->", kXmlComment, m_bInComment);
     if (m_bInCData)
-        return ParseInCData();
+        return ParseUntil("]]>", kXmlCData, m_bInCData);
     if (m_bInValue)
     {
         const char c = m_strLine[m_nPosition];
@@ -241,35 +241,19 @@ bool CXmlReader::ParseAttributeValue()
     return true;
 }
 
-bool CXmlReader::ParseInComment()
+bool CXmlReader::ParseUntil(const char* closing, int lineKind, bool& mode)
 {
-    const size_t end = m_strLine.find("-->", static_cast<size_t>(m_nPosition));
+    const size_t end = m_strLine.find(closing, static_cast<size_t>(m_nPosition));
     if (end == std::string::npos)
     {
-        m_nodeType = kXmlComment;
+        m_nodeType = lineKind;
         m_nPosition = -1;
         return true;
     }
-    m_bInComment = false;
+    mode = false;
     m_bInTag = false;
     EnterText();
-    m_nPosition = static_cast<int>(end) + 3;
-    return true;
-}
-
-bool CXmlReader::ParseInCData()
-{
-    const size_t end = m_strLine.find("]]>", static_cast<size_t>(m_nPosition));
-    if (end == std::string::npos)
-    {
-        m_nodeType = kXmlCData;
-        m_nPosition = -1;
-        return true;
-    }
-    m_bInCData = false;
-    m_bInTag = false;
-    EnterText();
-    m_nPosition = static_cast<int>(end) + 3;
+    m_nPosition = static_cast<int>(end + std::strlen(closing));
     return true;
 }
 

@@ -65,8 +65,9 @@ private:
     bool ParseLine();
     bool Fail(const char* reason);
     bool ParseAttributeValue();
-    bool ParseInComment();
-    bool ParseInCData();
+    // Inside a comment or CDATA section: up to its closing text, which
+    // ends the section (mode) and the tag.
+    bool ParseUntil(const char* closing, int lineKind, bool& mode);
     bool ParseText();
     bool ParseTagOpening();
     bool ParseInTag(char c);

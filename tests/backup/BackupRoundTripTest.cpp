@@ -96,20 +96,6 @@ RegistryTree::Key PlannedTree()
     return root;
 }
 
-std::string ReadWholeFile(const std::string& path)
-{
-    std::string content;
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return content;
-    char buffer[65536];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got)
-        content.append(buffer, got);
-    ::CloseHandle(file);
-    return content;
-}
-
 class BackupRoundTrip : public testing::Test
 {
 protected:
@@ -166,7 +152,7 @@ TEST_F(BackupRoundTrip, FileKeepsThePlainFormsWhereTheyAreExact)
     items.Add(std::string(kTreeText) + "\\empty key", kScanEmptyKeys, true);
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupKeys(&items, m_file), 1);
-    const std::string file = ReadWholeFile(m_file);
+    const std::string file = RegistryTree::ReadFile(m_file);
 
     EXPECT_EQ(file.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
                          "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
@@ -262,4 +248,35 @@ TEST(BackupFileFormat, ValueTextsAndTypeNames)
 
     EXPECT_EQ(CRegistryManager::EscapeXml("a&b\"c<d>e'"), "a&amp;b&quot;c&lt;d>e'");
     EXPECT_EQ(CRegistryManager::UnescapeXml("&amp;amp; &amp;lt; &lt;&quot;&amp;"), "&amp; &lt; <\"&");
+}
+
+// What the program sees through the ANSI calls comes back. Wine's ANSI calls
+// show such strings with a terminator, so the restore stores one: "abc"
+// without its zero (6 bytes) comes back as 8 bytes in the wide view.
+TEST(BackupRoundTripLimits, StringsWithoutTerminatorSetThroughTheWideCalls)
+{
+    const char* const path = "Software\\QmWideStrings";
+    CRegKey key;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_CURRENT_USER, path, key));
+    const wchar_t text[] = L"abc";
+    ASSERT_EQ(::RegSetValueExW(key.Get(), L"sz", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 6), ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(key.Get(), L"multi", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(text), 6),
+              ERROR_SUCCESS);
+    ASSERT_EQ(::RegSetValueExW(key.Get(), L"odd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), 5), ERROR_SUCCESS);
+    key.Close();
+    RegistryTree::Key before;
+    ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, path, before));
+
+    const std::string file = TestEnv::MakeScratchFolder("widestrings") + "wide.rbk";
+    FakeScanItems items;
+    items.Add(std::string("HKEY_CURRENT_USER\\") + path, kScanEmptyKeys);
+    CRegistryManager manager(nullptr);
+    ASSERT_EQ(manager.BackupKeys(&items, file), 1);
+    ASSERT_TRUE(RegistryTree::Delete(HKEY_CURRENT_USER, path));
+    EXPECT_EQ(manager.RestoreRegistry(file), 1);
+    RegistryTree::Key after;
+    ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, path, after));
+    for (const std::string& difference : RegistryTree::Differences(before, after))
+        ADD_FAILURE() << difference;
+    RegistryTree::Delete(HKEY_CURRENT_USER, path);
 }

@@ -217,6 +217,20 @@ bool Delete(HKEY root, const std::string& path, REGSAM view)
     return ::SHDeleteKeyA(parent.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
+std::string ReadFile(const std::string& path)
+{
+    std::string content;
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return content;
+    std::vector<char> buffer(65536);
+    DWORD got = 0;
+    while (::ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got)
+        content.append(buffer.data(), got);
+    ::CloseHandle(file);
+    return content;
+}
+
 std::string Sz(const std::string& text)
 {
     return text + std::string(1, '\0');

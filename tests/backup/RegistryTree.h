@@ -36,6 +36,8 @@ std::vector<std::string> Differences(const Key& expected, const Key& actual, con
 bool Exists(HKEY root, const std::string& path, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::string& path, const std::string& name, REGSAM view = 0);
 bool Delete(HKEY root, const std::string& path, REGSAM view = 0);
+// The whole content of a file; empty when it cannot be read.
+std::string ReadFile(const std::string& path);
 // Bytes of a text, with or without its terminator.
 std::string Sz(const std::string& text);
 }

@@ -12,6 +12,7 @@
 #include "Engine/CXmlStringWriter.h"
 #include "Engine/CXmlWriter.h"
 #include "Engine/XmlElement.h"
+#include "RegistryTree.h"
 #include "ShownErrors.h"
 #include "support/TestRegistry.h"
 
@@ -20,20 +21,6 @@ namespace
 std::string Scratch(const std::string& file)
 {
     return TestEnv::MakeScratchFolder("xml") + file;
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    std::string content;
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return content;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got)
-        content.append(buffer, got);
-    ::CloseHandle(file);
-    return content;
 }
 
 struct Node
@@ -139,7 +126,7 @@ TEST(XmlWriter, FileNameIsKeptWhileOpenAndBufferedOutputReachesTheFile)
     registry.WriteEndTag(writer);
     EXPECT_EQ(writer.Close(), 1);
     EXPECT_FALSE(TestEnv::FileExists(second));
-    const std::string content = ReadWholeFile(first);
+    const std::string content = RegistryTree::ReadFile(first);
     EXPECT_EQ(content.compare(0, sizeof(kHeader) - 1, kHeader), 0);
     EXPECT_NE(content.find("  <k name=\"key number 19999\"/>\r\n </registry>\r\n"), std::string::npos);
     EXPECT_EQ(content.size(), content.find(" </registry>\r\n") + 14);
