@@ -83,9 +83,9 @@ protected:
     // Repair, backup and restore helpers.
     enum RepairOutcome
     {
-        kRepairSkipped,
-        kRepairDone,
-        kRepairFailed,
+        kItemSkipped,
+        kItemRepaired,
+        kItemNotRepaired,
     };
     RepairOutcome RepairItem(const std::string& text, DWORD category, CRegistryManager& keys, bool& tempFilesDeleted,
                              bool& binEmptied);

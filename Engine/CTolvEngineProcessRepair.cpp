@@ -130,21 +130,21 @@ CTolvEngineProcess::RepairOutcome CTolvEngineProcess::RepairItem(const std::stri
         break;
     case kRepairEmptyRecycleBin:
         if (m_pItems->SkipRecycleBin())
-            return kRepairSkipped;
+            return kItemSkipped;
         done = ::SHEmptyRecycleBinA(NULL, NULL, kEmptyRecycleBinQuietly) == S_OK;
         if (done)
             binEmptied = true;
         break;
     case kRepairDeleteTempFile:
         if (m_pItems->SkipTempFiles())
-            return kRepairSkipped;
+            return kItemSkipped;
         tempFilesDeleted = true;
         done = ::DeleteFileA(text.c_str()) != FALSE;
         break;
     case kRepairNone:
-        return kRepairSkipped;
+        return kItemSkipped;
     }
-    return done ? kRepairDone : kRepairFailed;
+    return done ? kItemRepaired : kItemNotRepaired;
 }
 
 int CTolvEngineProcess::RepairAll()
@@ -179,9 +179,9 @@ int CTolvEngineProcess::RepairAll()
             const char* text = items->GetCurrentText();
             const RepairOutcome outcome =
                 RepairItem(text ? text : "", items->GetCurrentCategory(), keys, tempFilesDeleted, binEmptied);
-            if (outcome == kRepairDone)
+            if (outcome == kItemRepaired)
                 ++m_nRepairedItems;
-            else if (outcome == kRepairFailed)
+            else if (outcome == kItemNotRepaired)
                 ++m_nUnrepairedItems;
         }
         if (tempFilesDeleted)

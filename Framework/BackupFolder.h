@@ -13,7 +13,7 @@ std::string BaseFolder();
 // trailing backslash: computer name and "-", volume serial of the Windows
 // drive and "-", then the user name. Each part only when its call works;
 // the user name only when it is shorter than the computer name (both calls
-// share one size, as the backups of earlier versions were named).
+// share one size, and the backup page lists the same way).
 std::string MachineFolder();
 // "DDMMYYYY_HHMMSS" and "_FULL_REGBACKUP.rbk" or "_REGBACKUP.rbk".
 std::string FileName(const SYSTEMTIME& time, bool full);
