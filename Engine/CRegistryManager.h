@@ -1,17 +1,121 @@
 #pragma once
+#include <windows.h>
+
 #include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "Framework/CRegKey.h"
+
+class CAbstractScanItemsInfo;
 class CAbstractStatus;
+class CXmlReader;
+class CXmlWriter;
+class XmlElement;
 
-// Writes and reads registry backup files. (Filled in with the backup work.)
+// One value of a key as a backup file holds it.
+struct KeyValueRecord
+{
+    std::string name;     // "(Default)" for the unnamed value
+    std::string text;     // the value text of the file
+    std::string typeName; // the "type" attribute; empty when it is left out
+};
+
+// One level of the restore's key stack.
+struct KeyStackEntry
+{
+    std::string name;
+    CRegKey key;
+    bool named = false; // its "name" attribute was read
+};
+
+// Copies registry keys into a backup file and writes such a file back. Runs
+// on the engine's job thread; the window thread only cancels (Cancel).
 class CRegistryManager
 {
 public:
-    explicit CRegistryManager(CAbstractStatus* status) : m_pStatus(status) {}
+    explicit CRegistryManager(CAbstractStatus* status);
+    virtual ~CRegistryManager();
 
-    // Cleared by the job object's Stop to end a running backup writer early.
+    CRegistryManager(const CRegistryManager&) = delete;
+    CRegistryManager& operator=(const CRegistryManager&) = delete;
+
+    // All five roots. 1 when the walk ran to its end and the file was
+    // written whole; 0 when it was cancelled or the file could not be
+    // created or written (HasWriteFailed tells which). Under WOW64 the roots
+    // are read through the 64-bit view, and the file says so.
+    int BackupRegistry(const std::string& path);
+    // The keys of the store's selected findings, in the program's own view.
+    // Results as BackupRegistry.
+    int BackupKeys(CAbstractScanItemsInfo* items, const std::string& path);
+    // 1 when the whole file was read back and every key and value written;
+    // 0 when it cannot be opened, has a parse error, is cut short, or a key
+    // or value could not be written.
+    int RestoreRegistry(const std::string& path);
+    // 1 when the key is deleted or does not exist; 0 otherwise, and always
+    // for paths that name a root or a key the scanners only walk through.
+    int DeleteKeyPath(const std::string& keyPath);
+    // Root, key path, last backslash, value name. 1 when the value was deleted.
+    int DeleteValue(const std::string& valuePath);
+    // 1 when the key can be opened for reading.
+    int KeyExists(const std::string& keyPath);
+
+    // Ends a running backup at its next key; also one that has yet to start.
+    void Cancel();
+    bool HasWriteFailed() const { return m_bWriteFailed; }
+
+    // How one value is written: the value text and the "type" attribute.
+    // Values the plain forms give back exactly keep them; every other value
+    // (REG_NONE, REG_LINK, big-endian and unknown types, empty data, strings
+    // with inner zeros or without their terminator, numbers of another
+    // length ...) is written as its bytes under a type name of its own.
+    static void DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
+                              std::string& typeName);
+    // The reverse: false when the text cannot be parsed for that type.
+    static bool ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
+                           std::vector<BYTE>& data);
+    // The plain type names: "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD" ...
+    static std::string TypeToName(DWORD type);
+    static DWORD NameToType(const std::string& typeName);
+    static std::string EscapeXml(const std::string& text);
+    static std::string UnescapeXml(const std::string& text);
+    static std::string AnsiToUtf8(const std::string& text);
+    static std::string Utf8ToAnsi(const std::string& text);
+
+    // Go flag: 1 while a backup runs; a backup stops walking when it drops.
     std::atomic<int> m_bGo{0};
 
 private:
+    // Starts an operation unless a cancel came first.
+    void BeginOperation();
+    int FinishBackup(CXmlWriter& writer);
+    void ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view);
+    // false ends the whole walk (cancel, or the file failed).
+    bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
+    void ExportValues(CXmlWriter& writer, HKEY key);
+    bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
+    bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
+    bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
+
+    int ImportXml(CXmlReader& reader);
+    HKEY CreateKeyByPath(std::vector<KeyStackEntry>& stack);
+    bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName);
+
+    static int DeleteKeyTree(HKEY parent, const std::string& name);
+
     CAbstractStatus* m_pStatus;
+    std::atomic<int> m_bCancelled{0};
+    bool m_bWriteFailed = false;
+    REGSAM m_restoreView = 0;
+
+    // Reused for every key and value of a walk, so that the memory of a
+    // backup does not grow with the registry.
+    std::vector<char> m_nameBuffer;
+    std::vector<BYTE> m_dataBuffer;
+    std::vector<char> m_subkeyBuffer;
+    std::string m_text;
+    std::string m_typeName;
+    std::unique_ptr<XmlElement> m_valueElement;
+    std::unique_ptr<XmlElement> m_keyElement;
 };

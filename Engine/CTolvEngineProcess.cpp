@@ -64,9 +64,12 @@ int CTolvEngineProcess::Stop(int flag)
 {
     if (!flag)
         return 1;
-    if (CRegistryManager* manager = m_pRegistryManager.load())
-        manager->m_bGo = 0;
+    // The running flag first: a backup that publishes its manager after this
+    // sees the flag and cancels itself.
     m_bRunning = 0;
+    CCriticalSectionLock lock(m_registryManagerLock);
+    if (CRegistryManager* manager = m_pRegistryManager.load())
+        manager->Cancel();
     return 1;
 }
 

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <atomic>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -12,6 +13,7 @@
 #include "Engine/CRegistryDefrag.h"
 #include "Engine/CSmartThread.h"
 #include "Framework/CComPtr.h"
+#include "Framework/CCriticalSection.h"
 
 class CRegistryManager;
 
@@ -81,6 +83,22 @@ protected:
     int RestoreBackup();
     int DefragRegistry();
 
+    // Repair, backup and restore helpers.
+    enum RepairOutcome
+    {
+        kItemSkipped,
+        kItemRepaired,
+        kItemNotRepaired,
+    };
+    RepairOutcome RepairItem(const std::string& text, DWORD category, CRegistryManager& keys, bool& tempFilesDeleted,
+                             bool& binEmptied);
+    // Sets m_pRegistryManager under its lock; a manager published after a
+    // cancel is cancelled at once.
+    void PublishRegistryManager(CRegistryManager* manager);
+    // Runs the body with a new manager on the job's sink, published for Stop
+    // while it runs; noManager when none can be made, 0 when the body throws.
+    int WithRegistryManager(const std::function<int(CRegistryManager&)>& body, int noManager);
+
     // Scanners run by ScanAll, by category.
     void ScanActiveX();
     void ScanInterfaceTypeLibs();
@@ -147,6 +165,12 @@ protected:
     CAbstractScanItemsInfo* m_pItems = nullptr;
     std::string m_strBackupText;
     std::atomic<CRegistryManager*> m_pRegistryManager{nullptr};
+    // Stop reads the manager on the window thread while the job thread may
+    // free it; both hold this lock while they touch the pointer.
+    CCriticalSection m_registryManagerLock;
+    // Items of the last repair that were removed, and those that could not be.
+    int m_nRepairedItems = 0;
+    int m_nUnrepairedItems = 0;
     CRegistryDefrag m_defrag;
     int m_bDefragReplace = 0;
     int m_nOsCode = 0;

@@ -58,7 +58,7 @@ inline constexpr ScanCategoryInfo kScanCategories[] = {
     {kScanFonts, "N", "Windows Fonts", "Font", kRepairDeleteValue},
     {kScanSharedDlls, "D", "Shared DLLs", "SHDll", kRepairDeleteValue},
     {kScanAppPaths, "A", "Application Paths", "AppPath", kRepairDeleteKey},
-    {kScanHelpFiles, "H", "Help Files Information", "Hlp", kRepairDeleteValue},
+    {kScanHelpFiles, "H", "Help Files Information", "Hlp", kRepairDeleteValueElseKey},
     {kScanStartup, "S", "Windows Startup Items", "Startup", kRepairDeleteValueElseKey},
     {kScanFilePaths, "R", "File Path References", "FilePath", kRepairDeleteValueElseKey},
     {kScanShortcuts, "C", "Program Shortcuts", "ShortCut", kRepairDeleteFile},

@@ -1,0 +1,525 @@
+#include "Engine/CRegistryManager.h"
+
+#include "Client/Scan/CAbstractScanItemsInfo.h"
+#include "Client/Shell/CAbstractStatus.h"
+#include "Engine/CXmlReader.h"
+#include "Engine/CXmlWriter.h"
+#include "Engine/RegistryKeyPath.h"
+#include "Engine/ScanCategory.h"
+#include "Engine/XmlElement.h"
+#include "Framework/AnsiText.h"
+
+namespace
+{
+// The roots of a full backup, in the order they are written.
+const char* const kBackupRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
+                                    "HKEY_CURRENT_CONFIG"};
+
+// Windows nests keys at most this deep.
+const int kMaxKeyDepth = 512;
+// Grown name and data buffers are retried this often for one item.
+const int kMaxBufferGrowth = 24;
+
+// The mark of a file read through the 64-bit view of a 64-bit Windows.
+const char kViewAttribute[] = "view";
+const char kView64[] = "64";
+
+const int kRestoreNodesPerStep = 1500;
+// One count for the library, kept from one restore to the next.
+int g_restoreNodeCount = 0;
+
+bool IsElement(const std::string& name, const char* element)
+{
+    return AnsiText::CompareNoCase(name, element) == 0;
+}
+
+template <class T>
+void GrowTo(std::vector<T>& buffer, size_t size)
+{
+    if (buffer.size() < size)
+        buffer.resize(size);
+}
+}
+
+CRegistryManager::CRegistryManager(CAbstractStatus* status)
+    : m_pStatus(status), m_nameBuffer(256), m_dataBuffer(4096), m_subkeyBuffer(256),
+      m_valueElement(new XmlElement("v")), m_keyElement(new XmlElement("k"))
+{
+}
+
+CRegistryManager::~CRegistryManager()
+{
+}
+
+void CRegistryManager::Cancel()
+{
+    m_bCancelled = 1;
+    m_bGo = 0;
+}
+
+void CRegistryManager::BeginOperation()
+{
+    // A cancel that came before the start is not undone by it.
+    m_bGo = 1;
+    if (m_bCancelled)
+        m_bGo = 0;
+    m_bWriteFailed = false;
+}
+
+int CRegistryManager::FinishBackup(CXmlWriter& writer)
+{
+    const bool walked = m_bGo != 0;
+    if (!writer.Close())
+        m_bWriteFailed = true;
+    m_bGo = 0;
+    return walked && !m_bWriteFailed ? 1 : 0;
+}
+
+int CRegistryManager::BackupRegistry(const std::string& path)
+{
+    BeginOperation();
+    // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
+    // view holds that one too, under its Wow6432Node keys.
+    const REGSAM view = RegistryKeyPath::ProcessIsWow64() ? KEY_WOW64_64KEY : 0;
+    CXmlWriter writer;
+    writer.SetFileName(path);
+    try
+    {
+        XmlElement registry("registry");
+        if (view)
+            registry.SetAttribute(kViewAttribute, kView64);
+        registry.WriteStartTag(writer);
+        for (const char* root : kBackupRoots)
+        {
+            ExportKeyPath(writer, root, view);
+            if (m_pStatus)
+                m_pStatus->OnProgress(1);
+        }
+        registry.WriteEndTag(writer);
+    }
+    catch (...)
+    {
+        m_bWriteFailed = true;
+    }
+    return FinishBackup(writer);
+}
+
+int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::string& path)
+{
+    BeginOperation();
+    CXmlWriter writer;
+    writer.SetFileName(path);
+    try
+    {
+        XmlElement registry("registry");
+        registry.WriteStartTag(writer);
+        for (int more = items ? items->MoveFirst() : 0; more && m_bGo && !writer.HasFailed();
+             more = items->MoveNext())
+        {
+            if (items->IsCurrentItemExcluded())
+                continue;
+            const char* current = items->GetCurrentText();
+            std::string keyPath = current ? current : "";
+            const size_t separator = keyPath.find(kItemValueSeparator);
+            if (separator != std::string::npos && separator > 0)
+                keyPath.erase(separator);
+            ExportKeyPath(writer, keyPath, 0);
+        }
+        registry.WriteEndTag(writer);
+    }
+    catch (...)
+    {
+        m_bWriteFailed = true;
+    }
+    return FinishBackup(writer);
+}
+
+void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view)
+{
+    if (keyPath.empty())
+        return;
+    std::string rootName;
+    std::string subPath;
+    RegistryKeyPath::SplitRoot(keyPath, rootName, subPath);
+    const HKEY root = RegistryKeyPath::RootFromName(rootName);
+    if (!root)
+        return;
+    CRegKey key;
+    if (RegistryKeyPath::OpenByLevels(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
+        return;
+    const std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
+    for (const std::string& component : components)
+        WriteKeyElement(writer, component, false);
+    ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
+    for (size_t i = 0; i < components.size(); ++i)
+        m_keyElement->WriteEndTag(writer);
+}
+
+bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)
+{
+    m_keyElement->ClearAttributes();
+    m_keyElement->SetAttribute("name", EscapeXml(name));
+    return (empty ? m_keyElement->WriteEmptyTag(writer) : m_keyElement->WriteStartTag(writer)) != 0;
+}
+
+bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth)
+{
+    if (!m_bGo || writer.HasFailed())
+        return false;
+    DWORD subkeys = 0;
+    DWORD longestSubkey = 0;
+    DWORD values = 0;
+    DWORD longestValueName = 0;
+    DWORD longestData = 0;
+    // A key whose counts cannot be read is still walked; its tags then stay
+    // start and end tags, so that the file keeps its shape.
+    const bool counted = ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, &longestSubkey, nullptr, &values,
+                                            &longestValueName, &longestData, nullptr, nullptr) == ERROR_SUCCESS;
+    const bool empty = counted && subkeys == 0 && values == 0;
+    if (!name.empty() && !WriteKeyElement(writer, name, empty))
+        return false;
+    if (empty)
+        return true;
+    GrowTo(m_nameBuffer, static_cast<size_t>(longestValueName) + 1);
+    GrowTo(m_dataBuffer, static_cast<size_t>(longestData) + 1);
+    GrowTo(m_subkeyBuffer, static_cast<size_t>(longestSubkey) + 1);
+
+    // With the counts known the walk needs no last call to learn the end:
+    // under Wine every registry call is a round trip to the server.
+    for (DWORD index = 0; !counted || index < values; ++index)
+    {
+        DWORD type = 0;
+        DWORD length = 0;
+        LONG rc = ERROR_SUCCESS;
+        if (!EnumValue(key, index, type, length, rc))
+        {
+            if (rc == ERROR_NO_MORE_ITEMS || !counted)
+                break;
+            continue;
+        }
+        std::string valueName(m_nameBuffer.data());
+        if (valueName.empty())
+            valueName = "(Default)";
+        DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
+        m_valueElement->ClearAttributes();
+        m_valueElement->SetAttribute("name", EscapeXml(valueName));
+        m_valueElement->SetAttribute("value", EscapeXml(m_text));
+        if (!m_typeName.empty())
+            m_valueElement->SetAttribute("type", EscapeXml(m_typeName));
+        if (!m_valueElement->WriteEmptyTag(writer))
+            return false;
+    }
+
+    for (DWORD index = 0; !counted || index < subkeys; ++index)
+    {
+        std::string subkeyName;
+        LONG rc = ERROR_SUCCESS;
+        if (!EnumSubkey(key, index, subkeyName, rc))
+        {
+            if (rc == ERROR_NO_MORE_ITEMS || !counted)
+                break;
+            continue;
+        }
+        if (subkeyName.empty() || depth >= kMaxKeyDepth)
+            continue;
+        CRegKey subkey;
+        if (subkey.Open(key, subkeyName.c_str(), KEY_READ | view) != ERROR_SUCCESS)
+            continue;
+        if (!ExportKey(writer, subkeyName, subkey.Get(), view, depth + 1))
+            return false;
+    }
+    if (!name.empty())
+        m_keyElement->WriteEndTag(writer);
+    return !writer.HasFailed();
+}
+
+bool CRegistryManager::EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc)
+{
+    for (int attempt = 0; attempt < kMaxBufferGrowth; ++attempt)
+    {
+        DWORD nameSize = static_cast<DWORD>(m_nameBuffer.size());
+        length = static_cast<DWORD>(m_dataBuffer.size());
+        m_nameBuffer[0] = '\0';
+        rc = ::RegEnumValueA(key, index, m_nameBuffer.data(), &nameSize, nullptr, &type, m_dataBuffer.data(), &length);
+        if (rc != ERROR_MORE_DATA)
+            return rc == ERROR_SUCCESS;
+        // Either buffer may be short; the call tells only the data's size.
+        if (m_nameBuffer.size() < 65536)
+            m_nameBuffer.resize(m_nameBuffer.size() * 2);
+        m_dataBuffer.resize(std::max<size_t>(m_dataBuffer.size() * 2, static_cast<size_t>(length) + 1));
+    }
+    return false;
+}
+
+bool CRegistryManager::EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc)
+{
+    // The counts are in characters; a multibyte name may need more bytes.
+    for (int attempt = 0; attempt < kMaxBufferGrowth; ++attempt)
+    {
+        DWORD size = static_cast<DWORD>(m_subkeyBuffer.size());
+        rc = ::RegEnumKeyExA(key, index, m_subkeyBuffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA)
+        {
+            m_subkeyBuffer.resize(m_subkeyBuffer.size() * 2);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)
+            return false;
+        name.assign(m_subkeyBuffer.data(), size);
+        return true;
+    }
+    return false;
+}
+
+int CRegistryManager::RestoreRegistry(const std::string& path)
+{
+    m_bGo = 1;
+    CXmlReader reader;
+    reader.SetShowErrors(1);
+    reader.SetFileName(path);
+    int result = 0;
+    try
+    {
+        result = ImportXml(reader);
+    }
+    catch (...)
+    {
+        result = 0;
+    }
+    reader.Close();
+    m_bGo = 0;
+    return result;
+}
+
+int CRegistryManager::ImportXml(CXmlReader& reader)
+{
+    std::vector<KeyStackEntry> stack;
+    std::string valueName;
+    std::string valueText;
+    std::string typeText;
+    int result = 1;
+    bool registryClosed = false;
+    bool valueFailed = false;
+    m_restoreView = 0;
+
+    while (result && reader.ReadNode())
+    {
+        switch (reader.GetNodeType())
+        {
+        case kXmlStartTag:
+            if (IsElement(UnescapeXml(reader.GetName()), "k"))
+                stack.emplace_back();
+            break;
+        case kXmlAttribute:
+        {
+            const std::string element = UnescapeXml(reader.GetName());
+            const std::string name = UnescapeXml(reader.GetAttributeName());
+            const std::string value = UnescapeXml(reader.GetAttributeValue());
+            if (IsElement(element, "k"))
+            {
+                if (IsElement(name, "name") && !stack.empty() && !stack.back().named)
+                {
+                    stack.back().name = value;
+                    stack.back().named = true;
+                    if (!CreateKeyByPath(stack))
+                        result = 0;
+                }
+            }
+            else if (IsElement(element, "v"))
+            {
+                if (IsElement(name, "name"))
+                {
+                    valueName = value;
+                    valueText.clear();
+                    typeText.clear();
+                }
+                else if (IsElement(name, "value"))
+                {
+                    valueText = value;
+                    typeText.clear();
+                }
+                else if (IsElement(name, "type"))
+                {
+                    typeText = value;
+                }
+            }
+            else if (IsElement(element, "registry") && name == kViewAttribute && value == kView64 &&
+                     RegistryKeyPath::ProcessIsWow64())
+            {
+                m_restoreView = KEY_WOW64_64KEY;
+            }
+            break;
+        }
+        case kXmlEndTag:
+        {
+            const std::string element = UnescapeXml(reader.GetName());
+            if (IsElement(element, "k"))
+            {
+                // One more end tag than start tags: what follows would land
+                // under the wrong parent.
+                if (stack.empty())
+                    result = reader.ReportError("Unexpected end tag 'k'");
+                else
+                    stack.pop_back();
+            }
+            else if (IsElement(element, "v"))
+            {
+                if (stack.empty() || !SetValue(stack.back().key.Get(), valueName, valueText, typeText))
+                    valueFailed = true;
+                valueName.clear();
+                valueText.clear();
+                typeText.clear();
+            }
+            else if (IsElement(element, "registry"))
+            {
+                if (!stack.empty())
+                    result = reader.ReportError("Element 'k' not closed");
+                registryClosed = true;
+            }
+            break;
+        }
+        default:
+            break;
+        }
+        if (++g_restoreNodeCount >= kRestoreNodesPerStep && m_pStatus)
+        {
+            m_pStatus->OnProgress(1);
+            g_restoreNodeCount = 0;
+        }
+    }
+
+    if (result && reader.GetErrorText().empty())
+    {
+        if (!reader.IsOpen())
+            result = 0;
+        else if (!registryClosed)
+            result = reader.ReportError("Unexpected end of file");
+    }
+    if (!reader.GetErrorText().empty() || valueFailed)
+        result = 0;
+    return result;
+}
+
+HKEY CRegistryManager::CreateKeyByPath(std::vector<KeyStackEntry>& stack)
+{
+    if (stack.empty())
+        return NULL;
+    KeyStackEntry& entry = stack.back();
+    if (stack.size() == 1)
+    {
+        entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
+        return entry.key.Get();
+    }
+    // Each level is made relative to its parent, whose handle is open on
+    // the stack already: no call carries the whole path.
+    const HKEY parent = stack[stack.size() - 2].key.Get();
+    if (!parent)
+        return NULL;
+    if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView) != ERROR_SUCCESS)
+        entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView);
+    return entry.key.Get();
+}
+
+bool CRegistryManager::SetValue(HKEY key, const std::string& name, const std::string& text,
+                                const std::string& typeName)
+{
+    if (!key)
+        return false;
+    const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
+    DWORD type = REG_SZ;
+    std::vector<BYTE> data;
+    if (!ParseValue(text, typeName, type, data))
+        return false;
+    static const BYTE kNoData = 0;
+    return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
+                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+int CRegistryManager::DeleteKeyPath(const std::string& keyPath)
+{
+    try
+    {
+        const size_t slash = keyPath.find('\\');
+        if (slash == std::string::npos || slash < 1 || !RegistryKeyPath::IsDeletableKeyPath(keyPath))
+            return 0;
+        std::string rootName;
+        std::string rest;
+        RegistryKeyPath::SplitRoot(keyPath, rootName, rest);
+        const HKEY root = RegistryKeyPath::RootFromName(rootName);
+        const size_t last = rest.rfind('\\');
+        const std::string parentPath = last == std::string::npos ? std::string() : rest.substr(0, last);
+        const std::string name = last == std::string::npos ? rest : rest.substr(last + 1);
+        CRegKey parent;
+        const LONG rc = RegistryKeyPath::OpenByLevels(root, parentPath, MAXIMUM_ALLOWED, 0, parent);
+        if (rc != ERROR_SUCCESS)
+            return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
+        return DeleteKeyTree(parent.Get(), name);
+    }
+    catch (...)
+    {
+        return 0;
+    }
+}
+
+int CRegistryManager::DeleteKeyTree(HKEY parent, const std::string& name)
+{
+    if (::RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS)
+        return 1;
+    CRegKey key;
+    const LONG rc = key.Open(parent, name.c_str(), KEY_READ);
+    if (rc != ERROR_SUCCESS)
+        return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
+    // Always the first subkey: each delete moves the next one there. A name
+    // the ANSI calls cannot spell ("?") can be neither opened nor deleted and
+    // comes back at once; then the delete has failed.
+    std::vector<char> buffer(256);
+    std::string previous;
+    bool first = true;
+    for (int growth = 0; growth < kMaxBufferGrowth;)
+    {
+        DWORD size = static_cast<DWORD>(buffer.size());
+        const LONG enumerated = ::RegEnumKeyExA(key.Get(), 0, buffer.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        if (enumerated == ERROR_MORE_DATA)
+        {
+            buffer.resize(buffer.size() * 2);
+            ++growth;
+            continue;
+        }
+        if (enumerated != ERROR_SUCCESS)
+            break;
+        const std::string child(buffer.data(), size);
+        if (!first && child == previous)
+            break;
+        first = false;
+        previous = child;
+        if (!DeleteKeyTree(key.Get(), child))
+            break;
+    }
+    key.Close();
+    return ::RegDeleteKeyA(parent, name.c_str()) == ERROR_SUCCESS ? 1 : 0;
+}
+
+int CRegistryManager::DeleteValue(const std::string& valuePath)
+{
+    std::string rootName;
+    std::string rest;
+    RegistryKeyPath::SplitRoot(valuePath, rootName, rest);
+    const size_t last = rest.rfind('\\');
+    const HKEY root = RegistryKeyPath::RootFromName(rootName);
+    if (!root || last == std::string::npos || last + 1 >= rest.size())
+        return 0;
+    CRegKey key;
+    if (RegistryKeyPath::OpenByLevels(root, rest.substr(0, last), KEY_SET_VALUE, 0, key) != ERROR_SUCCESS)
+        return 0;
+    return key.DeleteValue(rest.substr(last + 1).c_str()) == ERROR_SUCCESS ? 1 : 0;
+}
+
+int CRegistryManager::KeyExists(const std::string& keyPath)
+{
+    std::string rootName;
+    std::string rest;
+    RegistryKeyPath::SplitRoot(keyPath, rootName, rest);
+    const HKEY root = RegistryKeyPath::RootFromName(rootName);
+    CRegKey key;
+    return root && RegistryKeyPath::OpenByLevels(root, rest, KEY_READ, 0, key) == ERROR_SUCCESS ? 1 : 0;
+}

@@ -1,0 +1,13 @@
+#include "Engine/CXmlStringWriter.h"
+
+int CXmlStringWriter::WriteText(const std::string& text)
+{
+    WriteDeclarationOnce();
+    m_text += text;
+    return 1;
+}
+
+std::string CXmlStringWriter::MakeIndent(int count)
+{
+    return std::string(count > 0 ? static_cast<size_t>(count) : 0, ' ');
+}

@@ -1,0 +1,159 @@
+// Deleting the keys and values that findings name, and refusing the keys no
+// finding may take.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Engine/CRegistryManager.h"
+#include "Engine/DeleteRegistryValue.h"
+#include "Engine/RegistryKeyPath.h"
+#include "RegistryTree.h"
+#include "support/TestRegistry.h"
+
+using RegistryTree::Sz;
+
+namespace
+{
+const char kSep[] = "\xAC";
+
+bool PlantValue(HKEY root, const std::string& path, const std::string& name, const std::string& data = "x")
+{
+    CRegKey key;
+    return RegistryTree::Create(root, path, key) && RegistryTree::Set(key.Get(), name, REG_SZ, Sz(data));
+}
+}
+
+TEST(KeyDeleteGuard, RefusesRootsContainersAndTheirParents)
+{
+    const char* const refused[] = {
+        "HKEY_LOCAL_MACHINE",
+        "HKEY_LOCAL_MACHINE\\",
+        "HKEY_LOCAL_MACHINE\\Software",
+        "HKEY_LOCAL_MACHINE\\Software\\",
+        "HKEY_LOCAL_MACHINE\\Software\\\\Microsoft",
+        "hkey_local_machine\\SOFTWARE\\Microsoft",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\ControlSet001\\Services",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\HTMLHelp\\2.0\\LocalReg\\CLSID",
+        "HKEY_CLASSES_ROOT",
+        "HKEY_CLASSES_ROOT\\CLSID",
+        "HKEY_CLASSES_ROOT\\Interface",
+        "HKEY_CLASSES_ROOT\\TypeLib",
+        "HKEY_CLASSES_ROOT\\Wow6432Node\\CLSID",
+        "HKEY_LOCAL_MACHINE\\Software\\Classes",
+        "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID",
+        "HKEY_CURRENT_USER\\Software\\Classes",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000\\Software",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000_Classes",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000_Classes\\CLSID",
+        "HKEY_USERS\\.DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Run",
+        "HKEY_NOWHERE\\Software\\Vendor",
+        "Software\\Vendor\\Product",
+    };
+    for (const char* path : refused)
+        EXPECT_FALSE(RegistryKeyPath::IsDeletableKeyPath(path)) << path;
+
+    const char* const allowed[] = {
+        "HKEY_CLASSES_ROOT\\.abc",
+        "HKEY_CLASSES_ROOT\\App.Document",
+        "HKEY_CLASSES_ROOT\\CLSID\\{0badc0de-1111-2222-3333-444455556666}",
+        "HKEY_CLASSES_ROOT\\Interface\\{0badc0de-1111-2222-3333-444455556666}",
+        "HKEY_CLASSES_ROOT\\TypeLib\\{0badc0de-1111-2222-3333-444455556666}\\1.0\\HELPDIR",
+        "HKEY_LOCAL_MACHINE\\Software\\Vendor",
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\app.exe",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Product",
+        "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Service",
+        "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\xACvalue",
+        "HKEY_CURRENT_USER\\AppEvents\\Schemes",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000\\Software\\Vendor",
+        "HKEY_USERS\\S-1-5-21-1-2-3-1000_Classes\\.abc",
+    };
+    for (const char* path : allowed)
+        EXPECT_TRUE(RegistryKeyPath::IsDeletableKeyPath(path)) << path;
+}
+
+TEST(KeyDelete, DeletesWholeTreesDeeperThanOneCallMayName)
+{
+    RegistryTree::Key tree;
+    RegistryTree::Key* level = &tree.subkeys["Top"];
+    for (int depth = 0; depth < 20; ++depth)
+    {
+        level->values["v"] = RegistryTree::Value{REG_DWORD, std::string(4, '\1')};
+        level->subkeys["sibling " + std::to_string(depth)];
+        level = &level->subkeys[std::string(255, static_cast<char>('a' + depth))];
+    }
+    ASSERT_TRUE(RegistryTree::Plant(HKEY_CURRENT_USER, "Software\\QmDeleteDeep", tree));
+    CRegistryManager manager(nullptr);
+    EXPECT_EQ(manager.DeleteKeyPath("HKEY_CURRENT_USER\\Software\\QmDeleteDeep\\Top"), 1);
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_CURRENT_USER, "Software\\QmDeleteDeep\\Top"));
+    EXPECT_TRUE(RegistryTree::Exists(HKEY_CURRENT_USER, "Software\\QmDeleteDeep"));
+    EXPECT_EQ(manager.DeleteKeyPath("HKEY_CURRENT_USER\\Software\\QmDeleteDeep\\Top"), 1);
+    EXPECT_EQ(manager.DeleteKeyPath("HKEY_CURRENT_USER\\Software\\QmNoSuchParent\\Child"), 1);
+    EXPECT_EQ(manager.DeleteKeyPath("HKEY_CURRENT_USER\\Software"), 0);
+    EXPECT_EQ(manager.DeleteKeyPath(""), 0);
+    EXPECT_EQ(manager.DeleteKeyPath("\\Software\\QmDeleteDeep"), 0);
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QmDeleteDeep");
+}
+
+TEST(KeyDelete, SubkeyTheAnsiCallsCannotSpellEndsTheDelete)
+{
+    CRegKey parent;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_CURRENT_USER, "Software\\QmUnspellable\\Finding", parent));
+    HKEY child = NULL;
+    // Chinese characters, which the Western code page has no bytes for.
+    ASSERT_EQ(::RegCreateKeyExW(parent.Get(), L"\x4E2D\x6587", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &child, nullptr),
+              ERROR_SUCCESS);
+    ::RegCloseKey(child);
+    parent.Close();
+    CRegistryManager manager(nullptr);
+    const DWORD start = ::GetTickCount();
+    const int deleted = manager.DeleteKeyPath("HKEY_CURRENT_USER\\Software\\QmUnspellable\\Finding");
+    EXPECT_LT(::GetTickCount() - start, 10000u);
+    if (RegistryTree::Exists(HKEY_CURRENT_USER, "Software\\QmUnspellable\\Finding"))
+        EXPECT_EQ(deleted, 0);
+    else
+        EXPECT_EQ(deleted, 1);
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QmUnspellable");
+}
+
+TEST(ValueDelete, DeletesTheValueTheFindingNames)
+{
+    const std::string key = "Software\\QmValueDelete";
+    const std::string text = "HKEY_CURRENT_USER\\" + key + kSep;
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, key, "named"));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, key, "back\\slash"));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, key, ""));
+
+    EXPECT_EQ(DeleteRegistryValue(text + "named"), 1);
+    EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, "named"));
+    EXPECT_EQ(DeleteRegistryValue("hkey_current_user\\" + key + kSep + "back\\slash"), 1);
+    EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, "back\\slash"));
+    EXPECT_EQ(DeleteRegistryValue(text), 1);
+    EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, ""));
+    // A value that is gone still counts: the key opened.
+    EXPECT_EQ(DeleteRegistryValue(text + "named"), 1);
+
+    // "(Default)" of a key without such a named value empties the unnamed one.
+    EXPECT_EQ(DeleteRegistryValue(text + "(Default)"), 1);
+    RegistryTree::Key tree;
+    ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, key, tree));
+    EXPECT_TRUE(tree.values[""] == (RegistryTree::Value{REG_SZ, Sz("")}));
+
+    EXPECT_EQ(DeleteRegistryValue("HKEY_CURRENT_USER\\" + key), 0);
+    EXPECT_EQ(DeleteRegistryValue(std::string("HKEY_CURRENT_USER\\") + kSep + "x"), 0);
+    EXPECT_EQ(DeleteRegistryValue("HKEY_CURRENT_USER\\Software\\QmNoSuchKey" + std::string(kSep) + "x"), 0);
+    EXPECT_EQ(DeleteRegistryValue("HKEY_NOWHERE\\" + key + kSep + "x"), 0);
+    EXPECT_EQ(DeleteRegistryValue(std::string(kSep) + "\\x"), 0);
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, key);
+}
