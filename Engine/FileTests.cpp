@@ -47,26 +47,6 @@ bool PathExists(const std::string& path)
     return ::PathFileExistsA(path.c_str()) != FALSE;
 }
 
-// A variable the expansion does not know stays in the text; such a path
-// names no file that can be looked up.
-bool HoldsUnexpandedVariable(const std::string& path)
-{
-    const size_t open = path.find('%');
-    return open != std::string::npos && path.find('%', open + 2) != std::string::npos;
-}
-
-// Paths on a network share, on a removable or disconnected drive, or on a
-// drive that is not there at all cannot be judged from here.
-bool IsOnUnjudgedRoot(const std::string& path)
-{
-    if (path.compare(0, 2, "\\\\") == 0)
-        return true;
-    if (path.size() < 2 || path[1] != ':' || !::IsCharAlphaA(path[0]))
-        return false;
-    const std::string root = path.substr(0, 2) + "\\";
-    return ::GetDriveTypeA(root.c_str()) != DRIVE_FIXED;
-}
-
 void CutBefore(std::string& text, const char* mark)
 {
     const size_t at = text.find(mark);
@@ -192,6 +172,22 @@ void AppendHexLines(const BYTE* data, DWORD length, std::string& text)
     }
     text += "\n";
 }
+}
+
+bool HoldsUnexpandedVariable(const std::string& path)
+{
+    const size_t open = path.find('%');
+    return open != std::string::npos && path.find('%', open + 2) != std::string::npos;
+}
+
+bool IsOnUnjudgedRoot(const std::string& path)
+{
+    if (path.compare(0, 2, "\\\\") == 0)
+        return true;
+    if (path.size() < 2 || path[1] != ':' || !::IsCharAlphaA(path[0]))
+        return false;
+    const std::string root = path.substr(0, 2) + "\\";
+    return ::GetDriveTypeA(root.c_str()) != DRIVE_FIXED;
 }
 
 int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)

@@ -41,6 +41,13 @@ void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::st
 // counts. On failure the last error is the lookup's.
 bool FindsFileOrFolder(const std::string& path);
 
+// A path still holding a "%...%" variable that the expansion did not know;
+// it names no file that can be looked up.
+bool HoldsUnexpandedVariable(const std::string& path);
+// A path on a network share, or on a drive that is not a fixed disk or not
+// there at all: nothing can be judged from here.
+bool IsOnUnjudgedRoot(const std::string& path);
+
 // The position of the first extension (".exe") in text that ends a file name:
 // followed by the end, a blank, a quote, "/" or ",". npos when there is none.
 size_t FindProgramExtension(const std::string& text, size_t from = 0, const char* extension = ".exe");
