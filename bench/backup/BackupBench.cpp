@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "BenchClock.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
 #include "FakeScanItems.h"
@@ -55,20 +56,6 @@ private:
     std::thread m_thread;
 };
 
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
-
 double FileMB(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -107,14 +94,14 @@ double RunRegeditExport(const std::string& file)
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    const LARGE_INTEGER start = Now();
+    const BenchClock clock;
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return -1.0;
     ::WaitForSingleObject(process.hProcess, INFINITE);
-    const LARGE_INTEGER end = Now();
+    const double seconds = clock.Seconds();
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
-    return Seconds(start, end);
+    return seconds;
 }
 
 void Round(const char* title, const std::string& folder)
@@ -125,10 +112,9 @@ void Round(const char* title, const std::string& folder)
     {
         CRegistryManager manager(nullptr);
         WorkingSetWatch watch;
-        const LARGE_INTEGER start = Now();
+        const BenchClock clock;
         const int result = manager.BackupRegistry(backup);
-        const LARGE_INTEGER end = Now();
-        const double seconds = Seconds(start, end);
+        const double seconds = clock.Seconds();
         const long keys = CountInFile(backup, "<k ");
         std::printf("  full backup   %7.2f s  result %d  file %7.1f MB  %7ld keys  %6.0f keys/s  "
                     "working set %.1f MB, peak %.1f MB\n",
@@ -142,10 +128,9 @@ void Round(const char* title, const std::string& folder)
         roots.Add("HKEY_LOCAL_MACHINE", kScanEmptyKeys);
         roots.Add("HKEY_USERS", kScanEmptyKeys);
         CRegistryManager manager(nullptr);
-        const LARGE_INTEGER start = Now();
+        const BenchClock clock;
         const int result = manager.BackupKeys(&roots, part);
-        const LARGE_INTEGER end = Now();
-        const double seconds = Seconds(start, end);
+        const double seconds = clock.Seconds();
         const long keys = CountInFile(part, "<k ");
         std::printf("  HKLM and HKU  %7.2f s  result %d  file %7.1f MB  %7ld keys  %6.0f keys/s\n", seconds, result,
                     FileMB(part), keys, keys / seconds);
@@ -153,11 +138,11 @@ void Round(const char* title, const std::string& folder)
     {
         CRegistryManager manager(nullptr);
         WorkingSetWatch watch;
-        const LARGE_INTEGER start = Now();
+        const BenchClock clock;
         const int result = manager.RestoreRegistry(backup);
-        const LARGE_INTEGER end = Now();
+        const double seconds = clock.Seconds();
         std::printf("  restore       %7.2f s  result %d                    working set %.1f MB, peak %.1f MB\n",
-                    Seconds(start, end), result, watch.StartMB(), watch.PeakMB());
+                    seconds, result, watch.StartMB(), watch.PeakMB());
     }
     const double regedit = RunRegeditExport(exported);
     const long keys = CountInFile(exported, std::string("\n\0[\0", 4));

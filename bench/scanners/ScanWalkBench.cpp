@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CTolvEngineProcess.h"
 
@@ -41,20 +42,6 @@ public:
 private:
     HANDLE m_done;
 };
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
-{
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return now;
-}
 
 // Groups of keys, each key with a file reference, a number and a name.
 bool PlantTree(HKEY root, const char* path, int keys)
@@ -132,10 +119,10 @@ double TimeBareWalk(WalkCount& count)
     BOOL wow64 = FALSE;
     ::IsWow64Process(::GetCurrentProcess(), &wow64);
     count = WalkCount();
-    const LARGE_INTEGER start = Now();
+    const BenchClock clock;
     BareWalk(HKEY_USERS, count, false);
     BareWalk(HKEY_CLASSES_ROOT, count, wow64 != FALSE);
-    return Seconds(start, Now());
+    return clock.Seconds();
 }
 }
 
@@ -145,7 +132,7 @@ int main(int argc, char** argv)
     const DWORD mask = argc > 2 ? std::strtoul(argv[2], nullptr, 16) : kAllCategories;
     ::CoInitialize(nullptr);
 
-    const LARGE_INTEGER plantStart = Now();
+    const BenchClock plantClock;
     // Half in the user hive (walked for file references), half in the classes
     // (walked for class references).
     if (!PlantTree(HKEY_CURRENT_USER, "Software\\QmBench", keys / 2) ||
@@ -154,18 +141,18 @@ int main(int argc, char** argv)
         std::printf("cannot plant the keys\n");
         return 1;
     }
-    std::printf("planted %d keys in %.1f s\n", keys, Seconds(plantStart, Now()));
+    std::printf("planted %d keys in %.1f s\n", keys, plantClock.Seconds());
 
     WalkCount before;
     const double bareBefore = TimeBareWalk(before);
 
     CTolvEngineProcess* job = new CTolvEngineProcess();
     CountingStatus status;
-    const LARGE_INTEGER scanStart = Now();
+    const BenchClock scanClock;
     job->StartScan({"C:"}, mask, &status, 0);
     job->Resume();
     status.Wait();
-    const double scan = Seconds(scanStart, Now());
+    const double scan = scanClock.Seconds();
     delete job;
 
     WalkCount after;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchClock.h"
 #include "Client/Scan/CScanItemsInfo.h"
 
 int main(int argc, char** argv)
@@ -15,13 +16,11 @@ int main(int argc, char** argv)
     for (int i = 0; i < count; ++i)
         text += "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{" + std::to_string(i) + "}^ActiveX Objects^0;\r\n";
 
-    LARGE_INTEGER frequency, start, end;
-    ::QueryPerformanceFrequency(&frequency);
-    ::QueryPerformanceCounter(&start);
+    const BenchClock clock;
     const CScanItemsInfo::IgnoreFileContent content = CScanItemsInfo::ParseIgnoreList(text);
-    ::QueryPerformanceCounter(&end);
+    const double milliseconds = clock.Seconds() * 1000.0;
     std::printf("%d records, %u bytes: %.1f ms (%u read, whole %d)\n", count, static_cast<unsigned>(text.size()),
-                (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart,
+                milliseconds,
                 static_cast<unsigned>(content.records.size()), content.whole ? 1 : 0);
     return content.records.size() == static_cast<size_t>(count) ? 0 : 1;
 }
