@@ -8,6 +8,7 @@
 #include "Engine/ScanCategory.h"
 #include "Engine/XmlElement.h"
 #include "Framework/AnsiText.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
@@ -80,7 +81,7 @@ int CRegistryManager::BackupRegistry(const std::string& path)
     BeginOperation();
     // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
     // view holds that one too, under its Wow6432Node keys.
-    const REGSAM view = RegistryKeyPath::ProcessIsWow64() ? KEY_WOW64_64KEY : 0;
+    const REGSAM view = Wow64::IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -344,7 +345,7 @@ int CRegistryManager::ImportXml(CXmlReader& reader)
                 }
             }
             else if (IsElement(element, "registry") && name == kViewAttribute && value == kView64 &&
-                     RegistryKeyPath::ProcessIsWow64())
+                     Wow64::IsCurrentProcess())
             {
                 m_restoreView = KEY_WOW64_64KEY;
             }

@@ -5,10 +5,10 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CRegistryManager.h"
 #include "Framework/AnsiText.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
-typedef BOOL(WINAPI* PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
 typedef BOOL(WINAPI* PFN_WOW64_REDIRECTION)(PVOID*);
 typedef BOOL(WINAPI* PFN_WOW64_REVERT)(PVOID);
 
@@ -18,13 +18,6 @@ T Kernel32Function(const char* name)
     return reinterpret_cast<T>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), name)));
 }
 
-// Looked up by name: the call does not exist before Windows XP SP2.
-bool IsProcessUnderWow64()
-{
-    const PFN_IS_WOW64_PROCESS isWow64Process = Kernel32Function<PFN_IS_WOW64_PROCESS>("IsWow64Process");
-    BOOL wow64 = FALSE;
-    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-}
 }
 
 CTolvEngineProcess::CTolvEngineProcess() : CTolvEngineProcess(0)
@@ -45,7 +38,7 @@ CTolvEngineProcess::~CTolvEngineProcess()
 
 void CTolvEngineProcess::ProbeEnvironment()
 {
-    m_bWow64 = IsProcessUnderWow64() ? 1 : 0;
+    m_bWow64 = Wow64::IsCurrentProcess() ? 1 : 0;
 
     char buffer[MAX_PATH] = {};
     if (::GetSystemDirectoryA(buffer, MAX_PATH))
@@ -200,7 +193,7 @@ bool CTolvEngineProcess::IsRedirectedJob() const
 
 bool CTolvEngineProcess::DisableRedirection()
 {
-    if (!IsRedirectedJob() || !IsProcessUnderWow64())
+    if (!IsRedirectedJob() || !Wow64::IsCurrentProcess())
         return false;
     const PFN_WOW64_REDIRECTION disable =
         Kernel32Function<PFN_WOW64_REDIRECTION>("Wow64DisableWow64FsRedirection");
@@ -209,7 +202,7 @@ bool CTolvEngineProcess::DisableRedirection()
 
 void CTolvEngineProcess::RevertRedirection()
 {
-    if (!IsRedirectedJob() || !IsProcessUnderWow64())
+    if (!IsRedirectedJob() || !Wow64::IsCurrentProcess())
         return;
     if (const PFN_WOW64_REVERT revert = Kernel32Function<PFN_WOW64_REVERT>("Wow64RevertWow64FsRedirection"))
         revert(m_pOldRedirection);

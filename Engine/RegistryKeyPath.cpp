@@ -174,13 +174,4 @@ bool IsDeletableKeyPath(const std::string& keyPath)
     }
     return true;
 }
-
-bool ProcessIsWow64()
-{
-    typedef BOOL(WINAPI * PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
-    const PFN_IS_WOW64_PROCESS isWow64Process = reinterpret_cast<PFN_IS_WOW64_PROCESS>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
-}
 }

@@ -28,6 +28,4 @@ LONG OpenByLevels(HKEY root, const std::string& path, REGSAM access, REGSAM view
 // HKEY_CURRENT_USER), paths with empty components, and the keys the scanners
 // only walk through (Run, Uninstall, App Paths, CLSID ...) and their parents.
 bool IsDeletableKeyPath(const std::string& keyPath);
-// Whether this 32-bit process runs on 64-bit Windows.
-bool ProcessIsWow64();
 }

@@ -12,6 +12,7 @@
 #include "Client/Shell/WindowsVersion.h"
 #include "Framework/AnsiText.h"
 #include "Framework/ModulePath.h"
+#include "Framework/Wow64.h"
 
 char g_szAppTitle[50] = "Quillomar";
 HCURSOR g_hHandCursor = NULL;
@@ -71,7 +72,7 @@ int CRegClientApp::GetWindowsVersionCode()
 
 BOOL CRegClientApp::IsWow64()
 {
-    return WindowsVersion::IsWow64();
+    return Wow64::IsCurrentProcess() ? TRUE : FALSE;
 }
 
 BOOL CRegClientApp::InitInstance()

@@ -41,15 +41,4 @@ bool IsSupported(int code)
         return false;
     }
 }
-
-BOOL IsWow64()
-{
-    typedef BOOL(WINAPI * PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
-    const PFN_IS_WOW64_PROCESS isWow64 = reinterpret_cast<PFN_IS_WOW64_PROCESS>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    if (!isWow64 || !isWow64(::GetCurrentProcess(), &wow64))
-        return FALSE;
-    return wow64;
-}
 }

@@ -11,6 +11,4 @@ int CodeOf(DWORD platformId, DWORD major, DWORD minor);
 int Current();
 // 5.1 (XP) to 10.0; 5.0 and unknown versions are not tested.
 bool IsSupported(int code);
-// True for a 32-bit process on 64-bit Windows; false when the system cannot tell.
-BOOL IsWow64();
 }

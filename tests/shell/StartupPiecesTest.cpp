@@ -12,6 +12,7 @@
 #include "Client/Shell/EngineBinding.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/Shell/WindowsVersion.h"
+#include "Framework/Wow64.h"
 #include "Engine/CAbstractProcess.h"
 #include "Framework/ModulePath.h"
 #include "support/TestRegistry.h"
@@ -96,7 +97,7 @@ TEST(WindowsVersionCode, FiveZeroAndUnknownVersionsAreNotSupported)
 TEST(WindowsVersionCode, Wow64MatchesTheKindOfPrefix)
 {
     const char* kind = std::getenv("QM_WINEARCH");
-    EXPECT_EQ(WindowsVersion::IsWow64() != FALSE, std::string(kind ? kind : "wow64") == "wow64");
+    EXPECT_EQ(Wow64::IsCurrentProcess(), std::string(kind ? kind : "wow64") == "wow64");
 }
 
 // Runs in a copy of this program that Wine was told to present a given

@@ -4,16 +4,13 @@
 
 #include "Framework/CHandle.h"
 #include "Framework/CRegKey.h"
+#include "Framework/Wow64.h"
 
 namespace TestEnv
 {
 bool IsWow64()
 {
-    typedef BOOL(WINAPI * PFN)(HANDLE, PBOOL);
-    PFN isWow64 = reinterpret_cast<PFN>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return isWow64 && isWow64(::GetCurrentProcess(), &wow64) && wow64;
+    return Wow64::IsCurrentProcess();
 }
 
 bool WriteNativeSystemFile(const std::string& name, const std::string& content)
