@@ -1,0 +1,206 @@
+// The ignore list "IL" beside the program: reading, rewriting and appending,
+// with the files that lose records in careless code.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+#include "Client/Scan/CScanItemsInfo.h"
+#include "Engine/ScanCategory.h"
+#include "Framework/CHandle.h"
+#include "Client/Scan/StoreTestFolder.h"
+#include "support/TestRegistry.h"
+
+namespace
+{
+typedef std::map<std::string, int> Entries;
+
+Entries ReloadedEntries(CScanItemsInfo& store)
+{
+    Entries entries;
+    EXPECT_EQ(store.ReloadIgnoreList(), 1);
+    store.GetIgnoreList(&entries);
+    return entries;
+}
+
+std::string Bytes(const char* text, size_t size)
+{
+    return std::string(text, size);
+}
+}
+
+TEST(IgnoreListFile, MissingFileIsCreatedEmptyAndFirstEntryWrittenWithCrLf)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_FALSE(TestEnv::FileExists(CScanItemsInfo::IgnoreListPath()));
+    CScanItemsInfo store;
+    EXPECT_TRUE(TestEnv::FileExists(CScanItemsInfo::IgnoreListPath()));
+    EXPECT_EQ(IgnoreListBytes(), "");
+    EXPECT_TRUE(ReloadedEntries(store).empty());
+
+    EXPECT_EQ(store.AddIgnoreEntry("HKEY_CLASSES_ROOT\\.qmx", "File Associations", 5, 6), 1);
+    EXPECT_EQ(IgnoreListBytes(), "HKEY_CLASSES_ROOT\\.qmx^File Associations^0;\r\n");
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"HKEY_CLASSES_ROOT\\.qmx^File Associations", 0}}));
+}
+
+TEST(IgnoreListFile, EmptyFileReadsAsEmptyList)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList("");
+    CScanItemsInfo store;
+    EXPECT_TRUE(ReloadedEntries(store).empty());
+    EXPECT_EQ(store.AddFoundItem("anything", kScanFonts, 0, 0), 1);
+    EXPECT_EQ(store.AddIgnoreEntry("c:\\a.ttf", "Windows Fonts", 0, 0), 1);
+    EXPECT_EQ(IgnoreListBytes(), "c:\\a.ttf^Windows Fonts^0;\r\n");
+}
+
+TEST(IgnoreListFile, RecordsFillTheItemMapAndTheEntryMap)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList("a^B^3;\r\nc^D^0;\r\n");
+    CScanItemsInfo store;
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"a^B", 3}, {"c^D", 0}}));
+    // The item map is keyed by the item alone and keeps the numbers.
+    EXPECT_EQ(store.AddFoundItem("a", kScanActiveX, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem("c", kScanFonts, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem("A", kScanFonts, 0, 0), 1);
+    ScanItemRecord record;
+    record.id = 3;
+    record.itemText = "a";
+    EXPECT_EQ(store.IsIgnored("", 0, &record), 1);
+    record.id = 4;
+    EXPECT_EQ(store.IsIgnored("", 0, &record), 0);
+    record.itemText = "c";
+    record.id = 0;
+    EXPECT_EQ(store.IsIgnored("", 0, &record), 0);
+}
+
+TEST(IgnoreListFile, RewriteAfterLoadKeepsEveryRecord)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string longItem = "HKEY_LOCAL_MACHINE\\Software\\" + std::string(100000, 'k');
+    const std::string accented = "c:\\program files\\caf\xe9\\\xc4\xd6\xdc\xff.exe";
+    const std::string withCaret = "HKEY_CURRENT_USER\\Software\\a^b\xac^value";
+    const std::string original = longItem + "^Empty Registry Keys^0;\r\n" + accented + "^Program Shortcuts^7;\r\n" +
+                                 withCaret + "^Windows Startup Items^0;\r\n";
+    PlantIgnoreList(original);
+    CScanItemsInfo store;
+    EXPECT_EQ(store.AddFoundItem(longItem.c_str(), kScanEmptyKeys, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem(accented.c_str(), kScanShortcuts, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem(withCaret.c_str(), kScanStartup, 0, 0), 0);
+
+    // An entry already there keeps its number; the file comes back sorted.
+    EXPECT_EQ(store.AddIgnoreEntry(accented.c_str(), "Program Shortcuts", 0, 0), 1);
+    EXPECT_EQ(store.AddIgnoreEntry("HKEY_CLASSES_ROOT\\CLSID\\{1}", "ActiveX Objects", 0, 0), 1);
+    const Entries expected = {{longItem + "^Empty Registry Keys", 0},
+                              {accented + "^Program Shortcuts", 7},
+                              {withCaret + "^Windows Startup Items", 0},
+                              {"HKEY_CLASSES_ROOT\\CLSID\\{1}^ActiveX Objects", 0}};
+    EXPECT_EQ(ReloadedEntries(store), expected);
+    std::string sorted;
+    for (const auto& entry : expected)
+        sorted += entry.first + "^" + std::to_string(entry.second) + ";\r\n";
+    EXPECT_EQ(IgnoreListBytes(), sorted);
+}
+
+TEST(IgnoreListFile, ZeroAndControlZBytesDoNotEndTheFile)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList(Bytes("a\x1a^B^1;\r\n\0\0\0\r\nb^C^2;\r\n", 22));
+    CScanItemsInfo store;
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"a\x1a^B", 1}, {"b^C", 2}}));
+    EXPECT_EQ(store.AddFoundItem("b", kScanFonts, 0, 0), 0);
+    EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 1);
+    EXPECT_EQ(IgnoreListBytes(), "a\x1a^B^1;\r\nb^C^2;\r\nc^D^0;\r\n");
+}
+
+// Files whose records a rewrite from what was read would lose: an "Ignore"
+// adds to their end instead, and a rewrite of the list is refused.
+TEST(IgnoreListFile, ShortReadIsNeverRewritten)
+{
+    if (!RunInOwnFolder())
+        return;
+    struct Case
+    {
+        std::string file;
+        Entries read;
+        std::string afterIgnore;
+        bool newEntryReadBack;
+    };
+    const Case cases[] = {
+        {"x^Y^1;;z^W^2;\r\n", {{"x^Y", 1}}, "x^Y^1;;z^W^2;\r\nn^C^0;\r\n", false},
+        {"a^B^3;\r\nc^D^0", {{"a^B", 3}}, "a^B^3;\r\nc^D^0;\r\nn^C^0;\r\n", true},
+        {"a^B^3;\r\nno caret here;\r\n", {{"a^B", 3}}, "a^B^3;\r\nno caret here;\r\nn^C^0;\r\n", true},
+        {"^Y^1;z^W^2;", {{"z^W", 2}}, "^Y^1;z^W^2;n^C^0;\r\n", true},
+        {"a^3;\r\n", {{"a^", 3}}, "a^3;\r\nn^C^0;\r\n", true},
+        {"a^B^3;\r\na^B^4;\r\n", {{"a^B", 3}}, "a^B^3;\r\na^B^4;\r\nn^C^0;\r\n", true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        PlantIgnoreList(c.file);
+        CScanItemsInfo store;
+        Entries entries = ReloadedEntries(store);
+        EXPECT_EQ(entries, c.read);
+        entries.erase(entries.begin());
+        EXPECT_EQ(store.WriteIgnoreList(entries), 0);
+        EXPECT_EQ(IgnoreListBytes(), c.file);
+
+        EXPECT_EQ(store.AddIgnoreEntry("n", "C", 0, 0), 1);
+        EXPECT_EQ(IgnoreListBytes(), c.afterIgnore);
+        EXPECT_EQ(ReloadedEntries(store).count("n^C"), c.newEntryReadBack ? 1u : 0u);
+        // Ignoring it again adds nothing once it reads back.
+        if (c.newEntryReadBack)
+        {
+            EXPECT_EQ(store.AddIgnoreEntry("n", "C", 0, 0), 1);
+            EXPECT_EQ(IgnoreListBytes(), c.afterIgnore);
+        }
+    }
+}
+
+TEST(IgnoreListFile, UnreadableFileKeepsIgnoredItemsHiddenAndIsNotWritten)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList("a^B^3;\r\n");
+    CScanItemsInfo store;
+    EXPECT_EQ(store.LoadIgnoreList(), 0); // already loaded
+    EXPECT_EQ(store.AddIgnoreEntry("b", "C", 0, 0), 1);
+    const std::string written = IgnoreListBytes();
+    {
+        CHandle lock(::CreateFileA(CScanItemsInfo::IgnoreListPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock);
+        EXPECT_EQ(store.LoadIgnoreList(), 0);
+        EXPECT_EQ(store.AddFoundItem("a", kScanFonts, 0, 0), 0);
+        EXPECT_EQ(store.ReloadIgnoreList(), 0);
+        Entries entries;
+        store.GetIgnoreList(&entries);
+        EXPECT_TRUE(entries.empty());
+        EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
+        EXPECT_EQ(store.WriteIgnoreList({{"only^E", 0}}), 0);
+    }
+    EXPECT_EQ(IgnoreListBytes(), written);
+    EXPECT_EQ(store.LoadIgnoreList(), 1);
+    EXPECT_EQ(store.AddFoundItem("a", kScanFonts, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem("b", kScanFonts, 0, 0), 0);
+    EXPECT_EQ(store.GetItemCount(kScanFonts), 0);
+}
+
+TEST(IgnoreListFile, ItemWithSemicolonIsExcludedButNotWritten)
+{
+    if (!RunInOwnFolder())
+        return;
+    CScanItemsInfo store;
+    store.AddFoundItem("c:\\a;b.exe", kScanAppPaths, 0, 0);
+    EXPECT_EQ(store.AddIgnoreEntry("c:\\a;b.exe", "Application Paths", 0, 0), 0);
+    EXPECT_EQ(IgnoreListBytes(), "");
+    ASSERT_EQ(store.MoveFirst(), 1);
+    EXPECT_EQ(store.IsCurrentItemExcluded(), 1);
+}

@@ -1,0 +1,118 @@
+#include "Client/Scan/StoreTestFolder.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "Client/Scan/CScanItemsInfo.h"
+#include "Framework/CHandle.h"
+#include "Framework/ModulePath.h"
+#include "support/TestRegistry.h"
+
+namespace
+{
+const char kCopyVariable[] = "QM_STORE_TEST_COPY";
+const char kReportName[] = "copy-report.xml";
+const DWORD kCopyTimeoutMs = 120000;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
+namespace
+{
+bool IsCopy()
+{
+    char value[8] = {};
+    return ::GetEnvironmentVariableA(kCopyVariable, value, sizeof(value)) > 0 && value[0] == '1';
+}
+
+std::string CurrentTestName()
+{
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+std::string FreshFolder(const std::string& testName)
+{
+    std::string name = "store-" + std::to_string(::GetCurrentProcessId()) + "-" + testName;
+    for (char& c : name)
+        if (c == '.' || c == '/')
+            c = '-';
+    return TestEnv::MakeScratchFolder(name);
+}
+
+// Runs the copy with the output handles of this process; its exit code, or -1.
+int RunCopy(const std::string& program, const std::string& testName, const std::string& report)
+{
+    std::string commandLine =
+        "\"" + program + "\" --gtest_color=no --gtest_filter=" + testName + " \"--gtest_output=xml:" + report + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    ::SetEnvironmentVariableA(kCopyVariable, "1");
+    const BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                          nullptr, &startup, &process);
+    ::SetEnvironmentVariableA(kCopyVariable, nullptr);
+    if (!started)
+        return -1;
+    CHandle processHandle(process.hProcess);
+    CHandle threadHandle(process.hThread);
+    if (::WaitForSingleObject(processHandle.Get(), kCopyTimeoutMs) != WAIT_OBJECT_0)
+    {
+        ::TerminateProcess(processHandle.Get(), 1);
+        return -1;
+    }
+    DWORD exitCode = 1;
+    ::GetExitCodeProcess(processHandle.Get(), &exitCode);
+    return static_cast<int>(exitCode);
+}
+}
+
+bool RunInOwnFolder()
+{
+    if (IsCopy())
+        return true;
+    const std::string testName = CurrentTestName();
+    const std::string folder = FreshFolder(testName);
+    const std::string self = ModulePath::FileName();
+    const std::string copy = folder + self.substr(self.find_last_of('\\') + 1);
+    if (!::CopyFileA(self.c_str(), copy.c_str(), FALSE))
+    {
+        ADD_FAILURE() << "cannot copy the test program to " << copy << ", error " << ::GetLastError();
+        return false;
+    }
+    const std::string report = folder + kReportName;
+    EXPECT_EQ(RunCopy(copy, testName, report), 0) << "the copy in " << folder << " failed";
+    const std::string results = FileBytes(report);
+    const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+    EXPECT_NE(results.find("<testcase name=\"" + name + "\""), std::string::npos)
+        << "the copy in " << folder << " did not run the test";
+    if (results.find("result=\"skipped\"") != std::string::npos)
+        [] { GTEST_SKIP() << "skipped in the copy"; }();
+    return false;
+}
+
+void PlantIgnoreList(const std::string& bytes)
+{
+    ASSERT_TRUE(TestEnv::WriteFile(CScanItemsInfo::IgnoreListPath(), bytes));
+}
+
+std::string IgnoreListBytes()
+{
+    return FileBytes(CScanItemsInfo::IgnoreListPath());
+}

@@ -1,0 +1,354 @@
+// The main window in this process, driven from a second thread as a user
+// would, with a job object that the test controls; and the application
+// object's exit.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/EngineBinding.h"
+#include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/ShellResource.h"
+#include "support/ProgramDriver.h"
+
+// The program's application object, as the program itself has it.
+CRegClientApp theApp;
+
+namespace
+{
+class FakeJobObject : public CAbstractProcess
+{
+public:
+    std::atomic<int> busy{0};
+
+    int IsBusy() override { return busy; }
+    int Stop(int) override { return 0; }
+    BOOL WaitOrRelease(int) override { return TRUE; }
+    BOOL Resume() override { return TRUE; }
+    BOOL Suspend() override { return TRUE; }
+    HANDLE GetThreadHandle() override { return NULL; }
+    DWORD GetThreadId() override { return 0; }
+    int GetJobType() override { return 0; }
+    int Reserved(int) override { return 0; }
+    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
+    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
+    int StartScan(const std::set<std::string>&, DWORD, CAbstractStatus*, int) override { return -1; }
+    int StartRepair(CAbstractScanItemsInfo*, CAbstractStatus*) override { return -1; }
+    int StartDefrag(int, CAbstractStatus*, int) override { return -1; }
+    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
+};
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 10000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+void Click(HWND dialog, int id)
+{
+    Send(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+struct ScanRequest
+{
+    int mode;
+    std::string path;
+};
+
+class MainWindowTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        theApp.m_pEngineProcess = &m_job;
+        theApp.m_cmdInfo = CCommandLineInfoEx();
+        theApp.m_settings = SettingsRecord();
+        theApp.m_bSiblingInstalled = 0;
+        m_window.SetScanRequestHandler([this](int mode, const std::string& path) {
+            m_scanRequests.push_back({mode, path});
+        });
+        m_window.SetUpdateCheckHandler([this](bool silent, CWnd* parent) {
+            m_updateChecks.push_back(silent ? (parent == &m_window ? "silent, on the main window" : "silent")
+                                            : (parent ? "shown, with a parent" : "shown"));
+        });
+    }
+    void TearDown() override { theApp.m_pEngineProcess = nullptr; }
+
+    // Runs the window modally here while drive works it from another thread;
+    // drive ends with the window still open, and it is closed afterwards.
+    INT_PTR RunWindow(const std::function<void(HWND)>& drive)
+    {
+        std::thread driver([this, &drive] {
+            HWND window = NULL;
+            for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i)
+            {
+                ::Sleep(50);
+                window = m_window.GetSafeHwnd();
+            }
+            if (window)
+            {
+                drive(window);
+                m_job.busy = 0;
+            }
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+        });
+        const INT_PTR result = m_window.DoModal();
+        driver.join();
+        return result;
+    }
+
+    FakeJobObject m_job;
+    CRegClientDlg m_window;
+    std::vector<ScanRequest> m_scanRequests;
+    std::vector<std::string> m_updateChecks;
+};
+}
+
+TEST_F(MainWindowTest, ClosingIsRefusedWhileAJobRuns)
+{
+    const INT_PTR result = RunWindow([&](HWND window) {
+        m_job.busy = 1;
+        for (int attempt : {IDC_CLOSE_BUTTON, ID_TRAY_EXIT, 0})
+        {
+            if (attempt)
+                ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(attempt, BN_CLICKED), 0);
+            else
+                ::PostMessageA(window, WM_CLOSE, 0, 0);
+            const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
+            EXPECT_NE(box, static_cast<HWND>(NULL)) << attempt;
+            if (!box)
+                return;
+            EXPECT_EQ(ProgramDriver::WindowText(box), "Quillomar");
+            EXPECT_EQ(ProgramDriver::MessageBoxText(box), "Please stop active operation before closing.");
+            ProgramDriver::PressButton(box, IDOK);
+            for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+                ::Sleep(50);
+            EXPECT_TRUE(::IsWindowVisible(window)) << "closed while a job ran, by " << attempt;
+        }
+        m_job.busy = 0;
+        Click(window, IDC_CLOSE_BUTTON);
+    });
+    EXPECT_EQ(result, IDOK);
+    EXPECT_EQ(GetSharedMainWindow(), static_cast<HWND>(NULL)) << "the shared handle outlived the window";
+}
+
+TEST_F(MainWindowTest, ASecondInstancesRequestStartsAScanUnlessAJobRuns)
+{
+    RunWindow([&](HWND window) {
+        EXPECT_EQ(GetSharedMainWindow(), window);
+        Click(window, IDC_HOME_BUTTON);
+        m_job.busy = 1;
+        EXPECT_EQ(Send(window, WM_INSTANCE_REQUEST, 1, 0), 1);
+        EXPECT_EQ(Send(window, WM_SCAN_SHARED_PATH, 0, 0), 1);
+        EXPECT_FALSE(IsEnabled(window, IDC_HOME_BUTTON)) << "a request during a job switched the page";
+        m_job.busy = 0;
+        EXPECT_EQ(Send(window, WM_INSTANCE_REQUEST, 1, 0), 1);
+        EXPECT_FALSE(IsEnabled(window, IDC_SCAN_BUTTON));
+        std::strcpy(GetSharedPath(), "C:\\users");
+        EXPECT_EQ(Send(window, WM_SCAN_SHARED_PATH, 0, 0), 1);
+        GetSharedPath()[0] = '\0';
+    });
+    ASSERT_EQ(m_scanRequests.size(), 2u);
+    EXPECT_EQ(m_scanRequests[0].mode, 1);
+    EXPECT_EQ(m_scanRequests[0].path, "");
+    EXPECT_EQ(m_scanRequests[1].mode, 4);
+    EXPECT_EQ(m_scanRequests[1].path, "C:\\users");
+}
+
+TEST_F(MainWindowTest, AScheduledOrLogOnStartScansAtOnceWithoutAnUpdateCheck)
+{
+    theApp.m_settings.softwareUpdate = 1;
+    theApp.m_cmdInfo.m_bStartScan = 1;
+    RunWindow([&](HWND window) {
+        Send(window, WM_NULL);
+        EXPECT_FALSE(IsEnabled(window, IDC_SCAN_BUTTON));
+    });
+    ASSERT_EQ(m_scanRequests.size(), 1u);
+    EXPECT_EQ(m_scanRequests[0].mode, 0);
+    EXPECT_TRUE(m_updateChecks.empty());
+
+    m_scanRequests.clear();
+    theApp.m_cmdInfo.m_bSchedule = 1;
+    RunWindow([&](HWND window) { Send(window, WM_NULL); });
+    ASSERT_EQ(m_scanRequests.size(), 1u);
+    EXPECT_EQ(m_scanRequests[0].mode, 1);
+    EXPECT_TRUE(m_updateChecks.empty());
+}
+
+TEST_F(MainWindowTest, TheUpdateCheckRunsSilentlyAtStartOnlyWhenAskedFor)
+{
+    RunWindow([&](HWND window) {
+        Send(window, WM_NULL);
+        EXPECT_TRUE(m_updateChecks.empty());
+        Click(window, IDC_UPDATE_LINK);
+    });
+    EXPECT_EQ(m_updateChecks, std::vector<std::string>{"shown"});
+    EXPECT_TRUE(m_scanRequests.empty()) << "an ordinary start only shows the scan page";
+
+    m_updateChecks.clear();
+    theApp.m_settings.softwareUpdate = 1;
+    RunWindow([&](HWND window) {
+        for (int i = 0; i < 100 && m_updateChecks.empty(); ++i)
+            Send(window, WM_NULL);
+    });
+    EXPECT_EQ(m_updateChecks, std::vector<std::string>{"silent, on the main window"});
+}
+
+TEST_F(MainWindowTest, ShowingAPageHidesTheOthersAndReloadsIt)
+{
+    CWnd results;
+    CWnd startup;
+    CWnd scanStep;
+    const RECT rect = {0, 0, 50, 50};
+    ASSERT_TRUE(results.CreateEx(0, nullptr, "results", WS_POPUP, rect, NULL, 0));
+    ASSERT_TRUE(startup.CreateEx(0, nullptr, "startup", WS_POPUP, rect, NULL, 0));
+    ASSERT_TRUE(scanStep.CreateEx(0, nullptr, "step", WS_POPUP, rect, NULL, 0));
+    int resultsReloads = 0;
+    int startupReloads = 0;
+    m_window.SetPageWindow(kPageResults, &results);
+    m_window.SetPageWindow(kPageStartup, &startup);
+    m_window.SetPageRefresh(kPageResults, [&] { ++resultsReloads; });
+    m_window.SetPageRefresh(kPageStartup, [&] { ++startupReloads; });
+    m_window.AddScanStepPage(&scanStep);
+
+    RunWindow([&](HWND window) {
+        Click(window, IDC_HOME_BUTTON);
+        EXPECT_TRUE(results.IsWindowVisible());
+        EXPECT_FALSE(startup.IsWindowVisible());
+        scanStep.ShowWindow(SW_SHOW);
+        Click(window, IDC_STARTUP_BUTTON);
+        EXPECT_FALSE(results.IsWindowVisible());
+        EXPECT_TRUE(startup.IsWindowVisible());
+        EXPECT_FALSE(scanStep.IsWindowVisible());
+        Click(window, IDC_SCAN_BUTTON);
+        EXPECT_FALSE(results.IsWindowVisible());
+        EXPECT_FALSE(startup.IsWindowVisible());
+        // An unknown page only clears the captions.
+        Click(window, IDC_STARTUP_BUTTON);
+        m_window.ShowPage(7);
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "");
+        EXPECT_TRUE(startup.IsWindowVisible());
+        EXPECT_FALSE(IsEnabled(window, IDC_STARTUP_BUTTON));
+    });
+    EXPECT_EQ(resultsReloads, 1);
+    EXPECT_EQ(startupReloads, 2);
+}
+
+TEST_F(MainWindowTest, WindowButtonsAndTrayCommands)
+{
+    theApp.m_bSiblingInstalled = 1;
+    RunWindow([&](HWND window) {
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(window, IDC_SIBLING_BANNER)));
+        EXPECT_NE(Send(window, WM_QUERYDRAGICON), 0);
+        Click(window, IDC_MINIMIZE_BUTTON);
+        EXPECT_TRUE(::IsIconic(window));
+        Click(window, ID_TRAY_RESTORE);
+        EXPECT_FALSE(::IsIconic(window));
+        EXPECT_TRUE(::IsWindowVisible(window));
+        Click(window, ID_TRAY_HIDE);
+        EXPECT_FALSE(::IsWindowVisible(window));
+        Click(window, ID_TRAY_RESTORE);
+        EXPECT_TRUE(::IsWindowVisible(window));
+    });
+}
+
+TEST(MainWindowAddresses, HelpAndSiblingPages)
+{
+    EXPECT_EQ(CRegClientDlg::HelpAddress(), "http://www.quillomar.com/help/");
+    EXPECT_EQ(CRegClientDlg::SiblingAddress(), "http://www.kestrune.com/index.html?TID=R0931");
+}
+
+TEST(ProgramPath, TheSettingsFileLiesBesideTheProgram)
+{
+    EXPECT_EQ(SettingsFileFor("C:\\Program Files\\Quillomar\\Quillomar.exe"),
+              "C:\\Program Files\\Quillomar\\qmsettings.ini");
+    EXPECT_EQ(SettingsFileFor("Quillomar"), "qmsettings.ini");
+    const std::string program = CRegClientApp::GetProgramPath();
+    EXPECT_NE(program.find(":\\"), std::string::npos) << program;
+    EXPECT_EQ(theApp.m_strIniPath, SettingsFileFor(program));
+    EXPECT_EQ(theApp.m_bPortable, 1);
+}
+
+namespace
+{
+// An engine interface that notes whether COM was still there when the job
+// object came back.
+class RecordingEngine : public CAbstractTolvEngineInterface
+{
+public:
+    std::vector<std::string> calls;
+
+    CAbstractProcess* CreateEngineProcess() override { return new FakeJobObject; }
+    void DestroyEngineProcess(CAbstractProcess* process) override
+    {
+        const HRESULT probe = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        calls.push_back(probe == S_FALSE ? "job object back, COM still up" : "job object back, COM gone");
+        if (SUCCEEDED(probe))
+            ::CoUninitialize();
+        delete process;
+    }
+    CAbstractProcess* CreateEngineProcess2() override { return nullptr; }
+};
+
+class CountingStore : public CScanItemsInfo
+{
+public:
+    explicit CountingStore(int& deleted) : m_deleted(deleted) {}
+    ~CountingStore() override { ++m_deleted; }
+
+private:
+    int& m_deleted;
+};
+}
+
+TEST(ApplicationExit, GivesTheJobObjectBackBeforeCom)
+{
+    // On a thread of its own, so that COM here is only the application's.
+    RecordingEngine engine;
+    int storesDeleted = 0;
+    HRESULT afterExit = E_FAIL;
+    std::thread([&] {
+        ASSERT_TRUE(theApp.InitializeCom());
+        g_pEngine = &engine;
+        theApp.m_pEngineProcess = engine.CreateEngineProcess();
+        theApp.m_pScanItems = new CountingStore(storesDeleted);
+        theApp.ExitInstance();
+        afterExit = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        if (SUCCEEDED(afterExit))
+            ::CoUninitialize();
+    }).join();
+    EXPECT_EQ(engine.calls, std::vector<std::string>{"job object back, COM still up"});
+    EXPECT_EQ(afterExit, S_OK) << "COM was not given back";
+    EXPECT_EQ(storesDeleted, 1);
+    EXPECT_EQ(theApp.m_pEngineProcess, nullptr);
+    EXPECT_EQ(theApp.m_pScanItems, nullptr);
+    EXPECT_EQ(g_pEngine, nullptr);
+}
+
+TEST(ApplicationExit, ReleasesTheRealEngineAndFreesItsLibrary)
+{
+    ASSERT_TRUE(theApp.LoadEngine());
+    ASSERT_NE(::GetModuleHandleA("qmsag.dll"), static_cast<HMODULE>(NULL));
+    theApp.m_pEngineProcess = g_pEngine->CreateEngineProcess();
+    ASSERT_NE(theApp.m_pEngineProcess, nullptr);
+    theApp.ExitInstance();
+    EXPECT_EQ(g_pEngine, nullptr);
+    EXPECT_EQ(g_hEngineModule, static_cast<HMODULE>(NULL));
+    EXPECT_EQ(::GetModuleHandleA("qmsag.dll"), static_cast<HMODULE>(NULL)) << "the library is still loaded";
+}

@@ -1,0 +1,339 @@
+// The real Quillomar.exe, started and driven as a user would: its window,
+// a second start, a missing engine and an untested Windows version.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "Client/res/ShellResource.h"
+#include "Framework/CRegKey.h"
+#include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
+
+using namespace ProgramDriver;
+
+namespace
+{
+const char* const kAppDefaults = "Software\\Wine\\AppDefaults\\Quillomar.exe";
+
+bool IsEnabled(HWND dialog, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
+
+// Waits until the main window shows page 1 (results) or page 2 (scan).
+struct PageWait
+{
+    HWND window;
+    int button;
+};
+bool ShowsPageOf(void* context)
+{
+    const PageWait* wait = static_cast<const PageWait*>(context);
+    return !IsEnabled(wait->window, wait->button);
+}
+
+bool WaitForPageButtonOff(HWND window, int button)
+{
+    PageWait wait{window, button};
+    return WaitUntil(10000, &ShowsPageOf, &wait);
+}
+
+// Starts the program and waits for its main window.
+void StartProgram(RunningProgram& program, const std::string& exe, HWND& window,
+                  const std::string& arguments = std::string())
+{
+    window = NULL;
+    ASSERT_TRUE(program.Start(exe, arguments));
+    window = program.WaitForMainWindow();
+    ASSERT_NE(window, static_cast<HWND>(NULL)) << "no main window";
+}
+
+int CountProgramProcesses()
+{
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    int count = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        if (::lstrcmpiA(entry.szExeFile, "Quillomar.exe") == 0)
+            ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+// Closes the program by its own close button and expects it to end well,
+// with no process of it left behind.
+void CloseProgram(RunningProgram& program, HWND mainWindow)
+{
+    ASSERT_TRUE(PressButton(mainWindow, IDC_CLOSE_BUTTON));
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(15000, &code)) << "the program did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(CountProgramProcesses(), 0);
+}
+
+std::string ReadFileText(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    char buffer[4096];
+    DWORD got = 0;
+    ::ReadFile(file, buffer, sizeof(buffer), &got, nullptr);
+    ::CloseHandle(file);
+    return std::string(buffer, got);
+}
+
+class ProgramTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TestEnv::DeleteTree(HKEY_CURRENT_USER, kAppDefaults);
+        m_folder = MakeProgramFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_exe = m_folder + "Quillomar.exe";
+    }
+    void TearDown() override { TestEnv::DeleteTree(HKEY_CURRENT_USER, kAppDefaults); }
+
+    std::string m_folder;
+    std::string m_exe;
+};
+}
+
+TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
+{
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    EXPECT_EQ(WindowText(window), "Quillomar");
+    EXPECT_FALSE(IsEnabled(window, IDC_SCAN_BUTTON)) << "the scan page is on show";
+    for (int id : {IDC_HOME_BUTTON, IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON, IDC_DEFRAG_BUTTON})
+        EXPECT_TRUE(IsEnabled(window, id)) << id;
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, IDC_ABOUT_LINK)));
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(window, IDC_HIDDEN_BUTTON)));
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "");
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "");
+    EXPECT_EQ(program.Windows().size(), 1u);
+    EXPECT_EQ(CountProgramProcesses(), 1);
+
+    // At the dialog font's 6 x 13 units the window is exactly its skin.
+    const HMODULE image = ::LoadLibraryExA(m_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    const HBITMAP skin = static_cast<HBITMAP>(
+        ::LoadImageA(image, MAKEINTRESOURCEA(IDB_MAIN_BACKGROUND), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    BITMAP skinSize = {};
+    ::GetObjectA(skin, sizeof(skinSize), &skinSize);
+    ::DeleteObject(skin);
+    ::FreeLibrary(image);
+    RECT rect = {};
+    ::GetWindowRect(window, &rect);
+    EXPECT_EQ(rect.right - rect.left, skinSize.bmWidth);
+    EXPECT_EQ(rect.bottom - rect.top, skinSize.bmHeight);
+
+    ::Sleep(1500);
+    const char* kind = std::getenv("QM_WINEARCH");
+    EXPECT_TRUE(SaveScreenshot(window, std::string("main-window-") + (kind ? kind : "wow64")))
+        << "artefacts: " << ArtifactsFolder();
+
+    const std::string settings = ReadFileText(m_folder + "qmsettings.ini");
+    EXPECT_NE(settings.find("[SETTINGS]\r\n"), std::string::npos);
+    EXPECT_NE(settings.find("FirstRun=0\r\n"), std::string::npos);
+    EXPECT_NE(settings.find("RunCount=1\r\n"), std::string::npos);
+    CloseProgram(program, window);
+}
+
+TEST_F(ProgramTest, PageButtonsSwitchPagesAndCaptions)
+{
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+
+    struct Step
+    {
+        int button;
+        int disabled;
+        const char* caption;
+    };
+    const Step steps[] = {{IDC_HOME_BUTTON, IDC_HOME_BUTTON, "RESULTS"},
+                          {IDC_STARTUP_BUTTON, IDC_STARTUP_BUTTON, "MANAGE STARTUP"},
+                          {IDC_BACKUP_BUTTON, IDC_BACKUP_BUTTON, "BACKUP"},
+                          {IDC_DEFRAG_BUTTON, IDC_DEFRAG_BUTTON, ""},
+                          {IDC_ABOUT_LINK, 0, "ABOUT"},
+                          {IDC_SETTINGS_LINK, 0, ""},
+                          {IDC_SCAN_BUTTON, IDC_SCAN_BUTTON, ""}};
+    for (const Step& step : steps)
+    {
+        ASSERT_TRUE(ClickButton(window, step.button));
+        for (int id : {IDC_HOME_BUTTON, IDC_SCAN_BUTTON, IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON, IDC_DEFRAG_BUTTON})
+            EXPECT_EQ(IsEnabled(window, id), id != step.disabled) << "after " << step.button << ", button " << id;
+        EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), step.caption) << step.button;
+    }
+    CloseProgram(program, window);
+}
+
+TEST_F(ProgramTest, ASecondStartBringsTheFirstBackAndEnds)
+{
+    RunningProgram first;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(first, m_exe, window));
+    ::ShowWindow(window, SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(window));
+
+    RunningProgram second;
+    ASSERT_TRUE(second.Start(m_exe));
+    DWORD code = 1;
+    ASSERT_TRUE(second.WaitForExit(15000, &code)) << "the second start did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_FALSE(::IsIconic(window)) << "the first window was not restored";
+    EXPECT_EQ(::GetForegroundWindow(), window);
+    EXPECT_FALSE(first.HasEnded());
+    EXPECT_EQ(first.Windows().size(), 1u);
+    CloseProgram(first, window);
+}
+
+TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
+{
+    RunningProgram first;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(first, m_exe, window));
+    ASSERT_TRUE(PressButton(window, IDC_HOME_BUTTON));
+    ASSERT_TRUE(WaitForPageButtonOff(window, IDC_HOME_BUTTON));
+
+    for (const char* arguments : {"STARTSCAN", "", "C:\\"})
+    {
+        RunningProgram second;
+        ASSERT_TRUE(second.Start(m_exe, arguments));
+        ASSERT_TRUE(second.WaitForExit(15000)) << arguments;
+        ::Sleep(300);
+        ::SendMessageA(window, WM_NULL, 0, 0);
+        EXPECT_FALSE(IsEnabled(window, IDC_HOME_BUTTON)) << "a start with \"" << arguments << "\" changed the page";
+    }
+
+    RunningProgram scheduled;
+    ASSERT_TRUE(scheduled.Start(m_exe, "/schedule"));
+    ASSERT_TRUE(scheduled.WaitForExit(15000));
+    EXPECT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scheduled request did not reach the first";
+    EXPECT_TRUE(IsEnabled(window, IDC_HOME_BUTTON));
+    CloseProgram(first, window);
+}
+
+TEST_F(ProgramTest, ProgramStartedByNameFromAPromptKeepsItsSettingsBesideItself)
+{
+    const std::string elsewhere = TestEnv::MakeScratchFolder("prompt-elsewhere");
+    ::DeleteFileA((elsewhere + "qmsettings.ini").c_str());
+    const std::string pathVariable = m_folder.substr(0, m_folder.size() - 1) + ";C:\\windows\\system32;C:\\windows";
+    std::string environment = "PATH=" + pathVariable + std::string(1, '\0') + "WINEDEBUG=-all" +
+                              std::string(1, '\0') + std::string(1, '\0');
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    const std::string cmd = std::string(system) + "\\cmd.exe";
+    std::string commandLine = "cmd.exe /c Quillomar";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(::CreateProcessA(cmd.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
+                                 elsewhere.c_str(), &startup, &info));
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+
+    // The program's window, whichever process of the prompt it belongs to.
+    const HWND window = WaitForMainWindowOf(m_exe);
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    RunningProgram program;
+    ASSERT_TRUE(program.Adopt(processId));
+
+    EXPECT_TRUE(TestEnv::FileExists(m_folder + "qmsettings.ini"));
+    EXPECT_FALSE(TestEnv::FileExists(elsewhere + "qmsettings.ini"));
+    CloseProgram(program, window);
+}
+
+TEST_F(ProgramTest, WithoutItsEngineTheProgramSaysSoAndEnds)
+{
+    const std::string folder = MakeProgramFolder("no-engine", nullptr);
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, static_cast<HWND>(NULL));
+    EXPECT_EQ(WindowText(box), "Quillomar");
+    EXPECT_EQ(MessageBoxText(box), "Module 'qmsag.dll' failed to load.\nError: '126'");
+    EXPECT_EQ(program.WaitForMainWindow(0), static_cast<HWND>(NULL));
+    ASSERT_TRUE(PressButton(box, IDOK));
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ProgramTest, AnEngineWithoutItsFactoryIsErrorZero)
+{
+    const std::string folder = MakeProgramFolder("engine-without-factory", "qmtest_noengine.dll");
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND box = program.WaitForMessageBox();
+    ASSERT_NE(box, static_cast<HWND>(NULL));
+    EXPECT_EQ(MessageBoxText(box), "Module 'qmsag.dll' failed to load.\nError: '0'");
+    ASSERT_TRUE(PressButton(box, IDOK));
+    EXPECT_TRUE(program.WaitForExit(15000));
+}
+
+TEST_F(ProgramTest, AnUntestedWindowsIsAskedAboutAndNoEndsTheProgram)
+{
+    for (const char* version : {"win2k", "nt40"})
+    {
+        ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, kAppDefaults, "Version", version));
+        RunningProgram program;
+        ASSERT_TRUE(program.Start(m_exe));
+        const HWND box = program.WaitForMessageBox();
+        ASSERT_NE(box, static_cast<HWND>(NULL)) << version;
+        EXPECT_EQ(WindowText(box), "Quillomar");
+        EXPECT_EQ(MessageBoxText(box),
+                  "Quillomar is not tested on this Operating System.\nDo you still want to run Quillomar?");
+        EXPECT_NE(::GetDlgItem(box, IDYES), static_cast<HWND>(NULL));
+        ASSERT_TRUE(PressButton(box, IDNO));
+        ASSERT_TRUE(program.WaitForExit(15000)) << version;
+        EXPECT_FALSE(TestEnv::FileExists(m_folder + "qmsettings.ini")) << "it went on after No";
+    }
+
+    RunningProgram yes;
+    ASSERT_TRUE(yes.Start(m_exe));
+    const HWND box = yes.WaitForMessageBox();
+    ASSERT_NE(box, static_cast<HWND>(NULL));
+    ASSERT_TRUE(PressButton(box, IDYES));
+    const HWND window = yes.WaitForMainWindow();
+    ASSERT_NE(window, static_cast<HWND>(NULL)) << "Yes did not go on";
+    CloseProgram(yes, window);
+}
+
+TEST_F(ProgramTest, SupportedVersionsStartWithoutAQuestion)
+{
+    for (const char* version : {"winxp", "win2003", "vista", "win81", "win10"})
+    {
+        ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, kAppDefaults, "Version", version));
+        RunningProgram program;
+        HWND window = NULL;
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window)) << version;
+        EXPECT_EQ(program.WaitForMessageBox(0), static_cast<HWND>(NULL)) << version;
+        CloseProgram(program, window);
+    }
+}
+
+TEST_F(ProgramTest, TheProgramDeclaresItsExecutionLevelAndWindowsVersions)
+{
+    const HMODULE image = ::LoadLibraryExA(m_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, static_cast<HMODULE>(NULL));
+    const HRSRC found = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    ASSERT_NE(found, static_cast<HRSRC>(NULL)) << "no manifest";
+    const char* data = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
+    const std::string manifest(data, ::SizeofResource(image, found));
+    ::FreeLibrary(image);
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
+    for (const char* id : {"e2011457-1546-43c5-a5fe-008deee3d3f0", "35138b9a-5d96-4fbd-8e2d-a2440225f93a",
+                           "4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38", "1f676c76-80e1-4239-95bb-83d0f6d0da78",
+                           "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
+        EXPECT_NE(manifest.find(id), std::string::npos) << id;
+}

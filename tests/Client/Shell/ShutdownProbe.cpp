@@ -1,0 +1,133 @@
+// Asks the application object to restart or shut the computer down, in a
+// Wine prefix of its own (the whole prefix ends when the answer is yes), and
+// writes what happened to a report file as it goes:
+//   shell_shutdown_probe <restart|shutdown> <ask|noask> <ok|cancel> <report>
+// A second copy of itself started with "idle" stands for another program
+// of the session.
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Framework/CWnd.h"
+#include "support/ProgramDriver.h"
+
+CRegClientApp theApp;
+
+namespace
+{
+std::string g_report;
+
+void Report(const std::string& line)
+{
+    const HANDLE file = ::CreateFileA(g_report.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    std::string text = line + "\n";
+    DWORD written = 0;
+    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::FlushFileBuffers(file);
+    ::CloseHandle(file);
+}
+
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text)
+        out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out;
+}
+
+// Answers the question as the user would; Wine never closes it by itself.
+void AnswerQuestion(int button)
+{
+    const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 15000);
+    if (!box)
+        return;
+    Report("caption: " + ProgramDriver::WindowText(box));
+    Report("question: " + Escaped(ProgramDriver::MessageBoxText(box)));
+    const LONG_PTR exStyle = ::GetWindowLongPtrA(box, GWL_EXSTYLE);
+    Report(std::string("topmost: ") + ((exStyle & WS_EX_TOPMOST) ? "yes" : "no"));
+    ProgramDriver::PressButton(box, button);
+}
+
+// Handles messages, as a program's main window does, for a while.
+void PumpMessagesFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < milliseconds)
+    {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 200, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+const RECT kWindowRect = {10, 10, 210, 110};
+
+int Idle()
+{
+    CWnd window;
+    window.CreateEx(0, nullptr, "Another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, kWindowRect, NULL, 0);
+    Report("idle started");
+    PumpMessagesFor(20000);
+    Report("idle survived");
+    return 0;
+}
+}
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "idle") == 0)
+    {
+        g_report = argv[2];
+        return Idle();
+    }
+    if (argc != 5)
+        return 2;
+    const bool restart = std::strcmp(argv[1], "restart") == 0;
+    const bool ask = std::strcmp(argv[2], "ask") == 0;
+    const int answer = std::strcmp(argv[3], "ok") == 0 ? IDOK : IDCANCEL;
+    g_report = argv[4];
+
+    // Another program of the session, which a real shutdown ends too.
+    std::string idleCommand = "\"" + std::string(argv[0]) + "\" idle \"" + g_report + ".idle\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION idle = {};
+    if (::CreateProcessA(nullptr, &idleCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &idle))
+    {
+        ::CloseHandle(idle.hThread);
+        ::CloseHandle(idle.hProcess);
+    }
+    ::Sleep(2000);
+
+    // The program's main window, which owns the question.
+    CWnd mainWindow;
+    mainWindow.CreateEx(0, nullptr, "Quillomar", WS_OVERLAPPEDWINDOW | WS_VISIBLE, kWindowRect, NULL, 0);
+    theApp.SetMainWnd(&mainWindow);
+
+    std::thread answering([answer] { AnswerQuestion(answer); });
+    Report("asking");
+    const BOOL done = theApp.ShutdownOrRestart(restart ? TRUE : FALSE, ask ? TRUE : FALSE);
+    Report(std::string("returned ") + (done ? "1" : "0"));
+    if (!done)
+    {
+        // Nothing to answer when the question never came.
+        answering.detach();
+        return 0;
+    }
+    answering.detach();
+    // The program goes on with its message loop, and so answers the
+    // session's end as a window would.
+    PumpMessagesFor(30000);
+    Report("survived");
+    return 0;
+}

@@ -1,0 +1,61 @@
+// Registered application paths whose program is gone.
+#include "Engine/scanners/ScanFixture.h"
+
+#include "Framework/AnsiText.h"
+#include "support/TestRegistry.h"
+
+namespace
+{
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+class AppPathsScan : public PlantedEntries
+{
+protected:
+    void PlantApplication(const std::string& name, const std::string& program, const std::string& folder = "",
+                          const std::string& otherValue = "")
+    {
+        const std::string key = std::string(kAppPaths) + "\\" + name;
+        SetString(HKEY_LOCAL_MACHINE, key, "", program);
+        if (!folder.empty())
+            SetString(HKEY_LOCAL_MACHINE, key, "Path", folder);
+        if (!otherValue.empty())
+            SetString(HKEY_LOCAL_MACHINE, key, otherValue, "1");
+        RemoveLater(HKEY_LOCAL_MACHINE, key);
+    }
+    static std::string Finding(const std::string& name)
+    {
+        return "HKEY_LOCAL_MACHINE\\" + std::string(kAppPaths) + "\\" + name;
+    }
+};
+}
+
+TEST_F(AppPathsScan, ReportsApplicationsWhoseProgramIsGone)
+{
+    const bool wow64 = TestEnv::IsWow64();
+    const std::string folder = Scratch();
+    const std::string tool = PlantFile(folder + "qmtool.exe");
+    PlantApplication("qmgone.exe", "C:\\QmNowhere\\QmGone.exe");
+    PlantApplication("QMUPPER.EXE", "c:\\qmnowhere\\qmupper.exe");
+    PlantApplication("CMMGR32.EXE", "c:\\qmnowhere\\cmmgr32.exe");
+    PlantApplication("qmhere.exe", "\"" + tool + "\"");
+    PlantApplication("qmnotepad.exe", "notepad.exe");
+    // A bare program name is looked for in the "Path" folder.
+    PlantApplication("qmtool.exe", "qmtool.exe", folder);
+    PlantApplication("qmtoolgone.exe", "qmtoolgone.exe", folder + "\\\\");
+    PlantApplication("qmother.exe", "c:\\qmnowhere\\qmother.exe", "", "UseUrl");
+    PlantApplication("qmlocked.exe", "c:\\qmnowhere\\qmlocked.exe");
+    DenyWrite(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\qmlocked.exe");
+    if (wow64)
+    {
+        ASSERT_TRUE(Write32BitSystemFile("qm32app.exe"));
+        PlantApplication("qm32app.exe", "C:\\Windows\\System32\\qm32app.exe");
+    }
+
+    RecordingStatus status;
+    ScanProbe probe;
+    EXPECT_EQ(RunScan(probe, kScanAppPaths, status, {"C:"}, 1),
+              FindingsOf(kScanAppPaths, {Finding("qmgone.exe"), Finding("qmupper.exe"), Finding("qmtoolgone.exe")}));
+    // A scheduled run keeps the program it found through "Path".
+    EXPECT_EQ(probe.Folders().count(AnsiText::ToLower(tool)), 1u);
+    RemoveSystemFiles("qm32app.exe");
+}
