@@ -16,6 +16,9 @@
 #include "Client/Controls/CSystemTray.h"
 #include "Client/Scan/CScanItemsInfo.h"
 
+#include "Client/Scan/CRepairResultDlg.h"
+#include "Client/Scan/CScanResultDlg.h"
+
 // The product name: window title, message-box caption, mutex name prefix.
 extern char g_szAppTitle[50];
 // The system hand cursor, for link-like controls.
@@ -60,6 +63,11 @@ public:
     BOOL ConfirmShutdown(BOOL restart);
 
     CSystemTray m_trayIcon;
+
+    // The last scan steps: findings and repair, and the repair summary.
+    CScanResultDlg m_scanResultPage;
+    CRepairResultDlg m_repairResultPage;
+
     SettingsRecord m_settings;
     CCommandLineInfoEx m_cmdInfo;
     CAbstractProcess* m_pEngineProcess = nullptr;

@@ -95,6 +95,14 @@ BOOL CRegClientDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
+
+    // The findings and repair step and the repair summary.
+    for (CBitmapDialog* step : std::initializer_list<CBitmapDialog*>{&theApp.m_scanResultPage, &theApp.m_repairResultPage})
+    {
+        step->Create(step->GetTemplateId(), this);
+        AddScanStepPage(step);
+    }
+
     RefreshPage(kPageSettings);
 
     if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)

@@ -39,6 +39,8 @@ public:
     // 4 for a path.
     void RequestScan(int mode, const std::string& path);
     void EnablePageButtons();
+    // Closes the program, unless a job runs.
+    void CloseMainWindow();
 
     // Pages join the switch here as the program gains them; a page number
     // without a window still switches the buttons and the caption.
@@ -75,7 +77,6 @@ protected:
 
 private:
     void InitSkin();
-    void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
