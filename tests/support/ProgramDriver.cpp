@@ -257,6 +257,13 @@ bool SaveScreenshot(HWND window, const std::string& name)
     RECT rect = {};
     ::GetWindowRect(window, &rect);
     const std::string target = folder + "/" + name + ".png";
+    std::string windowsTarget = "Z:" + target;
+    for (char& c : windowsTarget)
+        if (c == '/')
+            c = '\\';
+    // Wine cannot wait for a Unix process: the picture is done once its file
+    // is there again, so the last run's file must go first.
+    ::DeleteFileA(windowsTarget.c_str());
     // Wine starts Unix programs too: the X server's own picture of the
     // screen, cut to the window.
     const std::string script = AnsiText::Format(
@@ -273,13 +280,11 @@ bool SaveScreenshot(HWND window, const std::string& name)
     ::WaitForSingleObject(info.hProcess, 20000);
     ::CloseHandle(info.hThread);
     ::CloseHandle(info.hProcess);
-    std::string windowsTarget = "Z:" + target;
-    for (char& c : windowsTarget)
-        if (c == '/')
-            c = '\\';
     const DWORD start = ::GetTickCount();
     while (!TestEnv::FileExists(windowsTarget) && ::GetTickCount() - start < 10000)
         ::Sleep(100);
+    // The file appears as it is written.
+    ::Sleep(300);
     return TestEnv::FileExists(windowsTarget);
 }
 }
