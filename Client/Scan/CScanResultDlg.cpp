@@ -413,6 +413,7 @@ void CScanResultDlg::OnRepair()
     m_tree.SetResultsStore(store);
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         m_tree.ExcludeUncheckedItems(root);
+    NoteFindingsPresent();
 
     std::string restoreNote;
     if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
@@ -481,6 +482,21 @@ void CScanResultDlg::OnIgnoreItem()
     }
 }
 
+void CScanResultDlg::NoteFindingsPresent()
+{
+    m_presentBeforeRepair.clear();
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        if (!category)
+            continue;
+        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+            if (m_tree.GetCheckState(leaf) != CCheckedTreeCtrl::kUnticked &&
+                FindingPresence::Check(m_tree.GetFullText(leaf), category->bit) == FindingPresence::kPresent)
+                m_presentBeforeRepair.insert(leaf);
+    }
+}
+
 CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
 {
     RepairOutcome outcome;
@@ -498,9 +514,10 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
                 ++outcome.skipped;
                 continue;
             }
-            // The engine reports no outcome per finding: what is gone now
-            // was repaired, anything else was refused or failed.
-            if (!refused && category && FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
+            // The engine reports no outcome per finding: what was there before
+            // and is gone now was repaired; anything else was refused or failed.
+            if (!refused && category && m_presentBeforeRepair.count(leaf) &&
+                FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
                 ++repaired;
         }
         if (category)

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 
 #include "Client/Controls/CBitmapDialog.h"
@@ -74,6 +75,8 @@ public:
         bool refused = false;
     };
     const RepairOutcome& LastRepair() const { return m_lastRepair; }
+    // From the start of a repair until its end has been handled.
+    bool IsRepairing() const { return m_repairing; }
     const SystemRestorePoint& RestorePoint() const { return m_restorePoint; }
     CCheckedTreeCtrl& Tree() { return m_tree; }
 
@@ -113,6 +116,8 @@ private:
     void WriteSelectionLine();
     // The repair did not run: the page is usable again and says why.
     void AbandonRepair(const char* message);
+    // Which ticked findings exist as the repair starts.
+    void NoteFindingsPresent();
     RepairOutcome CountRepaired(bool refused) const;
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
@@ -147,4 +152,5 @@ private:
     int m_rootCreated[14] = {};
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;
+    std::set<HTREEITEM> m_presentBeforeRepair;
 };
