@@ -17,6 +17,8 @@
 #include "Client/Scan/CScanItemsInfo.h"
 
 #include "Client/Scan/CRepairResultDlg.h"
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CScanResultDlg.h"
 
 // The product name: window title, message-box caption, mutex name prefix.
@@ -63,6 +65,10 @@ public:
     BOOL ConfirmShutdown(BOOL restart);
 
     CSystemTray m_trayIcon;
+
+    // The first scan steps: the categories and the scan's progress.
+    CScanDlg m_scanPage;
+    CScanningDlg m_scanningPage;
 
     // The last scan steps: findings and repair, and the repair summary.
     CScanResultDlg m_scanResultPage;

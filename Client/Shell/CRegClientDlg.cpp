@@ -1,5 +1,6 @@
 #include "Client/Shell/CRegClientDlg.h"
 
+#include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -157,9 +158,18 @@ void CRegClientDlg::InitSkin()
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
 
+    // The home page and the scan workflow's first steps.
+    ConnectScanWorkflow(*this, m_homePage);
+
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
+{
+    m_captionLabel.SetText(caption);
+    m_stepLabel.SetText(step);
 }
 
 void CRegClientDlg::OnDestroy()

@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Scan/CStatusDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -55,6 +56,11 @@ public:
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
 
+    // The home page with the last results, and the captions above the
+    // page on show (title and step).
+    CStatusDlg& HomePage() { return m_homePage; }
+    void SetPageCaptions(const std::string& caption, const std::string& step);
+
     static std::string HelpAddress();
     static std::string SiblingAddress();
 
@@ -92,6 +98,8 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+
+    CStatusDlg m_homePage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;

@@ -37,8 +37,8 @@ button() {
 }
 button 202.bmp 66 "$green" white 'Repair'
 button 203.bmp 66 '#237a39' white 'Repair'
-button 323.bmp 66 "$green" white 'Repair'
-button 325.bmp 66 '#237a39' white 'Repair'
+button 323.bmp 66 "$green" white 'Results >'
+button 325.bmp 66 '#237a39' white 'Results >'
 button 320.bmp 63 white "$ink" '< Back'
 button 322.bmp 63 "$hover" "$ink" '< Back'
 button 356.bmp 63 white "$ink" 'Ignore'
