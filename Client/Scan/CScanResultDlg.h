@@ -17,7 +17,7 @@
 #include "Framework/CButton.h"
 #include "Framework/CProgressCtrl.h"
 
-class CRepairResultDlg;
+class CRegClientDlg;
 
 // Step 3 of 3 of a scan: the findings of the last scan as a tree of check
 // boxes, one root per category. The user unticks findings, ignores one for
@@ -122,6 +122,7 @@ private:
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
     void RunAutomaticTail();
+    CRegClientDlg* MainWindow() const;
 
     CCheckedTreeCtrl m_tree;
     CLabel m_headingLabel;

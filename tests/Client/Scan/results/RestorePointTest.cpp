@@ -26,6 +26,20 @@ std::string LogPath()
     return std::string(folder) + "qm-fake-srclient.log";
 }
 
+// The stand-in beside the test program; a copy of the program in a folder
+// of its own finds it through the environment that the original set.
+std::string FakeLibrary()
+{
+    const char kVariable[] = "QM_FAKE_SRCLIENT";
+    char path[MAX_PATH] = {};
+    if (::GetEnvironmentVariableA(kVariable, path, MAX_PATH) == 0)
+    {
+        ::SetEnvironmentVariableA(kVariable, (ModulePath::Folder() + "qmtest_fake_srclient.dll").c_str());
+        ::GetEnvironmentVariableA(kVariable, path, MAX_PATH);
+    }
+    return path;
+}
+
 // The stand-in in place of the system's library while it lives.
 class FakeSystemRestore
 {
@@ -34,7 +48,7 @@ public:
     {
         ::DeleteFileA(LogPath().c_str());
         m_hadOriginal = ::MoveFileExA(m_target.c_str(), m_saved.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        m_placed = ::CopyFileA((ModulePath::Folder() + "qmtest_fake_srclient.dll").c_str(), m_target.c_str(), FALSE);
+        m_placed = ::CopyFileA(FakeLibrary().c_str(), m_target.c_str(), FALSE) != FALSE;
     }
     ~FakeSystemRestore()
     {
@@ -66,6 +80,8 @@ std::function<int(CAbstractScanItemsInfo&)> NoteStatusAndDelete(CScanResultDlg& 
 
 TEST_F(ResultsPageTest, WhereSystemRestoreRefusesTheRepairGoesOnAndSaysSo)
 {
+    if (!RunInOwnFolder())
+        return;
     theApp.m_settings.restorePoint = 1;
     ASSERT_TRUE(PlantValue("Fonts", "f1.ttf"));
     ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}}, kScanFonts);
@@ -81,6 +97,9 @@ TEST_F(ResultsPageTest, WhereSystemRestoreRefusesTheRepairGoesOnAndSaysSo)
 
 TEST_F(ResultsPageTest, WithSystemRestoreOnePointIsBegunAndEndedAroundTheRepair)
 {
+    FakeLibrary();
+    if (!RunInOwnFolder())
+        return;
     FakeSystemRestore fake;
     ASSERT_TRUE(fake.IsPlaced());
     theApp.m_settings.restorePoint = 1;
@@ -119,8 +138,10 @@ TEST(SystemRestorePoint, TheLibraryComesFromTheSystemFolderOnly)
     ::GetSystemDirectoryA(folder, MAX_PATH);
     EXPECT_EQ(SystemRestorePoint::LibraryPath(), std::string(folder) + "\\srclient.dll");
     // A copy beside the program is never taken for the system's.
-    ::CopyFileA((ModulePath::Folder() + "qmtest_fake_srclient.dll").c_str(),
-                (ModulePath::Folder() + "srclient.dll").c_str(), FALSE);
+    FakeLibrary();
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_TRUE(::CopyFileA(FakeLibrary().c_str(), (ModulePath::Folder() + "srclient.dll").c_str(), FALSE));
     ::DeleteFileA(LogPath().c_str());
     RESTOREPOINTINFOA request = {};
     request.dwEventType = BEGIN_SYSTEM_CHANGE;

@@ -82,6 +82,9 @@ void ResultsPageTest::SetUp()
     m_store.reset(new CScanItemsInfo());
     theApp.m_pScanItems = m_store.get();
     theApp.m_pEngineProcess = &m_job;
+    // The settings file beside the program: a test that writes statistics
+    // runs in a folder of its own.
+    theApp.LoadSettings();
     theApp.m_cmdInfo = CCommandLineInfoEx();
     theApp.m_settings = SettingsRecord();
     theApp.m_bSiblingInstalled = 1;

@@ -13,6 +13,8 @@
 #include "Client/Scan/results/ResultsPageFixture.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CStatusDlg.h"
 #include "Engine/ScanCategory.h"
 #include "support/ProgramDriver.h"
 
@@ -117,6 +119,8 @@ TEST_F(ResultsPageTest, TheMarkPicturesAreMadeOnceHoweverManyFindingsCome)
 
 TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
 {
+    if (!RunInOwnFolder())
+        return;
     for (const char* name : {"f1.ttf", "f2.ttf", "f3.ttf"})
         ASSERT_TRUE(PlantValue("Fonts", name));
     for (const char* name : {"d1.dll", "d2.dll"})
@@ -150,10 +154,31 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_SKIPPED)), "1");
     EXPECT_FALSE(::IsWindowEnabled(m_window->GetDlgItem(IDC_HOME_BUTTON))) << "the repair did not end on the home page";
     EXPECT_FALSE(Page().IsWindowVisible());
+    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepOptions);
+
+    // The home page's statistics, stored and shown, are the repaired ones.
+    const std::string ini = theApp.m_strIniPath;
+    auto stored = [&ini](const char* name) {
+        char value[64] = {};
+        ::GetPrivateProfileStringA("SETTINGS", name, "missing", value, sizeof(value), ini.c_str());
+        return std::string(value);
+    };
+    EXPECT_EQ(stored("LastFontCln"), "2");
+    EXPECT_EQ(stored("LastSHDllCln"), "1");
+    EXPECT_EQ(stored("LastActXCln"), "1");
+    EXPECT_EQ(stored("LastTotalClnCnt"), "4");
+    EXPECT_EQ(stored("LastUnCln"), "0");
+    EXPECT_EQ(stored("LastServicesCln"), "0");
+    CStatusDlg& home = m_window->HomePage();
+    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1201)), "2") << "fonts repaired on the home page";
+    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1203)), "1") << "shared DLLs repaired on the home page";
+    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1220)), "4") << "total repaired on the home page";
 }
 
 TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
 {
+    if (!RunInOwnFolder())
+        return;
     ASSERT_TRUE(PlantValue("Fonts", "f1.ttf"));
     ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}, {kScanFonts, ValueText("Fonts", "f2.ttf")}},
                  kScanFonts);
@@ -181,6 +206,8 @@ TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
 
 TEST_F(ResultsPageTest, ARepairWhoseBackupFailedIsShownAsChangingNothing)
 {
+    if (!RunInOwnFolder())
+        return;
     ASSERT_TRUE(PlantValue("Fonts", "f1.ttf"));
     // Gone before the repair: still not repaired by it.
     ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}, {kScanFonts, ValueText("Fonts", "f2.ttf")}},
