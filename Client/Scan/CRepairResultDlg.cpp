@@ -1,5 +1,7 @@
 #include "Client/Scan/CRepairResultDlg.h"
 
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Shell/CRegClientApp.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
@@ -74,13 +76,13 @@ void CRepairResultDlg::ShowNumbers(int found, int skipped, int scanned, int repa
 
 void CRepairResultDlg::OnFinish()
 {
-    // TODO(scan page): step 2 once the scan page joins.
+    theApp.m_scanPage.ShowStep(kStepOptions);
     ShowWindow(SW_HIDE);
 }
 
 void CRepairResultDlg::OnBack()
 {
-    // TODO(scan page): step 8 once the scan page joins.
+    theApp.m_scanPage.ShowStep(kStepResults);
     ShowWindow(SW_HIDE);
 }
 

@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "Client/Scan/CRepairResultDlg.h"
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/FindingPresence.h"
+#include "Client/Scan/LastResults.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -413,6 +416,7 @@ void CScanResultDlg::OnRepair()
     m_tree.SetResultsStore(store);
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         m_tree.ExcludeUncheckedItems(root);
+    NoteFindingsPresent();
 
     std::string restoreNote;
     if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
@@ -476,8 +480,21 @@ void CScanResultDlg::OnIgnoreItem()
                    "It is left out of this repair.",
                    nullptr, MB_OK | MB_ICONWARNING);
     if (m_tree.GetItemsAdded() == 0)
+        theApp.m_scanPage.ShowStep(kStepOptions);
+}
+
+void CScanResultDlg::NoteFindingsPresent()
+{
+    m_presentBeforeRepair.clear();
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
-        // TODO(scan page): back to step 2 once the scan page joins.
+        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        if (!category)
+            continue;
+        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+            if (m_tree.GetCheckState(leaf) != CCheckedTreeCtrl::kUnticked &&
+                FindingPresence::Check(m_tree.GetFullText(leaf), category->bit) == FindingPresence::kPresent)
+                m_presentBeforeRepair.insert(leaf);
     }
 }
 
@@ -498,9 +515,10 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
                 ++outcome.skipped;
                 continue;
             }
-            // The engine reports no outcome per finding: what is gone now
-            // was repaired, anything else was refused or failed.
-            if (!refused && category && FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
+            // The engine reports no outcome per finding: what was there before
+            // and is gone now was repaired; anything else was refused or failed.
+            if (!refused && category && m_presentBeforeRepair.count(leaf) &&
+                FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
                 ++repaired;
         }
         if (category)
@@ -534,14 +552,43 @@ void CScanResultDlg::FillSummary(int found, int skipped, int repaired, const std
     theApp.m_repairResultPage.ShowNumbers(found, skipped, m_examinedCount, repaired, time);
 }
 
-void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome&)
+CRegClientDlg* CScanResultDlg::MainWindow() const
 {
-    // TODO(home page): repaired-side statistics once the home page joins.
+    return dynamic_cast<CRegClientDlg*>(m_pParentWnd);
+}
+
+void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
+{
+    CRegClientDlg* mainWindow = MainWindow();
+    CStatusDlg* home = mainWindow ? &mainWindow->HomePage() : nullptr;
+    if (home && home->GetSafeHwnd())
+        home->ResetLastCleaned();
+    else
+        CStatusDlg::StoredStatistics().ResetCleaned();
+
+    LastResults::RepairedStatistics repaired;
+    // Only categories with a root; the others stay at the reset's 0.
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const auto count = category ? outcome.repaired.find(category->bit) : outcome.repaired.end();
+        if (count != outcome.repaired.end())
+            repaired.counts.emplace_back(count->first, count->second);
+    }
+    repaired.total = static_cast<unsigned>(outcome.total);
+    repaired.recycleBinKB = m_recycleBinKB;
+    repaired.tempFilesKB = m_tempFilesKB;
+    repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    CStatusDlg::StoredStatistics().WriteRepaired(repaired);
+    if (home && home->GetSafeHwnd())
+        home->ShowRepaired(repaired);
 }
 
 void CScanResultDlg::RunAutomaticTail()
 {
-    auto* mainWindow = dynamic_cast<CRegClientDlg*>(m_pParentWnd);
+    // The scan page opens on its first step next time, without showing it now.
+    theApp.m_scanPage.m_currentStep = kStepOptions;
+    CRegClientDlg* mainWindow = MainWindow();
     if (mainWindow)
         mainWindow->ShowPage(kPageResults);
     const SettingsRecord& settings = theApp.m_settings;
@@ -601,9 +648,7 @@ BOOL CScanResultDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_REPAIR_BUTTON:
     case IDC_REPAIR_BUTTON2: OnRepair(); return TRUE;
     case IDC_IGNORE_BUTTON: OnIgnoreItem(); return TRUE;
-    case IDC_RESULTS_BACK:
-        // TODO(scan page): step 7 once the scan page joins.
-        return TRUE;
+    case IDC_RESULTS_BACK: theApp.m_scanPage.ShowStep(kStepProgress); return TRUE;
     case IDC_REGISTRY_TAB: ShowRegistryGroup(); return TRUE;
     case IDC_JUNK_TAB: ShowJunkGroup(); return TRUE;
     case IDC_RECYCLE_CHECK: OnJunkCheck(IDC_RECYCLE_CHECK, kScanRecycleBin); return TRUE;

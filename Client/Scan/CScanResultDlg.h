@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <map>
+#include <set>
 #include <string>
 
 #include "Client/Controls/CBitmapDialog.h"
@@ -16,7 +17,7 @@
 #include "Framework/CButton.h"
 #include "Framework/CProgressCtrl.h"
 
-class CRepairResultDlg;
+class CRegClientDlg;
 
 // Step 3 of 3 of a scan: the findings of the last scan as a tree of check
 // boxes, one root per category. The user unticks findings, ignores one for
@@ -74,6 +75,8 @@ public:
         bool refused = false;
     };
     const RepairOutcome& LastRepair() const { return m_lastRepair; }
+    // From the start of a repair until its end has been handled.
+    bool IsRepairing() const { return m_repairing; }
     const SystemRestorePoint& RestorePoint() const { return m_restorePoint; }
     CCheckedTreeCtrl& Tree() { return m_tree; }
 
@@ -113,10 +116,13 @@ private:
     void WriteSelectionLine();
     // The repair did not run: the page is usable again and says why.
     void AbandonRepair(const char* message);
+    // Which ticked findings exist as the repair starts.
+    void NoteFindingsPresent();
     RepairOutcome CountRepaired(bool refused) const;
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
     void RunAutomaticTail();
+    CRegClientDlg* MainWindow() const;
 
     CCheckedTreeCtrl m_tree;
     CLabel m_headingLabel;
@@ -147,4 +153,5 @@ private:
     int m_rootCreated[14] = {};
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;
+    std::set<HTREEITEM> m_presentBeforeRepair;
 };

@@ -144,7 +144,7 @@ bool WaitForText(HWND page, int id, const std::string& text, DWORD milliseconds 
     }, &wait);
 }
 
-std::string ReadFileText(const std::string& path)
+[[maybe_unused]] std::string ReadFileText(const std::string& path)
 {
     HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
@@ -355,5 +355,134 @@ TEST_F(ScanRoad, TickedCategoriesAreScannedLiveAndReachResultsAndHomePage)
     ASSERT_NE(again, static_cast<HWND>(NULL));
     for (int box : kVisibleBoxes)
         EXPECT_EQ(IsTicked(again, box), box == kStartupBox || box == kFontsBox || box == kAppPathsBox) << box;
+    ASSERT_NO_FATAL_FAILURE(Close());
+}
+
+namespace
+{
+const int kBulkCount = 1500;
+
+std::string BulkName(int i)
+{
+    return "QmRoadBulk" + std::to_string(i);
+}
+
+// Many dead start-up entries, so that a scan runs long enough to be cancelled.
+class CancelledScan : public ScanRoad
+{
+protected:
+    void SetUp() override
+    {
+        ScanRoad::SetUp();
+        HKEY key = NULL;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        for (int i = 0; i < kBulkCount; ++i)
+        {
+            const std::string data = "c:\\qm-road-gone\\bulk" + std::to_string(i) + ".exe";
+            ::RegSetValueExA(key, BulkName(i).c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>(data.size() + 1));
+        }
+        ::RegCloseKey(key);
+    }
+    void TearDown() override
+    {
+        for (int i = 0; i < kBulkCount; ++i)
+            ::RegDeleteKeyValueA(HKEY_CURRENT_USER, kRunKey, BulkName(i).c_str());
+        ScanRoad::TearDown();
+    }
+
+    // Nothing was repaired: every dead entry is there and no backup was made.
+    void ExpectNothingRepaired(int backupsBefore)
+    {
+        ::Sleep(1500);
+        ExpectDeadEntries(true);
+        EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, BulkName(kBulkCount - 1)));
+        EXPECT_EQ(BackupFileCount(), backupsBefore);
+        EXPECT_FALSE(m_program.HasEnded());
+    }
+};
+}
+
+TEST_F(CancelledScan, NeitherContinuesNorRepairsEvenWithAutomaticRepairOn)
+{
+    ASSERT_NO_FATAL_FAILURE(WriteSettings("AutoRepair=1\r\nAutoShutdown=1\r\n"));
+    const int backups = BackupFileCount();
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
+    ASSERT_NE(options, static_cast<HWND>(NULL));
+    Click(options, IDC_SCAN_START);
+    const HWND progress = WaitForPageWith(m_window, IDC_CANCEL_SCAN);
+    ASSERT_NE(progress, static_cast<HWND>(NULL));
+    EXPECT_TRUE(WaitForText(m_window, IDC_CAPTION_LABEL, "SCANNING"));
+    Screenshot(m_window, "scan-progress-running");
+    Click(progress, IDC_CANCEL_SCAN);
+    ASSERT_TRUE(WaitForUsableControl(progress, IDC_SHOW_RESULTS, 120000)) << "the cancelled scan did not end";
+    EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(progress, IDC_SCAN_STATE)));
+    EXPECT_EQ(Text(progress, IDC_SCAN_STATE), "Scan is canceled.");
+    EXPECT_EQ(Text(m_window, IDC_CAPTION_LABEL), "SCAN");
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingRepaired(backups));
+    EXPECT_TRUE(::IsWindowVisible(progress)) << "the cancelled scan went on to its results";
+    Screenshot(m_window, "scan-progress-cancelled");
+
+    // Showing its results, going back and coming again repairs nothing.
+    Click(progress, IDC_SHOW_RESULTS);
+    const HWND results = WaitForPageWith(m_window, IDC_REPAIR_BUTTON);
+    ASSERT_NE(results, static_cast<HWND>(NULL));
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingRepaired(backups));
+    EXPECT_NE(Text(results, IDC_SELECTION_LABEL), "Repairing Errors");
+    Click(results, IDC_RESULTS_BACK);
+    ASSERT_NE(WaitForPageWith(m_window, IDC_SHOW_RESULTS), static_cast<HWND>(NULL));
+    Click(m_window, IDC_HOME_BUTTON);
+    ASSERT_NE(WaitForPageWith(m_window, kTotalFound), static_cast<HWND>(NULL));
+    Click(m_window, IDC_SCAN_BUTTON);
+    const HWND again = WaitForPageWith(m_window, IDC_SHOW_RESULTS);
+    ASSERT_NE(again, static_cast<HWND>(NULL)) << "the scan page lost its step";
+    Click(again, IDC_SHOW_RESULTS);
+    ASSERT_NE(WaitForPageWith(m_window, IDC_REPAIR_BUTTON), static_cast<HWND>(NULL));
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingRepaired(backups));
+    ASSERT_NO_FATAL_FAILURE(Close());
+}
+
+TEST_F(ScanRoad, LogonStartWithAutomaticRepairRepairsOnceAndEndsTheProgram)
+{
+    ASSERT_NO_FATAL_FAILURE(WriteSettings("AutoRepair=1\r\nAutoShutdown=1\r\nAutoShutdownSystem=1\r\n"
+                                          "AutoRestartSystem=1\r\nLastSelectedScanTypes=" +
+                                          std::to_string(kThreeCategories) + "\r\n"));
+    const int backups = BackupFileCount();
+    ASSERT_TRUE(m_program.Start(m_exe, "STARTSCAN"));
+    DWORD code = 1;
+    ASSERT_TRUE(m_program.WaitForExit(240000, &code)) << "the program did not end by itself";
+    EXPECT_EQ(code, 0u);
+
+    ExpectDeadEntries(false);
+    ExpectLiveEntries();
+    EXPECT_EQ(BackupFileCount(), backups + 1) << "one backup of the repaired entries";
+    const std::string found = IniValue(m_ini, "LastTotalErrCnt");
+    EXPECT_GE(std::atoi(found.c_str()), 5);
+    EXPECT_EQ(IniValue(m_ini, "LastTotalClnCnt"), found);
+    EXPECT_EQ(IniValue(m_ini, "LastStartupCln"), IniValue(m_ini, "LastStartupErr"));
+    EXPECT_NE(IniValue(m_ini, "LastScan"), "");
+
+    // The home page of the next start shows what the repair did, and a
+    // second scan finds none of it again.
+    ASSERT_NO_FATAL_FAILURE(WriteSettings("LastSelectedScanTypes=" + std::to_string(kThreeCategories) + "\r\n" +
+                                          "LastTotalErrCnt=" + found + "\r\nLastTotalClnCnt=" +
+                                          IniValue(m_ini, "LastTotalClnCnt") + "\r\nLastStartupCln=" +
+                                          IniValue(m_ini, "LastStartupCln") + "\r\n"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    Click(m_window, IDC_HOME_BUTTON);
+    const HWND home = WaitForPageWith(m_window, kTotalFound);
+    ASSERT_NE(home, static_cast<HWND>(NULL));
+    EXPECT_EQ(Text(home, kTotalRepaired), found);
+    EXPECT_EQ(Text(home, kStartupRepaired), IniValue(m_ini, "LastStartupCln"));
+    Screenshot(m_window, "home-page-after-repair");
+    Click(m_window, IDC_SCAN_BUTTON);
+    const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
+    ASSERT_NE(options, static_cast<HWND>(NULL));
+    const HWND progress = ScanToTheEnd(options);
+    ASSERT_NE(progress, static_cast<HWND>(NULL));
+    for (int counter : {kStartupCounter, kFontsCounter, kAppPathsCounter})
+        EXPECT_EQ(Text(progress, counter), "0") << counter;
     ASSERT_NO_FATAL_FAILURE(Close());
 }
