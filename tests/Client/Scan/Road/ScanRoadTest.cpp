@@ -478,16 +478,17 @@ TEST_F(ScanRoad, LogonStartWithAutomaticRepairRepairsOnceAndEndsTheProgram)
 
     // The home page of the next start shows what the repair did, and a
     // second scan finds none of it again.
-    ASSERT_NO_FATAL_FAILURE(WriteSettings("LastSelectedScanTypes=" + std::to_string(kThreeCategories) + "\r\n" +
-                                          "LastTotalErrCnt=" + found + "\r\nLastTotalClnCnt=" +
-                                          IniValue(m_ini, "LastTotalClnCnt") + "\r\nLastStartupCln=" +
-                                          IniValue(m_ini, "LastStartupCln") + "\r\n"));
+    for (const char* key : {"AutoRepair", "AutoShutdown", "AutoShutdownSystem", "AutoRestartSystem"})
+        ASSERT_TRUE(::WritePrivateProfileStringA("SETTINGS", key, "0", m_ini.c_str()));
     ASSERT_NO_FATAL_FAILURE(Start());
     Click(m_window, IDC_HOME_BUTTON);
     const HWND home = WaitForPageWith(m_window, kTotalFound);
     ASSERT_NE(home, static_cast<HWND>(NULL));
     EXPECT_TRUE(WaitForText(home, kTotalRepaired, found));
+    EXPECT_EQ(Text(home, kTotalFound), found);
     EXPECT_EQ(Text(home, kStartupRepaired), IniValue(m_ini, "LastStartupCln"));
+    EXPECT_EQ(Text(home, kStartupFound), IniValue(m_ini, "LastStartupErr"));
+    EXPECT_EQ(Text(home, kLastScan), IniValue(m_ini, "LastScan"));
     Screenshot(m_window, "home-page-after-repair");
     Click(m_window, IDC_SCAN_BUTTON);
     const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
