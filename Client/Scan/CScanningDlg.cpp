@@ -119,6 +119,7 @@ CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, pare
     }
     for (size_t i = 0; i < kRowCount; ++i)
         m_marks.emplace_back(new CStatic);
+    m_shownMarks.assign(kRowCount, nullptr);
 }
 
 CScanningDlg::~CScanningDlg() = default;
@@ -336,7 +337,10 @@ void CScanningDlg::StartPictures()
 void CScanningDlg::SetMark(size_t row, HBITMAP mark)
 {
     if (row < m_marks.size() && m_marks[row]->GetSafeHwnd())
+    {
         m_marks[row]->SetBitmap(mark);
+        m_shownMarks[row] = mark;
+    }
 }
 
 void CScanningDlg::ResetMarks()
@@ -420,12 +424,16 @@ std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
     std::string copy(text ? text : "");
     if (copy.size() > kStatusTextLimit)
         copy.resize(kStatusTextLimit);
-    // The compaction works in a buffer of MAX_PATH characters.
-    char buffer[MAX_PATH] = {};
+    // The compaction takes a text of less than MAX_PATH characters; what it
+    // makes of one may come out a few characters longer, so its buffer has
+    // room to spare and its result is cut again.
+    char buffer[MAX_PATH * 2] = {};
     lstrcpynA(buffer, copy.c_str(), MAX_PATH);
-    if (::PathCompactPathA(nullptr, buffer, width))
-        return buffer;
-    return copy;
+    ::PathCompactPathA(nullptr, buffer, width);
+    std::string compacted(buffer);
+    if (compacted.size() >= MAX_PATH)
+        compacted.resize(MAX_PATH - 1);
+    return compacted;
 }
 
 void CScanningDlg::SetStatusText(const char* text, const char* code)
@@ -467,7 +475,9 @@ void CScanningDlg::UpdateRowsOf(DWORD category)
     {
         if (!(category & kRows[i].bit))
             continue;
-        SetMark(i, kRows[i].tinted ? m_foundTintMark.Get() : m_foundMark.Get());
+        const HBITMAP found = kRows[i].tinted ? m_foundTintMark.Get() : m_foundMark.Get();
+        if (m_shownMarks[i] != found)
+            SetMark(i, found);
         if (store)
             SetLabelText(kRows[i].counter, AnsiText::Format("%d", store->GetItemCount(kRows[i].bit)));
     }
@@ -503,9 +513,6 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue,
     if (stored != 1)
         return;
     UpdateRowsOf(category);
-    const int rows = m_foundList.GetItemCount();
-    if (rows > 0)
-        m_foundList.EnsureVisible(rows - 1);
     SetLabelText(IDC_FOUND_COUNT, AnsiText::Format("%d", ++m_foundCount));
 }
 

@@ -112,6 +112,8 @@ private:
     std::vector<std::pair<int, std::unique_ptr<CLabel>>> m_labels;
     std::vector<std::unique_ptr<CPictureEx>> m_pictures;
     std::vector<std::unique_ptr<CStatic>> m_marks;
+    // What each mark shows, so that a finding sets a mark only when it changes.
+    std::vector<HBITMAP> m_shownMarks;
     // Loaded once; every mark shows one of these.
     CBitmap m_neutralMark, m_pendingMark, m_foundMark, m_pendingTintMark, m_foundTintMark;
 
