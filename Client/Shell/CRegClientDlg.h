@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CAbout.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -52,6 +53,10 @@ public:
     void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+    // The settings page's update button comes here too.
+    void CheckForUpdate(bool silent, CWnd* parent);
+    // The window of a page that joined the switch, or nullptr.
+    CWnd* GetPageWindow(int page) const { return PageWindow(page); }
 
     static std::string HelpAddress();
     static std::string SiblingAddress();
@@ -91,6 +96,9 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+
+    // ---- pages ----
+    CAbout m_aboutPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
