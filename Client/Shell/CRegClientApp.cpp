@@ -185,8 +185,7 @@ BOOL CRegClientApp::StartEngine()
 void CRegClientApp::RunMainWindow()
 {
     CRegClientDlg mainWindow;
-    mainWindow.SetUpdateCheckHandler(
-        [this, &mainWindow](bool silent, CWnd* parent) { RunUpdateCheck(silent, parent, mainWindow); });
+    ConnectUpdater(mainWindow);
     SetMainWnd(&mainWindow);
     mainWindow.DoModal();
     SetMainWnd(nullptr);

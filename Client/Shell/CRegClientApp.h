@@ -67,6 +67,8 @@ public:
     // button and the start-up check all come here. mainWindow answers the
     // settings page's check boxes that the query reports.
     void RunUpdateCheck(bool silent, CWnd* parent, CRegClientDlg& mainWindow);
+    // Gives the main window its way to the updater.
+    void ConnectUpdater(CRegClientDlg& mainWindow);
     // One update query with the system's message boxes; TRUE with the
     // download address when a newer version exists.
     BOOL CheckForUpdate(std::string& address, int silent);

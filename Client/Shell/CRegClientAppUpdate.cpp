@@ -49,6 +49,12 @@ void CRegClientApp::RunUpdateCheck(bool silent, CWnd* parent, CRegClientDlg& mai
     m_openUpdater = nullptr;
 }
 
+void CRegClientApp::ConnectUpdater(CRegClientDlg& mainWindow)
+{
+    mainWindow.SetUpdateCheckHandler(
+        [this, &mainWindow](bool silent, CWnd* parent) { RunUpdateCheck(silent, parent, mainWindow); });
+}
+
 BOOL CRegClientApp::CheckForUpdate(std::string& address, int silent)
 {
     UpdateProtocol::QueryFacts facts = FactsOf(*this, nullptr);

@@ -1,5 +1,6 @@
 #include "Client/Shell/CRegUpdateDlg.h"
 
+#include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/UpdateWorker.h"
 #include "Client/res/UpdaterResource.h"
 #include "Framework/CDataExchange.h"
@@ -78,6 +79,7 @@ void CRegUpdateDlg::DoDataExchange(CDataExchange* dx)
 BOOL CRegUpdateDlg::OnInitDialog()
 {
     SetBitmap(IDB_UPDATER_BACKGROUND);
+    SetWindowText(g_szAppTitle);
     SetTimer(kPollTimer, kPollMs);
     m_bCloseRequest = 0;
     m_bExitRequest = 0;
@@ -174,6 +176,10 @@ void CRegUpdateDlg::CloseUpdater()
     m_closing = true;
     m_bCancelRequest = 1;
     KillTimer(kPollTimer);
+    // Gone for the user at once, even while a read that Windows would end on
+    // the closed handle still runs to its end (Wine ends it only when the
+    // server answers or hangs up).
+    ShowWindow(SW_HIDE);
     StopWorker();
     ApplyWorkerState();
     m_animation.Stop();
