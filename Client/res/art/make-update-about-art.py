@@ -31,7 +31,7 @@ RED_LIGHT = "#f6e3e1"
 
 
 def text(x, y, words, size, colour=INK, font=FONT):
-    return ["-font", font, "-pointsize", size, "-fill", colour, "-annotate", f"+{x}+{y}", words]
+    return ["-font", font, "-pointsize", size, "-stroke", "none", "-fill", colour, "-annotate", f"+{x}+{y}", words]
 
 
 def quill_tile(x, y, size):

@@ -273,8 +273,6 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
                 ProgramDriver::PressButton(window, IDC_UPDATE_LINK);
             HWND updater = NULL;
             EXPECT_TRUE(WaitFor(10000, [&] { return (updater = FindUpdater()) != NULL; }));
-            if (!silent)
-                ProgramDriver::SaveScreenshot(updater, "updater");
             const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
             ASSERT_NE(box, static_cast<HWND>(NULL));
             EXPECT_EQ(ProgramDriver::MessageBoxText(box), "You are already running latest version of Quillomar");
