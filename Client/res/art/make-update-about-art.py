@@ -66,13 +66,12 @@ def about(out):
     args += text(172, 100, "Registry cleaner and system tidy-up", 11, GREY)
     args += text(172, 136, "Version", 11, INK, BOLD)
     args += a.draw("rectangle 40,172 467,172", fill=LINE)
-    lines = ["Scans the registry for entries that name missing files,",
-             "repairs them after an exact backup, backs up and restores",
-             "the registry, compacts its hives and manages the programs",
-             "that start with Windows."]
+    lines = ["Scans the registry for entries that name missing files, repairs",
+             "them after an exact backup, backs up and restores the registry,",
+             "compacts its hives and manages the programs that start with Windows."]
     for index, line in enumerate(lines):
-        args += text(60, 196 + 17 * index, line, 10, INK)
-    args += a.draw("rectangle 40,238 467,238", fill=LINE)
+        args += text(52, 194 + 16 * index, line, 9, INK)
+    args += a.draw("rectangle 40,240 467,240", fill=LINE)
     a.save_bmp(args, os.path.join(out, "396.bmp"))
 
 
