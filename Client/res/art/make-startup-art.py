@@ -45,7 +45,8 @@ def button(name, caption, face, glyph):
     args = a.canvas(BUTTON_W, BUTTON_H, PAGE)
     args += a.draw(f"roundrectangle 0,0 {BUTTON_W - 1},{BUTTON_H - 1} 6,6", fill=face, stroke="#9fb6cc")
     args += glyph
-    args += ["-font", FONT_BOLD, "-pointsize", "10", "-fill", INK, "-annotate", "+30+19", caption]
+    args += ["-stroke", "none", "-strokewidth", "1", "-font", FONT_BOLD, "-pointsize", "10", "-fill", INK,
+             "-annotate", "+30+19", caption]
     a.save_bmp(args, os.path.join(OUT, f"{name}.bmp"))
 
 def tick(colour):

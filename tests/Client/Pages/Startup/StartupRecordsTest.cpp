@@ -222,15 +222,17 @@ TEST_F(StartupRecordsTest, FolderFileMovesOnlyWithItsWholeRecord)
     EXPECT_EQ(RecordText(kStartupFolderKey, key, "item"), "Run me");
     EXPECT_EQ(RecordText(kStartupFolderKey, key, "command"), path);
 
-    // A record name longer than the registry allows: the file stays.
-    const std::string longPath = m_folder + "\\" + std::string(200, 'f') + ".txt";
+    // A path that Windows takes but that is too long for a record name:
+    // the file stays.
+    const std::string longItem(258 - m_folder.size() - 5, 'f');
+    const std::string longPath = m_folder + "\\" + longItem + ".txt";
     ASSERT_TRUE(WriteBytes(longPath, "long"));
     // A folder in the way of the copy: the move fails and the record goes.
     const std::string blocked = m_folder + "\\Blocked.txt";
     ASSERT_TRUE(WriteBytes(blocked, "blocked"));
     ASSERT_TRUE(::CreateDirectoryA((m_pss + "Blocked.txtStartup").c_str(), nullptr));
     Reload();
-    EXPECT_FALSE(m_startup.Disable(FolderRow(std::string(200, 'f'), 0)));
+    EXPECT_FALSE(m_startup.Disable(FolderRow(longItem, 0)));
     EXPECT_FALSE(m_startup.Disable(FolderRow("Blocked", 0)));
     ::RemoveDirectoryA((m_pss + "Blocked.txtStartup").c_str());
     EXPECT_EQ(ReadBytes(longPath), "long");
