@@ -194,10 +194,11 @@ bool StartupFolders::ResolveShortcut(const std::string& linkPath, std::string& t
 
 bool StartupFolders::RecordExists(const std::string& key)
 {
+    if (key.empty())
+        return false;
+    const std::string path = std::string(StartupLocations::kStartupFolderKey) + "\\" + key;
     CRegKey record;
-    return !key.empty() &&
-           record.Open(StartupLocations::RecordRoot(), (std::string(StartupLocations::kStartupFolderKey) + "\\" + key).c_str(),
-                       KEY_READ | kView) == ERROR_SUCCESS;
+    return record.Open(StartupLocations::RecordRoot(), path.c_str(), KEY_READ | kView) == ERROR_SUCCESS;
 }
 
 bool StartupFolders::Disable(const StartupFolderEntry& entry, const std::string& pssFolder)

@@ -77,15 +77,17 @@ TEST_F(StartupPageTest, OnlyASelectedRowSwitchesTheButtons)
     NotifyChange(1, LVIF_STATE, LVIS_SELECTED, 0);
     NotifyChange(1, LVIF_TEXT, 0, LVIS_SELECTED);
     EXPECT_TRUE(Shows(IDC_STARTUP_DISABLE));
-    // Rows the records do not have are passed over.
-    NotifyChange(2, LVIF_STATE, 0, LVIS_SELECTED);
-    NotifyChange(-1, LVIF_STATE, 0, LVIS_SELECTED);
-    NotifyChange(100000, LVIF_STATE, 0, LVIS_SELECTED);
-    EXPECT_TRUE(Shows(IDC_STARTUP_DISABLE));
 
     NotifyChange(1, LVIF_STATE, LVIS_FOCUSED, LVIS_FOCUSED | LVIS_SELECTED);
     EXPECT_FALSE(Shows(IDC_STARTUP_DISABLE));
     EXPECT_TRUE(Shows(IDC_STARTUP_ENABLE));
+    // Rows the records do not have are passed over.
+    for (int row : {2, -1, 100000})
+        NotifyChange(row, LVIF_STATE, 0, LVIS_SELECTED);
+    NotifyChange(0, LVIF_STATE, LVIS_SELECTED, 0);
+    EXPECT_FALSE(Shows(IDC_STARTUP_DISABLE));
+    EXPECT_TRUE(Shows(IDC_STARTUP_ENABLE));
+
     NotifyChange(0, LVIF_STATE, 0, LVIS_SELECTED);
     EXPECT_TRUE(Shows(IDC_STARTUP_DISABLE));
     EXPECT_FALSE(Shows(IDC_STARTUP_ENABLE));

@@ -222,6 +222,11 @@ TEST_F(StartupProgramTest, DisablesEnablesAndRemovesOneItem)
     ASSERT_NO_FATAL_FAILURE(Act("Unwanted", "Enabled", IDC_STARTUP_REMOVE));
     EXPECT_EQ(RowOf("Unwanted", "Enabled"), -1);
     EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, "Unwanted"));
+    ASSERT_NO_FATAL_FAILURE(Act("Solo", "Enabled", IDC_STARTUP_DISABLE));
+    ASSERT_NO_FATAL_FAILURE(Act("Solo", "Disabled", IDC_STARTUP_REMOVE));
+    EXPECT_EQ(ListRowCount(m_list), 1);
+    EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, "Solo"));
+    EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey).empty());
 
     // A file of the disabled item's name comes back meanwhile: enabling
     // leaves both, and the item stays disabled.
@@ -241,4 +246,8 @@ TEST_F(StartupProgramTest, DisablesEnablesAndRemovesOneItem)
     EXPECT_FALSE(Exists(copy));
     EXPECT_EQ(ReadBytes(file), "newer");
     EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey).empty());
+
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Enabled", IDC_STARTUP_REMOVE));
+    EXPECT_EQ(ListRowCount(m_list), 0);
+    EXPECT_FALSE(Exists(file));
 }
