@@ -261,6 +261,7 @@ TEST_F(StartupRecordsTest, FolderRecordStaysUntilItsFileIsBack)
     ASSERT_TRUE(::MoveFileA(m_folder.c_str(), away.c_str()));
     Reload();
     const int row = FolderRow("Tool", 1);
+    ASSERT_GE(row, 0);
     EXPECT_FALSE(m_startup.Enable(row));
     EXPECT_EQ(ReadBytes(m_pss + "Tool.txtStartup"), "tool");
     ASSERT_TRUE(::MoveFileA(away.c_str(), m_folder.c_str()));
