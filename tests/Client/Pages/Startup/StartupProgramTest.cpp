@@ -251,3 +251,17 @@ TEST_F(StartupProgramTest, DisablesEnablesAndRemovesOneItem)
     EXPECT_EQ(ListRowCount(m_list), 0);
     EXPECT_FALSE(Exists(file));
 }
+
+TEST_F(StartupProgramTest, Windows52ListsNoWow6432NodeKey)
+{
+    const char* const appDefaults = "Software\\Wine\\AppDefaults\\Quillomar.exe";
+    ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, appDefaults, "Version", "win2003"));
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kRunKey, "Native", "C:\\native.exe"));
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, StartupLocations::kWow64RunKey, "Wow", "C:\\x86\\wow.exe"));
+    OpenStartupPage();
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, appDefaults);
+    ASSERT_FALSE(HasFatalFailure());
+    const Rows rows = ListRows(m_list);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0], "Native");
+}
