@@ -12,7 +12,7 @@ public:
 
     // Where every page of the main window sits, in its client pixels.
     static constexpr int kPageLeft = 183;
-    static constexpr int kPageTop = 63;
+    static constexpr int kPageTop = 62;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

@@ -6,6 +6,7 @@
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/AboutResource.h"
 #include "Client/res/ShellResource.h"
+#include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/ShellCalls.h"
@@ -150,6 +151,7 @@ void CRegClientDlg::InitSkin()
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
 
+    CreateStartupPage();
     // The About page comes last of the pages.
     if (m_aboutPage.Create(IDD_ABOUT, this))
         SetPageWindow(kPageAbout, &m_aboutPage);
@@ -157,6 +159,13 @@ void CRegClientDlg::InitSkin()
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::CreateStartupPage()
+{
+    m_startupPage.Create(IDD_STARTUP_PAGE, this);
+    SetPageWindow(kPageStartup, &m_startupPage);
+    SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
 }
 
 void CRegClientDlg::OnDestroy()

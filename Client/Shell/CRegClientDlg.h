@@ -10,6 +10,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Pages/CAbout.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -80,6 +81,7 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -97,7 +99,9 @@ private:
     void HideAllPages();
     void RefreshPage(int page);
 
-    // ---- pages ----
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
+    // The About page, page 13.
     CAbout m_aboutPage;
 
     CxSkinButton m_scanButton;
