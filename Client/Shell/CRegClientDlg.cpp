@@ -4,6 +4,7 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
@@ -148,6 +149,12 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+
+    // The settings page, and its update button on the update link's road.
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(

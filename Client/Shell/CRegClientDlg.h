@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CSettingDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -108,6 +109,8 @@ private:
     CLabel m_captionLabel;
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
+
+    CSettingDlg m_settingsPage;
 
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
