@@ -142,6 +142,12 @@ BOOL CSettingDlg::OnInitDialog()
     SetComboItems(m_scheduleType, kScheduleTypes, 2);
     SetComboItems(m_scheduleDay, kWeekdays, 7);
     m_scheduleTime.SetFormat("HH:mm");
+    // No schedule until the Task Scheduler says there is one, also when it
+    // cannot be asked.
+    CheckDlgButton(IDC_DISABLE_SCHEDULE, BST_CHECKED);
+    m_scheduleType.SetCurSel(0);
+    m_scheduleDay.SetCurSel(0);
+    UpdateScheduleControls();
     SetWindowPos(nullptr, kPageLeft, kPageTop, kPageWidth, kPageHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }
