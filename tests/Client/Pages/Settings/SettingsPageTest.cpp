@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
@@ -95,6 +96,23 @@ SYSTEMTIME PickerTime(HWND page)
     SYSTEMTIME time = {};
     Send(::GetDlgItem(page, IDC_SCHEDULE_TIME), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
     return time;
+}
+
+// A picture of the window as it is now, one for each kind of prefix; an
+// older picture of the name is removed first, so the wait is for this one.
+void Screenshot(HWND window, const std::string& name)
+{
+    const char* kind = std::getenv("QM_WINEARCH");
+    const std::string fullName = name + "-" + (kind ? kind : "wow64");
+    std::string file = "Z:" + ProgramDriver::ArtifactsFolder() + "/" + fullName + ".png";
+    for (char& c : file)
+        if (c == '/')
+            c = '\\';
+    ::DeleteFileA(file.c_str());
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Send(window, WM_NULL);
+    ::Sleep(300);
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(window, fullName)) << fullName;
 }
 
 std::string Text(HWND window)
@@ -266,7 +284,7 @@ TEST_F(SettingsPageTest, TabsShowTheirControlsAndCaptions)
             EXPECT_FALSE(Visible(page, id)) << id;
         EXPECT_EQ(Text(::GetDlgItem(page, IDC_CONTEXT_MENU_CAPTION)), "Add scan option to Explorer context menu");
         EXPECT_EQ(Text(::GetDlgItem(page, IDC_APPLY)), "Apply");
-        ProgramDriver::SaveScreenshot(main, "settings-general");
+        Screenshot(main, "settings-general");
 
         Click(page, IDC_TAB_SCHEDULE);
         EXPECT_EQ(Text(caption), "SETTINGS - SCHEDULE");
@@ -281,7 +299,7 @@ TEST_F(SettingsPageTest, TabsShowTheirControlsAndCaptions)
         const HWND type = ::GetDlgItem(page, IDC_SCHEDULE_TYPE);
         EXPECT_EQ(Send(type, CB_GETCOUNT), 2);
         EXPECT_EQ(Send(::GetDlgItem(page, IDC_SCHEDULE_DAY), CB_GETCOUNT), 7);
-        ProgramDriver::SaveScreenshot(main, "settings-schedule");
+        Screenshot(main, "settings-schedule");
 
         Click(page, IDC_TAB_GENERAL);
         EXPECT_EQ(Text(caption), "SETTINGS - GENERAL");
@@ -317,6 +335,7 @@ TEST_F(SettingsPageTest, OptionsRoundTripThroughTheSettingsFile)
         Click(page, IDC_AUTO_CLOSE);
         Click(page, IDC_APPLY);
         EXPECT_TRUE(Visible(page, IDC_SAVED_LABEL));
+        Screenshot(main, "settings-general-saved");
         EXPECT_EQ(IniValue("RestorePoint"), "1");
         EXPECT_EQ(IniValue("AutoRepair"), "0");
         EXPECT_EQ(IniValue("SoftwareUpdate"), "1");
@@ -367,6 +386,7 @@ TEST_F(SettingsPageTest, ScheduledScanIsMadeReadBackChangedAndDisabled)
         EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 0);
         EXPECT_TRUE(Enabled(page, IDC_SCHEDULE_DAY));
         EXPECT_EQ(PickerTime(page).wHour, 3);
+        Screenshot(::GetParent(page), "settings-schedule-weekly");
 
         // Daily at 21:45: the day list goes grey.
         Choose(page, IDC_SCHEDULE_TYPE, 0);
