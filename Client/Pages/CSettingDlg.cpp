@@ -73,9 +73,6 @@ const char* const kLogonParameters = "STARTSCAN";
 constexpr int kPageLeft = 183, kPageTop = 62, kPageWidth = 509, kPageHeight = 332;
 constexpr int kPanelLeft = 12, kPanelTop = 36;
 
-// The Task Scheduler's answer when its service is not running.
-constexpr HRESULT kSchedulerNotRunning = static_cast<HRESULT>(0x80041315L);
-
 std::string CurrentUserName()
 {
     char name[1024] = "";
@@ -288,13 +285,11 @@ std::string CSettingDlg::LogonScanTaskName()
     return user.empty() ? user : AnsiText::Format("%s on user logon - %s", g_szAppTitle, user.c_str());
 }
 
-BOOL CSettingDlg::FillTaskFields(CTask& task, const char* parameters, UINT commentId, std::string& name,
-                                 std::string (*nameOf)()) const
+BOOL CSettingDlg::FillTaskFields(CTask& task, const char* parameters, UINT commentId) const
 {
     const std::string user = CurrentUserName();
     if (user.empty())
         return FALSE;
-    name = nameOf();
     const std::string program = CRegClientApp::GetProgramPath();
     task.SetApplication(program);
     task.SetWorkingDirectory(FolderOf(program));
@@ -321,8 +316,8 @@ BOOL CSettingDlg::CreateScheduledScanTask(BOOL useDefault)
 {
     UpdateData(true);
     CTask task;
-    std::string name;
-    if (!FillTaskFields(task, kScheduleParameters, IDS_SCHEDULE_SCAN, name, &ScheduledScanTaskName))
+    const std::string name = ScheduledScanTaskName();
+    if (name.empty() || !FillTaskFields(task, kScheduleParameters, IDS_SCHEDULE_SCAN))
         return Remember(E_FAIL);
 
     SYSTEMTIME now;
@@ -353,8 +348,8 @@ BOOL CSettingDlg::CreateScheduledScanTask(BOOL useDefault)
 BOOL CSettingDlg::CreateLogonScanTask()
 {
     CTask task;
-    std::string name;
-    if (!FillTaskFields(task, kLogonParameters, IDS_SCAN_ON_LOGON, name, &LogonScanTaskName))
+    const std::string name = LogonScanTaskName();
+    if (name.empty() || !FillTaskFields(task, kLogonParameters, IDS_SCAN_ON_LOGON))
         return Remember(E_FAIL);
     SYSTEMTIME now;
     ::GetLocalTime(&now);
@@ -465,14 +460,15 @@ void CSettingDlg::OnDisableSchedule()
 {
     if (IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) == BST_CHECKED)
     {
-        if (!DeleteScheduledScanTask() && !LastFailureWasNotFound())
+        // A job that is already gone is as good as deleted.
+        if (DeleteScheduledScanTask() || LastFailureWasNotFound())
         {
-            CheckDlgButton(IDC_DISABLE_SCHEDULE, BST_UNCHECKED);
-            ReportTaskFailure();
+            m_descriptionLabel.SetText("");
         }
         else
         {
-            m_descriptionLabel.SetText("");
+            CheckDlgButton(IDC_DISABLE_SCHEDULE, BST_UNCHECKED);
+            ReportTaskFailure();
         }
     }
     else if (CreateScheduledScanTask(TRUE))
@@ -504,7 +500,7 @@ void CSettingDlg::OnScheduleControlLeft()
 
 std::string CSettingDlg::DescribeTaskFailure(HRESULT result)
 {
-    if (result == kSchedulerNotRunning)
+    if (result == SCHED_E_SERVICE_NOT_RUNNING)
         return "The Task Scheduler service is not running, so the scheduled scans cannot be changed.\n"
                "Start the Task Scheduler service and try again.";
     if (result == E_ACCESSDENIED)

@@ -81,8 +81,7 @@ private:
     void SetMainCaptions(const char* caption, const char* step);
     // The fields every work item of the program shares; FALSE without a
     // user name.
-    BOOL FillTaskFields(CTask& task, const char* parameters, UINT commentId, std::string& name,
-                        std::string (*nameOf)()) const;
+    BOOL FillTaskFields(CTask& task, const char* parameters, UINT commentId) const;
     // Keeps the answer of the last Task Scheduler call for the failure
     // message; TRUE on success.
     BOOL Remember(HRESULT result);

@@ -54,6 +54,9 @@ public:
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
 
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
+
     static std::string HelpAddress();
     static std::string SiblingAddress();
 
