@@ -517,10 +517,30 @@ void CSettingDlg::ReportTaskFailure()
     MessageBox(DescribeTaskFailure(m_lastTaskResult).c_str(), nullptr, MB_OK | MB_ICONWARNING);
 }
 
+// A click on a check box's caption is a click on the box, as with a
+// check box that carries its own text.
+bool CSettingDlg::ClickBoxOfCaption(int captionId)
+{
+    for (const TabControl& control : kTabControls)
+    {
+        if (control.caption != captionId || !control.caption)
+            continue;
+        const HWND box = GetDlgItem(control.id);
+        char className[16] = "";
+        ::GetClassNameA(box, className, sizeof(className));
+        if (lstrcmpiA(className, "Button") == 0 && ::IsWindowVisible(box) && ::IsWindowEnabled(box))
+            ::SendMessageA(box, BM_CLICK, 0, 0);
+        return true;
+    }
+    return false;
+}
+
 BOOL CSettingDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 {
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
+    if (code == STN_CLICKED && ClickBoxOfCaption(id))
+        return TRUE;
     if ((id == IDC_SCHEDULE_TYPE || id == IDC_SCHEDULE_DAY) && code == CBN_KILLFOCUS)
     {
         // Leaving a schedule control puts the schedule into effect; a

@@ -77,6 +77,7 @@ private:
     void OnDisableSchedule();
     void OnScheduleControlLeft();
     void HideSavedLabel();
+    bool ClickBoxOfCaption(int captionId);
     void ShowGroup(unsigned groupBit, bool show);
     void SetMainCaptions(const char* caption, const char* step);
     // The fields every work item of the program shares; FALSE without a
