@@ -503,3 +503,28 @@ TEST_F(SettingsPageTest, LogonScanIsMadeKeptAndRemoved)
     });
 }
 }
+
+namespace
+{
+TEST_F(SettingsPageTest, ARefusedChangeIsToldAndLeavesTheJobAsItWas)
+{
+    // A work item whose file cannot be deleted: the Task Scheduler answers
+    // access denied, as for a job that another account made.
+    ASSERT_TRUE(Probe::Plant(LogonName(), CRegClientApp::GetProgramPath(), "STARTSCAN", TASK_EVENT_TRIGGER_AT_LOGON));
+    const std::string file = Probe::TaskFile(LogonName());
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    RunSettingsPage([&](HWND, HWND page) {
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN));
+        ::PostMessageA(::GetDlgItem(page, IDC_LOGON_SCAN), BM_CLICK, 0, 0);
+        const HWND message = ProgramDriver::WaitForMessageBoxWith(::GetCurrentProcessId(), "denied", 20000);
+        ASSERT_NE(message, static_cast<HWND>(NULL)) << "a refused deletion was not told";
+        ProgramDriver::AnswerMessageBox(message, IDOK);
+        for (int i = 0; i < 100 && ::IsWindow(message); ++i)
+            ::Sleep(50);
+        Send(page, WM_NULL);
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN)) << "the box shows a deletion that did not happen";
+        EXPECT_EQ(Probe::Read(LogonName()).result, S_OK);
+    });
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+}
