@@ -10,6 +10,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Pages/CSettingDlg.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -79,6 +80,8 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
+    void CreateSettingsPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -95,6 +98,9 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
