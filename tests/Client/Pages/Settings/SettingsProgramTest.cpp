@@ -97,8 +97,20 @@ TEST(SettingsProgramTest, ApplyWritesTheSettingsFileAndTheScheduleWritesWorkItem
     EXPECT_EQ(Probe::Read(logon.name).parameters, "STARTSCAN");
     EXPECT_EQ(Probe::Read(scheduled.name).parameters, "SCHEDULE");
     EXPECT_EQ(Probe::Read(scheduled.name).trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
-    // Closing stored the options once more, unchanged.
+    // Closing stored the options once more, unchanged; the next start shows
+    // them again, and the log-on scan that is there.
     EXPECT_EQ(IniValue(ini, "RestorePoint"), "1");
+    RunningProgram again;
+    ASSERT_TRUE(again.Start(exe));
+    main = again.WaitForMainWindow();
+    ASSERT_NE(main, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
+    page = ::GetParent(WaitForUsable(main, IDC_LOGON_SCAN));
+    for (int id : {IDC_LOGON_SCAN, IDC_RESTORE_POINT, IDC_RESTART})
+        EXPECT_EQ(::SendMessageA(::GetDlgItem(page, id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(page, IDC_AUTO_REPAIR), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(again.WaitForExit(15000, &code));
     Probe::Remove(logon.name);
     Probe::Remove(scheduled.name);
 }
