@@ -5,6 +5,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/AboutResource.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
@@ -152,6 +153,7 @@ void CRegClientDlg::InitSkin()
         m_siblingBanner.ShowWindow(SW_HIDE);
 
     CreateStartupPage();
+    CreateSettingsPage();
     // The About page comes last of the pages.
     if (m_aboutPage.Create(IDD_ABOUT, this))
         SetPageWindow(kPageAbout, &m_aboutPage);
@@ -166,6 +168,15 @@ void CRegClientDlg::CreateStartupPage()
     m_startupPage.Create(IDD_STARTUP_PAGE, this);
     SetPageWindow(kPageStartup, &m_startupPage);
     SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
+}
+
+// The settings page; its update button takes the update link's road.
+void CRegClientDlg::CreateSettingsPage()
+{
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
 }
 
 void CRegClientDlg::OnDestroy()

@@ -10,6 +10,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Pages/CAbout.h"
+#include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
@@ -59,6 +60,9 @@ public:
     // The window of a page that joined the switch, or nullptr.
     CWnd* GetPageWindow(int page) const { return PageWindow(page); }
 
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
+
     static std::string HelpAddress();
     static std::string SiblingAddress();
 
@@ -82,6 +86,7 @@ protected:
 private:
     void InitSkin();
     void CreateStartupPage();
+    void CreateSettingsPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -120,6 +125,8 @@ private:
     CLabel m_captionLabel;
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
+
+    CSettingDlg m_settingsPage;
 
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;

@@ -17,6 +17,7 @@
 #include "Client/Shell/CRegUpdateDlg.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/UpdateProtocol.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/UpdaterResource.h"
 #include "Framework/ShellCalls.h"
@@ -251,25 +252,36 @@ TEST_F(UpdaterDialogTest, ACompleteDownloadStartsTheInstallerAndEndsTheProgram)
     ::DeleteFileA(g_opened[0].c_str());
 }
 
-// The main window's update link and its start-up check open the updater
-// through the application; the start-up check is the silent one.
+// The main window's update link, the settings page's update button and the
+// start-up check open the updater through the application; the start-up
+// check is the silent one.
 TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
 {
     m_server.AnswerText("/check.php", "n");
     theApp.m_settings.runCount = 12;
     CRegClientDlg mainWindow;
     theApp.ConnectUpdater(mainWindow);
+    std::string expectedBoxes;
     std::thread driver([&] {
         HWND window = NULL;
         WaitFor(10000, [&] { return (window = mainWindow.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
         EXPECT_NE(window, static_cast<HWND>(NULL));
-        for (bool silent : {false, true})
+        for (const char* way : {"update link", "settings page's button", "start-up check"})
         {
-            SCOPED_TRACE(silent ? "start-up check" : "update link");
-            if (silent)
+            SCOPED_TRACE(way);
+            const std::string how = way;
+            if (how == "start-up check")
                 ::PostMessageA(window, WM_AUTO_UPDATE, 0, 0);
-            else
+            else if (how == "update link")
                 ProgramDriver::PressButton(window, IDC_UPDATE_LINK);
+            else
+            {
+                // The button sits on a tab of its own; its command is what counts.
+                const HWND button = ProgramDriver::FindControl(window, IDC_CHECK_UPDATE);
+                EXPECT_NE(button, static_cast<HWND>(NULL));
+                ::PostMessageA(::GetParent(button), WM_COMMAND, MAKEWPARAM(IDC_CHECK_UPDATE, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(button));
+            }
             HWND updater = NULL;
             EXPECT_TRUE(WaitFor(10000, [&] { return (updater = FindUpdater()) != NULL; }));
             const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
@@ -278,13 +290,19 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
             // Until its window is gone the updater is still the open one.
             EXPECT_TRUE(WaitFor(10000, [&] { return !::IsWindow(updater); }));
         }
+        // The query reports the settings page's two boxes as they stand.
+        const bool logOnScan = ::SendMessageA(ProgramDriver::FindControl(window, IDC_LOGON_SCAN), BM_GETCHECK, 0, 0);
+        const bool noSchedule =
+            ::SendMessageA(ProgramDriver::FindControl(window, IDC_DISABLE_SCHEDULE), BM_GETCHECK, 0, 0);
+        expectedBoxes = std::string(logOnScan ? "&sp=1" : "&sp=0") + "&su=0" + (noSchedule ? "&ss=0" : "&ss=1");
         ::PostMessageA(window, WM_CLOSE, 0, 0);
     });
     mainWindow.DoModal();
     driver.join();
     const std::vector<std::string> requests = m_server.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_NE(requests[0].find("&cv=12&apptype=portable&sp=0&su=0&ss=1"), std::string::npos) << requests[0];
-    EXPECT_NE(requests[1].find("&su=1"), std::string::npos) << requests[1];
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_NE(requests[0].find("&cv=12&apptype=portable" + expectedBoxes), std::string::npos) << requests[0];
+    EXPECT_EQ(requests[1], requests[0]) << "the same check from the settings page";
+    EXPECT_NE(requests[2].find("&su=1"), std::string::npos) << requests[2];
 }
 }
