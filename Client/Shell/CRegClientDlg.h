@@ -11,6 +11,11 @@
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Shell/CAbstractStatus.h"
 
+// Maintenance pages: backup, defragmentation, ignore list.
+#include "Client/Pages/CAdvanceOptions.h"
+#include "Client/Pages/CAdvanceSettingsDlg.h"
+#include "Client/Pages/CDefrag.h"
+
 // The pages the main window switches between.
 enum MainWindowPage
 {
@@ -52,6 +57,10 @@ public:
     void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+    // Shows the settings page at one of its tabs (1 General, 2, 3 Schedule);
+    // the settings page says how its tabs are shown.
+    void ShowSettingsTab(int tab);
+    void SetSettingsTabHandler(std::function<void(int)> handler);
 
     static std::string HelpAddress();
     static std::string SiblingAddress();
@@ -91,6 +100,8 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+    // The backup, defragmentation and ignore-list pages.
+    void CreateMaintenancePages();
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
@@ -109,9 +120,14 @@ private:
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
 
+    CAdvanceOptions m_backupPage;
+    CDefrag m_defragPage;
+    CAdvanceSettingsDlg m_ignoreListPage;
+
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
     std::vector<CWnd*> m_scanStepPages;
     std::function<void(int, const std::string&)> m_scanRequest;
     std::function<void(bool, CWnd*)> m_updateCheck;
+    std::function<void(int)> m_settingsTab;
 };
