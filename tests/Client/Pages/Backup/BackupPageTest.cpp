@@ -168,7 +168,7 @@ TEST_F(BackupPage, ARestoreBringsTheTreeBackAndConsumesOnlyTheFileItRestored)
     ASSERT_NO_FATAL_FAILURE(Plant("02012021_101010_REGBACKUP.rbk", RepairBackup("Other", "C:\\other.exe")));
     ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
     ASSERT_EQ(Titles(), (std::vector<std::string>{"02012021_101010_REGBACKUP", "01012020_101010_REGBACKUP"}));
-    ASSERT_TRUE(ListSelectRow(m_list, 1));
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 1));
     // A backup made after the list was shown moves every row down when the
     // list is rebuilt, which it is as the restore starts.
     ASSERT_NO_FATAL_FAILURE(Plant("03012022_101010_REGBACKUP.rbk", RepairBackup("Newer", "C:\\newer.exe")));
@@ -201,7 +201,7 @@ TEST_F(BackupPage, DeleteRemovesOnlyTheChosenFileAndAFileGoneSinceListingIsSaidS
     EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
     EXPECT_TRUE(Exists("02012021_101010_FULL_REGBACKUP.rbk"));
 
-    ASSERT_TRUE(ListSelectRow(m_list, 1));
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 1));
     ASSERT_TRUE(IsUsable(::GetDlgItem(m_page, IDC_BACKUP_DELETE)));
     ASSERT_TRUE(ClickButton(m_page, IDC_BACKUP_DELETE));
     EXPECT_FALSE(Exists("01012020_101010_REGBACKUP.rbk"));
@@ -211,7 +211,7 @@ TEST_F(BackupPage, DeleteRemovesOnlyTheChosenFileAndAFileGoneSinceListingIsSaidS
     // The file goes away behind the page's back: restore and delete say so
     // and the list is reloaded.
     ASSERT_TRUE(::DeleteFileA((m_backups + "02012021_101010_FULL_REGBACKUP.rbk").c_str()));
-    ASSERT_TRUE(ListSelectRow(m_list, 0));
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The selected backup file no longer exists. The list has been reloaded."));
     EXPECT_EQ(ListRowCount(m_list), 0);
@@ -220,7 +220,7 @@ TEST_F(BackupPage, DeleteRemovesOnlyTheChosenFileAndAFileGoneSinceListingIsSaidS
     ASSERT_NO_FATAL_FAILURE(ShowPageAgain());
     ASSERT_EQ(Titles(), std::vector<std::string>{"03012022_101010_REGBACKUP"});
     ASSERT_TRUE(::DeleteFileA((m_backups + "03012022_101010_REGBACKUP.rbk").c_str()));
-    ASSERT_TRUE(ListSelectRow(m_list, 0));
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_DELETE));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The selected backup file no longer exists. The list has been reloaded."));
     EXPECT_EQ(ListRowCount(m_list), 0);
@@ -234,7 +234,7 @@ TEST_F(BackupPage, AFailedRestoreKeepsItsFileAndAFailedBackupIsSaidToHaveFailed)
                                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
                                   "  <k name=\"HKEY_CURRENT_USER\">\r\n"));
     ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
-    ASSERT_TRUE(ListSelectRow(m_list, 0));
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
     const HWND parseError = WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
     ASSERT_NE(parseError, static_cast<HWND>(NULL));
