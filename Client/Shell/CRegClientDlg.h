@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // Maintenance pages: backup, defragmentation, ignore list.
@@ -84,6 +85,7 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -102,6 +104,9 @@ private:
     void RefreshPage(int page);
     // The backup, defragmentation and ignore-list pages.
     void CreateMaintenancePages();
+
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
