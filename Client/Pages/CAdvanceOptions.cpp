@@ -117,6 +117,8 @@ CAbstractProcess* CAdvanceOptions::EngineProcess() const
 
 const BackupEntry* CAdvanceOptions::SelectedEntry() const
 {
+    if (m_list.GetItemCount() == 0)
+        return nullptr;
     const int row = m_list.GetSelectedItem();
     if (row < 0)
         return nullptr;
@@ -160,18 +162,21 @@ void CAdvanceOptions::OnBackup()
 
 void CAdvanceOptions::OnRestore()
 {
-    if (m_list.GetItemCount() > 0)
-        if (const BackupEntry* entry = SelectedEntry())
-        {
-            if (FileExists(entry->path))
-            {
-                m_nRestoreIndex = m_list.GetSelectedItem();
-                StartRestoreJob(entry->path);
-            }
-            else
-                ShowMessage("The selected backup file no longer exists. The list has been reloaded.");
-        }
+    const BackupEntry* entry = SelectedEntry();
+    if (entry && IsStillThere(*entry))
+    {
+        m_nRestoreIndex = m_list.GetSelectedItem();
+        StartRestoreJob(entry->path);
+    }
     FillBackupList();
+}
+
+bool CAdvanceOptions::IsStillThere(const BackupEntry& entry) const
+{
+    if (FileExists(entry.path))
+        return true;
+    ShowMessage("The selected backup file no longer exists. The list has been reloaded.");
+    return false;
 }
 
 void CAdvanceOptions::StartRestoreJob(const std::string& path)
@@ -203,14 +208,9 @@ void CAdvanceOptions::StartRestoreJob(const std::string& path)
 
 void CAdvanceOptions::OnDelete()
 {
-    if (m_list.GetItemCount() > 0)
-        if (const BackupEntry* entry = SelectedEntry())
-        {
-            if (FileExists(entry->path))
-                DeleteBackupFile(entry->path);
-            else
-                ShowMessage("The selected backup file no longer exists. The list has been reloaded.");
-        }
+    const BackupEntry* entry = SelectedEntry();
+    if (entry && IsStillThere(*entry))
+        DeleteBackupFile(entry->path);
     FillBackupList();
 }
 

@@ -66,6 +66,9 @@ private:
     CAbstractProcess* EngineProcess() const;
     // The entry of the selected row, or nullptr when none is selected.
     const BackupEntry* SelectedEntry() const;
+    // False, after telling the user, when the entry's file has gone since
+    // the list was made.
+    bool IsStillThere(const BackupEntry& entry) const;
     void ShowMessage(const char* text) const;
 
     CLabel m_infoLabel;

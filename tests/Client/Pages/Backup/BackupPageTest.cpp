@@ -164,6 +164,9 @@ TEST_F(BackupPage, AFullBackupRunsWithItsProgressAndIsListedFirstBesideTheRepair
 
 TEST_F(BackupPage, ARestoreBringsTheTreeBackAndConsumesOnlyTheFileItRestored)
 {
+    const std::string restored = std::string(kTreeKey) + "\\Restored";
+    ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, restored, "Target", "C:\\gone.exe"));
+    ASSERT_TRUE(TestEnv::DeleteTree(HKEY_CURRENT_USER, restored));
     ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk", RepairBackup("Restored", "C:\\gone.exe")));
     ASSERT_NO_FATAL_FAILURE(Plant("02012021_101010_REGBACKUP.rbk", RepairBackup("Other", "C:\\other.exe")));
     ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
@@ -175,7 +178,7 @@ TEST_F(BackupPage, ARestoreBringsTheTreeBackAndConsumesOnlyTheFileItRestored)
 
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("Backup successfully restored.", 60000));
-    EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Restored", "Target"));
+    EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, restored, "Target"));
     EXPECT_FALSE(TestEnv::KeyExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Other"));
     EXPECT_FALSE(Exists("01012020_101010_REGBACKUP.rbk")) << "the restored file was not consumed";
     EXPECT_TRUE(Exists("02012021_101010_REGBACKUP.rbk"));

@@ -174,6 +174,14 @@ void Analyse(HWND page)
     ASSERT_NO_FATAL_FAILURE(AnswerQuestion());
 }
 
+// An analysis that ends worth compacting at 25 percent.
+void AnalyseWorthIt(HWND page)
+{
+    ASSERT_NO_FATAL_FAILURE(Analyse(page));
+    ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
+                                   "Press Defrag Button to start defragmentation."));
+}
+
 int BarPosition(HWND page)
 {
     return static_cast<int>(::SendMessageA(::GetDlgItem(page, IDC_DEFRAG_PROGRESS), PBM_GETPOS, 0, 0));
@@ -226,9 +234,7 @@ TEST(DefragPage, YesToTheRestartQuestionRestartsWithoutAskingAgain)
 {
     PageRun run;
     run.Run([&](HWND page) {
-        ASSERT_NO_FATAL_FAILURE(Analyse(page));
-        ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
-                                       "Press Defrag Button to start defragmentation."));
+        ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
         run.job.result = 7;
         ASSERT_TRUE(ClickWhenUsable(page, IDC_DEFRAG_START));
         ASSERT_NO_FATAL_FAILURE(Answer("You must restart your system to complete registry defragmentation.\n"
@@ -265,9 +271,7 @@ TEST(DefragPage, FailedJobsSaySoAndLeaveThePageUsable)
             Answer("Your registry is already defragmented, no need for registry defragmentation."));
 
         run.job.result = 6;
-        ASSERT_NO_FATAL_FAILURE(Analyse(page));
-        ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
-                                       "Press Defrag Button to start defragmentation."));
+        ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
         for (int result : {0, 5, 3})
         {
             SCOPED_TRACE(result);
@@ -280,9 +284,7 @@ TEST(DefragPage, FailedJobsSaySoAndLeaveThePageUsable)
             ASSERT_TRUE(ClickWhenUsable(page, IDC_DEFRAG_BACK));
             WaitUntilUsable(page, IDC_DEFRAG_ANALYSE);
             run.job.result = 6;
-            ASSERT_NO_FATAL_FAILURE(Analyse(page));
-            ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
-                                           "Press Defrag Button to start defragmentation."));
+            ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
         }
     });
 }
@@ -307,9 +309,7 @@ TEST(DefragPage, ARefusingStarterABusyEngineOrACancelLeaveTheButtonsAsTheyWere)
         ExpectStartFace(page);
         run.job.busy = 0;
 
-        ASSERT_NO_FATAL_FAILURE(Analyse(page));
-        ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
-                                       "Press Defrag Button to start defragmentation."));
+        ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
         run.job.startResult = -1;
         ASSERT_TRUE(ClickWhenUsable(page, IDC_DEFRAG_START));
         for (int i = 0; i < 200 && run.job.startCount < 3; ++i)
@@ -334,9 +334,7 @@ TEST(DefragPage, AnAnalysisLeavesTheFindingsOfTheLastScanForTheRepair)
     theApp.m_pScanItems = &store;
     PageRun run;
     run.Run([&](HWND page) {
-        ASSERT_NO_FATAL_FAILURE(Analyse(page));
-        ASSERT_NO_FATAL_FAILURE(Answer("Registry analysis completed. Your computer registry is 25% fragmented.\n"
-                                       "Press Defrag Button to start defragmentation."));
+        ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
     });
     theApp.m_pScanItems = nullptr;
     EXPECT_EQ(store.GetItemCount(0x400), 1);
