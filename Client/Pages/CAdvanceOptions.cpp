@@ -1,7 +1,5 @@
 #include "Client/Pages/CAdvanceOptions.h"
 
-#include <algorithm>
-
 #include "Client/Pages/PageProgress.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProgramMessages.h"
