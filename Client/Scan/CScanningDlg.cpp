@@ -187,11 +187,14 @@ void CScanningDlg::LoadSkins()
     m_foundMark.LoadBitmap(IDB_MARK_FOUND);
     m_pendingTintMark.LoadBitmap(IDB_MARK_PENDING_TINT);
     m_foundTintMark.LoadBitmap(IDB_MARK_FOUND_TINT);
-    m_cancelButton.SetSkin(IDB_CANCEL_SCAN_NORMAL, IDB_CANCEL_SCAN_HOVER, IDB_CANCEL_SCAN_HOVER, 0, 0, 0, 0, 0, 0);
+    m_cancelButton.SetSkin(IDB_CANCEL_SCAN_NORMAL, IDB_CANCEL_SCAN_HOVER, IDB_CANCEL_SCAN_HOVER, IDB_CANCEL_SCAN_DISABLED, 0,
+                           0, 0, 0, 0);
     m_pauseButton.SetSkin(IDB_PAUSE_SCAN_NORMAL, IDB_PAUSE_SCAN_HOVER, IDB_PAUSE_SCAN_HOVER, 0, 0, 0, 0, 0, 0);
     m_resumeButton.SetSkin(IDB_RESUME_SCAN_NORMAL, IDB_RESUME_SCAN_HOVER, IDB_RESUME_SCAN_HOVER, 0, 0, 0, 0, 0, 0);
-    m_backButton.SetSkin(IDB_STEP_BACK_NORMAL, IDB_STEP_BACK_HOVER, IDB_STEP_BACK_HOVER, 0, 0, 0, 0, 0, 0);
-    m_showResultsButton.SetSkin(IDB_STEP_NEXT_NORMAL, IDB_STEP_NEXT_HOVER, IDB_STEP_NEXT_HOVER, 0, 0, 0, 0, 0, 0);
+    m_backButton.SetSkin(IDB_STEP_BACK_NORMAL, IDB_STEP_BACK_HOVER, IDB_STEP_BACK_HOVER, IDB_STEP_BACK_DISABLED, 0, 0, 0, 0,
+                         0);
+    m_showResultsButton.SetSkin(IDB_STEP_NEXT_NORMAL, IDB_STEP_NEXT_HOVER, IDB_STEP_NEXT_HOVER, IDB_STEP_NEXT_DISABLED, 0, 0,
+                                0, 0, 0);
 }
 
 CLabel* CScanningDlg::Label(int id) const

@@ -5,7 +5,10 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/AboutResource.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
+#include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/ShellCalls.h"
@@ -43,7 +46,10 @@ const PageEntry* FindPageEntry(int page)
 }
 }
 
-CRegClientDlg::CRegClientDlg(CWnd* parent) : CBitmapDialog(IDD_MAIN_WINDOW, parent) {}
+CRegClientDlg::CRegClientDlg(CWnd* parent)
+    : CBitmapDialog(IDD_MAIN_WINDOW, parent), m_backupPage(this), m_defragPage(this), m_ignoreListPage(this)
+{
+}
 
 CRegClientDlg::~CRegClientDlg()
 {
@@ -157,9 +163,16 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
-
     // The home page and the scan workflow's first steps.
     ConnectScanWorkflow(*this, m_homePage);
+
+    CreateMaintenancePages();
+
+    CreateStartupPage();
+    CreateSettingsPage();
+    // The About page comes last of the pages.
+    if (m_aboutPage.Create(IDD_ABOUT, this))
+        SetPageWindow(kPageAbout, &m_aboutPage);
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
@@ -170,6 +183,24 @@ void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::strin
 {
     m_captionLabel.SetText(caption);
     m_stepLabel.SetText(step);
+}
+
+void CRegClientDlg::CreateStartupPage()
+{
+    m_startupPage.Create(IDD_STARTUP_PAGE, this);
+    SetPageWindow(kPageStartup, &m_startupPage);
+    SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
+}
+
+// The settings page; its update button takes the update link's road.
+void CRegClientDlg::CreateSettingsPage()
+{
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
+    // The ignore-list page's tabs lead back to these.
+    SetSettingsTabHandler([this](int tab) { m_settingsPage.ShowTab(tab); });
 }
 
 void CRegClientDlg::OnDestroy()
@@ -236,6 +267,34 @@ void CRegClientDlg::ShowPage(int page)
     RefreshPage(page);
 }
 
+void CRegClientDlg::CreateMaintenancePages()
+{
+    if (m_backupPage.Create(0, this))
+    {
+        SetPageWindow(kPageBackup, &m_backupPage);
+        SetPageRefresh(kPageBackup, [this] { m_backupPage.Refresh(); });
+    }
+    if (m_defragPage.Create(0, this))
+        SetPageWindow(kPageDefrag, &m_defragPage);
+    if (m_ignoreListPage.Create(0, this))
+    {
+        SetPageWindow(kPageIgnoreList, &m_ignoreListPage);
+        SetPageRefresh(kPageIgnoreList, [this] { m_ignoreListPage.Refresh(); });
+    }
+}
+
+void CRegClientDlg::ShowSettingsTab(int tab)
+{
+    ShowPage(kPageSettings);
+    if (m_settingsTab)
+        m_settingsTab(tab);
+}
+
+void CRegClientDlg::SetSettingsTabHandler(std::function<void(int)> handler)
+{
+    m_settingsTab = std::move(handler);
+}
+
 void CRegClientDlg::RefreshPage(int page)
 {
     const auto refresh = m_pageRefresh.find(page);
@@ -282,15 +341,19 @@ void CRegClientDlg::OnMinimize()
 
 void CRegClientDlg::OnCheckUpdate()
 {
-    if (m_updateCheck)
-        m_updateCheck(false, nullptr);
+    CheckForUpdate(false, nullptr);
 }
 
 LRESULT CRegClientDlg::OnAutoUpdate(WPARAM, LPARAM)
 {
-    if (m_updateCheck)
-        m_updateCheck(true, this);
+    CheckForUpdate(true, this);
     return 1;
+}
+
+void CRegClientDlg::CheckForUpdate(bool silent, CWnd* parent)
+{
+    if (m_updateCheck)
+        m_updateCheck(silent, parent);
 }
 
 void CRegClientDlg::SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler)

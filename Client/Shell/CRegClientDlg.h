@@ -10,7 +10,15 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Pages/CAbout.h"
+#include "Client/Pages/CSettingDlg.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
+
+// Maintenance pages: backup, defragmentation, ignore list.
+#include "Client/Pages/CAdvanceOptions.h"
+#include "Client/Pages/CAdvanceSettingsDlg.h"
+#include "Client/Pages/CDefrag.h"
 
 // The pages the main window switches between.
 enum MainWindowPage
@@ -55,6 +63,17 @@ public:
     void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+    // The settings page's update button comes here too.
+    void CheckForUpdate(bool silent, CWnd* parent);
+    // The window of a page that joined the switch, or nullptr.
+    CWnd* GetPageWindow(int page) const { return PageWindow(page); }
+    // Shows the settings page at one of its tabs (1 General, 2, 3 Schedule);
+    // the settings page says how its tabs are shown.
+    void ShowSettingsTab(int tab);
+    void SetSettingsTabHandler(std::function<void(int)> handler);
+
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
 
     // The home page with the last results, and the captions above the
     // page on show (title and step).
@@ -83,6 +102,9 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
+    void CreateSettingsPage();
+    void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -98,6 +120,13 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+    // The backup, defragmentation and ignore-list pages.
+    void CreateMaintenancePages();
+
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
+    // The About page, page 13.
+    CAbout m_aboutPage;
 
     CStatusDlg m_homePage;
 
@@ -118,9 +147,15 @@ private:
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
 
+    CSettingDlg m_settingsPage;
+    CAdvanceOptions m_backupPage;
+    CDefrag m_defragPage;
+    CAdvanceSettingsDlg m_ignoreListPage;
+
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
     std::vector<CWnd*> m_scanStepPages;
     std::function<void(int, const std::string&)> m_scanRequest;
     std::function<void(bool, CWnd*)> m_updateCheck;
+    std::function<void(int)> m_settingsTab;
 };

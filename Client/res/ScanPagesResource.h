@@ -26,6 +26,10 @@
 #define IDB_PAUSE_SCAN_HOVER 378
 #define IDB_RESUME_SCAN_NORMAL 383
 #define IDB_RESUME_SCAN_HOVER 384
+// Greyed faces of the progress page's buttons.
+#define IDB_CANCEL_SCAN_DISABLED 3191
+#define IDB_STEP_BACK_DISABLED 3320
+#define IDB_STEP_NEXT_DISABLED 3323
 
 // Category marks of the progress page: not scanned, scanned (two row
 // tints), found.

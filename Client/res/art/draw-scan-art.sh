@@ -106,6 +106,10 @@ button 180.bmp 139 39 "$green" white 'Start Scan' 12
 button 181.bmp 139 39 '#237a39' white 'Start Scan' 12
 button 191.bmp 63 28 white "$ink" 'Cancel' 10
 button 192.bmp 63 28 "$hover" "$ink" 'Cancel' 10
+# Greyed faces for the progress page's buttons while they cannot be used.
+button 3191.bmp 63 28 '#f1f4f7' '#9aa8b5' 'Cancel' 10
+button 3320.bmp 63 28 '#f1f4f7' '#9aa8b5' '< Back' 10
+button 3323.bmp 66 28 '#f1f4f7' '#9aa8b5' 'Results >' 10
 button 377.bmp 63 28 white "$ink" 'Pause' 10
 button 378.bmp 63 28 "$hover" "$ink" 'Pause' 10
 button 383.bmp 63 28 white "$ink" 'Resume' 10
