@@ -196,6 +196,7 @@ TEST(RepairRoad, ScanReviewIgnoreRepairAndScanAgain)
                                     KeyText(kAppPaths, planted.appLive)})
         EXPECT_EQ(FindRow(rows, live), nullptr) << live;
     const int fonts = roots[0].second;
+    EXPECT_TRUE(SaveScreenshot(mainWindow, "repair-road-results"));
 
     // Untick one font; ignore one shared library.
     const TreeRow* unticked = FindRow(rows, ValueText(kFonts, planted.fontDeadB));
@@ -225,7 +226,6 @@ TEST(RepairRoad, ScanReviewIgnoreRepairAndScanAgain)
         ::CloseHandle(file);
         EXPECT_EQ(std::string(bytes, read), ignoredText + "^Shared DLLs^0;\r\n");
     }
-    EXPECT_TRUE(SaveScreenshot(mainWindow, "repair-road-results"));
 
     // Repair: the page ends on the home page.
     ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_REPAIR_BUTTON));
@@ -286,4 +286,38 @@ TEST(RepairRoad, ScanReviewIgnoreRepairAndScanAgain)
     EXPECT_TRUE(HasValue(kFonts, planted.fontDeadC));
     EXPECT_TRUE(HasValue(kSharedDlls, planted.dllDead1));
     EXPECT_TRUE(HasApp(planted.appDead));
+}
+
+TEST(RepairRoad, ARepairWhoseBackupCannotBeWrittenChangesNothingAndSaysSo)
+{
+    Planted planted;
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    planted.dllLive = std::string(system) + "\\kernel32.dll";
+    Plant(planted);
+    const std::string folder = MakeProgramFolder("repair-no-backup");
+    PlantSettings(folder);
+    // A file where the backup folder belongs: the engine can write no backup.
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "RegBackup", "in the way"));
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND mainWindow = program.WaitForMainWindow();
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
+    ASSERT_NE(ScanAndShowResults(mainWindow), static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_REPAIR_BUTTON));
+    const HWND box = WaitForMessageBoxWith(program.ProcessId(), "backup could not be written", 60000);
+    ASSERT_NE(box, static_cast<HWND>(NULL)) << "the refused repair was not shown";
+    EXPECT_NE(MessageBoxText(box).find("nothing was changed"), std::string::npos) << MessageBoxText(box);
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+
+    EXPECT_TRUE(HasValue(kFonts, planted.fontDeadA));
+    EXPECT_TRUE(HasValue(kSharedDlls, planted.dllDead1));
+    EXPECT_TRUE(HasApp(planted.appDead));
+    EXPECT_NE(WaitForUsable(mainWindow, IDC_REPAIR_BUTTON, 10000), static_cast<HWND>(NULL)) << "the page stayed stuck";
+    EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(mainWindow, IDC_HOME_BUTTON))) << "it went home as if repaired";
+    EXPECT_EQ(Setting(folder, "LastTotalClnCnt"), "0");
+
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
 }

@@ -108,12 +108,18 @@ TEST_F(ResultsPageTest, TheMarkPicturesAreMadeOnceHoweverManyFindingsCome)
     };
     CCheckedTreeCtrl& tree = Page().Tree();
     const LRESULT states = tree.SendMessage(TVM_GETIMAGELIST, TVSIL_STATE);
+    const LRESULT images = tree.SendMessage(TVM_GETIMAGELIST, TVSIL_NORMAL);
     ShowFindings(fonts(100), kScanFonts);
+    const int imageCount = ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(images));
     const DWORD before = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     ShowFindings(fonts(10000), kScanFonts);
     const DWORD after = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     EXPECT_EQ(tree.SendMessage(TVM_GETIMAGELIST, TVSIL_STATE), states) << "the check pictures were made again";
+    EXPECT_EQ(tree.SendMessage(TVM_GETIMAGELIST, TVSIL_NORMAL), images);
+    EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(states)), 4);
+    EXPECT_EQ(ImageList_GetImageCount(reinterpret_cast<HIMAGELIST>(images)), imageCount);
     EXPECT_EQ(tree.GetCount(), 10001u);
+    // Wine counts no GUI resources (0 here); Windows does.
     EXPECT_LT(after, before + 20) << "GDI objects grew with the findings";
 }
 
