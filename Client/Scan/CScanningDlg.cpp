@@ -84,11 +84,6 @@ int FindRowByLetter(const std::string& code)
     return -1;
 }
 
-bool IsJobBusy()
-{
-    return theApp.m_pEngineProcess && theApp.m_pEngineProcess->IsBusy();
-}
-
 CStatusDlg* HomePage()
 {
     CRegClientDlg* window = CScanDlg::MainWindow();
@@ -245,6 +240,13 @@ void CScanningDlg::StyleLabels()
                     .SetTextColor(style.colour);
 }
 
+void CScanningDlg::RepaintWhole()
+{
+    // The controls sit on the background without clipping: they are painted
+    // again over the new one.
+    RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 // ---- Starting a scan ----
 
 std::string CScanningDlg::WhiteListPath()
@@ -367,7 +369,7 @@ int CScanningDlg::BeginScan()
     m_scanStartTick = ::GetTickCount();
     m_scanEndTick = m_scanStartTick;
     SetBitmap(IDB_SCANNING_BACKGROUND);
-    Invalidate();
+    RepaintWhole();
     SetLabelText(IDC_FOUND_COUNT, "0");
     SetLabelText(IDC_SCAN_STATE, "Scan completed.");
     ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_HIDE);
@@ -623,7 +625,7 @@ LRESULT CScanningDlg::OnScanFinished()
         theApp.SaveLastScan(LastScanDateText());
     SaveLastErrors();
     SetBitmap(IDB_SCANNED_BACKGROUND);
-    Invalidate();
+    RepaintWhole();
     if (CRegClientDlg* window = CScanDlg::MainWindow())
         if (m_optionsPage && m_optionsPage->m_currentStep == kStepProgress && IsWindowVisible())
             window->SetPageCaptions("SCAN", "Step 2 of 3");

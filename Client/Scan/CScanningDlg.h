@@ -82,6 +82,7 @@ protected:
 
 private:
     void LoadSkins();
+    void RepaintWhole();
     void StyleLabels();
     void StartPictures();
     void ResetMarks();

@@ -9,7 +9,10 @@
 
 void ConnectScanWorkflow(CRegClientDlg& window, CStatusDlg& home)
 {
-    home.Create(IDD_STATUS_PAGE, &window);
+    // Without the pages' templates (a test of the bare main window) nothing
+    // is connected.
+    if (!home.Create(IDD_STATUS_PAGE, &window))
+        return;
     window.SetPageWindow(kPageResults, &home);
     window.SetPageRefresh(kPageResults, [&home] {
         home.RefreshIgnoredCounts();
@@ -21,7 +24,8 @@ void ConnectScanWorkflow(CRegClientDlg& window, CStatusDlg& home)
     options.SetStepPages(&progress, &theApp.m_scanResultPage, &theApp.m_repairResultPage);
     options.SetRepairStarter([] { theApp.m_scanResultPage.OnRepair(); });
     progress.SetStepPages(&options, &theApp.m_scanResultPage);
-    options.Create(IDD_SCAN_PAGE, &window);
+    if (!options.Create(IDD_SCAN_PAGE, &window))
+        return;
     window.SetPageWindow(kPageScan, &options);
     window.SetPageRefresh(kPageScan, [&options] { options.ShowStep(kStepCurrent); });
     window.AddScanStepPage(&progress);

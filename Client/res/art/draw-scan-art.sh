@@ -33,9 +33,8 @@ args=(-size 509x332 xc:white
       -fill "$band" -stroke "$frame" -draw "roundrectangle 8,4 500,30 4,4" -stroke none
       -font "$font" -pointsize 10 -fill "$ink" -annotate +18+22 'Date and time of the last scan:'
       -fill "$accent" -draw "rectangle 8,52 500,73"
-      -font "$bold" -pointsize 9 -fill white -annotate +20+67 'Category'
-      -gravity northwest)
-heading() { args+=(-annotate "+$(( $1 - $(printf '%s' "$2" | wc -c) * 3 ))+55" "$2"); }
+      -font "$bold" -pointsize 9 -fill white -annotate +20+67 'Category')
+heading() { args+=(-annotate "+$(( $1 - $(printf '%s' "$2" | wc -c) * 3 ))+67" "$2"); }
 heading 303 'Found'
 heading 376 'Repaired'
 heading 453 'Ignored'
@@ -47,7 +46,7 @@ done
 args+=(-fill none -stroke "$frame" -draw "rectangle 8,52 500,282" -stroke none
        -fill "$frame" -draw "rectangle 268,74 268,282" -draw "rectangle 341,74 341,282" -draw "rectangle 418,74 418,282"
        -fill "$panel" -draw "rectangle 0,286 508,331" -fill "$frame" -draw "rectangle 0,286 508,286"
-       -font "$bold" -pointsize 10 -fill "$ink" -annotate +150+305 'Errors found:' -annotate +332+305 'Repaired:')
+       -font "$bold" -pointsize 10 -fill "$ink" -annotate +172+302 'Errors found:' -annotate +362+302 'Repaired:')
 save 134.bmp "${args[@]}"
 
 # ---- Scan options page 190 ----

@@ -117,8 +117,9 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
         EXPECT_TRUE(IsEnabled(window, id)) << id;
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, IDC_ABOUT_LINK)));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(window, IDC_HIDDEN_BUTTON)));
-    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "");
-    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "");
+    // The scan page shows its first step with its title.
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "SCAN");
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "Step 1 of 3");
     EXPECT_EQ(program.Windows().size(), 1u);
     EXPECT_EQ(CountProgramProcesses(), 1);
 
