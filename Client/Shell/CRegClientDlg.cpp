@@ -6,6 +6,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/ShellResource.h"
+#include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/ShellCalls.h"
@@ -160,6 +161,7 @@ void CRegClientDlg::InitSkin()
 
     // The home page and the scan workflow's first steps.
     ConnectScanWorkflow(*this, m_homePage);
+    CreateStartupPage();
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
@@ -170,6 +172,13 @@ void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::strin
 {
     m_captionLabel.SetText(caption);
     m_stepLabel.SetText(step);
+}
+
+void CRegClientDlg::CreateStartupPage()
+{
+    m_startupPage.Create(IDD_STARTUP_PAGE, this);
+    SetPageWindow(kPageStartup, &m_startupPage);
+    SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
 }
 
 void CRegClientDlg::OnDestroy()

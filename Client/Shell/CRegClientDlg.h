@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
@@ -83,6 +84,7 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -100,6 +102,8 @@ private:
     void RefreshPage(int page);
 
     CStatusDlg m_homePage;
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
