@@ -106,8 +106,11 @@ struct Usable
 // Scans from the scan page's first step and shows the results.
 HWND ScanAndShowResults(HWND mainWindow)
 {
+    // The scan page may be on show already.
     if (IsUsable(FindVisibleControl(mainWindow, IDC_SCAN_BUTTON)))
+    {
         EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_BUTTON));
+    }
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << "no scan button";
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SHOW_RESULTS, 120000)) << "the scan did not end";
     const HWND ignore = WaitForUsable(mainWindow, IDC_IGNORE_BUTTON, 20000);
