@@ -268,7 +268,9 @@ void CScanDlg::ShowStep(int step)
     default:
         break;
     }
-    if (step != kStepResults)
+    // Showing any other step drops a pending automatic repair; showing the
+    // current one again (the page switch does) leaves it be.
+    if (!reshown && step != kStepResults)
         m_autoRepairArmed = false;
 }
 

@@ -13,7 +13,6 @@
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
-#include "Framework/BackupFolder.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -167,16 +166,24 @@ std::string IniValue(const std::string& iniPath, const char* key)
     return value;
 }
 
-int BackupFileCount()
+// Backup files anywhere under the program's backup folder.
+int CountBackups(const std::string& folder)
 {
+    int count = 0;
     WIN32_FIND_DATAA data;
-    const HANDLE find = ::FindFirstFileA((BackupFolder::BaseFolder() + "*.rbk").c_str(), &data);
+    const HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return 0;
-    int count = 0;
     do
-        ++count;
-    while (::FindNextFileA(find, &data));
+    {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            count += CountBackups(folder + name + "\\");
+        else if (name.size() > 4 && name.compare(name.size() - 4, 4, ".rbk") == 0)
+            ++count;
+    } while (::FindNextFileA(find, &data));
     ::FindClose(find);
     return count;
 }
@@ -333,6 +340,7 @@ TEST_F(ScanRoad, TickedCategoriesAreScannedLiveAndReachResultsAndHomePage)
     const HWND home = WaitForPageWith(m_window, kTotalFound);
     ASSERT_NE(home, static_cast<HWND>(NULL)) << "the home page did not show";
     EXPECT_TRUE(WaitForText(m_window, IDC_CAPTION_LABEL, "RESULTS"));
+    EXPECT_TRUE(WaitForText(home, kTotalFound, std::to_string(startup + fonts + appPaths)));
     EXPECT_EQ(Text(home, kStartupFound), std::to_string(startup));
     EXPECT_EQ(Text(home, kFontsFound), std::to_string(fonts));
     EXPECT_EQ(Text(home, kAppPathsFound), std::to_string(appPaths));
@@ -398,7 +406,7 @@ protected:
         ::Sleep(1500);
         ExpectDeadEntries(true);
         EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, BulkName(kBulkCount - 1)));
-        EXPECT_EQ(BackupFileCount(), backupsBefore);
+        EXPECT_EQ(CountBackups(m_folder + "RegBackup\\"), backupsBefore);
         EXPECT_FALSE(m_program.HasEnded());
     }
 };
@@ -407,7 +415,7 @@ protected:
 TEST_F(CancelledScan, NeitherContinuesNorRepairsEvenWithAutomaticRepairOn)
 {
     ASSERT_NO_FATAL_FAILURE(WriteSettings("AutoRepair=1\r\nAutoShutdown=1\r\n"));
-    const int backups = BackupFileCount();
+    const int backups = CountBackups(m_folder + "RegBackup\\");
     ASSERT_NO_FATAL_FAILURE(Start());
     const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
     ASSERT_NE(options, static_cast<HWND>(NULL));
@@ -415,8 +423,12 @@ TEST_F(CancelledScan, NeitherContinuesNorRepairsEvenWithAutomaticRepairOn)
     const HWND progress = WaitForPageWith(m_window, IDC_CANCEL_SCAN);
     ASSERT_NE(progress, static_cast<HWND>(NULL));
     EXPECT_TRUE(WaitForText(m_window, IDC_CAPTION_LABEL, "SCANNING"));
-    Screenshot(m_window, "scan-progress-running");
+    // Cancelled once it has findings, long before the many start-up entries.
+    ASSERT_TRUE(WaitUntil(60000, [](void* page) {
+        return WindowText(::GetDlgItem(static_cast<HWND>(page), IDC_FOUND_COUNT)) != "0";
+    }, progress)) << "no finding came";
     Click(progress, IDC_CANCEL_SCAN);
+    Screenshot(m_window, "scan-progress-cancelling");
     ASSERT_TRUE(WaitForUsableControl(progress, IDC_SHOW_RESULTS, 120000)) << "the cancelled scan did not end";
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(progress, IDC_SCAN_STATE)));
     EXPECT_EQ(Text(progress, IDC_SCAN_STATE), "Scan is canceled.");
@@ -449,7 +461,7 @@ TEST_F(ScanRoad, LogonStartWithAutomaticRepairRepairsOnceAndEndsTheProgram)
     ASSERT_NO_FATAL_FAILURE(WriteSettings("AutoRepair=1\r\nAutoShutdown=1\r\nAutoShutdownSystem=1\r\n"
                                           "AutoRestartSystem=1\r\nLastSelectedScanTypes=" +
                                           std::to_string(kThreeCategories) + "\r\n"));
-    const int backups = BackupFileCount();
+    const int backups = CountBackups(m_folder + "RegBackup\\");
     ASSERT_TRUE(m_program.Start(m_exe, "STARTSCAN"));
     DWORD code = 1;
     ASSERT_TRUE(m_program.WaitForExit(240000, &code)) << "the program did not end by itself";
@@ -457,7 +469,7 @@ TEST_F(ScanRoad, LogonStartWithAutomaticRepairRepairsOnceAndEndsTheProgram)
 
     ExpectDeadEntries(false);
     ExpectLiveEntries();
-    EXPECT_EQ(BackupFileCount(), backups + 1) << "one backup of the repaired entries";
+    EXPECT_EQ(CountBackups(m_folder + "RegBackup\\"), backups + 1) << "one backup of the repaired entries";
     const std::string found = IniValue(m_ini, "LastTotalErrCnt");
     EXPECT_GE(std::atoi(found.c_str()), 5);
     EXPECT_EQ(IniValue(m_ini, "LastTotalClnCnt"), found);
@@ -466,16 +478,17 @@ TEST_F(ScanRoad, LogonStartWithAutomaticRepairRepairsOnceAndEndsTheProgram)
 
     // The home page of the next start shows what the repair did, and a
     // second scan finds none of it again.
-    ASSERT_NO_FATAL_FAILURE(WriteSettings("LastSelectedScanTypes=" + std::to_string(kThreeCategories) + "\r\n" +
-                                          "LastTotalErrCnt=" + found + "\r\nLastTotalClnCnt=" +
-                                          IniValue(m_ini, "LastTotalClnCnt") + "\r\nLastStartupCln=" +
-                                          IniValue(m_ini, "LastStartupCln") + "\r\n"));
+    for (const char* key : {"AutoRepair", "AutoShutdown", "AutoShutdownSystem", "AutoRestartSystem"})
+        ASSERT_TRUE(::WritePrivateProfileStringA("SETTINGS", key, "0", m_ini.c_str()));
     ASSERT_NO_FATAL_FAILURE(Start());
     Click(m_window, IDC_HOME_BUTTON);
     const HWND home = WaitForPageWith(m_window, kTotalFound);
     ASSERT_NE(home, static_cast<HWND>(NULL));
-    EXPECT_EQ(Text(home, kTotalRepaired), found);
+    EXPECT_TRUE(WaitForText(home, kTotalRepaired, found));
+    EXPECT_EQ(Text(home, kTotalFound), found);
     EXPECT_EQ(Text(home, kStartupRepaired), IniValue(m_ini, "LastStartupCln"));
+    EXPECT_EQ(Text(home, kStartupFound), IniValue(m_ini, "LastStartupErr"));
+    EXPECT_EQ(Text(home, kLastScan), IniValue(m_ini, "LastScan"));
     Screenshot(m_window, "home-page-after-repair");
     Click(m_window, IDC_SCAN_BUTTON);
     const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
