@@ -341,4 +341,12 @@ TEST_F(ResultsPageTest, AScanWithoutFindingsFillsTheSummary)
     EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "repair-summary-page"));
     Click(summary, IDC_SUMMARY_FINISH);
     EXPECT_FALSE(summary.IsWindowVisible());
+    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepOptions);
+
+    // Back leads to the results step.
+    summary.ShowWindow(SW_SHOW);
+    ::ShowWindow(summary.GetDlgItem(IDC_SUMMARY_BACK), SW_SHOW);
+    Click(summary, IDC_SUMMARY_BACK);
+    EXPECT_FALSE(summary.IsWindowVisible());
+    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepResults);
 }
