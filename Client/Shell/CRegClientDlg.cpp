@@ -5,6 +5,7 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
@@ -162,6 +163,7 @@ void CRegClientDlg::InitSkin()
     // The home page and the scan workflow's first steps.
     ConnectScanWorkflow(*this, m_homePage);
     CreateStartupPage();
+    CreateSettingsPage();
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
@@ -179,6 +181,15 @@ void CRegClientDlg::CreateStartupPage()
     m_startupPage.Create(IDD_STARTUP_PAGE, this);
     SetPageWindow(kPageStartup, &m_startupPage);
     SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
+}
+
+// The settings page; its update button takes the update link's road.
+void CRegClientDlg::CreateSettingsPage()
+{
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
 }
 
 void CRegClientDlg::OnDestroy()

@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
@@ -61,6 +62,8 @@ public:
     // page on show (title and step).
     CStatusDlg& HomePage() { return m_homePage; }
     void SetPageCaptions(const std::string& caption, const std::string& step);
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
 
     static std::string HelpAddress();
     static std::string SiblingAddress();
@@ -85,6 +88,7 @@ protected:
 private:
     void InitSkin();
     void CreateStartupPage();
+    void CreateSettingsPage();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -121,6 +125,8 @@ private:
     CLabel m_captionLabel;
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
+
+    CSettingDlg m_settingsPage;
 
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
