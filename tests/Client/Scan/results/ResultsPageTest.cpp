@@ -72,6 +72,7 @@ TEST_F(ResultsPageTest, TheTreeShowsTheScannedCategoriesInOrderWithWholeTexts)
     Click(Page(), IDC_JUNK_TAB);
     EXPECT_FALSE(IsShown(IDC_RESULTS_TREE));
     EXPECT_TRUE(IsShown(IDC_RECYCLE_CHECK) && IsShown(IDC_TEMP_CAPTION) && !IsEnabled(IDC_JUNK_TAB));
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "scan-results-junk-group"));
     Click(Page(), IDC_REGISTRY_TAB);
     EXPECT_TRUE(IsShown(IDC_RESULTS_TREE) && !IsShown(IDC_RECYCLE_CHECK));
     Page().SetJunkFileLine("No");
@@ -123,8 +124,14 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f2.ttf")));
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "5 of 6 error(s) selected for repair");
 
-    // The registry refuses one delete; the engine does not say which.
-    m_job.body = DeleteAllBut({ValueText("SharedDlls", "d2.dll")});
+    // The registry refuses one delete; the engine does not say which. It
+    // reports the recycle bin it emptied.
+    const auto deleteMost = DeleteAllBut({ValueText("SharedDlls", "d2.dll")});
+    m_job.body = [this, deleteMost](CAbstractScanItemsInfo& store) {
+        const int result = deleteMost(store);
+        Page().OnItemFound("-1", kScanRecycleBin, 1536, 0);
+        return result;
+    };
     Page().OnRepair();
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "Repairing Errors");
     EXPECT_FALSE(IsEnabled(IDC_REPAIR_BUTTON) || IsEnabled(IDC_RESULTS_TREE) || IsShown(IDC_IGNORE_BUTTON));
@@ -159,10 +166,13 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_EQ(stored("LastTotalClnCnt"), "4");
     EXPECT_EQ(stored("LastUnCln"), "0");
     EXPECT_EQ(stored("LastServicesCln"), "0");
+    EXPECT_EQ(stored("LastRecBinClnSize"), "1536");
+    EXPECT_EQ(stored("LastTotalJnkFileSize"), "1536");
     CStatusDlg& home = m_window->HomePage();
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1201)), "2") << "fonts repaired on the home page";
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1203)), "1") << "shared DLLs repaired on the home page";
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1220)), "4") << "total repaired on the home page";
+    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1234)), "2MB") << "recycle bin emptied, on the home page";
 }
 
 TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
