@@ -320,11 +320,10 @@ void CScanResultDlg::EnableControls(bool enable)
     m_backButton.EnableWindow(enable);
     m_repairButton.EnableWindow(enable);
     m_ignoreButton.ShowWindow(enable ? SW_SHOW : SW_HIDE);
-    if (!enable)
-    {
-        m_recycleCheck.EnableWindow(false);
-        m_tempCheck.EnableWindow(false);
-    }
+    // The junk group too: a new scan or a repair that did not run leaves the
+    // whole page usable.
+    m_recycleCheck.EnableWindow(enable);
+    m_tempCheck.EnableWindow(enable);
 }
 
 void CScanResultDlg::ShowRegistryGroup()

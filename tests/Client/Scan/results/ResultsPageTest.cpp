@@ -134,7 +134,8 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     };
     Page().OnRepair();
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "Repairing Errors");
-    EXPECT_FALSE(IsEnabled(IDC_REPAIR_BUTTON) || IsEnabled(IDC_RESULTS_TREE) || IsShown(IDC_IGNORE_BUTTON));
+    EXPECT_FALSE(IsEnabled(IDC_REPAIR_BUTTON) || IsEnabled(IDC_RESULTS_TREE) || IsShown(IDC_IGNORE_BUTTON) ||
+                 IsEnabled(IDC_RECYCLE_CHECK));
     ASSERT_TRUE(PumpUntil([this] { return RepairEnded(); }));
 
     EXPECT_FALSE(ValueExists("Fonts", "f1.ttf"));
@@ -191,6 +192,7 @@ TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
     }
     EXPECT_FALSE(Page().IsRepairing());
     EXPECT_TRUE(IsEnabled(IDC_REPAIR_BUTTON) && IsEnabled(IDC_RESULTS_BACK) && IsEnabled(IDC_RESULTS_TREE));
+    EXPECT_TRUE(IsEnabled(IDC_RECYCLE_CHECK) && IsEnabled(IDC_TEMP_CHECK));
     EXPECT_TRUE(IsShown(IDC_IGNORE_BUTTON));
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "2 of 2 error(s) selected for repair");
 
