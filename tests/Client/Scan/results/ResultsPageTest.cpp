@@ -17,6 +17,7 @@
 #include "Client/Scan/CStatusDlg.h"
 #include "Engine/ScanCategory.h"
 #include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
 
 using namespace PlantedFindings;
 
@@ -117,12 +118,15 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     for (const char* name : {"d1.dll", "d2.dll"})
         ASSERT_TRUE(PlantValue("SharedDlls", name));
     ASSERT_TRUE(PlantKey("Clsid\\{k1}"));
+    const std::string shortcut = TestEnv::MakeScratchFolder("results-shortcut") + "gone.lnk";
+    ASSERT_TRUE(TestEnv::WriteFile(shortcut, "link"));
     ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}, {kScanFonts, ValueText("Fonts", "f2.ttf")},
                   {kScanFonts, ValueText("Fonts", "f3.ttf")}, {kScanSharedDlls, ValueText("SharedDlls", "d1.dll")},
-                  {kScanSharedDlls, ValueText("SharedDlls", "d2.dll")}, {kScanActiveX, KeyText("Clsid\\{k1}")}},
-                 kScanFonts | kScanSharedDlls | kScanActiveX);
+                  {kScanSharedDlls, ValueText("SharedDlls", "d2.dll")}, {kScanActiveX, KeyText("Clsid\\{k1}")},
+                  {kScanShortcuts, shortcut}},
+                 kScanFonts | kScanSharedDlls | kScanActiveX | kScanShortcuts);
     Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f2.ttf")));
-    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "5 of 6 error(s) selected for repair");
+    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "6 of 7 error(s) selected for repair");
 
     // The registry refuses one delete; the engine does not say which. It
     // reports the recycle bin it emptied.
@@ -146,9 +150,11 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_EQ(outcome.repaired.at(kScanFonts), 2);
     EXPECT_EQ(outcome.repaired.at(kScanSharedDlls), 1) << "a refused delete was counted as repaired";
     EXPECT_EQ(outcome.repaired.at(kScanActiveX), 1);
-    EXPECT_EQ(outcome.total, 4);
+    EXPECT_EQ(outcome.repaired.at(kScanShortcuts), 1);
+    EXPECT_FALSE(TestEnv::FileExists(shortcut));
+    EXPECT_EQ(outcome.total, 5);
     EXPECT_EQ(outcome.skipped, 1);
-    EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_REPAIRED)), "4");
+    EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_REPAIRED)), "5");
     EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_SKIPPED)), "1");
     EXPECT_FALSE(::IsWindowEnabled(m_window->GetDlgItem(IDC_HOME_BUTTON))) << "the repair did not end on the home page";
     EXPECT_FALSE(Page().IsWindowVisible());
@@ -164,7 +170,8 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_EQ(stored("LastFontCln"), "2");
     EXPECT_EQ(stored("LastSHDllCln"), "1");
     EXPECT_EQ(stored("LastActXCln"), "1");
-    EXPECT_EQ(stored("LastTotalClnCnt"), "4");
+    EXPECT_EQ(stored("LastShortCutCln"), "1");
+    EXPECT_EQ(stored("LastTotalClnCnt"), "5");
     EXPECT_EQ(stored("LastUnCln"), "0");
     EXPECT_EQ(stored("LastServicesCln"), "0");
     EXPECT_EQ(stored("LastRecBinClnSize"), "1536");
@@ -172,7 +179,7 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     CStatusDlg& home = m_window->HomePage();
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1201)), "2") << "fonts repaired on the home page";
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1203)), "1") << "shared DLLs repaired on the home page";
-    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1220)), "4") << "total repaired on the home page";
+    EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1220)), "5") << "total repaired on the home page";
     EXPECT_EQ(CWnd::GetText(home.GetDlgItem(1234)), "2MB") << "recycle bin emptied, on the home page";
 }
 
