@@ -320,11 +320,10 @@ void CScanResultDlg::EnableControls(bool enable)
     m_backButton.EnableWindow(enable);
     m_repairButton.EnableWindow(enable);
     m_ignoreButton.ShowWindow(enable ? SW_SHOW : SW_HIDE);
-    if (!enable)
-    {
-        m_recycleCheck.EnableWindow(false);
-        m_tempCheck.EnableWindow(false);
-    }
+    // The junk group too: a new scan or a repair that did not run leaves the
+    // whole page usable.
+    m_recycleCheck.EnableWindow(enable);
+    m_tempCheck.EnableWindow(enable);
 }
 
 void CScanResultDlg::ShowRegistryGroup()
@@ -418,23 +417,25 @@ void CScanResultDlg::OnRepair()
         m_tree.ExcludeUncheckedItems(root);
     NoteFindingsPresent();
 
-    std::string restoreNote;
+    // The user is told whether the point was made: under a System Restore
+    // that refuses, the repair goes on without one.
+    const char* restoreNote = "";
     if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
     {
         m_statusLabel.SetText("Setting Restore Point");
-        restoreNote = SetRestorePoint() ? "Restore point made; " : "No restore point could be made; ";
+        restoreNote = SetRestorePoint() ? "Restore point made. " : "No restore point could be made. ";
         m_statusLabel.SetText("");
     }
+    const char* const refused = "The repair could not be started. Nothing was changed.";
     if (!job || !store)
     {
-        AbandonRepair("The repair could not be started. Nothing was changed.");
+        AbandonRepair(refused);
         return;
     }
-    m_statusLabel.SetText(restoreNote + (restoreNote.empty() ? "Starting repair..." : "starting repair..."));
+    m_statusLabel.SetText(std::string(restoreNote) + "Starting repair...");
     if (job->StartRepair(store, this) == -1)
     {
-        AbandonRepair("The repair could not be started: another operation may still be finishing. "
-                      "Nothing was changed.");
+        AbandonRepair(refused);
         return;
     }
     job->Resume();

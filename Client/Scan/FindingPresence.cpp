@@ -5,6 +5,7 @@
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"
+#include "Framework/Wow64.h"
 
 namespace FindingPresence
 {
@@ -38,7 +39,7 @@ Presence FromError(LONG error)
 
 // Opens the key one level at a time, as the engine does: Wine refuses longer
 // paths than 260 characters in one call.
-LONG OpenKey(const std::string& keyText, CRegKey& key)
+LONG OpenKey(const std::string& keyText, REGSAM view, CRegKey& key)
 {
     const size_t slash = keyText.find('\\');
     const HKEY root = RootFromName(keyText.substr(0, slash));
@@ -57,7 +58,7 @@ LONG OpenKey(const std::string& keyText, CRegKey& key)
         if (level.empty())
             return ERROR_INVALID_PARAMETER;
         CRegKey next;
-        const LONG error = next.Open(key.Get(), level.c_str(), KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS);
+        const LONG error = next.Open(key.Get(), level.c_str(), KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS | view);
         if (error != ERROR_SUCCESS)
             return error;
         key = std::move(next);
@@ -66,16 +67,16 @@ LONG OpenKey(const std::string& keyText, CRegKey& key)
     return ERROR_SUCCESS;
 }
 
-Presence CheckKey(const std::string& keyText)
+Presence CheckKey(const std::string& keyText, REGSAM view)
 {
     CRegKey key;
-    return FromError(OpenKey(keyText, key));
+    return FromError(OpenKey(keyText, view, key));
 }
 
-Presence CheckValue(const std::string& keyText, const std::string& valueName)
+Presence CheckValue(const std::string& keyText, const std::string& valueName, REGSAM view)
 {
     CRegKey key;
-    const LONG opened = OpenKey(keyText, key);
+    const LONG opened = OpenKey(keyText, view, key);
     if (opened != ERROR_SUCCESS)
         return FromError(opened);
     const bool unnamed = valueName.empty() || AnsiText::ToLower(valueName) == "(default)";
@@ -96,17 +97,31 @@ Presence CheckFile(const std::string& path)
         return kPresent;
     return FromError(static_cast<LONG>(::GetLastError()));
 }
+
+Presence CheckRegistry(const std::string& text, REGSAM view)
+{
+    const size_t separator = text.find(kItemValueSeparator);
+    if (separator != std::string::npos)
+        return CheckValue(text.substr(0, separator), text.substr(separator + 1), view);
+    if (text.find('\\') == std::string::npos)
+        return kUnknown;
+    return CheckKey(text, view);
+}
 }
 
 Presence Check(const std::string& text, DWORD category)
 {
     if (category & kScanShortcuts)
         return CheckFile(text);
-    const size_t separator = text.find(kItemValueSeparator);
-    if (separator != std::string::npos)
-        return CheckValue(text.substr(0, separator), text.substr(separator + 1));
-    if (text.find('\\') == std::string::npos)
-        return kUnknown;
-    return CheckKey(text);
+    const Presence own = CheckRegistry(text, 0);
+    static const bool wow64 = Wow64::IsCurrentProcess();
+    if (own == kPresent || !wow64)
+        return own;
+    // Some scanners read the native view of a 64-bit Windows: gone means gone
+    // from both.
+    const Presence native = CheckRegistry(text, KEY_WOW64_64KEY);
+    if (native == kPresent)
+        return kPresent;
+    return own == kGone && native == kGone ? kGone : kUnknown;
 }
 }

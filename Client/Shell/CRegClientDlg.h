@@ -72,13 +72,12 @@ public:
     void ShowSettingsTab(int tab);
     void SetSettingsTabHandler(std::function<void(int)> handler);
 
-    // The settings page, whose tabs the ignore-list page opens too.
-    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
-
     // The home page with the last results, and the captions above the
     // page on show (title and step).
     CStatusDlg& HomePage() { return m_homePage; }
     void SetPageCaptions(const std::string& caption, const std::string& step);
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
 
     static std::string HelpAddress();
     static std::string SiblingAddress();
@@ -104,7 +103,6 @@ private:
     void InitSkin();
     void CreateStartupPage();
     void CreateSettingsPage();
-    void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -123,12 +121,11 @@ private:
     // The backup, defragmentation and ignore-list pages.
     void CreateMaintenancePages();
 
+    CStatusDlg m_homePage;
     // The startup manager, page 3.
     CMonitorDlg m_startupPage;
     // The About page, page 13.
     CAbout m_aboutPage;
-
-    CStatusDlg m_homePage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;

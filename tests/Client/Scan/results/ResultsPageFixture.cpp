@@ -239,7 +239,7 @@ bool DeleteFinding(const std::string& text)
 {
     const std::string prefix = std::string("HKEY_CURRENT_USER\\") + kKey + "\\";
     if (text.compare(0, prefix.size(), prefix) != 0)
-        return false;
+        return ::DeleteFileA(text.c_str()) != FALSE;
     const std::string rest = text.substr(prefix.size());
     const size_t separator = rest.find(kItemValueSeparator);
     const std::string key = std::string(kKey) + "\\" + rest.substr(0, separator);
