@@ -4,6 +4,7 @@
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CXmlReader.h"
 #include "Engine/CXmlWriter.h"
+#include "Engine/FoundItemText.h"
 #include "Engine/RegistryKeyPath.h"
 #include "Engine/ScanCategory.h"
 #include "Engine/XmlElement.h"
@@ -108,6 +109,8 @@ int CRegistryManager::BackupRegistry(const std::string& path)
 int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::string& path)
 {
     BeginOperation();
+    m_spelling.clear();
+    m_spelledParents.clear();
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -148,12 +151,49 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
     CRegKey key;
     if (RegistryKeyPath::OpenByLevels(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
         return;
-    const std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
+    std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
+    SpellAsStored(root, components);
     for (const std::string& component : components)
         WriteKeyElement(writer, component, false);
     ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
     for (size_t i = 0; i < components.size(); ++i)
         m_keyElement->WriteEndTag(writer);
+}
+
+void CRegistryManager::SpellAsStored(HKEY root, std::vector<std::string>& components)
+{
+    // A finding's text may be lower-cased; a restore creates a deleted key
+    // under the name the file gives, so the file keeps the registry's own.
+    if (const char* rootName = RegistryRootName(root))
+        if (*rootName)
+            components[0] = rootName;
+    std::string parentText = AnsiText::ToLower(components[0]);
+    CRegKey parent(root);
+    for (size_t i = 1; i < components.size(); ++i)
+    {
+        const std::string childText = parentText + "\\" + AnsiText::ToLower(components[i]);
+        auto spelled = m_spelling.find(childText);
+        if (spelled == m_spelling.end() && m_spelledParents.insert(parentText).second)
+        {
+            LearnSubkeySpellings(parent.Get(), parentText);
+            spelled = m_spelling.find(childText);
+        }
+        if (spelled != m_spelling.end())
+            components[i] = spelled->second;
+        CRegKey level;
+        if (level.Open(parent.Get(), components[i].c_str(), KEY_ENUMERATE_SUB_KEYS) != ERROR_SUCCESS)
+            return;
+        parent = std::move(level);
+        parentText = childText;
+    }
+}
+
+void CRegistryManager::LearnSubkeySpellings(HKEY key, const std::string& keyText)
+{
+    std::string name;
+    LONG rc = ERROR_SUCCESS;
+    for (DWORD index = 0; EnumSubkey(key, index, name, rc); ++index)
+        m_spelling.emplace(keyText + "\\" + AnsiText::ToLower(name), name);
 }
 
 bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)

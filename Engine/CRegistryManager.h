@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -97,6 +99,10 @@ private:
     bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
     bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
     bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
+    // Replaces each component of a finding's key path by the name the
+    // registry stores, as far as the keys open.
+    void SpellAsStored(HKEY root, std::vector<std::string>& components);
+    void LearnSubkeySpellings(HKEY key, const std::string& keyText);
 
     int ImportXml(CXmlReader& reader);
     HKEY CreateKeyByPath(std::vector<KeyStackEntry>& stack);
@@ -118,4 +124,8 @@ private:
     std::string m_typeName;
     std::unique_ptr<XmlElement> m_valueElement;
     std::unique_ptr<XmlElement> m_keyElement;
+    // The stored names of the subkeys a partial backup looked at, by their
+    // lower-cased key text; and the keys whose subkeys are all known.
+    std::map<std::string, std::string> m_spelling;
+    std::set<std::string> m_spelledParents;
 };

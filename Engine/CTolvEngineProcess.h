@@ -17,6 +17,13 @@
 
 class CRegistryManager;
 
+// One value of an application registration.
+struct AppPathValue
+{
+    std::string name;
+    std::string text;
+};
+
 // One Run key of the startup scan.
 struct StartupKey
 {
@@ -63,6 +70,9 @@ public:
 
     // Read by the shared file tests and path expansion.
     int IsWow64() const { return m_bWow64; }
+    // GetDriveTypeA of the drive, asked once per scan: under Wine each call
+    // costs a millisecond, and every judged path asks.
+    UINT DriveTypeOf(char letter) const;
 
 protected:
     void ProbeEnvironment();
@@ -128,6 +138,8 @@ protected:
     bool ScanHtmlHelpServers();
     void CheckServiceKey(const std::string& serviceKeyPath);
     void CheckAppPathKey(HKEY key, const std::string& keyPath, const std::string& name);
+    // Judges the values of one registration, whatever their order.
+    bool IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values);
     void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
     void ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode);
     void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
@@ -181,6 +193,8 @@ protected:
     std::vector<StartupKey> m_startupKeys;
     void* m_pOldRedirection = nullptr;
     int m_nStatusThrottle = 0;
+    // Drive types by letter, plus one; 0 when not asked in this scan.
+    mutable UINT m_driveTypes[26] = {};
     std::map<std::string, std::string> m_clsidMap;
     std::map<std::string, std::string> m_fileTypeMap;
 

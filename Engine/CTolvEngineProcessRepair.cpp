@@ -123,7 +123,9 @@ CTolvEngineProcess::RepairOutcome CTolvEngineProcess::RepairItem(const std::stri
         done = DeleteRegistryValue(text) != 0;
         break;
     case kRepairDeleteValueElseKey:
-        done = DeleteRegistryValue(text) || keys.DeleteKeyPath(text);
+        // The key delete is for key findings: with a value's text it would
+        // name no key, and "not there" would count as deleted.
+        done = NamesRegistryValue(text) ? DeleteRegistryValue(text) != 0 : keys.DeleteKeyPath(text) != 0;
         break;
     case kRepairDeleteFile:
         done = ::DeleteFileA(text.c_str()) != FALSE;

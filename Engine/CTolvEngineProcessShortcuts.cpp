@@ -149,7 +149,7 @@ int CTolvEngineProcess::IsShortcutBroken(const std::string& path)
         return 0;
     if (::PathFileExistsA(target))
         return 0;
-    if (!IsMissingFileError(::GetLastError()) || IsPathUnjudged(target))
+    if (!IsMissingFileError(::GetLastError()) || IsPathUnjudged(*this, target))
         return 0;
     return FileExistsSecondChanceNative(*this, target) ? 0 : 1;
 }

@@ -245,6 +245,32 @@ TEST_F(RepairJob, RemovesTheSelectedFindingsAndItsBackupBringsThemBack)
         EXPECT_TRUE(RegistryTree::ValueExists(value.root, value.path, value.name)) << value.name;
 }
 
+TEST(RepairJobs, ValueThatIsGoneIsNotCountedAsRepaired)
+{
+    const std::string key = "Software\\QmRepairGone";
+    CRegKey created;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_CURRENT_USER, key, created));
+    ASSERT_TRUE(RegistryTree::Set(created.Get(), "Here", REG_SZ, Sz("x")));
+    created.Close();
+    FakeScanItems items;
+    const std::string text = "HKEY_CURRENT_USER\\" + key + kSep;
+    // Each category that falls back to a key delete, and one that does not.
+    items.Add(text + "Here", kScanStartup);
+    items.Add(text + "Gone", kScanStartup);
+    items.Add(text + "Gone", kScanUninstall);
+    items.Add(text + "Gone", kScanFilePaths);
+    items.Add(text + "Gone", kScanFonts);
+    TestProcess process;
+    RecordingStatus status;
+    EXPECT_EQ(RunJob(process, status, process.StartRepair(&items, &status)), 0);
+    EXPECT_EQ(process.Repaired(), 1);
+    EXPECT_EQ(process.Unrepaired(), 4);
+    EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, "Here"));
+    EXPECT_TRUE(RegistryTree::Exists(HKEY_CURRENT_USER, key));
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, key);
+    RemoveBackupFolders();
+}
+
 TEST_F(RepairJob, DeletesNothingWhenItsBackupCannotBeWritten)
 {
     std::string base = BackupFolder::BaseFolder();
