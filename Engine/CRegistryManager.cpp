@@ -6,6 +6,7 @@
 #include "Engine/CXmlWriter.h"
 #include "Engine/FoundItemText.h"
 #include "Engine/RegistryKeyPath.h"
+#include "Engine/RegistryValueText.h"
 #include "Engine/ScanCategory.h"
 #include "Engine/XmlElement.h"
 #include "Framework/AnsiText.h"
@@ -199,7 +200,7 @@ void CRegistryManager::LearnSubkeySpellings(HKEY key, const std::string& keyText
 bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)
 {
     m_keyElement->ClearAttributes();
-    m_keyElement->SetAttribute("name", EscapeXml(name));
+    m_keyElement->SetAttribute("name", RegistryValueText::EscapeXml(name));
     return (empty ? m_keyElement->WriteEmptyTag(writer) : m_keyElement->WriteStartTag(writer)) != 0;
 }
 
@@ -241,12 +242,12 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
         std::string valueName(m_nameBuffer.data());
         if (valueName.empty())
             valueName = "(Default)";
-        DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
+        RegistryValueText::DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
         m_valueElement->ClearAttributes();
-        m_valueElement->SetAttribute("name", EscapeXml(valueName));
-        m_valueElement->SetAttribute("value", EscapeXml(m_text));
+        m_valueElement->SetAttribute("name", RegistryValueText::EscapeXml(valueName));
+        m_valueElement->SetAttribute("value", RegistryValueText::EscapeXml(m_text));
         if (!m_typeName.empty())
-            m_valueElement->SetAttribute("type", EscapeXml(m_typeName));
+            m_valueElement->SetAttribute("type", RegistryValueText::EscapeXml(m_typeName));
         if (!m_valueElement->WriteEmptyTag(writer))
             return false;
     }
@@ -348,14 +349,14 @@ int CRegistryManager::ImportXml(CXmlReader& reader)
         switch (reader.GetNodeType())
         {
         case kXmlStartTag:
-            if (IsElement(UnescapeXml(reader.GetName()), "k"))
+            if (IsElement(RegistryValueText::UnescapeXml(reader.GetName()), "k"))
                 stack.emplace_back();
             break;
         case kXmlAttribute:
         {
-            const std::string element = UnescapeXml(reader.GetName());
-            const std::string name = UnescapeXml(reader.GetAttributeName());
-            const std::string value = UnescapeXml(reader.GetAttributeValue());
+            const std::string element = RegistryValueText::UnescapeXml(reader.GetName());
+            const std::string name = RegistryValueText::UnescapeXml(reader.GetAttributeName());
+            const std::string value = RegistryValueText::UnescapeXml(reader.GetAttributeValue());
             if (IsElement(element, "k"))
             {
                 if (IsElement(name, "name") && !stack.empty() && !stack.back().named)
@@ -393,7 +394,7 @@ int CRegistryManager::ImportXml(CXmlReader& reader)
         }
         case kXmlEndTag:
         {
-            const std::string element = UnescapeXml(reader.GetName());
+            const std::string element = RegistryValueText::UnescapeXml(reader.GetName());
             if (IsElement(element, "k"))
             {
                 // One more end tag than start tags: what follows would land
@@ -469,7 +470,7 @@ bool CRegistryManager::SetValue(HKEY key, const std::string& name, const std::st
     const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
     DWORD type = REG_SZ;
     std::vector<BYTE> data;
-    if (!ParseValue(text, typeName, type, data))
+    if (!RegistryValueText::ParseValue(text, typeName, type, data))
         return false;
     static const BYTE kNoData = 0;
     return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),

@@ -67,24 +67,6 @@ public:
     void Cancel();
     bool HasWriteFailed() const { return m_bWriteFailed; }
 
-    // How one value is written: the value text and the "type" attribute.
-    // Values the plain forms give back exactly keep them; every other value
-    // (REG_NONE, REG_LINK, big-endian and unknown types, empty data, strings
-    // with inner zeros or without their terminator, numbers of another
-    // length ...) is written as its bytes under a type name of its own.
-    static void DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
-                              std::string& typeName);
-    // The reverse: false when the text cannot be parsed for that type.
-    static bool ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
-                           std::vector<BYTE>& data);
-    // The plain type names: "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD" ...
-    static std::string TypeToName(DWORD type);
-    static DWORD NameToType(const std::string& typeName);
-    static std::string EscapeXml(const std::string& text);
-    static std::string UnescapeXml(const std::string& text);
-    static std::string AnsiToUtf8(const std::string& text);
-    static std::string Utf8ToAnsi(const std::string& text);
-
     // Go flag: 1 while a backup runs; a backup stops walking when it drops.
     std::atomic<int> m_bGo{0};
 

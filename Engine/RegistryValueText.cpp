@@ -1,6 +1,6 @@
 // The texts of a backup file: value texts and type names, escaping, and the
 // conversion between the ANSI code page and the file's UTF-8.
-#include "Engine/CRegistryManager.h"
+#include "Engine/RegistryValueText.h"
 
 #include <cstring>
 
@@ -64,7 +64,7 @@ std::string Convert(const std::string& text, UINT from, UINT to)
 // Whether the file's UTF-8 gives back exactly these ANSI bytes.
 bool SurvivesUtf8(const std::string& text)
 {
-    return IsAscii(text) || CRegistryManager::Utf8ToAnsi(CRegistryManager::AnsiToUtf8(text)) == text;
+    return IsAscii(text) || RegistryValueText::Utf8ToAnsi(RegistryValueText::AnsiToUtf8(text)) == text;
 }
 
 // The reader joins the lines of a value with CR LF, so a lone LF would come
@@ -274,7 +274,7 @@ void ReplaceAll(std::string& text, const char* from, char to)
 }
 }
 
-void CRegistryManager::DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
+void RegistryValueText::DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
                                      std::string& typeName)
 {
     if (PlainText(data, length, type, text))
@@ -286,7 +286,7 @@ void CRegistryManager::DescribeValue(const BYTE* data, DWORD length, DWORD type,
     typeName = ExactTypeName(type);
 }
 
-bool CRegistryManager::ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
+bool RegistryValueText::ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
                                   std::vector<BYTE>& data)
 {
     if (ExactTypeFromName(typeName, type))
@@ -337,7 +337,7 @@ bool CRegistryManager::ParseValue(const std::string& text, const std::string& ty
     }
 }
 
-std::string CRegistryManager::TypeToName(DWORD type)
+std::string RegistryValueText::TypeToName(DWORD type)
 {
     for (const TypeName& entry : kPlainTypeNames)
         if (entry.type == type)
@@ -349,7 +349,7 @@ std::string CRegistryManager::TypeToName(DWORD type)
     return std::string();
 }
 
-DWORD CRegistryManager::NameToType(const std::string& typeName)
+DWORD RegistryValueText::NameToType(const std::string& typeName)
 {
     for (const TypeName& entry : kPlainTypeNames)
         if (AnsiText::CompareNoCase(typeName, entry.name) == 0)
@@ -357,7 +357,7 @@ DWORD CRegistryManager::NameToType(const std::string& typeName)
     return REG_SZ;
 }
 
-std::string CRegistryManager::EscapeXml(const std::string& text)
+std::string RegistryValueText::EscapeXml(const std::string& text)
 {
     std::string escaped;
     escaped.reserve(text.size() + 8);
@@ -381,7 +381,7 @@ std::string CRegistryManager::EscapeXml(const std::string& text)
     return AnsiToUtf8(escaped);
 }
 
-std::string CRegistryManager::UnescapeXml(const std::string& text)
+std::string RegistryValueText::UnescapeXml(const std::string& text)
 {
     std::string plain = Utf8ToAnsi(text);
     if (plain.find('&') == std::string::npos)
@@ -392,12 +392,12 @@ std::string CRegistryManager::UnescapeXml(const std::string& text)
     return plain;
 }
 
-std::string CRegistryManager::AnsiToUtf8(const std::string& text)
+std::string RegistryValueText::AnsiToUtf8(const std::string& text)
 {
     return IsAscii(text) ? text : Convert(text, CP_ACP, CP_UTF8);
 }
 
-std::string CRegistryManager::Utf8ToAnsi(const std::string& text)
+std::string RegistryValueText::Utf8ToAnsi(const std::string& text)
 {
     return IsAscii(text) ? text : Convert(text, CP_UTF8, CP_ACP);
 }
