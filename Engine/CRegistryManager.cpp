@@ -10,6 +10,7 @@
 #include "Engine/ScanCategory.h"
 #include "Engine/XmlElement.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CHandle.h"
 #include "Framework/Wow64.h"
 
 namespace
@@ -316,114 +317,299 @@ bool CRegistryManager::EnumSubkey(HKEY key, DWORD index, std::string& name, LONG
 int CRegistryManager::RestoreRegistry(const std::string& path)
 {
     m_bGo = 1;
+    int result = 0;
+    try
+    {
+        // The file is read twice: once to check all of it, and only when
+        // nothing is wrong, once more to write. Meanwhile nobody may change it.
+        CHandle guard(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (guard && ReadBackupFile(path, false))
+            result = ReadBackupFile(path, true);
+    }
+    catch (...)
+    {
+        result = 0;
+    }
+    m_bGo = 0;
+    return result;
+}
+
+int CRegistryManager::ReadBackupFile(const std::string& path, bool write)
+{
     CXmlReader reader;
     reader.SetShowErrors(1);
     reader.SetFileName(path);
     int result = 0;
     try
     {
-        result = ImportXml(reader);
+        result = ImportXml(reader, write);
     }
     catch (...)
     {
         result = 0;
     }
     reader.Close();
-    m_bGo = 0;
     return result;
 }
 
-int CRegistryManager::ImportXml(CXmlReader& reader)
+namespace
 {
-    std::vector<KeyStackEntry> stack;
-    std::string valueName;
-    std::string valueText;
-    std::string typeText;
-    int result = 1;
-    bool registryClosed = false;
+enum BackupElement
+{
+    kElementRegistry,
+    kElementKey,
+    kElementValue,
+};
+
+// One open element of a backup file and the attributes read so far, as the
+// file spells them.
+struct OpenElement
+{
+    BackupElement kind = kElementRegistry;
+    bool startTagOpen = true;
+    std::map<std::string, std::string> attributes;
+};
+
+// The registry element, the key chain and the value of the deepest key.
+const size_t kMaxElementDepth = kMaxKeyDepth + 2;
+
+bool ElementOfName(const std::string& name, BackupElement& kind)
+{
+    if (IsElement(name, "registry"))
+        kind = kElementRegistry;
+    else if (IsElement(name, "k"))
+        kind = kElementKey;
+    else if (IsElement(name, "v"))
+        kind = kElementValue;
+    else
+        return false;
+    return true;
+}
+
+bool MayHold(const std::vector<OpenElement>& open, BackupElement kind)
+{
+    if (open.empty())
+        return kind == kElementRegistry;
+    switch (open.back().kind)
+    {
+    case kElementRegistry:
+        return kind == kElementKey;
+    case kElementKey:
+        return kind != kElementRegistry;
+    default:
+        return false;
+    }
+}
+
+bool IsAttributeOf(BackupElement kind, const std::string& name)
+{
+    switch (kind)
+    {
+    case kElementRegistry:
+        return name == kViewAttribute;
+    case kElementKey:
+        return name == "name";
+    default:
+        return name == "name" || name == "value" || name == "type";
+    }
+}
+
+bool IsBlankText(const std::string& text)
+{
+    return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+const std::string* AttributeOf(const OpenElement& element, const char* name)
+{
+    const auto found = element.attributes.find(name);
+    return found == element.attributes.end() ? nullptr : &found->second;
+}
+}
+
+int CRegistryManager::ImportXml(CXmlReader& reader, bool write)
+{
+    // A file is taken only as the writer makes it; anything else is a parse
+    // error with its line, found by the first pass before anything is written.
+    std::vector<OpenElement> open;
+    std::vector<KeyStackEntry> keys;
+    bool rootClosed = false;
+    bool declarationAllowed = true;
+    bool inDeclaration = false;
+    // A name or text the code page cannot spell is left out, and so is all
+    // below a key left out.
+    bool leftOut = false;
     bool valueFailed = false;
+    int result = 1;
     m_restoreView = 0;
+
+    auto fail = [&](const std::string& reason) {
+        reader.ReportError(reason);
+        result = 0;
+    };
+    auto endStartTag = [&](bool empty) {
+        OpenElement& element = open.back();
+        element.startTagOpen = false;
+        if (element.kind == kElementRegistry)
+        {
+            const std::string* view = AttributeOf(element, kViewAttribute);
+            if (view && *view != kView64)
+                return fail("Unknown view '" + *view + "'");
+            if (view && Wow64::IsCurrentProcess())
+                m_restoreView = KEY_WOW64_64KEY;
+            return;
+        }
+        if (element.kind == kElementValue)
+        {
+            if (!empty)
+                return fail("Element 'v' must be empty");
+            if (!AttributeOf(element, "name"))
+                return fail("Missing attribute 'name'");
+            if (!AttributeOf(element, "value"))
+                return fail("Missing attribute 'value'");
+            return;
+        }
+        const std::string* name = AttributeOf(element, "name");
+        if (!name)
+            return fail("Missing attribute 'name'");
+        KeyStackEntry entry;
+        const bool exact = RegistryValueText::UnescapeXmlExactly(*name, entry.name);
+        if (exact && entry.name.empty())
+            return fail("Empty key name");
+        if (exact && entry.name.find('\\') != std::string::npos)
+            return fail("Key name with a backslash");
+        if (keys.empty() && (!exact || !RegistryKeyPath::RootFromName(entry.name)))
+            return fail("Unknown root key");
+        entry.named = true;
+        entry.skipped = !exact || (!keys.empty() && keys.back().skipped);
+        leftOut = leftOut || !exact;
+        keys.push_back(std::move(entry));
+        if (write && !keys.back().skipped && !CreateKeyByPath(keys))
+            result = 0;
+    };
+    auto writeValue = [&](const OpenElement& element) {
+        if (keys.empty() || keys.back().skipped)
+            return;
+        std::string name;
+        std::string text;
+        std::string typeName;
+        const std::string* type = AttributeOf(element, "type");
+        if (!RegistryValueText::UnescapeXmlExactly(*AttributeOf(element, "name"), name) ||
+            !RegistryValueText::UnescapeXmlExactly(*AttributeOf(element, "value"), text) ||
+            (type && !RegistryValueText::UnescapeXmlExactly(*type, typeName)))
+        {
+            leftOut = true;
+            return;
+        }
+        if (!SetValue(keys.back().key.Get(), name, text, typeName))
+            valueFailed = true;
+    };
+    auto endElement = [&]() {
+        const OpenElement& element = open.back();
+        if (element.kind == kElementValue && write)
+            writeValue(element);
+        else if (element.kind == kElementKey)
+            keys.pop_back();
+        else if (element.kind == kElementRegistry)
+            rootClosed = true;
+        open.pop_back();
+    };
 
     while (result && reader.ReadNode())
     {
+        // A ">" ends the start tag that is open.
+        if (inDeclaration && !reader.IsInTag())
+            inDeclaration = false;
+        if (!open.empty() && open.back().startTagOpen && !reader.IsInTag())
+        {
+            endStartTag(false);
+            if (!result)
+                break;
+        }
         switch (reader.GetNodeType())
         {
-        case kXmlStartTag:
-            if (IsElement(RegistryValueText::UnescapeXml(reader.GetName()), "k"))
-                stack.emplace_back();
+        case kXmlDeclaration:
+            if (!declarationAllowed || reader.GetInstruction() != "?xml")
+                fail("Unexpected declaration");
+            declarationAllowed = false;
+            inDeclaration = true;
             break;
+        case kXmlComment:
+            if (rootClosed)
+                fail("Content after the root element");
+            break;
+        case kXmlCData:
+            fail("Unexpected text");
+            break;
+        case kXmlText:
+            if (!IsBlankText(reader.GetText()))
+                fail(rootClosed ? "Content after the root element" : "Unexpected text");
+            break;
+        case kXmlStartTag:
+        {
+            declarationAllowed = false;
+            BackupElement kind = kElementRegistry;
+            if (rootClosed)
+                fail("Content after the root element");
+            else if (!ElementOfName(reader.GetName(), kind))
+                fail("Unknown element '" + reader.GetName() + "'");
+            else if (!MayHold(open, kind))
+                fail("Unexpected element '" + reader.GetName() + "'");
+            else if (open.size() >= kMaxElementDepth)
+                fail("Keys nested too deeply");
+            else
+            {
+                open.emplace_back();
+                open.back().kind = kind;
+            }
+            break;
+        }
         case kXmlAttribute:
         {
-            const std::string element = RegistryValueText::UnescapeXml(reader.GetName());
-            const std::string name = RegistryValueText::UnescapeXml(reader.GetAttributeName());
-            const std::string value = RegistryValueText::UnescapeXml(reader.GetAttributeValue());
-            if (IsElement(element, "k"))
+            const std::string& name = reader.GetAttributeName();
+            if (inDeclaration)
             {
-                if (IsElement(name, "name") && !stack.empty() && !stack.back().named)
-                {
-                    stack.back().name = value;
-                    stack.back().named = true;
-                    if (!CreateKeyByPath(stack))
-                        result = 0;
-                }
+                if (name != "version" && name != "encoding" && name != "standalone")
+                    fail("Unknown attribute '" + name + "'");
             }
-            else if (IsElement(element, "v"))
-            {
-                if (IsElement(name, "name"))
-                {
-                    valueName = value;
-                    valueText.clear();
-                    typeText.clear();
-                }
-                else if (IsElement(name, "value"))
-                {
-                    valueText = value;
-                    typeText.clear();
-                }
-                else if (IsElement(name, "type"))
-                {
-                    typeText = value;
-                }
-            }
-            else if (IsElement(element, "registry") && name == kViewAttribute && value == kView64 &&
-                     Wow64::IsCurrentProcess())
-            {
-                m_restoreView = KEY_WOW64_64KEY;
-            }
+            else if (open.empty() || !open.back().startTagOpen)
+                fail("Unexpected attribute '" + name + "'");
+            else if (!IsAttributeOf(open.back().kind, name))
+                fail("Unknown attribute '" + name + "'");
+            else if (!open.back().attributes.emplace(name, reader.GetAttributeValue()).second)
+                fail("Repeated attribute '" + name + "'");
             break;
         }
         case kXmlEndTag:
         {
-            const std::string element = RegistryValueText::UnescapeXml(reader.GetName());
-            if (IsElement(element, "k"))
+            if (reader.IsEmptyElementEnd())
             {
-                // One more end tag than start tags: what follows would land
-                // under the wrong parent.
-                if (stack.empty())
-                    result = reader.ReportError("Unexpected end tag 'k'");
-                else
-                    stack.pop_back();
+                if (open.empty() || !open.back().startTagOpen)
+                {
+                    fail("Unexpected '/'");
+                    break;
+                }
+                endStartTag(true);
+                if (result)
+                    endElement();
+                break;
             }
-            else if (IsElement(element, "v"))
-            {
-                if (stack.empty() || !SetValue(stack.back().key.Get(), valueName, valueText, typeText))
-                    valueFailed = true;
-                valueName.clear();
-                valueText.clear();
-                typeText.clear();
-            }
-            else if (IsElement(element, "registry"))
-            {
-                if (!stack.empty())
-                    result = reader.ReportError("Element 'k' not closed");
-                registryClosed = true;
-            }
+            BackupElement kind = kElementRegistry;
+            const bool known = ElementOfName(reader.GetName(), kind);
+            if (open.empty())
+                fail(rootClosed ? "Content after the root element" : "Unexpected end tag '" + reader.GetName() + "'");
+            else if (known && kind == open.back().kind)
+                endElement();
+            else if (known && kind == kElementRegistry && open.back().kind == kElementKey)
+                fail("Element 'k' not closed");
+            else
+                fail("Unexpected end tag '" + reader.GetName() + "'");
             break;
         }
         default:
             break;
         }
-        if (++g_restoreNodeCount >= kRestoreNodesPerStep && m_pStatus)
+        if (write && ++g_restoreNodeCount >= kRestoreNodesPerStep && m_pStatus)
         {
             m_pStatus->OnProgress(1);
             g_restoreNodeCount = 0;
@@ -434,10 +620,11 @@ int CRegistryManager::ImportXml(CXmlReader& reader)
     {
         if (!reader.IsOpen())
             result = 0;
-        else if (!registryClosed)
+        else if (!rootClosed)
             result = reader.ReportError("Unexpected end of file");
     }
-    if (!reader.GetErrorText().empty() || valueFailed)
+    // The check passes a file whose parts are left out; the writing says so.
+    if (!reader.GetErrorText().empty() || (write && (valueFailed || leftOut)))
         result = 0;
     return result;
 }

@@ -29,7 +29,8 @@ struct KeyStackEntry
 {
     std::string name;
     CRegKey key;
-    bool named = false; // its "name" attribute was read
+    bool named = false;   // its "name" attribute was read
+    bool skipped = false; // left out of the restore, with all below it
 };
 
 // Copies registry keys into a backup file and writes such a file back. Runs
@@ -52,8 +53,10 @@ public:
     // Results as BackupRegistry.
     int BackupKeys(CAbstractScanItemsInfo* items, const std::string& path);
     // 1 when the whole file was read back and every key and value written;
-    // 0 when it cannot be opened, has a parse error, is cut short, or a key
-    // or value could not be written.
+    // 0 when it cannot be opened, is not exactly as the writer makes it (a
+    // parse error, shown with its line; then nothing at all is written), or
+    // a key or value could not be written or spelt in the ANSI code page
+    // (that one is left out, never written with "?").
     int RestoreRegistry(const std::string& path);
     // 1 when the key is deleted or does not exist; 0 otherwise, and always
     // for paths that name a root or a key the scanners only walk through.
@@ -86,7 +89,9 @@ private:
     void SpellAsStored(HKEY root, std::vector<std::string>& components);
     void LearnSubkeySpellings(HKEY key, const std::string& keyText);
 
-    int ImportXml(CXmlReader& reader);
+    // One pass over the file: it only checks, or it also writes.
+    int ReadBackupFile(const std::string& path, bool write);
+    int ImportXml(CXmlReader& reader, bool write);
     HKEY CreateKeyByPath(std::vector<KeyStackEntry>& stack);
     bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName);
 

@@ -272,6 +272,16 @@ void ReplaceAll(std::string& text, const char* from, char to)
     result.append(text, start, std::string::npos);
     text.swap(result);
 }
+
+std::string WithoutEntities(std::string plain)
+{
+    if (plain.find('&') == std::string::npos)
+        return plain;
+    ReplaceAll(plain, "&lt;", '<');
+    ReplaceAll(plain, "&quot;", '"');
+    ReplaceAll(plain, "&amp;", '&');
+    return plain;
+}
 }
 
 void RegistryValueText::DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
@@ -383,13 +393,37 @@ std::string RegistryValueText::EscapeXml(const std::string& text)
 
 std::string RegistryValueText::UnescapeXml(const std::string& text)
 {
-    std::string plain = Utf8ToAnsi(text);
-    if (plain.find('&') == std::string::npos)
-        return plain;
-    ReplaceAll(plain, "&lt;", '<');
-    ReplaceAll(plain, "&quot;", '"');
-    ReplaceAll(plain, "&amp;", '&');
-    return plain;
+    return WithoutEntities(Utf8ToAnsi(text));
+}
+
+bool RegistryValueText::UnescapeXmlExactly(const std::string& text, std::string& plain)
+{
+    if (!IsAscii(text))
+    {
+        const int size = static_cast<int>(text.size());
+        const int wideLength = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+        if (wideLength <= 0)
+            return false;
+        std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], wideLength);
+        BOOL usedDefault = FALSE;
+        const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
+        if (length <= 0 || usedDefault)
+            return false;
+        std::string ansi(static_cast<size_t>(length), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0], length, nullptr, &usedDefault);
+        // A best fit ("\u0100" as "A") is no exact spelling either.
+        const int backLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+        std::wstring back(static_cast<size_t>(backLength > 0 ? backLength : 0), L'\0');
+        if (backLength > 0)
+            ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, &back[0], backLength);
+        if (usedDefault || back != wide)
+            return false;
+        plain = WithoutEntities(ansi);
+        return true;
+    }
+    plain = WithoutEntities(text);
+    return true;
 }
 
 std::string RegistryValueText::AnsiToUtf8(const std::string& text)

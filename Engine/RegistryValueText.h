@@ -22,6 +22,10 @@ std::string TypeToName(DWORD type);
 DWORD NameToType(const std::string& typeName);
 std::string EscapeXml(const std::string& text);
 std::string UnescapeXml(const std::string& text);
+// As UnescapeXml, but false (plain unchanged) when the text is not valid
+// UTF-8 or holds a character that the ANSI code page cannot spell: such a
+// text would come back with "?" in it.
+bool UnescapeXmlExactly(const std::string& text, std::string& plain);
 std::string AnsiToUtf8(const std::string& text);
 std::string Utf8ToAnsi(const std::string& text);
 }
