@@ -141,7 +141,10 @@ protected:
     // Judges the values of one registration, whatever their order.
     bool IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values);
     void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
-    void ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode);
+    // key is open for its values and subkeys.
+    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode);
+    LONG EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLength, DWORD& type, DWORD& dataLength);
+    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText);
     void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
     void CheckFileReference(const std::string& keyText, const std::string& valueName, std::string text);
     int IsShortcutBroken(const std::string& path);
@@ -195,6 +198,10 @@ protected:
     int m_nStatusThrottle = 0;
     // Drive types by letter, plus one; 0 when not asked in this scan.
     mutable UINT m_driveTypes[26] = {};
+    // The tree walk's value buffers, kept from key to key.
+    std::vector<char> m_walkName;
+    std::vector<BYTE> m_walkData;
+    std::string m_walkText;
     std::map<std::string, std::string> m_clsidMap;
     std::map<std::string, std::string> m_fileTypeMap;
 
