@@ -85,6 +85,8 @@ int CRegistryManager::BackupRegistry(const std::string& path)
     // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
     // view holds that one too, under its Wow6432Node keys.
     const REGSAM view = Wow64::IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
+    // The whole registry is written: what a link points to is written anyway.
+    m_bSkipLinks = true;
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -111,6 +113,7 @@ int CRegistryManager::BackupRegistry(const std::string& path)
 int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::string& path)
 {
     BeginOperation();
+    m_bSkipLinks = false;
     m_spelling.clear();
     m_spelledParents.clear();
     CXmlWriter writer;
@@ -263,7 +266,7 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
                 break;
             continue;
         }
-        if (subkeyName.empty() || depth >= kMaxKeyDepth)
+        if (subkeyName.empty() || depth >= kMaxKeyDepth || (m_bSkipLinks && IsLinkIntoTheRegistry(key, subkeyName, view)))
             continue;
         CRegKey subkey;
         if (subkey.Open(key, subkeyName.c_str(), KEY_READ | view) != ERROR_SUCCESS)
@@ -274,6 +277,34 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
     if (!name.empty())
         m_keyElement->WriteEndTag(writer);
     return !writer.HasFailed();
+}
+
+bool CRegistryManager::IsLinkIntoTheRegistry(HKEY parent, const std::string& name, REGSAM view)
+{
+    // Windows links a few keys to others (the 32-bit classes, the current
+    // control set); the walk would write the same tree twice, and a restore
+    // writes through the link into the tree that is written anyway. Only
+    // these names are asked: one more open per key would slow every backup.
+    static const char* const kLinkedNames[] = {"Classes", "Wow6432Node", "CurrentControlSet"};
+    bool candidate = false;
+    for (const char* linked : kLinkedNames)
+        candidate = candidate || AnsiText::CompareNoCase(name, linked) == 0;
+    if (!candidate)
+        return false;
+    HKEY key = NULL;
+    if (::RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return false;
+    CRegKey link(key);
+    WCHAR target[512] = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(target) - sizeof(WCHAR);
+    if (::RegQueryValueExW(link.Get(), L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_LINK)
+        return false;
+    // Every tree of the machine and of the users is written by a full backup.
+    static const WCHAR kRegistryPrefix[] = L"\\REGISTRY\\";
+    return ::_wcsnicmp(target, kRegistryPrefix, (sizeof(kRegistryPrefix) / sizeof(WCHAR)) - 1) == 0;
 }
 
 bool CRegistryManager::EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc)

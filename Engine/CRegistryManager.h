@@ -81,6 +81,8 @@ private:
     // false ends the whole walk (cancel, or the file failed).
     bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
     void ExportValues(CXmlWriter& writer, HKEY key);
+    // A subkey that is a link to another key of the registry.
+    static bool IsLinkIntoTheRegistry(HKEY parent, const std::string& name, REGSAM view);
     bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
     bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
     bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
@@ -101,6 +103,7 @@ private:
     std::atomic<int> m_bCancelled{0};
     bool m_bWriteFailed = false;
     REGSAM m_restoreView = 0;
+    bool m_bSkipLinks = false;
 
     // Reused for every key and value of a walk, so that the memory of a
     // backup does not grow with the registry.
