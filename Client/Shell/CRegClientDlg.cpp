@@ -5,6 +5,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/ShellResource.h"
+#include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/ShellCalls.h"
@@ -149,9 +150,18 @@ void CRegClientDlg::InitSkin()
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
 
+    CreateStartupPage();
+
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::CreateStartupPage()
+{
+    m_startupPage.Create(IDD_STARTUP_PAGE, this);
+    SetPageWindow(kPageStartup, &m_startupPage);
+    SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
 }
 
 void CRegClientDlg::OnDestroy()

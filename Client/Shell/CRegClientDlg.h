@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -75,6 +76,7 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -91,6 +93,9 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
