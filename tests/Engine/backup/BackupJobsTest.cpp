@@ -433,11 +433,24 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     ASSERT_TRUE(RegistryTree::Set(planted.Get(), "native", REG_SZ, Sz("64-bit only")));
     planted.Close();
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path));
+    // A 32-bit class: the 64-bit view reaches it twice, once through a link.
+    const char* const classPath = "Software\\Classes\\CLSID\\{0badc0de-3232-2222-3333-444455556666}";
+    CRegKey thirtyTwo;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, classPath, thirtyTwo, KEY_WOW64_32KEY));
+    ASSERT_TRUE(RegistryTree::Set(thirtyTwo.Get(), "bits", REG_SZ, Sz("32")));
+    thirtyTwo.Close();
 
     const std::string file = TestEnv::MakeScratchFolder("wow64") + "full.rbk";
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupRegistry(file), 1);
+    const std::string content = RegistryTree::ReadFile(file);
+    const size_t first = content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">");
+    ASSERT_NE(first, std::string::npos);
+    // Once in the classes of the machine's view, once in the merged classes root.
+    const size_t second = content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">", first + 1);
+    EXPECT_EQ(second == std::string::npos ? 0 : content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">", second + 1), std::string::npos);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
 
     ShownErrors::Clear();
@@ -447,5 +460,7 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, path, restored, KEY_WOW64_64KEY));
     EXPECT_TRUE(restored.values["native"] == (RegistryTree::Value{REG_SZ, Sz("64-bit only")}));
     EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY));
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, classPath, "bits", KEY_WOW64_32KEY));
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
 }
