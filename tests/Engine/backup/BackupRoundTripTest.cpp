@@ -249,6 +249,18 @@ TEST(BackupFileFormat, ValueTextsAndTypeNames)
 
     EXPECT_EQ(RegistryValueText::EscapeXml("a&b\"c<d>e'"), "a&amp;b&quot;c&lt;d>e'");
     EXPECT_EQ(RegistryValueText::UnescapeXml("&amp;amp; &amp;lt; &lt;&quot;&amp;"), "&amp; &lt; <\"&");
+
+    // Only a text the code page spells exactly comes back; the rest would hold "?".
+    std::string plain = "unchanged";
+    EXPECT_TRUE(RegistryValueText::UnescapeXmlExactly("a&amp;b", plain));
+    EXPECT_EQ(plain, "a&b");
+    EXPECT_EQ(RegistryValueText::UnescapeXmlExactly(RegistryValueText::AnsiToUtf8("Sp\xE9" "cial"), plain), true);
+    EXPECT_EQ(plain, "Sp\xE9" "cial");
+    plain = "unchanged";
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("bad\xC3(", plain));
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("\xF0\x9F\x98\x80", plain));
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("\xC4\x80", plain));
+    EXPECT_EQ(plain, "unchanged");
 }
 
 // What the program sees through the ANSI calls comes back. Wine's ANSI calls
