@@ -102,7 +102,11 @@ HKEY OpenWalkedKey(HKEY parent, const char* name, bool& readable)
     readable = ::RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
     if (readable)
         return key;
-    return OpenForEnumeration(parent, name);
+    if (HKEY walked = OpenForEnumeration(parent, name))
+        return walked;
+    // Values that may be read in a key that may not be walked.
+    readable = ::RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
+    return readable ? key : NULL;
 }
 }
 
