@@ -4,6 +4,7 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
@@ -43,7 +44,10 @@ const PageEntry* FindPageEntry(int page)
 }
 }
 
-CRegClientDlg::CRegClientDlg(CWnd* parent) : CBitmapDialog(IDD_MAIN_WINDOW, parent) {}
+CRegClientDlg::CRegClientDlg(CWnd* parent)
+    : CBitmapDialog(IDD_MAIN_WINDOW, parent), m_backupPage(this), m_defragPage(this), m_ignoreListPage(this)
+{
+}
 
 CRegClientDlg::~CRegClientDlg()
 {
@@ -149,8 +153,10 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+    CreateMaintenancePages();
 
     CreateStartupPage();
+    CreateSettingsPage();
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
@@ -162,6 +168,17 @@ void CRegClientDlg::CreateStartupPage()
     m_startupPage.Create(IDD_STARTUP_PAGE, this);
     SetPageWindow(kPageStartup, &m_startupPage);
     SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
+}
+
+// The settings page; its update button takes the update link's road.
+void CRegClientDlg::CreateSettingsPage()
+{
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
+    // The ignore-list page's tabs lead back to these.
+    SetSettingsTabHandler([this](int tab) { m_settingsPage.ShowTab(tab); });
 }
 
 void CRegClientDlg::OnDestroy()
@@ -226,6 +243,34 @@ void CRegClientDlg::ShowPage(int page)
             window->ShowWindow(SW_SHOW);
     m_captionLabel.SetText(entry->caption);
     RefreshPage(page);
+}
+
+void CRegClientDlg::CreateMaintenancePages()
+{
+    if (m_backupPage.Create(0, this))
+    {
+        SetPageWindow(kPageBackup, &m_backupPage);
+        SetPageRefresh(kPageBackup, [this] { m_backupPage.Refresh(); });
+    }
+    if (m_defragPage.Create(0, this))
+        SetPageWindow(kPageDefrag, &m_defragPage);
+    if (m_ignoreListPage.Create(0, this))
+    {
+        SetPageWindow(kPageIgnoreList, &m_ignoreListPage);
+        SetPageRefresh(kPageIgnoreList, [this] { m_ignoreListPage.Refresh(); });
+    }
+}
+
+void CRegClientDlg::ShowSettingsTab(int tab)
+{
+    ShowPage(kPageSettings);
+    if (m_settingsTab)
+        m_settingsTab(tab);
+}
+
+void CRegClientDlg::SetSettingsTabHandler(std::function<void(int)> handler)
+{
+    m_settingsTab = std::move(handler);
 }
 
 void CRegClientDlg::RefreshPage(int page)
