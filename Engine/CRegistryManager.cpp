@@ -2,7 +2,7 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
-#include "Engine/CXmlReader.h"
+#include "Engine/CBackupFileReader.h"
 #include "Engine/CXmlWriter.h"
 #include "Engine/FoundItemText.h"
 #include "Engine/RegistryKeyPath.h"
@@ -266,7 +266,9 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
                 break;
             continue;
         }
-        if (subkeyName.empty() || depth >= kMaxKeyDepth || (m_bSkipLinks && IsLinkIntoTheRegistry(key, subkeyName, view)))
+        if (subkeyName.empty() || depth >= kMaxKeyDepth)
+            continue;
+        if (m_bSkipLinks && IsLinkIntoTheRegistry(key, subkeyName, view))
             continue;
         CRegKey subkey;
         if (subkey.Open(key, subkeyName.c_str(), KEY_READ | view) != ERROR_SUCCESS)
@@ -345,6 +347,104 @@ bool CRegistryManager::EnumSubkey(HKEY key, DWORD index, std::string& name, LONG
     return false;
 }
 
+namespace
+{
+// Writes what a backup file holds into the registry, key by key; a key or
+// value the code page cannot spell is left out, with all below such a key.
+class RestoreWriter : public CBackupFileSink
+{
+public:
+    explicit RestoreWriter(CAbstractStatus* status) : m_status(status) {}
+
+    // Every key and value of the file was written.
+    bool WroteAll() const { return !m_leftOut && !m_valueFailed; }
+
+    void OnView64() override
+    {
+        if (Wow64::IsCurrentProcess())
+            m_view = KEY_WOW64_64KEY;
+    }
+
+    bool OnKeyStart(const std::string& name, bool exact) override
+    {
+        KeyStackEntry entry;
+        entry.name = name;
+        entry.named = true;
+        entry.skipped = !exact || (!m_keys.empty() && m_keys.back().skipped);
+        m_leftOut = m_leftOut || !exact;
+        m_keys.push_back(std::move(entry));
+        return m_keys.back().skipped || OpenOrCreateKey();
+    }
+
+    void OnKeyEnd() override
+    {
+        if (!m_keys.empty())
+            m_keys.pop_back();
+    }
+
+    void OnValue(const std::string& name, const std::string& text, const std::string& typeName, bool exact) override
+    {
+        if (m_keys.empty() || m_keys.back().skipped)
+            return;
+        if (!exact)
+        {
+            m_leftOut = true;
+            return;
+        }
+        if (!SetValue(m_keys.back().key.Get(), name, text, typeName))
+            m_valueFailed = true;
+    }
+
+    void OnNode() override
+    {
+        if (++g_restoreNodeCount >= kRestoreNodesPerStep && m_status)
+        {
+            m_status->OnProgress(1);
+            g_restoreNodeCount = 0;
+        }
+    }
+
+private:
+    bool OpenOrCreateKey()
+    {
+        KeyStackEntry& entry = m_keys.back();
+        if (m_keys.size() == 1)
+        {
+            entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
+            return entry.key.IsOpen();
+        }
+        // Each level is made relative to its parent, whose handle is open on
+        // the stack already: no call carries the whole path.
+        const HKEY parent = m_keys[m_keys.size() - 2].key.Get();
+        if (!parent)
+            return false;
+        if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view) != ERROR_SUCCESS)
+            entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view);
+        return entry.key.IsOpen();
+    }
+
+    static bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName)
+    {
+        if (!key)
+            return false;
+        const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
+        DWORD type = REG_SZ;
+        std::vector<BYTE> data;
+        if (!RegistryValueText::ParseValue(text, typeName, type, data))
+            return false;
+        static const BYTE kNoData = 0;
+        return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
+                                static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    }
+
+    CAbstractStatus* m_status;
+    std::vector<KeyStackEntry> m_keys;
+    REGSAM m_view = 0;
+    bool m_leftOut = false;
+    bool m_valueFailed = false;
+};
+}
+
 int CRegistryManager::RestoreRegistry(const std::string& path)
 {
     m_bGo = 1;
@@ -355,8 +455,12 @@ int CRegistryManager::RestoreRegistry(const std::string& path)
         // nothing is wrong, once more to write. Meanwhile nobody may change it.
         CHandle guard(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (guard && ReadBackupFile(path, false))
-            result = ReadBackupFile(path, true);
+        CBackupFileReader reader;
+        if (guard && reader.Read(path, nullptr))
+        {
+            RestoreWriter writer(m_pStatus);
+            result = reader.Read(path, &writer) && writer.WroteAll() ? 1 : 0;
+        }
     }
     catch (...)
     {
@@ -364,335 +468,6 @@ int CRegistryManager::RestoreRegistry(const std::string& path)
     }
     m_bGo = 0;
     return result;
-}
-
-int CRegistryManager::ReadBackupFile(const std::string& path, bool write)
-{
-    CXmlReader reader;
-    reader.SetShowErrors(1);
-    reader.SetFileName(path);
-    int result = 0;
-    try
-    {
-        result = ImportXml(reader, write);
-    }
-    catch (...)
-    {
-        result = 0;
-    }
-    reader.Close();
-    return result;
-}
-
-namespace
-{
-enum BackupElement
-{
-    kElementRegistry,
-    kElementKey,
-    kElementValue,
-};
-
-// One open element of a backup file and the attributes read so far, as the
-// file spells them.
-struct OpenElement
-{
-    BackupElement kind = kElementRegistry;
-    bool startTagOpen = true;
-    std::map<std::string, std::string> attributes;
-};
-
-// The registry element, the key chain and the value of the deepest key.
-const size_t kMaxElementDepth = kMaxKeyDepth + 2;
-
-bool ElementOfName(const std::string& name, BackupElement& kind)
-{
-    if (IsElement(name, "registry"))
-        kind = kElementRegistry;
-    else if (IsElement(name, "k"))
-        kind = kElementKey;
-    else if (IsElement(name, "v"))
-        kind = kElementValue;
-    else
-        return false;
-    return true;
-}
-
-bool MayHold(const std::vector<OpenElement>& open, BackupElement kind)
-{
-    if (open.empty())
-        return kind == kElementRegistry;
-    switch (open.back().kind)
-    {
-    case kElementRegistry:
-        return kind == kElementKey;
-    case kElementKey:
-        return kind != kElementRegistry;
-    default:
-        return false;
-    }
-}
-
-bool IsAttributeOf(BackupElement kind, const std::string& name)
-{
-    switch (kind)
-    {
-    case kElementRegistry:
-        return name == kViewAttribute;
-    case kElementKey:
-        return name == "name";
-    default:
-        return name == "name" || name == "value" || name == "type";
-    }
-}
-
-bool IsBlankText(const std::string& text)
-{
-    return text.find_first_not_of(" \t\r\n") == std::string::npos;
-}
-
-const std::string* AttributeOf(const OpenElement& element, const char* name)
-{
-    const auto found = element.attributes.find(name);
-    return found == element.attributes.end() ? nullptr : &found->second;
-}
-}
-
-int CRegistryManager::ImportXml(CXmlReader& reader, bool write)
-{
-    // A file is taken only as the writer makes it; anything else is a parse
-    // error with its line, found by the first pass before anything is written.
-    std::vector<OpenElement> open;
-    std::vector<KeyStackEntry> keys;
-    bool rootClosed = false;
-    bool declarationAllowed = true;
-    bool inDeclaration = false;
-    // A name or text the code page cannot spell is left out, and so is all
-    // below a key left out.
-    bool leftOut = false;
-    bool valueFailed = false;
-    int result = 1;
-    m_restoreView = 0;
-
-    auto fail = [&](const std::string& reason) {
-        reader.ReportError(reason);
-        result = 0;
-    };
-    auto endStartTag = [&](bool empty) {
-        OpenElement& element = open.back();
-        element.startTagOpen = false;
-        if (element.kind == kElementRegistry)
-        {
-            const std::string* view = AttributeOf(element, kViewAttribute);
-            if (view && *view != kView64)
-                return fail("Unknown view '" + *view + "'");
-            if (view && Wow64::IsCurrentProcess())
-                m_restoreView = KEY_WOW64_64KEY;
-            return;
-        }
-        if (element.kind == kElementValue)
-        {
-            if (!empty)
-                return fail("Element 'v' must be empty");
-            if (!AttributeOf(element, "name"))
-                return fail("Missing attribute 'name'");
-            if (!AttributeOf(element, "value"))
-                return fail("Missing attribute 'value'");
-            return;
-        }
-        const std::string* name = AttributeOf(element, "name");
-        if (!name)
-            return fail("Missing attribute 'name'");
-        KeyStackEntry entry;
-        const bool exact = RegistryValueText::UnescapeXmlExactly(*name, entry.name);
-        if (exact && entry.name.empty())
-            return fail("Empty key name");
-        if (exact && entry.name.find('\\') != std::string::npos)
-            return fail("Key name with a backslash");
-        if (keys.empty() && (!exact || !RegistryKeyPath::RootFromName(entry.name)))
-            return fail("Unknown root key");
-        entry.named = true;
-        entry.skipped = !exact || (!keys.empty() && keys.back().skipped);
-        leftOut = leftOut || !exact;
-        keys.push_back(std::move(entry));
-        if (write && !keys.back().skipped && !CreateKeyByPath(keys))
-            result = 0;
-    };
-    auto writeValue = [&](const OpenElement& element) {
-        if (keys.empty() || keys.back().skipped)
-            return;
-        std::string name;
-        std::string text;
-        std::string typeName;
-        const std::string* type = AttributeOf(element, "type");
-        if (!RegistryValueText::UnescapeXmlExactly(*AttributeOf(element, "name"), name) ||
-            !RegistryValueText::UnescapeXmlExactly(*AttributeOf(element, "value"), text) ||
-            (type && !RegistryValueText::UnescapeXmlExactly(*type, typeName)))
-        {
-            leftOut = true;
-            return;
-        }
-        if (!SetValue(keys.back().key.Get(), name, text, typeName))
-            valueFailed = true;
-    };
-    auto endElement = [&]() {
-        const OpenElement& element = open.back();
-        if (element.kind == kElementValue && write)
-            writeValue(element);
-        else if (element.kind == kElementKey)
-            keys.pop_back();
-        else if (element.kind == kElementRegistry)
-            rootClosed = true;
-        open.pop_back();
-    };
-
-    while (result && reader.ReadNode())
-    {
-        // A ">" ends the start tag that is open.
-        if (inDeclaration && !reader.IsInTag())
-            inDeclaration = false;
-        if (!open.empty() && open.back().startTagOpen && !reader.IsInTag())
-        {
-            endStartTag(false);
-            if (!result)
-                break;
-        }
-        switch (reader.GetNodeType())
-        {
-        case kXmlDeclaration:
-            if (!declarationAllowed || reader.GetInstruction() != "?xml")
-                fail("Unexpected declaration");
-            declarationAllowed = false;
-            inDeclaration = true;
-            break;
-        case kXmlComment:
-            if (rootClosed)
-                fail("Content after the root element");
-            break;
-        case kXmlCData:
-            fail("Unexpected text");
-            break;
-        case kXmlText:
-            if (!IsBlankText(reader.GetText()))
-                fail(rootClosed ? "Content after the root element" : "Unexpected text");
-            break;
-        case kXmlStartTag:
-        {
-            declarationAllowed = false;
-            BackupElement kind = kElementRegistry;
-            if (rootClosed)
-                fail("Content after the root element");
-            else if (!ElementOfName(reader.GetName(), kind))
-                fail("Unknown element '" + reader.GetName() + "'");
-            else if (!MayHold(open, kind))
-                fail("Unexpected element '" + reader.GetName() + "'");
-            else if (open.size() >= kMaxElementDepth)
-                fail("Keys nested too deeply");
-            else
-            {
-                open.emplace_back();
-                open.back().kind = kind;
-            }
-            break;
-        }
-        case kXmlAttribute:
-        {
-            const std::string& name = reader.GetAttributeName();
-            if (inDeclaration)
-            {
-                if (name != "version" && name != "encoding" && name != "standalone")
-                    fail("Unknown attribute '" + name + "'");
-            }
-            else if (open.empty() || !open.back().startTagOpen)
-                fail("Unexpected attribute '" + name + "'");
-            else if (!IsAttributeOf(open.back().kind, name))
-                fail("Unknown attribute '" + name + "'");
-            else if (!open.back().attributes.emplace(name, reader.GetAttributeValue()).second)
-                fail("Repeated attribute '" + name + "'");
-            break;
-        }
-        case kXmlEndTag:
-        {
-            if (reader.IsEmptyElementEnd())
-            {
-                if (open.empty() || !open.back().startTagOpen)
-                {
-                    fail("Unexpected '/'");
-                    break;
-                }
-                endStartTag(true);
-                if (result)
-                    endElement();
-                break;
-            }
-            BackupElement kind = kElementRegistry;
-            const bool known = ElementOfName(reader.GetName(), kind);
-            if (open.empty())
-                fail(rootClosed ? "Content after the root element" : "Unexpected end tag '" + reader.GetName() + "'");
-            else if (known && kind == open.back().kind)
-                endElement();
-            else if (known && kind == kElementRegistry && open.back().kind == kElementKey)
-                fail("Element 'k' not closed");
-            else
-                fail("Unexpected end tag '" + reader.GetName() + "'");
-            break;
-        }
-        default:
-            break;
-        }
-        if (write && ++g_restoreNodeCount >= kRestoreNodesPerStep && m_pStatus)
-        {
-            m_pStatus->OnProgress(1);
-            g_restoreNodeCount = 0;
-        }
-    }
-
-    if (result && reader.GetErrorText().empty())
-    {
-        if (!reader.IsOpen())
-            result = 0;
-        else if (!rootClosed)
-            result = reader.ReportError("Unexpected end of file");
-    }
-    // The check passes a file whose parts are left out; the writing says so.
-    if (!reader.GetErrorText().empty() || (write && (valueFailed || leftOut)))
-        result = 0;
-    return result;
-}
-
-HKEY CRegistryManager::CreateKeyByPath(std::vector<KeyStackEntry>& stack)
-{
-    if (stack.empty())
-        return NULL;
-    KeyStackEntry& entry = stack.back();
-    if (stack.size() == 1)
-    {
-        entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
-        return entry.key.Get();
-    }
-    // Each level is made relative to its parent, whose handle is open on
-    // the stack already: no call carries the whole path.
-    const HKEY parent = stack[stack.size() - 2].key.Get();
-    if (!parent)
-        return NULL;
-    if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView) != ERROR_SUCCESS)
-        entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView);
-    return entry.key.Get();
-}
-
-bool CRegistryManager::SetValue(HKEY key, const std::string& name, const std::string& text,
-                                const std::string& typeName)
-{
-    if (!key)
-        return false;
-    const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
-    DWORD type = REG_SZ;
-    std::vector<BYTE> data;
-    if (!RegistryValueText::ParseValue(text, typeName, type, data))
-        return false;
-    static const BYTE kNoData = 0;
-    return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
-                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 int CRegistryManager::DeleteKeyPath(const std::string& keyPath)

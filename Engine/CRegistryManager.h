@@ -12,7 +12,6 @@
 
 class CAbstractScanItemsInfo;
 class CAbstractStatus;
-class CXmlReader;
 class CXmlWriter;
 class XmlElement;
 
@@ -91,18 +90,12 @@ private:
     void SpellAsStored(HKEY root, std::vector<std::string>& components);
     void LearnSubkeySpellings(HKEY key, const std::string& keyText);
 
-    // One pass over the file: it only checks, or it also writes.
-    int ReadBackupFile(const std::string& path, bool write);
-    int ImportXml(CXmlReader& reader, bool write);
-    HKEY CreateKeyByPath(std::vector<KeyStackEntry>& stack);
-    bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName);
 
     static int DeleteKeyTree(HKEY parent, const std::string& name);
 
     CAbstractStatus* m_pStatus;
     std::atomic<int> m_bCancelled{0};
     bool m_bWriteFailed = false;
-    REGSAM m_restoreView = 0;
     bool m_bSkipLinks = false;
 
     // Reused for every key and value of a walk, so that the memory of a

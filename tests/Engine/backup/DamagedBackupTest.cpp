@@ -282,7 +282,7 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
          "Parse error in line 6 : (Unexpected declaration)"},
         {"unknown view", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry view=\"32\">\r\n </registry>\r\n",
          "Parse error in line 2 : (Unknown view '32')"},
-        {"deep nesting", deep, "Parse error in line 516 : (Keys nested too deeply)"},
+        {"deep nesting", deep, "Parse error in line 515 : (Keys nested too deeply)"},
         {"huge line", head + std::string(65 * 1024 * 1024, ' ') + "\r\n" + kChainEnd,
          "Parse error in line 6 : (Line too long)"},
     };
