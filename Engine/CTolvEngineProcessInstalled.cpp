@@ -86,7 +86,8 @@ void CTolvEngineProcess::ScanSharedDlls()
 
 void CTolvEngineProcess::ScanInstallerFolders()
 {
-    ScanPathValueNames(kInstallerFoldersKey, kScanUninstall, "U", [](const CTolvEngineProcess& job, const std::string& path) {
+    ScanPathValueNames(kInstallerFoldersKey, kScanUninstall, "U",
+                       [](const CTolvEngineProcess& job, const std::string& path) {
         const BOOL exists = ::PathFileExistsA(path.c_str());
         return !exists && ::GetLastError() != ERROR_ACCESS_DENIED && !IsPathUnjudged(job, path);
     });

@@ -444,11 +444,12 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupRegistry(file), 1);
     const std::string content = RegistryTree::ReadFile(file);
-    const size_t first = content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">");
+    const std::string classTag = "<k name=\"{0badc0de-3232-2222-3333-444455556666}\">";
+    const size_t first = content.find(classTag);
     ASSERT_NE(first, std::string::npos);
     // Once in the classes of the machine's view, once in the merged classes root.
-    const size_t second = content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">", first + 1);
-    EXPECT_EQ(second == std::string::npos ? 0 : content.find("<k name=\"{0badc0de-3232-2222-3333-444455556666}\">", second + 1), std::string::npos);
+    const size_t second = content.find(classTag, first + 1);
+    EXPECT_EQ(second == std::string::npos ? 0 : content.find(classTag, second + 1), std::string::npos);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));

@@ -267,7 +267,8 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
          "Parse error in line " + std::to_string(Lines(m_whole).size() + 1) + " : (Content after the root element)"},
         {"text after the root", m_whole + "x", "Parse error in line " + std::to_string(Lines(m_whole).size() + 1) +
                                                    " : (Content after the root element)"},
-        {"misspelt element", head + "     <kk name=\"a\"/>\r\n" + kChainEnd, "Parse error in line 6 : (Unknown element 'kk')"},
+        {"misspelt element", head + "     <kk name=\"a\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Unknown element 'kk')"},
         {"misspelt root", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registri>\r\n </registri>\r\n",
          "Parse error in line 2 : (Unknown element 'registri')"},
         {"value directly in the root", std::string(kHeader) + "  <v name=\"a\" value=\"1\"/>\r\n </registry>\r\n",

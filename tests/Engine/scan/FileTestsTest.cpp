@@ -71,7 +71,8 @@ TEST(LocateReferencedFile, BareNamesAreLookedUpWhereAStartWouldFindThem)
     const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
     ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, std::string(kAppPaths) + "QmRegistered.exe", "",
                                    "\"" + registered + "\""));
-    ASSERT_TRUE(ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe", "", "qmbyfolder.exe"));
+    ASSERT_TRUE(
+        ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe", "", "qmbyfolder.exe"));
     ASSERT_TRUE(ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe", "Path",
                                    std::string(kTestRoot) + "inpathvalue\\"));
 
