@@ -8,10 +8,7 @@ CSmartThread::CSmartThread()
 
 CSmartThread::~CSmartThread()
 {
-    if (HANDLE thread = m_hThread.exchange(NULL))
-        ::CloseHandle(thread);
-    if (m_bLockInitialised)
-        ::DeleteCriticalSection(&m_lock);
+    CHandle(m_hThread.exchange(NULL)).Close();
 }
 
 DWORD WINAPI CSmartThread::ThreadRoutine(void* parameter)
@@ -43,10 +40,9 @@ BOOL CSmartThread::CreateSuspendedThread()
     if (CreateEvents())
         return TRUE;
     // The thread has not run a single instruction of ours yet.
-    ::TerminateThread(thread, 0);
-    ::WaitForSingleObject(thread, INFINITE);
-    m_hThread = NULL;
-    ::CloseHandle(thread);
+    const CHandle unstarted(m_hThread.exchange(NULL));
+    ::TerminateThread(unstarted.Get(), 0);
+    ::WaitForSingleObject(unstarted.Get(), INFINITE);
     return FALSE;
 }
 
@@ -146,20 +142,18 @@ BOOL CSmartThread::Terminate()
 
 void CSmartThread::InitLock()
 {
-    if (m_bNoLock || m_bLockInitialised)
-        return;
-    ::InitializeCriticalSection(&m_lock);
-    m_bLockInitialised = true;
+    if (!m_bNoLock && !m_lock)
+        m_lock.emplace();
 }
 
 void CSmartThread::Lock()
 {
-    if (m_bLockInitialised)
-        ::EnterCriticalSection(&m_lock);
+    if (m_lock)
+        m_lock->Enter();
 }
 
 void CSmartThread::Unlock()
 {
-    if (m_bLockInitialised)
-        ::LeaveCriticalSection(&m_lock);
+    if (m_lock)
+        m_lock->Leave();
 }
