@@ -1,5 +1,6 @@
 #include "Engine/CSmartThread.h"
 
+#include "Framework/CallbackGuard.h"
 #include "Framework/WorkerThread.h"
 
 CSmartThread::CSmartThread()
@@ -14,9 +15,9 @@ CSmartThread::~CSmartThread()
 DWORD WINAPI CSmartThread::ThreadRoutine(void* parameter)
 {
     CSmartThread* self = static_cast<CSmartThread*>(parameter);
-    int result = 0;
-    if (self->InitThread())
-        result = self->Run();
+    int result = -1;
+    // A body that throws still leaves the object ready for its next thread.
+    CallbackGuard::Run("job thread", [&] { result = self->InitThread() ? self->Run() : 0; });
     // From here on a new thread may be started: this one has nothing left to
     // do. A job started from this thread's own final call has retired its
     // handle already and replaced the thread id.
