@@ -134,12 +134,7 @@ bool CPictureEx::LoadGif(const BYTE* data, DWORD size, PictureFrameList& frames)
     for (const GifFrame& cut : reader.CutFrames())
     {
         PictureFrame frame;
-        frame.width = cut.width;
-        frame.height = cut.height;
-        frame.left = cut.left;
-        frame.top = cut.top;
-        frame.delay = cut.delay;
-        frame.disposal = cut.disposal;
+        static_cast<GifFramePlacement&>(frame) = cut;
         // A frame that the loader refuses is left out.
         if (LoadOnePicture(cut.gif.data(), static_cast<DWORD>(cut.gif.size()), frame.picture.Receive()))
             frames.push_back(std::move(frame));

@@ -3,10 +3,8 @@
 
 #include <vector>
 
-// One frame of a GIF, cut out as a GIF of its own: the logical screen is the
-// frame's size and the image sits at its origin, so any picture loader gives
-// exactly the frame.
-struct GifFrame
+// Where a frame of a GIF goes in the logical screen, and for how long.
+struct GifFramePlacement
 {
     int width = 0;
     int height = 0;
@@ -14,6 +12,13 @@ struct GifFrame
     int top = 0;
     int delay = 0;     // hundredths of a second
     int disposal = 0;  // 0 without a graphic control extension
+};
+
+// One frame of a GIF, cut out as a GIF of its own: the logical screen is the
+// frame's size and the image sits at its origin, so any picture loader gives
+// exactly the frame.
+struct GifFrame : GifFramePlacement
+{
     std::vector<BYTE> gif;
 };
 

@@ -7,22 +7,17 @@
 #include <memory>
 #include <vector>
 
+#include "Client/Controls/GifFrameReader.h"
 #include "Framework/CBitmap.h"
 #include "Framework/CComPtr.h"
 #include "Framework/CCriticalSection.h"
 #include "Framework/CHandle.h"
 #include "Framework/CMemoryDC.h"
 
-// One frame of an animated picture.
-struct PictureFrame
+// One frame of an animated picture, decoded.
+struct PictureFrame : GifFramePlacement
 {
     CComPtr<IPicture> picture;
-    int width = 0;
-    int height = 0;
-    int left = 0;
-    int top = 0;
-    int delay = 0;     // hundredths of a second
-    int disposal = 0;  // 0 without a graphic control extension
 };
 using PictureFrameList = std::vector<PictureFrame>;
 
