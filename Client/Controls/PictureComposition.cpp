@@ -53,8 +53,11 @@ void PictureComposition::Fill(const RECT& rect, COLORREF colour)
 
 void PictureComposition::CopyTo(HDC target, const RECT& area)
 {
-    CCriticalSectionLock lock(m_lock);
-    if (m_dc)
+    // The window's thread never waits for a frame being drawn: the drawing
+    // thread invalidates the window when the frame is done, and the paint
+    // that follows copies it.
+    const CCriticalSectionTryLock lock(m_lock);
+    if (lock.IsHeld() && m_dc)
         ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, *m_dc, area.left,
                  area.top, SRCCOPY);
 }

@@ -54,7 +54,8 @@ public:
 
     bool Render(IPicture* picture, int left, int top, int width, int height);
     void Fill(const RECT& rect, COLORREF colour);
-    // Copies the area of the image to (area.left, area.top) of target.
+    // Copies the area of the image to (area.left, area.top) of target; skips
+    // it while the drawing thread is inside a frame.
     void CopyTo(HDC target, const RECT& area);
     COLORREF Pixel(int x, int y);
 
