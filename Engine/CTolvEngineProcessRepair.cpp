@@ -8,11 +8,11 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Engine/BackupFolder.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/DeleteRegistryValue.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CFindHandle.h"
-#include "Framework/BackupFolder.h"
 
 namespace
 {

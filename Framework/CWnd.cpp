@@ -5,7 +5,7 @@
 
 #include <vector>
 
-const char* const kFrameworkWindowClass = "QuillomarFrameworkWindow";
+const char* const kFrameworkWindowClass = "FrameworkWindow";
 
 namespace
 {

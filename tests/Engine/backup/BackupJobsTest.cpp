@@ -12,7 +12,7 @@
 #include "Engine/CTolvEngineProcess.h"
 #include "Engine/ScanCategory.h"
 #include "FakeScanItems.h"
-#include "Framework/BackupFolder.h"
+#include "Engine/BackupFolder.h"
 #include "Framework/ModulePath.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
