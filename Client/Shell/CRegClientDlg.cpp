@@ -4,7 +4,9 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
+#include "Client/res/StartupResource.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/ShellCalls.h"
@@ -149,9 +151,28 @@ void CRegClientDlg::InitSkin()
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
 
+    CreateStartupPage();
+    CreateSettingsPage();
+
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::CreateStartupPage()
+{
+    m_startupPage.Create(IDD_STARTUP_PAGE, this);
+    SetPageWindow(kPageStartup, &m_startupPage);
+    SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
+}
+
+// The settings page; its update button takes the update link's road.
+void CRegClientDlg::CreateSettingsPage()
+{
+    m_settingsPage.Create(IDD_SETTINGS, this);
+    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
+    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
 }
 
 void CRegClientDlg::OnDestroy()

@@ -9,6 +9,8 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CSettingDlg.h"
+#include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
 // The pages the main window switches between.
@@ -53,6 +55,9 @@ public:
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
 
+    // The settings page, whose tabs the ignore-list page opens too.
+    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
+
     static std::string HelpAddress();
     static std::string SiblingAddress();
 
@@ -75,6 +80,8 @@ protected:
 
 private:
     void InitSkin();
+    void CreateStartupPage();
+    void CreateSettingsPage();
     void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
@@ -92,6 +99,9 @@ private:
     void HideAllPages();
     void RefreshPage(int page);
 
+    // The startup manager, page 3.
+    CMonitorDlg m_startupPage;
+
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;
     CxSkinButton m_backupButton;
@@ -108,6 +118,8 @@ private:
     CLabel m_captionLabel;
     CLabel m_stepLabel;
     HICON m_hIcon = NULL;
+
+    CSettingDlg m_settingsPage;
 
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;

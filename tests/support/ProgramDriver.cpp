@@ -249,20 +249,71 @@ std::string ArtifactsFolder()
     return folder ? folder : "";
 }
 
+namespace
+{
+bool BelongsToThisProcess(HWND window)
+{
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    return owner == ::GetCurrentProcessId();
+}
+
+// Windows of this process paint only while its messages flow.
+void PumpMessagesFor(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    do
+    {
+        MSG msg;
+        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+// Waits for a process while this thread's windows go on painting.
+void WaitPumping(HANDLE process, DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < milliseconds)
+    {
+        const DWORD rc = ::MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT);
+        if (rc == WAIT_OBJECT_0)
+            return;
+        PumpMessagesFor(0);
+    }
+}
+}
+
 bool SaveScreenshot(HWND window, const std::string& name)
 {
     const std::string folder = ArtifactsFolder();
     if (folder.empty() || folder[0] != '/')
         return false;
+    const bool own = BelongsToThisProcess(window);
+    if (own)
+    {
+        ::RedrawWindow(window, nullptr, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessagesFor(300);
+    }
     RECT rect = {};
     ::GetWindowRect(window, &rect);
     const std::string target = folder + "/" + name + ".png";
     // Wine starts Unix programs too: the X server's own picture of the
     // screen, cut to the window.
     const std::string script = AnsiText::Format(
-        "mkdir -p '%s' && rm -f '%s' && xwd -root -silent | convert xwd:- -crop %ldx%ld+%ld+%ld +repage '%s'",
+        "mkdir -p '%s' && rm -f '%s' && xwd -root -silent | convert xwd:- -crop %ldx%ld+%ld+%ld +repage '%s.part.png'"
+        " && mv '%s.part.png' '%s'",
         folder.c_str(), target.c_str(), rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top,
-        target.c_str());
+        target.c_str(), target.c_str(), target.c_str());
+    std::string windowsTarget = "Z:" + target;
+    for (char& c : windowsTarget)
+        if (c == '/')
+            c = '\\';
+    ::DeleteFileA(windowsTarget.c_str());
     std::string commandLine = "/bin/sh -c \"" + script + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -270,16 +321,19 @@ bool SaveScreenshot(HWND window, const std::string& name)
     if (!::CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                           &info))
         return false;
-    ::WaitForSingleObject(info.hProcess, 20000);
     ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
-    std::string windowsTarget = "Z:" + target;
-    for (char& c : windowsTarget)
-        if (c == '/')
-            c = '\\';
+    // The handle of a Unix process does not always signal its end under
+    // Wine: the picture is renamed into place whole, so its arrival is the
+    // end that counts.
     const DWORD start = ::GetTickCount();
-    while (!TestEnv::FileExists(windowsTarget) && ::GetTickCount() - start < 10000)
-        ::Sleep(100);
+    while (!TestEnv::FileExists(windowsTarget) && ::GetTickCount() - start < 20000)
+    {
+        if (own)
+            WaitPumping(info.hProcess, 100);
+        else
+            ::Sleep(100);
+    }
+    ::CloseHandle(info.hProcess);
     return TestEnv::FileExists(windowsTarget);
 }
 }

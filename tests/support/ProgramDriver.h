@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 #include <vector>
@@ -62,7 +63,89 @@ bool ClickButton(HWND dialog, int id);
 bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context);
 
 // Saves the screen area of window into $QM_ARTIFACTS/name.png; false when
-// there is no artefact folder or the picture could not be made.
+// there is no artefact folder or the picture could not be made. A window of
+// this process is painted first and keeps being painted while the picture is
+// taken.
 bool SaveScreenshot(HWND window, const std::string& name);
 std::string ArtifactsFolder();
+
+// Controls. Pages share control ids, so a search by id below the main window
+// may meet several windows: the visible one is the one a user sees.
+
+// The first descendant of window with that id, visible or not; NULL if none.
+HWND FindControl(HWND window, int id);
+// The first descendant with that id that is visible together with all of its
+// ancestors; NULL if none.
+HWND FindVisibleControl(HWND window, int id);
+// True when a user could click it: visible with every ancestor, and enabled.
+// Wine delivers clicks to disabled owner-drawn buttons, so every click of the
+// driver checks this first.
+bool IsUsable(HWND control);
+// Waits until a usable descendant with that id exists; NULL on time-out.
+HWND WaitForUsable(HWND window, int id, DWORD milliseconds = 10000);
+// Waits until the control with that id is usable, then presses and releases
+// the left button at its centre, as a user's click would (a skinned check or
+// radio button changes its state, a push button sends BN_CLICKED). Posted, so
+// a click that opens a modal window returns at once. False when the control
+// never became usable.
+bool ClickWhenUsable(HWND window, int id, DWORD milliseconds = 10000);
+// Posts a left-button click at a point of control's client area.
+bool ClickAt(HWND control, POINT clientPoint);
+bool DoubleClickAt(HWND control, POINT clientPoint);
+// Sets the text of an edit or other control (WM_SETTEXT crosses processes)
+// and tells its parent as typing would (EN_CHANGE).
+bool SetControlText(HWND control, const std::string& text);
+// Selects a row of a combo box and tells its parent (CBN_SELCHANGE).
+bool ComboSelect(HWND combo, int index);
+// Sets the time of a date-and-time picker and tells its parent.
+bool DateTimeSet(HWND picker, const SYSTEMTIME& time);
+bool DateTimeGet(HWND picker, SYSTEMTIME* time);
+
+// Message boxes.
+
+// A message box of the process whose text contains textPart; NULL on
+// time-out (other boxes are left alone).
+HWND WaitForMessageBoxWith(DWORD processId, const std::string& textPart, DWORD milliseconds = 20000);
+// Answers a message box with one of its buttons (IDOK, IDYES, IDNO, IDCANCEL...).
+bool AnswerMessageBox(HWND box, int buttonId);
+
+// List views and tree views of another process (or of this one). Their
+// items live in the other process's memory, so every read goes through a
+// buffer allocated there.
+
+int ListRowCount(HWND list);
+int ListColumnCount(HWND list);
+std::string ListCellText(HWND list, int row, int column);
+// Every row, every column.
+std::vector<std::vector<std::string>> ListRows(HWND list);
+// LVM_SETITEMSTATE: select (LVIS_SELECTED), focus, or a check box's state
+// image (INDEXTOSTATEIMAGEMASK, mask LVIS_STATEIMAGEMASK).
+bool ListSetItemState(HWND list, int row, UINT state, UINT mask);
+UINT ListGetItemState(HWND list, int row, UINT mask);
+// True when the row's state image is the checked one (state image 2).
+bool ListIsChecked(HWND list, int row);
+// The item's rectangle (LVIR_BOUNDS, LVIR_ICON, LVIR_LABEL) in the list's
+// client coordinates.
+bool ListItemRect(HWND list, int row, int code, RECT* rect);
+// Selects the row as a click on it would (and scrolls it into view).
+bool ListSelectRow(HWND list, int row);
+
+struct TreeRow
+{
+    HTREEITEM item = NULL;
+    int depth = 0;          // 0 for a root item
+    std::string text;
+    UINT stateImage = 0;    // the state image index (check boxes: 1 unchecked, 2 checked, ...)
+    bool expanded = false;
+};
+// Every item of the tree in display order, collapsed branches included.
+std::vector<TreeRow> TreeRows(HWND tree);
+// The item's rectangle in the tree's client coordinates (textOnly: the label
+// only); false when the item is not visible.
+bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect);
+// Clicks the item's state image (its check box) as a user would; scrolls it
+// into view first.
+bool TreeClickCheckBox(HWND tree, HTREEITEM item);
+// Selects the item (TVM_SELECTITEM) and scrolls it into view.
+bool TreeSelect(HWND tree, HTREEITEM item);
 }

@@ -221,13 +221,14 @@ TEST_F(MainWindowTest, ShowingAPageHidesTheOthersAndReloadsIt)
     ASSERT_TRUE(scanStep.CreateEx(0, nullptr, "step", WS_POPUP, rect, NULL, 0));
     int resultsReloads = 0;
     int startupReloads = 0;
-    m_window.SetPageWindow(kPageResults, &results);
-    m_window.SetPageWindow(kPageStartup, &startup);
-    m_window.SetPageRefresh(kPageResults, [&] { ++resultsReloads; });
-    m_window.SetPageRefresh(kPageStartup, [&] { ++startupReloads; });
     m_window.AddScanStepPage(&scanStep);
 
     RunWindow([&](HWND window) {
+        // In place of the real pages, which the window made as it started.
+        m_window.SetPageWindow(kPageResults, &results);
+        m_window.SetPageWindow(kPageStartup, &startup);
+        m_window.SetPageRefresh(kPageResults, [&] { ++resultsReloads; });
+        m_window.SetPageRefresh(kPageStartup, [&] { ++startupReloads; });
         Click(window, IDC_HOME_BUTTON);
         EXPECT_TRUE(results.IsWindowVisible());
         EXPECT_FALSE(startup.IsWindowVisible());

@@ -164,7 +164,7 @@ TEST_F(ProgramTest, PageButtonsSwitchPagesAndCaptions)
                           {IDC_BACKUP_BUTTON, IDC_BACKUP_BUTTON, "BACKUP"},
                           {IDC_DEFRAG_BUTTON, IDC_DEFRAG_BUTTON, ""},
                           {IDC_ABOUT_LINK, 0, "ABOUT"},
-                          {IDC_SETTINGS_LINK, 0, ""},
+                          {IDC_SETTINGS_LINK, 0, "SETTINGS - GENERAL"},
                           {IDC_SCAN_BUTTON, IDC_SCAN_BUTTON, ""}};
     for (const Step& step : steps)
     {

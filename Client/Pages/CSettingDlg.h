@@ -1,0 +1,116 @@
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "Client/Controls/CBitmapDialog.h"
+#include "Client/Controls/CLabel.h"
+#include "Client/Controls/CxSkinButton.h"
+#include "Framework/CBitmap.h"
+#include "Framework/CBrush.h"
+#include "Framework/CComboBox.h"
+#include "Framework/CDateTimeCtrl.h"
+
+class CTask;
+
+// The settings page of the main window: the program's options as check
+// boxes on the General tab, the scheduled scan on the Schedule tab, and the
+// way to the ignore-list page. The check boxes are the settings store's
+// words; the scheduled scan and the scan at log-on are Task Scheduler work
+// items, made, read back and deleted here on the window thread.
+class CSettingDlg : public CBitmapDialog
+{
+public:
+    enum Tab
+    {
+        kTabGeneral = 1,
+        kTabSummary = 2,
+        kTabSchedule = 3,
+        kTabIgnoreList = 4
+    };
+
+    explicit CSettingDlg(CWnd* parent = nullptr);
+    ~CSettingDlg() override;
+
+    // What showing the page does: the General tab, the check boxes from the
+    // settings, both work items read back.
+    void Refresh();
+    void ShowTab(int tab);
+    int GetTab() const { return m_tab; }
+
+    void LoadChecks();
+    void ApplySettings();
+    void OnApply();
+
+    // The job operations; TRUE when the Task Scheduler did what was asked.
+    BOOL CreateScheduledScanTask(BOOL useDefault);
+    BOOL LoadScheduledScanTask();
+    BOOL DeleteScheduledScanTask();
+    BOOL CreateLogonScanTask();
+    BOOL LoadLogonScanTask();
+    BOOL DeleteLogonScanTask();
+    void OnLogonScanCheck();
+
+    // The work items' names for the user who runs the program; empty when
+    // the user name cannot be had.
+    static std::string ScheduledScanTaskName();
+    static std::string LogonScanTaskName();
+
+    // Runs the main window's update check (the update button).
+    void SetUpdateCheck(std::function<void()> check) { m_updateCheck = std::move(check); }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    BOOL OnEraseBkgnd(HDC dc) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT controlType) override;
+    BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
+    void OnShowWindow(BOOL show, UINT status) override;
+    void OnDestroy() override;
+
+private:
+    void UpdateScheduleControls();
+    void UpdateDayCombo();
+    void OnDisableSchedule();
+    void OnScheduleControlLeft();
+    void HideSavedLabel();
+    bool ClickBoxOfCaption(int captionId);
+    void ShowGroup(unsigned groupBit, bool show);
+    void SetMainCaptions(const char* caption, const char* step);
+    // The fields every work item of the program shares; FALSE without a
+    // user name.
+    BOOL FillTaskFields(CTask& task, const char* parameters, UINT commentId) const;
+    // Keeps the answer of the last Task Scheduler call for the failure
+    // message; TRUE on success.
+    BOOL Remember(HRESULT result);
+    bool LastFailureWasNotFound() const;
+    // Tells the user once about a Task Scheduler that does not answer; the
+    // same failure again says nothing until a call has worked.
+    void ReportTaskFailure();
+    static std::string DescribeTaskFailure(HRESULT result);
+
+    CxSkinButton m_tabGeneral;
+    CxSkinButton m_tabSchedule;
+    CxSkinButton m_tabIgnoreList;
+    CxSkinButton m_checkUpdate;
+    CLabel m_savedLabel;
+    CLabel m_descriptionLabel;
+    CComboBox m_scheduleType;
+    CComboBox m_scheduleDay;
+    CDateTimeCtrl m_scheduleTime;
+
+    int m_tab = kTabGeneral;
+    CBitmap m_tabBitmap;
+    CBrush m_whiteBrush;
+    SYSTEMTIME m_startTime;
+    // A first run would create the default weekly job; nothing sets it.
+    int m_defaultJobPending = 0;
+
+    HRESULT m_lastTaskResult = S_OK;
+    HRESULT m_reportedFailure = S_OK;
+    bool m_inTaskOperation = false;
+    std::function<void()> m_updateCheck;
+};

@@ -1,0 +1,240 @@
+#include "Client/Pages/StartupFolders.h"
+
+#include <algorithm>
+
+#include "Client/Pages/StartupLocations.h"
+#include "Client/Pages/StartupRegistry.h"
+#include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
+
+using StartupLocations::kView;
+
+namespace
+{
+class FileSearch
+{
+public:
+    explicit FileSearch(const std::string& pattern) : m_h(::FindFirstFileA(pattern.c_str(), &m_data)) {}
+    ~FileSearch()
+    {
+        if (m_h != INVALID_HANDLE_VALUE)
+            ::FindClose(m_h);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+
+    bool Found() const { return m_h != INVALID_HANDLE_VALUE; }
+    bool Next() { return ::FindNextFileA(m_h, &m_data) != FALSE; }
+    const WIN32_FIND_DATAA& Data() const { return m_data; }
+
+private:
+    WIN32_FIND_DATAA m_data = {};
+    HANDLE m_h;
+};
+
+bool FileExists(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsListedFile(const WIN32_FIND_DATAA& data)
+{
+    const std::string name = data.cFileName;
+    if (name == "." || name == "..")
+        return false;
+    return !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN));
+}
+
+bool DeleteFileEvenReadOnly(const std::string& path)
+{
+    if (::DeleteFileA(path.c_str()))
+        return true;
+    if (::GetLastError() != ERROR_ACCESS_DENIED)
+        return false;
+    ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return ::DeleteFileA(path.c_str()) != FALSE;
+}
+
+std::string ReadText(const CRegKey& key, const char* name)
+{
+    std::string text;
+    if (key.QueryString(name, text) != ERROR_SUCCESS)
+        text.clear();
+    return text;
+}
+
+bool ReadRecord(HKEY parent, const std::string& subkey, StartupFolderEntry& entry)
+{
+    CRegKey record;
+    if (record.Open(parent, subkey.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
+        return false;
+    entry.item = ReadText(record, "item");
+    entry.command = ReadText(record, "command");
+    entry.path = ReadText(record, "path");
+    entry.location = ReadText(record, "location");
+    entry.backup = ReadText(record, "backup");
+    entry.key = subkey;
+    entry.disabled = 1;
+    entry.common = AnsiText::ToLower(entry.location) == "common startup" ? 1 : 0;
+    return !entry.path.empty();
+}
+
+bool WriteRecord(const StartupFolderEntry& entry)
+{
+    CRegKey parent;
+    if (parent.Create(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
+                      KEY_ALL_ACCESS | kView) != ERROR_SUCCESS)
+        return false;
+    CRegKey record;
+    if (record.Create(parent.Get(), entry.key.c_str(), KEY_ALL_ACCESS | kView) != ERROR_SUCCESS)
+        return false;
+    const bool written = record.SetString("item", entry.item) == ERROR_SUCCESS &&
+                         record.SetString("command", entry.command) == ERROR_SUCCESS &&
+                         record.SetString("backup", entry.backup) == ERROR_SUCCESS &&
+                         record.SetString("location", entry.location) == ERROR_SUCCESS &&
+                         record.SetString("path", entry.path) == ERROR_SUCCESS;
+    if (written)
+        return true;
+    record.Close();
+    StartupRegistry::DeleteRecordKey(StartupLocations::kStartupFolderKey, KEY_ALL_ACCESS, entry.key);
+    return false;
+}
+
+bool DeleteRecord(const std::string& key)
+{
+    return StartupRegistry::DeleteRecordKey(StartupLocations::kStartupFolderKey, KEY_ALL_ACCESS, key);
+}
+}
+
+StartupFolders::StartupFolders()
+{
+    ::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, m_shellLink.ReceiveVoid());
+}
+
+void StartupFolders::ScanStartupFolders(const std::string& pssFolder, std::vector<StartupFolderEntry>& entries) const
+{
+    for (bool common : {false, true})
+    {
+        std::string folder;
+        if (StartupLocations::StartupFolder(common, folder))
+            ScanStartupFolder(folder, common, pssFolder, entries);
+    }
+}
+
+void StartupFolders::ScanStartupFolder(const std::string& folder, bool common, const std::string& pssFolder,
+                                       std::vector<StartupFolderEntry>& entries) const
+{
+    FileSearch search(folder + "\\*.*");
+    if (!search.Found())
+        return;
+    do
+    {
+        if (!IsListedFile(search.Data()))
+            continue;
+        const std::string name = search.Data().cFileName;
+        StartupFolderEntry entry;
+        entry.path = folder + "\\" + name;
+        entry.item = name;
+        entry.command = entry.path;
+        const size_t dot = name.rfind('.');
+        if (dot != std::string::npos && dot > 0)
+        {
+            entry.item = name.substr(0, dot);
+            std::string target;
+            if (AnsiText::CompareNoCase(name.substr(dot), ".lnk") == 0 && ResolveShortcut(entry.path, target))
+                entry.command = target;
+        }
+        entry.location = common ? "Common Startup" : "Startup";
+        entry.backup = pssFolder + name + entry.location;
+        entry.key = entry.path;
+        std::replace(entry.key.begin(), entry.key.end(), '\\', '^');
+        entry.common = common ? 1 : 0;
+        entries.push_back(entry);
+    } while (search.Next());
+}
+
+void StartupFolders::ReadRecords(std::vector<StartupFolderEntry>& entries)
+{
+    CRegKey parent;
+    if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey, KEY_READ | kView) !=
+        ERROR_SUCCESS)
+        return;
+    char name[256];
+    for (DWORD index = 0;; ++index)
+    {
+        DWORD length = sizeof(name);
+        if (::RegEnumKeyExA(parent.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        StartupFolderEntry entry;
+        if (ReadRecord(parent.Get(), std::string(name, length), entry))
+            entries.push_back(entry);
+    }
+}
+
+bool StartupFolders::ResolveShortcut(const std::string& linkPath, std::string& target) const
+{
+    if (!m_shellLink)
+        return false;
+    CComPtr<IPersistFile> file;
+    if (FAILED(m_shellLink.QueryInterface(IID_IPersistFile, file)))
+        return false;
+    WCHAR widePath[MAX_PATH] = {};
+    if (!::MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, widePath, MAX_PATH))
+        return false;
+    if (FAILED(file->Load(widePath, 0)))
+        return false;
+    char buffer[MAX_PATH] = "NoNe";
+    const HRESULT status = m_shellLink->GetPath(buffer, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
+    if (status == S_FALSE || status == E_FAIL || FAILED(status) || !buffer[0])
+        return false;
+    target = buffer;
+    return true;
+}
+
+bool StartupFolders::RecordExists(const std::string& key)
+{
+    if (key.empty())
+        return false;
+    const std::string path = std::string(StartupLocations::kStartupFolderKey) + "\\" + key;
+    CRegKey record;
+    return record.Open(StartupLocations::RecordRoot(), path.c_str(), KEY_READ | kView) == ERROR_SUCCESS;
+}
+
+bool StartupFolders::Disable(const StartupFolderEntry& entry, const std::string& pssFolder)
+{
+    // A second record of the same file would take the first one's place
+    // and its copy in "pss".
+    if (entry.disabled || entry.path.empty() || !FileExists(entry.path) || RecordExists(entry.key))
+        return false;
+    ::CreateDirectoryA(pssFolder.c_str(), nullptr);
+    if (!WriteRecord(entry))
+        return false;
+    if (::MoveFileExA(entry.path.c_str(), entry.backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
+        return true;
+    DeleteRecord(entry.key);
+    return false;
+}
+
+bool StartupFolders::Enable(const StartupFolderEntry& entry)
+{
+    if (!entry.disabled)
+        return false;
+    // The folder may be gone, or hold a file of that name by now: then the
+    // record and the copy stay, to be enabled or removed later.
+    if (!entry.backup.empty() && FileExists(entry.backup) &&
+        !::MoveFileExA(entry.backup.c_str(), entry.path.c_str(), MOVEFILE_COPY_ALLOWED))
+        return false;
+    if (!FileExists(entry.path))
+        return false;
+    return DeleteRecord(entry.key);
+}
+
+bool StartupFolders::Remove(const StartupFolderEntry& entry)
+{
+    if (!entry.disabled)
+        return DeleteFileEvenReadOnly(entry.path);
+    if (!DeleteRecord(entry.key))
+        return false;
+    return entry.backup.empty() || !FileExists(entry.backup) || DeleteFileEvenReadOnly(entry.backup);
+}

@@ -1,0 +1,41 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Client/Scan/ScanItemRecord.h"
+
+// Where the startup manager finds what starts with Windows and where it keeps
+// what the user disabled. The page and its tests take every key and folder
+// from here, so both walk the same paths.
+namespace StartupLocations
+{
+// Run keys and records are read and written in the 64-bit view, so a 32-bit
+// program on 64-bit Windows sees what Windows itself starts.
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+
+const char* const kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kWow64RunKey = "Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+// The records of disabled items, in the layout of Windows' own
+// system-configuration tool, under HKEY_LOCAL_MACHINE.
+const char* const kConfigKey = "Software\\Microsoft\\Shared Tools\\MSConfig";
+const char* const kStartupRegKey = "Software\\Microsoft\\Shared Tools\\MSConfig\\startupreg";
+const char* const kStartupFolderKey = "Software\\Microsoft\\Shared Tools\\MSConfig\\startupfolder";
+HKEY RecordRoot();
+
+// The Run keys to list: HKCU and HKLM, and the Wow6432Node key of HKLM on
+// 64-bit Windows other than 5.2 (version code 5).
+std::vector<IdStringEntry> RunKeys(bool wow64, int versionCode);
+std::vector<IdStringEntry> CurrentRunKeys();
+
+// The user's (common false) or the all-users Startup folder, without a
+// trailing "\"; false when Windows does not give it.
+bool StartupFolder(bool common, std::string& path);
+// Where disabled Startup-folder files are kept: the Windows folder + "\pss\".
+std::string PssFolder();
+
+// The Windows 5.2 code of WindowsVersion.
+constexpr int kVersionCode52 = 5;
+}

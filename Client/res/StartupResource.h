@@ -1,0 +1,34 @@
+// Resource ids of the startup page.
+#pragma once
+
+#define IDD_STARTUP_PAGE 167
+#define IDB_STARTUP_BACKGROUND 171
+
+// Buttons: normal (also pressed) and hover.
+#define IDB_ENABLE_ALL_NORMAL 344
+#define IDB_ENABLE_ALL_HOVER 345
+#define IDB_DISABLE_ALL_NORMAL 346
+#define IDB_DISABLE_ALL_HOVER 347
+#define IDB_DISABLE_NORMAL 348
+#define IDB_DISABLE_HOVER 349
+#define IDB_REMOVE_NORMAL 350
+#define IDB_REMOVE_HOVER 351
+#define IDB_ENABLE_NORMAL 354
+#define IDB_ENABLE_HOVER 355
+
+// Controls of the page. Disable and Enable share one place.
+#define IDC_STARTUP_ENABLE_ALL 1064
+#define IDC_STARTUP_DISABLE_ALL 1065
+#define IDC_STARTUP_DISABLE 1066
+#define IDC_STARTUP_REMOVE 1067
+#define IDC_STARTUP_ENABLE 1068
+#define IDC_STARTUP_LIST 1183
+#define IDC_STARTUP_INFO_LABEL 1184
+#define IDC_STARTUP_TEXT_LABEL 1185
+
+// Texts.
+#define IDS_STARTUP_INFO 109
+#define IDS_STARTUP_PROGRAM_NAME 113
+#define IDS_STARTUP_FILE_PATH 114
+#define IDS_STARTUP_LOCATION 179
+#define IDS_STARTUP_STATUS 180

@@ -1,0 +1,530 @@
+// The settings page inside the main window of this process, driven from a
+// second thread as a user would: its tabs and captions, the options through
+// the INI file, and the scheduled and log-on scans as real work items of
+// the prefix's Task Scheduler, each read back here apart from the page.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/res/SettingsResource.h"
+#include "Client/res/ShellResource.h"
+#include "Framework/AnsiText.h"
+#include "TaskSchedulerProbe.h"
+#include "support/ProgramDriver.h"
+
+CRegClientApp theApp;
+
+namespace
+{
+namespace Probe = TaskSchedulerProbe;
+
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result);
+    return static_cast<LRESULT>(result);
+}
+
+bool Visible(HWND page, int id)
+{
+    return ::IsWindowVisible(::GetDlgItem(page, id)) != FALSE;
+}
+
+bool Enabled(HWND page, int id)
+{
+    return ::IsWindowEnabled(::GetDlgItem(page, id)) != FALSE;
+}
+
+bool Checked(HWND page, int id)
+{
+    return Send(::GetDlgItem(page, id), BM_GETCHECK) == BST_CHECKED;
+}
+
+// A click on a control the user can see and use, handled before it returns.
+void Click(HWND dialog, int id)
+{
+    const HWND control = ::GetDlgItem(dialog, id);
+    ASSERT_TRUE(::IsWindowVisible(control) && ::IsWindowEnabled(control)) << "control " << id << " is not usable";
+    Send(control, BM_CLICK);
+}
+
+// A click on the text beside a check box, posted as the mouse would; true
+// once the box changed.
+bool ClickCaption(HWND page, int captionId, int boxId)
+{
+    const bool before = Checked(page, boxId);
+    ProgramDriver::ClickAt(::GetDlgItem(page, captionId), POINT{4, 4});
+    for (int i = 0; i < 100 && Checked(page, boxId) == before; ++i)
+        ::Sleep(50);
+    return Checked(page, boxId) != before;
+}
+
+int Selection(HWND page, int id)
+{
+    return static_cast<int>(Send(::GetDlgItem(page, id), CB_GETCURSEL));
+}
+
+// Picks an item of a drop-down list and leaves it, as the keyboard would.
+void Choose(HWND page, int id, int index)
+{
+    Send(::GetDlgItem(page, id), CB_SETCURSEL, index);
+    Send(page, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+}
+
+void Leave(HWND page, int id)
+{
+    if (id == IDC_SCHEDULE_TIME)
+    {
+        NMHDR header = {::GetDlgItem(page, id), static_cast<UINT_PTR>(id), static_cast<UINT>(NM_KILLFOCUS)};
+        Send(page, WM_NOTIFY, id, reinterpret_cast<LPARAM>(&header));
+        return;
+    }
+    Send(page, WM_COMMAND, MAKEWPARAM(id, CBN_KILLFOCUS), reinterpret_cast<LPARAM>(::GetDlgItem(page, id)));
+}
+
+void SetPickerTime(HWND page, WORD hour, WORD minute)
+{
+    SYSTEMTIME time;
+    ::GetLocalTime(&time);
+    time.wHour = hour;
+    time.wMinute = minute;
+    time.wSecond = 0;
+    Send(::GetDlgItem(page, IDC_SCHEDULE_TIME), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&time));
+}
+
+SYSTEMTIME PickerTime(HWND page)
+{
+    SYSTEMTIME time = {};
+    Send(::GetDlgItem(page, IDC_SCHEDULE_TIME), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&time));
+    return time;
+}
+
+// A picture of the window as it is now, one for each kind of prefix; an
+// older picture of the name is removed first, so the wait is for this one.
+void Screenshot(HWND window, const std::string& name)
+{
+    const char* kind = std::getenv("QM_WINEARCH");
+    const std::string fullName = name + "-" + (kind ? kind : "wow64");
+    std::string file = "Z:" + ProgramDriver::ArtifactsFolder() + "/" + fullName + ".png";
+    for (char& c : file)
+        if (c == '/')
+            c = '\\';
+    ::DeleteFileA(file.c_str());
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Send(window, WM_NULL);
+    ::Sleep(300);
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(window, fullName)) << fullName;
+}
+
+std::string Text(HWND window)
+{
+    return ProgramDriver::WindowText(window);
+}
+
+std::string IniValue(const char* key)
+{
+    char value[64] = "";
+    ::GetPrivateProfileStringA("SETTINGS", key, "<missing>", value, sizeof(value), theApp.m_strIniPath.c_str());
+    return value;
+}
+
+std::string ScheduledName()
+{
+    return "Quillomar Scheduled Scan - " + Probe::UserName();
+}
+
+std::string LogonName()
+{
+    return "Quillomar on user logon - " + Probe::UserName();
+}
+
+std::string ProgramFolder()
+{
+    const std::string path = CRegClientApp::GetProgramPath();
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+// The work items this program could have left, gone.
+void ForgetWorkItems()
+{
+    Probe::Remove(ScheduledName());
+    Probe::Remove(LogonName());
+}
+
+class SettingsPageFixture : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        theApp.m_settings = SettingsRecord();
+        theApp.m_cmdInfo = CCommandLineInfoEx();
+        ::DeleteFileA(theApp.m_strIniPath.c_str());
+        m_window.SetUpdateCheckHandler([this](bool silent, CWnd* parent) {
+            m_updateChecks.push_back(silent || parent ? "silent or owned" : "shown");
+        });
+    }
+
+    // Runs the main window here while drive works the settings page from
+    // another thread (with COM of its own, for the Task Scheduler).
+    void RunSettingsPage(const std::function<void(HWND main, HWND page)>& drive)
+    {
+        std::thread driver([this, &drive] {
+            ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            HWND window = NULL;
+            for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i)
+            {
+                ::Sleep(50);
+                window = m_window.GetSafeHwnd();
+            }
+            if (window)
+            {
+                Send(window, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_SETTINGS_LINK)));
+                const HWND page = FindPage(window);
+                EXPECT_TRUE(page && ::IsWindowVisible(page)) << "the settings link showed no settings page";
+                if (page)
+                    drive(window, page);
+            }
+            ::PostMessageA(window, WM_CLOSE, 0, 0);
+            ::CoUninitialize();
+        });
+        m_window.DoModal();
+        driver.join();
+    }
+
+    static HWND FindPage(HWND main)
+    {
+        for (HWND child = ::FindWindowExA(main, NULL, nullptr, nullptr); child;
+             child = ::FindWindowExA(main, child, nullptr, nullptr))
+            if (::GetDlgItem(child, IDC_DISABLE_SCHEDULE) && ::GetDlgItem(child, IDC_TAB_GENERAL))
+                return child;
+        return NULL;
+    }
+
+    // What switching to the page again shows.
+    static void ShowPageAgain(HWND main)
+    {
+        Send(main, WM_COMMAND, MAKEWPARAM(IDC_HOME_BUTTON, BN_CLICKED), 0);
+        Send(main, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED), 0);
+    }
+
+    CRegClientDlg m_window;
+    std::vector<std::string> m_updateChecks;
+};
+
+// Without the Schedule service, as on a Windows where it is stopped and
+// disabled. These run before anything here uses the Task Scheduler.
+class SettingsPageWithoutTaskScheduler : public SettingsPageFixture
+{
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(Probe::DisableService()); }
+    static void TearDownTestSuite() { Probe::EnableService(); }
+};
+
+TEST_F(SettingsPageWithoutTaskScheduler, SaysOnceThatTheSchedulerIsMissingAndKeepsTheControls)
+{
+    ASSERT_EQ(Probe::SchedulerState(), static_cast<HRESULT>(0x80041315L)) << "the service runs already";
+    RunSettingsPage([&](HWND, HWND page) {
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+        // The first click that needs the Task Scheduler tells the user why
+        // nothing happened, and the box goes back.
+        const HWND box = ::GetDlgItem(page, IDC_LOGON_SCAN);
+        ASSERT_TRUE(::IsWindowVisible(box));
+        ::PostMessageA(box, BM_CLICK, 0, 0);
+        const HWND message = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 20000);
+        ASSERT_NE(message, static_cast<HWND>(NULL)) << "no word about the missing Task Scheduler";
+        EXPECT_NE(ProgramDriver::MessageBoxText(message).find("Task Scheduler service is not running"),
+                  std::string::npos)
+            << ProgramDriver::MessageBoxText(message);
+        ProgramDriver::PressButton(message, IDOK);
+        for (int i = 0; i < 100 && ::IsWindow(message); ++i)
+            ::Sleep(50);
+        Send(page, WM_NULL);
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN)) << "the box claims a log-on scan that does not exist";
+
+        // The same failure again is not told twice.
+        Click(page, IDC_LOGON_SCAN);
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+        Click(page, IDC_TAB_SCHEDULE);
+        EXPECT_TRUE(Checked(page, IDC_DISABLE_SCHEDULE)) << "a schedule shown that could not be read";
+        Click(page, IDC_DISABLE_SCHEDULE);
+        EXPECT_TRUE(Checked(page, IDC_DISABLE_SCHEDULE)) << "the schedule shown as on though none was made";
+        EXPECT_FALSE(Enabled(page, IDC_SCHEDULE_TYPE));
+        EXPECT_EQ(ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 1500), static_cast<HWND>(NULL));
+    });
+    EXPECT_FALSE(Probe::TaskFileExists(ScheduledName()));
+    EXPECT_FALSE(Probe::TaskFileExists(LogonName()));
+}
+
+class SettingsPageTest : public SettingsPageFixture
+{
+protected:
+    static void SetUpTestSuite() { ASSERT_TRUE(Probe::StartService()) << "the Schedule service did not start"; }
+    void SetUp() override
+    {
+        SettingsPageFixture::SetUp();
+        ForgetWorkItems();
+    }
+    void TearDown() override { ForgetWorkItems(); }
+};
+
+TEST_F(SettingsPageTest, TabsShowTheirControlsAndCaptions)
+{
+    RunSettingsPage([&](HWND main, HWND page) {
+        const HWND caption = ::GetDlgItem(main, IDC_CAPTION_LABEL);
+        const HWND step = ::GetDlgItem(main, IDC_STEP_LABEL);
+        EXPECT_EQ(Text(caption), "SETTINGS - GENERAL");
+        EXPECT_EQ(Text(step), "");
+        EXPECT_FALSE(Enabled(page, IDC_TAB_GENERAL));
+        EXPECT_TRUE(Enabled(page, IDC_TAB_SCHEDULE));
+        for (int id : {IDC_LOGON_SCAN, IDC_AUTO_CLOSE, IDC_AUTO_REPAIR, IDC_RESTORE_POINT, IDC_SOFTWARE_UPDATE,
+                       IDC_SHUTDOWN, IDC_RESTART, IDC_CONTEXT_MENU, IDC_CONTEXT_MENU_CAPTION, IDC_APPLY})
+            EXPECT_TRUE(Visible(page, id)) << id;
+        for (int id : {IDC_LOG_SUMMARY, IDC_POPUP_ALERTS, IDC_CHECK_UPDATE, IDC_SAVED_LABEL, IDC_DISABLE_SCHEDULE,
+                       IDC_SCHEDULE_TYPE, IDC_SCHEDULE_DESCRIPTION})
+            EXPECT_FALSE(Visible(page, id)) << id;
+        EXPECT_EQ(Text(::GetDlgItem(page, IDC_CONTEXT_MENU_CAPTION)), "Add scan option to Explorer context menu");
+        EXPECT_EQ(Text(::GetDlgItem(page, IDC_APPLY)), "Apply");
+        Screenshot(main, "settings-general");
+
+        Click(page, IDC_TAB_SCHEDULE);
+        EXPECT_EQ(Text(caption), "SETTINGS - SCHEDULE");
+        EXPECT_FALSE(Enabled(page, IDC_TAB_SCHEDULE));
+        EXPECT_TRUE(Enabled(page, IDC_TAB_GENERAL));
+        EXPECT_EQ(IniValue("AutoRepair"), "0") << "the Schedule tab did not store the options";
+        for (int id : {IDC_DISABLE_SCHEDULE, IDC_SCHEDULE_TYPE, IDC_SCHEDULE_DAY, IDC_SCHEDULE_TIME,
+                       IDC_SCHEDULE_TYPE_CAPTION, IDC_SCHEDULE_DAY_CAPTION, IDC_SCHEDULE_TIME_CAPTION})
+            EXPECT_TRUE(Visible(page, id)) << id;
+        for (int id : {IDC_LOGON_SCAN, IDC_CONTEXT_MENU, IDC_APPLY})
+            EXPECT_FALSE(Visible(page, id)) << id;
+        const HWND type = ::GetDlgItem(page, IDC_SCHEDULE_TYPE);
+        EXPECT_EQ(Send(type, CB_GETCOUNT), 2);
+        EXPECT_EQ(Send(::GetDlgItem(page, IDC_SCHEDULE_DAY), CB_GETCOUNT), 7);
+        Screenshot(main, "settings-schedule");
+
+        Click(page, IDC_TAB_GENERAL);
+        EXPECT_EQ(Text(caption), "SETTINGS - GENERAL");
+        Click(page, IDC_TAB_IGNORE_LIST);
+        EXPECT_FALSE(::IsWindowVisible(page)) << "the ignore-list tab left the settings page on show";
+        EXPECT_EQ(Text(caption), "SETTINGS - IGNORE LIST");
+
+        // The page's update button takes the update link's road.
+        ShowPageAgain(main);
+        Send(page, WM_COMMAND, MAKEWPARAM(IDC_CHECK_UPDATE, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(m_updateChecks, std::vector<std::string>{"shown"});
+}
+
+TEST_F(SettingsPageTest, OptionsRoundTripThroughTheSettingsFile)
+{
+    theApp.m_settings.logScanSummary = 1;
+    theApp.m_settings.autoRepair = 1;
+    theApp.m_settings.autoShutdownSystem = 1;
+    RunSettingsPage([&](HWND main, HWND page) {
+        EXPECT_TRUE(Checked(page, IDC_AUTO_REPAIR));
+        EXPECT_TRUE(Checked(page, IDC_SHUTDOWN));
+        EXPECT_FALSE(Checked(page, IDC_RESTORE_POINT));
+
+        Click(page, IDC_RESTART);
+        EXPECT_FALSE(Checked(page, IDC_SHUTDOWN)) << "shutdown and restart both chosen";
+        Click(page, IDC_SHUTDOWN);
+        EXPECT_FALSE(Checked(page, IDC_RESTART));
+        Click(page, IDC_SHUTDOWN);
+        EXPECT_TRUE(ClickCaption(page, IDC_RESTORE_POINT_CAPTION, IDC_RESTORE_POINT));
+        Click(page, IDC_AUTO_REPAIR);
+        Click(page, IDC_SOFTWARE_UPDATE);
+        Click(page, IDC_AUTO_CLOSE);
+        Click(page, IDC_APPLY);
+        EXPECT_TRUE(Visible(page, IDC_SAVED_LABEL));
+        Screenshot(main, "settings-general-saved");
+        EXPECT_EQ(IniValue("RestorePoint"), "1");
+        EXPECT_EQ(IniValue("AutoRepair"), "0");
+        EXPECT_EQ(IniValue("SoftwareUpdate"), "1");
+        EXPECT_EQ(IniValue("AutoShutdown"), "1");
+        EXPECT_EQ(IniValue("AutoShutdownSystem"), "0");
+        EXPECT_EQ(IniValue("AutoRestartSystem"), "0");
+        // Hidden on a tab of its own, the summary word is written back as it was.
+        EXPECT_EQ(IniValue("LogScanSummary"), "1");
+        Click(page, IDC_AUTO_CLOSE);
+        EXPECT_FALSE(Visible(page, IDC_SAVED_LABEL)) << "\"Saved\" stayed after a change";
+
+        // Leaving the page stores what it shows.
+        Send(main, WM_COMMAND, MAKEWPARAM(IDC_HOME_BUTTON, BN_CLICKED), 0);
+        EXPECT_EQ(IniValue("AutoShutdown"), "0");
+        theApp.m_settings.autoRepair = 1;
+        Send(main, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED), 0);
+        EXPECT_TRUE(Checked(page, IDC_AUTO_REPAIR)) << "showing the page did not reload the options";
+    });
+}
+
+TEST_F(SettingsPageTest, ScheduledScanIsMadeReadBackChangedAndDisabled)
+{
+    RunSettingsPage([&](HWND, HWND page) {
+        Click(page, IDC_TAB_SCHEDULE);
+        EXPECT_TRUE(Checked(page, IDC_DISABLE_SCHEDULE));
+        EXPECT_FALSE(Enabled(page, IDC_SCHEDULE_TYPE));
+        EXPECT_FALSE(Enabled(page, IDC_SCHEDULE_DAY));
+        EXPECT_FALSE(Enabled(page, IDC_SCHEDULE_TIME));
+
+        // Turned on: the default weekly scan, Sunday 03:00, whatever the controls say.
+        Choose(page, IDC_SCHEDULE_TYPE, 0);
+        Click(page, IDC_DISABLE_SCHEDULE);
+        Probe::WorkItem item = Probe::Read(ScheduledName());
+        ASSERT_EQ(item.result, S_OK) << "no work item " << ScheduledName();
+        EXPECT_TRUE(Probe::TaskFileExists(ScheduledName())) << Probe::TaskFile(ScheduledName());
+        EXPECT_EQ(AnsiText::CompareNoCase(item.application, CRegClientApp::GetProgramPath()), 0)
+            << item.application;
+        EXPECT_EQ(item.parameters, "SCHEDULE");
+        EXPECT_EQ(item.workingDirectory, ProgramFolder());
+        ASSERT_TRUE(item.hasTrigger);
+        EXPECT_EQ(item.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
+        EXPECT_EQ(item.trigger.Type.Weekly.WeeksInterval, 1);
+        EXPECT_EQ(item.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_SUNDAY);
+        EXPECT_EQ(item.trigger.wStartHour, 3);
+        EXPECT_EQ(item.trigger.wStartMinute, 0);
+        EXPECT_FALSE(Checked(page, IDC_DISABLE_SCHEDULE));
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 1);
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 0);
+        EXPECT_TRUE(Enabled(page, IDC_SCHEDULE_DAY));
+        EXPECT_EQ(PickerTime(page).wHour, 3);
+        Screenshot(::GetParent(page), "settings-schedule-weekly");
+
+        // Daily at 21:45: the day list goes grey.
+        Choose(page, IDC_SCHEDULE_TYPE, 0);
+        EXPECT_FALSE(Enabled(page, IDC_SCHEDULE_DAY));
+        SetPickerTime(page, 21, 45);
+        Leave(page, IDC_SCHEDULE_TYPE);
+        item = Probe::Read(ScheduledName());
+        ASSERT_TRUE(item.hasTrigger);
+        EXPECT_EQ(item.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+        EXPECT_EQ(item.trigger.Type.Daily.DaysInterval, 1);
+        EXPECT_EQ(item.trigger.wStartHour, 21);
+        EXPECT_EQ(item.trigger.wStartMinute, 45);
+
+        // Weekly on Wednesday at 06:10, left from the time picker; read back
+        // into fresh controls by showing the page again.
+        Choose(page, IDC_SCHEDULE_TYPE, 1);
+        Choose(page, IDC_SCHEDULE_DAY, 3);
+        SetPickerTime(page, 6, 10);
+        Leave(page, IDC_SCHEDULE_TIME);
+        item = Probe::Read(ScheduledName());
+        ASSERT_TRUE(item.hasTrigger);
+        EXPECT_EQ(item.trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
+        EXPECT_EQ(item.trigger.Type.Weekly.rgfDaysOfTheWeek, TASK_WEDNESDAY);
+        EXPECT_EQ(item.trigger.wStartHour, 6);
+        Choose(page, IDC_SCHEDULE_TYPE, 0);
+        Choose(page, IDC_SCHEDULE_DAY, 0);
+        ShowPageAgain(::GetParent(page));
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 1);
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 3);
+        EXPECT_EQ(PickerTime(page).wHour, 6);
+        EXPECT_EQ(PickerTime(page).wMinute, 10);
+
+        Click(page, IDC_TAB_SCHEDULE);
+        Click(page, IDC_DISABLE_SCHEDULE);
+        EXPECT_TRUE(Probe::Read(ScheduledName()).result == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
+        EXPECT_FALSE(Probe::TaskFileExists(ScheduledName()));
+        EXPECT_EQ(Text(::GetDlgItem(page, IDC_SCHEDULE_DESCRIPTION)), "");
+        for (int id : {IDC_SCHEDULE_TYPE, IDC_SCHEDULE_DAY, IDC_SCHEDULE_TIME})
+            EXPECT_FALSE(Enabled(page, id)) << id;
+    });
+}
+
+TEST_F(SettingsPageTest, ScheduledScansOfOthersAreShownAsTheyAreAndKept)
+{
+    // Another copy's job: shown as no schedule, but left alone.
+    ASSERT_TRUE(Probe::Plant(ScheduledName(), "C:\\Elsewhere\\Quillomar.exe", "SCHEDULE", TASK_TIME_TRIGGER_DAILY));
+    RunSettingsPage([&](HWND main, HWND page) {
+        EXPECT_TRUE(Checked(page, IDC_DISABLE_SCHEDULE));
+        EXPECT_EQ(Probe::Read(ScheduledName()).result, S_OK) << "another copy's schedule was deleted";
+
+        // Ours with a trigger the page does not offer, the path in other
+        // letters: shown as daily.
+        ASSERT_TRUE(Probe::Plant(ScheduledName(), AnsiText::ToLower(CRegClientApp::GetProgramPath()), "SCHEDULE",
+                                 TASK_TIME_TRIGGER_ONCE));
+        ShowPageAgain(main);
+        EXPECT_FALSE(Checked(page, IDC_DISABLE_SCHEDULE)) << "the path's letters decided";
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 0);
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 0);
+        EXPECT_EQ(PickerTime(page).wHour, 7);
+        EXPECT_EQ(PickerTime(page).wMinute, 30);
+    });
+}
+
+TEST_F(SettingsPageTest, LogonScanIsMadeKeptAndRemoved)
+{
+    RunSettingsPage([&](HWND main, HWND page) {
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+        Click(page, IDC_LOGON_SCAN);
+        Probe::WorkItem item = Probe::Read(LogonName());
+        ASSERT_EQ(item.result, S_OK) << "no work item " << LogonName();
+        EXPECT_TRUE(Probe::TaskFileExists(LogonName()));
+        EXPECT_EQ(AnsiText::CompareNoCase(item.application, CRegClientApp::GetProgramPath()), 0);
+        EXPECT_EQ(item.parameters, "STARTSCAN");
+        ASSERT_TRUE(item.hasTrigger);
+        EXPECT_EQ(item.trigger.TriggerType, TASK_EVENT_TRIGGER_AT_LOGON);
+        // The Task Scheduler here cannot describe a trigger; the job still reads.
+        ShowPageAgain(main);
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN));
+
+        // Ours in other letters stays; a work item that cannot be read is
+        // not taken for missing, and is not deleted.
+        ASSERT_TRUE(Probe::Plant(LogonName(), AnsiText::ToLower(CRegClientApp::GetProgramPath()), "STARTSCAN",
+                                 TASK_EVENT_TRIGGER_AT_LOGON));
+        ShowPageAgain(main);
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN));
+        ASSERT_TRUE(Probe::Plant(LogonName(), CRegClientApp::GetProgramPath(), "STARTSCAN", -1));
+        ShowPageAgain(main);
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN)) << "the box followed a read that failed";
+        EXPECT_EQ(Probe::Read(LogonName()).result, S_OK) << "the user's log-on job was deleted";
+
+        // A copy in another folder: its job goes.
+        ASSERT_TRUE(Probe::Plant(LogonName(), "C:\\Elsewhere\\Quillomar.exe", "STARTSCAN",
+                                 TASK_EVENT_TRIGGER_AT_LOGON));
+        ShowPageAgain(main);
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+        EXPECT_FALSE(Probe::TaskFileExists(LogonName()));
+
+        Click(page, IDC_LOGON_SCAN);
+        EXPECT_TRUE(Probe::TaskFileExists(LogonName()));
+        Click(page, IDC_LOGON_SCAN);
+        EXPECT_FALSE(Probe::TaskFileExists(LogonName()));
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+    });
+}
+}
+
+namespace
+{
+TEST_F(SettingsPageTest, ARefusedChangeIsToldAndLeavesTheJobAsItWas)
+{
+    // A work item whose file cannot be deleted: the Task Scheduler answers
+    // access denied, as for a job that another account made.
+    ASSERT_TRUE(Probe::Plant(LogonName(), CRegClientApp::GetProgramPath(), "STARTSCAN", TASK_EVENT_TRIGGER_AT_LOGON));
+    const std::string file = Probe::TaskFile(LogonName());
+    ASSERT_TRUE(::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    RunSettingsPage([&](HWND, HWND page) {
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN));
+        ::PostMessageA(::GetDlgItem(page, IDC_LOGON_SCAN), BM_CLICK, 0, 0);
+        const HWND message = ProgramDriver::WaitForMessageBoxWith(::GetCurrentProcessId(), "denied", 20000);
+        ASSERT_NE(message, static_cast<HWND>(NULL)) << "a refused deletion was not told";
+        ProgramDriver::AnswerMessageBox(message, IDOK);
+        for (int i = 0; i < 100 && ::IsWindow(message); ++i)
+            ::Sleep(50);
+        Send(page, WM_NULL);
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN)) << "the box shows a deletion that did not happen";
+        EXPECT_EQ(Probe::Read(LogonName()).result, S_OK);
+    });
+    ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+}

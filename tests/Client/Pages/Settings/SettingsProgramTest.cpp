@@ -1,0 +1,116 @@
+// The real Quillomar.exe, driven as a user would: options chosen on the
+// settings page and applied, the scan at log-on and the scheduled scan
+// turned on, and all of it found in the settings file beside the program
+// and in the Task Scheduler of the prefix.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Client/res/SettingsResource.h"
+#include "Client/res/ShellResource.h"
+#include "Framework/AnsiText.h"
+#include "TaskSchedulerProbe.h"
+#include "support/ProgramDriver.h"
+
+using namespace ProgramDriver;
+namespace Probe = TaskSchedulerProbe;
+
+namespace
+{
+std::string IniValue(const std::string& file, const char* key)
+{
+    char value[64] = "";
+    ::GetPrivateProfileStringA("SETTINGS", key, "<missing>", value, sizeof(value), file.c_str());
+    return value;
+}
+
+struct ItemWait
+{
+    std::string name;
+};
+bool WorkItemExists(void* context)
+{
+    return Probe::Read(static_cast<ItemWait*>(context)->name).result == S_OK;
+}
+
+bool ShowsSaved(void* context)
+{
+    return FindVisibleControl(*static_cast<HWND*>(context), IDC_SAVED_LABEL) != NULL;
+}
+
+}
+
+TEST(SettingsProgramTest, ApplyWritesTheSettingsFileAndTheScheduleWritesWorkItems)
+{
+    ASSERT_TRUE(Probe::StartService());
+    const std::string folder = MakeProgramFolder("settings-apply");
+    const std::string exe = folder + "Quillomar.exe";
+    const std::string ini = folder + "qmsettings.ini";
+    const std::string user = Probe::UserName();
+    ItemWait logon{"Quillomar on user logon - " + user};
+    ItemWait scheduled{"Quillomar Scheduled Scan - " + user};
+    Probe::Remove(logon.name);
+    Probe::Remove(scheduled.name);
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(exe));
+    HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
+    const HWND logonBox = WaitForUsable(main, IDC_LOGON_SCAN);
+    ASSERT_NE(logonBox, static_cast<HWND>(NULL)) << "no General tab";
+    // The tab buttons share their ids with page buttons of the main window:
+    // the page's own controls are looked for in the page.
+    HWND page = ::GetParent(logonBox);
+
+    for (int id : {IDC_RESTORE_POINT, IDC_CONTEXT_MENU, IDC_RESTART})
+        ASSERT_TRUE(ClickWhenUsable(page, id)) << id;
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_LOGON_SCAN));
+    EXPECT_TRUE(WaitUntil(10000, &WorkItemExists, &logon)) << "no work item " << logon.name;
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_APPLY));
+    EXPECT_TRUE(WaitUntil(10000, &ShowsSaved, &page)) << "\"Saved\" not shown";
+    EXPECT_EQ(IniValue(ini, "RestorePoint"), "1");
+    EXPECT_EQ(IniValue(ini, "ContextMenu"), "1");
+    EXPECT_EQ(IniValue(ini, "AutoRestartSystem"), "1");
+    EXPECT_EQ(IniValue(ini, "AutoRepair"), "0");
+
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_TAB_SCHEDULE));
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_DISABLE_SCHEDULE));
+    EXPECT_TRUE(WaitUntil(10000, &WorkItemExists, &scheduled)) << "no work item " << scheduled.name;
+    ASSERT_NE(WaitForUsable(page, IDC_SCHEDULE_DAY), static_cast<HWND>(NULL)) << "the weekly day list stayed grey";
+    SaveScreenshot(main, "settings-program-schedule");
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+    DWORD code = 1;
+    EXPECT_TRUE(program.WaitForExit(15000, &code)) << "the program did not end";
+    EXPECT_EQ(code, 0u);
+
+    for (const ItemWait* item : {&logon, &scheduled})
+    {
+        const Probe::WorkItem read = Probe::Read(item->name);
+        ASSERT_EQ(read.result, S_OK) << item->name;
+        EXPECT_EQ(AnsiText::CompareNoCase(read.application, exe), 0) << read.application;
+        EXPECT_EQ(AnsiText::CompareNoCase(read.workingDirectory, folder), 0) << read.workingDirectory;
+        EXPECT_TRUE(Probe::TaskFileExists(item->name));
+    }
+    EXPECT_EQ(Probe::Read(logon.name).parameters, "STARTSCAN");
+    EXPECT_EQ(Probe::Read(scheduled.name).parameters, "SCHEDULE");
+    EXPECT_EQ(Probe::Read(scheduled.name).trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY);
+    // Closing stored the options once more, unchanged; the next start shows
+    // them again, and the log-on scan that is there.
+    EXPECT_EQ(IniValue(ini, "RestorePoint"), "1");
+    RunningProgram again;
+    ASSERT_TRUE(again.Start(exe));
+    main = again.WaitForMainWindow();
+    ASSERT_NE(main, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
+    page = ::GetParent(WaitForUsable(main, IDC_LOGON_SCAN));
+    for (int id : {IDC_LOGON_SCAN, IDC_RESTORE_POINT, IDC_RESTART})
+        EXPECT_EQ(::SendMessageA(::GetDlgItem(page, id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(page, IDC_AUTO_REPAIR), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(again.WaitForExit(15000, &code));
+    Probe::Remove(logon.name);
+    Probe::Remove(scheduled.name);
+}
