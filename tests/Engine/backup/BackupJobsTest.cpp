@@ -11,7 +11,7 @@
 #include "Engine/CRegistryManager.h"
 #include "Engine/CTolvEngineProcess.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "Engine/BackupFolder.h"
 #include "Framework/ModulePath.h"
 #include "RegistryTree.h"
