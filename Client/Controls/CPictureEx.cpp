@@ -4,6 +4,7 @@
 
 #include "Client/Controls/GifFrameReader.h"
 #include "Framework/CClientDC.h"
+#include "Framework/CGlobalMemory.h"
 #include "Framework/CPaintDC.h"
 #include "Framework/CWinApp.h"
 #include "Framework/CallbackGuard.h"
@@ -13,20 +14,15 @@ namespace
 {
 constexpr int kHimetricPerInch = 2540;
 
-// A global block holding a copy of data, owned by the caller until handed on.
-HGLOBAL CopyToGlobal(const BYTE* data, DWORD size, UINT flags)
+// A movable global block holding a copy of data.
+CGlobalMemory CopyToGlobal(const BYTE* data, DWORD size)
 {
-    HGLOBAL memory = ::GlobalAlloc(flags, size ? size : 1);
-    if (!memory)
-        return nullptr;
-    void* target = ::GlobalLock(memory);
+    CGlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, size ? size : 1));
+    void* target = memory ? ::GlobalLock(memory.Get()) : nullptr;
     if (!target)
-    {
-        ::GlobalFree(memory);
-        return nullptr;
-    }
+        return CGlobalMemory();
     std::memcpy(target, data, size);
-    ::GlobalUnlock(memory);
+    ::GlobalUnlock(memory.Get());
     return memory;
 }
 
@@ -80,28 +76,20 @@ BOOL CPictureEx::LoadFromResource(const char* resourceName, const char* resource
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data || !size)
         return FALSE;
-    HGLOBAL memory = CopyToGlobal(static_cast<const BYTE*>(data), size, GMEM_MOVEABLE);
-    if (!memory)
-        return FALSE;
-    const BOOL result = Load(memory, size);
-    ::GlobalFree(memory);
-    return result;
+    const CGlobalMemory memory = CopyToGlobal(static_cast<const BYTE*>(data), size);
+    return memory ? Load(memory.Get(), size) : FALSE;
 }
 
 bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, IPicture** out)
 {
     *out = nullptr;
     // The loader reads from a copy of its own, freed with its stream.
-    HGLOBAL memory = CopyToGlobal(data, size, GMEM_MOVEABLE);
-    if (!memory)
-        return false;
+    CGlobalMemory memory = CopyToGlobal(data, size);
     CComPtr<IStream> stream;
-    // The stream frees the block when it is released.
-    if (FAILED(::CreateStreamOnHGlobal(memory, TRUE, stream.Receive())))
-    {
-        ::GlobalFree(memory);
+    if (!memory || FAILED(::CreateStreamOnHGlobal(memory.Get(), TRUE, stream.Receive())))
         return false;
-    }
+    // The stream frees the block when it is released.
+    memory.Detach();
     return SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
                                       reinterpret_cast<void**>(out))) &&
            *out;
