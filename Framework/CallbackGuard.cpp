@@ -7,6 +7,10 @@
 
 namespace
 {
+// A handler that fails on every timer tick must not stack one box on another:
+// while one is shown, later failures go to the debugger only.
+std::atomic<bool> g_boxShown{false};
+
 void ShowFailure(const char* where, const char* what)
 {
     std::string text = std::string("An unexpected error ended the ") + where;
@@ -14,8 +18,10 @@ void ShowFailure(const char* where, const char* what)
         text += std::string(" (") + what + ")";
     text += ".\nThe program goes on.";
     ::OutputDebugStringA((text + "\n").c_str());
-    if (CWinApp::Get())
-        CWinApp::MessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+    if (!CWinApp::Get() || g_boxShown.exchange(true))
+        return;
+    CWinApp::MessageBox(text.c_str(), MB_OK | MB_ICONERROR);
+    g_boxShown = false;
 }
 
 std::atomic<CallbackGuard::Reporter> g_reporter{&ShowFailure};

@@ -126,6 +126,65 @@ TEST_F(CallbackGuardTest, AThrowingWindowHandlerEndsOnlyThatMessage)
     EXPECT_FALSE(::IsWindow(window.GetSafeHwnd()));
 }
 
+namespace
+{
+struct BoxWatch
+{
+    HWND window = NULL;
+    std::string text;
+    int boxes = 0;
+};
+
+BOOL CALLBACK CountBox(HWND window, LPARAM count)
+{
+    char title[64] = {};
+    char className[16] = {};
+    ::GetWindowTextA(window, title, sizeof(title));
+    ::GetClassNameA(window, className, sizeof(className));
+    if (::IsWindowVisible(window) && std::string(className) == "#32770" && std::string(title) == "Guard Test")
+        ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Finds the report box, makes the window fail again while it is up, counts
+// the boxes, and closes the one it found.
+DWORD WINAPI WatchForBox(void* parameter)
+{
+    BoxWatch& watch = *static_cast<BoxWatch*>(parameter);
+    HWND box = NULL;
+    for (int i = 0; i < 500 && !box; ++i, ::Sleep(10))
+        box = ::FindWindowA("#32770", "Guard Test");
+    if (!box)
+        return 1;
+    char text[512] = {};
+    ::GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    watch.text = text;
+    ::PostMessageA(watch.window, kThrowOther, 0, 0);
+    ::Sleep(500);
+    ::EnumWindows(&CountBox, reinterpret_cast<LPARAM>(&watch.boxes));
+    ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return 0;
+}
+}
+
+TEST_F(CallbackGuardTest, TheProgramTellsTheUserOnceUnderItsName)
+{
+    CWinApp app("Guard Test");
+    CallbackGuard::SetReporter(nullptr);  // the program's own way
+    ThrowingWindow window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "guarded", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 200, 100}, NULL, 0));
+    BoxWatch watch;
+    watch.window = window.GetSafeHwnd();
+    const CHandle watcher(::CreateThread(nullptr, 0, &WatchForBox, &watch, 0, nullptr));
+    EXPECT_EQ(0, window.SendMessage(kThrowStd, 0, 0));
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(watcher.Get(), 10000));
+    EXPECT_NE(std::string::npos, watch.text.find("window message")) << watch.text;
+    EXPECT_NE(std::string::npos, watch.text.find("std::bad_alloc")) << watch.text;
+    EXPECT_EQ(1, watch.boxes) << "a failure while the box is up shows no second box";
+    EXPECT_EQ(7, window.SendMessage(kAnswer, 0, 0));
+    window.DestroyWindow();
+}
+
 TEST_F(CallbackGuardTest, AThrowingWorkerThreadEndsWithMinusOne)
 {
     const CHandle thread(WorkerThread::Create(&ThrowingRoutine, nullptr, false));
