@@ -98,7 +98,8 @@ protected:
 TEST_F(CallbackGuardTest, AThrowingWindowHandlerEndsOnlyThatMessage)
 {
     ThrowingWindow window;
-    ASSERT_TRUE(window.CreateEx(0, nullptr, "guarded", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 200, 100}, NULL, 0));
+    ASSERT_TRUE(
+        window.CreateEx(0, nullptr, "guarded", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 200, 100}, NULL, 0));
     EXPECT_EQ(0, window.SendMessage(kThrowStd, 0, 0));
     EXPECT_EQ(0, window.SendMessage(kThrowOther, 0, 0));
     ASSERT_EQ(2u, g_reports.size());
@@ -172,7 +173,8 @@ TEST_F(CallbackGuardTest, TheProgramTellsTheUserOnceUnderItsName)
     CWinApp app("Guard Test");
     CallbackGuard::SetReporter(nullptr);  // the program's own way
     ThrowingWindow window;
-    ASSERT_TRUE(window.CreateEx(0, nullptr, "guarded", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 200, 100}, NULL, 0));
+    ASSERT_TRUE(
+        window.CreateEx(0, nullptr, "guarded", WS_OVERLAPPEDWINDOW | WS_VISIBLE, RECT{0, 0, 200, 100}, NULL, 0));
     BoxWatch watch;
     watch.window = window.GetSafeHwnd();
     const CHandle watcher(::CreateThread(nullptr, 0, &WatchForBox, &watch, 0, nullptr));
