@@ -44,7 +44,10 @@ const PageEntry* FindPageEntry(int page)
 }
 }
 
-CRegClientDlg::CRegClientDlg(CWnd* parent) : CBitmapDialog(IDD_MAIN_WINDOW, parent) {}
+CRegClientDlg::CRegClientDlg(CWnd* parent)
+    : CBitmapDialog(IDD_MAIN_WINDOW, parent), m_backupPage(this), m_defragPage(this), m_ignoreListPage(this)
+{
+}
 
 CRegClientDlg::~CRegClientDlg()
 {
@@ -150,6 +153,7 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+    CreateMaintenancePages();
 
     CreateStartupPage();
     CreateSettingsPage();
@@ -173,6 +177,8 @@ void CRegClientDlg::CreateSettingsPage()
     SetPageWindow(kPageSettings, &m_settingsPage);
     SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
     m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
+    // The ignore-list page's tabs lead back to these.
+    SetSettingsTabHandler([this](int tab) { m_settingsPage.ShowTab(tab); });
 }
 
 void CRegClientDlg::OnDestroy()
@@ -237,6 +243,34 @@ void CRegClientDlg::ShowPage(int page)
             window->ShowWindow(SW_SHOW);
     m_captionLabel.SetText(entry->caption);
     RefreshPage(page);
+}
+
+void CRegClientDlg::CreateMaintenancePages()
+{
+    if (m_backupPage.Create(0, this))
+    {
+        SetPageWindow(kPageBackup, &m_backupPage);
+        SetPageRefresh(kPageBackup, [this] { m_backupPage.Refresh(); });
+    }
+    if (m_defragPage.Create(0, this))
+        SetPageWindow(kPageDefrag, &m_defragPage);
+    if (m_ignoreListPage.Create(0, this))
+    {
+        SetPageWindow(kPageIgnoreList, &m_ignoreListPage);
+        SetPageRefresh(kPageIgnoreList, [this] { m_ignoreListPage.Refresh(); });
+    }
+}
+
+void CRegClientDlg::ShowSettingsTab(int tab)
+{
+    ShowPage(kPageSettings);
+    if (m_settingsTab)
+        m_settingsTab(tab);
+}
+
+void CRegClientDlg::SetSettingsTabHandler(std::function<void(int)> handler)
+{
+    m_settingsTab = std::move(handler);
 }
 
 void CRegClientDlg::RefreshPage(int page)

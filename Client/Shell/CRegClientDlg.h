@@ -13,6 +13,11 @@
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
 
+// Maintenance pages: backup, defragmentation, ignore list.
+#include "Client/Pages/CAdvanceOptions.h"
+#include "Client/Pages/CAdvanceSettingsDlg.h"
+#include "Client/Pages/CDefrag.h"
+
 // The pages the main window switches between.
 enum MainWindowPage
 {
@@ -54,6 +59,10 @@ public:
     void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+    // Shows the settings page at one of its tabs (1 General, 2, 3 Schedule);
+    // the settings page says how its tabs are shown.
+    void ShowSettingsTab(int tab);
+    void SetSettingsTabHandler(std::function<void(int)> handler);
 
     // The settings page, whose tabs the ignore-list page opens too.
     CSettingDlg& GetSettingsPage() { return m_settingsPage; }
@@ -98,6 +107,8 @@ private:
     CWnd* PageWindow(int page) const;
     void HideAllPages();
     void RefreshPage(int page);
+    // The backup, defragmentation and ignore-list pages.
+    void CreateMaintenancePages();
 
     // The startup manager, page 3.
     CMonitorDlg m_startupPage;
@@ -120,10 +131,14 @@ private:
     HICON m_hIcon = NULL;
 
     CSettingDlg m_settingsPage;
+    CAdvanceOptions m_backupPage;
+    CDefrag m_defragPage;
+    CAdvanceSettingsDlg m_ignoreListPage;
 
     std::map<int, CWnd*> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
     std::vector<CWnd*> m_scanStepPages;
     std::function<void(int, const std::string&)> m_scanRequest;
     std::function<void(bool, CWnd*)> m_updateCheck;
+    std::function<void(int)> m_settingsTab;
 };

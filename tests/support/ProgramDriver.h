@@ -129,6 +129,9 @@ bool ListIsChecked(HWND list, int row);
 bool ListItemRect(HWND list, int row, int code, RECT* rect);
 // Selects the row as a click on it would (and scrolls it into view).
 bool ListSelectRow(HWND list, int row);
+// The same, and waits until the list has the row selected (the click is
+// posted), so that what the test sends next sees the selection.
+bool ListSelectRowAndWait(HWND list, int row, DWORD milliseconds = 5000);
 
 struct TreeRow
 {

@@ -311,6 +311,20 @@ bool ListSelectRow(HWND list, int row)
     return ClickAt(list, POINT{rect.left + 2, (rect.top + rect.bottom) / 2});
 }
 
+bool ListSelectRowAndWait(HWND list, int row, DWORD milliseconds)
+{
+    if (!ListSelectRow(list, row))
+        return false;
+    const DWORD start = ::GetTickCount();
+    while (!(ListGetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED))
+    {
+        if (::GetTickCount() - start > milliseconds)
+            return false;
+        ::Sleep(20);
+    }
+    return true;
+}
+
 namespace
 {
 bool ReadTreeItem(HWND tree, HTREEITEM handle, TreeRow* row)

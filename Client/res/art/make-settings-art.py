@@ -3,8 +3,9 @@
 
   172       page background, 509 x 332: white, with the line the tabs sit on
   297, 298  "General" tab button, 90 x 23: normal and current (disabled)
+  299, 300  "Advanced" tab button (the ignore-list page keeps it hidden)
   301, 302  "Schedule" tab button
-  303, 304  "Ignore List" tab button (the ignore-list page shows the same)
+  303, 304  "Ignore List" tab button (the ignore-list page shows these tabs too)
   307, 309  the panel under the tabs, 485 x 282, for General and Schedule
   373, 374  the update button, 75 x 23: normal and pressed
 
@@ -85,6 +86,7 @@ def main():
     os.makedirs(OUT, exist_ok=True)
     background()
     tab(297, 298, "General")
+    tab(299, 300, "Advanced")
     tab(301, 302, "Schedule")
     tab(303, 304, "Ignore List")
     panel(307, "General", "What the program does by itself")

@@ -61,13 +61,28 @@ PlantedHives::PlantedHives(const std::string& name) : m_listKey(kHiveListParent 
     EXPECT_EQ(list.Create(HKEY_LOCAL_MACHINE, m_listKey.c_str(), KEY_ALL_ACCESS | NativeView()), ERROR_SUCCESS);
 }
 
+PlantedHives::PlantedHives(InWindowsHiveList) : m_listKey(DefragRoots().hiveListKey), m_ownsListKey(false)
+{
+    ::CreateDirectoryA(kHiveFolder, nullptr);
+    CRegKey list;
+    EXPECT_EQ(list.Create(HKEY_LOCAL_MACHINE, m_listKey.c_str(), KEY_ALL_ACCESS | NativeView()), ERROR_SUCCESS);
+}
+
 PlantedHives::~PlantedHives()
 {
     for (const auto& key : m_keys)
         ::SHDeleteKeyA(key.first, key.second.c_str());
     for (const std::string& file : m_files)
         ::DeleteFileA(file.c_str());
-    ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, m_listKey.c_str());
+    if (m_ownsListKey)
+    {
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, m_listKey.c_str());
+        return;
+    }
+    CRegKey list;
+    if (list.Open(HKEY_LOCAL_MACHINE, m_listKey.c_str(), KEY_SET_VALUE | NativeView()) == ERROR_SUCCESS)
+        for (const std::string& value : m_listValues)
+            ::RegDeleteValueA(list.Get(), value.c_str());
 }
 
 DefragRoots PlantedHives::Roots() const
@@ -121,6 +136,7 @@ void PlantedHives::List(const std::string& valueName, const std::string& data, D
 {
     CRegKey list;
     ASSERT_EQ(list.Open(HKEY_LOCAL_MACHINE, m_listKey.c_str(), KEY_SET_VALUE | NativeView()), ERROR_SUCCESS);
+    m_listValues.push_back(valueName);
     const DWORD size = dataSize == DWORD(-1) ? DWORD(data.size() + 1) : dataSize;
     ASSERT_EQ(::RegSetValueExA(list.Get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                size),

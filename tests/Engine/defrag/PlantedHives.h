@@ -14,6 +14,12 @@ class PlantedHives
 {
 public:
     explicit PlantedHives(const std::string& name);
+    // Plants into the hive list Windows keeps, for a program that reads
+    // that one; only the planted values are taken out again.
+    struct InWindowsHiveList
+    {
+    };
+    explicit PlantedHives(InWindowsHiveList);
     ~PlantedHives();
 
     // Roots that read this hive list and use the Windows folder of the prefix.
@@ -34,6 +40,8 @@ public:
 
 private:
     std::string m_listKey;
+    bool m_ownsListKey = true;
+    std::vector<std::string> m_listValues;
     std::vector<std::pair<HKEY, std::string>> m_keys;
     std::vector<std::string> m_files;
 };

@@ -1,0 +1,188 @@
+#include "Client/Pages/CAdvanceSettingsDlg.h"
+
+#include <map>
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/res/IgnoreListResource.h"
+#include "Framework/CDataExchange.h"
+
+namespace
+{
+const int kPageX = 183;
+const int kPageY = 62;
+const int kPageWidth = 509;
+const int kPageHeight = 332;
+
+const int kGeneralTab = 1;
+const int kSecondTab = 2;
+const int kScheduleTab = 3;
+}
+
+CAdvanceSettingsDlg::CAdvanceSettingsDlg(CWnd* parent)
+    : CBitmapDialog(IDD_IGNORE_LIST_PAGE, parent), m_whiteBrush(RGB(255, 255, 255))
+{
+}
+
+CAdvanceSettingsDlg::~CAdvanceSettingsDlg() = default;
+
+void CAdvanceSettingsDlg::DoDataExchange(CDataExchange* dx)
+{
+    CBitmapDialog::DoDataExchange(dx);
+    dx->Control(IDC_IGNORE_GENERAL_LINK, m_generalLink);
+    dx->Control(IDC_IGNORE_ADVANCE_LINK, m_advanceLink);
+    dx->Control(IDC_IGNORE_OLD_LIST, m_oldList);
+    dx->Control(IDC_IGNORE_TITLE, m_titleLabel);
+    dx->Control(IDC_IGNORE_DETAILS, m_detailsLabel);
+    dx->Control(IDC_IGNORE_REMOVE, m_removeButton);
+    dx->Control(IDC_IGNORE_CATEGORY_LABEL, m_categoryLabel);
+    dx->Control(IDC_IGNORE_CATEGORY_COMBO, m_categoryCombo);
+    dx->Control(IDC_IGNORE_TAB_GENERAL, m_generalTab);
+    dx->Control(IDC_IGNORE_TAB_ADVANCED, m_advancedTab);
+    dx->Control(IDC_IGNORE_TAB_SCHEDULE, m_scheduleTab);
+    dx->Control(IDC_IGNORE_TAB_IGNORE, m_ignoreTab);
+    dx->Control(IDC_IGNORE_HEADING, m_headingLabel);
+    dx->Control(IDC_IGNORE_LIST, m_list);
+}
+
+BOOL CAdvanceSettingsDlg::OnInitDialog()
+{
+    CBitmapDialog::OnInitDialog();
+    SetBitmap(IDB_IGNORE_LIST_PAGE);
+    m_removeButton.SetSkin(IDB_IGNORE_REMOVE_NORMAL, IDB_IGNORE_REMOVE_NORMAL, IDB_IGNORE_REMOVE_HOVER, 0, 0, 0, 0, 0,
+                           0);
+    m_generalTab.SetSkin(IDB_TAB_GENERAL_NORMAL, IDB_TAB_GENERAL_NORMAL, 0, IDB_TAB_GENERAL_CURRENT, 0, 0, 0, 0, 0);
+    m_advancedTab.SetSkin(IDB_TAB_ADVANCED_NORMAL, IDB_TAB_ADVANCED_NORMAL, 0, IDB_TAB_ADVANCED_CURRENT, 0, 0, 0, 0,
+                          0);
+    m_scheduleTab.SetSkin(IDB_TAB_SCHEDULE_NORMAL, IDB_TAB_SCHEDULE_NORMAL, 0, IDB_TAB_SCHEDULE_CURRENT, 0, 0, 0, 0,
+                          0);
+    m_ignoreTab.SetSkin(IDB_TAB_IGNORE_NORMAL, IDB_TAB_IGNORE_NORMAL, 0, IDB_TAB_IGNORE_CURRENT, 0, 0, 0, 0, 0);
+
+    m_headingLabel.SetFontName("Arial").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
+        RGB(0x24, 0x86, 0x24));
+    m_generalLink.SetFontName("Arial").SetFontSize(11).SetTransparent(true).SetTextColor(RGB(0x59, 0x8D, 0xEA));
+    m_generalLink.SetLink(true, false).SetLinkCursor(g_hHandCursor);
+    m_advanceLink.SetFontName("Arial").SetFontSize(11).SetFontBold(true).SetTransparent(true).SetTextColor(
+        RGB(0x00, 0x37, 0xBF));
+    m_advanceLink.SetLink(true, false).SetLinkCursor(g_hHandCursor);
+    m_titleLabel.SetFontName("Arial").SetFontSize(12).SetTransparent(true).SetTextColor(RGB(0x40, 0x40, 0x40));
+    m_categoryLabel.SetFontName("Arial").SetFontSize(8).SetTransparent(true).SetTextColor(RGB(0x40, 0x40, 0x40));
+
+    MoveWindow(kPageX, kPageY, kPageWidth, kPageHeight, true);
+    return TRUE;
+}
+
+CAbstractScanItemsInfo* CAdvanceSettingsDlg::ScanItems() const
+{
+    return m_pItems ? m_pItems : theApp.m_pScanItems;
+}
+
+void CAdvanceSettingsDlg::Refresh()
+{
+    FillIgnoreList();
+}
+
+void CAdvanceSettingsDlg::FillIgnoreList()
+{
+    m_list.DeleteAllItems();
+    while (m_list.DeleteColumn(0))
+        ;
+    m_rows.clear();
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_list.SetNotifyWindow(m_hWnd);
+    m_list.InsertIgnoreListColumns();
+
+    CAbstractScanItemsInfo* items = ScanItems();
+    if (!items)
+        return;
+    std::map<std::string, int> entries;
+    items->ReloadIgnoreList();
+    items->GetIgnoreList(&entries);
+    m_rows = IgnoreListEntries::RowsOf(entries);
+    for (size_t i = 0; i < m_rows.size(); ++i)
+    {
+        // The list sorts its rows, so the row inserted is where it says.
+        const int row = m_list.InsertItem(static_cast<int>(i), m_rows[i].item);
+        if (row < 0)
+            continue;
+        m_list.SetItemText(row, 1, m_rows[i].category);
+        m_list.SetItemData(row, static_cast<LPARAM>(i));
+    }
+}
+
+void CAdvanceSettingsDlg::OnRemove()
+{
+    CAbstractScanItemsInfo* items = ScanItems();
+    if (!items || m_list.GetItemCount() == 0)
+        return;
+    const int selected = m_list.GetSelectedItem();
+    if (selected < 0)
+        return;
+    const size_t index = static_cast<size_t>(m_list.GetItemData(selected));
+    if (index >= m_rows.size())
+        return;
+    const std::string key = m_rows[index].key;
+
+    std::map<std::string, int> entries;
+    items->ReloadIgnoreList();
+    items->GetIgnoreList(&entries);
+    if (!IgnoreListEntries::Remove(entries, key))
+        return;
+    if (items->WriteIgnoreList(entries))
+    {
+        m_list.DeleteItem(selected);
+        return;
+    }
+    MessageBox("The ignore list was not changed: its file could not be read whole or could not be written.",
+               nullptr, MB_ICONINFORMATION);
+}
+
+void CAdvanceSettingsDlg::ShowSettings(int tab)
+{
+    CRegClientDlg* main = dynamic_cast<CRegClientDlg*>(GetParent());
+    if (!main)
+        return;
+    if (tab)
+        main->ShowSettingsTab(tab);
+    else
+        main->ShowPage(kPageSettings);
+}
+
+BOOL CAdvanceSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) == BN_CLICKED)
+        switch (LOWORD(wParam))
+        {
+        case IDC_IGNORE_GENERAL_LINK: ShowSettings(0); return TRUE;
+        case IDC_IGNORE_REMOVE: OnRemove(); return TRUE;
+        case IDC_IGNORE_TAB_GENERAL: ShowSettings(kGeneralTab); return TRUE;
+        case IDC_IGNORE_TAB_ADVANCED: ShowSettings(kSecondTab); return TRUE;
+        case IDC_IGNORE_TAB_SCHEDULE: ShowSettings(kScheduleTab); return TRUE;
+        case IDC_IGNORE_TAB_IGNORE: return TRUE;
+        default: break;
+        }
+    return CBitmapDialog::OnCommand(wParam, lParam);
+}
+
+HBRUSH CAdvanceSettingsDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)
+{
+    if (control == m_hWnd || controlType == CTLCOLOR_DLG)
+        return m_whiteBrush.Get();
+    return CBitmapDialog::OnCtlColor(dc, control, controlType);
+}
+
+bool CAdvanceSettingsDlg::IsTabButton(HWND window) const
+{
+    return window && (window == m_generalTab.GetSafeHwnd() || window == m_advancedTab.GetSafeHwnd() ||
+                      window == m_scheduleTab.GetSafeHwnd() || window == m_ignoreTab.GetSafeHwnd());
+}
+
+BOOL CAdvanceSettingsDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
+{
+    if (IsTabButton(window) && g_hHandCursor)
+    {
+        ::SetCursor(g_hHandCursor);
+        return TRUE;
+    }
+    return CBitmapDialog::OnSetCursor(window, hitTest, message);
+}

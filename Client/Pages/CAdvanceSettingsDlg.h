@@ -1,0 +1,69 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "Client/Controls/CBitmapDialog.h"
+#include "Client/Controls/CItemListCtrl.h"
+#include "Client/Controls/CLabel.h"
+#include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/IgnoreListEntries.h"
+#include "Framework/CBrush.h"
+#include "Framework/CComboBox.h"
+#include "Framework/CListBox.h"
+
+class CAbstractScanItemsInfo;
+
+// The ignore-list page: the findings the user chose never to see again,
+// read from the results store each time the page is shown, with Remove to
+// take one out. Its tabs lead back to the settings page's tabs.
+class CAdvanceSettingsDlg : public CBitmapDialog
+{
+public:
+    explicit CAdvanceSettingsDlg(CWnd* parent = nullptr);
+    ~CAdvanceSettingsDlg() override;
+
+    // Rebuilds the list from the file; the main window calls it each time
+    // it shows the page.
+    void Refresh();
+
+    // The results store the page reads and writes; the application's unless
+    // one is given here.
+    void UseScanItems(CAbstractScanItemsInfo* items) { m_pItems = items; }
+
+protected:
+    void DoDataExchange(CDataExchange* dx) override;
+    BOOL OnInitDialog() override;
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT controlType) override;
+    BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
+
+private:
+    void FillIgnoreList();
+    void OnRemove();
+    // Page 4, and with a tab number that tab of the settings page.
+    void ShowSettings(int tab);
+    CAbstractScanItemsInfo* ScanItems() const;
+    bool IsTabButton(HWND window) const;
+
+    CBrush m_whiteBrush;
+    CLabel m_generalLink;
+    CLabel m_advanceLink;
+    CListBox m_oldList;
+    CLabel m_titleLabel;
+    CLabel m_detailsLabel;
+    CxSkinButton m_removeButton;
+    CLabel m_categoryLabel;
+    CComboBox m_categoryCombo;
+    CxSkinButton m_generalTab;
+    CxSkinButton m_advancedTab;
+    CxSkinButton m_scheduleTab;
+    CxSkinButton m_ignoreTab;
+    CLabel m_headingLabel;
+    CItemListCtrl m_list;
+
+    // The rows of the list; each row's item data is its index here.
+    std::vector<IgnoreListEntries::Row> m_rows;
+    CAbstractScanItemsInfo* m_pItems = nullptr;
+};

@@ -1,0 +1,37 @@
+// Resource ids of the ignore-list page and of the settings tabs it shares
+// with the settings page.
+#pragma once
+
+#define IDD_IGNORE_LIST_PAGE 222
+#define IDB_IGNORE_LIST_PAGE 392
+#define IDB_IGNORE_REMOVE_NORMAL 368
+#define IDB_IGNORE_REMOVE_HOVER 369
+
+// Settings tabs: normal, and the disabled face of the tab on show.
+// The tab faces are the settings page's (Settings.rc): both pages show the same tabs.
+#define IDB_TAB_GENERAL_NORMAL 297
+#define IDB_TAB_GENERAL_CURRENT 298
+#define IDB_TAB_ADVANCED_NORMAL 299
+#define IDB_TAB_ADVANCED_CURRENT 300
+#define IDB_TAB_SCHEDULE_NORMAL 301
+#define IDB_TAB_SCHEDULE_CURRENT 302
+#define IDB_TAB_IGNORE_NORMAL 303
+#define IDB_TAB_IGNORE_CURRENT 304
+
+#define IDC_IGNORE_GENERAL_LINK 1098
+#define IDC_IGNORE_ADVANCE_LINK 1099
+#define IDC_IGNORE_OLD_LIST 1100
+#define IDC_IGNORE_TITLE 1101
+#define IDC_IGNORE_DETAILS 1102
+#define IDC_IGNORE_REMOVE 1103
+#define IDC_IGNORE_CATEGORY_LABEL 1104
+#define IDC_IGNORE_CATEGORY_COMBO 1105
+#define IDC_IGNORE_TAB_GENERAL 1132
+#define IDC_IGNORE_TAB_ADVANCED 1133
+#define IDC_IGNORE_TAB_SCHEDULE 1002
+#define IDC_IGNORE_TAB_IGNORE 1003
+#define IDC_IGNORE_HEADING 1023
+#define IDC_IGNORE_LIST 1222
+#define IDC_IGNORE_PICTURE_1 1137
+#define IDC_IGNORE_PICTURE_2 1134
+#define IDC_IGNORE_PICTURE_3 1051

@@ -1,0 +1,189 @@
+// The ignore-list page in the real main window, run in this process and
+// driven from a second thread as a user would, over the real results store
+// and its file "IL".
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/StoreTestFolder.h"
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/res/IgnoreListResource.h"
+#include "Client/res/ShellResource.h"
+#include "support/ProgramDriver.h"
+
+CRegClientApp theApp;
+
+using namespace ProgramDriver;
+
+namespace
+{
+// As the results page's ignore action leaves the file: every record, in key
+// order. The two "Same" items sort one way by key and the other way by
+// item; the shortcut's file name holds a "^" of its own.
+const char kSameKey[] = "HKEY_CURRENT_USER\\Software\\Same";
+const char kActiveX[] = "HKEY_CLASSES_ROOT\\CLSID\\{00000000-1111-2222-3333-444444444444}^ActiveX Objects^0;\r\n";
+const char kShortcut[] = "C:\\users\\Public\\Desktop\\a^b.lnk^Shortcuts^0;\r\n";
+const char kSameName[] = "HKEY_CURRENT_USER\\Software\\Same Name^Startup Items^0;\r\n";
+const char kSamePaths[] = "HKEY_CURRENT_USER\\Software\\Same^File Path References^0;\r\n";
+const char kSameStartup[] = "HKEY_CURRENT_USER\\Software\\Same^Startup Items^0;\r\n";
+
+std::string AllRecords()
+{
+    return std::string(kShortcut) + kActiveX + kSameName + kSamePaths + kSameStartup;
+}
+
+struct PageRun
+{
+    // Runs the main window here while drive works it from another thread,
+    // with the ignore-list page on show.
+    void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
+    {
+        CScanItemsInfo store;
+        theApp.m_pScanItems = &store;
+        CRegClientDlg window;
+        std::thread driver([&] {
+            HWND main = NULL;
+            for (int i = 0; i < 200 && !(main && ::IsWindowVisible(main)); ++i)
+            {
+                ::Sleep(50);
+                main = window.GetSafeHwnd();
+            }
+            if (!main)
+                return;
+            window.ShowPage(kPageIgnoreList);
+            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
+            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
+            if (list)
+                drive(window, main, ::GetParent(list), list);
+            ::PostMessageA(main, WM_CLOSE, 0, 0);
+        });
+        window.DoModal();
+        driver.join();
+        theApp.m_pScanItems = nullptr;
+    }
+};
+
+std::vector<std::vector<std::string>> Rows(HWND list)
+{
+    return ListRows(list);
+}
+
+int RowOf(HWND list, const std::string& item, const std::string& category)
+{
+    const auto rows = ListRows(list);
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].size() == 2 && rows[i][0] == item && rows[i][1] == category)
+            return static_cast<int>(i);
+    return -1;
+}
+}
+
+TEST(IgnoreListPage, ListsEveryEntryWithItsCategoryAndRemovesExactlyTheOneSelected)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList(AllRecords());
+    PageRun page;
+    page.RunWindow([](CRegClientDlg&, HWND window, HWND pageWindow, HWND list) {
+        EXPECT_EQ(WindowText(FindVisibleControl(window, IDC_CAPTION_LABEL)), "SETTINGS - IGNORE LIST");
+        // Sorted by item; two rows of one item may come either way round.
+        const auto rows = Rows(list);
+        ASSERT_EQ(rows.size(), 5u);
+        EXPECT_EQ(rows[0], (std::vector<std::string>{"C:\\users\\Public\\Desktop\\a^b.lnk", "Shortcuts"}));
+        EXPECT_EQ(rows[1], (std::vector<std::string>{
+                               "HKEY_CLASSES_ROOT\\CLSID\\{00000000-1111-2222-3333-444444444444}", "ActiveX Objects"}));
+        EXPECT_EQ(rows[2][0], kSameKey);
+        EXPECT_EQ(rows[3][0], kSameKey);
+        EXPECT_GE(RowOf(list, kSameKey, "File Path References"), 2);
+        EXPECT_GE(RowOf(list, kSameKey, "Startup Items"), 2);
+        EXPECT_EQ(rows[4], (std::vector<std::string>{"HKEY_CURRENT_USER\\Software\\Same Name", "Startup Items"}));
+        EXPECT_TRUE(SaveScreenshot(window, std::string("ignore-list-page-") +
+                                               (std::getenv("QM_WINEARCH") ? std::getenv("QM_WINEARCH") : "wow64")));
+
+        // Nothing selected: nothing changes.
+        ASSERT_TRUE(IsUsable(::GetDlgItem(pageWindow, IDC_IGNORE_REMOVE)));
+        ASSERT_TRUE(ClickButton(pageWindow, IDC_IGNORE_REMOVE));
+        EXPECT_EQ(IgnoreListBytes(), AllRecords());
+
+        // The second of two entries of one item goes, the first stays.
+        const int startup = RowOf(list, kSameKey, "Startup Items");
+        ASSERT_GE(startup, 0);
+        ASSERT_TRUE(ListSelectRowAndWait(list, startup));
+        ASSERT_TRUE(ClickButton(pageWindow, IDC_IGNORE_REMOVE));
+        EXPECT_EQ(IgnoreListBytes(), std::string(kShortcut) + kActiveX + kSameName + kSamePaths);
+        EXPECT_EQ(RowOf(list, kSameKey, "Startup Items"), -1);
+        EXPECT_GE(RowOf(list, kSameKey, "File Path References"), 0);
+        EXPECT_EQ(ListRowCount(list), 4);
+
+        // An item holding "^" of its own is found whole.
+        ASSERT_TRUE(ListSelectRowAndWait(list, RowOf(list, "C:\\users\\Public\\Desktop\\a^b.lnk", "Shortcuts")));
+        ASSERT_TRUE(ClickButton(pageWindow, IDC_IGNORE_REMOVE));
+        EXPECT_EQ(IgnoreListBytes(), std::string(kActiveX) + kSameName + kSamePaths);
+    });
+}
+
+TEST(IgnoreListPage, AFileThatCannotBeRewrittenWholeIsLeftAsItIsAndTheUserIsTold)
+{
+    if (!RunInOwnFolder())
+        return;
+    // What follows the empty entry would be lost by a rewrite.
+    const std::string bytes = std::string(kActiveX) + ";\r\n" + kSamePaths;
+    PlantIgnoreList(bytes);
+    PageRun page;
+    page.RunWindow([&](CRegClientDlg&, HWND, HWND pageWindow, HWND list) {
+        ASSERT_EQ(ListRowCount(list), 1);
+        ASSERT_TRUE(ListSelectRowAndWait(list, 0));
+        ASSERT_TRUE(ClickWhenUsable(pageWindow, IDC_IGNORE_REMOVE));
+        const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), "The ignore list was not changed", 10000);
+        ASSERT_NE(box, static_cast<HWND>(NULL));
+        EXPECT_EQ(MessageBoxText(box),
+                  "The ignore list was not changed: its file could not be read whole or could not be written.");
+        AnswerMessageBox(box, IDOK);
+        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+            ::Sleep(50);
+        EXPECT_EQ(IgnoreListBytes(), bytes);
+        EXPECT_EQ(ListRowCount(list), 1);
+    });
+}
+
+TEST(IgnoreListPage, RemovingTheLastEntryLeavesAnEmptyFileAndTheTabsLeadToTheSettingsTabs)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList(kActiveX);
+    PageRun page;
+    page.RunWindow([&](CRegClientDlg& dialog, HWND window, HWND pageWindow, HWND list) {
+        ASSERT_TRUE(ListSelectRowAndWait(list, 0));
+        ASSERT_TRUE(ClickButton(pageWindow, IDC_IGNORE_REMOVE));
+        EXPECT_EQ(IgnoreListBytes(), "");
+        EXPECT_EQ(ListRowCount(list), 0);
+
+        EXPECT_FALSE(IsUsable(::GetDlgItem(pageWindow, IDC_IGNORE_TAB_IGNORE))) << "the current tab";
+        EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(pageWindow, IDC_IGNORE_TAB_ADVANCED)));
+        for (int hidden : {IDC_IGNORE_GENERAL_LINK, IDC_IGNORE_OLD_LIST, IDC_IGNORE_CATEGORY_COMBO, IDC_IGNORE_HEADING})
+            EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(pageWindow, hidden))) << hidden;
+        const std::pair<int, const char*> tabs[] = {{IDC_IGNORE_TAB_GENERAL, "SETTINGS - GENERAL"},
+                                                    {IDC_IGNORE_TAB_SCHEDULE, "SETTINGS - SCHEDULE"}};
+        for (const auto& [tab, caption] : tabs)
+        {
+            ASSERT_TRUE(ClickWhenUsable(pageWindow, tab));
+            for (int i = 0; i < 100 && ::IsWindowVisible(pageWindow); ++i)
+                ::Sleep(50);
+            EXPECT_FALSE(::IsWindowVisible(pageWindow)) << "tab " << tab << " left the page on show";
+            EXPECT_EQ(WindowText(FindVisibleControl(window, IDC_CAPTION_LABEL)), caption)
+                << "the settings page shows the tab of that name";
+            for (int button : {IDC_HOME_BUTTON, IDC_SCAN_BUTTON, IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON,
+                               IDC_DEFRAG_BUTTON})
+                EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(window, button))) << button;
+            dialog.ShowPage(kPageIgnoreList);
+            ASSERT_TRUE(::IsWindowVisible(pageWindow));
+        }
+    });
+}
