@@ -19,6 +19,15 @@ class CComPtr : public CUniqueHandle<ComReferenceTraits<T>>
 {
 public:
     void Release() { this->Close(); }
+    // Takes over one reference; a second reference to the object already held
+    // is given back at once.
+    void Attach(T* p)
+    {
+        if (p && p == this->m_h)
+            p->Release();
+        else
+            CUniqueHandle<ComReferenceTraits<T>>::Attach(p);
+    }
     void** ReceiveVoid() { return reinterpret_cast<void**>(this->Receive()); }
     template <class Q>
     HRESULT QueryInterface(REFIID iid, CComPtr<Q>& out) const

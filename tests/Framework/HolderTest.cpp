@@ -95,6 +95,15 @@ TEST(HolderTest, ComReferencesAndGdiObjectsAreGivenBack)
     }
     EXPECT_EQ(0u, object.references);
 
+    object.references = 2;  // two references handed over, one at a time
+    {
+        CComPtr<IUnknown> pointer;
+        pointer.Attach(&object);
+        pointer.Attach(&object);
+        EXPECT_EQ(1u, object.references);
+    }
+    EXPECT_EQ(0u, object.references);
+
     const HBRUSH brush = ::CreateSolidBrush(RGB(1, 2, 3));
     {
         CGdiObject<HBRUSH> held(brush);
