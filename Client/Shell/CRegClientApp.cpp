@@ -41,6 +41,12 @@ CRegClientApp::CRegClientApp()
       m_strIniPath(SettingsFileFor(GetProgramPath())),
       m_settingsStore(m_settings, *m_pIniDoc, MakeSettingsLocation())
 {
+    m_settingsStore.onContextMenu = [this](bool present) {
+        if (present)
+            RegisterContextMenu();
+        else
+            UnregisterContextMenu();
+    };
 }
 
 CRegClientApp::~CRegClientApp() = default;
@@ -179,6 +185,7 @@ BOOL CRegClientApp::StartEngine()
 void CRegClientApp::RunMainWindow()
 {
     CRegClientDlg mainWindow;
+    ConnectUpdater(mainWindow);
     SetMainWnd(&mainWindow);
     mainWindow.DoModal();
     SetMainWnd(nullptr);

@@ -16,6 +16,9 @@
 #include "Client/Controls/CSystemTray.h"
 #include "Client/Scan/CScanItemsInfo.h"
 
+class CRegClientDlg;
+class CRegUpdateDlg;
+
 // The product name: window title, message-box caption, mutex name prefix.
 extern char g_szAppTitle[50];
 // The system hand cursor, for link-like controls.
@@ -59,6 +62,19 @@ public:
     // The self-closing question; FALSE only when the user cancels.
     BOOL ConfirmShutdown(BOOL restart);
 
+    // ---- updater and Explorer menu ----
+    // Runs the updater modally: the main window's link, the settings page's
+    // button and the start-up check all come here. mainWindow answers the
+    // settings page's check boxes that the query reports.
+    void RunUpdateCheck(bool silent, CWnd* parent, CRegClientDlg& mainWindow);
+    // Gives the main window its way to the updater.
+    void ConnectUpdater(CRegClientDlg& mainWindow);
+    // One update query with the system's message boxes; TRUE with the
+    // download address when a newer version exists.
+    BOOL CheckForUpdate(std::string& address, int silent);
+    void RegisterContextMenu();
+    void UnregisterContextMenu();
+
     CSystemTray m_trayIcon;
     SettingsRecord m_settings;
     CCommandLineInfoEx m_cmdInfo;
@@ -80,6 +96,7 @@ private:
     void RunMainWindow();
     SettingsLocation MakeSettingsLocation() const;
 
+    CRegUpdateDlg* m_openUpdater = nullptr;
     CHandle m_instanceMutex;
     bool m_comInitialised = false;
     SettingsStore m_settingsStore;

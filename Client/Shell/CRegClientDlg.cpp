@@ -4,6 +4,7 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
+#include "Client/res/AboutResource.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/StartupResource.h"
@@ -157,6 +158,9 @@ void CRegClientDlg::InitSkin()
 
     CreateStartupPage();
     CreateSettingsPage();
+    // The About page comes last of the pages.
+    if (m_aboutPage.Create(IDD_ABOUT, this))
+        SetPageWindow(kPageAbout, &m_aboutPage);
 
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
@@ -319,15 +323,19 @@ void CRegClientDlg::OnMinimize()
 
 void CRegClientDlg::OnCheckUpdate()
 {
-    if (m_updateCheck)
-        m_updateCheck(false, nullptr);
+    CheckForUpdate(false, nullptr);
 }
 
 LRESULT CRegClientDlg::OnAutoUpdate(WPARAM, LPARAM)
 {
-    if (m_updateCheck)
-        m_updateCheck(true, this);
+    CheckForUpdate(true, this);
     return 1;
+}
+
+void CRegClientDlg::CheckForUpdate(bool silent, CWnd* parent)
+{
+    if (m_updateCheck)
+        m_updateCheck(silent, parent);
 }
 
 void CRegClientDlg::SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler)

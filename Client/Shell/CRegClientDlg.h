@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/CAbout.h"
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
@@ -59,6 +60,10 @@ public:
     void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
+    // The settings page's update button comes here too.
+    void CheckForUpdate(bool silent, CWnd* parent);
+    // The window of a page that joined the switch, or nullptr.
+    CWnd* GetPageWindow(int page) const { return PageWindow(page); }
     // Shows the settings page at one of its tabs (1 General, 2, 3 Schedule);
     // the settings page says how its tabs are shown.
     void ShowSettingsTab(int tab);
@@ -112,6 +117,8 @@ private:
 
     // The startup manager, page 3.
     CMonitorDlg m_startupPage;
+    // The About page, page 13.
+    CAbout m_aboutPage;
 
     CxSkinButton m_scanButton;
     CxSkinButton m_defragButton;

@@ -271,8 +271,8 @@ TEST_F(MainWindowTest, WindowButtonsAndTrayCommands)
 
 TEST(MainWindowAddresses, HelpAndSiblingPages)
 {
-    EXPECT_EQ(CRegClientDlg::HelpAddress(), "http://www.quillomar.com/help/");
-    EXPECT_EQ(CRegClientDlg::SiblingAddress(), "http://www.kestrune.com/index.html?TID=R0931");
+    EXPECT_EQ(CRegClientDlg::HelpAddress(), "http://quillomar.example.com/help/");
+    EXPECT_EQ(CRegClientDlg::SiblingAddress(), "http://kestrune.example.com/index.html?TID=R0931");
 }
 
 TEST(ProgramPath, TheSettingsFileLiesBesideTheProgram)

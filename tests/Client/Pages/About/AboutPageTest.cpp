@@ -1,0 +1,119 @@
+// The About page in the main window, and the threat pop-up on its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "Client/Pages/CNotificationDlg.h"
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/res/AboutResource.h"
+#include "Client/res/PopupResource.h"
+#include "Client/res/ShellResource.h"
+#include "support/ProgramDriver.h"
+
+// The program's application object, as the program itself has it.
+CRegClientApp theApp;
+
+namespace
+{
+bool WaitFor(DWORD ms, const std::function<bool()>& condition)
+{
+    for (DWORD waited = 0; waited < ms; waited += 50)
+    {
+        if (condition())
+            return true;
+        ::Sleep(50);
+    }
+    return condition();
+}
+
+// Runs a dialog modally here while drive works it from another thread.
+template <typename Dialog>
+INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
+{
+    std::thread driver([&] {
+        HWND window = NULL;
+        WaitFor(10000, [&] { return (window = dialog.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+        if (window)
+            drive(window);
+    });
+    const INT_PTR result = dialog.DoModal();
+    driver.join();
+    return result;
+}
+
+// The About page: the child of the main window built from its template.
+HWND AboutPageOf(HWND mainWindow)
+{
+    for (HWND child = ::GetWindow(mainWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (::GetDlgItem(child, IDC_ABOUT_VERSION))
+            return child;
+    return NULL;
+}
+
+TEST(AboutPage, TheAboutLinkShowsTheVersionEveryTime)
+{
+    CRegClientDlg mainWindow;
+    RunModal(mainWindow, [](HWND window) {
+        const HWND page = AboutPageOf(window);
+        ASSERT_NE(page, static_cast<HWND>(NULL));
+        EXPECT_FALSE(::IsWindowVisible(page)) << "hidden until its link is pressed";
+        for (int round = 0; round < 2; ++round)
+        {
+            ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_ABOUT_LINK), false);
+            EXPECT_TRUE(WaitFor(5000, [&] { return ::IsWindowVisible(page) != FALSE; }));
+            EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "ABOUT");
+            EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_VERSION)), "0.9.3.1");
+            EXPECT_NE(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_NOTICE)).find("Quillomar"),
+                      std::string::npos);
+            RECT pageRect, windowRect;
+            ::GetWindowRect(page, &pageRect);
+            ::GetWindowRect(window, &windowRect);
+            EXPECT_LE(pageRect.right, windowRect.right);
+            EXPECT_LE(pageRect.bottom, windowRect.bottom);
+            if (round == 0)
+            {
+                ::Sleep(300);
+                ProgramDriver::SaveScreenshot(window, "about-page");
+            }
+            ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON), false);
+            EXPECT_TRUE(WaitFor(5000, [&] { return !::IsWindowVisible(page); }));
+        }
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+}
+
+TEST(ThreatPopup, ShowsTheThreatOnTopAndAnswersByItsButtons)
+{
+    CNotificationDlg popup;
+    // A percent sign is shown, not taken for a format.
+    popup.m_strThreat = "Worm.100%s%d";
+    const INT_PTR allowed = RunModal(popup, [](HWND window) {
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_POPUP_MESSAGE)),
+                  "Threat 'Worm.100%s%d'\n\rBLOCKED");
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_POPUP_HINT)),
+                  "To allow this threat next time, click Allow button.");
+        EXPECT_NE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+        // Esc does not close it.
+        ::PostMessageA(::GetDlgItem(window, IDC_POPUP_ALLOW), WM_KEYDOWN, VK_ESCAPE, 0);
+        ::PostMessageA(::GetDlgItem(window, IDC_POPUP_ALLOW), WM_KEYUP, VK_ESCAPE, 0);
+        ::Sleep(300);
+        EXPECT_TRUE(::IsWindowVisible(window));
+        ProgramDriver::SaveScreenshot(window, "threat-popup");
+        ProgramDriver::ClickWhenUsable(window, IDC_POPUP_ALLOW);
+    });
+    EXPECT_EQ(allowed, 1);
+
+    CNotificationDlg second;
+    const INT_PTR dismissed = RunModal(second, [](HWND window) {
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_POPUP_MESSAGE)), "Threat ''\n\rBLOCKED");
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDCANCEL)), "OK");
+        ProgramDriver::ClickWhenUsable(window, IDCANCEL);
+    });
+    EXPECT_EQ(dismissed, IDCANCEL);
+}
+}
