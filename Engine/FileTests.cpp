@@ -11,6 +11,7 @@
 #include "Engine/FoundItemText.h"
 #include "Engine/PathVariables.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CComPtr.h"
 #include "Framework/CRegKey.h"
 
@@ -504,11 +505,7 @@ void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::st
 bool FindsFileOrFolder(const std::string& path)
 {
     WIN32_FIND_DATAA data;
-    const HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(find);
-    return true;
+    return CFindHandle(::FindFirstFileA(path.c_str(), &data)).IsValid();
 }
 
 size_t FindProgramExtension(const std::string& text, size_t from, const char* extension)
