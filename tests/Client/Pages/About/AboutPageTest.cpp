@@ -46,11 +46,12 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
     return result;
 }
 
-// The About page: the child of the main window built from its template.
+// The About page: the child of the main window built from its template
+// (the home page has labels of the same ids, but no OK button).
 HWND AboutPageOf(HWND mainWindow)
 {
     for (HWND child = ::GetWindow(mainWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::GetDlgItem(child, IDC_ABOUT_VERSION))
+        if (::GetDlgItem(child, IDC_ABOUT_VERSION) && ::GetDlgItem(child, IDOK))
             return child;
     return NULL;
 }
