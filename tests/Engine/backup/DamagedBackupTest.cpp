@@ -13,7 +13,7 @@
 
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
 #include "support/TestRegistry.h"

@@ -10,7 +10,7 @@
 #include "Engine/DeleteRegistryValue.h"
 #include "Engine/RegistryKeyPath.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "support/TestRegistry.h"
 
