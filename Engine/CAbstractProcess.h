@@ -1,4 +1,7 @@
 #pragma once
+// Contract of Quillomar.exe and qmsag.dll: shared by both binaries and frozen
+// (a change breaks a program or engine built apart from the other). It passes
+// standard-library types, so both must come from one build with one runtime.
 #include <windows.h>
 
 #include <set>

@@ -8,6 +8,7 @@
 
 #include "Client/Shell/CAbstractStatus.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CHandle.h"
 #include "Framework/CRegKey.h"
 
@@ -161,15 +162,14 @@ BOOL CRegistryDefrag::PrepareWorkFolder(std::string& workFolder) const
 void CRegistryDefrag::PurgeFolder(const std::string& folder)
 {
     WIN32_FIND_DATAA found = {};
-    const HANDLE search = ::FindFirstFileA((folder + "\\*.*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &found));
+    if (!search)
         return;
     do
     {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.Get(), &found));
 }
 
 BOOL CRegistryDefrag::EnumerateHives()

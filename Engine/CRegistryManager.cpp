@@ -2,12 +2,15 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
-#include "Engine/CXmlReader.h"
+#include "Engine/CBackupFileReader.h"
 #include "Engine/CXmlWriter.h"
+#include "Engine/FoundItemText.h"
 #include "Engine/RegistryKeyPath.h"
+#include "Engine/RegistryValueText.h"
 #include "Engine/ScanCategory.h"
 #include "Engine/XmlElement.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CHandle.h"
 #include "Framework/Wow64.h"
 
 namespace
@@ -82,6 +85,8 @@ int CRegistryManager::BackupRegistry(const std::string& path)
     // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
     // view holds that one too, under its Wow6432Node keys.
     const REGSAM view = Wow64::IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
+    // The whole registry is written: what a link points to is written anyway.
+    m_bSkipLinks = true;
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -108,6 +113,9 @@ int CRegistryManager::BackupRegistry(const std::string& path)
 int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::string& path)
 {
     BeginOperation();
+    m_bSkipLinks = false;
+    m_spelling.clear();
+    m_spelledParents.clear();
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -148,7 +156,8 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
     CRegKey key;
     if (RegistryKeyPath::OpenByLevels(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
         return;
-    const std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
+    std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
+    SpellAsStored(root, components);
     for (const std::string& component : components)
         WriteKeyElement(writer, component, false);
     ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
@@ -156,10 +165,46 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
         m_keyElement->WriteEndTag(writer);
 }
 
+void CRegistryManager::SpellAsStored(HKEY root, std::vector<std::string>& components)
+{
+    // A finding's text may be lower-cased; a restore creates a deleted key
+    // under the name the file gives, so the file keeps the registry's own.
+    if (const char* rootName = RegistryRootName(root))
+        if (*rootName)
+            components[0] = rootName;
+    std::string parentText = AnsiText::ToLower(components[0]);
+    CRegKey parent(root);
+    for (size_t i = 1; i < components.size(); ++i)
+    {
+        const std::string childText = parentText + "\\" + AnsiText::ToLower(components[i]);
+        auto spelled = m_spelling.find(childText);
+        if (spelled == m_spelling.end() && m_spelledParents.insert(parentText).second)
+        {
+            LearnSubkeySpellings(parent.Get(), parentText);
+            spelled = m_spelling.find(childText);
+        }
+        if (spelled != m_spelling.end())
+            components[i] = spelled->second;
+        CRegKey level;
+        if (level.Open(parent.Get(), components[i].c_str(), KEY_ENUMERATE_SUB_KEYS) != ERROR_SUCCESS)
+            return;
+        parent = std::move(level);
+        parentText = childText;
+    }
+}
+
+void CRegistryManager::LearnSubkeySpellings(HKEY key, const std::string& keyText)
+{
+    std::string name;
+    LONG rc = ERROR_SUCCESS;
+    for (DWORD index = 0; EnumSubkey(key, index, name, rc); ++index)
+        m_spelling.emplace(keyText + "\\" + AnsiText::ToLower(name), name);
+}
+
 bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)
 {
     m_keyElement->ClearAttributes();
-    m_keyElement->SetAttribute("name", EscapeXml(name));
+    m_keyElement->SetAttribute("name", RegistryValueText::EscapeXml(name));
     return (empty ? m_keyElement->WriteEmptyTag(writer) : m_keyElement->WriteStartTag(writer)) != 0;
 }
 
@@ -201,12 +246,12 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
         std::string valueName(m_nameBuffer.data());
         if (valueName.empty())
             valueName = "(Default)";
-        DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
+        RegistryValueText::DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
         m_valueElement->ClearAttributes();
-        m_valueElement->SetAttribute("name", EscapeXml(valueName));
-        m_valueElement->SetAttribute("value", EscapeXml(m_text));
+        m_valueElement->SetAttribute("name", RegistryValueText::EscapeXml(valueName));
+        m_valueElement->SetAttribute("value", RegistryValueText::EscapeXml(m_text));
         if (!m_typeName.empty())
-            m_valueElement->SetAttribute("type", EscapeXml(m_typeName));
+            m_valueElement->SetAttribute("type", RegistryValueText::EscapeXml(m_typeName));
         if (!m_valueElement->WriteEmptyTag(writer))
             return false;
     }
@@ -223,6 +268,8 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
         }
         if (subkeyName.empty() || depth >= kMaxKeyDepth)
             continue;
+        if (m_bSkipLinks && IsLinkIntoTheRegistry(key, subkeyName, view))
+            continue;
         CRegKey subkey;
         if (subkey.Open(key, subkeyName.c_str(), KEY_READ | view) != ERROR_SUCCESS)
             continue;
@@ -232,6 +279,34 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
     if (!name.empty())
         m_keyElement->WriteEndTag(writer);
     return !writer.HasFailed();
+}
+
+bool CRegistryManager::IsLinkIntoTheRegistry(HKEY parent, const std::string& name, REGSAM view)
+{
+    // Windows links a few keys to others (the 32-bit classes, the current
+    // control set); the walk would write the same tree twice, and a restore
+    // writes through the link into the tree that is written anyway. Only
+    // these names are asked: one more open per key would slow every backup.
+    static const char* const kLinkedNames[] = {"Classes", "Wow6432Node", "CurrentControlSet"};
+    bool candidate = false;
+    for (const char* linked : kLinkedNames)
+        candidate = candidate || AnsiText::CompareNoCase(name, linked) == 0;
+    if (!candidate)
+        return false;
+    HKEY key = NULL;
+    if (::RegOpenKeyExA(parent, name.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return false;
+    CRegKey link(key);
+    WCHAR target[512] = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(target) - sizeof(WCHAR);
+    if (::RegQueryValueExW(link.Get(), L"SymbolicLinkValue", nullptr, &type, reinterpret_cast<BYTE*>(target),
+                           &size) != ERROR_SUCCESS ||
+        type != REG_LINK)
+        return false;
+    // Every tree of the machine and of the users is written by a full backup.
+    static const WCHAR kRegistryPrefix[] = L"\\REGISTRY\\";
+    return ::_wcsnicmp(target, kRegistryPrefix, (sizeof(kRegistryPrefix) / sizeof(WCHAR)) - 1) == 0;
 }
 
 bool CRegistryManager::EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc)
@@ -272,168 +347,127 @@ bool CRegistryManager::EnumSubkey(HKEY key, DWORD index, std::string& name, LONG
     return false;
 }
 
+namespace
+{
+// Writes what a backup file holds into the registry, key by key; a key or
+// value the code page cannot spell is left out, with all below such a key.
+class RestoreWriter : public CBackupFileSink
+{
+public:
+    explicit RestoreWriter(CAbstractStatus* status) : m_status(status) {}
+
+    // Every key and value of the file was written.
+    bool WroteAll() const { return !m_leftOut && !m_valueFailed; }
+
+    void OnView64() override
+    {
+        if (Wow64::IsCurrentProcess())
+            m_view = KEY_WOW64_64KEY;
+    }
+
+    bool OnKeyStart(const std::string& name, bool exact) override
+    {
+        KeyStackEntry entry;
+        entry.name = name;
+        entry.named = true;
+        entry.skipped = !exact || (!m_keys.empty() && m_keys.back().skipped);
+        m_leftOut = m_leftOut || !exact;
+        m_keys.push_back(std::move(entry));
+        return m_keys.back().skipped || OpenOrCreateKey();
+    }
+
+    void OnKeyEnd() override
+    {
+        if (!m_keys.empty())
+            m_keys.pop_back();
+    }
+
+    void OnValue(const std::string& name, const std::string& text, const std::string& typeName, bool exact) override
+    {
+        if (m_keys.empty() || m_keys.back().skipped)
+            return;
+        if (!exact)
+        {
+            m_leftOut = true;
+            return;
+        }
+        if (!SetValue(m_keys.back().key.Get(), name, text, typeName))
+            m_valueFailed = true;
+    }
+
+    void OnNode() override
+    {
+        if (++g_restoreNodeCount >= kRestoreNodesPerStep && m_status)
+        {
+            m_status->OnProgress(1);
+            g_restoreNodeCount = 0;
+        }
+    }
+
+private:
+    bool OpenOrCreateKey()
+    {
+        KeyStackEntry& entry = m_keys.back();
+        if (m_keys.size() == 1)
+        {
+            entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
+            return entry.key.IsOpen();
+        }
+        // Each level is made relative to its parent, whose handle is open on
+        // the stack already: no call carries the whole path.
+        const HKEY parent = m_keys[m_keys.size() - 2].key.Get();
+        if (!parent)
+            return false;
+        if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view) != ERROR_SUCCESS)
+            entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view);
+        return entry.key.IsOpen();
+    }
+
+    static bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName)
+    {
+        if (!key)
+            return false;
+        const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
+        DWORD type = REG_SZ;
+        std::vector<BYTE> data;
+        if (!RegistryValueText::ParseValue(text, typeName, type, data))
+            return false;
+        static const BYTE kNoData = 0;
+        return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
+                                static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    }
+
+    CAbstractStatus* m_status;
+    std::vector<KeyStackEntry> m_keys;
+    REGSAM m_view = 0;
+    bool m_leftOut = false;
+    bool m_valueFailed = false;
+};
+}
+
 int CRegistryManager::RestoreRegistry(const std::string& path)
 {
     m_bGo = 1;
-    CXmlReader reader;
-    reader.SetShowErrors(1);
-    reader.SetFileName(path);
     int result = 0;
     try
     {
-        result = ImportXml(reader);
+        // The file is read twice: once to check all of it, and only when
+        // nothing is wrong, once more to write. Meanwhile nobody may change it.
+        CHandle guard(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        CBackupFileReader reader;
+        if (guard && reader.Read(path, nullptr))
+        {
+            RestoreWriter writer(m_pStatus);
+            result = reader.Read(path, &writer) && writer.WroteAll() ? 1 : 0;
+        }
     }
     catch (...)
     {
         result = 0;
     }
-    reader.Close();
     m_bGo = 0;
     return result;
-}
-
-int CRegistryManager::ImportXml(CXmlReader& reader)
-{
-    std::vector<KeyStackEntry> stack;
-    std::string valueName;
-    std::string valueText;
-    std::string typeText;
-    int result = 1;
-    bool registryClosed = false;
-    bool valueFailed = false;
-    m_restoreView = 0;
-
-    while (result && reader.ReadNode())
-    {
-        switch (reader.GetNodeType())
-        {
-        case kXmlStartTag:
-            if (IsElement(UnescapeXml(reader.GetName()), "k"))
-                stack.emplace_back();
-            break;
-        case kXmlAttribute:
-        {
-            const std::string element = UnescapeXml(reader.GetName());
-            const std::string name = UnescapeXml(reader.GetAttributeName());
-            const std::string value = UnescapeXml(reader.GetAttributeValue());
-            if (IsElement(element, "k"))
-            {
-                if (IsElement(name, "name") && !stack.empty() && !stack.back().named)
-                {
-                    stack.back().name = value;
-                    stack.back().named = true;
-                    if (!CreateKeyByPath(stack))
-                        result = 0;
-                }
-            }
-            else if (IsElement(element, "v"))
-            {
-                if (IsElement(name, "name"))
-                {
-                    valueName = value;
-                    valueText.clear();
-                    typeText.clear();
-                }
-                else if (IsElement(name, "value"))
-                {
-                    valueText = value;
-                    typeText.clear();
-                }
-                else if (IsElement(name, "type"))
-                {
-                    typeText = value;
-                }
-            }
-            else if (IsElement(element, "registry") && name == kViewAttribute && value == kView64 &&
-                     Wow64::IsCurrentProcess())
-            {
-                m_restoreView = KEY_WOW64_64KEY;
-            }
-            break;
-        }
-        case kXmlEndTag:
-        {
-            const std::string element = UnescapeXml(reader.GetName());
-            if (IsElement(element, "k"))
-            {
-                // One more end tag than start tags: what follows would land
-                // under the wrong parent.
-                if (stack.empty())
-                    result = reader.ReportError("Unexpected end tag 'k'");
-                else
-                    stack.pop_back();
-            }
-            else if (IsElement(element, "v"))
-            {
-                if (stack.empty() || !SetValue(stack.back().key.Get(), valueName, valueText, typeText))
-                    valueFailed = true;
-                valueName.clear();
-                valueText.clear();
-                typeText.clear();
-            }
-            else if (IsElement(element, "registry"))
-            {
-                if (!stack.empty())
-                    result = reader.ReportError("Element 'k' not closed");
-                registryClosed = true;
-            }
-            break;
-        }
-        default:
-            break;
-        }
-        if (++g_restoreNodeCount >= kRestoreNodesPerStep && m_pStatus)
-        {
-            m_pStatus->OnProgress(1);
-            g_restoreNodeCount = 0;
-        }
-    }
-
-    if (result && reader.GetErrorText().empty())
-    {
-        if (!reader.IsOpen())
-            result = 0;
-        else if (!registryClosed)
-            result = reader.ReportError("Unexpected end of file");
-    }
-    if (!reader.GetErrorText().empty() || valueFailed)
-        result = 0;
-    return result;
-}
-
-HKEY CRegistryManager::CreateKeyByPath(std::vector<KeyStackEntry>& stack)
-{
-    if (stack.empty())
-        return NULL;
-    KeyStackEntry& entry = stack.back();
-    if (stack.size() == 1)
-    {
-        entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
-        return entry.key.Get();
-    }
-    // Each level is made relative to its parent, whose handle is open on
-    // the stack already: no call carries the whole path.
-    const HKEY parent = stack[stack.size() - 2].key.Get();
-    if (!parent)
-        return NULL;
-    if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView) != ERROR_SUCCESS)
-        entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_restoreView);
-    return entry.key.Get();
-}
-
-bool CRegistryManager::SetValue(HKEY key, const std::string& name, const std::string& text,
-                                const std::string& typeName)
-{
-    if (!key)
-        return false;
-    const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
-    DWORD type = REG_SZ;
-    std::vector<BYTE> data;
-    if (!ParseValue(text, typeName, type, data))
-        return false;
-    static const BYTE kNoData = 0;
-    return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
-                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
 }
 
 int CRegistryManager::DeleteKeyPath(const std::string& keyPath)

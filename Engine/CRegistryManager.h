@@ -2,7 +2,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,7 +12,6 @@
 
 class CAbstractScanItemsInfo;
 class CAbstractStatus;
-class CXmlReader;
 class CXmlWriter;
 class XmlElement;
 
@@ -27,7 +28,8 @@ struct KeyStackEntry
 {
     std::string name;
     CRegKey key;
-    bool named = false; // its "name" attribute was read
+    bool named = false;   // its "name" attribute was read
+    bool skipped = false; // left out of the restore, with all below it
 };
 
 // Copies registry keys into a backup file and writes such a file back. Runs
@@ -50,8 +52,10 @@ public:
     // Results as BackupRegistry.
     int BackupKeys(CAbstractScanItemsInfo* items, const std::string& path);
     // 1 when the whole file was read back and every key and value written;
-    // 0 when it cannot be opened, has a parse error, is cut short, or a key
-    // or value could not be written.
+    // 0 when it cannot be opened, is not exactly as the writer makes it (a
+    // parse error, shown with its line; then nothing at all is written), or
+    // a key or value could not be written or spelt in the ANSI code page
+    // (that one is left out, never written with "?").
     int RestoreRegistry(const std::string& path);
     // 1 when the key is deleted or does not exist; 0 otherwise, and always
     // for paths that name a root or a key the scanners only walk through.
@@ -65,24 +69,6 @@ public:
     void Cancel();
     bool HasWriteFailed() const { return m_bWriteFailed; }
 
-    // How one value is written: the value text and the "type" attribute.
-    // Values the plain forms give back exactly keep them; every other value
-    // (REG_NONE, REG_LINK, big-endian and unknown types, empty data, strings
-    // with inner zeros or without their terminator, numbers of another
-    // length ...) is written as its bytes under a type name of its own.
-    static void DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
-                              std::string& typeName);
-    // The reverse: false when the text cannot be parsed for that type.
-    static bool ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
-                           std::vector<BYTE>& data);
-    // The plain type names: "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD" ...
-    static std::string TypeToName(DWORD type);
-    static DWORD NameToType(const std::string& typeName);
-    static std::string EscapeXml(const std::string& text);
-    static std::string UnescapeXml(const std::string& text);
-    static std::string AnsiToUtf8(const std::string& text);
-    static std::string Utf8ToAnsi(const std::string& text);
-
     // Go flag: 1 while a backup runs; a backup stops walking when it drops.
     std::atomic<int> m_bGo{0};
 
@@ -94,20 +80,23 @@ private:
     // false ends the whole walk (cancel, or the file failed).
     bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
     void ExportValues(CXmlWriter& writer, HKEY key);
+    // A subkey that is a link to another key of the registry.
+    static bool IsLinkIntoTheRegistry(HKEY parent, const std::string& name, REGSAM view);
     bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
     bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
     bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
+    // Replaces each component of a finding's key path by the name the
+    // registry stores, as far as the keys open.
+    void SpellAsStored(HKEY root, std::vector<std::string>& components);
+    void LearnSubkeySpellings(HKEY key, const std::string& keyText);
 
-    int ImportXml(CXmlReader& reader);
-    HKEY CreateKeyByPath(std::vector<KeyStackEntry>& stack);
-    bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName);
 
     static int DeleteKeyTree(HKEY parent, const std::string& name);
 
     CAbstractStatus* m_pStatus;
     std::atomic<int> m_bCancelled{0};
     bool m_bWriteFailed = false;
-    REGSAM m_restoreView = 0;
+    bool m_bSkipLinks = false;
 
     // Reused for every key and value of a walk, so that the memory of a
     // backup does not grow with the registry.
@@ -118,4 +107,8 @@ private:
     std::string m_typeName;
     std::unique_ptr<XmlElement> m_valueElement;
     std::unique_ptr<XmlElement> m_keyElement;
+    // The stored names of the subkeys a partial backup looked at, by their
+    // lower-cased key text; and the keys whose subkeys are all known.
+    std::map<std::string, std::string> m_spelling;
+    std::set<std::string> m_spelledParents;
 };

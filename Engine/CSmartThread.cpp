@@ -1,5 +1,6 @@
 #include "Engine/CSmartThread.h"
 
+#include "Framework/CallbackGuard.h"
 #include "Framework/WorkerThread.h"
 
 CSmartThread::CSmartThread()
@@ -8,18 +9,15 @@ CSmartThread::CSmartThread()
 
 CSmartThread::~CSmartThread()
 {
-    if (HANDLE thread = m_hThread.exchange(NULL))
-        ::CloseHandle(thread);
-    if (m_bLockInitialised)
-        ::DeleteCriticalSection(&m_lock);
+    CHandle(m_hThread.exchange(NULL)).Close();
 }
 
 DWORD WINAPI CSmartThread::ThreadRoutine(void* parameter)
 {
     CSmartThread* self = static_cast<CSmartThread*>(parameter);
-    int result = 0;
-    if (self->InitThread())
-        result = self->Run();
+    int result = -1;
+    // A body that throws still leaves the object ready for its next thread.
+    CallbackGuard::Run("job thread", [&] { result = self->InitThread() ? self->Run() : 0; });
     // From here on a new thread may be started: this one has nothing left to
     // do. A job started from this thread's own final call has retired its
     // handle already and replaced the thread id.
@@ -43,10 +41,9 @@ BOOL CSmartThread::CreateSuspendedThread()
     if (CreateEvents())
         return TRUE;
     // The thread has not run a single instruction of ours yet.
-    ::TerminateThread(thread, 0);
-    ::WaitForSingleObject(thread, INFINITE);
-    m_hThread = NULL;
-    ::CloseHandle(thread);
+    const CHandle unstarted(m_hThread.exchange(NULL));
+    ::TerminateThread(unstarted.Get(), 0);
+    ::WaitForSingleObject(unstarted.Get(), INFINITE);
     return FALSE;
 }
 
@@ -146,20 +143,18 @@ BOOL CSmartThread::Terminate()
 
 void CSmartThread::InitLock()
 {
-    if (m_bNoLock || m_bLockInitialised)
-        return;
-    ::InitializeCriticalSection(&m_lock);
-    m_bLockInitialised = true;
+    if (!m_bNoLock && !m_lock)
+        m_lock.emplace();
 }
 
 void CSmartThread::Lock()
 {
-    if (m_bLockInitialised)
-        ::EnterCriticalSection(&m_lock);
+    if (m_lock)
+        m_lock->Enter();
 }
 
 void CSmartThread::Unlock()
 {
-    if (m_bLockInitialised)
-        ::LeaveCriticalSection(&m_lock);
+    if (m_lock)
+        m_lock->Leave();
 }

@@ -2,8 +2,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
+#include "Framework/CCriticalSection.h"
 #include "Framework/CHandle.h"
 
 // A reusable worker-thread base: one thread at a time, created suspended, with
@@ -55,8 +57,8 @@ protected:
     BYTE m_bNoLock = 0;
     int m_nPriority = THREAD_PRIORITY_HIGHEST;
     int m_nEventCount = 1;
-    CRITICAL_SECTION m_lock;
-    bool m_bLockInitialised = false;
+    // Made by InitLock only; Lock and Unlock do nothing without it.
+    std::optional<CCriticalSection> m_lock;
     // Written by the creating thread and cleared by the thread itself as it
     // ends, so another thread may read it at any time.
     std::atomic<HANDLE> m_hThread{NULL};

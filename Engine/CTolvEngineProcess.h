@@ -17,6 +17,13 @@
 
 class CRegistryManager;
 
+// One value of an application registration.
+struct AppPathValue
+{
+    std::string name;
+    std::string text;
+};
+
 // One Run key of the startup scan.
 struct StartupKey
 {
@@ -63,6 +70,9 @@ public:
 
     // Read by the shared file tests and path expansion.
     int IsWow64() const { return m_bWow64; }
+    // GetDriveTypeA of the drive, asked once per scan: under Wine each call
+    // costs a millisecond, and every judged path asks.
+    UINT DriveTypeOf(char letter) const;
 
 protected:
     void ProbeEnvironment();
@@ -128,8 +138,13 @@ protected:
     bool ScanHtmlHelpServers();
     void CheckServiceKey(const std::string& serviceKeyPath);
     void CheckAppPathKey(HKEY key, const std::string& keyPath, const std::string& name);
+    // Judges the values of one registration, whatever their order.
+    bool IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values);
     void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
-    void ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode);
+    // key is open for its values and subkeys.
+    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode);
+    LONG EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLength, DWORD& type, DWORD& dataLength);
+    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText);
     void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
     void CheckFileReference(const std::string& keyText, const std::string& valueName, std::string text);
     int IsShortcutBroken(const std::string& path);
@@ -181,6 +196,12 @@ protected:
     std::vector<StartupKey> m_startupKeys;
     void* m_pOldRedirection = nullptr;
     int m_nStatusThrottle = 0;
+    // Drive types by letter, plus one; 0 when not asked in this scan.
+    mutable UINT m_driveTypes[26] = {};
+    // The tree walk's value buffers, kept from key to key.
+    std::vector<char> m_walkName;
+    std::vector<BYTE> m_walkData;
+    std::string m_walkText;
     std::map<std::string, std::string> m_clsidMap;
     std::map<std::string, std::string> m_fileTypeMap;
 

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include "Client/Shell/CAbstractStatus.h"
-#include "Engine/FileLookup.h"
 #include "Engine/FileTests.h"
 #include "Engine/FoundItemText.h"
 #include "Engine/RegistryValueList.h"
@@ -20,34 +19,7 @@ const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App P
 // Registered by Windows itself with a program that is not always installed.
 const char kExemptApplication[] = "cmmgr32.exe";
 const int kAppPathStatusThreshold = 3001;
-const DWORD kValueNameCapacity = 260;
 const size_t kWhiteListChunk = 499;
-
-// Whether value number index exists; its name is returned.
-bool ValueAt(HKEY key, DWORD index, std::string* name = nullptr)
-{
-    char buffer[kValueNameCapacity];
-    DWORD length = kValueNameCapacity;
-    const LONG rc = ::RegEnumValueA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
-    if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA)
-        return false;
-    if (name)
-        name->assign(buffer, rc == ERROR_SUCCESS ? length : 0);
-    return true;
-}
-
-bool IsDefaultValueFirst(HKEY key)
-{
-    std::string name;
-    return ValueAt(key, 0, &name) && name.empty();
-}
-
-// A lookup that misses because the file is gone and has no second chance.
-bool IsMissingPath(const CTolvEngineProcess& job, const std::string& path)
-{
-    return !FindsFileOrFolder(path) && IsMissingFileError(::GetLastError()) && !IsPathUnjudged(path) &&
-           !FileExistsSecondChance(job, path);
-}
 }
 
 void CTolvEngineProcess::ScanAppPaths()
@@ -72,49 +44,59 @@ void CTolvEngineProcess::ScanAppPaths()
 
 void CTolvEngineProcess::CheckAppPathKey(HKEY key, const std::string& keyPath, const std::string& name)
 {
-    const std::string lowerName = AnsiText::ToLower(name);
-    const bool exempt = lowerName == kExemptApplication;
-    // A program named by its bare file name, to be found in the "Path" value.
-    std::string bareProgram;
-    bool reported = false;
-    auto report = [&]() {
-        if (reported)
-            return;
-        reported = true;
-        const std::string shownPath = std::string(kAppPathsKey) + "\\" + lowerName;
-        ReportIfWritable(kMachineRootName, shownPath, FoundKeyText(kMachineRootName, shownPath), kScanAppPaths);
-    };
-
+    // All values are read before the key is judged: the registry promises
+    // no order, and the "Path" value may come before the program.
+    std::vector<AppPathValue> values;
     ForEachRegistryValue(key, m_bRunning, [&](const RegistryValueData& value) {
-        std::string text = AnsiText::ToLower(value.Text());
-        const std::string valueName = AnsiText::ToLower(value.name);
-        if (valueName.empty())
-        {
-            const bool present = LocateReferencedFile(text, *this) || FileExistsSecondChance(*this, text);
-            if (!present && IsDefaultValueFirst(key))
-            {
-                // Other values follow: the program may be a bare name found through "Path".
-                if (ValueAt(key, 1))
-                    bareProgram = text;
-                else if (!exempt)
-                    report();
-            }
-            else if (!present && IsMissingPath(*this, AnsiText::TrimmedRight(text, "\\")))
-            {
-                report();
-            }
-        }
-        else if (valueName == "path" && !bareProgram.empty())
-        {
-            const std::string program = AnsiText::TrimmedRight(text, "\\") + "\\" + bareProgram;
-            if (FindsFileOrFolder(program))
-                RememberReferencedPath(program);
-            else if (IsMissingPath(*this, program) && !exempt)
-                report();
-        }
+        values.push_back({value.name, value.Text()});
         ShowThrottledStatus(keyPath, "A", kAppPathStatusThreshold);
         return true;
     });
+    const std::string lowerName = AnsiText::ToLower(name);
+    if (!m_bRunning || lowerName == kExemptApplication || !IsRegisteredApplicationMissing(values))
+        return;
+    const std::string shownPath = std::string(kAppPathsKey) + "\\" + lowerName;
+    ReportIfWritable(kMachineRootName, shownPath, FoundKeyText(kMachineRootName, shownPath), kScanAppPaths);
+}
+
+bool CTolvEngineProcess::IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values)
+{
+    const AppPathValue* program = nullptr;
+    const AppPathValue* folder = nullptr;
+    for (const AppPathValue& value : values)
+    {
+        const std::string valueName = AnsiText::ToLower(value.name);
+        if (valueName.empty())
+            program = &value;
+        else if (valueName == "path")
+            folder = &value;
+    }
+    if (!program)
+        return false;
+    std::string text = AnsiText::ToLower(program->text);
+    // A bare name is first the program in the "Path" folder.
+    const std::string named = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(AnsiText::Trimmed(text), "\""), "\"");
+    if (folder && IsBareProgramName(named))
+    {
+        std::string found;
+        switch (JudgeRegisteredProgram(*this, named, folder->text, found))
+        {
+        case kProgramFound:
+            RememberReferencedPath(found);
+            return false;
+        case kProgramUnjudged:
+            return false;
+        default:
+            break;
+        }
+    }
+    if (LocateReferencedFile(text, *this) || FileExistsSecondChance(*this, text))
+        return false;
+    // A program with a folder of its own is missing whatever "Path" says.
+    if (folder)
+        return true;
+    // Without "Path" only a key that holds nothing but its program is judged.
+    return values.size() == 1;
 }
 
 int CTolvEngineProcess::IsWhiteListed(std::string text)

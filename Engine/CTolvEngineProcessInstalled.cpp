@@ -62,7 +62,7 @@ void CTolvEngineProcess::ScanFonts()
             const std::string file = value.Text();
             const std::string inFontsFolder = FontsFolderPath(file);
             const bool missing = !FindsFileOrFolder(file) && !FindsFileOrFolder(inFontsFolder) &&
-                                 IsMissingFileError(::GetLastError()) && !IsPathUnjudged(file) &&
+                                 IsMissingFileError(::GetLastError()) && !IsPathUnjudged(*this, file) &&
                                  !FileExistsSecondChance(*this, file) && !FileExistsSecondChance(*this, inFontsFolder);
             if (missing)
                 ReportIfWritable(kMachineRootName, kFontsKey, FoundValueText(kMachineRootName, kFontsKey, value.name),
@@ -80,15 +80,16 @@ void CTolvEngineProcess::ScanSharedDlls()
 {
     // The name is the library; the data is only its use count.
     ScanPathValueNames(kSharedDllsKey, kScanSharedDlls, "D", [](const CTolvEngineProcess& job, const std::string& path) {
-        return IsMissingForReading(path) && !IsPathUnjudged(path) && !FileExistsSecondChance(job, path);
+        return IsMissingForReading(path) && !IsPathUnjudged(job, path) && !FileExistsSecondChance(job, path);
     });
 }
 
 void CTolvEngineProcess::ScanInstallerFolders()
 {
-    ScanPathValueNames(kInstallerFoldersKey, kScanUninstall, "U", [](const CTolvEngineProcess&, const std::string& path) {
+    ScanPathValueNames(kInstallerFoldersKey, kScanUninstall, "U",
+                       [](const CTolvEngineProcess& job, const std::string& path) {
         const BOOL exists = ::PathFileExistsA(path.c_str());
-        return !exists && ::GetLastError() != ERROR_ACCESS_DENIED && !IsPathUnjudged(path);
+        return !exists && ::GetLastError() != ERROR_ACCESS_DENIED && !IsPathUnjudged(job, path);
     });
 }
 

@@ -8,10 +8,11 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Engine/BackupFolder.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/DeleteRegistryValue.h"
 #include "Engine/ScanCategory.h"
-#include "Framework/BackupFolder.h"
+#include "Framework/CFindHandle.h"
 
 namespace
 {
@@ -43,11 +44,7 @@ RepairAction RepairActionOf(DWORD category)
 bool FileExists(const std::string& path)
 {
     WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(search);
-    return true;
+    return CFindHandle(::FindFirstFileA(path.c_str(), &found)).IsValid();
 }
 }
 
@@ -123,7 +120,9 @@ CTolvEngineProcess::RepairOutcome CTolvEngineProcess::RepairItem(const std::stri
         done = DeleteRegistryValue(text) != 0;
         break;
     case kRepairDeleteValueElseKey:
-        done = DeleteRegistryValue(text) || keys.DeleteKeyPath(text);
+        // The key delete is for key findings: with a value's text it would
+        // name no key, and "not there" would count as deleted.
+        done = NamesRegistryValue(text) ? DeleteRegistryValue(text) != 0 : keys.DeleteKeyPath(text) != 0;
         break;
     case kRepairDeleteFile:
         done = ::DeleteFileA(text.c_str()) != FALSE;

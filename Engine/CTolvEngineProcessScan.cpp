@@ -1,6 +1,9 @@
 // The scan job: every category in its fixed order.
 #include "Engine/CTolvEngineProcess.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/ScanCategory.h"
 
@@ -8,6 +11,8 @@ int CTolvEngineProcess::ScanAll()
 {
     m_dRecycleBinKB = 0.0;
     m_dTempFilesKB = 0.0;
+    // A drive may have come or gone since the last scan.
+    std::fill(std::begin(m_driveTypes), std::end(m_driveTypes), 0u);
     try
     {
         for (size_t i = 0; i < kScannedCategoryCount; ++i)
@@ -82,4 +87,18 @@ void CTolvEngineProcess::ShowThrottledStatus(const std::string& text, const char
         m_nStatusThrottle = 0;
     }
     ++m_nStatusThrottle;
+}
+
+UINT CTolvEngineProcess::DriveTypeOf(char letter) const
+{
+    const char upper = static_cast<char>(letter & ~0x20);
+    if (upper < 'A' || upper > 'Z')
+        return DRIVE_NO_ROOT_DIR;
+    UINT& known = m_driveTypes[upper - 'A'];
+    if (known == 0)
+    {
+        const char root[] = {upper, ':', '\\', '\0'};
+        known = ::GetDriveTypeA(root) + 1;
+    }
+    return known - 1;
 }

@@ -15,6 +15,7 @@
 #include "Engine/RegistryValueList.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CRegKey.h"
 
 namespace
@@ -26,23 +27,6 @@ const int kJunkTotalThreshold = 501;
 const DWORD kLargestShortcut = 4096;
 const char kEventLabelsKey[] = "AppEvents\\EventLabels";
 
-class FindHandle
-{
-public:
-    explicit FindHandle(HANDLE h) : m_h(h) {}
-    ~FindHandle()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::FindClose(m_h);
-    }
-    FindHandle(const FindHandle&) = delete;
-    FindHandle& operator=(const FindHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-    bool IsValid() const { return m_h != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_h;
-};
 
 bool IsShortcutName(const char* name)
 {
@@ -77,7 +61,7 @@ int CTolvEngineProcess::ScanFolderForShortcuts(const std::string& folder, int mo
     try
     {
         WIN32_FIND_DATAA entry;
-        FindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+        CFindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
         if (!search.IsValid())
             return result;
         do
@@ -149,7 +133,7 @@ int CTolvEngineProcess::IsShortcutBroken(const std::string& path)
         return 0;
     if (::PathFileExistsA(target))
         return 0;
-    if (!IsMissingFileError(::GetLastError()) || IsPathUnjudged(target))
+    if (!IsMissingFileError(::GetLastError()) || IsPathUnjudged(*this, target))
         return 0;
     return FileExistsSecondChanceNative(*this, target) ? 0 : 1;
 }

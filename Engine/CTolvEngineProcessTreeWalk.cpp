@@ -2,6 +2,7 @@
 // folders of the type libraries, and references to unregistered classes.
 #include "Engine/CTolvEngineProcess.h"
 
+#include <algorithm>
 #include <set>
 #include <vector>
 
@@ -25,6 +26,10 @@ const int kInterfaceStatusThreshold = 101;
 // Levels below the start key; deeper keys are not visited.
 const size_t kWalkStackDepth = 100;
 const DWORD kWalkNameCapacity = 1024;
+const size_t kWalkedNameCapacity = 16384;
+const size_t kFirstWalkedData = 64 * 1024;
+// A value larger than this names no file; it is passed over.
+const size_t kMaxWalkedData = 16 * 1024 * 1024;
 
 // Registration trees whose own class references are not references to judge.
 const char* const kClassReferenceSkipList[] = {
@@ -86,6 +91,22 @@ HKEY OpenForEnumeration(HKEY parent, const char* path)
     if (::RegOpenKeyExA(parent, path, 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
         return NULL;
     return key;
+}
+
+// One open for both the walk and the values: under Wine every registry call
+// is a round trip to the server. A key whose values may not be read is still
+// walked; readable tells which.
+HKEY OpenWalkedKey(HKEY parent, const char* name, bool& readable)
+{
+    HKEY key = NULL;
+    readable = ::RegOpenKeyExA(parent, name, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
+    if (readable)
+        return key;
+    if (HKEY walked = OpenForEnumeration(parent, name))
+        return walked;
+    // Values that may be read in a key that may not be walked.
+    readable = ::RegOpenKeyExA(parent, name, 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS;
+    return readable ? key : NULL;
 }
 }
 
@@ -154,8 +175,10 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
             keyText += name;
             if (mode == kWalkClassReferences)
                 ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
-            ScanKeyValues(keys.current, name, keyText, mode);
-            keys.current = OpenForEnumeration(keys.stack.back().parent, name);
+            bool readable = false;
+            keys.current = OpenWalkedKey(keys.stack.back().parent, name, readable);
+            if (readable)
+                ScanKeyValues(keys.current, name, keyText, mode);
             index = 0;
         }
     }
@@ -165,18 +188,9 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
     }
 }
 
-void CTolvEngineProcess::ScanKeyValues(HKEY parent, const std::string& name, const std::string& keyText, int mode)
+void CTolvEngineProcess::ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode)
 {
     if (!m_bRunning)
-        return;
-    CRegKey key;
-    if (key.Open(parent, name.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
-        return;
-    DWORD longestSubkey = 0;
-    DWORD longestValueName = 0;
-    DWORD longestData = 0;
-    if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr, nullptr,
-                           &longestValueName, &longestData, nullptr, nullptr) != ERROR_SUCCESS)
         return;
     if (mode == kWalkClassReferences && IsInClassReferenceSkipList(keyText))
         return;
@@ -185,6 +199,11 @@ void CTolvEngineProcess::ScanKeyValues(HKEY parent, const std::string& name, con
 
     if (mode == kWalkTypeLibHelpDirs)
     {
+        DWORD longestSubkey = 0;
+        DWORD longestData = 0;
+        if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr, nullptr, nullptr,
+                               &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+            return;
         ShowThrottledStatus(keyText, "E", kHelpDirStatusThreshold);
         std::string upperName = name;
         ::CharUpperBuffA(&upperName[0], static_cast<DWORD>(upperName.size()));
@@ -198,37 +217,83 @@ void CTolvEngineProcess::ScanKeyValues(HKEY parent, const std::string& name, con
         }
         return;
     }
-
-    std::vector<char> valueName(longestValueName + 1);
-    std::vector<BYTE> data(longestData + 1);
-    for (DWORD index = 0; m_bRunning; ++index)
+    if (mode == kWalkClassReferences)
     {
-        std::fill(valueName.begin(), valueName.end(), '\0');
-        std::fill(data.begin(), data.end(), 0);
-        DWORD nameLength = static_cast<DWORD>(valueName.size());
-        DWORD dataLength = static_cast<DWORD>(data.size());
+        ScanClassReferenceValues(key, name, keyText);
+        return;
+    }
+
+    for (DWORD index = 0; m_bRunning;)
+    {
+        DWORD nameLength = 0;
+        DWORD dataLength = 0;
         DWORD type = REG_NONE;
-        const LONG rc = ::RegEnumValueA(key.Get(), index, valueName.data(), &nameLength, nullptr, &type, data.data(),
-                                        &dataLength);
+        const LONG rc = EnumWalkedValue(key, index, nameLength, type, dataLength);
         if (rc == ERROR_MORE_DATA)
+        {
+            // The data outgrew the buffer: the same value again, with room.
+            if (m_walkData.size() >= kMaxWalkedData)
+            {
+                ++index;
+                continue;
+            }
+            m_walkData.resize(std::min(kMaxWalkedData, std::max(m_walkData.size() * 2, size_t(dataLength) + 1)));
             continue;
+        }
         if (rc != ERROR_SUCCESS)
             break;
-        std::string text;
-        FormatRegistryValueText(data.data(), type, dataLength, text);
-        if (mode == kWalkClassReferences)
-        {
-            ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
-            if (nameLength == 0)
-                CheckClassReference(name, keyText, text);
-        }
-        else if (mode == kWalkUserHives)
-        {
-            const std::string shownName = nameLength ? std::string(valueName.data(), nameLength) : kDefaultValueName;
+        ++index;
+        m_walkText.clear();
+        FormatRegistryValueText(m_walkData.data(), type, dataLength, m_walkText);
+        const std::string shownName = nameLength ? std::string(m_walkName.data(), nameLength) : kDefaultValueName;
+        if (m_nStatusThrottle > kWalkStatusThreshold)
             ShowThrottledStatus(keyText + "\\" + shownName, "R", kWalkStatusThreshold);
-            CheckFileReference(keyText, shownName, text);
-        }
+        else
+            ++m_nStatusThrottle;
+        CheckFileReference(keyText, shownName, m_walkText);
     }
+}
+
+LONG CTolvEngineProcess::EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLength, DWORD& type, DWORD& dataLength)
+{
+    // Names are at most 16,383 characters; the data buffer grows as needed
+    // and is kept from key to key.
+    if (m_walkName.size() < kWalkedNameCapacity)
+        m_walkName.resize(kWalkedNameCapacity);
+    if (m_walkData.empty())
+        m_walkData.resize(kFirstWalkedData);
+    nameLength = static_cast<DWORD>(m_walkName.size());
+    dataLength = static_cast<DWORD>(m_walkData.size() - 1);
+    m_walkName[0] = '\0';
+    const LONG rc = ::RegEnumValueA(key, index, m_walkName.data(), &nameLength, nullptr, &type, m_walkData.data(),
+                                    &dataLength);
+    if (rc == ERROR_SUCCESS)
+        m_walkData[dataLength] = 0;
+    return rc;
+}
+
+void CTolvEngineProcess::ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText)
+{
+    // Only the unnamed value of a "CLSID" key is a reference; the status
+    // still counts every value of every key.
+    DWORD values = 0;
+    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                           nullptr, nullptr) != ERROR_SUCCESS)
+        return;
+    for (DWORD i = 0; i < values && m_bRunning; ++i)
+        ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
+    if (name != "CLSID" || values == 0 || !m_bRunning)
+        return;
+    // Only a string value is read as a reference.
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
+        return;
+    std::vector<char> data(static_cast<size_t>(size) + 1, '\0');
+    if (::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
+        type != REG_SZ)
+        return;
+    CheckClassReference(name, keyText, std::string(data.data()));
 }
 
 void CTolvEngineProcess::CheckClassReference(const std::string& name, const std::string& keyText,

@@ -9,6 +9,9 @@
 namespace
 {
 const size_t kChunkSize = 256 * 1024;
+// No line or value the writer makes comes near this; a damaged file (its
+// line ends lost) must not fill the memory.
+const size_t kMaxLineBytes = 64u * 1024 * 1024;
 
 void ShowMessageBox(const std::string& message)
 {
@@ -74,6 +77,8 @@ bool CXmlReader::OpenFile()
     m_strInstruction.clear();
     m_chunkPosition = m_chunkLength = 0;
     m_bEndOfFile = false;
+    m_bEmptyElementEnd = false;
+    m_bLineTooLong = false;
 
     m_file.Attach(::CreateFileA(m_strFileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -105,6 +110,11 @@ bool CXmlReader::ReadLine()
         }
         const char* begin = m_chunk.data() + m_chunkPosition;
         const size_t available = m_chunkLength - m_chunkPosition;
+        if (m_strLine.size() + available > kMaxLineBytes + kChunkSize)
+        {
+            m_bLineTooLong = true;
+            return false;
+        }
         const char* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', available));
         if (lineFeed)
         {
@@ -136,7 +146,13 @@ int CXmlReader::ReadNode()
     }
     if (m_nPosition == -1)
     {
-        if (!ReadLine())
+        const bool read = ReadLine();
+        if (m_bLineTooLong || (read && m_strLine.size() > kMaxLineBytes))
+        {
+            ++m_nLineNumber;
+            return ReportError("Line too long");
+        }
+        if (!read)
         {
             // A file that ends inside a tag or a value was cut short.
             if (m_bInTag || m_bInValue || m_bInComment || m_bInCData)
@@ -229,10 +245,14 @@ bool CXmlReader::ParseAttributeValue()
         if (start < m_strLine.size())
             m_strAttributeValue.append(m_strLine, start, std::string::npos);
         m_strAttributeValue += "\r\n";
+        if (m_strAttributeValue.size() > kMaxLineBytes)
+            return Fail("Attribute value too long");
         m_nPosition = -1;
         return true;
     }
     m_strAttributeValue.append(m_strLine, start, close - start);
+    if (m_strAttributeValue.size() > kMaxLineBytes)
+        return Fail("Attribute value too long");
     m_nPosition = static_cast<int>(close) + 1;
     m_bInValue = false;
     m_quote = 0;
@@ -277,6 +297,7 @@ bool CXmlReader::ParseTagOpening()
     if (m_bInTag)
         return Fail("Bad '<' symbol");
     m_bInTag = true;
+    m_bEmptyElementEnd = false;
     m_bInValue = m_bInComment = m_bInCData = m_bInText = false;
     m_quote = 0;
     m_bAttributeNamed = false;
@@ -341,6 +362,7 @@ bool CXmlReader::ParseInTag(char c)
         while (!AtLineEnd() && m_strLine[m_nPosition] != '>' && !IsBlank(m_strLine[m_nPosition]))
             ++m_nPosition;
         m_nodeType = kXmlEndTag;
+        m_bEmptyElementEnd = true;
         return true;
     case '>':
         m_bInTag = false;

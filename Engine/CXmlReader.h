@@ -49,6 +49,10 @@ public:
     int GetLineNumber() const { return m_nLineNumber; }
     const std::string& GetErrorText() const { return m_strError; }
     int IsOpen() const { return m_bOpen; }
+    // Inside a tag: between its "<" and its ">".
+    bool IsInTag() const { return m_bInTag; }
+    // The last end tag was the "/" of an empty element, not a "</name".
+    bool IsEmptyElementEnd() const { return m_bEmptyElementEnd; }
     int Close();
 
     // Ends the read with a parse error at the current line, as the reader's
@@ -100,6 +104,8 @@ private:
     bool m_bInComment = false;
     bool m_bInCData = false;
     bool m_bInText = false;
+    bool m_bEmptyElementEnd = false;
+    bool m_bLineTooLong = false;
 
     // Raw bytes read from the file and not yet split into lines.
     std::vector<char> m_chunk;

@@ -24,12 +24,25 @@ int DeleteRegistryValue(std::string text)
         if (RegistryKeyPath::OpenByLevels(root, rest.substr(0, separator), KEY_SET_VALUE | KEY_QUERY_VALUE, 0, key) !=
             ERROR_SUCCESS)
             return 0;
-        if (key.DeleteValue(valueName.c_str()) != ERROR_SUCCESS && AnsiText::ToLower(valueName) == "(default)")
-            ::RegSetValueA(key.Get(), nullptr, REG_SZ, "", 0);
-        return 1;
+        // Only a value that is really gone counts: a refused delete, or a
+        // value that was not there, is no repair.
+        if (key.DeleteValue(valueName.c_str()) == ERROR_SUCCESS)
+            return 1;
+        if (AnsiText::ToLower(valueName) != "(default)")
+            return 0;
+        return ::RegSetValueA(key.Get(), nullptr, REG_SZ, "", 0) == ERROR_SUCCESS ? 1 : 0;
     }
     catch (...)
     {
         return 0;
     }
+}
+
+bool NamesRegistryValue(const std::string& text)
+{
+    const size_t slash = text.find('\\');
+    if (slash == std::string::npos || slash == 0)
+        return false;
+    const size_t separator = text.find(kItemValueSeparator, slash + 1);
+    return separator != std::string::npos && separator > slash + 1;
 }

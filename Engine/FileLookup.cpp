@@ -2,7 +2,7 @@
 
 #include "Engine/FileTests.h"
 
-bool IsPathUnjudged(const std::string& path)
+bool IsPathUnjudged(const CTolvEngineProcess& job, const std::string& path)
 {
-    return HoldsUnexpandedVariable(path) || IsOnUnjudgedRoot(path);
+    return HoldsUnexpandedVariable(path) || IsOnUnjudgedRoot(job, path);
 }

@@ -3,6 +3,8 @@
 
 #include <string>
 
+class CTolvEngineProcess;
+
 // Helpers of the scanners that look files up themselves rather than through
 // the shared file tests.
 
@@ -16,4 +18,4 @@ inline bool IsMissingFileError(DWORD error)
 // A path that no lookup from here can judge: on a network share, on a drive
 // that is not a fixed disk or not there at all, or still holding a "%...%"
 // variable that nothing expanded. Such a path counts as present.
-bool IsPathUnjudged(const std::string& path);
+bool IsPathUnjudged(const CTolvEngineProcess& job, const std::string& path);

@@ -11,6 +11,7 @@
 #include "Engine/FoundItemText.h"
 #include "Engine/PathVariables.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CComPtr.h"
 #include "Framework/CRegKey.h"
 
@@ -115,7 +116,7 @@ int JudgeCutText(const CTolvEngineProcess& job, std::string text)
 {
     if (!StartsWithJudgedDrive(text) || HoldsSecondPath(text))
         return 1;
-    if (IsOnUnjudgedRoot(text))
+    if (IsOnUnjudgedRoot(job, text))
         return 1;
     CutAfterExtensionFolder(text);
     CutAfterModuleExtensions(text);
@@ -149,6 +150,9 @@ void FoldToNative(std::string& path)
 
 int SecondChance(const CTolvEngineProcess& job, const std::string& path, PathFolding fold)
 {
+    // Tested as it is, a bare name would be looked for in the current folder.
+    if (IsBareProgramName(path))
+        return 0;
     if (job.IsWow64())
     {
         if (path.size() < 8)
@@ -160,6 +164,72 @@ int SecondChance(const CTolvEngineProcess& job, const std::string& path, PathFol
     }
     ::PathFileExistsA(path.c_str());
     return ::GetLastError() == ERROR_ACCESS_DENIED ? 1 : 0;
+}
+
+const char kAppPathsKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+
+// The folders of the PATH variable that name a folder of their own; a
+// relative entry (".") would mean the engine's current folder.
+std::vector<std::string> ProgramSearchFolders()
+{
+    std::vector<std::string> folders;
+    const DWORD size = ::GetEnvironmentVariableA("PATH", nullptr, 0);
+    if (size == 0)
+        return folders;
+    std::vector<char> buffer(size + 1);
+    const DWORD length = ::GetEnvironmentVariableA("PATH", buffer.data(), size + 1);
+    if (length == 0 || length > size)
+        return folders;
+    const std::string list(buffer.data(), length);
+    for (size_t start = 0; start <= list.size();)
+    {
+        size_t end = list.find(';', start);
+        if (end == std::string::npos)
+            end = list.size();
+        std::string folder = AnsiText::Trimmed(list.substr(start, end - start));
+        folder = AnsiText::TrimmedRight(AnsiText::TrimmedLeft(folder, "\""), "\"");
+        folder = AnsiText::ToLower(AnsiText::TrimmedRight(folder, "\\"));
+        const bool absolute = folder.compare(0, 2, "\\\\") == 0 || (folder.size() >= 2 && folder[1] == ':');
+        if (absolute && !HoldsUnexpandedVariable(folder))
+            folders.push_back(folder);
+        start = end + 1;
+    }
+    return folders;
+}
+
+// The registration of name under one root and view, if there is one.
+ProgramLookup FindRegisteredProgram(HKEY root, REGSAM view, const std::string& name,
+                                    const CTolvEngineProcess& job, std::string& found)
+{
+    CRegKey key;
+    const std::string path = std::string(kAppPathsKey) + "\\" + name;
+    if (key.Open(root, path.c_str(), KEY_QUERY_VALUE | view) != ERROR_SUCCESS)
+        return kProgramMissing;
+    std::string program;
+    std::string folder;
+    if (key.QueryString("", program) != ERROR_SUCCESS)
+        return kProgramMissing;
+    key.QueryString("Path", folder);
+    return JudgeRegisteredProgram(job, program, folder, found);
+}
+
+ProgramLookup FindThroughAppPaths(const std::string& name, const CTolvEngineProcess& job, std::string& found)
+{
+    // A 64-bit Windows starts programs through the registrations of its
+    // native view, which a 32-bit program sees only with the view flag.
+    std::vector<REGSAM> views = {0};
+    if (job.IsWow64())
+        views.push_back(KEY_WOW64_64KEY);
+    for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+    {
+        for (const REGSAM view : views)
+        {
+            const ProgramLookup lookup = FindRegisteredProgram(root, view, name, job, found);
+            if (lookup != kProgramMissing)
+                return lookup;
+        }
+    }
+    return kProgramMissing;
 }
 
 void AppendHexLines(const BYTE* data, DWORD length, std::string& text)
@@ -180,14 +250,18 @@ bool HoldsUnexpandedVariable(const std::string& path)
     return open != std::string::npos && path.find('%', open + 2) != std::string::npos;
 }
 
-bool IsOnUnjudgedRoot(const std::string& path)
+bool IsOnUnjudgedRoot(const CTolvEngineProcess& job, const std::string& path)
 {
     if (path.compare(0, 2, "\\\\") == 0)
         return true;
     if (path.size() < 2 || path[1] != ':' || !::IsCharAlphaA(path[0]))
         return false;
-    const std::string root = path.substr(0, 2) + "\\";
-    return ::GetDriveTypeA(root.c_str()) != DRIVE_FIXED;
+    return job.DriveTypeOf(path[0]) != DRIVE_FIXED;
+}
+
+bool IsBareProgramName(const std::string& path)
+{
+    return !path.empty() && path.find_first_of("\\/:") == std::string::npos;
 }
 
 int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
@@ -202,7 +276,10 @@ int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
         if (HoldsUnexpandedVariable(path))
             return 1;
 
-        if (FindsFileOrFolder(path) || !IsNotFoundError(::GetLastError()))
+        // A bare name is never looked up in the engine's own current folder:
+        // that is not where Windows looks when it starts the program.
+        const bool bare = IsBareProgramName(path);
+        if (!bare && (FindsFileOrFolder(path) || !IsNotFoundError(::GetLastError())))
             return 1;
 
         std::vector<std::string> candidates = {windowsFolder + path, windowsFolder + "System\\" + path,
@@ -223,11 +300,78 @@ int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
                 return 1;
             }
         }
+        if (bare)
+            return FindOnProgramSearchPath(path, job);
 
         AnsiText::ReplaceAll(path, "file:///", "");
         if (FindsFileOrFolder(path))
             return 1;
-        return IsOnUnjudgedRoot(path) ? 1 : 0;
+        return IsOnUnjudgedRoot(job, path) ? 1 : 0;
+    }
+    catch (...)
+    {
+        return 1;
+    }
+}
+
+ProgramLookup JudgeRegisteredProgram(const CTolvEngineProcess& job, std::string program, const std::string& folder,
+                                     std::string& found)
+{
+    program = AnsiText::ToLower(AnsiText::Trimmed(program));
+    program = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(program, "\""), "\"");
+    if (program.empty())
+        return kProgramMissing;
+    ExpandPathVariables(program, job);
+    if (IsBareProgramName(program))
+    {
+        std::string base = AnsiText::ToLower(AnsiText::TrimmedRight(AnsiText::Trimmed(folder), "\\"));
+        base = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(base, "\""), "\"");
+        if (base.empty())
+            return kProgramMissing;
+        ExpandPathVariables(base, job);
+        program = base + "\\" + program;
+    }
+    if (HoldsUnexpandedVariable(program))
+        return kProgramUnjudged;
+    if (FindsFileOrFolder(program))
+    {
+        found = program;
+        return kProgramFound;
+    }
+    if (!IsNotFoundError(::GetLastError()) || IsOnUnjudgedRoot(job, program) || FileExistsSecondChance(job, program))
+        return kProgramUnjudged;
+    return kProgramMissing;
+}
+
+int FindOnProgramSearchPath(std::string& name, const CTolvEngineProcess& job)
+{
+    try
+    {
+        std::string found;
+        switch (FindThroughAppPaths(name, job, found))
+        {
+        case kProgramFound:
+            name = found;
+            return 1;
+        case kProgramUnjudged:
+            return 1;
+        default:
+            break;
+        }
+        for (const std::string& folder : ProgramSearchFolders())
+        {
+            if (IsOnUnjudgedRoot(job, folder))
+                return 1;
+            const std::string candidate = folder + "\\" + name;
+            if (FindsFileOrFolder(candidate))
+            {
+                name = candidate;
+                return 1;
+            }
+            if (!IsNotFoundError(::GetLastError()))
+                return 1;
+        }
+        return 0;
     }
     catch (...)
     {
@@ -361,11 +505,7 @@ void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::st
 bool FindsFileOrFolder(const std::string& path)
 {
     WIN32_FIND_DATAA data;
-    const HANDLE find = ::FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(find);
-    return true;
+    return CFindHandle(::FindFirstFileA(path.c_str(), &data)).IsValid();
 }
 
 size_t FindProgramExtension(const std::string& text, size_t from, const char* extension)

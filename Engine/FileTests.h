@@ -46,7 +46,26 @@ bool FindsFileOrFolder(const std::string& path);
 bool HoldsUnexpandedVariable(const std::string& path);
 // A path on a network share, or on a drive that is not a fixed disk or not
 // there at all: nothing can be judged from here.
-bool IsOnUnjudgedRoot(const std::string& path);
+bool IsOnUnjudgedRoot(const CTolvEngineProcess& job, const std::string& path);
+
+// A program named without any folder ("app.exe").
+bool IsBareProgramName(const std::string& path);
+
+enum ProgramLookup
+{
+    kProgramMissing,
+    kProgramFound,
+    kProgramUnjudged, // could not be judged: counts as present
+};
+// The program an application registration names: its unnamed value, and for
+// a bare name there, that name in the registration's "Path" folder. found is
+// where the program is.
+ProgramLookup JudgeRegisteredProgram(const CTolvEngineProcess& job, std::string program, const std::string& folder,
+                                     std::string& found);
+// Where Windows looks for a bare program name outside its own folders when
+// it starts it: the application registrations, then the folders of PATH.
+// 1 found (name rewritten to where) or not judged, 0 missing.
+int FindOnProgramSearchPath(std::string& name, const CTolvEngineProcess& job);
 
 // The position of the first extension (".exe") in text that ends a file name:
 // followed by the end, a blank, a quote, "/" or ",". npos when there is none.

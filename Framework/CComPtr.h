@@ -2,55 +2,37 @@
 #include <windows.h>
 #include <unknwn.h>
 
-// Holds one reference to a COM interface and releases it.
+#include "Framework/CUniqueHandle.h"
+
 template <class T>
-class CComPtr
+struct ComReferenceTraits
+{
+    using Handle = T*;
+    static T* Normalise(T* p) { return p; }
+    static void Free(T* p) { p->Release(); }
+};
+
+// Holds one reference to a COM interface and releases it. Receive serves the
+// calls that hand out a new reference (CoCreateInstance, QueryInterface).
+template <class T>
+class CComPtr : public CUniqueHandle<ComReferenceTraits<T>>
 {
 public:
-    CComPtr() = default;
-    ~CComPtr() { Release(); }
-
-    CComPtr(const CComPtr&) = delete;
-    CComPtr& operator=(const CComPtr&) = delete;
-    CComPtr(CComPtr&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
-    CComPtr& operator=(CComPtr&& other) noexcept
+    void Release() { this->Close(); }
+    // Takes over one reference; a second reference to the object already held
+    // is given back at once.
+    void Attach(T* p)
     {
-        if (this != &other)
-        {
-            Release();
-            m_p = other.m_p;
-            other.m_p = nullptr;
-        }
-        return *this;
+        if (p && p == this->m_h)
+            p->Release();
+        else
+            CUniqueHandle<ComReferenceTraits<T>>::Attach(p);
     }
-
-    void Release()
-    {
-        if (m_p)
-            m_p->Release();
-        m_p = nullptr;
-    }
-
-    // For calls that hand out a new reference (CoCreateInstance, QueryInterface).
-    T** Receive()
-    {
-        Release();
-        return &m_p;
-    }
-    void** ReceiveVoid() { return reinterpret_cast<void**>(Receive()); }
-
+    void** ReceiveVoid() { return reinterpret_cast<void**>(this->Receive()); }
     template <class Q>
     HRESULT QueryInterface(REFIID iid, CComPtr<Q>& out) const
     {
-        if (!m_p)
-            return E_POINTER;
-        return m_p->QueryInterface(iid, out.ReceiveVoid());
+        return this->m_h ? this->m_h->QueryInterface(iid, out.ReceiveVoid()) : E_POINTER;
     }
-
-    T* Get() const { return m_p; }
-    T* operator->() const { return m_p; }
-    explicit operator bool() const { return m_p != nullptr; }
-
-private:
-    T* m_p = nullptr;
+    T* operator->() const { return this->m_h; }
 };

@@ -11,6 +11,8 @@ public:
     CCriticalSection& operator=(const CCriticalSection&) = delete;
 
     void Enter() { ::EnterCriticalSection(&m_cs); }
+    // Enters only when no other thread is inside; true when entered.
+    bool TryEnter() { return ::TryEnterCriticalSection(&m_cs) != FALSE; }
     void Leave() { ::LeaveCriticalSection(&m_cs); }
 
 private:
@@ -28,4 +30,24 @@ public:
 
 private:
     CCriticalSection& m_cs;
+};
+
+// Enters a critical section for one scope if no other thread is inside.
+class CCriticalSectionTryLock
+{
+public:
+    explicit CCriticalSectionTryLock(CCriticalSection& cs) : m_cs(cs), m_held(cs.TryEnter()) {}
+    ~CCriticalSectionTryLock()
+    {
+        if (m_held)
+            m_cs.Leave();
+    }
+    CCriticalSectionTryLock(const CCriticalSectionTryLock&) = delete;
+    CCriticalSectionTryLock& operator=(const CCriticalSectionTryLock&) = delete;
+
+    bool IsHeld() const { return m_held; }
+
+private:
+    CCriticalSection& m_cs;
+    const bool m_held;
 };

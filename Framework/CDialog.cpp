@@ -2,6 +2,7 @@
 
 #include "Framework/CDataExchange.h"
 #include "Framework/CWinApp.h"
+#include "Framework/CallbackGuard.h"
 
 
 namespace
@@ -61,9 +62,10 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPAR
         dialog->m_oldProc = reinterpret_cast<WNDPROC>(
             ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::StaticWndProc)));
     }
+    INT_PTR result = FALSE;
     if (dialog && message == WM_INITDIALOG)
-        return dialog->OnInitDialog();
-    return FALSE;
+        CallbackGuard::Run("dialog set-up", [&] { result = dialog->OnInitDialog(); });
+    return result;
 }
 
 INT_PTR CDialog::DoModal()

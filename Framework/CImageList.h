@@ -2,29 +2,22 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "Framework/CUniqueHandle.h"
+
 // Owns one image list. A list view keeps the lists it is given only with the
 // LVS_SHAREIMAGELISTS style, which CListCtrl::SetImageList sets, so the list
 // is always destroyed here and only here.
-class CImageList
+class CImageList : public CUniqueHandle<FreedBy<HIMAGELIST, &::ImageList_Destroy>>
 {
 public:
-    CImageList() = default;
-    ~CImageList() { Destroy(); }
-    CImageList(const CImageList&) = delete;
-    CImageList& operator=(const CImageList&) = delete;
-
     // Images of width pixels cut from a bitmap resource; mask is the colour
     // that shows as transparent.
     bool CreateFromBitmap(UINT bitmapId, int width, int grow, COLORREF mask);
     bool Create(int width, int height, UINT flags, int initial, int grow);
     int Add(HBITMAP bitmap, COLORREF mask);
     int AddIcon(HICON icon);
-    void Destroy();
+    void Destroy() { Close(); }
 
-    HIMAGELIST Get() const { return m_list; }
-    operator HIMAGELIST() const { return m_list; }
-    int GetImageCount() const { return m_list ? ImageList_GetImageCount(m_list) : 0; }
-
-private:
-    HIMAGELIST m_list = nullptr;
+    operator HIMAGELIST() const { return m_h; }
+    int GetImageCount() const { return m_h ? ImageList_GetImageCount(m_h) : 0; }
 };

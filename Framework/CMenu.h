@@ -1,22 +1,13 @@
 #pragma once
-#include <windows.h>
+#include "Framework/CUniqueHandle.h"
 
 // Owns a menu loaded from the resources and destroys it.
-class CMenu
+class CMenu : public CUniqueHandle<FreedBy<HMENU, &::DestroyMenu>>
 {
 public:
-    CMenu() = default;
-    ~CMenu() { DestroyMenu(); }
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
 
     bool LoadMenu(UINT resourceId);
-    void DestroyMenu();
+    void DestroyMenu() { Close(); }
     // A submenu stays part of this menu: it is not owned by the caller.
-    HMENU GetSubMenu(int position) const { return m_menu ? ::GetSubMenu(m_menu, position) : NULL; }
-    HMENU Get() const { return m_menu; }
-    bool IsValid() const { return m_menu != NULL; }
-
-private:
-    HMENU m_menu = NULL;
+    HMENU GetSubMenu(int position) const { return m_h ? ::GetSubMenu(m_h, position) : NULL; }
 };

@@ -28,24 +28,10 @@ LONG CRegKey::Create(HKEY parent, const char* path, REGSAM access, DWORD* dispos
     return rc;
 }
 
-void CRegKey::Attach(HKEY h)
+void RegKeyTraits::Free(HKEY h)
 {
-    Close();
-    m_h = h;
-}
-
-HKEY CRegKey::Detach()
-{
-    HKEY h = m_h;
-    m_h = NULL;
-    return h;
-}
-
-void CRegKey::Close()
-{
-    if (m_h && !IsPredefined(m_h))
-        ::RegCloseKey(m_h);
-    m_h = NULL;
+    if (!CRegKey::IsPredefined(h))
+        ::RegCloseKey(h);
 }
 
 LONG CRegKey::QueryDword(const char* name, DWORD& value) const

@@ -1,10 +1,11 @@
 #include "Framework/CWnd.h"
 
 #include "Framework/CWinApp.h"
+#include "Framework/CallbackGuard.h"
 
 #include <vector>
 
-const char* const kFrameworkWindowClass = "QuillomarFrameworkWindow";
+const char* const kFrameworkWindowClass = "FrameworkWindow";
 
 namespace
 {
@@ -176,7 +177,9 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     const CurrentMessage current{message, wParam, lParam};
     const CurrentMessage* outer = m_current;
     m_current = &current;
-    const LRESULT result = WindowProc(message, wParam, lParam);
+    LRESULT result = 0;
+    if (!CallbackGuard::Run("window message", [&] { result = WindowProc(message, wParam, lParam); }))
+        result = AnswerAfterFailure(message);
     m_current = outer;
     if (message == WM_NCDESTROY)
     {
@@ -185,6 +188,23 @@ LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
         PostNcDestroy();
     }
     return result;
+}
+
+LRESULT CWnd::AnswerAfterFailure(UINT message)
+{
+    switch (message)
+    {
+    case WM_PAINT:
+        // Left invalid, the window would be sent WM_PAINT again at once.
+        ::ValidateRect(m_hWnd, nullptr);
+        return 0;
+    case WM_NCCREATE:
+        return FALSE;  // the window is not made
+    case WM_CREATE:
+        return -1;
+    default:
+        return 0;
+    }
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)

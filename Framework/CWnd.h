@@ -143,6 +143,8 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static void RegisterFrameworkClass();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // What a message answers when its handler threw.
+    LRESULT AnswerAfterFailure(UINT message);
     void Attach(HWND hwnd);
     void Detach();
     bool ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);

@@ -5,6 +5,8 @@
 // and the drawing threads of animated pictures both come from here.
 namespace WorkerThread
 {
+// The routine runs guarded: an exception it lets out is reported (see
+// CallbackGuard) and ends the thread with exit code -1.
 // Returns the new thread's handle (the caller owns it) or NULL.
 HANDLE Create(LPTHREAD_START_ROUTINE routine, void* parameter, bool suspended, DWORD* threadId = nullptr);
 }

@@ -3,31 +3,17 @@
 #include <ocidl.h>
 #include <olectl.h>
 
-#include <vector>
+#include <memory>
 
-#include "Framework/CBitmap.h"
+#include "Client/Controls/PictureComposition.h"
 #include "Framework/CComPtr.h"
-#include "Framework/CCriticalSection.h"
 #include "Framework/CHandle.h"
 #include "Framework/CStatic.h"
 
-// One frame of an animated picture.
-struct PictureFrame
-{
-    CComPtr<IPicture> picture;
-    int width = 0;
-    int height = 0;
-    int left = 0;
-    int top = 0;
-    int delay = 0;     // hundredths of a second
-    int disposal = 0;  // 0 without a graphic control extension
-};
-using PictureFrameList = std::vector<PictureFrame>;
-
 // A static control that shows a picture and plays an animated GIF on a
 // drawing thread of its own. Each GIF frame is cut out into a small GIF of
-// its own for the system's picture loader; the control composes the frames in
-// a memory bitmap, which it copies to the window when it paints.
+// its own for the system's picture loader; the frames are composed in a
+// memory bitmap, which the control copies to the window when it paints.
 class CPictureEx : public CStatic
 {
 public:
@@ -44,16 +30,21 @@ public:
     // Ends the animation; false when the thread did not end within the limit,
     // in which case it stays asked to end and keeps what it draws into.
     bool Stop();
+    // A thread that outlived Stop is left with what it draws into, which it
+    // frees as it ends; the control itself is empty afterwards.
     void UnLoad();
     void SetBkColor(COLORREF colour);
 
+    // Every render from now on goes through renderer (nullptr: the system's).
+    void SetRenderer(std::shared_ptr<PictureRenderer> renderer);
+
     bool IsGif() const { return m_isGif; }
     bool IsLoaded() const { return m_loaded; }
-    bool IsAnimated() const { return m_isGif && m_frames.size() > 1; }
-    bool IsPlaying() const { return m_playing; }
+    bool IsAnimated() const { return m_isGif && FrameCount() > 1; }
+    bool IsPlaying() const { return m_composition && m_composition->IsPlaying(); }
     bool HasThread() const { return m_thread.IsValid(); }
-    size_t FrameCount() const { return m_frames.size(); }
-    const PictureFrameList& Frames() const { return m_frames; }
+    size_t FrameCount() const { return m_composition ? m_composition->Frames().size() : 0; }
+    const PictureFrameList& Frames() const;
     SIZE GetPictureSize() const { return SIZE{m_pictureWidth, m_pictureHeight}; }
     COLORREF GetBkColor() const { return m_backgroundColour; }
     // The colour of the composed image at (x, y), for checks of what shows.
@@ -61,47 +52,23 @@ public:
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-protected:
-    // Renders one picture into the composed image; the drawing thread and a
-    // still Draw come through here.
-    virtual bool RenderPicture(IPicture* picture, int left, int top, int width, int height);
-
 private:
-    static DWORD WINAPI DrawingThread(void* self);
-    void PlayFrames();
-    void ApplyDisposal(const PictureFrame& frame);
-    void SaveAreaUnder(const PictureFrame& frame);
-    void FillRectangle(const RECT& rect, COLORREF colour);
+    static DWORD WINAPI DrawingThread(void* composition);
     bool LoadOnePicture(const BYTE* data, DWORD size, IPicture** out);
-    int CountFrames() const;
-    bool CutFrames();
-    bool PrepareComposition();
+    bool LoadGif(const BYTE* data, DWORD size, PictureFrameList& frames);
+    bool PrepareComposition(PictureFrameList frames);
+    SIZE NaturalSize(IPicture* picture) const;
     void ResetMembers();
 
-    const BYTE* m_data = nullptr;
-    DWORD m_dataSize = 0;
-    DWORD m_offset = 0;
-    DWORD m_globalTableSize = 0;
     bool m_isGif = false;
     bool m_loaded = false;
-    volatile bool m_exitRequested = false;
-    volatile bool m_playing = false;
     int m_pictureWidth = 0;
     int m_pictureHeight = 0;
     COLORREF m_backgroundColour = RGB(255, 255, 255);
-    size_t m_currentFrame = 0;
     CComPtr<IPicture> m_singlePicture;
-    HDC m_memoryDc = NULL;
-    CBitmap m_memoryBitmap;
-    HGDIOBJ m_memoryOldBitmap = nullptr;
-    HDC m_saveDc = NULL;
-    CBitmap m_saveBitmap;
-    HGDIOBJ m_saveOldBitmap = nullptr;
+    std::shared_ptr<PictureRenderer> m_renderer;
+    std::shared_ptr<PictureComposition> m_composition;
     CHandle m_thread;
-    CHandle m_stopEvent;
+    bool m_stopTimedOut = false;
     RECT m_paintRect{0, 0, 0, 0};
-    PictureFrameList m_frames;
-    // The composed image is drawn by the drawing thread and copied out by the
-    // window's thread.
-    CCriticalSection m_compositionLock;
 };

@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 
 namespace
 {
@@ -85,8 +86,8 @@ std::vector<BackupEntry> Enumerate(const std::string& folder)
 {
     std::vector<BackupEntry> entries;
     WIN32_FIND_DATAA found = {};
-    const HANDLE search = ::FindFirstFileA((folder + "\\*.rbk").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const CFindHandle search(::FindFirstFileA((folder + "\\*.rbk").c_str(), &found));
+    if (!search)
         return entries;
     do
     {
@@ -98,8 +99,7 @@ std::vector<BackupEntry> Enumerate(const std::string& folder)
         entry.path = folder + "\\" + name;
         entry.dateText = FileDateText(found);
         entries.push_back(entry);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
+    } while (::FindNextFileA(search.Get(), &found));
     SortNewestFirst(entries);
     return entries;
 }

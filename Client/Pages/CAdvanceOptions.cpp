@@ -4,8 +4,8 @@
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/res/BackupResource.h"
+#include "Engine/BackupFolder.h"
 #include "Engine/CAbstractProcess.h"
-#include "Framework/BackupFolder.h"
 #include "Framework/CDataExchange.h"
 
 namespace

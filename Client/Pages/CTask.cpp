@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Framework/CComPtr.h"
+#include "Framework/CComTaskMem.h"
 
 namespace
 {
@@ -13,25 +14,7 @@ const WORD kDayFlags[7] = {TASK_SUNDAY,   TASK_MONDAY, TASK_TUESDAY, TASK_WEDNES
                            TASK_THURSDAY, TASK_FRIDAY, TASK_SATURDAY};
 
 // A text the Task Scheduler allocated for us; freed with the COM allocator.
-class CoTaskText
-{
-public:
-    CoTaskText() = default;
-    ~CoTaskText() { ::CoTaskMemFree(m_text); }
-    CoTaskText(const CoTaskText&) = delete;
-    CoTaskText& operator=(const CoTaskText&) = delete;
-
-    LPWSTR* Receive()
-    {
-        ::CoTaskMemFree(m_text);
-        m_text = nullptr;
-        return &m_text;
-    }
-    const wchar_t* Get() const { return m_text; }
-
-private:
-    LPWSTR m_text = nullptr;
-};
+using CoTaskText = CComTaskMem<wchar_t>;
 
 std::wstring Widen(const std::string& text)
 {

@@ -5,6 +5,7 @@
 #include "Client/Pages/StartupLocations.h"
 #include "Client/Pages/StartupRegistry.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CRegKey.h"
 
 using StartupLocations::kView;
@@ -15,21 +16,14 @@ class FileSearch
 {
 public:
     explicit FileSearch(const std::string& pattern) : m_h(::FindFirstFileA(pattern.c_str(), &m_data)) {}
-    ~FileSearch()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            ::FindClose(m_h);
-    }
-    FileSearch(const FileSearch&) = delete;
-    FileSearch& operator=(const FileSearch&) = delete;
 
-    bool Found() const { return m_h != INVALID_HANDLE_VALUE; }
-    bool Next() { return ::FindNextFileA(m_h, &m_data) != FALSE; }
+    bool Found() const { return m_h.IsValid(); }
+    bool Next() { return ::FindNextFileA(m_h.Get(), &m_data) != FALSE; }
     const WIN32_FIND_DATAA& Data() const { return m_data; }
 
 private:
-    WIN32_FIND_DATAA m_data = {};
-    HANDLE m_h;
+    WIN32_FIND_DATAA m_data = {};  // before the search, which fills it
+    CFindHandle m_h;
 };
 
 bool FileExists(const std::string& path)

@@ -1,38 +1,19 @@
 #include "Client/Scan/CScanItemsInfo.h"
 
-#include <algorithm>
-#include <cstdlib>
-
 #include "Framework/AnsiText.h"
-#include "Framework/CHandle.h"
+#include "Framework/CBinaryFile.h"
 #include "Framework/ModulePath.h"
 
 namespace
 {
 const char kIgnoreListFileName[] = "IL";
 const char kScanLogFolderName[] = "Scan Logs";
-const char kRecordEnd[] = ";\r\n";
-const char kFieldSeparator = '^';
-const char kEntrySeparator = ';';
+const char kFieldSeparator = IgnoreListFile::kFieldSeparator;
+const char kEntrySeparator = IgnoreListFile::kEntrySeparator;
 
 const char kDetectedBanner[] = "========================Items Detected During Scan=======================\r\n";
 const char kSpywareBanner[] = "======================= Spyware Items Detected===========================\r\n";
 const char kIgnoredBanner[] = "======================= Items Ignored During Repair=======================\r\n";
-
-// White space around an entry of the ignore list. A zero byte counts as well:
-// a file that was cut short by a crash is often padded with them.
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\0';
-}
-
-bool HasTextFrom(const std::string& text, size_t from)
-{
-    for (size_t i = from; i < text.size(); ++i)
-        if (!IsBlank(text[i]))
-            return true;
-    return false;
-}
 
 // Removes every occurrence of a piece in one pass from the left.
 std::string RemoveAll(const std::string& text, const std::string& piece)
@@ -49,58 +30,6 @@ std::string RemoveAll(const std::string& text, const std::string& piece)
     }
     result.append(text, from, std::string::npos);
     return result;
-}
-
-std::string FormatRecord(const std::string& key, int number)
-{
-    return key + kFieldSeparator + AnsiText::Format("%d", number) + kRecordEnd;
-}
-
-// Files are read and written as bytes: no line-end translation, and no byte
-// (0x1A, a zero) ends the text early.
-bool ReadAll(HANDLE file, std::string& text)
-{
-    text.clear();
-    char buffer[65536];
-    for (;;)
-    {
-        DWORD read = 0;
-        if (!::ReadFile(file, buffer, sizeof(buffer), &read, nullptr))
-            return false;
-        if (read == 0)
-            return true;
-        text.append(buffer, read);
-    }
-}
-
-bool WriteAll(HANDLE file, const std::string& text)
-{
-    size_t done = 0;
-    while (done < text.size())
-    {
-        DWORD written = 0;
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
-        if (!::WriteFile(file, text.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
-CHandle OpenForReading(const std::string& path)
-{
-    return CHandle(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-CHandle OpenForAppending(const std::string& path)
-{
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file && ::SetFilePointer(file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
-        ::GetLastError() != NO_ERROR)
-        file.Close();
-    return file;
 }
 
 std::string ProgramFolder()
@@ -241,10 +170,7 @@ int CScanItemsInfo::AppendIgnoreList()
 {
     if (!m_bSaveIgnoreList)
         return 0;
-    std::string records;
-    for (const auto& mark : m_exclusionMarks)
-        records += FormatRecord(mark.first, mark.second);
-    return AppendToIgnoreFile(records) ? 1 : 0;
+    return AppendToIgnoreFile(m_exclusionMarks) ? 1 : 0;
 }
 
 int CScanItemsInfo::Reserved16()
@@ -335,15 +261,9 @@ int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 {
     if (!m_bIgnoreFileReadWhole)
         return 0;
-    std::string text;
-    for (const auto& entry : entries)
-        text += FormatRecord(entry.first, entry.second);
-    CHandle file(::CreateFileA(IgnoreListPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return 0;
+    const bool written = IgnoreListFile(IgnoreListPath()).Rewrite(entries);
     m_bIgnoreListLoaded = 0;
-    return WriteAll(file.Get(), text) ? 1 : 0;
+    return written ? 1 : 0;
 }
 
 int CScanItemsInfo::WriteScanLog()
@@ -352,21 +272,21 @@ int CScanItemsInfo::WriteScanLog()
     ::GetLocalTime(&now);
     const std::string folder = ScanLogFolder();
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    CHandle file = OpenForAppending(folder + "\\" + ScanLogFileName(now));
-    if (!file)
+    CBinaryFile file;
+    if (!file.Open(folder + "\\" + ScanLogFileName(now), CBinaryFile::kAppend))
         return 0;
 
     std::string log = AnsiText::Format("Scan Log Created At :%d:%d:%d\r\n", now.wHour, now.wMinute, now.wSecond);
     log += kDetectedBanner;
     for (const auto& item : m_foundItems)
-        log += FormatRecord(item.second, static_cast<int>(item.first));
+        log += IgnoreListFile::FormatRecord(item.second, static_cast<int>(item.first));
     log += kSpywareBanner;
     for (const auto& value : m_itemValues)
-        log += FormatRecord(value.first, value.second);
+        log += IgnoreListFile::FormatRecord(value.first, value.second);
     log += kIgnoredBanner;
     for (const auto& mark : m_exclusionMarks)
-        log += FormatRecord(mark.first, mark.second);
-    return WriteAll(file.Get(), log) ? 1 : 0;
+        log += IgnoreListFile::FormatRecord(mark.first, mark.second);
+    return file.WriteAll(log) ? 1 : 0;
 }
 
 int CScanItemsInfo::IsIgnored(const char*, int, const ScanItemRecord* record)
@@ -401,7 +321,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     // The file holds more than its records say: add to its end, never rewrite.
     if (!added)
         return 1;
-    return AppendToIgnoreFile(FormatRecord(key, 0)) ? 1 : 0;
+    return AppendToIgnoreFile({{key, 0}}) ? 1 : 0;
 }
 
 int CScanItemsInfo::SkipRecycleBin()
@@ -417,100 +337,14 @@ int CScanItemsInfo::SkipTempFiles()
 bool CScanItemsInfo::ReadIgnoreFile(IgnoreFileContent& content)
 {
     m_bIgnoreFileReadWhole = false;
-    CHandle file = OpenForReading(IgnoreListPath());
-    if (!file)
+    if (!IgnoreListFile(IgnoreListPath()).Read(content))
         return false;
-    std::string text;
-    if (!ReadAll(file.Get(), text))
-        return false;
-    content = ParseIgnoreList(text);
     m_bIgnoreFileReadWhole = content.whole;
     return true;
 }
 
-bool CScanItemsInfo::AppendToIgnoreFile(const std::string& records)
+bool CScanItemsInfo::AppendToIgnoreFile(const std::map<std::string, int>& entries)
 {
-    CHandle file(::CreateFileA(IgnoreListPath().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return false;
-    std::string text;
-    if (!ReadAll(file.Get(), text))
-        return false;
     m_bIgnoreListLoaded = 0;
-    // A last record that lost its ";" would swallow the first one added.
-    size_t last = text.size();
-    while (last > 0 && IsBlank(text[last - 1]))
-        --last;
-    const bool dangling = last > 0 && text[last - 1] != kEntrySeparator;
-    return WriteAll(file.Get(), (dangling ? std::string(kRecordEnd) : std::string()) + records);
-}
-
-CScanItemsInfo::IgnoreFileContent CScanItemsInfo::ParseIgnoreList(const std::string& text)
-{
-    IgnoreFileContent content;
-    std::map<std::string, int> numbers;
-    size_t position = 0;
-    for (;;)
-    {
-        const size_t end = text.find(kEntrySeparator, position);
-        if (end == std::string::npos)
-        {
-            // A last record without its ";" is not read.
-            if (HasTextFrom(text, position))
-                content.whole = false;
-            break;
-        }
-        size_t first = position;
-        size_t last = end;
-        while (first < last && IsBlank(text[first]))
-            ++first;
-        while (last > first && IsBlank(text[last - 1]))
-            --last;
-        position = end + 1;
-        if (first == last)
-        {
-            // An empty entry ends the list.
-            if (HasTextFrom(text, position))
-                content.whole = false;
-            break;
-        }
-
-        // item "^" category "^" number, split from the right: the item is a
-        // finding's text and may hold "^" itself.
-        const std::string entry = text.substr(first, last - first);
-        const size_t numberAt = entry.rfind(kFieldSeparator);
-        if (numberAt == std::string::npos || numberAt == 0)
-        {
-            content.whole = false;
-            continue;
-        }
-        IgnoreRecord record;
-        const size_t categoryAt = entry.rfind(kFieldSeparator, numberAt - 1);
-        if (categoryAt == std::string::npos)
-        {
-            record.item = entry.substr(0, numberAt);
-        }
-        else
-        {
-            record.item = entry.substr(0, categoryAt);
-            record.category = entry.substr(categoryAt + 1, numberAt - categoryAt - 1);
-        }
-        record.number = std::atoi(entry.c_str() + numberAt + 1);
-        if (record.item.empty())
-        {
-            content.whole = false;
-            continue;
-        }
-
-        // Whatever a rewrite would not give back as it stands makes the read
-        // less than whole.
-        const std::string key = record.item + kFieldSeparator + record.category;
-        const auto known = numbers.emplace(key, record.number);
-        if (known.first->second != record.number ||
-            key + kFieldSeparator + AnsiText::Format("%d", record.number) != entry)
-            content.whole = false;
-        content.records.push_back(std::move(record));
-    }
-    return content;
+    return IgnoreListFile(IgnoreListPath()).Append(entries);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
+#include "Client/Scan/IgnoreListFile.h"
 
 // The results of one scan, the user's exclusions for the next repair, the
 // ignore list kept in the file "IL" beside the program, and the scan log.
@@ -54,25 +55,9 @@ public:
     // "%d%d%d%d%d%d.txt" of day, month, year, hour, minute and second.
     static std::string ScanLogFileName(const SYSTEMTIME& time);
 
-    // One record of the ignore list as the file holds it.
-    struct IgnoreRecord
-    {
-        std::string item;
-        std::string category;
-        int number = 0;
-    };
-    // What one read of the file gave.
-    struct IgnoreFileContent
-    {
-        std::vector<IgnoreRecord> records;
-        // False when rewriting the file from the records would lose anything
-        // that is in it: text after an empty entry, a last record without its
-        // ";", an entry that is not item^category^number, or one key twice
-        // with different numbers.
-        bool whole = true;
-    };
-    // Splits the file's text into its records.
-    static IgnoreFileContent ParseIgnoreList(const std::string& text);
+    using IgnoreRecord = IgnoreListFile::Record;
+    using IgnoreFileContent = IgnoreListFile::Content;
+    static IgnoreFileContent ParseIgnoreList(const std::string& text) { return IgnoreListFile::Parse(text); }
     // The part of a finding's text that a mark's item may name instead of the
     // whole text (the site of a cookie file such as "user@site[1].txt").
     static std::string ShortForm(const std::string& text);
@@ -80,11 +65,10 @@ public:
 private:
     typedef std::multimap<DWORD, std::string> FoundItems;
 
-    // Reads the whole file "IL" (created empty when missing); false when it
-    // cannot be opened or read.
+    // Reads "IL" and remembers whether the read was whole.
     bool ReadIgnoreFile(IgnoreFileContent& content);
-    // Adds records at the end of "IL", so that nothing already in it is lost.
-    bool AppendToIgnoreFile(const std::string& records);
+    // Adds records at the end of "IL"; the next look-up reads it again.
+    bool AppendToIgnoreFile(const std::map<std::string, int>& entries);
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
 
     int m_bIgnoreListLoaded = 0;

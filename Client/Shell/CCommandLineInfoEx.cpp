@@ -1,6 +1,7 @@
 #include "Client/Shell/CCommandLineInfoEx.h"
 
 #include "Framework/AnsiText.h"
+#include "Framework/CFindHandle.h"
 #include "Framework/CHandle.h"
 
 namespace
@@ -15,11 +16,7 @@ bool CanOpenForReading(const std::string& path)
 bool AnythingMatches(const std::string& pattern)
 {
     WIN32_FIND_DATAA data;
-    const HANDLE search = ::FindFirstFileA(pattern.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    ::FindClose(search);
-    return true;
+    return CFindHandle(::FindFirstFileA(pattern.c_str(), &data)).IsValid();
 }
 }
 

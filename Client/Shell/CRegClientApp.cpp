@@ -199,13 +199,11 @@ int CRegClientApp::ExitInstance()
         g_pEngine->DestroyEngineProcess(m_pEngineProcess);
     m_pEngineProcess = nullptr;
     if (g_hEngineModule && g_pEngine)
-        CallEngineRelease(g_hEngineModule, g_pEngine);
+        CallEngineRelease(g_hEngineModule.Get(), g_pEngine);
     g_pEngine = nullptr;
     delete m_pScanItems;
     m_pScanItems = nullptr;
-    if (g_hEngineModule)
-        ::FreeLibrary(g_hEngineModule);
-    g_hEngineModule = NULL;
+    g_hEngineModule.Close();
     if (m_comInitialised)
         ::CoUninitialize();
     m_comInitialised = false;

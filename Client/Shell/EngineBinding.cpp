@@ -3,7 +3,7 @@
 #include "Framework/AnsiText.h"
 
 CAbstractTolvEngineInterface* g_pEngine = nullptr;
-HMODULE g_hEngineModule = NULL;
+CModule g_hEngineModule;
 
 namespace EngineBinding
 {
@@ -19,13 +19,13 @@ Function FindExport(HMODULE module, const char* name)
 bool Bind(const char* library, DWORD& error)
 {
     error = 0;
-    g_hEngineModule = ::LoadLibraryA(library);
+    g_hEngineModule.Attach(::LoadLibraryA(library));
     if (!g_hEngineModule)
     {
         error = ::GetLastError();
         return false;
     }
-    g_pEngine = CallCreate(g_hEngineModule);
+    g_pEngine = CallCreate(g_hEngineModule.Get());
     return g_pEngine != nullptr;
 }
 

@@ -4,11 +4,12 @@
 #include <string>
 
 #include "Engine/EngineExports.h"
+#include "Framework/CModule.h"
 
 // The engine library, bound by name at start-up and kept for the whole run.
-// Both are NULL when nothing is bound.
+// Both are empty when nothing is bound.
 extern CAbstractTolvEngineInterface* g_pEngine;
-extern HMODULE g_hEngineModule;
+extern CModule g_hEngineModule;
 
 namespace EngineBinding
 {

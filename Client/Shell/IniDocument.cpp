@@ -4,7 +4,7 @@
 #include <ostream>
 #include <sstream>
 
-#include "Framework/CHandle.h"
+#include "Framework/CBinaryFile.h"
 
 IniSection* IniDocument::FindSection(const std::string& name) const
 {
@@ -78,27 +78,15 @@ void IniDocument::Write(std::ostream& out) const
     }
 }
 
-namespace
-{
-// Reads what can be read; a read error keeps what came before it.
-std::string ReadWholeFile(HANDLE file)
-{
-    std::string content;
-    char buffer[4096];
-    DWORD got = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
-        content.append(buffer, got);
-    return content;
-}
-}
-
 BOOL IniDocument::Load(const std::string& path, bool merge)
 {
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    CBinaryFile file;
+    if (!file.Open(path, CBinaryFile::kReadExisting))
         return FALSE;
-    std::istringstream in(ReadWholeFile(file.Get()));
+    // A read error keeps what came before it.
+    std::string content;
+    file.ReadAll(content);
+    std::istringstream in(content);
     Parse(in, merge);
     return TRUE;
 }
@@ -106,14 +94,8 @@ BOOL IniDocument::Load(const std::string& path, bool merge)
 BOOL IniDocument::Save(const std::string& path) const
 {
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return FALSE;
     std::ostringstream out;
     Write(out);
-    const std::string text = out.str();
-    DWORD written = 0;
-    return ::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    // Another instance may hold the file open while it saves its own.
+    return CBinaryFile::Write(path, out.str(), CBinaryFile::kReplace, CBinaryFile::Sharing::kWithWriters);
 }

@@ -3,34 +3,26 @@
 BOOL RegKeyHolder::Open(HKEY root, const char* path)
 {
     Close();
-    HKEY key = NULL;
-    if (::RegOpenKeyExA(root, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-        return FALSE;
-    m_key = key;
-    return TRUE;
+    return m_key.Open(root, path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
 BOOL RegKeyHolder::Create(HKEY root, const char* path)
 {
     Close();
-    HKEY key = NULL;
-    if (::RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return FALSE;
-    m_key = key;
-    return TRUE;
+    return m_key.Create(root, path, KEY_ALL_ACCESS) == ERROR_SUCCESS;
 }
 
 BOOL RegKeyHolder::ReadDword(const char* name, DWORD& value) const
 {
     value = 0;
     DWORD size = sizeof(value);
-    return ::RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
+    return ::RegQueryValueExA(m_key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) ==
+           ERROR_SUCCESS;
 }
 
 BOOL RegKeyHolder::WriteDword(const char* name, DWORD value) const
 {
-    return ::RegSetValueExA(m_key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+    return ::RegSetValueExA(m_key.Get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
            ERROR_SUCCESS;
 }
 
@@ -41,7 +33,8 @@ BOOL RegKeyHolder::ReadString(const char* name, std::string& value) const
     // was stored without a terminator still ends inside the buffer.
     char buffer[kMaxStringBytes + 1] = {};
     DWORD size = kMaxStringBytes;
-    if (::RegQueryValueExA(m_key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    if (::RegQueryValueExA(m_key.Get(), name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) !=
+        ERROR_SUCCESS)
         return FALSE;
     buffer[size < kMaxStringBytes ? size : kMaxStringBytes] = '\0';
     value.assign(buffer);
@@ -50,7 +43,7 @@ BOOL RegKeyHolder::ReadString(const char* name, std::string& value) const
 
 BOOL RegKeyHolder::WriteString(const char* name, const std::string& value) const
 {
-    return ::RegSetValueExA(m_key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data()),
+    return ::RegSetValueExA(m_key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data()),
                             static_cast<DWORD>(value.size())) == ERROR_SUCCESS;
 }
 
@@ -61,9 +54,7 @@ BOOL RegKeyHolder::DeleteSubKey(HKEY root, const char* path)
 
 LONG RegKeyHolder::Close()
 {
-    if (!m_key)
-        return ERROR_SUCCESS;
-    const LONG rc = ::RegCloseKey(m_key);
-    m_key = NULL;
-    return rc;
+    // A caller may want to know whether the close (and so the flush) worked,
+    // so the key is closed here rather than by its holder.
+    return m_key ? ::RegCloseKey(m_key.Detach()) : ERROR_SUCCESS;
 }

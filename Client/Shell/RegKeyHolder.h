@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "Framework/CRegKey.h"
+
 // One open registry key, closed by the destructor. TRUE means the Windows
 // call succeeded.
 class RegKeyHolder
@@ -10,11 +12,6 @@ class RegKeyHolder
 public:
     // The longest text ReadString accepts, in bytes, terminator included or not.
     static const DWORD kMaxStringBytes = 256;
-
-    RegKeyHolder() = default;
-    ~RegKeyHolder() { Close(); }
-    RegKeyHolder(const RegKeyHolder&) = delete;
-    RegKeyHolder& operator=(const RegKeyHolder&) = delete;
 
     BOOL Open(HKEY root, const char* path);
     BOOL Create(HKEY root, const char* path);
@@ -27,11 +24,12 @@ public:
     BOOL WriteString(const char* name, const std::string& value) const;
     // Deletes root\path (not a subkey of the held key).
     static BOOL DeleteSubKey(HKEY root, const char* path);
+    // The result of closing the key; ERROR_SUCCESS when none was open.
     LONG Close();
 
-    HKEY Get() const { return m_key; }
-    bool IsOpen() const { return m_key != NULL; }
+    HKEY Get() const { return m_key.Get(); }
+    bool IsOpen() const { return m_key.IsOpen(); }
 
 private:
-    HKEY m_key = NULL;
+    CRegKey m_key;
 };

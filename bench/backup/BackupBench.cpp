@@ -13,7 +13,7 @@
 #include "BenchClock.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "Framework/CRegKey.h"
 
 namespace

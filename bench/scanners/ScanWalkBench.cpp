@@ -5,6 +5,7 @@
 //   QM_PREFIX_ROOT=build/wine-templates scripts/wine-run.sh build/bin/scan_walk_bench.exe [keys]
 #include <windows.h>
 #include <objbase.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -71,6 +72,14 @@ bool PlantTree(HKEY root, const char* path, int keys)
     }
     ::RegCloseKey(top);
     return true;
+}
+
+double WorkingSetMB(bool peak)
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    return (peak ? counters.PeakWorkingSetSize : counters.WorkingSetSize) / 1048576.0;
 }
 
 struct WalkCount
@@ -146,6 +155,7 @@ int main(int argc, char** argv)
     WalkCount before;
     const double bareBefore = TimeBareWalk(before);
 
+    const double memoryBefore = WorkingSetMB(false);
     CTolvEngineProcess* job = new CTolvEngineProcess();
     CountingStatus status;
     const BenchClock scanClock;
@@ -153,6 +163,7 @@ int main(int argc, char** argv)
     job->Resume();
     status.Wait();
     const double scan = scanClock.Seconds();
+    const double memoryAfter = WorkingSetMB(false);
     delete job;
 
     WalkCount after;
@@ -164,6 +175,8 @@ int main(int argc, char** argv)
     std::printf("bare walk of HKEY_USERS and HKEY_CLASSES_ROOT: %.2f s (%ld keys, %ld values)\n", bare, after.keys,
                 after.values);
     std::printf("ratio scan / bare walk: %.2f\n", bare > 0 ? scan / bare : 0.0);
+    std::printf("working set before the scan %.1f MB, after it %.1f MB, peak of the run %.1f MB\n", memoryBefore,
+                memoryAfter, WorkingSetMB(true));
     ::CoUninitialize();
     return 0;
 }

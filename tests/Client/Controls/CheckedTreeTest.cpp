@@ -14,43 +14,10 @@
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Framework/CStatic.h"
 #include "Client/Controls/KitTestSupport.h"
+#include "support/FakeScanItems.h"
 
 namespace
 {
-// A results store that only records what it is told to exclude.
-class RecordingStore : public CAbstractScanItemsInfo
-{
-public:
-    std::vector<std::string> excluded;
-
-    void Clear() override {}
-    int AddFoundItem(const char*, DWORD, int, int) override { return 0; }
-    bool HasItems(DWORD) override { return false; }
-    int GetItemValue(const char*) override { return 0; }
-    int GetItemCount(DWORD) override { return 0; }
-    DWORD GetFoundMask() override { return 0; }
-    int GetItems(std::vector<const char*>*, DWORD) override { return 0; }
-    int MoveFirst() override { return 0; }
-    int MoveNext() override { return 0; }
-    const char* GetCurrentText() override { return ""; }
-    DWORD GetCurrentCategory() override { return 0; }
-    void ExcludeItem(const char* mark, int, int) override { excluded.push_back(mark); }
-    void SetSaveIgnoreList(int) override {}
-    int LoadIgnoreList() override { return 0; }
-    int AppendIgnoreList() override { return 0; }
-    int Reserved16() override { return 0; }
-    int GetRecord(int, ScanItemRecord*) override { return 0; }
-    int IsCurrentItemExcluded() override { return 0; }
-    int GetIgnoreList(std::map<std::string, int>*) override { return 0; }
-    int ReloadIgnoreList() override { return 0; }
-    int WriteIgnoreList(const std::map<std::string, int>&) override { return 0; }
-    int WriteScanLog() override { return 0; }
-    int IsIgnored(const char*, int, const ScanItemRecord*) override { return 0; }
-    int AddIgnoreEntry(const char*, const char*, int, int) override { return 0; }
-    int SkipRecycleBin() override { return 0; }
-    int SkipTempFiles() override { return 0; }
-};
-
 class Owner : public CheckedTreeOwner
 {
 public:
@@ -120,7 +87,7 @@ protected:
 
     CStatic m_labelWindow;
     Owner m_owner;
-    RecordingStore m_store;
+    FakeScanItems m_store;
     CCheckedTreeCtrl m_tree;
 };
 }
@@ -208,7 +175,7 @@ TEST_F(CheckedTreeTest, AllTickedHandsNothingToTheStore)
 {
     HTREEITEM fonts = Category("Windows Fonts", 2);
     m_tree.ExcludeUncheckedItems(fonts);
-    EXPECT_TRUE(m_store.excluded.empty());
+    EXPECT_TRUE(m_store.excludedMarks.empty());
     EXPECT_EQ(0, m_tree.GetExcludedCount());
 }
 
@@ -223,8 +190,8 @@ TEST_F(CheckedTreeTest, UntickedFindingsAreExcludedWithTheirWholeText)
 
     ClickBox(longLeaf);
     m_tree.ExcludeUncheckedItems(paths);
-    ASSERT_EQ(1u, m_store.excluded.size());
-    EXPECT_EQ(longText + "^Application Paths", m_store.excluded[0]);
+    ASSERT_EQ(1u, m_store.excludedMarks.size());
+    EXPECT_EQ(longText + "^Application Paths", m_store.excludedMarks[0]);
     EXPECT_EQ(1, m_tree.GetExcludedCount());
 }
 

@@ -5,46 +5,68 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "Client/Controls/CPictureEx.h"
+#include "Framework/CallbackGuard.h"
 #include "KitTestResources.h"
 #include "Client/Controls/KitTestSupport.h"
 
 namespace
 {
-// Counts renders and can be made to hang inside one.
-class ObservedPicture : public CPictureEx
+// Counts renders, can be made to hang inside one, or to throw from one.
+class ObservedRenderer : public PictureRenderer
 {
 public:
-    ObservedPicture() : m_release(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
-    ~ObservedPicture() override
-    {
-        ::SetEvent(m_release);
-        UnLoad();
-        ::CloseHandle(m_release);
-    }
-    void HangNextRender() { m_hangNext = true; }
-    void Release() { ::SetEvent(m_release); }
-    std::atomic<int> renders{0};
-    std::atomic<DWORD> threadOfLastRender{0};
-
-protected:
-    bool RenderPicture(IPicture* picture, int left, int top, int width, int height) override
+    ObservedRenderer() : m_release(::CreateEventA(nullptr, TRUE, TRUE, nullptr)) {}
+    ~ObservedRenderer() override { ::CloseHandle(m_release); }
+    bool Render(IPicture* picture, HDC target, int left, int top, int width, int height) override
     {
         ++renders;
         threadOfLastRender = ::GetCurrentThreadId();
-        if (m_hangNext.exchange(false))
+        if (throwNext.exchange(false))
+            throw std::runtime_error("frame failed");
+        if (hangNext.exchange(false))
         {
             ::ResetEvent(m_release);
             ::WaitForSingleObject(m_release, INFINITE);
         }
-        return CPictureEx::RenderPicture(picture, left, top, width, height);
+        return PictureRenderer::Render(picture, target, left, top, width, height);
     }
+    void Release() { ::SetEvent(m_release); }
+
+    std::atomic<int> renders{0};
+    std::atomic<DWORD> threadOfLastRender{0};
+    std::atomic<bool> hangNext{false};
+    std::atomic<bool> throwNext{false};
 
 private:
     HANDLE m_release;
-    std::atomic<bool> m_hangNext{false};
+};
+
+class ObservedPicture : public CPictureEx
+{
+public:
+    ObservedPicture() { SetRenderer(m_renderer); }
+    ~ObservedPicture() override
+    {
+        m_renderer->Release();
+        UnLoad();
+    }
+    void HangNextRender() { m_renderer->hangNext = true; }
+    void ThrowFromNextRender() { m_renderer->throwNext = true; }
+    void Release() { m_renderer->Release(); }
+
+private:
+    // Shared with the drawing thread, which may outlive the control.
+    std::shared_ptr<ObservedRenderer> m_renderer = std::make_shared<ObservedRenderer>();
+
+public:
+    std::atomic<int>& renders = m_renderer->renders;
+    std::atomic<DWORD>& threadOfLastRender = m_renderer->threadOfLastRender;
 };
 
 class PictureExTest : public KitTest::WindowTest
@@ -113,28 +135,78 @@ TEST_F(PictureExTest, FramesShowForTheirDelay)
     EXPECT_LE(shown, 12);
 }
 
-TEST_F(PictureExTest, AStopThatTimesOutKeepsWhatTheThreadDrawsInto)
+TEST_F(PictureExTest, ALoadAfterAStopThatTimedOutLeavesTheOldThreadItsImage)
 {
+    // The scan page's BeginScan: Stop, then Load, while a frame hangs.
     ASSERT_TRUE(m_picture.LoadFromResource(MAKEINTRESOURCEA(334), "GIF"));
     m_picture.HangNextRender();
     m_picture.Draw();
     ASSERT_TRUE(KitTest::PumpUntil([&] { return m_picture.renders >= 1; }, 2000));
-    const DWORD start = ::GetTickCount();
+    DWORD start = ::GetTickCount();
     EXPECT_FALSE(m_picture.Stop());
     const DWORD waited = ::GetTickCount() - start;
     EXPECT_GE(waited, CPictureEx::kStopWaitMs - 100);
     EXPECT_LT(waited, CPictureEx::kStopWaitMs + 2000);
     EXPECT_TRUE(m_picture.HasThread());
-    // UnLoad leaves the picture alone while the thread is in it.
-    m_picture.UnLoad();
-    EXPECT_TRUE(m_picture.IsLoaded());
-    EXPECT_EQ(8u, m_picture.FrameCount());
+    EXPECT_EQ(8u, m_picture.FrameCount()) << "a stop that timed out leaves the picture as it was";
 
-    m_picture.Release();
-    EXPECT_TRUE(m_picture.Stop()) << "the exit request was kept, so the thread ends";
+    start = ::GetTickCount();
+    ASSERT_TRUE(m_picture.LoadFromResource(MAKEINTRESOURCEA(334), "GIF"));
+    EXPECT_LT(::GetTickCount() - start, CPictureEx::kStopWaitMs) << "the limit is not waited out twice";
+    EXPECT_EQ(8u, m_picture.FrameCount()) << "fresh frames, not appended to the old ones";
     EXPECT_FALSE(m_picture.HasThread());
+    const int before = m_picture.renders;
+    m_picture.Draw();
+    ASSERT_TRUE(KitTest::PumpUntil([&] { return m_picture.renders > before + 2; }, 3000))
+        << "the new picture plays beside the hanging thread";
+    EXPECT_TRUE(m_picture.Stop());
+
+    // Let go, the old thread sees its exit request and ends.
+    m_picture.Release();
     m_picture.UnLoad();
     EXPECT_FALSE(m_picture.IsLoaded());
+}
+
+TEST_F(PictureExTest, TheDestructorWaitsNoLongerThanStop)
+{
+    const auto renderer = std::make_shared<ObservedRenderer>();
+    auto picture = std::make_unique<CPictureEx>();
+    picture->SetRenderer(renderer);
+    ASSERT_TRUE(picture->Create("", WS_VISIBLE, RECT{70, 10, 120, 60}, m_frame, 78));
+    ASSERT_TRUE(picture->LoadFromResource(MAKEINTRESOURCEA(334), "GIF"));
+    renderer->hangNext = true;
+    picture->Draw();
+    ASSERT_TRUE(KitTest::PumpUntil([&] { return renderer->renders >= 1; }, 2000));
+    const DWORD start = ::GetTickCount();
+    picture.reset();
+    EXPECT_LT(::GetTickCount() - start, 2 * CPictureEx::kStopWaitMs + 1000);
+
+    // The thread still holds what it draws into, and frees it as it ends.
+    EXPECT_GT(renderer.use_count(), 1);
+    renderer->Release();
+    EXPECT_TRUE(KitTest::PumpUntil([&] { return renderer.use_count() == 1; }, 5000));
+}
+
+TEST_F(PictureExTest, AFrameThatThrowsEndsTheAnimationNotTheProgram)
+{
+    static std::atomic<int> reports{0};
+    reports = 0;
+    const CallbackGuard::Reporter previous =
+        CallbackGuard::SetReporter([](const char* where, const char*) {
+            if (std::string(where) == "drawing thread")
+                ++reports;
+        });
+    ASSERT_TRUE(m_picture.LoadFromResource(MAKEINTRESOURCEA(334), "GIF"));
+    m_picture.ThrowFromNextRender();
+    m_picture.Draw();
+    EXPECT_TRUE(KitTest::PumpUntil([&] { return reports == 1 && !m_picture.IsPlaying(); }, 3000));
+    // The control goes on: it plays again and stops.
+    const int before = m_picture.renders;
+    m_picture.Draw();
+    EXPECT_TRUE(KitTest::PumpUntil([&] { return m_picture.renders > before + 1; }, 3000));
+    EXPECT_TRUE(m_picture.Stop());
+    EXPECT_EQ(1, reports.load());
+    CallbackGuard::SetReporter(previous);
 }
 
 TEST_F(PictureExTest, AOneFrameGifIsDrawnOnceWithoutAThread)

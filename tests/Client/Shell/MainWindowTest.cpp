@@ -350,6 +350,6 @@ TEST(ApplicationExit, ReleasesTheRealEngineAndFreesItsLibrary)
     ASSERT_NE(theApp.m_pEngineProcess, nullptr);
     theApp.ExitInstance();
     EXPECT_EQ(g_pEngine, nullptr);
-    EXPECT_EQ(g_hEngineModule, static_cast<HMODULE>(NULL));
+    EXPECT_FALSE(g_hEngineModule);
     EXPECT_EQ(::GetModuleHandleA("qmsag.dll"), static_cast<HMODULE>(NULL)) << "the library is still loaded";
 }

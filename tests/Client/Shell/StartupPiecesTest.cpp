@@ -146,14 +146,10 @@ class EngineBindingTest : public testing::Test
 protected:
     void TearDown() override
     {
-        if (g_hEngineModule)
-        {
-            if (g_pEngine)
-                EngineBinding::CallRelease(g_hEngineModule, g_pEngine);
-            ::FreeLibrary(g_hEngineModule);
-        }
+        if (g_hEngineModule && g_pEngine)
+            EngineBinding::CallRelease(g_hEngineModule.Get(), g_pEngine);
         g_pEngine = nullptr;
-        g_hEngineModule = NULL;
+        g_hEngineModule.Close();
     }
 };
 }
@@ -175,7 +171,7 @@ TEST_F(EngineBindingTest, AMissingLibraryReportsTheLoadError)
     DWORD error = 0;
     EXPECT_FALSE(EngineBinding::Bind("qmsag-not-here.dll", error));
     EXPECT_EQ(error, static_cast<DWORD>(ERROR_MOD_NOT_FOUND));
-    EXPECT_EQ(g_hEngineModule, static_cast<HMODULE>(NULL));
+    EXPECT_FALSE(g_hEngineModule);
     EXPECT_EQ(g_pEngine, nullptr);
     EXPECT_EQ(EngineBinding::FailureText(error), "Module 'qmsag.dll' failed to load.\nError: '126'");
 }
@@ -185,10 +181,10 @@ TEST_F(EngineBindingTest, ALibraryWithoutTheFactoryReportsErrorZero)
     DWORD error = 1;
     EXPECT_FALSE(EngineBinding::Bind("qmtest_noengine.dll", error));
     EXPECT_EQ(error, 0u);
-    EXPECT_NE(g_hEngineModule, static_cast<HMODULE>(NULL)) << "the library stays loaded until the program ends";
+    EXPECT_TRUE(g_hEngineModule) << "the library stays loaded until the program ends";
     EXPECT_EQ(g_pEngine, nullptr);
     EXPECT_EQ(EngineBinding::FailureText(error), "Module 'qmsag.dll' failed to load.\nError: '0'");
-    EngineBinding::CallRelease(g_hEngineModule, nullptr);
+    EngineBinding::CallRelease(g_hEngineModule.Get(), nullptr);
 }
 
 TEST(SharedInstanceDataTest, TheSectionIsSharedAndHoldsTheMainWindowAndAPath)

@@ -11,8 +11,8 @@
 #include "Engine/CRegistryManager.h"
 #include "Engine/CTolvEngineProcess.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
-#include "Framework/BackupFolder.h"
+#include "support/FakeScanItems.h"
+#include "Engine/BackupFolder.h"
 #include "Framework/ModulePath.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
@@ -245,6 +245,32 @@ TEST_F(RepairJob, RemovesTheSelectedFindingsAndItsBackupBringsThemBack)
         EXPECT_TRUE(RegistryTree::ValueExists(value.root, value.path, value.name)) << value.name;
 }
 
+TEST(RepairJobs, ValueThatIsGoneIsNotCountedAsRepaired)
+{
+    const std::string key = "Software\\QmRepairGone";
+    CRegKey created;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_CURRENT_USER, key, created));
+    ASSERT_TRUE(RegistryTree::Set(created.Get(), "Here", REG_SZ, Sz("x")));
+    created.Close();
+    FakeScanItems items;
+    const std::string text = "HKEY_CURRENT_USER\\" + key + kSep;
+    // Each category that falls back to a key delete, and one that does not.
+    items.Add(text + "Here", kScanStartup);
+    items.Add(text + "Gone", kScanStartup);
+    items.Add(text + "Gone", kScanUninstall);
+    items.Add(text + "Gone", kScanFilePaths);
+    items.Add(text + "Gone", kScanFonts);
+    TestProcess process;
+    RecordingStatus status;
+    EXPECT_EQ(RunJob(process, status, process.StartRepair(&items, &status)), 0);
+    EXPECT_EQ(process.Repaired(), 1);
+    EXPECT_EQ(process.Unrepaired(), 4);
+    EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, "Here"));
+    EXPECT_TRUE(RegistryTree::Exists(HKEY_CURRENT_USER, key));
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, key);
+    RemoveBackupFolders();
+}
+
 TEST_F(RepairJob, DeletesNothingWhenItsBackupCannotBeWritten)
 {
     std::string base = BackupFolder::BaseFolder();
@@ -407,11 +433,25 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     ASSERT_TRUE(RegistryTree::Set(planted.Get(), "native", REG_SZ, Sz("64-bit only")));
     planted.Close();
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path));
+    // A 32-bit class: the 64-bit view reaches it twice, once through a link.
+    const char* const classPath = "Software\\Classes\\CLSID\\{0badc0de-3232-2222-3333-444455556666}";
+    CRegKey thirtyTwo;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, classPath, thirtyTwo, KEY_WOW64_32KEY));
+    ASSERT_TRUE(RegistryTree::Set(thirtyTwo.Get(), "bits", REG_SZ, Sz("32")));
+    thirtyTwo.Close();
 
     const std::string file = TestEnv::MakeScratchFolder("wow64") + "full.rbk";
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupRegistry(file), 1);
+    const std::string content = RegistryTree::ReadFile(file);
+    const std::string classTag = "<k name=\"{0badc0de-3232-2222-3333-444455556666}\">";
+    const size_t first = content.find(classTag);
+    ASSERT_NE(first, std::string::npos);
+    // Once in the classes of the machine's view, once in the merged classes root.
+    const size_t second = content.find(classTag, first + 1);
+    EXPECT_EQ(second == std::string::npos ? 0 : content.find(classTag, second + 1), std::string::npos);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
 
     ShownErrors::Clear();
@@ -421,5 +461,7 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, path, restored, KEY_WOW64_64KEY));
     EXPECT_TRUE(restored.values["native"] == (RegistryTree::Value{REG_SZ, Sz("64-bit only")}));
     EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY));
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, classPath, "bits", KEY_WOW64_32KEY));
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
 }

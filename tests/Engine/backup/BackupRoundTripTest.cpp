@@ -7,8 +7,9 @@
 #include <string>
 
 #include "Engine/CRegistryManager.h"
+#include "Engine/RegistryValueText.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
 #include "support/TestRegistry.h"
@@ -220,34 +221,46 @@ TEST(BackupFileFormat, ValueTextsAndTypeNames)
     std::string text;
     std::string type;
     const BYTE dword[] = {0x1a, 0, 0, 0};
-    CRegistryManager::DescribeValue(dword, 4, REG_DWORD, text, type);
+    RegistryValueText::DescribeValue(dword, 4, REG_DWORD, text, type);
     EXPECT_EQ(text, "0x0000001a (26)");
     EXPECT_EQ(type, "REG_DWORD");
     const BYTE binary[] = {1, 10, 255};
-    CRegistryManager::DescribeValue(binary, 3, REG_BINARY, text, type);
+    RegistryValueText::DescribeValue(binary, 3, REG_BINARY, text, type);
     EXPECT_EQ(text, "01 0a ff");
     const BYTE multi[] = {'a', 0, 'b', 0, 0};
-    CRegistryManager::DescribeValue(multi, 5, REG_MULTI_SZ, text, type);
+    RegistryValueText::DescribeValue(multi, 5, REG_MULTI_SZ, text, type);
     EXPECT_EQ(text, "a\r\nb");
-    CRegistryManager::DescribeValue(dword, 3, REG_SZ, text, type);
+    RegistryValueText::DescribeValue(dword, 3, REG_SZ, text, type);
     EXPECT_EQ(text, "1a 00 00");
     EXPECT_EQ(type, "REG_TYPE_1");
 
     DWORD parsedType = 0;
     std::vector<BYTE> data;
-    EXPECT_TRUE(CRegistryManager::ParseValue("", "reg_qword", parsedType, data));
+    EXPECT_TRUE(RegistryValueText::ParseValue("", "reg_qword", parsedType, data));
     EXPECT_EQ(parsedType, static_cast<DWORD>(REG_QWORD));
     EXPECT_EQ(data, std::vector<BYTE>(8, 0));
-    EXPECT_TRUE(CRegistryManager::ParseValue("", "REG_LINK", parsedType, data));
+    EXPECT_TRUE(RegistryValueText::ParseValue("", "REG_LINK", parsedType, data));
     EXPECT_EQ(parsedType, static_cast<DWORD>(REG_LINK));
     EXPECT_TRUE(data.empty());
-    EXPECT_FALSE(CRegistryManager::ParseValue("0x0000zz1a", "REG_DWORD", parsedType, data));
-    EXPECT_FALSE(CRegistryManager::ParseValue("0", "REG_TYPE_3", parsedType, data));
-    EXPECT_TRUE(CRegistryManager::ParseValue("x", "REG_TYPE_99999999999", parsedType, data));
+    EXPECT_FALSE(RegistryValueText::ParseValue("0x0000zz1a", "REG_DWORD", parsedType, data));
+    EXPECT_FALSE(RegistryValueText::ParseValue("0", "REG_TYPE_3", parsedType, data));
+    EXPECT_TRUE(RegistryValueText::ParseValue("x", "REG_TYPE_99999999999", parsedType, data));
     EXPECT_EQ(parsedType, static_cast<DWORD>(REG_SZ));
 
-    EXPECT_EQ(CRegistryManager::EscapeXml("a&b\"c<d>e'"), "a&amp;b&quot;c&lt;d>e'");
-    EXPECT_EQ(CRegistryManager::UnescapeXml("&amp;amp; &amp;lt; &lt;&quot;&amp;"), "&amp; &lt; <\"&");
+    EXPECT_EQ(RegistryValueText::EscapeXml("a&b\"c<d>e'"), "a&amp;b&quot;c&lt;d>e'");
+    EXPECT_EQ(RegistryValueText::UnescapeXml("&amp;amp; &amp;lt; &lt;&quot;&amp;"), "&amp; &lt; <\"&");
+
+    // Only a text the code page spells exactly comes back; the rest would hold "?".
+    std::string plain = "unchanged";
+    EXPECT_TRUE(RegistryValueText::UnescapeXmlExactly("a&amp;b", plain));
+    EXPECT_EQ(plain, "a&b");
+    EXPECT_EQ(RegistryValueText::UnescapeXmlExactly(RegistryValueText::AnsiToUtf8("Sp\xE9" "cial"), plain), true);
+    EXPECT_EQ(plain, "Sp\xE9" "cial");
+    plain = "unchanged";
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("bad\xC3(", plain));
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("\xF0\x9F\x98\x80", plain));
+    EXPECT_FALSE(RegistryValueText::UnescapeXmlExactly("\xC4\x80", plain));
+    EXPECT_EQ(plain, "unchanged");
 }
 
 // What the program sees through the ANSI calls comes back. Wine's ANSI calls

@@ -7,7 +7,7 @@
 
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "support/TestRegistry.h"
 

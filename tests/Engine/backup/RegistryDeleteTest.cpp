@@ -9,6 +9,8 @@
 #include "Engine/CRegistryManager.h"
 #include "Engine/DeleteRegistryValue.h"
 #include "Engine/RegistryKeyPath.h"
+#include "Engine/ScanCategory.h"
+#include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "support/TestRegistry.h"
 
@@ -141,8 +143,8 @@ TEST(ValueDelete, DeletesTheValueTheFindingNames)
     EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, "back\\slash"));
     EXPECT_EQ(DeleteRegistryValue(text), 1);
     EXPECT_FALSE(RegistryTree::ValueExists(HKEY_CURRENT_USER, key, ""));
-    // A value that is gone still counts: the key opened.
-    EXPECT_EQ(DeleteRegistryValue(text + "named"), 1);
+    // A value that is not there is no repair.
+    EXPECT_EQ(DeleteRegistryValue(text + "named"), 0);
 
     // "(Default)" of a key without such a named value empties the unnamed one.
     EXPECT_EQ(DeleteRegistryValue(text + "(Default)"), 1);
@@ -156,4 +158,42 @@ TEST(ValueDelete, DeletesTheValueTheFindingNames)
     EXPECT_EQ(DeleteRegistryValue("HKEY_NOWHERE\\" + key + kSep + "x"), 0);
     EXPECT_EQ(DeleteRegistryValue(std::string(kSep) + "\\x"), 0);
     TestEnv::DeleteTree(HKEY_CURRENT_USER, key);
+}
+
+TEST(ValueDelete, PartialBackupKeepsTheStoredSpellingOfLowerCasedFindings)
+{
+    const std::string key = "Software\\QmSpelling\\Mixed Case\\Tool.EXE";
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, key, "Value", "data"));
+    ASSERT_TRUE(PlantValue(HKEY_CURRENT_USER, key + "\\Inner Key", "x"));
+    FakeScanItems items;
+    items.Add("hkey_current_user\\software\\qmspelling\\mixed case\\tool.exe" + std::string(kSep) + "value",
+              kScanStartup);
+    items.Add("HKEY_CURRENT_USER\\SOFTWARE\\QMSPELLING\\MIXED CASE\\TOOL.EXE", kScanAppPaths);
+    const std::string file = TestEnv::MakeScratchFolder("spelling") + "partial.rbk";
+    CRegistryManager manager(nullptr);
+    ASSERT_EQ(manager.BackupKeys(&items, file), 1);
+    const std::string content = RegistryTree::ReadFile(file);
+    const std::string chain = "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+                              "    <k name=\"QmSpelling\">\r\n     <k name=\"Mixed Case\">\r\n"
+                              "      <k name=\"Tool.EXE\">\r\n";
+    const size_t first = content.find(chain);
+    ASSERT_NE(first, std::string::npos) << content;
+    EXPECT_NE(content.find(chain, first + 1), std::string::npos);
+
+    ASSERT_TRUE(RegistryTree::Delete(HKEY_CURRENT_USER, "Software\\QmSpelling"));
+    EXPECT_EQ(manager.RestoreRegistry(file), 1);
+    CRegKey parent;
+    ASSERT_EQ(parent.Open(HKEY_CURRENT_USER, "Software\\QmSpelling", KEY_READ), ERROR_SUCCESS);
+    char name[64] = {};
+    DWORD length = sizeof(name);
+    ASSERT_EQ(::RegEnumKeyExA(parent.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Mixed Case");
+    CRegKey tool;
+    ASSERT_EQ(tool.Open(parent.Get(), "Mixed Case", KEY_READ), ERROR_SUCCESS);
+    length = sizeof(name);
+    ASSERT_EQ(::RegEnumKeyExA(tool.Get(), 0, name, &length, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_STREQ(name, "Tool.EXE");
+    parent.Close();
+    tool.Close();
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QmSpelling");
 }

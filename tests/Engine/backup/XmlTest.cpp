@@ -240,7 +240,8 @@ TEST(MalformedBackup, NeverCrashesAndFailsWithTheLineOfTheFault)
          "Parse error in line 10 : (Unexpected end tag 'k')"},
         {"1 MB attribute left open", chain + "    <v name=\"big\" value=\"" + std::string(1 << 20, 'x') + "\r\n",
          "Parse error in line 5 : (Unexpected end of file)"},
-        {"unknown root", std::string(kHeader) + "  <k name=\"HKEY_NOWHERE\">\r\n  </k>\r\n </registry>\r\n", ""},
+        {"unknown root", std::string(kHeader) + "  <k name=\"HKEY_NOWHERE\">\r\n  </k>\r\n </registry>\r\n",
+         "Parse error in line 3 : (Unknown root key)"},
         {"empty file", "", "Parse error in line 0 : (Unexpected end of file)"},
     };
     for (const Case& c : cases)

@@ -62,6 +62,56 @@ TEST(LocateReferencedFile, FindsBareNamesUnderTheWindowsAndSystemFolders)
     EXPECT_EQ(ScanTest::Lower(path), ScanTest::Lower(thirtyTwo));
 }
 
+TEST(LocateReferencedFile, BareNamesAreLookedUpWhereAStartWouldFindThem)
+{
+    const std::string onPath = Planted("onpath\\qmonpath.exe");
+    const std::string registered = Planted("registered\\qmregistered.exe");
+    const std::string inFolder = Planted("inpathvalue\\qmbyfolder.exe");
+    Planted("current\\qmcurrent.exe");
+    const char kAppPaths[] = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, std::string(kAppPaths) + "QmRegistered.exe", "",
+                                   "\"" + registered + "\""));
+    ASSERT_TRUE(
+        ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe", "", "qmbyfolder.exe"));
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe", "Path",
+                                   std::string(kTestRoot) + "inpathvalue\\"));
+
+    char oldPath[32768] = {};
+    ::GetEnvironmentVariableA("PATH", oldPath, sizeof(oldPath));
+    ::SetEnvironmentVariableA("PATH", (std::string(oldPath) + ";relative\\;\"" + kTestRoot + "onpath\\\"").c_str());
+    char oldCurrent[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, oldCurrent);
+    ::SetCurrentDirectoryA((std::string(kTestRoot) + "current").c_str());
+
+    std::string path = "qmonpath.exe";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, onPath);
+    path = "\"qmregistered.exe\"";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, registered);
+    path = "qmbyfolder.exe";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, inFolder);
+    // The engine's current folder is not where a start looks.
+    path = "qmcurrent.exe";
+    EXPECT_EQ(Locate(path), 0);
+    {
+        ScanTestJob job;
+        EXPECT_EQ(FileExistsSecondChance(job, "qmcurrent.exe"), 0);
+        job.SetWow64(1);
+        EXPECT_EQ(FileExistsSecondChance(job, "qmcurrent.exe"), 0);
+    }
+    // A folder of PATH that cannot be judged leaves every bare name unjudged.
+    ::SetEnvironmentVariableA("PATH", (std::string(oldPath) + ";\\\\qmserver\\tools").c_str());
+    path = "qmcurrent.exe";
+    EXPECT_EQ(Locate(path), 1);
+
+    ::SetCurrentDirectoryA(oldCurrent);
+    ::SetEnvironmentVariableA("PATH", oldPath);
+    TestEnv::DeleteTree(HKEY_CURRENT_USER, std::string(kAppPaths) + "QmRegistered.exe");
+    TestEnv::DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe");
+}
+
 TEST(LocateReferencedFile, ExpandsVariablesAndStripsFileUrls)
 {
     const std::string file = Planted("page.htm");

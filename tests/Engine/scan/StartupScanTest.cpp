@@ -186,6 +186,27 @@ TEST_F(StartupScan, ReportsExactlyTheRunValuesWhoseProgramIsGone)
     EXPECT_LT(at(MachineValue(kRunOnce, "QmMachineOnce")), at(MachineValue(kRunOnceEx, "QmMachineOnceEx")));
 }
 
+// A bare program name is found where a start finds it, never in the
+// engine's current folder.
+TEST_F(StartupScan, BareProgramNamesAreFoundOnThePathOnly)
+{
+    ASSERT_TRUE(ScanTest::PlantFile("c:\\qmstartpath\\qmonpath.exe"));
+    ASSERT_TRUE(ScanTest::PlantFile("c:\\qmstartcurrent\\qmcurrentonly.exe"));
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, kRun, "QmOnPath", "qmonpath.exe /min"));
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, kRun, "QmCurrentOnly", "\"qmcurrentonly.exe\" -x"));
+    char oldPath[32768] = {};
+    ::GetEnvironmentVariableA("PATH", oldPath, sizeof(oldPath));
+    ::SetEnvironmentVariableA("PATH", (std::string(oldPath) + ";c:\\qmstartpath").c_str());
+    char oldCurrent[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, oldCurrent);
+    ::SetCurrentDirectoryA("c:\\qmstartcurrent");
+
+    const std::vector<std::string> found = FoundWithCategory(Scan(), kScanStartup);
+    ::SetCurrentDirectoryA(oldCurrent);
+    ::SetEnvironmentVariableA("PATH", oldPath);
+    EXPECT_EQ(found, std::vector<std::string>{UserValue(kRun, "QmCurrentOnly")});
+}
+
 TEST_F(StartupScan, ReportsMenuOrderRecordsOfFoldersThatExistNowhere)
 {
     const std::string startMenu = ScanTest::ShellFolder(CSIDL_STARTMENU);

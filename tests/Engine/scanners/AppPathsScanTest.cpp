@@ -59,3 +59,42 @@ TEST_F(AppPathsScan, ReportsApplicationsWhoseProgramIsGone)
     EXPECT_EQ(probe.Folders().count(AnsiText::ToLower(tool)), 1u);
     RemoveSystemFiles("qm32app.exe");
 }
+
+// Windows keeps the values of a key in no promised order (Wine sorts them by
+// name), so the judgement is given them in both orders.
+TEST_F(AppPathsScan, JudgesTheProgramInItsFolderWhateverTheValueOrder)
+{
+    const std::string folder = Scratch();
+    PlantFile(folder + "qmordered.exe");
+    PlantFile(folder + "qmcurrentonly.exe");
+    char oldCurrent[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, oldCurrent);
+    ::SetCurrentDirectoryA(folder.c_str());
+
+    ScanProbe probe;
+    RecordingStatus status;
+    probe.RunOnThisThread(&status);
+    struct Case
+    {
+        std::vector<AppPathValue> values;
+        bool missing;
+    };
+    const Case cases[] = {
+        {{{"Path", folder}, {"", "qmordered.exe"}}, false},
+        {{{"", "qmordered.exe"}, {"Path", folder}}, false},
+        {{{"PATH", folder + "\\"}, {"", "QMORDERED.EXE"}}, false},
+        {{{"Path", folder}, {"", "qmgoneordered.exe"}}, true},
+        {{{"", "qmgoneordered.exe"}, {"path", folder}}, true},
+        {{{"Path", "c:\\qmnowhere"}, {"", "qmordered.exe"}}, true},
+        {{{"Path", folder}, {"", "c:\\qmnowhere\\qmordered.exe"}}, true},
+        // Only in the engine's current folder: no start would find it.
+        {{{"", "qmcurrentonly.exe"}}, true},
+        {{{"UseUrl", "1"}, {"", "c:\\qmnowhere\\qm.exe"}}, false},
+        {{{"", "c:\\qmnowhere\\qm.exe"}, {"UseUrl", "1"}}, false},
+        {{{"Path", folder}}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(probe.IsRegisteredApplicationMissing(c.values), c.missing)
+            << c.values.front().name << "=" << c.values.front().text;
+    ::SetCurrentDirectoryA(oldCurrent);
+}

@@ -13,7 +13,7 @@
 #include "Client/Pages/BackupList.h"
 #include "Client/res/BackupResource.h"
 #include "Client/res/ShellResource.h"
-#include "Framework/BackupFolder.h"
+#include "Engine/BackupFolder.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 

@@ -6,7 +6,8 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 
-// A results store holding a fixed list of findings, walked in list order.
+// The one stand-in for the results store in tests: a fixed list of findings,
+// walked in list order, and a record of the marks it was told to exclude.
 class FakeScanItems : public CAbstractScanItemsInfo
 {
 public:
@@ -19,6 +20,7 @@ public:
 
     void Add(const std::string& text, DWORD category, bool excluded = false);
     std::vector<Item> items;
+    std::vector<std::string> excludedMarks;
     int skipRecycleBin = 0;
     int skipTempFiles = 0;
 
@@ -33,7 +35,7 @@ public:
     int MoveNext() override;
     const char* GetCurrentText() override;
     DWORD GetCurrentCategory() override;
-    void ExcludeItem(const char*, int, int) override {}
+    void ExcludeItem(const char* mark, int, int) override { excludedMarks.push_back(mark ? mark : ""); }
     void SetSaveIgnoreList(int) override {}
     int LoadIgnoreList() override { return 0; }
     int AppendIgnoreList() override { return 0; }

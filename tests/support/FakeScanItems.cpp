@@ -1,4 +1,4 @@
-#include "FakeScanItems.h"
+#include "support/FakeScanItems.h"
 
 void FakeScanItems::Add(const std::string& text, DWORD category, bool excluded)
 {

@@ -1,6 +1,6 @@
 // The texts of a backup file: value texts and type names, escaping, and the
 // conversion between the ANSI code page and the file's UTF-8.
-#include "Engine/CRegistryManager.h"
+#include "Engine/RegistryValueText.h"
 
 #include <cstring>
 
@@ -64,7 +64,7 @@ std::string Convert(const std::string& text, UINT from, UINT to)
 // Whether the file's UTF-8 gives back exactly these ANSI bytes.
 bool SurvivesUtf8(const std::string& text)
 {
-    return IsAscii(text) || CRegistryManager::Utf8ToAnsi(CRegistryManager::AnsiToUtf8(text)) == text;
+    return IsAscii(text) || RegistryValueText::Utf8ToAnsi(RegistryValueText::AnsiToUtf8(text)) == text;
 }
 
 // The reader joins the lines of a value with CR LF, so a lone LF would come
@@ -272,9 +272,19 @@ void ReplaceAll(std::string& text, const char* from, char to)
     result.append(text, start, std::string::npos);
     text.swap(result);
 }
+
+std::string WithoutEntities(std::string plain)
+{
+    if (plain.find('&') == std::string::npos)
+        return plain;
+    ReplaceAll(plain, "&lt;", '<');
+    ReplaceAll(plain, "&quot;", '"');
+    ReplaceAll(plain, "&amp;", '&');
+    return plain;
+}
 }
 
-void CRegistryManager::DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
+void RegistryValueText::DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text,
                                      std::string& typeName)
 {
     if (PlainText(data, length, type, text))
@@ -286,7 +296,7 @@ void CRegistryManager::DescribeValue(const BYTE* data, DWORD length, DWORD type,
     typeName = ExactTypeName(type);
 }
 
-bool CRegistryManager::ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
+bool RegistryValueText::ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
                                   std::vector<BYTE>& data)
 {
     if (ExactTypeFromName(typeName, type))
@@ -337,7 +347,7 @@ bool CRegistryManager::ParseValue(const std::string& text, const std::string& ty
     }
 }
 
-std::string CRegistryManager::TypeToName(DWORD type)
+std::string RegistryValueText::TypeToName(DWORD type)
 {
     for (const TypeName& entry : kPlainTypeNames)
         if (entry.type == type)
@@ -349,7 +359,7 @@ std::string CRegistryManager::TypeToName(DWORD type)
     return std::string();
 }
 
-DWORD CRegistryManager::NameToType(const std::string& typeName)
+DWORD RegistryValueText::NameToType(const std::string& typeName)
 {
     for (const TypeName& entry : kPlainTypeNames)
         if (AnsiText::CompareNoCase(typeName, entry.name) == 0)
@@ -357,7 +367,7 @@ DWORD CRegistryManager::NameToType(const std::string& typeName)
     return REG_SZ;
 }
 
-std::string CRegistryManager::EscapeXml(const std::string& text)
+std::string RegistryValueText::EscapeXml(const std::string& text)
 {
     std::string escaped;
     escaped.reserve(text.size() + 8);
@@ -381,23 +391,47 @@ std::string CRegistryManager::EscapeXml(const std::string& text)
     return AnsiToUtf8(escaped);
 }
 
-std::string CRegistryManager::UnescapeXml(const std::string& text)
+std::string RegistryValueText::UnescapeXml(const std::string& text)
 {
-    std::string plain = Utf8ToAnsi(text);
-    if (plain.find('&') == std::string::npos)
-        return plain;
-    ReplaceAll(plain, "&lt;", '<');
-    ReplaceAll(plain, "&quot;", '"');
-    ReplaceAll(plain, "&amp;", '&');
-    return plain;
+    return WithoutEntities(Utf8ToAnsi(text));
 }
 
-std::string CRegistryManager::AnsiToUtf8(const std::string& text)
+bool RegistryValueText::UnescapeXmlExactly(const std::string& text, std::string& plain)
+{
+    if (!IsAscii(text))
+    {
+        const int size = static_cast<int>(text.size());
+        const int wideLength = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+        if (wideLength <= 0)
+            return false;
+        std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+        ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, &wide[0], wideLength);
+        BOOL usedDefault = FALSE;
+        const int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
+        if (length <= 0 || usedDefault)
+            return false;
+        std::string ansi(static_cast<size_t>(length), '\0');
+        ::WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0], length, nullptr, &usedDefault);
+        // A best fit ("\u0100" as "A") is no exact spelling either.
+        const int backLength = ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, nullptr, 0);
+        std::wstring back(static_cast<size_t>(backLength > 0 ? backLength : 0), L'\0');
+        if (backLength > 0)
+            ::MultiByteToWideChar(CP_ACP, 0, ansi.data(), length, &back[0], backLength);
+        if (usedDefault || back != wide)
+            return false;
+        plain = WithoutEntities(ansi);
+        return true;
+    }
+    plain = WithoutEntities(text);
+    return true;
+}
+
+std::string RegistryValueText::AnsiToUtf8(const std::string& text)
 {
     return IsAscii(text) ? text : Convert(text, CP_ACP, CP_UTF8);
 }
 
-std::string CRegistryManager::Utf8ToAnsi(const std::string& text)
+std::string RegistryValueText::Utf8ToAnsi(const std::string& text)
 {
     return IsAscii(text) ? text : Convert(text, CP_UTF8, CP_ACP);
 }

@@ -17,7 +17,7 @@
 #include "Framework/CRgn.h"
 #include "Framework/CStatic.h"
 #include "Framework/CWinApp.h"
-#include "KitTestResources.h"
+#include "FrameworkTestResources.h"
 
 namespace
 {

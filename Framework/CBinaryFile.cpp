@@ -1,0 +1,84 @@
+#include "Framework/CBinaryFile.h"
+
+#include <algorithm>
+
+bool CBinaryFile::Open(const std::string& path, Mode mode, Sharing sharing)
+{
+    DWORD access = GENERIC_READ;
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    DWORD disposition = OPEN_ALWAYS;
+    switch (mode)
+    {
+    case kReadExisting:
+        disposition = OPEN_EXISTING;
+        break;
+    case kReadCreating:
+        break;
+    case kReplace:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_ALWAYS;
+        break;
+    case kAppend:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        break;
+    case kReadAppend:
+        access = GENERIC_READ | GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        break;
+    }
+    if (sharing == Sharing::kWithWriters)
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    m_file.Attach(::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (m_file && mode == kAppend && ::SetFilePointer(m_file.Get(), 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER &&
+        ::GetLastError() != NO_ERROR)
+        m_file.Close();
+    return m_file.IsValid();
+}
+
+bool CBinaryFile::ReadAll(std::string& text)
+{
+    text.clear();
+    if (!m_file)
+        return false;
+    char buffer[65536];
+    for (;;)
+    {
+        DWORD read = 0;
+        if (!::ReadFile(m_file.Get(), buffer, sizeof(buffer), &read, nullptr))
+            return false;
+        if (read == 0)
+            return true;
+        text.append(buffer, read);
+    }
+}
+
+bool CBinaryFile::WriteAll(const std::string& text)
+{
+    if (!m_file)
+        return false;
+    size_t done = 0;
+    while (done < text.size())
+    {
+        DWORD written = 0;
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(text.size() - done, 1u << 20));
+        if (!::WriteFile(m_file.Get(), text.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool CBinaryFile::Read(const std::string& path, std::string& text, Mode mode)
+{
+    text.clear();
+    CBinaryFile file;
+    return file.Open(path, mode) && file.ReadAll(text);
+}
+
+bool CBinaryFile::Write(const std::string& path, const std::string& text, Mode mode, Sharing sharing)
+{
+    CBinaryFile file;
+    return file.Open(path, mode, sharing) && file.WriteAll(text);
+}

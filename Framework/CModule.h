@@ -1,0 +1,5 @@
+#pragma once
+#include "Framework/CUniqueHandle.h"
+
+// One library loaded by LoadLibrary, freed by FreeLibrary.
+using CModule = CUniqueHandle<FreedBy<HMODULE, &::FreeLibrary>>;
