@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "Client/Scan/CScanResultDlg.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
@@ -72,7 +73,7 @@ CRegClientDlg* CScanDlg::MainWindow()
     return dynamic_cast<CRegClientDlg*>(theApp.GetMainWnd());
 }
 
-void CScanDlg::SetStepPages(CScanningDlg* progress, CDialog* results, CDialog* summary)
+void CScanDlg::SetStepPages(CScanningDlg* progress, CScanResultDlg* results, CDialog* summary)
 {
     m_progressPage = progress;
     m_resultsPage = results;
@@ -258,8 +259,8 @@ void CScanDlg::ShowStep(int step)
         // Only the end of a completed scan repairs by itself, and only once.
         const bool repairNow = !reshown && m_autoRepairArmed && theApp.m_settings.autoRepair;
         m_autoRepairArmed = false;
-        if (repairNow && m_startRepair)
-            m_startRepair();
+        if (repairNow && m_resultsPage)
+            m_resultsPage->OnRepair();
         break;
     }
     case kStepSummary:

@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "Framework/CBrush.h"
 
 class CRegClientDlg;
+class CScanResultDlg;
 class CScanningDlg;
 
 // The steps of the scan page switch.
@@ -46,14 +46,13 @@ public:
 
     // The pages of the later steps, which this page creates beside itself
     // in the main window.
-    void SetStepPages(CScanningDlg* progress, CDialog* results, CDialog* summary);
+    void SetStepPages(CScanningDlg* progress, CScanResultDlg* results, CDialog* summary);
     std::vector<CWnd*> StepPages() const;
     // Runs the automatic repair of the results step when the scan that
     // just ended shows its results next; any other showing of the step
     // leaves the findings alone.
     void ArmAutoRepair() { m_autoRepairArmed = true; }
     void DisarmAutoRepair() { m_autoRepairArmed = false; }
-    void SetRepairStarter(std::function<void()> starter) { m_startRepair = std::move(starter); }
 
     // The stored selection: first is whether one was stored (false at a
     // first run, after which the default is stored).
@@ -87,8 +86,7 @@ private:
     std::vector<std::pair<int, std::unique_ptr<CLabel>>> m_labels;
     CBrush m_backgroundBrush;
     CScanningDlg* m_progressPage = nullptr;
-    CDialog* m_resultsPage = nullptr;
+    CScanResultDlg* m_resultsPage = nullptr;
     CDialog* m_summaryPage = nullptr;
-    std::function<void()> m_startRepair;
     bool m_autoRepairArmed = false;
 };

@@ -73,6 +73,10 @@ const int kStyledLabels[] = {1167, 1197, 1169, 1153, 1155, 1157, 1159, 1161, 116
                              1166, 1024, 1027, 1025, IDC_FOUND_COUNT, IDC_SCAN_ITEM, IDC_SCAN_CATEGORY};
 
 const UINT kItemTextWidth = 365;
+// The counters follow the findings on the page's own thread at this pace:
+// a finding costs the job thread no window message.
+const UINT_PTR kCounterTimer = 1;
+const UINT kCounterIntervalMs = 100;
 // Longest status text taken over from the engine.
 const size_t kStatusTextLimit = 1039;
 
@@ -354,8 +358,12 @@ void CScanningDlg::ResetMarks()
 
 void CScanningDlg::ResetCounters()
 {
-    for (const CategoryRow& row : kRows)
-        SetLabelText(row.counter, "0");
+    for (size_t i = 0; i < kRowCount; ++i)
+    {
+        m_rowCounts[i] = 0;
+        m_shownRowCounts[i] = 0;
+        SetLabelText(kRows[i].counter, "0");
+    }
     if (CStatusDlg* home = HomePage())
     {
         home->ResetLastCleaned();
@@ -389,6 +397,7 @@ int CScanningDlg::BeginScan()
     m_tempFilesKB = 0;
     m_examinedCount = 0;
     m_foundCount = 0;
+    m_shownFoundCount = 0;
     m_junkRows = 0;
     m_currentCode.clear();
     m_categoryBar.SetPos(0);
@@ -411,6 +420,7 @@ int CScanningDlg::BeginScan()
     if (m_optionsPage)
         m_optionsPage->DisarmAutoRepair();
     g_scanState = kScanRunning;
+    SetTimer(kCounterTimer, kCounterIntervalMs);
     if (engine)
     {
         if (CScanItemsInfo* store = theApp.m_pScanItems)
@@ -482,8 +492,31 @@ void CScanningDlg::UpdateRowsOf(DWORD category)
         if (m_shownMarks[i] != found)
             SetMark(i, found);
         if (store)
-            SetLabelText(kRows[i].counter, AnsiText::Format("%d", store->GetItemCount(kRows[i].bit)));
+            m_rowCounts[i] = store->GetItemCount(kRows[i].bit);
     }
+}
+
+void CScanningDlg::ShowCounters()
+{
+    for (size_t i = 0; i < kRowCount; ++i)
+        if (m_shownRowCounts[i] != m_rowCounts[i])
+        {
+            m_shownRowCounts[i] = m_rowCounts[i];
+            SetLabelText(kRows[i].counter, AnsiText::Format("%d", m_shownRowCounts[i]));
+        }
+    if (m_shownFoundCount != m_foundCount)
+    {
+        m_shownFoundCount = m_foundCount;
+        SetLabelText(IDC_FOUND_COUNT, AnsiText::Format("%d", m_shownFoundCount));
+    }
+}
+
+void CScanningDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kCounterTimer)
+        ShowCounters();
+    else
+        CBitmapDialog::OnTimer(id);
 }
 
 void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue, int secondValue)
@@ -516,7 +549,7 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue,
     if (stored != 1)
         return;
     UpdateRowsOf(category);
-    SetLabelText(IDC_FOUND_COUNT, AnsiText::Format("%d", ++m_foundCount));
+    ++m_foundCount;
 }
 
 int CScanningDlg::OnJobFinished(int)
@@ -603,6 +636,8 @@ void CScanningDlg::OnBack()
 
 LRESULT CScanningDlg::OnScanFinished()
 {
+    KillTimer(kCounterTimer);
+    ShowCounters();
     m_backButton.EnableWindow(true);
     m_showResultsButton.EnableWindow(true);
     m_cancelButton.EnableWindow(false);

@@ -79,6 +79,7 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     void LoadSkins();
@@ -89,6 +90,7 @@ private:
     void ResetCounters();
     void ShowCategoryRow(const std::string& code);
     void UpdateRowsOf(DWORD category);
+    void ShowCounters();
     void OnCancelScan();
     void OnPauseScan();
     void OnResumeScan();
@@ -123,6 +125,10 @@ private:
     std::string m_currentCode;
     std::set<std::string> m_whiteList;
     std::atomic<int> m_foundCount{0};
+    // Per row what the job thread counted and what the counters show.
+    std::atomic<int> m_rowCounts[12] = {};
+    int m_shownRowCounts[12] = {};
+    int m_shownFoundCount = 0;
     std::atomic<int> m_junkRows{0};
     std::string m_junkText = "No";
     double m_recycleBinKB = 0;

@@ -22,7 +22,6 @@ void ConnectScanWorkflow(CRegClientDlg& window, CStatusDlg& home)
     CScanDlg& options = theApp.m_scanPage;
     CScanningDlg& progress = theApp.m_scanningPage;
     options.SetStepPages(&progress, &theApp.m_scanResultPage, &theApp.m_repairResultPage);
-    options.SetRepairStarter([] { theApp.m_scanResultPage.OnRepair(); });
     progress.SetStepPages(&options, &theApp.m_scanResultPage);
     if (!options.Create(IDD_SCAN_PAGE, &window))
         return;

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
 #include "support/ProgramDriver.h"
@@ -221,16 +220,16 @@ TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
     ASSERT_TRUE(scheduled.WaitForExit(15000));
     EXPECT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scheduled request did not reach the first";
     EXPECT_TRUE(IsEnabled(window, IDC_HOME_BUTTON));
-    // The request started a scan, which the program does not close under;
-    // it is cancelled on its own page (the About link shares the cancel
-    // button's id).
-    HWND showResults = NULL;
-    for (int i = 0; i < 200 && !(showResults = FindVisibleControl(window, IDC_SHOW_RESULTS)); ++i)
-        ::Sleep(100);
-    ASSERT_NE(showResults, static_cast<HWND>(NULL)) << "no scan ran";
-    const HWND progress = ::GetParent(showResults);
-    EXPECT_TRUE(ClickWhenUsable(progress, IDC_CANCEL_SCAN, 20000));
-    EXPECT_NE(WaitForUsable(progress, IDC_SHOW_RESULTS, 60000), static_cast<HWND>(NULL)) << "the scan did not end";
+    // The request started a scan; the program closes once it has ended.
+    struct Captions
+    {
+        HWND window;
+    } captions{window};
+    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
+        const HWND main = static_cast<Captions*>(context)->window;
+        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
+               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
+    }, &captions)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 

@@ -46,12 +46,13 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
     return result;
 }
 
-// The About page: the child of the main window built from its template
-// (the home page has labels of the same ids, but no OK button).
+// The About page: the child of the main window built from its template.
 HWND AboutPageOf(HWND mainWindow)
 {
+    // Other pages use the same control ids: the About page is the one made
+    // by its own class.
     for (HWND child = ::GetWindow(mainWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::GetDlgItem(child, IDC_ABOUT_VERSION) && ::GetDlgItem(child, IDOK))
+        if (::GetDlgItem(child, IDC_ABOUT_VERSION) && dynamic_cast<CAbout*>(CWnd::FromHandle(child)))
             return child;
     return NULL;
 }

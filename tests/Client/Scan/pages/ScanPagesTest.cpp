@@ -402,6 +402,21 @@ TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)
     EXPECT_EQ(m_job.repairStarts, 1);
 }
 
+TEST_F(ScanPagesTest, AutomaticLogonScanWithoutFindingsClosesTheProgramButNeverTheComputer)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(
+        OpenWindow("AutoRepair=1\r\nAutoShutdown=1\r\nAutoShutdownSystem=1\r\nAutoRestartSystem=1\r\n"));
+    // Started with "STARTSCAN": a shutdown or restart here would end this
+    // process with the whole Wine prefix.
+    theApp.m_cmdInfo.m_bStartScan = 1;
+    m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) { sink.SetStatusText("", "X"); };
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    EXPECT_TRUE(PumpUntil([this] { return !m_window->IsWindowVisible(); })) << "the program did not close";
+    EXPECT_EQ(m_job.repairStarts, 0);
+}
+
 TEST_F(ScanPagesTest, RefusedOrImpossibleStartsChangeNothing)
 {
     if (!RunInOwnFolder())
