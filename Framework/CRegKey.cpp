@@ -48,6 +48,14 @@ LONG CRegKey::QueryDword(const char* name, DWORD& value) const
     return ERROR_SUCCESS;
 }
 
+std::string CRegKey::ReadString(const char* name) const
+{
+    std::string text;
+    if (QueryString(name, text) != ERROR_SUCCESS)
+        text.clear();
+    return text;
+}
+
 LONG CRegKey::QueryString(const char* name, std::string& value) const
 {
     DWORD type = 0;

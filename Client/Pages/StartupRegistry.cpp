@@ -132,23 +132,15 @@ void ReadRunKey(const IdStringEntry& runKey, std::vector<StartupRegistryEntry>& 
     }
 }
 
-std::string ReadText(const CRegKey& key, const char* name)
-{
-    std::string text;
-    if (key.QueryString(name, text) != ERROR_SUCCESS)
-        text.clear();
-    return text;
-}
-
 bool ReadRecord(HKEY parent, const std::string& subkey, StartupRegistryEntry& entry)
 {
     CRegKey record;
     if (record.Open(parent, subkey.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
         return false;
     entry.name = subkey;
-    entry.command = ReadText(record, "command");
-    entry.keyPath = ReadText(record, "key");
-    entry.isHklm = ReadText(record, "hkey") == "HKLM" ? 1 : 0;
+    entry.command = record.ReadString("command");
+    entry.keyPath = record.ReadString("key");
+    entry.isHklm = record.ReadString("hkey") == "HKLM" ? 1 : 0;
     entry.disabled = 1;
     // Records written without these (by Windows' own tool, or before) name
     // their value by the subkey and hold a plain string.
