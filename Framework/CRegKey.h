@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "Framework/CUniqueHandle.h"
 
@@ -28,6 +29,8 @@ public:
     LONG QueryString(const char* name, std::string& value) const;
     // The same text, or "" when the value is missing or not text.
     std::string ReadString(const char* name) const;
+    // The names of the key's subkeys, up to the first that cannot be read.
+    std::vector<std::string> SubkeyNames() const;
     LONG SetDword(const char* name, DWORD value);
     LONG SetString(const char* name, const std::string& value, DWORD type = REG_SZ);
     LONG DeleteValue(const char* name);

@@ -146,14 +146,10 @@ void StartupFolders::ReadRecords(std::vector<StartupFolderEntry>& entries)
     if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey, KEY_READ | kView) !=
         ERROR_SUCCESS)
         return;
-    char name[256];
-    for (DWORD index = 0;; ++index)
+    for (const std::string& name : parent.SubkeyNames())
     {
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(parent.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
         StartupFolderEntry entry;
-        if (ReadRecord(parent.Get(), std::string(name, length), entry))
+        if (ReadRecord(parent.Get(), name, entry))
             entries.push_back(entry);
     }
 }

@@ -263,15 +263,11 @@ void ReadRecords(std::vector<StartupRegistryEntry>& entries)
     if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey, KEY_READ | kView) !=
         ERROR_SUCCESS)
         return;
-    char name[256];
-    for (DWORD index = 0;; ++index)
+    for (const std::string& name : parent.SubkeyNames())
     {
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(parent.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
         // One record that does not open hides none of the others.
         StartupRegistryEntry entry;
-        if (ReadRecord(parent.Get(), std::string(name, length), entry))
+        if (ReadRecord(parent.Get(), name, entry))
             entries.push_back(entry);
     }
 }
