@@ -19,6 +19,11 @@
 class CRegClientDlg;
 class CRegUpdateDlg;
 
+#include "Client/Scan/CRepairResultDlg.h"
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CScanningDlg.h"
+#include "Client/Scan/CScanResultDlg.h"
+
 // The product name: window title, message-box caption, mutex name prefix.
 extern char g_szAppTitle[50];
 // The system hand cursor, for link-like controls.
@@ -76,6 +81,15 @@ public:
     void UnregisterContextMenu();
 
     CSystemTray m_trayIcon;
+
+    // The first scan steps: the categories and the scan's progress.
+    CScanDlg m_scanPage;
+    CScanningDlg m_scanningPage;
+
+    // The last scan steps: findings and repair, and the repair summary.
+    CScanResultDlg m_scanResultPage;
+    CRepairResultDlg m_repairResultPage;
+
     SettingsRecord m_settings;
     CCommandLineInfoEx m_cmdInfo;
     CAbstractProcess* m_pEngineProcess = nullptr;

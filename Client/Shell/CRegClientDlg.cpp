@@ -1,5 +1,6 @@
 #include "Client/Shell/CRegClientDlg.h"
 
+#include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -101,6 +102,14 @@ BOOL CRegClientDlg::OnInitDialog()
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
+
+    // The findings and repair step and the repair summary.
+    for (CBitmapDialog* step : std::initializer_list<CBitmapDialog*>{&theApp.m_scanResultPage, &theApp.m_repairResultPage})
+    {
+        step->Create(step->GetTemplateId(), this);
+        AddScanStepPage(step);
+    }
+
     RefreshPage(kPageSettings);
 
     if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)
@@ -154,6 +163,9 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+    // The home page and the scan workflow's first steps.
+    ConnectScanWorkflow(*this, m_homePage);
+
     CreateMaintenancePages();
 
     CreateStartupPage();
@@ -165,6 +177,12 @@ void CRegClientDlg::InitSkin()
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
+{
+    m_captionLabel.SetText(caption);
+    m_stepLabel.SetText(step);
 }
 
 void CRegClientDlg::CreateStartupPage()

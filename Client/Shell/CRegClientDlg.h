@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Scan/CStatusDlg.h"
 #include "Client/Pages/CAbout.h"
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
@@ -47,6 +48,8 @@ public:
     // 4 for a path.
     void RequestScan(int mode, const std::string& path);
     void EnablePageButtons();
+    // Closes the program, unless a job runs.
+    void CloseMainWindow();
 
     // Pages join the switch here as the program gains them; a page number
     // without a window still switches the buttons and the caption.
@@ -69,6 +72,10 @@ public:
     void ShowSettingsTab(int tab);
     void SetSettingsTabHandler(std::function<void(int)> handler);
 
+    // The home page with the last results, and the captions above the
+    // page on show (title and step).
+    CStatusDlg& HomePage() { return m_homePage; }
+    void SetPageCaptions(const std::string& caption, const std::string& step);
     // The settings page, whose tabs the ignore-list page opens too.
     CSettingDlg& GetSettingsPage() { return m_settingsPage; }
 
@@ -96,7 +103,6 @@ private:
     void InitSkin();
     void CreateStartupPage();
     void CreateSettingsPage();
-    void CloseMainWindow();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -115,6 +121,7 @@ private:
     // The backup, defragmentation and ignore-list pages.
     void CreateMaintenancePages();
 
+    CStatusDlg m_homePage;
     // The startup manager, page 3.
     CMonitorDlg m_startupPage;
     // The About page, page 13.

@@ -34,7 +34,6 @@ convert -size 692x395 "xc:$page" \
   -stroke white -strokewidth 4 -draw "line 34,36 44,46" -stroke none \
   -font "$bold" -pointsize 24 -fill white -annotate +54+40 'Quillomar' \
   -font "$font" -pointsize 10 -fill '#cfe2f3' -annotate +190+40 'Registry cleaner and system tidy-up' \
-  -font "$font" -pointsize 9 -fill '#6b7f93' -annotate +14+304 'Keep your registry clean.' \
   "$out/content.png"
 convert -size 692x395 xc:black +antialias -fill white -draw "roundrectangle 0,0 691,394 12,12" "$out/mask.png"
 convert -size 692x395 "xc:$key" "$out/content.png" "$out/mask.png" -composite \

@@ -405,6 +405,9 @@ bool TreeItemRect(HWND tree, HTREEITEM item, bool textOnly, RECT* rect)
 bool TreeClickCheckBox(HWND tree, HTREEITEM item)
 {
     SendWithin(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+    // A label wider than the tree is scrolled into view past its check box;
+    // back to the left edge (Wine's tree ignores SB_LEFT).
+    SendWithin(tree, WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
     RECT label = {};
     if (!TreeItemRect(tree, item, true, &label))
         return false;

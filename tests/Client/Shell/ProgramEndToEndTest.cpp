@@ -117,8 +117,9 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
         EXPECT_TRUE(IsEnabled(window, id)) << id;
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(window, IDC_ABOUT_LINK)));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(window, IDC_HIDDEN_BUTTON)));
-    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "");
-    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "");
+    // The scan page shows its first step with its title.
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "SCAN");
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_STEP_LABEL)), "Step 1 of 3");
     EXPECT_EQ(program.Windows().size(), 1u);
     EXPECT_EQ(CountProgramProcesses(), 1);
 
@@ -165,7 +166,7 @@ TEST_F(ProgramTest, PageButtonsSwitchPagesAndCaptions)
                           {IDC_DEFRAG_BUTTON, IDC_DEFRAG_BUTTON, ""},
                           {IDC_ABOUT_LINK, 0, "ABOUT"},
                           {IDC_SETTINGS_LINK, 0, "SETTINGS - GENERAL"},
-                          {IDC_SCAN_BUTTON, IDC_SCAN_BUTTON, ""}};
+                          {IDC_SCAN_BUTTON, IDC_SCAN_BUTTON, "SCAN"}};
     for (const Step& step : steps)
     {
         ASSERT_TRUE(ClickButton(window, step.button));
@@ -219,6 +220,16 @@ TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
     ASSERT_TRUE(scheduled.WaitForExit(15000));
     EXPECT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scheduled request did not reach the first";
     EXPECT_TRUE(IsEnabled(window, IDC_HOME_BUTTON));
+    // The request started a scan; the program closes once it has ended.
+    struct Captions
+    {
+        HWND window;
+    } captions{window};
+    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
+        const HWND main = static_cast<Captions*>(context)->window;
+        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
+               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
+    }, &captions)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 

@@ -38,8 +38,10 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
 // The About page: the child of the main window built from its template.
 HWND AboutPageOf(HWND mainWindow)
 {
+    // Other pages use the same control ids: the About page is the one made
+    // by its own class.
     for (HWND child = ::GetWindow(mainWindow, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
-        if (::GetDlgItem(child, IDC_ABOUT_VERSION))
+        if (::GetDlgItem(child, IDC_ABOUT_VERSION) && dynamic_cast<CAbout*>(CWnd::FromHandle(child)))
             return child;
     return NULL;
 }

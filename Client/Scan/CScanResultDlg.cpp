@@ -1,0 +1,686 @@
+#include "Client/Scan/CScanResultDlg.h"
+
+#include <shlwapi.h>
+
+#include <vector>
+
+#include "Client/Scan/CRepairResultDlg.h"
+#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/FindingPresence.h"
+#include "Client/Scan/LastResults.h"
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/ProgramMessages.h"
+#include "Client/res/ScanResultsResource.h"
+#include "Engine/ScanCategory.h"
+#include "Framework/AnsiText.h"
+#include "Framework/CClientDC.h"
+#include "Framework/CDataExchange.h"
+#include "Framework/CSelectObject.h"
+
+namespace
+{
+// The page's place in the main window.
+const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
+// How far the tree lies inside the page's edges.
+const int kTreeInsetLeft = 8, kTreeInsetTop = 78, kTreeInsetRight = 7, kTreeInsetBottom = 56;
+const char kCaptionGap[] = "        ";
+
+// One root of the tree: the category, its caption and description (string
+// table texts where an id is given) and its image.
+struct ResultCategory
+{
+    DWORD bit;
+    UINT captionId;
+    const char* caption;
+    UINT descriptionId;
+    const char* description;
+    int image;
+};
+const ResultCategory kResultCategories[] = {
+    {kScanActiveX, IDS_CAPTION_ACTIVEX, nullptr, IDS_DESCRIPTION_ACTIVEX, nullptr, 1},
+    {kScanUninstall, IDS_CAPTION_UNINSTALL, nullptr, IDS_DESCRIPTION_UNINSTALL, nullptr, 1},
+    {kScanFonts, IDS_CAPTION_FONTS, nullptr, IDS_DESCRIPTION_FONTS, nullptr, 1},
+    {kScanSharedDlls, IDS_CAPTION_SHARED_DLLS, nullptr, IDS_DESCRIPTION_SHARED_DLLS, nullptr, 1},
+    {kScanAppPaths, IDS_CAPTION_APP_PATHS, nullptr, IDS_DESCRIPTION_APP_PATHS, nullptr, 1},
+    {kScanHelpFiles, IDS_CAPTION_HELP_FILES, nullptr, IDS_DESCRIPTION_HELP_FILES, nullptr, 1},
+    {kScanStartup, IDS_CAPTION_STARTUP, nullptr, IDS_DESCRIPTION_STARTUP, nullptr, 1},
+    {kScanFilePaths, 0, "File Path References", 0, "File/ Path references", 1},
+    {kScanShortcuts, IDS_CAPTION_SHORTCUTS, nullptr, IDS_DESCRIPTION_SHORTCUTS, nullptr, 4},
+    {kScanEmptyKeys, 0, "Empty Registry Keys", 0, "Empty Registry Keys", 1},
+    {kScanFileTypes, IDS_CAPTION_FILE_TYPES, nullptr, IDS_DESCRIPTION_FILE_TYPES, nullptr, 1},
+    {kScanTypeLibs, IDS_CAPTION_TYPE_LIBS, nullptr, IDS_DESCRIPTION_TYPE_LIBS, nullptr, 1},
+    {kScanServices, IDS_CAPTION_SERVICES, nullptr, IDS_DESCRIPTION_SERVICES, nullptr, 1},
+    {kScanSoundEvents, IDS_CAPTION_SOUND_EVENTS, nullptr, IDS_DESCRIPTION_SOUND_EVENTS, nullptr, 1},
+};
+const size_t kResultCategoryCount = sizeof(kResultCategories) / sizeof(kResultCategories[0]);
+
+std::string CaptionOf(const ResultCategory& category)
+{
+    return category.captionId ? CWinApp::LoadString(category.captionId) : category.caption;
+}
+
+std::string DescriptionOf(const ResultCategory& category)
+{
+    return category.descriptionId ? CWinApp::LoadString(category.descriptionId) : category.description;
+}
+
+// The category whose caption a root carries; nullptr for any other.
+const ResultCategory* CategoryOfCaption(const std::string& caption)
+{
+    for (const ResultCategory& category : kResultCategories)
+        if (CaptionOf(category) == caption)
+            return &category;
+    return nullptr;
+}
+
+std::string RemoveAll(std::string text, const std::string& part)
+{
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at))
+        text.erase(at, part.size());
+    return text;
+}
+
+std::string CountedCaption(const std::string& caption, int count)
+{
+    return caption + kCaptionGap + "[" + AnsiText::Format("%d", count) + " Error(s)]";
+}
+}
+
+CScanResultDlg::CScanResultDlg(CWnd* parent) : CBitmapDialog(IDD_SCAN_RESULTS, parent)
+{
+    m_pageBrush.CreateSolidBrush(RGB(255, 255, 255));
+}
+
+CScanResultDlg::~CScanResultDlg() = default;
+
+void CScanResultDlg::DoDataExchange(CDataExchange* dx)
+{
+    CBitmapDialog::DoDataExchange(dx);
+    dx->Control(IDC_RESULTS_HEADING, m_headingLabel);
+    dx->Control(IDC_SELECTION_LABEL, m_selectionLabel);
+    dx->Control(IDC_DESCRIPTION_CAPTION, m_descriptionCaption);
+    dx->Control(IDC_DESCRIPTION, m_descriptionLabel);
+    dx->Control(IDC_FINDINGS_COUNT, m_countLabel);
+    dx->Control(IDC_RESULTS_STATUS, m_statusLabel);
+    dx->Control(IDC_JUNK_LINE, m_junkLabel);
+    dx->Control(IDC_RECYCLE_CAPTION, m_recycleCaption);
+    dx->Control(IDC_TEMP_CAPTION, m_tempCaption);
+    dx->Control(IDC_RECYCLE_CHECK, m_recycleCheck);
+    dx->Control(IDC_TEMP_CHECK, m_tempCheck);
+    dx->Control(IDC_RESULTS_PROGRESS, m_progress);
+    dx->Control(IDC_REPAIR_BUTTON, m_repairButton);
+    dx->Control(IDC_REPAIR_BUTTON2, m_secondRepairButton);
+    dx->Control(IDC_RESULTS_BACK, m_backButton);
+    dx->Control(IDC_IGNORE_BUTTON, m_ignoreButton);
+    dx->Control(IDC_REGISTRY_TAB, m_registryTab);
+    dx->Control(IDC_JUNK_TAB, m_junkTab);
+}
+
+BOOL CScanResultDlg::OnInitDialog()
+{
+    CBitmapDialog::OnInitDialog();
+    SetTransparentStatics(0);
+    InitSkin();
+    MoveWindow(kPagePlace.left, kPagePlace.top, kPagePlace.right - kPagePlace.left,
+               kPagePlace.bottom - kPagePlace.top, false);
+    CreateTree();
+    ShowRegistryGroup();
+    return TRUE;
+}
+
+void CScanResultDlg::InitSkin()
+{
+    SetBitmap(IDB_RESULTS_BACKGROUND);
+    m_repairButton.SetSkin(IDB_REPAIR_NORMAL, IDB_REPAIR_PRESSED, IDB_REPAIR_PRESSED, 0, 0, 0, 0, 0, 0);
+    m_secondRepairButton.SetSkin(IDB_REPAIR2_NORMAL, IDB_REPAIR2_PRESSED, IDB_REPAIR2_PRESSED, 0, 0, 0, 0, 0, 0);
+    m_backButton.SetSkin(IDB_RESULTS_BACK_NORMAL, IDB_RESULTS_BACK_PRESSED, IDB_RESULTS_BACK_PRESSED, 0, 0, 0, 0, 0,
+                         0);
+    m_ignoreButton.SetSkin(IDB_IGNORE_NORMAL, IDB_IGNORE_PRESSED, IDB_IGNORE_PRESSED, 0, 0, 0, 0, 0, 0);
+    m_registryTab.SetSkin(IDB_REGISTRY_TAB, IDB_REGISTRY_TAB, 0, IDB_REGISTRY_TAB_DISABLED, 0, 0, 0, 0, 0);
+    m_junkTab.SetSkin(IDB_JUNK_TAB, IDB_JUNK_TAB, 0, IDB_JUNK_TAB_DISABLED, 0, 0, 0, 0, 0);
+
+    const COLORREF grey = RGB(68, 68, 68);
+    const COLORREF blue = RGB(0, 55, 191);
+    m_headingLabel.SetFontName("Arial").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
+        RGB(36, 134, 36));
+    m_selectionLabel.SetFontName("Tahoma").SetFontSize(10).SetTransparent(true).SetTextColor(grey);
+    m_descriptionCaption.SetFontName("Arial").SetFontSize(9).SetTransparent(true).SetTextColor(blue);
+    m_descriptionLabel.SetFontName("Arial").SetFontSize(9).SetTransparent(true).SetTextColor(blue);
+    m_countLabel.SetFontName("Arial").SetFontSize(8).SetFontBold(true).SetTransparent(true).SetTextColor(grey);
+    m_statusLabel.SetFontName("Tahoma").SetFontSize(10).SetTransparent(true).SetTextColor(grey);
+    m_junkLabel.SetFontName("Myriad Pro").SetFontSize(14).SetFontBold(true).SetTransparent(true).SetTextColor(
+        RGB(157, 0, 0));
+    for (CLabel* caption : {&m_recycleCaption, &m_tempCaption})
+        caption->SetFontName("Tahoma").SetFontSize(8).SetTransparent(true).SetTextColor(RGB(0, 0, 0));
+
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
+    m_progress.SetStep(1);
+}
+
+void CScanResultDlg::CreateTree()
+{
+    if (m_tree.GetSafeHwnd())
+        return;
+    RECT place = GetClientRect();
+    place.left += kTreeInsetLeft;
+    place.top += kTreeInsetTop;
+    place.right -= kTreeInsetRight;
+    place.bottom -= kTreeInsetBottom;
+    const DWORD style =
+        WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+    if (!m_tree.Create(style, place, m_hWnd, IDC_RESULTS_TREE))
+        return;
+    // Made once for the page's whole life: every finding shares them.
+    m_tree.InitImageLists();
+    m_tree.SetOwner(this);
+    m_tree.SetResultsStore(theApp.m_pScanItems);
+}
+
+CLabel* CScanResultDlg::SelectionLabel()
+{
+    return m_selectionLabel.GetSafeHwnd() ? &m_selectionLabel : nullptr;
+}
+
+void CScanResultDlg::SetDescription(const std::string& description)
+{
+    m_descriptionLabel.SetText(AnsiText::Trimmed(RemoveAll(description, "Description :")));
+}
+
+void CScanResultDlg::SetJunkFileLine(const std::string& text)
+{
+    m_junkFileText = text;
+    m_junkLabel.SetText(text + " Junk Files Found");
+}
+
+int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
+{
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    int total = 0;
+    for (const ResultCategory& category : kResultCategories)
+    {
+        const int count = store ? store->GetItemCount(category.bit) : 0;
+        counts[category.bit] = count;
+        total += count;
+    }
+    return total;
+}
+
+void CScanResultDlg::ShowResults()
+{
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    m_tree.SetResultsStore(store);
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(0);
+    m_progress.SetStep(1);
+    m_progress.ShowWindow(SW_HIDE);
+    m_statusLabel.SetText("");
+    m_repairing = false;
+
+    m_descriptionLabel.SetText("");
+    const bool emptied = m_tree.GetSafeHwnd() != NULL;
+    m_tree.ResetContents();
+    EnableControls(true);
+    if (store)
+    {
+        store->ExcludeItem("", kScanRecycleBin, 0);
+        store->ExcludeItem("", kScanTempFiles, 0);
+    }
+    if (emptied)
+        for (int& created : m_rootCreated)
+            created = 0;
+
+    AddCategoryRoots();
+    AddFindings();
+    RenumberCaptions();
+    SelectFirstRoot();
+    m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
+    WriteSelectionLine();
+
+    const std::string scanTime = FormatScanTime(m_scanEndTick - m_scanStartTick);
+    if (m_tree.GetItemsAdded() == 0)
+    {
+        const int excluded = m_tree.GetExcludedCount();
+        FillSummary(m_tree.GetItemsAdded(), excluded, m_tree.GetItemsAdded() - excluded, scanTime);
+    }
+}
+
+void CScanResultDlg::AddCategoryRoots()
+{
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    if (!store || !m_tree.GetSafeHwnd())
+        return;
+    for (size_t row = 0; row < kResultCategoryCount; ++row)
+    {
+        const ResultCategory& category = kResultCategories[row];
+        if (!(m_scanMask & category.bit) || m_rootCreated[row])
+            continue;
+        const int count = store->GetItemCount(category.bit);
+        if (count < 1)
+            continue;
+        m_tree.InsertCategory(CaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
+                              DescriptionOf(category), category.image);
+        m_rootCreated[row] = 1;
+    }
+}
+
+void CScanResultDlg::AddFindings()
+{
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    if (!store || !m_tree.GetSafeHwnd())
+        return;
+    for (const ResultCategory& category : kResultCategories)
+    {
+        if (!(m_scanMask & category.bit) || store->GetItemCount(category.bit) < 1)
+            continue;
+        std::vector<const char*> texts;
+        store->GetItems(&texts, category.bit);
+        const std::string caption = CaptionOf(category);
+        for (const char* text : texts)
+            m_tree.AddItem(0, caption, text ? text : "", category.image);
+    }
+}
+
+void CScanResultDlg::RenumberCaptions()
+{
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        int leaves = 0;
+        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+            ++leaves;
+        m_tree.SetItemText(root, CountedCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)), leaves));
+    }
+}
+
+void CScanResultDlg::SelectFirstRoot()
+{
+    if (!m_tree.GetSafeHwnd())
+        return;
+    HTREEITEM first = m_tree.GetRootItem();
+    if (!first)
+        return;
+    m_tree.SelectItem(first);
+    const auto& descriptions = m_tree.CategoryDescriptions();
+    const auto found = descriptions.find(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(first)));
+    if (found != descriptions.end())
+        SetDescription(found->second);
+}
+
+void CScanResultDlg::WriteSelectionLine()
+{
+    m_selectionLabel.SetText(AnsiText::Format("%d", m_selectedFindings) + " of " +
+                             AnsiText::Format("%d", m_totalFindings) + " error(s) selected for repair");
+}
+
+void CScanResultDlg::EnableControls(bool enable)
+{
+    m_tree.EnableWindow(enable);
+    m_backButton.EnableWindow(enable);
+    m_repairButton.EnableWindow(enable);
+    m_ignoreButton.ShowWindow(enable ? SW_SHOW : SW_HIDE);
+    // The junk group too: a new scan or a repair that did not run leaves the
+    // whole page usable.
+    m_recycleCheck.EnableWindow(enable);
+    m_tempCheck.EnableWindow(enable);
+}
+
+void CScanResultDlg::ShowRegistryGroup()
+{
+    m_registryTab.EnableWindow(false);
+    m_junkTab.EnableWindow(true);
+    for (CWnd* control : std::initializer_list<CWnd*>{&m_recycleCheck, &m_tempCheck, &m_recycleCaption, &m_tempCaption})
+        control->ShowWindow(SW_HIDE);
+    m_tree.ShowWindow(SW_SHOW);
+}
+
+void CScanResultDlg::ShowJunkGroup()
+{
+    m_junkTab.EnableWindow(false);
+    m_registryTab.EnableWindow(true);
+    m_tree.ShowWindow(SW_HIDE);
+    for (CWnd* control : std::initializer_list<CWnd*>{&m_recycleCheck, &m_tempCheck, &m_recycleCaption, &m_tempCaption})
+        control->ShowWindow(SW_SHOW);
+}
+
+void CScanResultDlg::OnJunkCheck(int id, DWORD category)
+{
+    if (CAbstractScanItemsInfo* store = theApp.m_pScanItems)
+        store->ExcludeItem("", static_cast<int>(category), IsDlgButtonChecked(id) == BST_CHECKED ? 0 : -1);
+}
+
+std::string CScanResultDlg::FormatScanTime(DWORD milliseconds)
+{
+    char text[256] = {};
+    if (::StrFromTimeIntervalA(text, 255, milliseconds, 3) > 0)
+    {
+        const std::string shown = AnsiText::Trimmed(text);
+        if (!shown.empty())
+            return shown;
+    }
+    // The system's formatter gave nothing (as under Wine): the same rounding
+    // to three significant digits, spelt the same way.
+    DWORD seconds = (milliseconds + 500) / 1000;
+    if (seconds >= 1000)
+        seconds = seconds / 10 * 10;
+    const DWORD hours = seconds / 3600;
+    const DWORD minutes = seconds / 60 % 60;
+    const DWORD rest = seconds % 60;
+    std::string result;
+    if (hours)
+        result += AnsiText::Format("%lu hr ", static_cast<unsigned long>(hours));
+    if (hours || minutes)
+        result += AnsiText::Format("%lu min ", static_cast<unsigned long>(minutes));
+    if (!hours)
+        result += AnsiText::Format("%lu sec", static_cast<unsigned long>(rest));
+    return AnsiText::Trimmed(result);
+}
+
+std::string CScanResultDlg::CompactToWidth(HDC dc, const std::string& text, int width)
+{
+    // The call writes into a buffer of MAX_PATH characters: a longer text is
+    // cut to fit first.
+    char buffer[MAX_PATH] = {};
+    lstrcpynA(buffer, text.c_str(), MAX_PATH);
+    if (dc && width > 0)
+        ::PathCompactPathA(dc, buffer, static_cast<UINT>(width));
+    return buffer;
+}
+
+void CScanResultDlg::OnRepair()
+{
+    if (m_repairing)
+        return;
+    if (m_selectedFindings < 1)
+    {
+        MessageBox("Please select errors for repair.", nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    CAbstractProcess* job = theApp.m_pEngineProcess;
+    if (job && job->IsBusy())
+    {
+        MessageBox("Please stop other active operation before starting repair.", nullptr, MB_OK | MB_ICONINFORMATION);
+        return;
+    }
+    m_repairing = true;
+    m_selectionLabel.SetText("Repairing Errors");
+    EnableControls(false);
+    m_junkKBTotal = 0;
+    m_recycleBinKB = 0.0;
+    m_tempFilesKB = 0.0;
+    m_repairResult = 0;
+
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    m_tree.SetResultsStore(store);
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+        m_tree.ExcludeUncheckedItems(root);
+    NoteFindingsPresent();
+
+    // The user is told whether the point was made: under a System Restore
+    // that refuses, the repair goes on without one.
+    const char* restoreNote = "";
+    if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
+    {
+        m_statusLabel.SetText("Setting Restore Point");
+        restoreNote = SetRestorePoint() ? "Restore point made. " : "No restore point could be made. ";
+        m_statusLabel.SetText("");
+    }
+    const char* const refused = "The repair could not be started. Nothing was changed.";
+    if (!job || !store)
+    {
+        AbandonRepair(refused);
+        return;
+    }
+    m_statusLabel.SetText(std::string(restoreNote) + "Starting repair...");
+    if (job->StartRepair(store, this) == -1)
+    {
+        AbandonRepair(refused);
+        return;
+    }
+    job->Resume();
+}
+
+void CScanResultDlg::AbandonRepair(const char* message)
+{
+    m_restorePoint.End();
+    m_repairing = false;
+    EnableControls(true);
+    WriteSelectionLine();
+    m_statusLabel.SetText("");
+    MessageBox(message, nullptr, MB_OK | MB_ICONWARNING);
+}
+
+BOOL CScanResultDlg::SetRestorePoint()
+{
+    return m_restorePoint.Begin(std::string(g_szAppTitle) + " Restore Point before Repair") ? TRUE : FALSE;
+}
+
+void CScanResultDlg::OnIgnoreItem()
+{
+    HTREEITEM leaf = m_tree.GetSafeHwnd() ? m_tree.GetSelectedItem() : nullptr;
+    if (!leaf || m_tree.ItemHasChildren(leaf) || !m_tree.GetParentItem(leaf))
+        return;
+    const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(m_tree.GetParentItem(leaf)));
+    const std::string text = m_tree.GetFullText(leaf);
+    const bool ticked = m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kTicked;
+
+    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    const bool stored = store && store->AddIgnoreEntry(text.c_str(), caption.c_str(), 0, 0) != 0;
+
+    // The tree lowers its own counts as it lets the finding go.
+    HTREEITEM root = m_tree.DeleteFinding(leaf);
+    if (root && !m_tree.ItemHasChildren(root))
+        m_tree.DeleteItem(root);
+    RenumberCaptions();
+    m_tree.UpdateSelectionLabel(false, ticked ? 1 : 0, true);
+    m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
+
+    if (!stored)
+        MessageBox("The ignore list could not be saved, so this finding will be reported again at the next scan. "
+                   "It is left out of this repair.",
+                   nullptr, MB_OK | MB_ICONWARNING);
+    if (m_tree.GetItemsAdded() == 0)
+        theApp.m_scanPage.ShowStep(kStepOptions);
+}
+
+void CScanResultDlg::NoteFindingsPresent()
+{
+    m_presentBeforeRepair.clear();
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        if (!category)
+            continue;
+        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+            if (m_tree.GetCheckState(leaf) != CCheckedTreeCtrl::kUnticked &&
+                FindingPresence::Check(m_tree.GetFullText(leaf), category->bit) == FindingPresence::kPresent)
+                m_presentBeforeRepair.insert(leaf);
+    }
+}
+
+CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
+{
+    RepairOutcome outcome;
+    outcome.refused = refused;
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
+        const ResultCategory* category = CategoryOfCaption(caption);
+        int repaired = 0;
+        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+        {
+            ++outcome.offered;
+            if (m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kUnticked)
+            {
+                ++outcome.skipped;
+                continue;
+            }
+            // The engine reports no outcome per finding: what was there before
+            // and is gone now was repaired; anything else was refused or failed.
+            if (!refused && category && m_presentBeforeRepair.count(leaf) &&
+                FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
+                ++repaired;
+        }
+        if (category)
+            outcome.repaired[category->bit] = repaired;
+        outcome.total += repaired;
+    }
+    return outcome;
+}
+
+LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
+{
+    m_restorePoint.End();
+    m_repairing = false;
+    // A repair whose backup could not be written deletes nothing.
+    const bool refused = m_repairResult == -1;
+    const RepairOutcome outcome = CountRepaired(refused);
+    m_lastRepair = outcome;
+    FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scanEndTick - m_scanStartTick));
+    if (refused)
+    {
+        AbandonRepair("The registry backup could not be written, so nothing was repaired and nothing was changed.");
+        return 1;
+    }
+    RecordRepairedStatistics(outcome);
+    RunAutomaticTail();
+    return 1;
+}
+
+void CScanResultDlg::FillSummary(int found, int skipped, int repaired, const std::string& time)
+{
+    theApp.m_repairResultPage.ShowNumbers(found, skipped, m_examinedCount, repaired, time);
+}
+
+CRegClientDlg* CScanResultDlg::MainWindow() const
+{
+    return dynamic_cast<CRegClientDlg*>(m_pParentWnd);
+}
+
+void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
+{
+    CRegClientDlg* mainWindow = MainWindow();
+    CStatusDlg* home = mainWindow ? &mainWindow->HomePage() : nullptr;
+    if (home && home->GetSafeHwnd())
+        home->ResetLastCleaned();
+    else
+        CStatusDlg::StoredStatistics().ResetCleaned();
+
+    LastResults::RepairedStatistics repaired;
+    // Only categories with a root; the others stay at the reset's 0.
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+    {
+        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const auto count = category ? outcome.repaired.find(category->bit) : outcome.repaired.end();
+        if (count != outcome.repaired.end())
+            repaired.counts.emplace_back(count->first, count->second);
+    }
+    repaired.total = static_cast<unsigned>(outcome.total);
+    repaired.recycleBinKB = m_recycleBinKB;
+    repaired.tempFilesKB = m_tempFilesKB;
+    repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    CStatusDlg::StoredStatistics().WriteRepaired(repaired);
+    if (home && home->GetSafeHwnd())
+        home->ShowRepaired(repaired);
+}
+
+void CScanResultDlg::RunAutomaticTail()
+{
+    // The scan page opens on its first step next time, without showing it now.
+    theApp.m_scanPage.m_currentStep = kStepOptions;
+    CRegClientDlg* mainWindow = MainWindow();
+    if (mainWindow)
+        mainWindow->ShowPage(kPageResults);
+    const SettingsRecord& settings = theApp.m_settings;
+    const bool startScan = theApp.m_cmdInfo.m_bStartScan != 0;
+    if (settings.autoShutdownSystem && !startScan)
+        theApp.ShutdownOrRestart(FALSE, TRUE);
+    else if (settings.autoRestartSystem && !startScan)
+        theApp.ShutdownOrRestart(TRUE, TRUE);
+    else if (settings.autoShutdown && mainWindow)
+        mainWindow->CloseMainWindow();
+}
+
+void CScanResultDlg::SetStatusText(const char* text, const char*)
+{
+    const std::string shown = text ? text : "";
+    if (!m_statusLabel.GetSafeHwnd())
+        return;
+    CClientDC dc(m_statusLabel.GetSafeHwnd());
+    CSelectObject font(dc, m_statusLabel.GetLabelFont());
+    const RECT place = m_statusLabel.GetClientRect();
+    m_statusLabel.SetText(CompactToWidth(dc, shown, place.right - place.left));
+}
+
+void CScanResultDlg::OnProgress(int) {}
+
+void CScanResultDlg::OnItemFound(const char* text, DWORD category, int firstValue, int)
+{
+    if (!text || lstrcmpiA(text, "-1") != 0)
+        return;
+    if (category != kScanRecycleBin && category != kScanTempFiles)
+        return;
+    m_junkKBTotal += static_cast<unsigned>(firstValue);
+    if (category == kScanRecycleBin)
+        m_recycleBinKB = static_cast<double>(static_cast<unsigned>(firstValue));
+    else
+        m_tempFilesKB = static_cast<double>(static_cast<unsigned>(firstValue));
+}
+
+int CScanResultDlg::OnJobFinished(int result)
+{
+    m_repairResult = result;
+    PostMessage(WM_REPAIR_DONE, 0, 0);
+    return 0;
+}
+
+int CScanResultDlg::OnDefragResult(int)
+{
+    return 0;
+}
+
+BOOL CScanResultDlg::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (HIWORD(wParam) != BN_CLICKED)
+        return CBitmapDialog::OnCommand(wParam, lParam);
+    switch (LOWORD(wParam))
+    {
+    case IDC_REPAIR_BUTTON:
+    case IDC_REPAIR_BUTTON2: OnRepair(); return TRUE;
+    case IDC_IGNORE_BUTTON: OnIgnoreItem(); return TRUE;
+    case IDC_RESULTS_BACK: theApp.m_scanPage.ShowStep(kStepProgress); return TRUE;
+    case IDC_REGISTRY_TAB: ShowRegistryGroup(); return TRUE;
+    case IDC_JUNK_TAB: ShowJunkGroup(); return TRUE;
+    case IDC_RECYCLE_CHECK: OnJunkCheck(IDC_RECYCLE_CHECK, kScanRecycleBin); return TRUE;
+    case IDC_TEMP_CHECK: OnJunkCheck(IDC_TEMP_CHECK, kScanTempFiles); return TRUE;
+    default: return CBitmapDialog::OnCommand(wParam, lParam);
+    }
+}
+
+LRESULT CScanResultDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_REPAIR_DONE)
+        return OnRepairFinished(wParam, lParam);
+    return CBitmapDialog::WindowProc(message, wParam, lParam);
+}
+
+HBRUSH CScanResultDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)
+{
+    const bool white = controlType == CTLCOLOR_DLG || control == m_tree.GetSafeHwnd() ||
+                       control == m_recycleCheck.GetSafeHwnd() || control == m_tempCheck.GetSafeHwnd();
+    if (!white)
+        return CBitmapDialog::OnCtlColor(dc, control, controlType);
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    return m_pageBrush.Get();
+}
+
+BOOL CScanResultDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
+{
+    if ((window == m_registryTab.GetSafeHwnd() || window == m_junkTab.GetSafeHwnd()) && g_hHandCursor)
+    {
+        ::SetCursor(g_hHandCursor);
+        return TRUE;
+    }
+    return CBitmapDialog::OnSetCursor(window, hitTest, message);
+}

@@ -1,0 +1,114 @@
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+
+// A job object whose repair the test writes: the body runs on a thread of
+// its own, as the engine's would, and its result is the job's.
+class ScriptedRepairJob : public CAbstractProcess
+{
+public:
+    ~ScriptedRepairJob() override;
+
+    std::function<int(CAbstractScanItemsInfo&)> body;
+    int startResult = 0;
+    std::atomic<int> starts{0};
+    std::atomic<int> busy{0};
+
+    int IsBusy() override { return busy; }
+    int Stop(int) override { return 0; }
+    BOOL WaitOrRelease(int) override;
+    BOOL Resume() override;
+    BOOL Suspend() override { return TRUE; }
+    HANDLE GetThreadHandle() override { return NULL; }
+    DWORD GetThreadId() override { return 0; }
+    int GetJobType() override { return 4; }
+    int Reserved(int) override { return 0; }
+    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
+    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
+    int StartScan(const std::set<std::string>&, DWORD, CAbstractStatus*, int) override { return -1; }
+    int StartRepair(CAbstractScanItemsInfo* store, CAbstractStatus* sink) override;
+    int StartDefrag(int, CAbstractStatus*, int) override { return -1; }
+    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
+
+private:
+    CAbstractScanItemsInfo* m_store = nullptr;
+    CAbstractStatus* m_sink = nullptr;
+    std::thread m_thread;
+};
+
+// Answers the next message box of this process with button, from a thread
+// of its own, while the test's thread runs the box; keeps its text.
+class MessageBoxAnswer
+{
+public:
+    explicit MessageBoxAnswer(int button = IDOK, DWORD milliseconds = 10000);
+    ~MessageBoxAnswer();
+    // Waits for the answer; the box's text, empty when none came.
+    std::string Text();
+
+private:
+    std::thread m_thread;
+    std::string m_text;
+};
+
+// The real main window, made here without its modal loop, with the results
+// page on it and a fresh results store; the test's thread runs the windows.
+class ResultsPageTest : public testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CScanResultDlg& Page() { return theApp.m_scanResultPage; }
+    CScanItemsInfo& Store() { return *m_store; }
+    // Puts findings into the store and shows them as a finished scan would.
+    void ShowFindings(const std::vector<std::pair<DWORD, std::string>>& findings, DWORD mask);
+    // The tree's rows in order: depth 0 roots, depth 1 findings.
+    struct Row
+    {
+        int depth;
+        std::string text;
+        int state;
+    };
+    std::vector<Row> TreeRows();
+    HTREEITEM FindLeaf(const std::string& text);
+    std::string ControlText(int id);
+    bool IsShown(int id);
+    bool IsEnabled(int id);
+    // Runs the thread's messages until done holds or the time is up.
+    bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
+    void Pump(DWORD milliseconds);
+    bool RepairEnded();
+
+    ScriptedRepairJob m_job;
+    std::unique_ptr<CScanItemsInfo> m_store;
+    std::unique_ptr<CRegClientDlg> m_window;
+};
+
+// Registry findings under HKEY_CURRENT_USER\Software\QmResultsTest.
+namespace PlantedFindings
+{
+extern const char* const kKey;
+// The text of a value finding for value name under key (relative to kKey).
+std::string ValueText(const std::string& key, const std::string& name);
+std::string KeyText(const std::string& key);
+bool PlantValue(const std::string& key, const std::string& name);
+bool PlantKey(const std::string& key);
+bool ValueExists(const std::string& key, const std::string& name);
+bool KeyExists(const std::string& key);
+void RemoveAll();
+// Deletes what a finding names, as the engine's repair would.
+bool DeleteFinding(const std::string& text);
+}
