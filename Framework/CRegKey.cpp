@@ -48,6 +48,27 @@ LONG CRegKey::QueryDword(const char* name, DWORD& value) const
     return ERROR_SUCCESS;
 }
 
+std::string CRegKey::ReadString(const char* name) const
+{
+    std::string text;
+    if (QueryString(name, text) != ERROR_SUCCESS)
+        text.clear();
+    return text;
+}
+
+std::vector<std::string> CRegKey::SubkeyNames() const
+{
+    std::vector<std::string> names;
+    char name[256];
+    for (DWORD index = 0;; ++index)
+    {
+        DWORD length = sizeof(name);
+        if (::RegEnumKeyExA(m_h, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            return names;
+        names.emplace_back(name, length);
+    }
+}
+
 LONG CRegKey::QueryString(const char* name, std::string& value) const
 {
     DWORD type = 0;

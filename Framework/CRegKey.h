@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "Framework/CUniqueHandle.h"
 
@@ -26,6 +27,10 @@ public:
     // Reads a REG_SZ or REG_EXPAND_SZ value; the text ends at its terminator or
     // at the end of the stored data, whichever comes first.
     LONG QueryString(const char* name, std::string& value) const;
+    // The same text, or "" when the value is missing or not text.
+    std::string ReadString(const char* name) const;
+    // The names of the key's subkeys, up to the first that cannot be read.
+    std::vector<std::string> SubkeyNames() const;
     LONG SetDword(const char* name, DWORD value);
     LONG SetString(const char* name, const std::string& value, DWORD type = REG_SZ);
     LONG DeleteValue(const char* name);

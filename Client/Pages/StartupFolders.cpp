@@ -50,24 +50,16 @@ bool DeleteFileEvenReadOnly(const std::string& path)
     return ::DeleteFileA(path.c_str()) != FALSE;
 }
 
-std::string ReadText(const CRegKey& key, const char* name)
-{
-    std::string text;
-    if (key.QueryString(name, text) != ERROR_SUCCESS)
-        text.clear();
-    return text;
-}
-
 bool ReadRecord(HKEY parent, const std::string& subkey, StartupFolderEntry& entry)
 {
     CRegKey record;
     if (record.Open(parent, subkey.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
         return false;
-    entry.item = ReadText(record, "item");
-    entry.command = ReadText(record, "command");
-    entry.path = ReadText(record, "path");
-    entry.location = ReadText(record, "location");
-    entry.backup = ReadText(record, "backup");
+    entry.item = record.ReadString("item");
+    entry.command = record.ReadString("command");
+    entry.path = record.ReadString("path");
+    entry.location = record.ReadString("location");
+    entry.backup = record.ReadString("backup");
     entry.key = subkey;
     entry.disabled = 1;
     entry.common = AnsiText::ToLower(entry.location) == "common startup" ? 1 : 0;
@@ -154,14 +146,10 @@ void StartupFolders::ReadRecords(std::vector<StartupFolderEntry>& entries)
     if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey, KEY_READ | kView) !=
         ERROR_SUCCESS)
         return;
-    char name[256];
-    for (DWORD index = 0;; ++index)
+    for (const std::string& name : parent.SubkeyNames())
     {
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(parent.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
         StartupFolderEntry entry;
-        if (ReadRecord(parent.Get(), std::string(name, length), entry))
+        if (ReadRecord(parent.Get(), name, entry))
             entries.push_back(entry);
     }
 }

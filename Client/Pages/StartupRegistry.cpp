@@ -132,23 +132,15 @@ void ReadRunKey(const IdStringEntry& runKey, std::vector<StartupRegistryEntry>& 
     }
 }
 
-std::string ReadText(const CRegKey& key, const char* name)
-{
-    std::string text;
-    if (key.QueryString(name, text) != ERROR_SUCCESS)
-        text.clear();
-    return text;
-}
-
 bool ReadRecord(HKEY parent, const std::string& subkey, StartupRegistryEntry& entry)
 {
     CRegKey record;
     if (record.Open(parent, subkey.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
         return false;
     entry.name = subkey;
-    entry.command = ReadText(record, "command");
-    entry.keyPath = ReadText(record, "key");
-    entry.isHklm = ReadText(record, "hkey") == "HKLM" ? 1 : 0;
+    entry.command = record.ReadString("command");
+    entry.keyPath = record.ReadString("key");
+    entry.isHklm = record.ReadString("hkey") == "HKLM" ? 1 : 0;
     entry.disabled = 1;
     // Records written without these (by Windows' own tool, or before) name
     // their value by the subkey and hold a plain string.
@@ -271,15 +263,11 @@ void ReadRecords(std::vector<StartupRegistryEntry>& entries)
     if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey, KEY_READ | kView) !=
         ERROR_SUCCESS)
         return;
-    char name[256];
-    for (DWORD index = 0;; ++index)
+    for (const std::string& name : parent.SubkeyNames())
     {
-        DWORD length = sizeof(name);
-        if (::RegEnumKeyExA(parent.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
         // One record that does not open hides none of the others.
         StartupRegistryEntry entry;
-        if (ReadRecord(parent.Get(), std::string(name, length), entry))
+        if (ReadRecord(parent.Get(), name, entry))
             entries.push_back(entry);
     }
 }

@@ -243,6 +243,18 @@ bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context)
     return true;
 }
 
+bool WaitFor(DWORD milliseconds, const std::function<bool()>& condition)
+{
+    const DWORD start = ::GetTickCount();
+    while (!condition())
+    {
+        if (::GetTickCount() - start > milliseconds)
+            return condition();
+        ::Sleep(50);
+    }
+    return true;
+}
+
 std::string ArtifactsFolder()
 {
     const char* folder = std::getenv("QM_ARTIFACTS");

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,7 @@ bool PressButton(HWND dialog, int id);
 bool ClickButton(HWND dialog, int id);
 // Waits until condition holds (polled), true when it did in time.
 bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context);
+bool WaitFor(DWORD milliseconds, const std::function<bool()>& condition);
 
 // Saves the screen area of window into $QM_ARTIFACTS/name.png; false when
 // there is no artefact folder or the picture could not be made. A window of

@@ -20,24 +20,13 @@ CRegClientApp theApp;
 
 namespace
 {
-bool WaitFor(DWORD ms, const std::function<bool()>& condition)
-{
-    for (DWORD waited = 0; waited < ms; waited += 50)
-    {
-        if (condition())
-            return true;
-        ::Sleep(50);
-    }
-    return condition();
-}
-
 // Runs a dialog modally here while drive works it from another thread.
 template <typename Dialog>
 INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
 {
     std::thread driver([&] {
         HWND window = NULL;
-        WaitFor(10000, [&] { return (window = dialog.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+        ProgramDriver::WaitFor(10000, [&] { return (window = dialog.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
         if (window)
             drive(window);
     });
@@ -67,7 +56,7 @@ TEST(AboutPage, TheAboutLinkShowsTheVersionEveryTime)
         for (int round = 0; round < 2; ++round)
         {
             ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_ABOUT_LINK), false);
-            EXPECT_TRUE(WaitFor(5000, [&] { return ::IsWindowVisible(page) != FALSE; }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(5000, [&] { return ::IsWindowVisible(page) != FALSE; }));
             EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "ABOUT");
             EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_VERSION)), "0.9.3.1");
             EXPECT_NE(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_NOTICE)).find("Quillomar"),
@@ -83,7 +72,7 @@ TEST(AboutPage, TheAboutLinkShowsTheVersionEveryTime)
                 ProgramDriver::SaveScreenshot(window, "about-page");
             }
             ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON), false);
-            EXPECT_TRUE(WaitFor(5000, [&] { return !::IsWindowVisible(page); }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(5000, [&] { return !::IsWindowVisible(page); }));
         }
         ::PostMessageA(window, WM_CLOSE, 0, 0);
     });

@@ -62,17 +62,6 @@ std::set<std::string> DownloadedFiles()
     return names;
 }
 
-bool WaitFor(DWORD ms, const std::function<bool()>& condition)
-{
-    for (DWORD waited = 0; waited < ms; waited += 50)
-    {
-        if (condition())
-            return true;
-        ::Sleep(50);
-    }
-    return condition();
-}
-
 std::string StatusOf(HWND updater)
 {
     char text[200] = {};
@@ -134,7 +123,7 @@ protected:
             });
         std::thread driver([&] {
             HWND window = NULL;
-            WaitFor(10000, [&] { return (window = updater.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+            ProgramDriver::WaitFor(10000, [&] { return (window = updater.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
             if (window)
                 drive(window);
         });
@@ -188,7 +177,7 @@ TEST_F(UpdaterDialogTest, ClosingDuringADownloadWaitsForTheWorkerAndKeepsNothing
         m_questions.clear();
         ServeSlowDownload();
         RunUpdater([&](HWND updater) {
-            EXPECT_TRUE(WaitFor(10000, [&] { return DownloadStarted() && StatusOf(updater) == kDownloading; }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] { return DownloadStarted() && StatusOf(updater) == kDownloading; }));
             ::Sleep(300);
             if (first)
                 ProgramDriver::SaveScreenshot(updater, "updater-downloading");
@@ -212,12 +201,12 @@ TEST_F(UpdaterDialogTest, ClosingWhileTheReplyIsAwaitedEndsTheCheckQuietly)
     stalled.holdMs = 4000;
     m_server.Answer("/check.php", stalled);
     RunUpdater([&](HWND updater) {
-        EXPECT_TRUE(WaitFor(10000, [&] {
+        EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] {
             return !m_server.Requests().empty() && StatusOf(updater) == "Checking for updates...";
         }));
         ::Sleep(300);
         ::PostMessageA(updater, WM_SYSCOMMAND, SC_CLOSE, 0);
-        EXPECT_TRUE(WaitFor(2000, [&] { return !::IsWindowVisible(updater); })) << "gone for the user at once";
+        EXPECT_TRUE(ProgramDriver::WaitFor(2000, [&] { return !::IsWindowVisible(updater); })) << "gone for the user at once";
     });
     EXPECT_FALSE(m_workerLeft);
     EXPECT_TRUE(m_questions.empty()) << "nothing said about a check the user ended";
@@ -232,7 +221,7 @@ TEST_F(UpdaterDialogTest, AQuestionLeftOpenIsAnsweredNoWhenTheDialogCloses)
             const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
             EXPECT_EQ(ProgramDriver::MessageBoxText(box), kNewVersion);
             ::PostMessageA(updater, WM_CLOSE, 0, 0);
-            EXPECT_TRUE(WaitFor(10000, [&] { return !::IsWindow(box); }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] { return !::IsWindow(box); }));
         },
         false);
     EXPECT_FALSE(m_workerLeft);
@@ -264,7 +253,7 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
     std::string expectedBoxes;
     std::thread driver([&] {
         HWND window = NULL;
-        WaitFor(10000, [&] { return (window = mainWindow.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+        ProgramDriver::WaitFor(10000, [&] { return (window = mainWindow.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
         EXPECT_NE(window, static_cast<HWND>(NULL));
         for (const char* way : {"update link", "settings page's button", "start-up check"})
         {
@@ -283,12 +272,12 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
                                reinterpret_cast<LPARAM>(button));
             }
             HWND updater = NULL;
-            EXPECT_TRUE(WaitFor(10000, [&] { return (updater = FindUpdater()) != NULL; }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] { return (updater = FindUpdater()) != NULL; }));
             const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
             EXPECT_EQ(ProgramDriver::MessageBoxText(box), "You are already running latest version of Quillomar");
             ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
             // Until its window is gone the updater is still the open one.
-            EXPECT_TRUE(WaitFor(10000, [&] { return !::IsWindow(updater); }));
+            EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] { return !::IsWindow(updater); }));
         }
         // The query reports the settings page's two boxes as they stand.
         const bool logOnScan = ::SendMessageA(ProgramDriver::FindControl(window, IDC_LOGON_SCAN), BM_GETCHECK, 0, 0);
