@@ -264,6 +264,7 @@ void CCheckedTreeCtrl::ExcludeUncheckedItems(HTREEITEM node)
         {
             const std::string mark = GetFullText(child) + "^" + caption;
             m_store->ExcludeItem(mark.c_str(), 0, 0);
+            m_handedMarks.push_back(mark);
         }
     }
 }
@@ -304,4 +305,13 @@ void CCheckedTreeCtrl::ResetContents()
     m_categoryDescriptions.clear();
     m_itemsAdded = 0;
     m_excludedCount = 0;
+    m_handedMarks.clear();
+}
+
+std::vector<std::string> CCheckedTreeCtrl::ForgetExclusions()
+{
+    m_excludedCount = 0;
+    std::vector<std::string> marks;
+    marks.swap(m_handedMarks);
+    return marks;
 }

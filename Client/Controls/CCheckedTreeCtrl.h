@@ -1,6 +1,7 @@
 #pragma once
 #include <map>
 #include <string>
+#include <vector>
 
 #include "Framework/CImageList.h"
 #include "Framework/CTreeCtrl.h"
@@ -60,6 +61,10 @@ public:
     int GetItemsAdded() const { return m_itemsAdded; }
     void SetItemsAdded(int count) { m_itemsAdded = count; }
     int GetExcludedCount() const { return m_excludedCount; }
+    // Starts a new count of unticked findings and gives back the marks the
+    // last one handed to the results store, so that a repair that never ran
+    // leaves nothing out of the next.
+    std::vector<std::string> ForgetExclusions();
     std::map<std::string, int>& CategoryCounts() { return m_categoryCounts; }
     const std::map<std::string, std::string>& CategoryDescriptions() const { return m_categoryDescriptions; }
 
@@ -85,6 +90,7 @@ private:
     CImageList m_stateImages;
     int m_itemsAdded = 0;
     int m_excludedCount = 0;
+    std::vector<std::string> m_handedMarks;
     CheckedTreeOwner* m_owner = nullptr;
     CAbstractScanItemsInfo* m_store = nullptr;
 };

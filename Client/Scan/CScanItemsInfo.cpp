@@ -66,6 +66,7 @@ void CScanItemsInfo::Clear()
     m_itemValues.clear();
     m_records.clear();
     m_exclusionMarks.clear();
+    m_ignoredMarks.clear();
     m_cursor = m_foundItems.end();
 }
 
@@ -143,6 +144,12 @@ void CScanItemsInfo::ExcludeItem(const char* mark, int, int number)
 {
     if (mark)
         m_exclusionMarks.emplace(mark, number);
+}
+
+void CScanItemsInfo::RemoveExclusionMark(const std::string& mark)
+{
+    if (m_ignoredMarks.count(mark) == 0)
+        m_exclusionMarks.erase(mark);
 }
 
 void CScanItemsInfo::SetSaveIgnoreList(int on)
@@ -305,6 +312,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     const std::string key = std::string(item) + kFieldSeparator + (category ? category : "");
     // The next repair leaves the item alone even when the file cannot take it.
     m_exclusionMarks.emplace(key, 0);
+    m_ignoredMarks.insert(key);
     // A ";" would split the record when the file is read back, and the second
     // half would hide a finding the user never chose to ignore.
     if (key.find(kEntrySeparator) != std::string::npos)

@@ -3,6 +3,7 @@
 
 #include <list>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     const char* GetCurrentText() override;
     DWORD GetCurrentCategory() override;
     void ExcludeItem(const char* mark, int unused, int number) override;
+    // Takes back a mark of a repair that never ran; the marks of ignored
+    // items are left alone by the caller.
+    void RemoveExclusionMark(const std::string& mark);
     void SetSaveIgnoreList(int on) override;
     int LoadIgnoreList() override;
     int AppendIgnoreList() override;
@@ -78,6 +82,9 @@ private:
     FoundItems m_foundItems;
     std::map<std::string, int> m_itemValues;
     std::map<std::string, int> m_exclusionMarks;
+    // Marks of items ignored since the last clear: they stay whatever the
+    // tree takes back.
+    std::set<std::string> m_ignoredMarks;
     std::map<std::string, int> m_ignoredItems;
     std::map<std::string, int> m_ignoreEntries;
     int m_bSaveIgnoreList = 0;

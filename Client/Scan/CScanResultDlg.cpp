@@ -412,6 +412,11 @@ void CScanResultDlg::OnRepair()
     m_repairResult = 0;
 
     CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    // A try that never ran left its marks behind: what is unticked now is
+    // what this repair leaves out.
+    for (const std::string& mark : m_tree.ForgetExclusions())
+        if (theApp.m_pScanItems)
+            theApp.m_pScanItems->RemoveExclusionMark(mark);
     m_tree.SetResultsStore(store);
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         m_tree.ExcludeUncheckedItems(root);

@@ -188,8 +188,15 @@ TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
     if (!RunInOwnFolder())
         return;
     ASSERT_TRUE(PlantValue("Fonts", "f1.ttf"));
-    ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}, {kScanFonts, ValueText("Fonts", "f2.ttf")}},
+    ASSERT_TRUE(PlantValue("Fonts", "f3.ttf"));
+    ASSERT_TRUE(PlantValue("Fonts", "f4.ttf"));
+    PlantIgnoreList("");
+    ShowFindings({{kScanFonts, ValueText("Fonts", "f1.ttf")}, {kScanFonts, ValueText("Fonts", "f2.ttf")},
+                  {kScanFonts, ValueText("Fonts", "f3.ttf")}, {kScanFonts, ValueText("Fonts", "f4.ttf")}},
                  kScanFonts);
+    // Unticked for the first try; then f3 is ticked again and f4 ignored.
+    Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f3.ttf")));
+    Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f4.ttf")));
     m_job.startResult = -1;
     {
         MessageBoxAnswer answer;
@@ -201,16 +208,22 @@ TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
     EXPECT_TRUE(IsEnabled(IDC_REPAIR_BUTTON) && IsEnabled(IDC_RESULTS_BACK) && IsEnabled(IDC_RESULTS_TREE));
     EXPECT_TRUE(IsEnabled(IDC_RECYCLE_CHECK) && IsEnabled(IDC_TEMP_CHECK));
     EXPECT_TRUE(IsShown(IDC_IGNORE_BUTTON));
-    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "2 of 2 error(s) selected for repair");
+    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "2 of 4 error(s) selected for repair");
 
-    // The next try runs.
+    // The next try runs, with what is ticked now.
+    Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f3.ttf")));
+    Page().Tree().SelectItem(FindLeaf(ValueText("Fonts", "f4.ttf")));
+    Page().OnIgnoreItem();
     m_job.startResult = 0;
     m_job.body = DeleteAllBut({});
     Page().OnRepair();
     ASSERT_TRUE(PumpUntil([this] { return RepairEnded(); }));
     EXPECT_EQ(m_job.starts, 2);
     EXPECT_FALSE(ValueExists("Fonts", "f1.ttf"));
-    EXPECT_EQ(Page().LastRepair().total, 1) << "a finding that was never there counted as repaired";
+    EXPECT_FALSE(ValueExists("Fonts", "f3.ttf")) << "a finding ticked again was still left out";
+    EXPECT_TRUE(ValueExists("Fonts", "f4.ttf")) << "an ignored finding was repaired";
+    EXPECT_EQ(Page().LastRepair().total, 2) << "a finding that was never there counted as repaired";
+    EXPECT_EQ(Page().LastRepair().skipped, 0);
 }
 
 TEST_F(ResultsPageTest, NothingTickedStartsNoRepair)
