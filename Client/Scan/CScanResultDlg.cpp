@@ -23,8 +23,9 @@ namespace
 {
 // The page's place in the main window.
 const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
-// How far the tree lies inside the page's edges.
-const int kTreeInsetLeft = 8, kTreeInsetTop = 78, kTreeInsetRight = 7, kTreeInsetBottom = 56;
+// How far the tree lies inside the page's edges; above it the description
+// of the chosen category has three lines, room for the longest one.
+const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInsetBottom = 56;
 const char kCaptionGap[] = "        ";
 
 // One root of the tree: the category, its caption and description (string
