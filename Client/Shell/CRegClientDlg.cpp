@@ -174,8 +174,10 @@ void CRegClientDlg::InitSkin()
     if (m_aboutPage.Create(IDD_ABOUT, this))
         SetPageWindow(kPageAbout, &m_aboutPage);
 
+    // The captions sit in the left column under the page buttons; at 12
+    // points the longest ("SETTINGS - SCHEDULE") would not fit its width.
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
-        label->SetFontName("Verdana").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
+        label->SetFontName("Verdana").SetFontSize(9).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
 }
 
