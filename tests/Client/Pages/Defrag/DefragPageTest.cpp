@@ -164,7 +164,7 @@ void ExpectStartFace(HWND page)
 
 void WaitUntilUsable(HWND page, int id)
 {
-    for (int i = 0; i < 200 && !Usable(page, id); ++i)
+    for (int i = 0; i < 800 && !Usable(page, id); ++i)
         ::Sleep(25);
 }
 
@@ -240,7 +240,7 @@ TEST(DefragPage, YesToTheRestartQuestionRestartsWithoutAskingAgain)
         ASSERT_NO_FATAL_FAILURE(Answer("You must restart your system to complete registry defragmentation.\n"
                                        "Do you want to restart your system now?",
                                        IDYES));
-        for (int i = 0; i < 100 && run.restarts == 0; ++i)
+        for (int i = 0; i < 1000 && run.restarts == 0; ++i)
             ::Sleep(20);
     });
     EXPECT_EQ(run.restarts, 1);
@@ -312,8 +312,9 @@ TEST(DefragPage, ARefusingStarterABusyEngineOrACancelLeaveTheButtonsAsTheyWere)
         ASSERT_NO_FATAL_FAILURE(AnalyseWorthIt(page));
         run.job.startResult = -1;
         ASSERT_TRUE(ClickWhenUsable(page, IDC_DEFRAG_START));
-        for (int i = 0; i < 200 && run.job.startCount < 3; ++i)
+        for (int i = 0; i < 800 && run.job.startCount < 3; ++i)
             ::Sleep(25);
+        WaitUntilUsable(page, IDC_DEFRAG_START);
         EXPECT_TRUE(Usable(page, IDC_DEFRAG_START)) << "a refused swap left Defrag disabled";
         run.job.busy = 1;
         ASSERT_TRUE(ClickWhenUsable(page, IDC_DEFRAG_START));
