@@ -4,6 +4,7 @@
 
 #include "Framework/AnsiText.h"
 #include "Framework/ModulePath.h"
+#include "support/MessagePump.h"
 #include "support/TestRegistry.h"
 
 namespace ProgramDriver
@@ -270,22 +271,6 @@ bool BelongsToThisProcess(HWND window)
     return owner == ::GetCurrentProcessId();
 }
 
-// Windows of this process paint only while its messages flow.
-void PumpMessagesFor(DWORD milliseconds)
-{
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < milliseconds);
-}
-
 // Waits for a process while this thread's windows go on painting.
 void WaitPumping(HANDLE process, DWORD milliseconds)
 {
@@ -295,7 +280,7 @@ void WaitPumping(HANDLE process, DWORD milliseconds)
         const DWORD rc = ::MsgWaitForMultipleObjects(1, &process, FALSE, 100, QS_ALLINPUT);
         if (rc == WAIT_OBJECT_0)
             return;
-        PumpMessagesFor(0);
+        TestPump::PumpMessages(0);
     }
 }
 }
@@ -309,7 +294,8 @@ bool SaveScreenshot(HWND window, const std::string& name)
     if (own)
     {
         ::RedrawWindow(window, nullptr, NULL, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        PumpMessagesFor(300);
+        // Windows of this process paint only while its messages flow.
+        TestPump::PumpMessages(300);
     }
     RECT rect = {};
     ::GetWindowRect(window, &rect);

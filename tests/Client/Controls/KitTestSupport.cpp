@@ -11,26 +11,6 @@
 
 namespace KitTest
 {
-void PumpMessages(DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    do
-    {
-        MSG msg{};
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            CWinApp* app = CWinApp::Get();
-            if (!(app ? app->PreTranslateMessage(&msg) : CWnd::WalkPreTranslateTree(NULL, &msg)))
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
-        if (ms)
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    } while (::GetTickCount() - start < ms);
-}
-
 namespace
 {
 // Wine keeps each process's GDI handles in a table with the layout Windows

@@ -7,28 +7,15 @@
 
 #include "Framework/CWinApp.h"
 #include "Framework/CWnd.h"
+#include "support/MessagePump.h"
 
 // What the window tests share: an application object, a shown top-level
 // window to put controls in, message pumping, GUI object counts and
 // screenshots.
 namespace KitTest
 {
-// Handles the thread's messages for about ms milliseconds, passing each
-// through the application's pre-translation as the program's loops do.
-void PumpMessages(DWORD ms = 0);
-// Handles messages until done() or ms have passed; the result of done().
-template <class Done>
-bool PumpUntil(Done done, DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    while (!done())
-    {
-        if (::GetTickCount() - start > ms)
-            return done();
-        PumpMessages(10);
-    }
-    return true;
-}
+using TestPump::PumpMessages;
+using TestPump::PumpUntil;
 
 // GDI and USER objects of this process. GetGuiResources answers on Windows;
 // under Wine it answers 0, and the GDI count is then read from the process's

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 
 using namespace ProgramDriver;
@@ -43,19 +44,7 @@ protected:
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), NULL, nullptr);
     }
 
-    static void Pump()
-    {
-        for (int i = 0; i < 20; ++i)
-        {
-            MSG msg;
-            while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-            ::Sleep(10);
-        }
-    }
+    static void Pump() { TestPump::PumpMessages(200); }
 
     static LRESULT CALLBACK TopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     {

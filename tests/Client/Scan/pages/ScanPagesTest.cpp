@@ -25,6 +25,7 @@
 #include "Client/res/ShellResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/ModulePath.h"
+#include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -229,27 +230,10 @@ protected:
     static bool Shows(CWnd& page) { return page.GetSafeHwnd() && page.IsWindowVisible(); }
     std::string Caption(int id) { return CWnd::GetText(m_window->GetDlgItem(id)); }
 
-    void Pump(DWORD milliseconds)
-    {
-        PumpUntil([] { return false; }, milliseconds);
-    }
+    void Pump(DWORD milliseconds) { TestPump::PumpMessages(milliseconds); }
     bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000)
     {
-        const DWORD start = ::GetTickCount();
-        for (;;)
-        {
-            MSG msg;
-            while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-            {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-            if (done())
-                return true;
-            if (::GetTickCount() - start >= milliseconds)
-                return false;
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-        }
+        return TestPump::PumpUntil(done, milliseconds);
     }
     // Starts the scan from the options page and runs it to its end.
     void ScanToTheEnd(DWORD milliseconds = 20000)

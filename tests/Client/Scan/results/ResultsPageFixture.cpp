@@ -5,6 +5,7 @@
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Engine/ScanCategory.h"
+#include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -169,26 +170,12 @@ bool ResultsPageTest::IsEnabled(int id)
 
 void ResultsPageTest::Pump(DWORD milliseconds)
 {
-    PumpUntil([] { return false; }, milliseconds);
+    TestPump::PumpMessages(milliseconds);
 }
 
 bool ResultsPageTest::PumpUntil(const std::function<bool()>& done, DWORD milliseconds)
 {
-    const DWORD start = ::GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (::PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE))
-        {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        if (::GetTickCount() - start >= milliseconds)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return TestPump::PumpUntil(done, milliseconds);
 }
 
 bool ResultsPageTest::RepairEnded()
