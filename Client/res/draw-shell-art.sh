@@ -10,18 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 out="$here/shell"
 mkdir -p "$out"
 
-font=DejaVu-Sans
-bold=DejaVu-Sans-Bold
-header_top='#17466e'
-header_bottom='#2b6ea8'
-panel='#e9eff5'
-page='#ffffff'
-ink='#1d2b38'
-accent='#2b6ea8'
-hover='#d5e5f4'
-key='#ff00ff'
-
-save() { local name=$1; shift; convert "$@" -alpha off -type truecolor "BMP3:$out/$name"; }
+. "$here/art/palette.sh"
 
 # Background 129: rounded window on the colour key, header band, left
 # column and page area. The corners are cut without antialiasing, so every

@@ -8,16 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 out="$here/../results"
 mkdir -p "$out"
 
-font=DejaVu-Sans
-bold=DejaVu-Sans-Bold
-panel='#e9eff5'
-frame='#c9d6e3'
-ink='#1d2b38'
-accent='#2b6ea8'
-hover='#d5e5f4'
-green='#2e9b4a'
-
-save() { local name=$1; shift; convert "$@" -alpha off -type truecolor "BMP3:$out/$name"; }
+. "$here/palette.sh"
 
 # Background 367 of the results page (509 x 332): the description band, the
 # frame around the findings tree and the button band at the bottom.

@@ -10,19 +10,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 out="$here/../scan"
 mkdir -p "$out"
 
-font=DejaVu-Sans
-bold=DejaVu-Sans-Bold
-panel='#e9eff5'
-frame='#c9d6e3'
-ink='#1d2b38'
-soft='#6b7f93'
-accent='#2b6ea8'
-hover='#d5e5f4'
-green='#2e9b4a'
-red='#c8321e'
-band='#f3f7fb'
-
-save() { local name=$1; shift; convert "$@" -alpha off -type truecolor "BMP3:$out/$name"; }
+. "$here/palette.sh"
 
 # ---- Home page 134 (509 x 332) ----
 captions=("ActiveX Objects" "Uninstall Entries" "Windows Fonts" "Shared DLLs" "Application Paths"
