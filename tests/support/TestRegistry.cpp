@@ -35,6 +35,13 @@ bool WriteFile(const std::string& path, const std::string& content)
            written == content.size();
 }
 
+std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback)
+{
+    char value[256] = {};
+    ::GetPrivateProfileStringA("SETTINGS", name, fallback, value, sizeof(value), iniPath.c_str());
+    return value;
+}
+
 bool FileExists(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;

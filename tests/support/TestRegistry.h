@@ -12,6 +12,9 @@ bool IsWow64();
 bool WriteNativeSystemFile(const std::string& name, const std::string& content);
 bool WriteFile(const std::string& path, const std::string& content);
 bool FileExists(const std::string& path);
+// A value of section "SETTINGS" of the program's settings file at iniPath;
+// fallback when the file or the value is missing.
+std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback = "<missing>");
 // A fresh empty folder under the prefix's temporary folder, ending in "\".
 std::string MakeScratchFolder(const std::string& name);
 // Sets a REG_SZ value, creating the key; true on success.

@@ -21,6 +21,7 @@
 #include "Framework/AnsiText.h"
 #include "TaskSchedulerProbe.h"
 #include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
 
 CRegClientApp theApp;
 
@@ -133,9 +134,7 @@ std::string Text(HWND window)
 
 std::string IniValue(const char* key)
 {
-    char value[64] = "";
-    ::GetPrivateProfileStringA("SETTINGS", key, "<missing>", value, sizeof(value), theApp.m_strIniPath.c_str());
-    return value;
+    return TestEnv::SettingsValue(theApp.m_strIniPath, key);
 }
 
 std::string ScheduledName()

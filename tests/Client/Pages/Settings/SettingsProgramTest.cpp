@@ -13,6 +13,7 @@
 #include "Framework/AnsiText.h"
 #include "TaskSchedulerProbe.h"
 #include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
 
 using namespace ProgramDriver;
 namespace Probe = TaskSchedulerProbe;
@@ -21,9 +22,7 @@ namespace
 {
 std::string IniValue(const std::string& file, const char* key)
 {
-    char value[64] = "";
-    ::GetPrivateProfileStringA("SETTINGS", key, "<missing>", value, sizeof(value), file.c_str());
-    return value;
+    return TestEnv::SettingsValue(file, key);
 }
 
 struct ItemWait

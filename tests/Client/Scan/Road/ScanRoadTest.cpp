@@ -161,9 +161,7 @@ bool WaitForText(HWND page, int id, const std::string& text, DWORD milliseconds 
 // A value of section SETTINGS of the program's INI file, "" when missing.
 std::string IniValue(const std::string& iniPath, const char* key)
 {
-    char value[256] = {};
-    ::GetPrivateProfileStringA("SETTINGS", key, "", value, sizeof(value), iniPath.c_str());
-    return value;
+    return TestEnv::SettingsValue(iniPath, key, "");
 }
 
 // Backup files anywhere under the program's backup folder.

@@ -92,9 +92,7 @@ void PlantSettings(const std::string& folder)
 
 std::string Setting(const std::string& folder, const char* name)
 {
-    char value[64] = {};
-    ::GetPrivateProfileStringA("SETTINGS", name, "missing", value, sizeof(value), (folder + "qmsettings.ini").c_str());
-    return value;
+    return TestEnv::SettingsValue(folder + "qmsettings.ini", name, "missing");
 }
 
 struct Usable

@@ -162,11 +162,7 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
 
     // The home page's statistics, stored and shown, are the repaired ones.
     const std::string ini = theApp.m_strIniPath;
-    auto stored = [&ini](const char* name) {
-        char value[64] = {};
-        ::GetPrivateProfileStringA("SETTINGS", name, "missing", value, sizeof(value), ini.c_str());
-        return std::string(value);
-    };
+    auto stored = [&ini](const char* name) { return TestEnv::SettingsValue(ini, name, "missing"); };
     EXPECT_EQ(stored("LastFontCln"), "2");
     EXPECT_EQ(stored("LastSHDllCln"), "1");
     EXPECT_EQ(stored("LastActXCln"), "1");
