@@ -86,26 +86,21 @@ void CMonitorDlg::ClearList()
 
 void CMonitorDlg::FillList()
 {
-    int row = 0;
+    // A record kept under a name of its own still shows the value's name.
     for (const StartupRegistryEntry& entry : m_startup.RegistryEntries())
-    {
-        // A record kept under a name of its own still shows the value's name.
-        m_list.InsertItem(row, entry.valueName);
-        m_list.SetItemText(row, 1, entry.command);
-        m_list.SetItemText(row, 2, entry.isHklm ? "HKLM" : "HKCU");
-        m_list.SetItemText(row, 3, entry.disabled ? "Disabled" : "Enabled");
-        m_list.SetItemData(row, 1);
-        ++row;
-    }
+        AddRow(entry.valueName, entry.command, entry.isHklm ? "HKLM" : "HKCU", entry.disabled, 1);
     for (const StartupFolderEntry& entry : m_startup.FolderEntries())
-    {
-        m_list.InsertItem(row, entry.item);
-        m_list.SetItemText(row, 1, entry.command);
-        m_list.SetItemText(row, 2, entry.common ? "Common Startup" : "Startup");
-        m_list.SetItemText(row, 3, entry.disabled ? "Disabled" : "Enabled");
-        m_list.SetItemData(row, 0);
-        ++row;
-    }
+        AddRow(entry.item, entry.command, entry.common ? "Common Startup" : "Startup", entry.disabled, 0);
+}
+
+void CMonitorDlg::AddRow(const std::string& name, const std::string& command, const char* location, int disabled,
+                         LPARAM fromRegistry)
+{
+    const int row = m_list.InsertItem(m_list.GetItemCount(), name);
+    m_list.SetItemText(row, 1, command);
+    m_list.SetItemText(row, 2, location);
+    m_list.SetItemText(row, 3, disabled ? "Disabled" : "Enabled");
+    m_list.SetItemData(row, fromRegistry);
 }
 
 BOOL CMonitorDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)

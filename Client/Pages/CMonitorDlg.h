@@ -33,6 +33,8 @@ private:
     void SetupLabels();
     void ClearList();
     void FillList();
+    void AddRow(const std::string& name, const std::string& command, const char* location, int disabled,
+                LPARAM fromRegistry);
     void OnItemChanged(const NMLISTVIEW& change);
     void UpdateButtons(int row);
     int SelectedRow() const;
