@@ -19,6 +19,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/ShellResource.h"
+#include "support/FakeJobObject.h"
 #include "support/ProgramDriver.h"
 
 // The program's application object, as the program itself has it.
@@ -26,28 +27,6 @@ CRegClientApp theApp;
 
 namespace
 {
-class FakeJobObject : public CAbstractProcess
-{
-public:
-    std::atomic<int> busy{0};
-
-    int IsBusy() override { return busy; }
-    int Stop(int) override { return 0; }
-    BOOL WaitOrRelease(int) override { return TRUE; }
-    BOOL Resume() override { return TRUE; }
-    BOOL Suspend() override { return TRUE; }
-    HANDLE GetThreadHandle() override { return NULL; }
-    DWORD GetThreadId() override { return 0; }
-    int GetJobType() override { return 0; }
-    int Reserved(int) override { return 0; }
-    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
-    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
-    int StartScan(const std::set<std::string>&, DWORD, CAbstractStatus*, int) override { return -1; }
-    int StartRepair(CAbstractScanItemsInfo*, CAbstractStatus*) override { return -1; }
-    int StartDefrag(int, CAbstractStatus*, int) override { return -1; }
-    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
-};
-
 bool IsEnabled(HWND dialog, int id)
 {
     return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;

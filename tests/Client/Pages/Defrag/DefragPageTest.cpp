@@ -17,6 +17,7 @@
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
+#include "support/FakeJobObject.h"
 #include "support/ProgramDriver.h"
 
 CRegClientApp theApp;
@@ -35,12 +36,11 @@ const char kDefragFailed[] = "Registry defragmentation failed, please follow the
 // Reports as the compaction job does, on a thread of its own: progress,
 // the gain, the result. The last "job ended" progress is left out, so that
 // the bar shows where the steps took it.
-class FakeDefragJob : public CAbstractProcess
+class FakeDefragJob : public FakeJobObject
 {
 public:
     ~FakeDefragJob() override { Join(); }
 
-    std::atomic<int> busy{0};
     int startResult = 0;
     int result = 6;
     int percent = 25;
@@ -48,13 +48,9 @@ public:
     std::vector<int> starts;
     std::atomic<int> startCount{0};
 
-    int IsBusy() override { return busy; }
-    int Stop(int) override { return 0; }
-    BOOL WaitOrRelease(int) override { return TRUE; }
     BOOL Resume() override
     {
-        Join();
-        m_thread = std::thread([this] {
+        RunOnThread([this] {
             m_sink->OnProgress(0);
             for (int i = 0; i < steps; ++i)
                 m_sink->OnProgress(1);
@@ -65,15 +61,7 @@ public:
         });
         return TRUE;
     }
-    BOOL Suspend() override { return TRUE; }
-    HANDLE GetThreadHandle() override { return NULL; }
-    DWORD GetThreadId() override { return 0; }
     int GetJobType() override { return 8; }
-    int Reserved(int) override { return 0; }
-    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
-    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
-    int StartScan(const std::set<std::string>&, DWORD, CAbstractStatus*, int) override { return -1; }
-    int StartRepair(CAbstractScanItemsInfo*, CAbstractStatus*) override { return -1; }
     int StartDefrag(int replace, CAbstractStatus* sink, int) override
     {
         starts.push_back(replace);
@@ -81,16 +69,9 @@ public:
         m_sink = sink;
         return startResult;
     }
-    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
 
 private:
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
     CAbstractStatus* m_sink = nullptr;
-    std::thread m_thread;
 };
 
 // The page on a window of its own in this thread, while drive works it

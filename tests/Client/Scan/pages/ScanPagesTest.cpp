@@ -25,6 +25,7 @@
 #include "Client/res/ShellResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/ModulePath.h"
+#include "support/FakeJobObject.h"
 #include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
@@ -36,7 +37,7 @@ namespace
 {
 // A job object whose scan body the test writes. A repair only counts its
 // start and ends at once.
-class ScriptedJob : public CAbstractProcess
+class ScriptedJob : public FakeJobObject
 {
 public:
     ~ScriptedJob() override { Join(); }
@@ -45,12 +46,10 @@ public:
     int scanStartResult = 1;
     std::atomic<int> scanStarts{0};
     std::atomic<int> repairStarts{0};
-    std::atomic<int> busy{0};
     std::atomic<int> running{0};
     std::set<std::string> folders;
     DWORD mask = 0;
 
-    int IsBusy() override { return busy; }
     int Stop(int flag) override
     {
         if (flag)
@@ -68,7 +67,7 @@ public:
             return FALSE;
         Join();
         busy = running = 1;
-        m_thread = std::thread([this] {
+        RunOnThread([this] {
             if (!m_repair && scanBody)
                 scanBody(*m_sink, *this);
             CAbstractStatus* sink = m_sink;
@@ -80,13 +79,7 @@ public:
         });
         return TRUE;
     }
-    BOOL Suspend() override { return TRUE; }
-    HANDLE GetThreadHandle() override { return NULL; }
-    DWORD GetThreadId() override { return 0; }
     int GetJobType() override { return m_repair ? kJobRepair : kJobScan; }
-    int Reserved(int) override { return 0; }
-    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
-    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
     int StartScan(const std::set<std::string>& scanFolders, DWORD categories, CAbstractStatus* sink, int) override
     {
         ++scanStarts;
@@ -107,19 +100,10 @@ public:
         m_repair = true;
         return 1;
     }
-    int StartDefrag(int, CAbstractStatus*, int) override { return -1; }
-    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
 
 private:
-    void Join()
-    {
-        if (m_thread.joinable())
-            m_thread.join();
-    }
-
     CAbstractStatus* m_sink = nullptr;
     bool m_repair = false;
-    std::thread m_thread;
 };
 
 // Answers the next message box of this thread with OK, from a timer that

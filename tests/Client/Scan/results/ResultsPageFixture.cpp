@@ -12,26 +12,12 @@
 // The program's application object, as the program itself has it.
 CRegClientApp theApp;
 
-ScriptedRepairJob::~ScriptedRepairJob()
-{
-    if (m_thread.joinable())
-        m_thread.join();
-}
-
-BOOL ScriptedRepairJob::WaitOrRelease(int)
-{
-    if (m_thread.joinable())
-        m_thread.join();
-    return TRUE;
-}
-
 int ScriptedRepairJob::StartRepair(CAbstractScanItemsInfo* store, CAbstractStatus* sink)
 {
     ++starts;
     if (startResult == -1 || !store || !sink || busy)
         return -1;
-    if (m_thread.joinable())
-        m_thread.join();
+    Join();
     m_store = store;
     m_sink = sink;
     return 1;
@@ -42,7 +28,7 @@ BOOL ScriptedRepairJob::Resume()
     if (!m_sink || busy)
         return FALSE;
     busy = 1;
-    m_thread = std::thread([this] {
+    RunOnThread([this] {
         const int result = body ? body(*m_store) : 0;
         m_sink->OnProgress(2);
         m_sink->SetStatusText("", "Scanning");

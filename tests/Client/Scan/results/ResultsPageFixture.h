@@ -13,39 +13,31 @@
 
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
+#include "support/FakeJobObject.h"
 
 // A job object whose repair the test writes: the body runs on a thread of
 // its own, as the engine's would, and its result is the job's.
-class ScriptedRepairJob : public CAbstractProcess
+class ScriptedRepairJob : public FakeJobObject
 {
 public:
-    ~ScriptedRepairJob() override;
+    ~ScriptedRepairJob() override { Join(); }
 
     std::function<int(CAbstractScanItemsInfo&)> body;
     int startResult = 0;
     std::atomic<int> starts{0};
-    std::atomic<int> busy{0};
 
-    int IsBusy() override { return busy; }
-    int Stop(int) override { return 0; }
-    BOOL WaitOrRelease(int) override;
+    BOOL WaitOrRelease(int) override
+    {
+        Join();
+        return TRUE;
+    }
     BOOL Resume() override;
-    BOOL Suspend() override { return TRUE; }
-    HANDLE GetThreadHandle() override { return NULL; }
-    DWORD GetThreadId() override { return 0; }
     int GetJobType() override { return 4; }
-    int Reserved(int) override { return 0; }
-    int StartFullBackup(const char*, CAbstractStatus*) override { return -1; }
-    int StartRestore(const char*, CAbstractStatus*) override { return -1; }
-    int StartScan(const std::set<std::string>&, DWORD, CAbstractStatus*, int) override { return -1; }
     int StartRepair(CAbstractScanItemsInfo* store, CAbstractStatus* sink) override;
-    int StartDefrag(int, CAbstractStatus*, int) override { return -1; }
-    int RestoreBackupNow(CAbstractStatus*, const char*) override { return -1; }
 
 private:
     CAbstractScanItemsInfo* m_store = nullptr;
     CAbstractStatus* m_sink = nullptr;
-    std::thread m_thread;
 };
 
 // Answers the next message box of this process with button, from a thread
