@@ -79,14 +79,16 @@ CAbstractProcess* CDefrag::EngineProcess() const
 
 void CDefrag::ShowStartFace()
 {
+    // The other face goes first and the button a user presses comes last,
+    // so that whoever sees it usable sees the whole face.
     m_analysedFace = false;
-    m_analyseButton.EnableWindow(true);
     m_defragButton.EnableWindow(false);
-    m_analyseButton.ShowWindow(SW_SHOW);
-    m_progress.ShowWindow(SW_SHOW);
     m_defragButton.ShowWindow(SW_HIDE);
     m_backButton.ShowWindow(SW_HIDE);
     SetBitmap(IDB_DEFRAG_START_FACE);
+    m_progress.ShowWindow(SW_SHOW);
+    m_analyseButton.EnableWindow(true);
+    m_analyseButton.ShowWindow(SW_SHOW);
     Invalidate(true);
 }
 
@@ -96,10 +98,10 @@ void CDefrag::ShowAnalysedFace()
     m_analyseButton.EnableWindow(false);
     m_analyseButton.ShowWindow(SW_HIDE);
     m_progress.ShowWindow(SW_HIDE);
+    SetBitmap(IDB_DEFRAG_ANALYSED_FACE);
+    m_backButton.ShowWindow(SW_SHOW);
     m_defragButton.EnableWindow(true);
     m_defragButton.ShowWindow(SW_SHOW);
-    m_backButton.ShowWindow(SW_SHOW);
-    SetBitmap(IDB_DEFRAG_ANALYSED_FACE);
     Invalidate(true);
 }
 
