@@ -638,8 +638,6 @@ LRESULT CScanningDlg::OnScanFinished()
 {
     KillTimer(kCounterTimer);
     ShowCounters();
-    m_backButton.EnableWindow(true);
-    m_showResultsButton.EnableWindow(true);
     m_cancelButton.EnableWindow(false);
     for (const CategoryRow& row : kRows)
         ::ShowWindow(GetDlgItem(row.picture), SW_HIDE);
@@ -648,6 +646,9 @@ LRESULT CScanningDlg::OnScanFinished()
     ::ShowWindow(GetDlgItem(kRows[kRowCount - 1].mark), SW_SHOW);
     if (g_scanState == kScanCancelled)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
+    // The buttons last: whoever sees them usable sees the finished page.
+    m_backButton.EnableWindow(true);
+    m_showResultsButton.EnableWindow(true);
 
     if (m_resultsPage)
     {
