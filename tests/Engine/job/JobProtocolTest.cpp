@@ -48,6 +48,17 @@ void WaitForIdle(CTolvEngineProcess& process)
         ::Sleep(5);
 }
 
+// Writes a probe file into the native system folder; gives its path in the
+// system folder this process sees, or "" when it could not be written.
+std::string PlantNativeSystemProbe(const std::string& name)
+{
+    if (!TestEnv::WriteNativeSystemFile(name, "probe"))
+        return "";
+    char system[MAX_PATH] = {};
+    ::GetSystemDirectoryA(system, MAX_PATH);
+    return std::string(system) + "\\" + name;
+}
+
 // The last three calls of every job, in their order.
 void ExpectFinalCalls(const std::vector<RecordingStatus::Call>& calls, int result)
 {
@@ -301,11 +312,8 @@ TEST(JobThread, NextJobStartsFromWithinTheFinalCall)
 
 TEST(JobThread, ScanSeesTheNativeSystemFolderOnlyUnderWow64)
 {
-    const std::string name = "qm_native_probe.txt";
-    ASSERT_TRUE(TestEnv::WriteNativeSystemFile(name, "probe"));
-    char system[MAX_PATH] = {};
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    const std::string path = std::string(system) + "\\" + name;
+    const std::string path = PlantNativeSystemProbe("qm_native_probe.txt");
+    ASSERT_FALSE(path.empty());
 
     TestProcess process;
     RecordingStatus status;
@@ -329,11 +337,8 @@ TEST(JobThread, BackupAndRestoreKeepRedirection)
 {
     if (!TestEnv::IsWow64())
         GTEST_SKIP() << "no redirection on a 32-bit Windows";
-    const std::string name = "qm_native_probe2.txt";
-    ASSERT_TRUE(TestEnv::WriteNativeSystemFile(name, "probe"));
-    char system[MAX_PATH] = {};
-    ::GetSystemDirectoryA(system, MAX_PATH);
-    const std::string path = std::string(system) + "\\" + name;
+    const std::string path = PlantNativeSystemProbe("qm_native_probe2.txt");
+    ASSERT_FALSE(path.empty());
 
     TestProcess process;
     RecordingStatus status;
