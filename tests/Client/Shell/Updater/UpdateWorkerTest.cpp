@@ -2,6 +2,8 @@
 // reply leads to, which messages the user sees (silent and not), what is
 // downloaded and what would be started. Nothing is really started: the
 // shell's open call is recorded instead.
+// The loopback server needs winsock2.h, which must come before windows.h.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include "Client/Shell/UpdateProtocol.h"
 #include "Client/Shell/UpdateWorker.h"
 #include "Framework/ShellCalls.h"
+#include "DownloadedInstallers.h"
 #include "LoopbackHttpServer.h"
 
 namespace
@@ -44,23 +47,6 @@ std::string ReadWholeFile(const std::string& path)
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-// The "qmu*.exe" files in the temporary folder.
-std::set<std::string> DownloadedFiles()
-{
-    char folder[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, folder);
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((std::string(folder) + "qmu*.exe").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.insert(std::string(folder) + found.cFileName);
-    while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
 }
 
 std::string Installer(size_t size)
@@ -93,7 +79,7 @@ protected:
     {
         ShellCalls::SetExecute(m_previousOpen);
         UpdateProtocol::SetServerAddressForTests("");
-        for (const std::string& file : DownloadedFiles())
+        for (const std::string& file : DownloadedInstallers())
             ::DeleteFileA(file.c_str());
     }
 
@@ -179,7 +165,7 @@ TEST_F(UpdateWorkerTest, AnsweringNoLeavesEverythingAsItWas)
     EXPECT_TRUE(outcome.closeRequested);
     EXPECT_FALSE(outcome.exitRequested);
     EXPECT_TRUE(outcome.opened.empty());
-    EXPECT_EQ(DownloadedFiles().size(), 1u);
+    EXPECT_EQ(DownloadedInstallers().size(), 1u);
 }
 
 TEST_F(UpdateWorkerTest, PortableModeOpensTheAddressCutAtItsSeparator)
@@ -258,7 +244,7 @@ TEST_F(UpdateWorkerTest, AServerThatFailsIsAConnectionErrorUnlessSilent)
 
 TEST_F(UpdateWorkerTest, AnIncompleteDownloadIsDeletedAndNeverStarted)
 {
-    const std::set<std::string> before = DownloadedFiles();
+    const std::set<std::string> before = DownloadedInstallers();
     LoopbackHttpServer::Reply shortFile;
     shortFile.body = Installer(20000);
     shortFile.sendBytes = 9000;
@@ -269,7 +255,7 @@ TEST_F(UpdateWorkerTest, AnIncompleteDownloadIsDeletedAndNeverStarted)
     EXPECT_EQ(outcome.messages, (std::vector<std::string>{kNewVersion, kDownloadFailed}));
     EXPECT_TRUE(outcome.closeRequested);
     EXPECT_TRUE(outcome.opened.empty());
-    EXPECT_EQ(DownloadedFiles(), before);
+    EXPECT_EQ(DownloadedInstallers(), before);
 
     // Nor is an error page or an empty file taken for an installer.
     LoopbackHttpServer::Reply errorPage;
@@ -282,6 +268,6 @@ TEST_F(UpdateWorkerTest, AnIncompleteDownloadIsDeletedAndNeverStarted)
     outcome = Run(false, false, {IDYES, IDYES});
     EXPECT_EQ(outcome.messages, (std::vector<std::string>{kNewVersion, kDownloadFailed}));
     EXPECT_TRUE(outcome.opened.empty());
-    EXPECT_EQ(DownloadedFiles(), before);
+    EXPECT_EQ(DownloadedInstallers(), before);
 }
 }

@@ -1,6 +1,8 @@
 // The updater's dialog in this process, driven from a second thread: closing
 // it in each way while its worker waits on the network, a question left open
 // when it closes, the installer's start, and the main window's ways to it.
+// The loopback server needs winsock2.h, which must come before windows.h.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@
 #include "Client/res/ShellResource.h"
 #include "Client/res/UpdaterResource.h"
 #include "Framework/ShellCalls.h"
+#include "DownloadedInstallers.h"
 #include "LoopbackHttpServer.h"
 #include "support/ProgramDriver.h"
 
@@ -44,22 +47,6 @@ HINSTANCE WINAPI RecordOpen(HWND, LPCSTR, LPCSTR file, LPCSTR, LPCSTR, INT)
 void RecordProgramEnd(UINT code)
 {
     g_programEnds.push_back(code);
-}
-
-std::set<std::string> DownloadedFiles()
-{
-    char folder[MAX_PATH] = {};
-    ::GetTempPathA(MAX_PATH, folder);
-    std::set<std::string> names;
-    WIN32_FIND_DATAA found;
-    const HANDLE search = ::FindFirstFileA((std::string(folder) + "qmu*.exe").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.insert(found.cFileName);
-    while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
 }
 
 std::string StatusOf(HWND updater)
@@ -100,7 +87,7 @@ protected:
         g_programEnds.clear();
         m_previousOpen = ShellCalls::SetExecute(&RecordOpen);
         m_previousEnd = CRegUpdateDlg::SetProgramEnd(&RecordProgramEnd);
-        m_before = DownloadedFiles();
+        m_before = DownloadedInstallers();
     }
     void TearDown() override
     {
@@ -188,7 +175,7 @@ TEST_F(UpdaterDialogTest, ClosingDuringADownloadWaitsForTheWorkerAndKeepsNothing
         EXPECT_EQ(m_questions, std::vector<std::string>{kNewVersion}) << "no download error after a cancel";
         EXPECT_TRUE(g_opened.empty());
         EXPECT_TRUE(g_programEnds.empty());
-        EXPECT_EQ(DownloadedFiles(), m_before) << "the partial installer is deleted";
+        EXPECT_EQ(DownloadedInstallers(), m_before) << "the partial installer is deleted";
     }
 }
 
