@@ -134,7 +134,9 @@ protected:
         }
         CheckNothingOutsideChanged(damage, !shown.empty());
         if (!shown.empty())
+        {
             EXPECT_FALSE(RegistryTree::Exists(HKEY_CURRENT_USER, kTreePath)) << damage.name;
+        }
         return result;
     }
 
@@ -212,7 +214,9 @@ TEST_F(DamagedBackup, NoDamageHarmsTheRegistry)
         if (result == 0)
             ++refused;
         if (damage.name.rfind("cut at ", 0) == 0 && damage.content.size() < rootEnd)
+        {
             EXPECT_NE(shown, "") << damage.name;
+        }
         RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath);
     }
     EXPECT_GT(refused, static_cast<int>(damages.size()) / 2);

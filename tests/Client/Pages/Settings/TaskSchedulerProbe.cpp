@@ -37,7 +37,8 @@ std::string TakeText(HRESULT result, LPWSTR text)
 bool RunAndWait(const char* commandLine)
 {
     std::vector<char> command(commandLine, commandLine + std::strlen(commandLine) + 1);
-    STARTUPINFOA startup = {sizeof(startup)};
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                           &startup, &process))

@@ -272,7 +272,9 @@ protected:
         const HWND progress = WaitForPageWith(m_window, IDC_SHOW_RESULTS);
         EXPECT_NE(progress, static_cast<HWND>(NULL)) << "the progress page did not show";
         if (progress)
+        {
             EXPECT_TRUE(WaitForUsableControl(progress, IDC_SHOW_RESULTS, 240000)) << "the scan did not end";
+        }
         return progress;
     }
 
