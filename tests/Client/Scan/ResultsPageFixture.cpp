@@ -1,4 +1,4 @@
-#include "Client/Scan/results/ResultsPageFixture.h"
+#include "Client/Scan/ResultsPageFixture.h"
 
 #include <commctrl.h>
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "Client/Scan/StoreTestFolder.h"
-#include "Client/Scan/results/ResultsPageFixture.h"
+#include "Client/Scan/ResultsPageFixture.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/Scan/CScanDlg.h"

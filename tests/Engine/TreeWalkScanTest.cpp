@@ -1,6 +1,6 @@
 // The registry tree walk: file references in the user hives and empty help
 // folders of the type libraries.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "Framework/CRegKey.h"
 #include "support/TestRegistry.h"

@@ -1,5 +1,5 @@
 // Fonts, shared libraries, installer folders and uninstall entries.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "Framework/AnsiText.h"
 #include "support/TestRegistry.h"

@@ -1,5 +1,5 @@
 // Help-file lists and their HTML-help servers, and service programs.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "support/TestRegistry.h"
 

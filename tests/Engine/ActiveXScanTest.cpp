@@ -1,6 +1,6 @@
 // Class registrations whose server library is gone, and references to
 // classes and type libraries that are not registered.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "support/TestRegistry.h"
 

@@ -1,5 +1,5 @@
 // Registered application paths whose program is gone.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "Framework/AnsiText.h"
 #include "support/TestRegistry.h"

@@ -1,5 +1,5 @@
 // Broken shortcuts on the system drive, and the junk measures beside them.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include <shellapi.h>
 #include <shlobj.h>

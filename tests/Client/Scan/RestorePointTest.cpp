@@ -9,7 +9,7 @@
 
 #include "Client/Scan/SystemRestorePoint.h"
 #include "Client/Scan/StoreTestFolder.h"
-#include "Client/Scan/results/ResultsPageFixture.h"
+#include "Client/Scan/ResultsPageFixture.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/ModulePath.h"

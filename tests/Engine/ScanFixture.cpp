@@ -1,4 +1,4 @@
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include <sddl.h>
 #include <shlwapi.h>

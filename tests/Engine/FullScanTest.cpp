@@ -1,6 +1,6 @@
 // A scan of every category of a fresh prefix: each finding is checked on its
 // own, without the engine's file tests, to name something really gone.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include <shlobj.h>
 

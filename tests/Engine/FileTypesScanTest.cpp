@@ -1,5 +1,5 @@
 // File associations: empty extension keys and open commands of missing programs.
-#include "Engine/scanners/ScanFixture.h"
+#include "ScanFixture.h"
 
 #include "Engine/ScanCategory.h"
 #include "support/TestRegistry.h"
