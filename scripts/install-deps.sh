@@ -1,9 +1,9 @@
 #!/bin/bash
 # Installs from Debian's packages what building and testing need: the mingw-w64
-# cross compiler for 32-bit Windows, Wine with 32-bit support, CMake,
+# cross compilers for 32-bit and 64-bit Windows, Wine with 32-bit support, CMake,
 # GoogleTest's sources, a virtual display and screenshot tools.
 set -euo pipefail
-packages=(g++-mingw-w64-i686 wine wine64 wine32:i386 cmake make googletest
+packages=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 wine32:i386 cmake make googletest
           xvfb x11-apps imagemagick fonts-wine)
 missing=()
 for p in "${packages[@]}"; do

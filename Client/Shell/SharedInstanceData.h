@@ -11,7 +11,9 @@ struct SharedInstanceData
     char path[MAX_PATH];
 };
 
-static_assert(sizeof(SharedInstanceData) == 268, "the shared section's layout is fixed");
+// The 32-bit program's section is 268 bytes; a 64-bit build has a section of
+// its own (a 32-bit and a 64-bit instance never share one image).
+static_assert(sizeof(void*) != 4 || sizeof(SharedInstanceData) == 268, "the shared section's layout is fixed");
 
 void SetSharedMainWindow(HWND window);
 HWND GetSharedMainWindow();

@@ -16,16 +16,26 @@ namespace
 // Wine keeps each process's GDI handles in a table with the layout Windows
 // uses for its shared one: 24-byte entries whose type byte is non-zero while
 // the handle lives.
+// The thread block's own address, read as NtCurrentTeb does (its inline form
+// trips GCC's bounds warning).
 const BYTE* ThreadBlock()
 {
     const BYTE* teb = nullptr;
+#ifdef _WIN64
+    asm("movq %%gs:0x30, %0" : "=r"(teb));
+#else
     asm("movl %%fs:0x18, %0" : "=r"(teb));
+#endif
     return teb;
 }
 
 const BYTE* GdiHandleTable()
 {
     const BYTE* teb = ThreadBlock();
+#ifdef _WIN64
+    const BYTE* peb = *reinterpret_cast<const BYTE* const*>(teb + 0x60);
+    return *reinterpret_cast<const BYTE* const*>(peb + 0xF8);
+#else
     const LONG wowOffset = *reinterpret_cast<const LONG*>(teb + 0xFDC);
     if (wowOffset)
     {
@@ -39,6 +49,7 @@ const BYTE* GdiHandleTable()
     }
     const BYTE* peb = *reinterpret_cast<const BYTE* const*>(teb + 0x30);
     return *reinterpret_cast<const BYTE* const*>(peb + 0x94);
+#endif
 }
 
 BOOL CALLBACK CountWindow(HWND hwnd, LPARAM count)

@@ -8,6 +8,9 @@ probe=$1
 scratch=$2
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../../scripts/wine-run.sh"
+. "$here/../../../scripts/wine-kinds.sh"
+why=$(qm_kind_blocked "${QM_WINEARCH:-wow64}")
+[ -z "$why" ] || { echo "skipped: ${QM_WINEARCH:-wow64}: $why"; exit 77; }
 mkdir -p "$scratch"
 passed=0
 failed=0
