@@ -17,6 +17,7 @@
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CClientDC.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/ModulePath.h"
 
@@ -165,10 +166,8 @@ BOOL CScanningDlg::OnInitDialog()
     m_categoryBar.SetRange(0, 17);
     m_categoryBar.SetPos(0);
     m_categoryBar.SetStep(1);
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    const CClientDC screen(nullptr);
+    const int dpi = screen.IsValid() ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (dpi > 96)
         ::MoveWindow(GetDlgItem(IDC_SCAN_ITEM), 15, 44, 488, 24, TRUE);
     ResetMarks();

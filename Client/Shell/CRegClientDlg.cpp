@@ -51,11 +51,7 @@ CRegClientDlg::CRegClientDlg(CWnd* parent)
 {
 }
 
-CRegClientDlg::~CRegClientDlg()
-{
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
-}
+CRegClientDlg::~CRegClientDlg() = default;
 
 std::string CRegClientDlg::HelpAddress()
 {
@@ -96,10 +92,10 @@ BOOL CRegClientDlg::OnInitDialog()
     CBitmapDialog::OnInitDialog();
     SetSharedMainWindow(m_hWnd);
 
-    m_hIcon = static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
-                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon.Attach(static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
+                                                   IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
 
@@ -440,7 +436,7 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INSTANCE_REQUEST: return OnInstanceRequest(wParam, lParam);
     case WM_SCAN_SHARED_PATH: return OnScanSharedPath(wParam, lParam);
     case WM_AUTO_UPDATE: return OnAutoUpdate(wParam, lParam);
-    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon.Get());
     default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }
 }
@@ -458,7 +454,7 @@ void CRegClientDlg::OnPaint()
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
     const RECT client = GetClientRect();
     ::DrawIcon(dc, (client.right - client.left - iconWidth + 1) / 2, (client.bottom - client.top - iconHeight + 1) / 2,
-               m_hIcon);
+               m_hIcon.Get());
 }
 
 BOOL CRegClientDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)

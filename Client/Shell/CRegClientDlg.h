@@ -14,6 +14,7 @@
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Framework/CIcon.h"
 
 // Maintenance pages: backup, defragmentation, ignore list.
 #include "Client/Pages/CAdvanceOptions.h"
@@ -142,7 +143,7 @@ private:
     CxSkinButton m_siblingBanner;
     CLabel m_captionLabel;
     CLabel m_stepLabel;
-    HICON m_hIcon = NULL;
+    CIcon m_hIcon;
 
     CSettingDlg m_settingsPage;
     CAdvanceOptions m_backupPage;
