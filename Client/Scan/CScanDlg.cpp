@@ -6,7 +6,7 @@
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
-#include "Client/Shell/RegKeyHolder.h"
+#include "Framework/CRegKey.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
@@ -291,13 +291,13 @@ std::pair<bool, DWORD> CScanDlg::LoadStoredSelection(IniDocument& document, cons
         document.Save(location.iniPath);
         return {false, 0};
     }
-    RegKeyHolder key;
-    if (!key.Create(location.registryRoot, location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(location.registryRoot, location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return {true, kUnreadableStore};
     DWORD value = 0;
     if (key.ReadDword(kSelectionKey, value))
         return {true, value};
-    key.WriteDword(kSelectionKey, DefaultScanTypes());
+    key.SetDword(kSelectionKey, DefaultScanTypes());
     return {false, 0};
 }
 
@@ -309,9 +309,9 @@ void CScanDlg::StoreSelection(IniDocument& document, const SettingsLocation& loc
         document.Save(location.iniPath);
         return;
     }
-    RegKeyHolder key;
-    if (key.Create(location.registryRoot, location.registryKey.c_str()))
-        key.WriteDword(kSelectionKey, mask);
+    CRegKey key;
+    if (key.Create(location.registryRoot, location.registryKey.c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS)
+        key.SetDword(kSelectionKey, mask);
 }
 
 void CScanDlg::LoadSelectedScanTypes()

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "Client/Shell/RegKeyHolder.h"
+#include "Framework/CRegKey.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 
@@ -70,11 +70,11 @@ void LastResults::WriteNumbers(const std::vector<std::pair<std::string, DWORD>>&
         m_document.Save(m_location.iniPath);
         return;
     }
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     for (const auto& value : values)
-        key.WriteDword(value.first.c_str(), value.second);
+        key.SetDword(value.first.c_str(), value.second);
 }
 
 void LastResults::ResetCleaned() const
@@ -158,8 +158,8 @@ bool LastResults::ReadAll(StoredValues& out) const
         }
         return true;
     }
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return false;
     for (const std::string& name : names)
     {
