@@ -318,9 +318,10 @@ void CScanDlg::LoadSelectedScanTypes()
 {
     const std::pair<bool, DWORD> stored =
         LoadStoredSelection(*theApp.m_pIniDoc, theApp.GetSettingsStore().Location());
-    // A first run and a store that cannot be read tick everything; a stored
-    // selection, also an empty one, is shown as it was left.
-    const bool tickAll = !stored.first || stored.second == kUnreadableStore;
+    // A first run, a stored selection of nothing (a scan of nothing is no
+    // choice) and a store that cannot be read tick everything; any other
+    // stored selection is shown as it was left.
+    const bool tickAll = !stored.first || stored.second == 0 || stored.second == kUnreadableStore;
     for (const CategoryBox& box : kVisibleBoxes)
         CheckDlgButton(box.box, (tickAll || (stored.second & box.bit)) ? BST_CHECKED : BST_UNCHECKED);
     for (int hidden : kHiddenBoxes)

@@ -448,12 +448,15 @@ TEST_F(ScanPagesTest, SelectionIsStoredAsTickedAndShownSoAtTheNextStart)
     const std::string stored = Ini("LastSelectedScanTypes");
     CloseWindow();
 
-    // A stored empty selection is shown empty, not as a first run.
+    // A scan of nothing is no choice: a stored empty selection ticks every
+    // box, as a first run does, Select All and the hidden ones too.
     ASSERT_NO_FATAL_FAILURE(OpenWindow("LastSelectedScanTypes=" + stored + "\r\n"));
-    EXPECT_EQ(Options().GetSelectedScanTypes(), 0u);
-    EXPECT_EQ(::IsDlgButtonChecked(Options(), 1169), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(Options().GetSelectedScanTypes(), CScanDlg::DefaultScanTypes());
+    for (int box : {1169, 1171, 1173, 1174, 1175})
+        EXPECT_EQ(::IsDlgButtonChecked(Options(), box), static_cast<UINT>(BST_CHECKED)) << box;
     ClickBox(Options(), 1157);
-    EXPECT_EQ(Ini("LastSelectedScanTypes"), std::to_string(kScanStartup));
+    EXPECT_EQ(Ini("LastSelectedScanTypes"), std::to_string(CScanDlg::DefaultScanTypes() & ~kScanStartup));
+    EXPECT_EQ(::IsDlgButtonChecked(Options(), 1169), static_cast<UINT>(BST_UNCHECKED));
     CloseWindow();
     ASSERT_NO_FATAL_FAILURE(OpenWindow("LastSelectedScanTypes=" + std::to_string(CScanDlg::DefaultScanTypes()) +
                                        "\r\n"));
