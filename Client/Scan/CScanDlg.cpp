@@ -4,66 +4,57 @@
 
 #include "Client/Scan/CScanResultDlg.h"
 #include "Client/Scan/CScanningDlg.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
-#include "Framework/CRegKey.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
+#include "Framework/CRegKey.h"
 
 namespace
 {
 const char* const kSelectionKey = "LastSelectedScanTypes";
 const DWORD kUnreadableStore = 0xFFFFFFFF;
 
-// A category box, its caption label (kept hidden: the captions are part of
-// the page's bitmap) and the string that describes the category.
-struct CategoryBox
-{
-    int box;
-    DWORD bit;
-    int captionLabel;
-    int description;
-};
-// The twelve visible boxes, in the order Select All walks them.
-const CategoryBox kVisibleBoxes[] = {
-    {1145, kScanActiveX, 1149, 139},   {1146, kScanUninstall, 1150, 157}, {1147, kScanFonts, 1151, 140},
-    {1148, kScanSharedDlls, 1152, 158}, {1153, kScanAppPaths, 1154, 156}, {1155, kScanHelpFiles, 1156, 159},
-    {1157, kScanStartup, 1158, 161},   {1159, kScanFilePaths, 1160, 181}, {1161, kScanShortcuts, 1162, 138},
-    {1163, kScanEmptyKeys, 1164, 182}, {1165, kScanFileTypes, 1166, 141}, {1172, kScanServices, 0, 0},
-};
 // Boxes the template keeps hidden; they never count in a scan.
-const int kHiddenBoxes[] = {1171, 1173, 1174, 1175};
-const int kSelectAllBox = 1169;
-const int kDetailsLabel = 1022;
-const int kHiddenCaptionLabels[] = {1167, 1168, 1170};
+const int kHiddenBoxes[] = {IDC_OPTION_TYPE_LIBS, IDC_OPTION_SOUND_EVENTS, IDC_OPTION_RECYCLE_BIN,
+                            IDC_OPTION_TEMP_FILES};
+const int kHiddenCaptionLabels[] = {IDC_OPTION_HEADING, IDC_OPTION_DETAILS_CAPTION, IDC_OPTION_SELECT_ALL_CAPTION};
 
-const CategoryBox* FindBox(int id)
+// The twelve visible boxes are the scanned categories', in the scan's order,
+// which is the order Select All walks them.
+template <class Visit>
+void ForEachBox(Visit visit)
 {
-    for (const CategoryBox& box : kVisibleBoxes)
-        if (box.box == id)
-            return &box;
-    return nullptr;
+    for (const ClientCategory& category : kClientCategories)
+        if (category.optionBox && category.IsScanned())
+            visit(category);
 }
 
-std::string LoadResourceText(int id)
+const ClientCategory* FindBox(int id)
 {
-    char text[512] = {};
-    ::LoadStringA(CWinApp::ResourceInstance(), static_cast<UINT>(id), text, sizeof(text));
-    return text;
+    const ClientCategory* found = nullptr;
+    ForEachBox([&](const ClientCategory& category) {
+        if (category.optionBox == id)
+            found = &category;
+    });
+    return found;
 }
+
 }
 
 CScanDlg::CScanDlg(CWnd* parent) : CBitmapDialog(IDD_SCAN_PAGE, parent)
 {
-    m_labels.emplace_back(kDetailsLabel, std::unique_ptr<CLabel>(new CLabel));
+    m_labels.emplace_back(IDC_OPTION_DETAILS, std::unique_ptr<CLabel>(new CLabel));
     for (int id : kHiddenCaptionLabels)
         m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
-    for (const CategoryBox& box : kVisibleBoxes)
-        if (box.captionLabel)
-            m_labels.emplace_back(box.captionLabel, std::unique_ptr<CLabel>(new CLabel));
+    ForEachBox([this](const ClientCategory& category) {
+        if (category.optionCaption)
+            m_labels.emplace_back(category.optionCaption, std::unique_ptr<CLabel>(new CLabel));
+    });
 }
 
 CScanDlg::~CScanDlg() = default;
@@ -109,10 +100,12 @@ BOOL CScanDlg::OnInitDialog()
     CLabel* details = m_labels.front().second.get();
     for (auto& label : m_labels)
         label.second->SetFontName("Verdana").SetFontSize(9).SetTransparent(true);
-    for (const CategoryBox& box : kVisibleBoxes)
+    ForEachBox([&](const ClientCategory& category) {
         for (auto& label : m_labels)
-            if (box.captionLabel && label.first == box.captionLabel)
-                label.second->SetFontName("Arial").SetHoverTarget(details, LoadResourceText(box.description));
+            if (category.optionCaption && label.first == category.optionCaption)
+                label.second->SetFontName("Arial").SetHoverTarget(details,
+                                                                  CWinApp::LoadString(category.optionDescription));
+    });
 
     LoadSelectedScanTypes();
     MoveWindow(183, 62, 509, 332);
@@ -144,7 +137,7 @@ BOOL CScanDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         OnScanButton();
         return TRUE;
     }
-    if (id == kSelectAllBox)
+    if (id == IDC_OPTION_SELECT_ALL)
     {
         OnSelectAll();
         return TRUE;
@@ -168,9 +161,10 @@ bool CScanDlg::IsEngineBusy() const
 DWORD CScanDlg::GetSelectedScanTypes() const
 {
     DWORD mask = 0;
-    for (const CategoryBox& box : kVisibleBoxes)
-        if (IsDlgButtonChecked(box.box) == BST_CHECKED)
-            mask |= box.bit;
+    ForEachBox([&](const ClientCategory& category) {
+        if (IsDlgButtonChecked(category.optionBox) == BST_CHECKED)
+            mask |= category.bit;
+    });
     return mask;
 }
 
@@ -322,11 +316,12 @@ void CScanDlg::LoadSelectedScanTypes()
     // choice) and a store that cannot be read tick everything; any other
     // stored selection is shown as it was left.
     const bool tickAll = !stored.first || stored.second == 0 || stored.second == kUnreadableStore;
-    for (const CategoryBox& box : kVisibleBoxes)
-        CheckDlgButton(box.box, (tickAll || (stored.second & box.bit)) ? BST_CHECKED : BST_UNCHECKED);
+    ForEachBox([&](const ClientCategory& category) {
+        CheckDlgButton(category.optionBox, (tickAll || (stored.second & category.bit)) ? BST_CHECKED : BST_UNCHECKED);
+    });
     for (int hidden : kHiddenBoxes)
         CheckDlgButton(hidden, tickAll ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(kSelectAllBox, GetSelectedScanTypes() == DefaultScanTypes() ? BST_CHECKED : BST_UNCHECKED);
+    UpdateSelectAllBox();
 }
 
 void CScanDlg::OnScanTypeCheck(int)
@@ -339,13 +334,12 @@ void CScanDlg::OnScanTypeCheck(int)
 
 void CScanDlg::UpdateSelectAllBox()
 {
-    CheckDlgButton(kSelectAllBox, GetSelectedScanTypes() == DefaultScanTypes() ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_OPTION_SELECT_ALL, GetSelectedScanTypes() == DefaultScanTypes() ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CScanDlg::OnSelectAll()
 {
-    const UINT state = IsDlgButtonChecked(kSelectAllBox) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
-    for (const CategoryBox& box : kVisibleBoxes)
-        CheckDlgButton(box.box, state);
-    OnScanTypeCheck(kSelectAllBox);
+    const UINT state = IsDlgButtonChecked(IDC_OPTION_SELECT_ALL) == BST_CHECKED ? BST_CHECKED : BST_UNCHECKED;
+    ForEachBox([&](const ClientCategory& category) { CheckDlgButton(category.optionBox, state); });
+    OnScanTypeCheck(IDC_OPTION_SELECT_ALL);
 }

@@ -7,6 +7,7 @@
 #include "Client/Scan/CRepairResultDlg.h"
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FindingPresence.h"
 #include "Client/Scan/LastResults.h"
 #include "Client/Shell/CRegClientApp.h"
@@ -27,54 +28,6 @@ const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
 // of the chosen category has three lines, room for the longest one.
 const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInsetBottom = 56;
 const char kCaptionGap[] = "        ";
-
-// One root of the tree: the category, its caption and description (string
-// table texts where an id is given) and its image.
-struct ResultCategory
-{
-    DWORD bit;
-    UINT captionId;
-    const char* caption;
-    UINT descriptionId;
-    const char* description;
-    int image;
-};
-const ResultCategory kResultCategories[] = {
-    {kScanActiveX, IDS_CAPTION_ACTIVEX, nullptr, IDS_DESCRIPTION_ACTIVEX, nullptr, 1},
-    {kScanUninstall, IDS_CAPTION_UNINSTALL, nullptr, IDS_DESCRIPTION_UNINSTALL, nullptr, 1},
-    {kScanFonts, IDS_CAPTION_FONTS, nullptr, IDS_DESCRIPTION_FONTS, nullptr, 1},
-    {kScanSharedDlls, IDS_CAPTION_SHARED_DLLS, nullptr, IDS_DESCRIPTION_SHARED_DLLS, nullptr, 1},
-    {kScanAppPaths, IDS_CAPTION_APP_PATHS, nullptr, IDS_DESCRIPTION_APP_PATHS, nullptr, 1},
-    {kScanHelpFiles, IDS_CAPTION_HELP_FILES, nullptr, IDS_DESCRIPTION_HELP_FILES, nullptr, 1},
-    {kScanStartup, IDS_CAPTION_STARTUP, nullptr, IDS_DESCRIPTION_STARTUP, nullptr, 1},
-    {kScanFilePaths, 0, "File Path References", 0, "File/ Path references", 1},
-    {kScanShortcuts, IDS_CAPTION_SHORTCUTS, nullptr, IDS_DESCRIPTION_SHORTCUTS, nullptr, 4},
-    {kScanEmptyKeys, 0, "Empty Registry Keys", 0, "Empty Registry Keys", 1},
-    {kScanFileTypes, IDS_CAPTION_FILE_TYPES, nullptr, IDS_DESCRIPTION_FILE_TYPES, nullptr, 1},
-    {kScanTypeLibs, IDS_CAPTION_TYPE_LIBS, nullptr, IDS_DESCRIPTION_TYPE_LIBS, nullptr, 1},
-    {kScanServices, IDS_CAPTION_SERVICES, nullptr, IDS_DESCRIPTION_SERVICES, nullptr, 1},
-    {kScanSoundEvents, IDS_CAPTION_SOUND_EVENTS, nullptr, IDS_DESCRIPTION_SOUND_EVENTS, nullptr, 1},
-};
-const size_t kResultCategoryCount = sizeof(kResultCategories) / sizeof(kResultCategories[0]);
-
-std::string CaptionOf(const ResultCategory& category)
-{
-    return category.captionId ? CWinApp::LoadString(category.captionId) : category.caption;
-}
-
-std::string DescriptionOf(const ResultCategory& category)
-{
-    return category.descriptionId ? CWinApp::LoadString(category.descriptionId) : category.description;
-}
-
-// The category whose caption a root carries; nullptr for any other.
-const ResultCategory* CategoryOfCaption(const std::string& caption)
-{
-    for (const ResultCategory& category : kResultCategories)
-        if (CaptionOf(category) == caption)
-            return &category;
-    return nullptr;
-}
 
 std::string RemoveAll(std::string text, const std::string& part)
 {
@@ -200,7 +153,7 @@ int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
 {
     CAbstractScanItemsInfo* store = theApp.m_pScanItems;
     int total = 0;
-    for (const ResultCategory& category : kResultCategories)
+    for (const ClientCategory& category : kClientCategories)
     {
         const int count = store ? store->GetItemCount(category.bit) : 0;
         counts[category.bit] = count;
@@ -253,16 +206,16 @@ void CScanResultDlg::AddCategoryRoots()
     CAbstractScanItemsInfo* store = theApp.m_pScanItems;
     if (!store || !m_tree.GetSafeHwnd())
         return;
-    for (size_t row = 0; row < kResultCategoryCount; ++row)
+    for (size_t row = 0; row < kClientCategoryCount; ++row)
     {
-        const ResultCategory& category = kResultCategories[row];
+        const ClientCategory& category = kClientCategories[row];
         if (!(m_scanMask & category.bit) || m_rootCreated[row])
             continue;
         const int count = store->GetItemCount(category.bit);
         if (count < 1)
             continue;
-        m_tree.InsertCategory(CaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
-                              DescriptionOf(category), category.image);
+        m_tree.InsertCategory(ResultsCaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
+                              ResultsDescriptionOf(category), category.resultsImage);
         m_rootCreated[row] = 1;
     }
 }
@@ -272,15 +225,15 @@ void CScanResultDlg::AddFindings()
     CAbstractScanItemsInfo* store = theApp.m_pScanItems;
     if (!store || !m_tree.GetSafeHwnd())
         return;
-    for (const ResultCategory& category : kResultCategories)
+    for (const ClientCategory& category : kClientCategories)
     {
         if (!(m_scanMask & category.bit) || store->GetItemCount(category.bit) < 1)
             continue;
         std::vector<const char*> texts;
         store->GetItems(&texts, category.bit);
-        const std::string caption = CaptionOf(category);
+        const std::string caption = ResultsCaptionOf(category);
         for (const char* text : texts)
-            m_tree.AddItem(0, caption, text ? text : "", category.image);
+            m_tree.AddItem(0, caption, text ? text : "", category.resultsImage);
     }
 }
 
@@ -495,7 +448,7 @@ void CScanResultDlg::NoteFindingsPresent()
     m_presentBeforeRepair.clear();
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
-        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const ClientCategory* category = FindClientCategoryByCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
         if (!category)
             continue;
         for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
@@ -512,7 +465,7 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
         const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
-        const ResultCategory* category = CategoryOfCaption(caption);
+        const ClientCategory* category = FindClientCategoryByCaption(caption);
         int repaired = 0;
         for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
         {
@@ -577,7 +530,7 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
     // Only categories with a root; the others stay at the reset's 0.
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
-        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const ClientCategory* category = FindClientCategoryByCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
         const auto count = category ? outcome.repaired.find(category->bit) : outcome.repaired.end();
         if (count != outcome.repaired.end())
             repaired.counts.emplace_back(count->first, count->second);

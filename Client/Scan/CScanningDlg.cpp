@@ -10,6 +10,7 @@
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CScanResultDlg.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -25,53 +26,66 @@ int g_scanState = kScanIdle;
 
 namespace
 {
-// One category row, in the engine's scan order.
-struct CategoryRow
+// The category rows, in the engine's scan order: the scanned categories of
+// the client's table.
+const std::vector<const ClientCategory*>& Rows()
 {
-    const char* letter;
-    DWORD bit;
-    const char* caption;
-    int picture;
-    int mark;
-    int counter;
-    bool tinted; // the rows drawn on the tinted band take the tinted marks
-};
-const CategoryRow kRows[] = {
-    {"X", kScanActiveX, "ActiveX Objects", 1170, 1182, 1153, false},
-    {"U", kScanUninstall, "Uninstall Entries", 1171, 1183, 1155, false},
-    {"N", kScanFonts, "Windows Fonts", 1172, 1184, 1157, false},
-    {"D", kScanSharedDlls, "Shared DLLs", 1173, 1185, 1159, true},
-    {"A", kScanAppPaths, "Application Paths", 1174, 1186, 1161, true},
-    {"H", kScanHelpFiles, "Help Files Information", 1175, 1187, 1163, true},
-    {"S", kScanStartup, "Windows Startup Items", 1176, 1188, 1165, false},
-    {"R", kScanFilePaths, "File/Path References", 1177, 1189, 1168, false},
-    {"C", kScanShortcuts, "Program Shortcuts", 1178, 1190, 1181, false},
-    {"E", kScanEmptyKeys, "Empty Registry Keys", 1179, 1191, 1193, true},
-    {"F", kScanFileTypes, "File Associations", 1180, 1192, 1195, true},
-    {"V", kScanServices, "Windows Services", 1202, 1203, 1201, false},
-};
-const size_t kRowCount = sizeof(kRows) / sizeof(kRows[0]);
+    static const std::vector<const ClientCategory*> rows = [] {
+        std::vector<const ClientCategory*> scanned;
+        for (const ClientCategory& category : kClientCategories)
+            if (category.IsScanned())
+                scanned.push_back(&category);
+        return scanned;
+    }();
+    return rows;
+}
+const size_t kRowCount = kScannedCategoryCount;
 
 // Every animated picture of the page with its background colour; the first
-// eleven and 1202 are the rows' own.
+// eleven and the services row's are the rows' own.
 const struct
 {
     int id;
     COLORREF background;
 } kPictures[] = {
-    {1170, 0xFFFFFF}, {1171, 0xFEFBFB}, {1172, 0xFDFAFA}, {1173, 0xFDF9F8}, {1174, 0xFBF6F6}, {1175, 0xFAF5F5},
-    {1176, 0xFFFEFE}, {1177, 0xFEFBFB}, {1178, 0xFDFAF9}, {1179, 0xFDF9F8}, {1180, 0xFBF6F6}, {1199, 0xFFFFFF},
-    {1202, 0xFEFBFB}, {1205, 0xFDFAFA}, {1210, 0xFDF9F8}, {1212, 0xFBF6F6},
+    {IDC_PROGRESS_PICTURE_ACTIVEX, 0xFFFFFF},      {IDC_PROGRESS_PICTURE_UNINSTALL, 0xFEFBFB},
+    {IDC_PROGRESS_PICTURE_FONTS, 0xFDFAFA},        {IDC_PROGRESS_PICTURE_SHARED_DLLS, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_APP_PATHS, 0xFBF6F6},    {IDC_PROGRESS_PICTURE_HELP_FILES, 0xFAF5F5},
+    {IDC_PROGRESS_PICTURE_STARTUP, 0xFFFEFE},      {IDC_PROGRESS_PICTURE_FILE_PATHS, 0xFEFBFB},
+    {IDC_PROGRESS_PICTURE_SHORTCUTS, 0xFDFAF9},    {IDC_PROGRESS_PICTURE_EMPTY_KEYS, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_FILE_TYPES, 0xFBF6F6},   {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
+    {IDC_PROGRESS_PICTURE_SERVICES, 0xFEFBFB},     {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
+    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},      {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
 };
 
-// The categories whose found counts are recorded, in the order they are written.
-const DWORD kRecordedCategories[] = {kScanActiveX,   kScanUninstall, kScanFonts,    kScanSharedDlls, kScanAppPaths,
-                                     kScanHelpFiles, kScanStartup,   kScanFilePaths, kScanShortcuts, kScanEmptyKeys,
-                                     kScanFileTypes, kScanTypeLibs,  kScanServices, kScanSoundEvents};
-
-const int kStyledLabels[] = {1167, 1197, 1169, 1153, 1155, 1157, 1159, 1161, 1163, 1165, 1168, 1181, 1193, 1195,
-                             1201, 1198, 1204, 1028, 1149, 1150, 1151, 1152, 1154, 1156, 1158, 1160, 1162, 1164,
-                             1166, 1024, 1027, 1025, IDC_FOUND_COUNT, IDC_SCAN_ITEM, IDC_SCAN_CATEGORY};
+// The labels of the page, by their looks.
+struct LabelStyle
+{
+    std::vector<int> ids;
+    const char* font;
+    int points;
+    bool bold;
+    COLORREF colour;
+};
+const LabelStyle kLabelStyles[] = {
+    {{IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
+    {{IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
+    {{IDC_PROGRESS_COUNT_ACTIVEX, IDC_PROGRESS_COUNT_UNINSTALL, IDC_PROGRESS_COUNT_FONTS, IDC_PROGRESS_COUNT_SHARED_DLLS,
+      IDC_PROGRESS_COUNT_APP_PATHS, IDC_PROGRESS_COUNT_HELP_FILES, IDC_PROGRESS_COUNT_STARTUP,
+      IDC_PROGRESS_COUNT_FILE_PATHS, IDC_PROGRESS_COUNT_SHORTCUTS, IDC_PROGRESS_COUNT_EMPTY_KEYS,
+      IDC_PROGRESS_COUNT_FILE_TYPES, IDC_PROGRESS_COUNT_SERVICES},
+     "Verdana", 9, false, 0x444444},
+    {{IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
+    {{IDC_PROGRESS_CAPTION_ACTIVEX, IDC_PROGRESS_CAPTION_UNINSTALL, IDC_PROGRESS_CAPTION_FONTS,
+      IDC_PROGRESS_CAPTION_SHARED_DLLS, IDC_PROGRESS_CAPTION_APP_PATHS, IDC_PROGRESS_CAPTION_HELP_FILES,
+      IDC_PROGRESS_CAPTION_STARTUP, IDC_PROGRESS_CAPTION_FILE_PATHS, IDC_PROGRESS_CAPTION_SHORTCUTS,
+      IDC_PROGRESS_CAPTION_EMPTY_KEYS, IDC_PROGRESS_CAPTION_FILE_TYPES, IDC_SCAN_CATEGORY},
+     "Arial", 9, false, 0x404040},
+    {{IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
+    {{IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
+    {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
+    {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
+};
 
 const UINT kItemTextWidth = 365;
 // The counters follow the findings on the page's own thread at this pace:
@@ -84,7 +98,7 @@ const size_t kStatusTextLimit = 1039;
 int FindRowByLetter(const std::string& code)
 {
     for (size_t i = 0; i < kRowCount; ++i)
-        if (AnsiText::CompareNoCase(code, kRows[i].letter) == 0)
+        if (AnsiText::CompareNoCase(code, Rows()[i]->Shared().letter) == 0)
             return static_cast<int>(i);
     return -1;
 }
@@ -115,8 +129,9 @@ std::string LastScanDateText()
 
 CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, parent)
 {
-    for (int id : kStyledLabels)
-        m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
+    for (const LabelStyle& style : kLabelStyles)
+        for (int id : style.ids)
+            m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
     for (const auto& picture : kPictures)
     {
         (void)picture;
@@ -151,7 +166,7 @@ void CScanningDlg::DoDataExchange(CDataExchange* dx)
     for (size_t i = 0; i < m_pictures.size(); ++i)
         dx->Control(kPictures[i].id, *m_pictures[i]);
     for (size_t i = 0; i < kRowCount; ++i)
-        dx->Control(kRows[i].mark, *m_marks[i]);
+        dx->Control(Rows()[i]->progressMark, *m_marks[i]);
 }
 
 BOOL CScanningDlg::OnInitDialog()
@@ -217,27 +232,7 @@ void CScanningDlg::SetLabelText(int id, const std::string& text)
 
 void CScanningDlg::StyleLabels()
 {
-    struct Style
-    {
-        std::vector<int> ids;
-        const char* font;
-        int points;
-        bool bold;
-        COLORREF colour;
-    };
-    const Style styles[] = {
-        {{1167, 1197}, "Myriad Pro", 14, true, 0x9D},
-        {{1169}, "Verdana", 10, false, 0},
-        {{1153, 1155, 1157, 1159, 1161, 1163, 1165, 1168, 1181, 1193, 1195, 1201}, "Verdana", 9, false, 0x444444},
-        {{1198, 1204, 1028}, "Verdana", 9, false, 0},
-        {{1149, 1150, 1151, 1152, 1154, 1156, 1158, 1160, 1162, 1164, 1166, IDC_SCAN_CATEGORY}, "Arial", 9, false,
-         0x404040},
-        {{1024, 1027}, "Arial", 8, false, 0x404040},
-        {{1025}, "Tahoma", 8, true, 0xFF},
-        {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
-        {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
-    };
-    for (const Style& style : styles)
+    for (const LabelStyle& style : kLabelStyles)
         for (int id : style.ids)
             if (CLabel* label = Label(id))
                 label->SetFontName(style.font)
@@ -361,7 +356,7 @@ void CScanningDlg::ResetCounters()
     {
         m_rowCounts[i] = 0;
         m_shownRowCounts[i] = 0;
-        SetLabelText(kRows[i].counter, "0");
+        SetLabelText(Rows()[i]->progressCounter, "0");
     }
     if (CStatusDlg* home = HomePage())
     {
@@ -408,13 +403,13 @@ int CScanningDlg::BeginScan()
 
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (m_scanMask & kRows[i].bit)
-            SetMark(i, kRows[i].tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
+        if (m_scanMask & Rows()[i]->bit)
+            SetMark(i, Rows()[i]->tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
     ResetCounters();
     for (size_t i = 0; i < kRowCount; ++i)
     {
-        ::ShowWindow(GetDlgItem(kRows[i].picture), SW_HIDE);
-        ::ShowWindow(GetDlgItem(kRows[i].mark), SW_HIDE);
+        ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
+        ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
     if (m_optionsPage)
         m_optionsPage->DisarmAutoRepair();
@@ -464,18 +459,18 @@ void CScanningDlg::SetStatusText(const char* text, const char* code)
 
 void CScanningDlg::ShowCategoryRow(const std::string& code)
 {
-    for (const CategoryRow& row : kRows)
-        ::ShowWindow(GetDlgItem(row.picture), SW_HIDE);
+    for (const ClientCategory* row : Rows())
+        ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
     const int index = FindRowByLetter(code);
     if (index < 0)
     {
         SetLabelText(IDC_SCAN_CATEGORY, "");
         return;
     }
-    ::ShowWindow(GetDlgItem(kRows[index].picture), SW_SHOW);
+    ::ShowWindow(GetDlgItem(Rows()[index]->progressPicture), SW_SHOW);
     if (index > 0)
-        ::ShowWindow(GetDlgItem(kRows[index - 1].mark), SW_SHOW);
-    SetLabelText(IDC_SCAN_CATEGORY, kRows[index].caption);
+        ::ShowWindow(GetDlgItem(Rows()[index - 1]->progressMark), SW_SHOW);
+    SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
 }
 
 void CScanningDlg::OnProgress(int) {}
@@ -485,13 +480,13 @@ void CScanningDlg::UpdateRowsOf(DWORD category)
     CScanItemsInfo* store = theApp.m_pScanItems;
     for (size_t i = 0; i < kRowCount; ++i)
     {
-        if (!(category & kRows[i].bit))
+        if (!(category & Rows()[i]->bit))
             continue;
-        const HBITMAP found = kRows[i].tinted ? m_foundTintMark.Get() : m_foundMark.Get();
+        const HBITMAP found = Rows()[i]->tinted ? m_foundTintMark.Get() : m_foundMark.Get();
         if (m_shownMarks[i] != found)
             SetMark(i, found);
         if (store)
-            m_rowCounts[i] = store->GetItemCount(kRows[i].bit);
+            m_rowCounts[i] = store->GetItemCount(Rows()[i]->bit);
     }
 }
 
@@ -501,7 +496,7 @@ void CScanningDlg::ShowCounters()
         if (m_shownRowCounts[i] != m_rowCounts[i])
         {
             m_shownRowCounts[i] = m_rowCounts[i];
-            SetLabelText(kRows[i].counter, AnsiText::Format("%d", m_shownRowCounts[i]));
+            SetLabelText(Rows()[i]->progressCounter, AnsiText::Format("%d", m_shownRowCounts[i]));
         }
     if (m_shownFoundCount != m_foundCount)
     {
@@ -594,7 +589,7 @@ void CScanningDlg::OnCancelScan()
         window->SetPageCaptions("SCAN", "Step 2 of 3");
     SetLabelText(IDC_SCAN_STATE, "Scan is canceled.");
     for (size_t i = 0; i < kRowCount; ++i)
-        if (!theApp.m_pScanItems || theApp.m_pScanItems->GetItemCount(kRows[i].bit) == 0)
+        if (!theApp.m_pScanItems || theApp.m_pScanItems->GetItemCount(Rows()[i]->bit) == 0)
             SetMark(i, m_neutralMark.Get());
     m_cancelButton.EnableWindow(false);
     m_percentBar.SetPos(100);
@@ -638,11 +633,11 @@ LRESULT CScanningDlg::OnScanFinished()
     KillTimer(kCounterTimer);
     ShowCounters();
     m_cancelButton.EnableWindow(false);
-    for (const CategoryRow& row : kRows)
-        ::ShowWindow(GetDlgItem(row.picture), SW_HIDE);
+    for (const ClientCategory* row : Rows())
+        ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
     for (auto& picture : m_pictures)
         picture->Stop();
-    ::ShowWindow(GetDlgItem(kRows[kRowCount - 1].mark), SW_SHOW);
+    ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
     if (g_scanState == kScanCancelled)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
     // The buttons last: whoever sees them usable sees the finished page.
@@ -730,10 +725,10 @@ void CScanningDlg::SaveLastErrors()
 {
     LastResults::FoundStatistics found;
     CScanItemsInfo* store = theApp.m_pScanItems;
-    for (DWORD category : kRecordedCategories)
+    for (const ClientCategory& category : kClientCategories)
     {
-        const int count = store ? store->GetItemCount(category) : 0;
-        found.counts.emplace_back(category, count);
+        const int count = store ? store->GetItemCount(category.bit) : 0;
+        found.counts.emplace_back(category.bit, count);
         found.total += count;
     }
     found.recycleBinKB = m_recycleBinKB;

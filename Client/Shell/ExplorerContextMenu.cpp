@@ -1,7 +1,7 @@
 #include "Client/Shell/ExplorerContextMenu.h"
 
-#include "Framework/CRegKey.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
 const char* const ExplorerContextMenu::kShellKeys[2] = {"*\\shell", "Folder\\shell"};
 

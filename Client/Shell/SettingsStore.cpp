@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "Framework/CRegKey.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
 namespace SettingsKeys
 {
