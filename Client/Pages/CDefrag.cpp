@@ -1,8 +1,9 @@
 #include "Client/Pages/CDefrag.h"
 
 #include "Client/Pages/PageProgress.h"
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/WindowsVersion.h"
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
 #include "Framework/AnsiText.h"
@@ -74,7 +75,7 @@ BOOL CDefrag::OnInitDialog()
 
 CAbstractProcess* CDefrag::EngineProcess() const
 {
-    return m_pProcess ? m_pProcess : theApp.m_pEngineProcess;
+    return m_pProcess ? m_pProcess : ProgramShell().JobObject();
 }
 
 void CDefrag::ShowStartFace()
@@ -127,7 +128,7 @@ bool CDefrag::StartJob(int replace, const char* busyMessage)
         ::InterlockedExchange(&m_nFragmentation, 0);
     // The findings of the last scan stay: the results page may still repair
     // them after an analysis.
-    if (!process || process->StartDefrag(replace, this, CRegClientApp::GetWindowsVersionCode()) < 0)
+    if (!process || process->StartDefrag(replace, this, WindowsVersion::Current()) < 0)
     {
         RestoreFaceButtons();
         return false;
@@ -167,7 +168,7 @@ LRESULT CDefrag::AskForRestart()
         return 0;
     if (m_restart)
         return m_restart();
-    return theApp.ShutdownOrRestart(TRUE, FALSE);
+    return ProgramShell().ShutdownOrRestart(TRUE, FALSE);
 }
 
 LRESULT CDefrag::OnDefragDone()

@@ -2,16 +2,14 @@
 
 #include <cstdlib>
 
-#include "Client/Scan/CScanResultDlg.h"
-#include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/ClientCategories.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
+#include "Framework/CWinApp.h"
 #include "Framework/CRegKey.h"
 
 namespace
@@ -59,28 +57,6 @@ CScanDlg::CScanDlg(CWnd* parent) : CBitmapDialog(IDD_SCAN_PAGE, parent)
 
 CScanDlg::~CScanDlg() = default;
 
-CRegClientDlg* CScanDlg::MainWindow()
-{
-    return dynamic_cast<CRegClientDlg*>(theApp.GetMainWnd());
-}
-
-void CScanDlg::SetStepPages(CScanningDlg* progress, CScanResultDlg* results, CDialog* summary)
-{
-    m_progressPage = progress;
-    m_resultsPage = results;
-    m_summaryPage = summary;
-}
-
-std::vector<CWnd*> CScanDlg::StepPages() const
-{
-    std::vector<CWnd*> pages;
-    for (CWnd* page : {static_cast<CWnd*>(m_progressPage), static_cast<CWnd*>(m_resultsPage),
-                       static_cast<CWnd*>(m_summaryPage)})
-        if (page)
-            pages.push_back(page);
-    return pages;
-}
-
 void CScanDlg::DoDataExchange(CDataExchange* dx)
 {
     CBitmapDialog::DoDataExchange(dx);
@@ -94,7 +70,6 @@ BOOL CScanDlg::OnInitDialog()
     CBitmapDialog::OnInitDialog();
     SetBitmap(IDB_SCAN_BACKGROUND);
     m_backgroundBrush.CreateSolidBrush(RGB(255, 255, 255));
-    CreateStepPages();
     m_scanButton.SetSkin(IDB_SCAN_START_NORMAL, IDB_SCAN_START_HOVER, IDB_SCAN_START_HOVER, 0, 0, 0, 0, 0, 0);
 
     CLabel* details = m_labels.front().second.get();
@@ -110,14 +85,6 @@ BOOL CScanDlg::OnInitDialog()
     LoadSelectedScanTypes();
     MoveWindow(183, 62, 509, 332);
     return TRUE;
-}
-
-void CScanDlg::CreateStepPages()
-{
-    // The progress step sits beside this page in the main window; the later
-    // steps are created by the main window itself.
-    if (m_progressPage && !m_progressPage->GetSafeHwnd())
-        m_progressPage->Create(IDD_SCANNING_PAGE, m_pParentWnd);
 }
 
 HBRUSH CScanDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)
@@ -153,11 +120,6 @@ BOOL CScanDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     return CBitmapDialog::OnCommand(wParam, lParam);
 }
 
-bool CScanDlg::IsEngineBusy() const
-{
-    return theApp.m_pEngineProcess && theApp.m_pEngineProcess->IsBusy();
-}
-
 DWORD CScanDlg::GetSelectedScanTypes() const
 {
     DWORD mask = 0;
@@ -170,103 +132,40 @@ DWORD CScanDlg::GetSelectedScanTypes() const
 
 void CScanDlg::OnScanButton()
 {
-    if (m_progressPage)
-        m_progressPage->m_scanOption = m_scanOption;
+    if (m_workflow)
+        m_workflow->SetScanOption(m_scanOption);
     StartScan();
 }
 
 void CScanDlg::StartScan()
 {
-    if (IsEngineBusy())
+    // A job still winding down counts as running: the engine would refuse.
+    if (ScanWorkflow::IsJobRunning())
     {
         MessageBox("Please stop other active operation before starting scan.", nullptr, MB_ICONINFORMATION);
         return;
     }
     const DWORD mask = GetSelectedScanTypes();
-    if (!m_progressPage)
+    if (!m_workflow)
         return;
-    m_progressPage->m_scanMask = mask;
     if (mask == 0)
     {
         MessageBox("Please select appropriate scanning options", nullptr, MB_ICONINFORMATION);
         return;
     }
-    if (!m_progressPage->BeginScan())
+    if (!m_workflow->BeginScan(mask))
     {
         // The engine refused the job (its last thread has not ended yet):
         // the user stays here with everything usable and can try again.
         ShowStep(kStepOptions);
         MessageBox("Please stop other active operation before starting scan.", nullptr, MB_ICONINFORMATION);
-        return;
     }
-    ShowStep(kStepProgress);
-}
-
-void CScanDlg::SetCaptions(const char* title, const char* step) const
-{
-    if (CRegClientDlg* window = MainWindow())
-        window->SetPageCaptions(title, step);
-}
-
-void CScanDlg::ShowOnly(CWnd* shown)
-{
-    for (CWnd* page : {static_cast<CWnd*>(this), static_cast<CWnd*>(m_progressPage),
-                       static_cast<CWnd*>(m_resultsPage), static_cast<CWnd*>(m_summaryPage)})
-        if (page && page->GetSafeHwnd() && page != shown)
-            page->ShowWindow(SW_HIDE);
-    if (shown && shown->GetSafeHwnd())
-        shown->ShowWindow(SW_SHOW);
 }
 
 void CScanDlg::ShowStep(int step)
 {
-    const bool reshown = step == kStepCurrent;
-    if (reshown)
-    {
-        step = m_currentStep;
-    }
-    else
-    {
-        if (CRegClientDlg* window = MainWindow())
-            window->ShowPage(kPageScan);
-        m_currentStep = step;
-    }
-
-    switch (step)
-    {
-    case kStepOptions:
-        ShowOnly(this);
-        SetCaptions("SCAN", "Step 1 of 3");
-        break;
-    case kStepProgress:
-        ShowOnly(m_progressPage);
-        SetCaptions(IsEngineBusy() ? "SCANNING" : "SCAN", "Step 2 of 3");
-        break;
-    case kStepResults:
-    {
-        ShowOnly(m_resultsPage);
-        SetCaptions("SCAN RESULTS", "Step 3 of 3");
-        if (IsEngineBusy())
-            break;
-        if (m_resultsPage)
-            ::EnableWindow(m_resultsPage->GetDlgItem(IDC_RESULTS_BACK), TRUE);
-        // Only the end of a completed scan repairs by itself, and only once.
-        const bool repairNow = !reshown && m_autoRepairArmed && theApp.m_settings.autoRepair;
-        m_autoRepairArmed = false;
-        if (repairNow && m_resultsPage)
-            m_resultsPage->OnRepair();
-        break;
-    }
-    case kStepSummary:
-        ShowOnly(m_summaryPage);
-        break;
-    default:
-        break;
-    }
-    // Showing any other step drops a pending automatic repair; showing the
-    // current one again (the page switch does) leaves it be.
-    if (!reshown && step != kStepResults)
-        m_autoRepairArmed = false;
+    if (m_workflow)
+        m_workflow->ShowStep(step);
 }
 
 // ---- The stored selection ----
@@ -311,7 +210,7 @@ void CScanDlg::StoreSelection(IniDocument& document, const SettingsLocation& loc
 void CScanDlg::LoadSelectedScanTypes()
 {
     const std::pair<bool, DWORD> stored =
-        LoadStoredSelection(*theApp.m_pIniDoc, theApp.GetSettingsStore().Location());
+        LoadStoredSelection(ProgramShell().Settings().Document(), ProgramShell().Settings().Location());
     // A first run, a stored selection of nothing (a scan of nothing is no
     // choice) and a store that cannot be read tick everything; any other
     // stored selection is shown as it was left.
@@ -328,7 +227,7 @@ void CScanDlg::OnScanTypeCheck(int)
 {
     // What is stored is what the boxes show, so the next start shows the
     // same selection whatever was stored before.
-    StoreSelection(*theApp.m_pIniDoc, theApp.GetSettingsStore().Location(), GetSelectedScanTypes());
+    StoreSelection(ProgramShell().Settings().Document(), ProgramShell().Settings().Location(), GetSelectedScanTypes());
     UpdateSelectAllBox();
 }
 

@@ -4,15 +4,15 @@
 
 #include <vector>
 
-#include "Client/Scan/CRepairResultDlg.h"
-#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FindingPresence.h"
 #include "Client/Scan/LastResults.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SettingsStore.h"
+#include "Engine/CAbstractProcess.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
@@ -28,6 +28,11 @@ const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
 // of the chosen category has three lines, room for the longest one.
 const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInsetBottom = 56;
 const char kCaptionGap[] = "        ";
+// While the job's thread still ends after its final call, the finishing
+// message is looked at again at this pace, for at most this long.
+const UINT_PTR kFinishTimer = 2;
+const UINT kFinishPollMs = 20;
+const DWORD kFinishWaitLimitMs = 10000;
 
 std::string RemoveAll(std::string text, const std::string& part)
 {
@@ -130,7 +135,7 @@ void CScanResultDlg::CreateTree()
     // Made once for the page's whole life: every finding shares them.
     m_tree.InitImageLists();
     m_tree.SetOwner(this);
-    m_tree.SetResultsStore(theApp.m_pScanItems);
+    m_tree.SetResultsStore(ProgramShell().ResultsStore());
 }
 
 CLabel* CScanResultDlg::SelectionLabel()
@@ -145,13 +150,23 @@ void CScanResultDlg::SetDescription(const std::string& description)
 
 void CScanResultDlg::SetJunkFileLine(const std::string& text)
 {
-    m_junkFileText = text;
+    m_scan.junkText = text;
     m_junkLabel.SetText(text + " Junk Files Found");
+}
+
+void CScanResultDlg::PrepareToShow(bool registryGroup)
+{
+    WriteSelectionLine();
+    SetJunkFileLine(m_scan.junkText);
+    if (registryGroup)
+        ShowRegistryGroup();
+    else
+        ShowJunkGroup();
 }
 
 int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     int total = 0;
     for (const ClientCategory& category : kClientCategories)
     {
@@ -162,9 +177,12 @@ int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
     return total;
 }
 
-void CScanResultDlg::ShowResults()
+void CScanResultDlg::ShowResults(const ScanOutcome& scan)
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    m_scan = scan;
+    m_totalFindings = scan.found;
+    m_selectedFindings = scan.found;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     m_tree.SetResultsStore(store);
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);
@@ -193,7 +211,7 @@ void CScanResultDlg::ShowResults()
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
     WriteSelectionLine();
 
-    const std::string scanTime = FormatScanTime(m_scanEndTick - m_scanStartTick);
+    const std::string scanTime = FormatScanTime(m_scan.endTick - m_scan.startTick);
     if (m_tree.GetItemsAdded() == 0)
     {
         const int excluded = m_tree.GetExcludedCount();
@@ -203,13 +221,13 @@ void CScanResultDlg::ShowResults()
 
 void CScanResultDlg::AddCategoryRoots()
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
         return;
     for (size_t row = 0; row < kClientCategoryCount; ++row)
     {
         const ClientCategory& category = kClientCategories[row];
-        if (!(m_scanMask & category.bit) || m_rootCreated[row])
+        if (!(m_scan.mask & category.bit) || m_rootCreated[row])
             continue;
         const int count = store->GetItemCount(category.bit);
         if (count < 1)
@@ -222,12 +240,12 @@ void CScanResultDlg::AddCategoryRoots()
 
 void CScanResultDlg::AddFindings()
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
         return;
     for (const ClientCategory& category : kClientCategories)
     {
-        if (!(m_scanMask & category.bit) || store->GetItemCount(category.bit) < 1)
+        if (!(m_scan.mask & category.bit) || store->GetItemCount(category.bit) < 1)
             continue;
         std::vector<const char*> texts;
         store->GetItems(&texts, category.bit);
@@ -300,7 +318,7 @@ void CScanResultDlg::ShowJunkGroup()
 
 void CScanResultDlg::OnJunkCheck(int id, DWORD category)
 {
-    if (CAbstractScanItemsInfo* store = theApp.m_pScanItems)
+    if (CAbstractScanItemsInfo* store = ProgramShell().ResultsStore())
         store->ExcludeItem("", static_cast<int>(category), IsDlgButtonChecked(id) == BST_CHECKED ? 0 : -1);
 }
 
@@ -351,8 +369,9 @@ void CScanResultDlg::OnRepair()
         MessageBox("Please select errors for repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CAbstractProcess* job = theApp.m_pEngineProcess;
-    if (job && job->IsBusy())
+    CAbstractProcess* job = ProgramShell().JobObject();
+    // A job still winding down counts as running: the engine would refuse.
+    if (ScanWorkflow::IsJobRunning())
     {
         MessageBox("Please stop other active operation before starting repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;
@@ -360,17 +379,22 @@ void CScanResultDlg::OnRepair()
     m_repairing = true;
     m_selectionLabel.SetText("Repairing Errors");
     EnableControls(false);
-    m_junkKBTotal = 0;
-    m_recycleBinKB = 0.0;
-    m_tempFilesKB = 0.0;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_junkKBTotal = 0;
+        m_recycleBinKB = 0.0;
+        m_tempFilesKB = 0.0;
+        m_statusReported = false;
+    }
     m_repairResult = 0;
+    m_finishWaitStart = 0;
 
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     // A try that never ran left its marks behind: what is unticked now is
     // what this repair leaves out.
     for (const std::string& mark : m_tree.ForgetExclusions())
-        if (theApp.m_pScanItems)
-            theApp.m_pScanItems->RemoveExclusionMark(mark);
+        if (store)
+            store->RemoveExclusionMark(mark);
     m_tree.SetResultsStore(store);
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         m_tree.ExcludeUncheckedItems(root);
@@ -379,7 +403,7 @@ void CScanResultDlg::OnRepair()
     // The user is told whether the point was made: under a System Restore
     // that refuses, the repair goes on without one.
     const char* restoreNote = "";
-    if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
+    if (ProgramShell().Settings().Record().restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
     {
         m_statusLabel.SetText("Setting Restore Point");
         restoreNote = SetRestorePoint() ? "Restore point made. " : "No restore point could be made. ";
@@ -412,7 +436,7 @@ void CScanResultDlg::AbandonRepair(const char* message)
 
 BOOL CScanResultDlg::SetRestorePoint()
 {
-    return m_restorePoint.Begin(std::string(g_szAppTitle) + " Restore Point before Repair") ? TRUE : FALSE;
+    return m_restorePoint.Begin(std::string(ProgramShell().ProductTitle()) + " Restore Point before Repair") ? TRUE : FALSE;
 }
 
 void CScanResultDlg::OnIgnoreItem()
@@ -424,7 +448,7 @@ void CScanResultDlg::OnIgnoreItem()
     const std::string text = m_tree.GetFullText(leaf);
     const bool ticked = m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kTicked;
 
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     const bool stored = store && store->AddIgnoreEntry(text.c_str(), caption.c_str(), 0, 0) != 0;
 
     // The tree lowers its own counts as it lets the finding go.
@@ -439,8 +463,8 @@ void CScanResultDlg::OnIgnoreItem()
         MessageBox("The ignore list could not be saved, so this finding will be reported again at the next scan. "
                    "It is left out of this repair.",
                    nullptr, MB_OK | MB_ICONWARNING);
-    if (m_tree.GetItemsAdded() == 0)
-        theApp.m_scanPage.ShowStep(kStepOptions);
+    if (m_tree.GetItemsAdded() == 0 && m_workflow)
+        m_workflow->ShowStep(kStepOptions);
 }
 
 void CScanResultDlg::NoteFindingsPresent()
@@ -488,15 +512,38 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
     return outcome;
 }
 
+bool CScanResultDlg::IsJobThreadRunning() const
+{
+    CAbstractProcess* job = ProgramShell().JobObject();
+    return job && job->GetThreadHandle() != NULL;
+}
+
 LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 {
+    if (!m_repairing)
+        return 1;
+    // The repair is finished once its thread has ended: then nothing of the
+    // job needs this page, the store or the engine any more. A thread that
+    // does not end in time is not waited for.
+    if (IsJobThreadRunning())
+    {
+        if (!m_finishWaitStart)
+            m_finishWaitStart = ::GetTickCount();
+        if (::GetTickCount() - m_finishWaitStart < kFinishWaitLimitMs)
+        {
+            SetTimer(kFinishTimer, kFinishPollMs);
+            return 1;
+        }
+    }
+    KillTimer(kFinishTimer);
+    ShowReportedStatus();
     m_restorePoint.End();
     m_repairing = false;
     // A repair whose backup could not be written deletes nothing.
     const bool refused = m_repairResult == -1;
     const RepairOutcome outcome = CountRepaired(refused);
     m_lastRepair = outcome;
-    FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scanEndTick - m_scanStartTick));
+    FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scan.endTick - m_scan.startTick));
     if (refused)
     {
         AbandonRepair("The registry backup could not be written, so nothing was repaired and nothing was changed.");
@@ -509,18 +556,13 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 
 void CScanResultDlg::FillSummary(int found, int skipped, int repaired, const std::string& time)
 {
-    theApp.m_repairResultPage.ShowNumbers(found, skipped, m_examinedCount, repaired, time);
-}
-
-CRegClientDlg* CScanResultDlg::MainWindow() const
-{
-    return dynamic_cast<CRegClientDlg*>(m_pParentWnd);
+    if (m_workflow)
+        m_workflow->ShowSummary(found, skipped, m_scan.examined, repaired, time);
 }
 
 void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
 {
-    CRegClientDlg* mainWindow = MainWindow();
-    CStatusDlg* home = mainWindow ? &mainWindow->HomePage() : nullptr;
+    CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr;
     if (home && home->GetSafeHwnd())
         home->ResetLastCleaned();
     else
@@ -536,9 +578,12 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
             repaired.counts.emplace_back(count->first, count->second);
     }
     repaired.total = static_cast<unsigned>(outcome.total);
-    repaired.recycleBinKB = m_recycleBinKB;
-    repaired.tempFilesKB = m_tempFilesKB;
-    repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        repaired.recycleBinKB = m_recycleBinKB;
+        repaired.tempFilesKB = m_tempFilesKB;
+        repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    }
     CStatusDlg::StoredStatistics().WriteRepaired(repaired);
     if (home && home->GetSafeHwnd())
         home->ShowRepaired(repaired);
@@ -547,29 +592,60 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
 void CScanResultDlg::RunAutomaticTail()
 {
     // The scan page opens on its first step next time, without showing it now.
-    theApp.m_scanPage.m_currentStep = kStepOptions;
-    CRegClientDlg* mainWindow = MainWindow();
-    if (mainWindow)
-        mainWindow->ShowPage(kPageResults);
-    const SettingsRecord& settings = theApp.m_settings;
-    const bool startScan = theApp.m_cmdInfo.m_bStartScan != 0;
+    if (m_workflow)
+        m_workflow->ReturnToFirstStepLater();
+    ProgramShell().ShowPage(kPageResults);
+    const SettingsRecord& settings = ProgramShell().Settings().Record();
+    const bool startScan = ProgramShell().StartedToScanAtLogon();
     if (settings.autoShutdownSystem && !startScan)
-        theApp.ShutdownOrRestart(FALSE, TRUE);
+        ProgramShell().ShutdownOrRestart(FALSE, TRUE);
     else if (settings.autoRestartSystem && !startScan)
-        theApp.ShutdownOrRestart(TRUE, TRUE);
-    else if (settings.autoShutdown && mainWindow)
-        mainWindow->CloseMainWindow();
+        ProgramShell().ShutdownOrRestart(TRUE, TRUE);
+    else if (settings.autoShutdown)
+        ProgramShell().CloseMainWindow();
 }
+
+// ---- The repair's job thread reports, shown on the window thread ----
 
 void CScanResultDlg::SetStatusText(const char* text, const char*)
 {
-    const std::string shown = text ? text : "";
+    bool post = false;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_reportedStatus = text ? text : "";
+        post = !m_statusReported;
+        m_statusReported = true;
+    }
+    // One message for any number of texts until the window thread shows the
+    // last of them.
+    if (post)
+        PostMessage(WM_JOB_STATUS, 0, 0);
+}
+
+void CScanResultDlg::ShowReportedStatus()
+{
+    std::string shown;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        if (!m_statusReported)
+            return;
+        m_statusReported = false;
+        shown = m_reportedStatus;
+    }
     if (!m_statusLabel.GetSafeHwnd())
         return;
     CClientDC dc(m_statusLabel.GetSafeHwnd());
     CSelectObject font(dc, m_statusLabel.GetLabelFont());
     const RECT place = m_statusLabel.GetClientRect();
     m_statusLabel.SetText(CompactToWidth(dc, shown, place.right - place.left));
+}
+
+void CScanResultDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kFinishTimer)
+        OnRepairFinished(0, 0);
+    else
+        CBitmapDialog::OnTimer(id);
 }
 
 void CScanResultDlg::OnProgress(int) {}
@@ -580,6 +656,7 @@ void CScanResultDlg::OnItemFound(const char* text, DWORD category, int firstValu
         return;
     if (category != kScanRecycleBin && category != kScanTempFiles)
         return;
+    CCriticalSectionLock lock(m_reportLock);
     m_junkKBTotal += static_cast<unsigned>(firstValue);
     if (category == kScanRecycleBin)
         m_recycleBinKB = static_cast<double>(static_cast<unsigned>(firstValue));
@@ -608,7 +685,10 @@ BOOL CScanResultDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_REPAIR_BUTTON:
     case IDC_REPAIR_BUTTON2: OnRepair(); return TRUE;
     case IDC_IGNORE_BUTTON: OnIgnoreItem(); return TRUE;
-    case IDC_RESULTS_BACK: theApp.m_scanPage.ShowStep(kStepProgress); return TRUE;
+    case IDC_RESULTS_BACK:
+        if (m_workflow)
+            m_workflow->ShowStep(kStepProgress);
+        return TRUE;
     case IDC_REGISTRY_TAB: ShowRegistryGroup(); return TRUE;
     case IDC_JUNK_TAB: ShowJunkGroup(); return TRUE;
     case IDC_RECYCLE_CHECK: OnJunkCheck(IDC_RECYCLE_CHECK, kScanRecycleBin); return TRUE;
@@ -621,6 +701,11 @@ LRESULT CScanResultDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_REPAIR_DONE)
         return OnRepairFinished(wParam, lParam);
+    if (message == WM_JOB_STATUS)
+    {
+        ShowReportedStatus();
+        return 0;
+    }
     return CBitmapDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -636,9 +721,10 @@ HBRUSH CScanResultDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)
 
 BOOL CScanResultDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
 {
-    if ((window == m_registryTab.GetSafeHwnd() || window == m_junkTab.GetSafeHwnd()) && g_hHandCursor)
+    const HCURSOR hand = ProgramShell().HandCursor();
+    if ((window == m_registryTab.GetSafeHwnd() || window == m_junkTab.GetSafeHwnd()) && hand)
     {
-        ::SetCursor(g_hHandCursor);
+        ::SetCursor(hand);
         return TRUE;
     }
     return CBitmapDialog::OnSetCursor(window, hitTest, message);

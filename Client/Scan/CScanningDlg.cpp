@@ -7,15 +7,15 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "Client/Scan/CScanDlg.h"
-#include "Client/Scan/CScanResultDlg.h"
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/ClientCategories.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SettingsStore.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
+#include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CClientDC.h"
@@ -92,6 +92,11 @@ const UINT kItemTextWidth = 365;
 // a finding costs the job thread no window message.
 const UINT_PTR kCounterTimer = 1;
 const UINT kCounterIntervalMs = 100;
+// While the job's thread still ends after its final call, the finishing
+// message is looked at again at this pace, for at most this long.
+const UINT_PTR kFinishTimer = 2;
+const UINT kFinishPollMs = 20;
+const DWORD kFinishWaitLimitMs = 10000;
 // Longest status text taken over from the engine.
 const size_t kStatusTextLimit = 1039;
 
@@ -101,12 +106,6 @@ int FindRowByLetter(const std::string& code)
         if (AnsiText::CompareNoCase(code, Rows()[i]->Shared().letter) == 0)
             return static_cast<int>(i);
     return -1;
-}
-
-CStatusDlg* HomePage()
-{
-    CRegClientDlg* window = CScanDlg::MainWindow();
-    return window ? &window->HomePage() : nullptr;
 }
 
 std::string FolderPath(int csidl)
@@ -143,12 +142,6 @@ CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, pare
 }
 
 CScanningDlg::~CScanningDlg() = default;
-
-void CScanningDlg::SetStepPages(CScanDlg* options, CScanResultDlg* results)
-{
-    m_optionsPage = options;
-    m_resultsPage = results;
-}
 
 void CScanningDlg::DoDataExchange(CDataExchange* dx)
 {
@@ -358,7 +351,7 @@ void CScanningDlg::ResetCounters()
         m_shownRowCounts[i] = 0;
         SetLabelText(Rows()[i]->progressCounter, "0");
     }
-    if (CStatusDlg* home = HomePage())
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
     {
         home->ResetLastCleaned();
         home->ResetLastErrors();
@@ -367,13 +360,24 @@ void CScanningDlg::ResetCounters()
 
 int CScanningDlg::BeginScan()
 {
-    CAbstractProcess* engine = theApp.m_pEngineProcess;
+    // One scan at a time on this page: the last one is finished first.
+    if (m_scanInProgress)
+        return 0;
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    // What the job thread reports starts afresh before it can run.
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_reports.clear();
+        m_reportedItemChanged = false;
+        m_reportedCode.clear();
+    }
     // The job is made first, still suspended: when the engine refuses it the
     // page, the store and the statistics stay as they were.
     const std::set<std::string> folders = ScanFolders();
     if (engine && engine->StartScan(folders, m_scanMask, this, m_scanOption) == -1)
         return 0;
 
+    m_scanInProgress = true;
     m_saveScanDate = 1;
     m_scanStartTick = ::GetTickCount();
     m_scanEndTick = m_scanStartTick;
@@ -397,7 +401,7 @@ int CScanningDlg::BeginScan()
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
     LoadWhiteList();
-    if (CScanItemsInfo* store = theApp.m_pScanItems)
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
         store->LoadIgnoreList();
     StartPictures();
 
@@ -411,20 +415,19 @@ int CScanningDlg::BeginScan()
         ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
         ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
-    if (m_optionsPage)
-        m_optionsPage->DisarmAutoRepair();
     g_scanState = kScanRunning;
+    m_finishWaitStart = 0;
     SetTimer(kCounterTimer, kCounterIntervalMs);
     if (engine)
     {
-        if (CScanItemsInfo* store = theApp.m_pScanItems)
+        if (CScanItemsInfo* store = ProgramShell().ResultsStore())
             store->Clear();
         engine->Resume();
     }
     return 1;
 }
 
-// ---- The engine's calls, on its job thread ----
+// ---- The engine's calls, on its job thread: queued, never shown here ----
 
 std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
 {
@@ -445,16 +448,79 @@ std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
 
 void CScanningDlg::SetStatusText(const char* text, const char* code)
 {
-    SetLabelText(IDC_SCAN_ITEM, CompactStatusText(text, kItemTextWidth));
+    const std::string item = CompactStatusText(text, kItemTextWidth);
     const std::string letter(code ? code : "");
-    if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_currentCode) != 0)
     {
-        m_currentCode = letter;
-        ShowCategoryRow(letter);
-        m_categoryBar.StepIt();
+        CCriticalSectionLock lock(m_reportLock);
+        m_reportedItem = item;
+        m_reportedItemChanged = true;
+        if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
+        {
+            m_reportedCode = letter;
+            m_reports.push_back({false, letter, 0, 0, 0});
+        }
     }
     if (text && *text)
         ++m_examinedCount;
+}
+
+void CScanningDlg::OnProgress(int) {}
+
+void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue, int secondValue)
+{
+    if (!text)
+        return;
+    CCriticalSectionLock lock(m_reportLock);
+    m_reports.push_back({true, text, category, firstValue, secondValue});
+}
+
+int CScanningDlg::OnJobFinished(int)
+{
+    m_scanEndTick = ::GetTickCount();
+    PostMessage(WM_SCAN_DONE, 0, 0);
+    return 1;
+}
+
+int CScanningDlg::OnDefragResult(int)
+{
+    return 0;
+}
+
+// ---- What the job reported, on the window thread ----
+
+void CScanningDlg::TakeJobReports(bool wait)
+{
+    std::vector<JobReport> reports;
+    std::string item;
+    bool itemChanged = false;
+    // The timer does not wait for a job thread that is queueing this moment
+    // (nor for one paused there): it takes the queue at its next tick.
+    if (wait)
+        m_reportLock.Enter();
+    else if (!m_reportLock.TryEnter())
+        return;
+    reports.swap(m_reports);
+    item.swap(m_reportedItem);
+    itemChanged = m_reportedItemChanged;
+    m_reportedItemChanged = false;
+    m_reportLock.Leave();
+    if (itemChanged)
+        SetLabelText(IDC_SCAN_ITEM, item);
+    for (const JobReport& report : reports)
+    {
+        if (report.finding)
+            TakeFinding(report);
+        else
+            TakeCategory(report.text);
+    }
+    ShowCounters();
+}
+
+void CScanningDlg::TakeCategory(const std::string& letter)
+{
+    m_currentCode = letter;
+    ShowCategoryRow(letter);
+    m_categoryBar.StepIt();
 }
 
 void CScanningDlg::ShowCategoryRow(const std::string& code)
@@ -473,11 +539,41 @@ void CScanningDlg::ShowCategoryRow(const std::string& code)
     SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
 }
 
-void CScanningDlg::OnProgress(int) {}
+void CScanningDlg::TakeFinding(const JobReport& report)
+{
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    if (!store || IsWhiteListed(report.text))
+        return;
+    const DWORD category = report.category;
+    int stored = store->AddFoundItem(report.text.c_str(), category, report.firstValue, report.secondValue);
+    if (category == kScanRecycleBin || category == kScanTempFiles)
+    {
+        stored = 0;
+        if (AnsiText::CompareNoCase(report.text, "-1") == 0)
+        {
+            const double kb = static_cast<double>(static_cast<unsigned>(report.firstValue));
+            (category == kScanRecycleBin ? m_recycleBinKB : m_tempFilesKB) = kb;
+        }
+        else if (report.firstValue == -1)
+        {
+            m_junkText = report.text;
+            SetLabelText(IDC_SCAN_JUNK, m_junkText + " Junk Files Found!");
+        }
+        if (category == kScanRecycleBin || report.firstValue != -1)
+        {
+            UpdateRowsOf(category);
+            ++m_junkRows;
+        }
+    }
+    if (stored != 1)
+        return;
+    UpdateRowsOf(category);
+    ++m_foundCount;
+}
 
 void CScanningDlg::UpdateRowsOf(DWORD category)
 {
-    CScanItemsInfo* store = theApp.m_pScanItems;
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (size_t i = 0; i < kRowCount; ++i)
     {
         if (!(category & Rows()[i]->bit))
@@ -508,54 +604,11 @@ void CScanningDlg::ShowCounters()
 void CScanningDlg::OnTimer(UINT_PTR id)
 {
     if (id == kCounterTimer)
-        ShowCounters();
+        TakeJobReports(false);
+    else if (id == kFinishTimer)
+        OnScanFinished();
     else
         CBitmapDialog::OnTimer(id);
-}
-
-void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue, int secondValue)
-{
-    CScanItemsInfo* store = theApp.m_pScanItems;
-    if (!store || !text)
-        return;
-    if (IsWhiteListed(text))
-        return;
-    int stored = store->AddFoundItem(text, category, firstValue, secondValue);
-    if (category == kScanRecycleBin || category == kScanTempFiles)
-    {
-        stored = 0;
-        if (AnsiText::CompareNoCase(text, "-1") == 0)
-        {
-            const double kb = static_cast<double>(static_cast<unsigned>(firstValue));
-            (category == kScanRecycleBin ? m_recycleBinKB : m_tempFilesKB) = kb;
-        }
-        else if (firstValue == -1)
-        {
-            m_junkText = text;
-            SetLabelText(IDC_SCAN_JUNK, m_junkText + " Junk Files Found!");
-        }
-        if (category == kScanRecycleBin || firstValue != -1)
-        {
-            UpdateRowsOf(category);
-            ++m_junkRows;
-        }
-    }
-    if (stored != 1)
-        return;
-    UpdateRowsOf(category);
-    ++m_foundCount;
-}
-
-int CScanningDlg::OnJobFinished(int)
-{
-    m_scanEndTick = ::GetTickCount();
-    PostMessage(WM_SCAN_DONE, 0, 0);
-    return 1;
-}
-
-int CScanningDlg::OnDefragResult(int)
-{
-    return 0;
 }
 
 // ---- Buttons and the end of the scan ----
@@ -584,12 +637,14 @@ LRESULT CScanningDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CScanningDlg::OnCancelScan()
 {
-    CAbstractProcess* engine = theApp.m_pEngineProcess;
-    if (CRegClientDlg* window = CScanDlg::MainWindow())
-        window->SetPageCaptions("SCAN", "Step 2 of 3");
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
     SetLabelText(IDC_SCAN_STATE, "Scan is canceled.");
+    // The rows count what has reached the store so far.
+    TakeJobReports(false);
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (!theApp.m_pScanItems || theApp.m_pScanItems->GetItemCount(Rows()[i]->bit) == 0)
+        if (!store || store->GetItemCount(Rows()[i]->bit) == 0)
             SetMark(i, m_neutralMark.Get());
     m_cancelButton.EnableWindow(false);
     m_percentBar.SetPos(100);
@@ -600,9 +655,10 @@ void CScanningDlg::OnCancelScan()
 
 void CScanningDlg::OnPauseScan()
 {
-    if (!theApp.m_pEngineProcess)
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    if (!engine)
         return;
-    theApp.m_pEngineProcess->Suspend();
+    engine->Suspend();
     for (auto& picture : m_pictures)
         picture->Stop();
     m_cancelButton.EnableWindow(false);
@@ -612,9 +668,10 @@ void CScanningDlg::OnPauseScan()
 
 void CScanningDlg::OnResumeScan()
 {
-    if (!theApp.m_pEngineProcess)
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    if (!engine)
         return;
-    theApp.m_pEngineProcess->Resume();
+    engine->Resume();
     for (auto& picture : m_pictures)
         picture->Draw();
     m_resumeButton.ShowWindow(SW_HIDE);
@@ -624,14 +681,51 @@ void CScanningDlg::OnResumeScan()
 
 void CScanningDlg::OnBack()
 {
-    if (m_optionsPage)
-        m_optionsPage->ShowStep(kStepOptions);
+    if (m_workflow)
+        m_workflow->ShowStep(kStepOptions);
+}
+
+bool CScanningDlg::IsJobThreadRunning() const
+{
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    return engine && engine->GetThreadHandle() != NULL;
+}
+
+ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
+{
+    ScanOutcome outcome;
+    outcome.mask = m_scanMask;
+    outcome.found = m_foundCount;
+    outcome.junkRows = m_junkRows;
+    outcome.junkText = m_junkText;
+    outcome.startTick = m_scanStartTick;
+    outcome.endTick = m_scanEndTick;
+    outcome.examined = m_examinedCount;
+    outcome.completed = completed;
+    return outcome;
 }
 
 LRESULT CScanningDlg::OnScanFinished()
 {
+    if (!m_scanInProgress)
+        return 0;
+    // The scan is finished once its thread has ended: then the job needs
+    // nothing of this page any more, and the next job starts at once. A
+    // thread that does not end in time is not waited for.
+    if (IsJobThreadRunning())
+    {
+        if (!m_finishWaitStart)
+            m_finishWaitStart = ::GetTickCount();
+        if (::GetTickCount() - m_finishWaitStart < kFinishWaitLimitMs)
+        {
+            SetTimer(kFinishTimer, kFinishPollMs);
+            return 0;
+        }
+    }
+    KillTimer(kFinishTimer);
     KillTimer(kCounterTimer);
-    ShowCounters();
+    m_scanInProgress = false;
+    TakeJobReports(true);
     m_cancelButton.EnableWindow(false);
     for (const ClientCategory* row : Rows())
         ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
@@ -644,87 +738,38 @@ LRESULT CScanningDlg::OnScanFinished()
     m_backButton.EnableWindow(true);
     m_showResultsButton.EnableWindow(true);
 
-    if (m_resultsPage)
-    {
-        m_resultsPage->m_totalFindings = m_foundCount;
-        m_resultsPage->m_selectedFindings = m_foundCount;
-        m_resultsPage->m_junkFileCount = m_junkRows;
-        m_resultsPage->m_junkFileText = m_junkText;
-        m_resultsPage->m_scanMask = m_scanMask;
-        m_resultsPage->m_scanStartTick = m_scanStartTick;
-        m_resultsPage->m_scanEndTick = m_scanEndTick;
-        m_resultsPage->m_examinedCount = m_examinedCount;
-    }
+    const bool completed = g_scanState == kScanRunning;
+    g_scanState = kScanIdle;
+    const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
     m_junkRows = 0;
     m_junkText = "No";
-    if (m_resultsPage)
-        m_resultsPage->ShowResults();
+    if (m_workflow)
+        m_workflow->HandOverResults(outcome);
 
     if (m_saveScanDate == 1)
-        theApp.SaveLastScan(LastScanDateText());
+        ProgramShell().Settings().SaveLastScan(LastScanDateText());
     SaveLastErrors();
     SetBitmap(IDB_SCANNED_BACKGROUND);
     RepaintWhole();
-    if (CRegClientDlg* window = CScanDlg::MainWindow())
-        if (m_optionsPage && m_optionsPage->m_currentStep == kStepProgress && IsWindowVisible())
-            window->SetPageCaptions("SCAN", "Step 2 of 3");
+    if (m_workflow && m_workflow->CurrentStep() == kStepProgress && IsWindowVisible())
+        ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
 
-    const bool completed = g_scanState == kScanRunning;
-    g_scanState = kScanIdle;
-    if (completed && theApp.m_settings.autoRepair)
-        ContinueAutomatically();
+    if (completed && m_workflow)
+        m_workflow->ContinueAutomatically();
     return 0;
-}
-
-void CScanningDlg::ContinueAutomatically()
-{
-    CScanResultDlg::CategoryCounts counts;
-    if (m_resultsPage && m_resultsPage->CountAllErrors(counts) > 0)
-    {
-        if (m_optionsPage)
-            m_optionsPage->ArmAutoRepair();
-        OnShowResults();
-        return;
-    }
-    const bool startedAtLogon = theApp.m_cmdInfo.m_bStartScan != 0;
-    if (theApp.m_settings.autoShutdownSystem && !startedAtLogon)
-        theApp.ShutdownOrRestart(FALSE, TRUE);
-    else if (theApp.m_settings.autoRestartSystem && !startedAtLogon)
-        theApp.ShutdownOrRestart(TRUE, TRUE);
-    else if (theApp.m_settings.autoShutdown)
-        if (CRegClientDlg* window = CScanDlg::MainWindow())
-            window->CloseMainWindow();
 }
 
 void CScanningDlg::OnShowResults()
 {
-    if (!m_resultsPage || !m_optionsPage)
-        return;
-    CScanResultDlg::CategoryCounts counts;
-    const int found = m_resultsPage->CountAllErrors(counts);
-    if (found == 0 && m_resultsPage->m_junkFileCount == 0)
-    {
-        m_optionsPage->DisarmAutoRepair();
-        m_optionsPage->ShowStep(kStepOptions);
-        return;
-    }
-    // The results page is made ready before it is shown: showing it may start
-    // the automatic repair, which writes its own lines.
-    if (CLabel* selection = m_resultsPage->SelectionLabel())
-        selection->SetText(AnsiText::Format("%d of %d error(s) selected for repair", m_resultsPage->m_selectedFindings,
-                                            m_resultsPage->m_totalFindings));
-    m_resultsPage->SetJunkFileLine(m_resultsPage->m_junkFileText);
-    // The registry group when there are findings, else the junk-file group.
-    m_resultsPage->SendMessage(WM_COMMAND, MAKEWPARAM(found > 0 ? IDC_REGISTRY_TAB : IDC_JUNK_TAB,
-                                                      BN_CLICKED), 0);
-    m_optionsPage->ShowStep(kStepResults);
+    if (m_workflow)
+        m_workflow->ShowResults();
 }
 
 void CScanningDlg::SaveLastErrors()
 {
     LastResults::FoundStatistics found;
-    CScanItemsInfo* store = theApp.m_pScanItems;
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (const ClientCategory& category : kClientCategories)
     {
         const int count = store ? store->GetItemCount(category.bit) : 0;
@@ -733,7 +778,7 @@ void CScanningDlg::SaveLastErrors()
     }
     found.recycleBinKB = m_recycleBinKB;
     found.tempFilesKB = m_tempFilesKB;
-    if (CStatusDlg* home = HomePage())
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
         home->ShowFound(found);
     CStatusDlg::StoredStatistics().WriteFound(found);
 }

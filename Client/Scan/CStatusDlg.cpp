@@ -3,9 +3,11 @@
 #include <iterator>
 #include <map>
 
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FormatSizeKB.h"
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/PageShell.h"
+#include "Client/Shell/SettingsStore.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
@@ -34,7 +36,7 @@ CStatusDlg::~CStatusDlg() = default;
 
 LastResults CStatusDlg::StoredStatistics()
 {
-    return LastResults(*theApp.m_pIniDoc, theApp.GetSettingsStore().Location());
+    return LastResults(ProgramShell().Settings().Document(), ProgramShell().Settings().Location());
 }
 
 void CStatusDlg::DoDataExchange(CDataExchange* dx)
@@ -49,15 +51,15 @@ BOOL CStatusDlg::OnInitDialog()
     CBitmapDialog::OnInitDialog();
     SetBitmap(IDB_STATUS_BACKGROUND);
     StyleLabels();
-    SetLastScanText(theApp.m_settings.lastScan);
-    theApp.GetSettingsStore().onLastScanStored = [this](const std::string& text) { SetLastScanText(text); };
+    SetLastScanText(ProgramShell().Settings().Record().lastScan);
+    ProgramShell().Settings().onLastScanStored = [this](const std::string& text) { SetLastScanText(text); };
     MoveWindow(183, 62, 509, 332);
     return TRUE;
 }
 
 void CStatusDlg::OnDestroy()
 {
-    theApp.GetSettingsStore().onLastScanStored = nullptr;
+    ProgramShell().Settings().onLastScanStored = nullptr;
     CBitmapDialog::OnDestroy();
 }
 
@@ -116,7 +118,7 @@ void CStatusDlg::LoadLastResults()
 void CStatusDlg::RefreshIgnoredCounts()
 {
     std::map<std::string, int> entries;
-    if (CScanItemsInfo* store = theApp.m_pScanItems)
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
     {
         store->ReloadIgnoreList();
         store->GetIgnoreList(&entries);

@@ -1,5 +1,6 @@
 #include "Client/Shell/CRegClientDlg.h"
 
+#include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProductInfo.h"
@@ -91,6 +92,7 @@ BOOL CRegClientDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
     SetSharedMainWindow(m_hWnd);
+    theApp.JoinShell(this);
 
     m_hIcon.Attach(static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
                                                    IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
@@ -100,11 +102,9 @@ BOOL CRegClientDlg::OnInitDialog()
     InitSkin();
 
     // The findings and repair step and the repair summary.
-    for (CBitmapDialog* step : std::initializer_list<CBitmapDialog*>{&theApp.m_scanResultPage, &theApp.m_repairResultPage})
-    {
-        step->Create(step->GetTemplateId(), this);
+    theApp.m_scanWorkflow.CreateLastSteps(this);
+    for (CWnd* step : theApp.m_scanWorkflow.LaterSteps())
         AddScanStepPage(step);
-    }
 
     RefreshPage(kPageSettings);
 
@@ -159,8 +159,8 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
-    // The home page and the scan workflow's first steps.
-    ConnectScanWorkflow(*this, m_homePage);
+    // The home page and the scan road's first steps.
+    ConnectScanRoad();
 
     CreateMaintenancePages();
 
@@ -175,6 +175,27 @@ void CRegClientDlg::InitSkin()
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(9).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::ConnectScanRoad()
+{
+    ScanWorkflow& road = theApp.m_scanWorkflow;
+    const bool created = road.CreateFirstSteps(this, m_homePage);
+    // Without the pages' templates (a test of the bare main window) nothing
+    // is connected.
+    if (m_homePage.GetSafeHwnd())
+    {
+        SetPageWindow(kPageResults, &m_homePage);
+        SetPageRefresh(kPageResults, [this] {
+            m_homePage.RefreshIgnoredCounts();
+            m_homePage.LoadLastResults();
+        });
+    }
+    if (!created)
+        return;
+    SetPageWindow(kPageScan, &road.Options());
+    SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
+    SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
@@ -206,12 +227,18 @@ void CRegClientDlg::OnDestroy()
     // A second start after this point must not find a window that is gone.
     if (GetSharedMainWindow() == m_hWnd)
         SetSharedMainWindow(NULL);
+    theApp.LeaveShell(this);
     CBitmapDialog::OnDestroy();
 }
 
 bool CRegClientDlg::IsJobRunning() const
 {
-    return theApp.m_pEngineProcess && theApp.m_pEngineProcess->IsBusy();
+    // Also a job whose thread has not run a line yet, or that the engine no
+    // longer calls busy but whose thread still makes its final calls: closing
+    // then would cut it off. A job the user stopped may wind down while the
+    // program ends: the program waits for its thread before it lets go.
+    return theApp.m_pEngineProcess &&
+           (theApp.m_pEngineProcess->IsBusy() || theApp.TrackedJob().HasUnstoppedJob());
 }
 
 CWnd* CRegClientDlg::PageWindow(int page) const
