@@ -205,12 +205,9 @@ void CDefrag::OnProgress(int state)
 {
     switch (state)
     {
-    case 0:
-        m_progress.SetPos(0);
-        m_progress.SetStep(kProgressStep);
-        break;
-    case 1: PageProgress::StepWithin(m_progress, kProgressStep); break;
-    case 2: m_progress.SetPos(PageProgress::kFull); break;
+    case 0: m_jobProgress.Set(0, m_hWnd, WM_JOB_STATUS); break;
+    case 1: m_jobProgress.Step(kProgressStep, m_hWnd, WM_JOB_STATUS); break;
+    case 2: m_jobProgress.Set(PageProgress::kFull, m_hWnd, WM_JOB_STATUS); break;
     default: break;
     }
 }
@@ -247,6 +244,11 @@ BOOL CDefrag::OnCommand(WPARAM wParam, LPARAM lParam)
 
 LRESULT CDefrag::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_JOB_STATUS)
+    {
+        m_jobProgress.Show(m_progress);
+        return 0;
+    }
     if (message == WM_DEFRAG_DONE)
         return OnDefragDone();
     return CBitmapDialog::WindowProc(message, wParam, lParam);
