@@ -9,6 +9,7 @@
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FindingPresence.h"
 #include "Client/Scan/LastResults.h"
+#include "Client/Shell/JobFinishGate.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SettingsStore.h"
@@ -28,11 +29,8 @@ const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
 // of the chosen category has three lines, room for the longest one.
 const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInsetBottom = 56;
 const char kCaptionGap[] = "        ";
-// While the job's thread still ends after its final call, the finishing
-// message is looked at again at this pace, for at most this long.
+// Looks again at the finishing message while the job's thread still ends.
 const UINT_PTR kFinishTimer = 2;
-const UINT kFinishPollMs = 20;
-const DWORD kFinishWaitLimitMs = 10000;
 
 std::string RemoveAll(std::string text, const std::string& part)
 {
@@ -387,7 +385,7 @@ void CScanResultDlg::OnRepair()
         m_statusReported = false;
     }
     m_repairResult = 0;
-    m_finishWaitStart = 0;
+    m_finishGate.Reset();
 
     CScanItemsInfo* store = ProgramShell().ResultsStore();
     // A try that never ran left its marks behind: what is unticked now is
@@ -512,30 +510,10 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
     return outcome;
 }
 
-bool CScanResultDlg::IsJobThreadRunning() const
-{
-    CAbstractProcess* job = ProgramShell().JobObject();
-    return job && job->GetThreadHandle() != NULL;
-}
-
 LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 {
-    if (!m_repairing)
+    if (!m_repairing || !m_finishGate.MayFinish(*this, kFinishTimer))
         return 1;
-    // The repair is finished once its thread has ended: then nothing of the
-    // job needs this page, the store or the engine any more. A thread that
-    // does not end in time is not waited for.
-    if (IsJobThreadRunning())
-    {
-        if (!m_finishWaitStart)
-            m_finishWaitStart = ::GetTickCount();
-        if (::GetTickCount() - m_finishWaitStart < kFinishWaitLimitMs)
-        {
-            SetTimer(kFinishTimer, kFinishPollMs);
-            return 1;
-        }
-    }
-    KillTimer(kFinishTimer);
     ShowReportedStatus();
     m_restorePoint.End();
     m_repairing = false;
@@ -595,14 +573,7 @@ void CScanResultDlg::RunAutomaticTail()
     if (m_workflow)
         m_workflow->ReturnToFirstStepLater();
     ProgramShell().ShowPage(kPageResults);
-    const SettingsRecord& settings = ProgramShell().Settings().Record();
-    const bool startScan = ProgramShell().StartedToScanAtLogon();
-    if (settings.autoShutdownSystem && !startScan)
-        ProgramShell().ShutdownOrRestart(FALSE, TRUE);
-    else if (settings.autoRestartSystem && !startScan)
-        ProgramShell().ShutdownOrRestart(TRUE, TRUE);
-    else if (settings.autoShutdown)
-        ProgramShell().CloseMainWindow();
+    ScanWorkflow::EndAsTheSettingsAsk();
 }
 
 // ---- The repair's job thread reports, shown on the window thread ----

@@ -15,6 +15,7 @@
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Scan/SystemRestorePoint.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/JobFinishGate.h"
 #include "Framework/CBrush.h"
 #include "Framework/CButton.h"
 #include "Framework/CCriticalSection.h"
@@ -130,7 +131,6 @@ private:
     void RunAutomaticTail();
     // The status text the job thread reported last, shown.
     void ShowReportedStatus();
-    bool IsJobThreadRunning() const;
 
     CCheckedTreeCtrl m_tree;
     CLabel m_headingLabel;
@@ -166,8 +166,7 @@ private:
     std::atomic<int> m_repairResult{0};
 
     bool m_repairing = false;
-    // When the finishing message first came, while the job's thread ran on.
-    DWORD m_finishWaitStart = 0;
+    JobFinishGate m_finishGate;
     int m_rootCreated[14] = {};
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;

@@ -10,6 +10,7 @@
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/ClientCategories.h"
+#include "Client/Shell/JobFinishGate.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SettingsStore.h"
@@ -92,11 +93,8 @@ const UINT kItemTextWidth = 365;
 // a finding costs the job thread no window message.
 const UINT_PTR kCounterTimer = 1;
 const UINT kCounterIntervalMs = 100;
-// While the job's thread still ends after its final call, the finishing
-// message is looked at again at this pace, for at most this long.
+// Looks again at the finishing message while the job's thread still ends.
 const UINT_PTR kFinishTimer = 2;
-const UINT kFinishPollMs = 20;
-const DWORD kFinishWaitLimitMs = 10000;
 // Longest status text taken over from the engine.
 const size_t kStatusTextLimit = 1039;
 
@@ -416,7 +414,7 @@ int CScanningDlg::BeginScan()
         ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
     g_scanState = kScanRunning;
-    m_finishWaitStart = 0;
+    m_finishGate.Reset();
     SetTimer(kCounterTimer, kCounterIntervalMs);
     if (engine)
     {
@@ -685,12 +683,6 @@ void CScanningDlg::OnBack()
         m_workflow->ShowStep(kStepOptions);
 }
 
-bool CScanningDlg::IsJobThreadRunning() const
-{
-    CAbstractProcess* engine = ProgramShell().JobObject();
-    return engine && engine->GetThreadHandle() != NULL;
-}
-
 ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
 {
     ScanOutcome outcome;
@@ -707,22 +699,8 @@ ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
 
 LRESULT CScanningDlg::OnScanFinished()
 {
-    if (!m_scanInProgress)
+    if (!m_scanInProgress || !m_finishGate.MayFinish(*this, kFinishTimer))
         return 0;
-    // The scan is finished once its thread has ended: then the job needs
-    // nothing of this page any more, and the next job starts at once. A
-    // thread that does not end in time is not waited for.
-    if (IsJobThreadRunning())
-    {
-        if (!m_finishWaitStart)
-            m_finishWaitStart = ::GetTickCount();
-        if (::GetTickCount() - m_finishWaitStart < kFinishWaitLimitMs)
-        {
-            SetTimer(kFinishTimer, kFinishPollMs);
-            return 0;
-        }
-    }
-    KillTimer(kFinishTimer);
     KillTimer(kCounterTimer);
     m_scanInProgress = false;
     TakeJobReports(true);

@@ -15,6 +15,7 @@
 #include "Client/Scan/ScanOutcome.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/JobFinishGate.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CBitmap.h"
 #include "Framework/CCriticalSection.h"
@@ -114,7 +115,6 @@ private:
     void TakeCategory(const std::string& letter);
     void UpdateRowsOf(DWORD category);
     void ShowCounters();
-    bool IsJobThreadRunning() const;
     ScanOutcome MakeOutcome(bool completed) const;
     void OnCancelScan();
     void OnPauseScan();
@@ -170,8 +170,7 @@ private:
     DWORD m_scanStartTick = 0;
     // From BeginScan until the scan is finished on this page.
     bool m_scanInProgress = false;
-    // When the finishing message first came, while the job's thread ran on.
-    DWORD m_finishWaitStart = 0;
+    JobFinishGate m_finishGate;
 
     std::atomic<int> m_examinedCount{0};
     std::atomic<DWORD> m_scanEndTick{0};

@@ -163,6 +163,12 @@ void ScanWorkflow::ContinueAutomatically()
         ShowResults();
         return;
     }
+    EndAsTheSettingsAsk();
+}
+
+void ScanWorkflow::EndAsTheSettingsAsk()
+{
+    const SettingsRecord& settings = ProgramShell().Settings().Record();
     const bool startedAtLogon = ProgramShell().StartedToScanAtLogon();
     if (settings.autoShutdownSystem && !startedAtLogon)
         ProgramShell().ShutdownOrRestart(FALSE, TRUE);

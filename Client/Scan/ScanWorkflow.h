@@ -80,6 +80,10 @@ public:
     // After a completed scan: the results and their repair, or a shutdown,
     // restart or close, as the settings ask.
     void ContinueAutomatically();
+    // The end of an automatic scan or repair: shut the computer down,
+    // restart it (neither after a start at log-on) or close the program, as
+    // the settings ask; nothing when they ask for none.
+    static void EndAsTheSettingsAsk();
     // To the results step, or back to the options when there is nothing to
     // show (the progress step's show-results button).
     void ShowResults();

@@ -56,13 +56,19 @@ std::string ProgramFolder(const std::string& name, DWORD mask = kScannedCategori
     return folder;
 }
 
-bool ScanAndShowResults(HWND mainWindow)
+// Starts the program of the planted findings and scans as far as its
+// results; the main window, or NULL when it did not get there.
+HWND StartAndShowResults(RunningProgram& program, const std::string& name)
 {
-    if (!ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000))
-        return false;
-    if (!ClickWhenUsable(mainWindow, IDC_SHOW_RESULTS, 120000))
-        return false;
-    return WaitForUsable(mainWindow, IDC_REPAIR_BUTTON, 20000) != NULL;
+    PlantFindings();
+    const std::string folder = ProgramFolder(name);
+    if (!program.Start(folder + "Quillomar.exe"))
+        return NULL;
+    const HWND mainWindow = program.WaitForMainWindow();
+    if (!mainWindow || !ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000) ||
+        !ClickWhenUsable(mainWindow, IDC_SHOW_RESULTS, 120000) || !WaitForUsable(mainWindow, IDC_REPAIR_BUTTON, 20000))
+        return NULL;
+    return mainWindow;
 }
 
 // Answers whatever message box the program shows with OK; true when there
@@ -107,13 +113,9 @@ bool ReachScanOptions(HWND mainWindow, const RunningProgram& program)
 
 TEST(JobThreads, ACloseDuringARepairIsRefusedAndTheRepairRunsToItsEnd)
 {
-    PlantFindings();
-    const std::string folder = ProgramFolder("thread-close-repair");
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND mainWindow = program.WaitForMainWindow();
-    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ScanAndShowResults(mainWindow));
+    const HWND mainWindow = StartAndShowResults(program, "thread-close-repair");
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL)) << "no results to repair";
 
     // The close comes right behind the repair's start, before its thread can
     // have run a line.
@@ -167,13 +169,9 @@ TEST(JobThreads, ACloseRightAfterACancelEndsTheProgramCleanly)
 
 TEST(JobThreads, AfterRapidClicksDuringARepairTheNextScanEnds)
 {
-    PlantFindings();
-    const std::string folder = ProgramFolder("thread-rapid-clicks");
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND mainWindow = program.WaitForMainWindow();
-    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ScanAndShowResults(mainWindow));
+    const HWND mainWindow = StartAndShowResults(program, "thread-rapid-clicks");
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL)) << "no results to repair";
 
     ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_REPAIR_BUTTON));
     const int clicked[] = {IDC_CANCEL_SCAN,   IDC_RESULTS_BACK, IDC_PROGRESS_BACK, IDC_SCAN_BUTTON,
