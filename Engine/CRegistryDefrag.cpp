@@ -4,12 +4,12 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <memory>
 
 #include "Client/Shell/CAbstractStatus.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CFindHandle.h"
 #include "Framework/CHandle.h"
+#include "Framework/CLocalMemory.h"
 #include "Framework/CRegKey.h"
 
 namespace
@@ -76,11 +76,6 @@ public:
 private:
     const char* m_name;
     BOOL m_enabled;
-};
-
-struct LocalMemoryFree
-{
-    void operator()(void* memory) const { ::LocalFree(memory); }
 };
 }
 
@@ -386,7 +381,7 @@ LONG CRegistryDefrag::SaveKeyWithFileDacl(const std::string& hiveFile, HKEY key,
                                              nullptr, &dacl, nullptr, &fileDescriptor);
     if (rc != ERROR_SUCCESS)
         return static_cast<LONG>(rc);
-    const std::unique_ptr<void, LocalMemoryFree> descriptorHolder(fileDescriptor);
+    const CLocalMemory descriptorHolder(fileDescriptor);
 
     SECURITY_DESCRIPTOR descriptor = {};
     ::InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);

@@ -15,10 +15,6 @@
 
 namespace
 {
-// The roots of a full backup, in the order they are written.
-const char* const kBackupRoots[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS",
-                                    "HKEY_CURRENT_CONFIG"};
-
 // Windows nests keys at most this deep.
 const int kMaxKeyDepth = 512;
 // Grown name and data buffers are retried this often for one item.
@@ -95,9 +91,10 @@ int CRegistryManager::BackupRegistry(const std::string& path)
         if (view)
             registry.SetAttribute(kViewAttribute, kView64);
         registry.WriteStartTag(writer);
-        for (const char* root : kBackupRoots)
+        // The named roots, in the table's order.
+        for (size_t i = 0; i < kNamedRegistryRootCount; ++i)
         {
-            ExportKeyPath(writer, root, view);
+            ExportKeyPath(writer, kRegistryRoots[i].name, view);
             if (m_pStatus)
                 m_pStatus->OnProgress(1);
         }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "Client/Shell/CAbstractStatus.h"
@@ -61,27 +62,14 @@ void SplitKeyText(const std::string& keyText, std::string& rootName, std::string
 
 struct WalkLevel
 {
-    HKEY parent;
+    CRegKey parent;
     DWORD index;
 };
 
 // The keys a walk holds open, closed whichever way it ends.
-class OpenWalkKeys
+struct OpenWalkKeys
 {
-public:
-    ~OpenWalkKeys()
-    {
-        for (const WalkLevel& level : stack)
-            Close(level.parent);
-        Close(current);
-    }
-    static void Close(HKEY key)
-    {
-        if (key && !CRegKey::IsPredefined(key))
-            ::RegCloseKey(key);
-    }
-
-    HKEY current = NULL;
+    CRegKey current;
     std::vector<WalkLevel> stack;
 };
 
@@ -130,7 +118,7 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
         OpenWalkKeys keys;
         keys.stack.reserve(kWalkStackDepth);
         // A key that cannot be opened counts as one without subkeys.
-        keys.current = OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str());
+        keys.current.Attach(OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str()));
         std::string keyText = startPath.empty() ? rootName : rootName + "\\" + startPath;
         DWORD index = 0;
         char name[kWalkNameCapacity];
@@ -143,7 +131,7 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
                             (mode == kWalkUserHives && Contains(keyText, "VirtualStore"));
             if (!finished)
             {
-                finished = ::RegEnumKeyA(keys.current, index, name, kWalkNameCapacity) != ERROR_SUCCESS;
+                finished = ::RegEnumKeyA(keys.current.Get(), index, name, kWalkNameCapacity) != ERROR_SUCCESS;
                 // The 32-bit view of a user hive repeats what the native view holds.
                 if (!finished && mode == kWalkUserHives && m_bWow64 &&
                     Contains(AnsiText::ToLower(name), "wow6432node"))
@@ -159,26 +147,24 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
             }
             if (finished)
             {
-                OpenWalkKeys::Close(keys.current);
-                keys.current = NULL;
                 if (keys.stack.empty())
                     break;
-                keys.current = keys.stack.back().parent;
+                keys.current = std::move(keys.stack.back().parent);
                 index = keys.stack.back().index + 1;
                 keys.stack.pop_back();
                 keyText.erase(keyText.rfind('\\'));
                 continue;
             }
 
-            keys.stack.push_back({keys.current, index});
+            keys.stack.push_back({std::move(keys.current), index});
             keyText += "\\";
             keyText += name;
             if (mode == kWalkClassReferences)
                 ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
             bool readable = false;
-            keys.current = OpenWalkedKey(keys.stack.back().parent, name, readable);
+            keys.current.Attach(OpenWalkedKey(keys.stack.back().parent.Get(), name, readable));
             if (readable)
-                ScanKeyValues(keys.current, name, keyText, mode);
+                ScanKeyValues(keys.current.Get(), name, keyText, mode);
             index = 0;
         }
     }

@@ -1,21 +1,10 @@
 #include "Engine/RegistryKeyPath.h"
 
+#include "Engine/RegistryRootNames.h"
 #include "Framework/AnsiText.h"
 
 namespace
 {
-struct RootName
-{
-    const char* name;
-    HKEY root;
-};
-
-const RootName kRoots[] = {
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},   {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", HKEY_USERS},
-    {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-};
-
 // Keys below a machine or user root that the scanners walk through for their
 // findings, lower case. Their parents are kept as well.
 const char* const kWalkedKeys[] = {
@@ -80,10 +69,7 @@ namespace RegistryKeyPath
 {
 HKEY RootFromName(const std::string& name)
 {
-    for (const RootName& entry : kRoots)
-        if (AnsiText::CompareNoCase(name, entry.name) == 0)
-            return entry.root;
-    return NULL;
+    return NamedRegistryRootNoCase(name);
 }
 
 void SplitRoot(const std::string& path, std::string& rootName, std::string& rest)

@@ -110,3 +110,35 @@ LONG CRegKey::DeleteValue(const char* name)
 {
     return ::RegDeleteValueA(m_h, name);
 }
+
+bool CRegKey::ReadDword(const char* name, DWORD& value) const
+{
+    value = 0;
+    DWORD size = sizeof(value);
+    return ::RegQueryValueExA(m_h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size) == ERROR_SUCCESS;
+}
+
+bool CRegKey::ReadShortString(const char* name, std::string& value) const
+{
+    value.clear();
+    // One byte more than the limit, so that a text of exactly the limit that
+    // was stored without a terminator still ends inside the buffer.
+    char buffer[kMaxShortStringBytes + 1] = {};
+    DWORD size = kMaxShortStringBytes;
+    if (::RegQueryValueExA(m_h, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+        return false;
+    buffer[size < kMaxShortStringBytes ? size : kMaxShortStringBytes] = '\0';
+    value.assign(buffer);
+    return true;
+}
+
+LONG CRegKey::SetStringUnterminated(const char* name, const std::string& value)
+{
+    return ::RegSetValueExA(m_h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.data()),
+                            static_cast<DWORD>(value.size()));
+}
+
+LONG CRegKey::DeleteKey(HKEY root, const char* path)
+{
+    return ::RegDeleteKeyA(root, path);
+}

@@ -35,6 +35,21 @@ public:
     LONG SetString(const char* name, const std::string& value, DWORD type = REG_SZ);
     LONG DeleteValue(const char* name);
 
+    // The settings' own forms, which the settings store, the statistics and
+    // the Explorer menu share:
+    // The longest text ReadShortString accepts, in bytes, with or without
+    // its terminator.
+    static const DWORD kMaxShortStringBytes = 256;
+    // Up to four bytes whatever the stored type; value is 0 unless the read
+    // succeeds.
+    bool ReadDword(const char* name, DWORD& value) const;
+    // Up to kMaxShortStringBytes; a longer or missing value gives false and "".
+    bool ReadShortString(const char* name, std::string& value) const;
+    // REG_SZ of exactly the text's bytes, without a terminator.
+    LONG SetStringUnterminated(const char* name, const std::string& value);
+    // Deletes root\path (a key without subkeys).
+    static LONG DeleteKey(HKEY root, const char* path);
+
     bool IsOpen() const { return IsValid(); }
 
     static bool IsPredefined(HKEY h);

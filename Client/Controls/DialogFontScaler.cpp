@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "Framework/CClientDC.h"
+
 namespace
 {
 int Scale(int units, int base, int divisor)
@@ -23,7 +25,7 @@ void DialogFontScaler::Reset()
     m_templateId = 0;
     m_module = NULL;
     m_window = NULL;
-    m_newFont = NULL;
+    m_newFont.Close();
     m_oldFont = NULL;
 }
 
@@ -116,20 +118,18 @@ bool DialogFontScaler::Apply(HMODULE module, HWND window, int templateId, double
     description.lfItalic = font.italic ? TRUE : FALSE;
     description.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(description.lfFaceName, font.faceName.c_str(), LF_FACESIZE);
-    m_newFont = ::CreateFontIndirectW(&description);
+    m_newFont.CreateFontIndirectW(description);
 
     m_oldFont = reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0));
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont), TRUE);
+    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont.Get()), TRUE);
 
-    HDC dc = ::GetDC(window);
-    const SIZE base = MeasureFont(dc, m_newFont);
-    ::ReleaseDC(window, dc);
+    const SIZE base = MeasureFont(CClientDC(window), m_newFont);
 
     ResizeDialog(t, font, base);
     ForEachMatchedChild(t, [&](HWND child, const DialogTemplateWalker::Item& item) {
         ::MoveWindow(child, Scale(item.x, base.cx, 4), Scale(item.y, base.cy, 8), Scale(item.cx, base.cx, 4),
                      Scale(item.cy, base.cy, 8), TRUE);
-        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont), TRUE);
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont.Get()), TRUE);
     });
     return true;
 }
@@ -166,9 +166,7 @@ void DialogFontScaler::Restore()
                 ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_oldFont), TRUE);
             });
     }
-    if (m_newFont)
-        ::DeleteObject(m_newFont);
+    m_newFont.Close();
     m_window = NULL;
-    m_newFont = NULL;
     m_oldFont = NULL;
 }

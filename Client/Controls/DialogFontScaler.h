@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Client/Controls/DialogTemplateWalker.h"
+#include "Framework/CFont.h"
 
 // Shows one dialog in the font of its template at a fixed number of points
 // per inch, whatever the system's font scaling: the font is made from the
@@ -52,6 +53,6 @@ private:
     int m_templateId = 0;
     HMODULE m_module = NULL;
     HWND m_window = NULL;
-    HFONT m_newFont = NULL;
+    CFont m_newFont;
     HFONT m_oldFont = NULL;
 };

@@ -1,12 +1,13 @@
 #include "Client/Pages/CAdvanceOptions.h"
 
 #include "Client/Pages/PageProgress.h"
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/res/BackupResource.h"
 #include "Engine/BackupFolder.h"
 #include "Engine/CAbstractProcess.h"
 #include "Framework/CDataExchange.h"
+#include "Framework/CWinApp.h"
 
 namespace
 {
@@ -110,7 +111,7 @@ void CAdvanceOptions::ShowBackupRows()
 
 CAbstractProcess* CAdvanceOptions::EngineProcess() const
 {
-    return m_pProcess ? m_pProcess : theApp.m_pEngineProcess;
+    return m_pProcess ? m_pProcess : ProgramShell().JobObject();
 }
 
 const BackupEntry* CAdvanceOptions::SelectedEntry() const

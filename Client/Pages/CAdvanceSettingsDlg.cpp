@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/res/IgnoreListResource.h"
 #include "Framework/CDataExchange.h"
 
@@ -61,10 +61,10 @@ BOOL CAdvanceSettingsDlg::OnInitDialog()
     m_headingLabel.SetFontName("Arial").SetFontSize(12).SetFontBold(true).SetTransparent(true).SetTextColor(
         RGB(0x24, 0x86, 0x24));
     m_generalLink.SetFontName("Arial").SetFontSize(11).SetTransparent(true).SetTextColor(RGB(0x59, 0x8D, 0xEA));
-    m_generalLink.SetLink(true, false).SetLinkCursor(g_hHandCursor);
+    m_generalLink.SetLink(true, false).SetLinkCursor(ProgramShell().HandCursor());
     m_advanceLink.SetFontName("Arial").SetFontSize(11).SetFontBold(true).SetTransparent(true).SetTextColor(
         RGB(0x00, 0x37, 0xBF));
-    m_advanceLink.SetLink(true, false).SetLinkCursor(g_hHandCursor);
+    m_advanceLink.SetLink(true, false).SetLinkCursor(ProgramShell().HandCursor());
     m_titleLabel.SetFontName("Arial").SetFontSize(12).SetTransparent(true).SetTextColor(RGB(0x40, 0x40, 0x40));
     m_categoryLabel.SetFontName("Arial").SetFontSize(8).SetTransparent(true).SetTextColor(RGB(0x40, 0x40, 0x40));
 
@@ -74,7 +74,7 @@ BOOL CAdvanceSettingsDlg::OnInitDialog()
 
 CAbstractScanItemsInfo* CAdvanceSettingsDlg::ScanItems() const
 {
-    return m_pItems ? m_pItems : theApp.m_pScanItems;
+    return m_pItems ? m_pItems : ProgramShell().ResultsStore();
 }
 
 void CAdvanceSettingsDlg::Refresh()
@@ -139,13 +139,10 @@ void CAdvanceSettingsDlg::OnRemove()
 
 void CAdvanceSettingsDlg::ShowSettings(int tab)
 {
-    CRegClientDlg* main = dynamic_cast<CRegClientDlg*>(GetParent());
-    if (!main)
-        return;
     if (tab)
-        main->ShowSettingsTab(tab);
+        ProgramShell().ShowSettingsTab(tab);
     else
-        main->ShowPage(kPageSettings);
+        ProgramShell().ShowPage(kPageSettings);
 }
 
 BOOL CAdvanceSettingsDlg::OnCommand(WPARAM wParam, LPARAM lParam)
@@ -179,9 +176,9 @@ bool CAdvanceSettingsDlg::IsTabButton(HWND window) const
 
 BOOL CAdvanceSettingsDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
 {
-    if (IsTabButton(window) && g_hHandCursor)
+    if (IsTabButton(window) && ProgramShell().HandCursor())
     {
-        ::SetCursor(g_hHandCursor);
+        ::SetCursor(ProgramShell().HandCursor());
         return TRUE;
     }
     return CBitmapDialog::OnSetCursor(window, hitTest, message);

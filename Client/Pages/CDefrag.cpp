@@ -1,8 +1,9 @@
 #include "Client/Pages/CDefrag.h"
 
 #include "Client/Pages/PageProgress.h"
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/WindowsVersion.h"
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
 #include "Framework/AnsiText.h"
@@ -74,7 +75,7 @@ BOOL CDefrag::OnInitDialog()
 
 CAbstractProcess* CDefrag::EngineProcess() const
 {
-    return m_pProcess ? m_pProcess : theApp.m_pEngineProcess;
+    return m_pProcess ? m_pProcess : ProgramShell().JobObject();
 }
 
 void CDefrag::ShowStartFace()
@@ -127,7 +128,7 @@ bool CDefrag::StartJob(int replace, const char* busyMessage)
         ::InterlockedExchange(&m_nFragmentation, 0);
     // The findings of the last scan stay: the results page may still repair
     // them after an analysis.
-    if (!process || process->StartDefrag(replace, this, CRegClientApp::GetWindowsVersionCode()) < 0)
+    if (!process || process->StartDefrag(replace, this, WindowsVersion::Current()) < 0)
     {
         RestoreFaceButtons();
         return false;
@@ -167,7 +168,7 @@ LRESULT CDefrag::AskForRestart()
         return 0;
     if (m_restart)
         return m_restart();
-    return theApp.ShutdownOrRestart(TRUE, FALSE);
+    return ProgramShell().ShutdownOrRestart(TRUE, FALSE);
 }
 
 LRESULT CDefrag::OnDefragDone()
@@ -204,12 +205,9 @@ void CDefrag::OnProgress(int state)
 {
     switch (state)
     {
-    case 0:
-        m_progress.SetPos(0);
-        m_progress.SetStep(kProgressStep);
-        break;
-    case 1: PageProgress::StepWithin(m_progress, kProgressStep); break;
-    case 2: m_progress.SetPos(PageProgress::kFull); break;
+    case 0: m_jobProgress.Set(0, m_hWnd, WM_JOB_STATUS); break;
+    case 1: m_jobProgress.Step(kProgressStep, m_hWnd, WM_JOB_STATUS); break;
+    case 2: m_jobProgress.Set(PageProgress::kFull, m_hWnd, WM_JOB_STATUS); break;
     default: break;
     }
 }
@@ -246,6 +244,11 @@ BOOL CDefrag::OnCommand(WPARAM wParam, LPARAM lParam)
 
 LRESULT CDefrag::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_JOB_STATUS)
+    {
+        m_jobProgress.Show(m_progress);
+        return 0;
+    }
     if (message == WM_DEFRAG_DONE)
         return OnDefragDone();
     return CBitmapDialog::WindowProc(message, wParam, lParam);

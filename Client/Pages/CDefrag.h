@@ -6,6 +6,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Pages/PageProgress.h"
 #include "Framework/CProgressCtrl.h"
 
 class CAbstractProcess;
@@ -62,6 +63,8 @@ private:
     CxSkinButton m_analyseButton;
     CxSkinButton m_defragButton;
     CProgressCtrl m_progress;
+    // Where the job's thread wants the bar.
+    JobProgress m_jobProgress;
     CxSkinButton m_backButton;
 
     // Written on the job thread, read on the window thread.

@@ -1,6 +1,6 @@
 #include "Client/Pages/CNotificationDlg.h"
 
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/res/PopupResource.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
@@ -29,7 +29,7 @@ BOOL CNotificationDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
     SetBitmap(IDB_POPUP_BACKGROUND);
-    SetWindowText(g_szAppTitle);
+    SetWindowText(ProgramShell().ProductTitle());
     EnableClientDrag(1);
     m_messageLabel.SetFontName("Arial").SetFontSize(9).SetFontBold(true).SetTransparent(true).SetTextColor(
         RGB(0x40, 0x40, 0x40));

@@ -3,13 +3,15 @@
 #include <commctrl.h>
 
 #include "Client/Pages/CTask.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/PageShell.h"
+#include "Client/Shell/SettingsStore.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
+#include "Framework/CWinApp.h"
 #include "Framework/CMemoryDC.h"
+#include "Framework/ModulePath.h"
 
 namespace
 {
@@ -91,7 +93,7 @@ std::string FolderOf(const std::string& path)
 
 bool IsProgramPath(const std::string& application)
 {
-    return AnsiText::CompareNoCase(application, CRegClientApp::GetProgramPath()) == 0;
+    return AnsiText::CompareNoCase(application, ModulePath::FileName()) == 0;
 }
 
 void SetComboItems(CComboBox& combo, const char* const* items, int count)
@@ -157,7 +159,7 @@ void CSettingDlg::Refresh()
     LoadLogonScanTask();
     LoadChecks();
     const BOOL scheduled = LoadScheduledScanTask();
-    if (!scheduled && theApp.m_settings.firstRun == 1 && m_defaultJobPending)
+    if (!scheduled && ProgramShell().Settings().Record().firstRun == 1 && m_defaultJobPending)
     {
         m_defaultJobPending = 0;
         if (CreateScheduledScanTask(TRUE))
@@ -221,8 +223,7 @@ void CSettingDlg::ShowTab(int tab)
         group = kSchedule;
         break;
     case kTabIgnoreList:
-        if (CRegClientDlg* main = dynamic_cast<CRegClientDlg*>(GetParent()))
-            main->ShowPage(kPageIgnoreList);
+        ProgramShell().ShowPage(kPageIgnoreList);
         break;
     default: break;
     }
@@ -234,14 +235,14 @@ void CSettingDlg::ShowTab(int tab)
 void CSettingDlg::LoadChecks()
 {
     for (const SettingCheck& check : kSettingChecks)
-        CheckDlgButton(check.id, theApp.m_settings.*check.word ? BST_CHECKED : BST_UNCHECKED);
+        CheckDlgButton(check.id, ProgramShell().Settings().Record().*check.word ? BST_CHECKED : BST_UNCHECKED);
 }
 
 void CSettingDlg::ApplySettings()
 {
     for (const SettingCheck& check : kSettingChecks)
-        theApp.m_settings.*check.word = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
-    theApp.SaveSettings();
+        ProgramShell().Settings().Record().*check.word = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
+    ProgramShell().Settings().Save();
 }
 
 void CSettingDlg::OnApply()
@@ -276,13 +277,13 @@ void CSettingDlg::UpdateDayCombo()
 std::string CSettingDlg::ScheduledScanTaskName()
 {
     const std::string user = CurrentUserName();
-    return user.empty() ? user : AnsiText::Format("%s Scheduled Scan - %s", g_szAppTitle, user.c_str());
+    return user.empty() ? user : AnsiText::Format("%s Scheduled Scan - %s", ProgramShell().ProductTitle(), user.c_str());
 }
 
 std::string CSettingDlg::LogonScanTaskName()
 {
     const std::string user = CurrentUserName();
-    return user.empty() ? user : AnsiText::Format("%s on user logon - %s", g_szAppTitle, user.c_str());
+    return user.empty() ? user : AnsiText::Format("%s on user logon - %s", ProgramShell().ProductTitle(), user.c_str());
 }
 
 BOOL CSettingDlg::FillTaskFields(CTask& task, const char* parameters, UINT commentId) const
@@ -290,7 +291,7 @@ BOOL CSettingDlg::FillTaskFields(CTask& task, const char* parameters, UINT comme
     const std::string user = CurrentUserName();
     if (user.empty())
         return FALSE;
-    const std::string program = CRegClientApp::GetProgramPath();
+    const std::string program = ModulePath::FileName();
     task.SetApplication(program);
     task.SetWorkingDirectory(FolderOf(program));
     task.SetParameters(parameters);
@@ -638,9 +639,9 @@ BOOL CSettingDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
 {
     const bool overTab = window == m_tabGeneral.GetSafeHwnd() || window == m_tabSchedule.GetSafeHwnd() ||
                          window == m_tabIgnoreList.GetSafeHwnd();
-    if (overTab && g_hHandCursor)
+    if (overTab && ProgramShell().HandCursor())
     {
-        ::SetCursor(g_hHandCursor);
+        ::SetCursor(ProgramShell().HandCursor());
         return TRUE;
     }
     return CBitmapDialog::OnSetCursor(window, hitTest, message);

@@ -1,7 +1,6 @@
 #include "Client/Scan/CRepairResultDlg.h"
 
-#include "Client/Scan/CScanDlg.h"
-#include "Client/Shell/CRegClientApp.h"
+#include "Client/Scan/ScanWorkflow.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
@@ -76,13 +75,15 @@ void CRepairResultDlg::ShowNumbers(int found, int skipped, int scanned, int repa
 
 void CRepairResultDlg::OnFinish()
 {
-    theApp.m_scanPage.ShowStep(kStepOptions);
+    if (m_workflow)
+        m_workflow->ShowStep(kStepOptions);
     ShowWindow(SW_HIDE);
 }
 
 void CRepairResultDlg::OnBack()
 {
-    theApp.m_scanPage.ShowStep(kStepResults);
+    if (m_workflow)
+        m_workflow->ShowStep(kStepResults);
     ShowWindow(SW_HIDE);
 }
 

@@ -7,9 +7,11 @@
 #include "Framework/CButton.h"
 #include "Framework/CStatic.h"
 
+class ScanWorkflow;
+
 // The "Scan Summary" page: the numbers of the last scan and repair (items
 // scanned, found, repaired, skipped, the scanning time) under a status line.
-// The results page writes them; the scan page's step switch shows the page.
+// The results page writes them; the scan road's step switch shows the page.
 class CRepairResultDlg : public CBitmapDialog
 {
 public:
@@ -17,6 +19,7 @@ public:
     ~CRepairResultDlg() override;
 
     void ShowNumbers(int found, int skipped, int scanned, int repaired, const std::string& scanTime);
+    void SetWorkflow(ScanWorkflow* workflow) { m_workflow = workflow; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -41,4 +44,5 @@ private:
     CButton m_finishButton;
     CButton m_backButton;
     CStatic m_rule;
+    ScanWorkflow* m_workflow = nullptr;
 };

@@ -4,14 +4,16 @@
 
 #include <vector>
 
-#include "Client/Scan/CRepairResultDlg.h"
-#include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FindingPresence.h"
 #include "Client/Scan/LastResults.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/JobFinishGate.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SettingsStore.h"
+#include "Engine/CAbstractProcess.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
@@ -27,54 +29,8 @@ const RECT kPagePlace = {183, 62, 183 + 509, 62 + 332};
 // of the chosen category has three lines, room for the longest one.
 const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInsetBottom = 56;
 const char kCaptionGap[] = "        ";
-
-// One root of the tree: the category, its caption and description (string
-// table texts where an id is given) and its image.
-struct ResultCategory
-{
-    DWORD bit;
-    UINT captionId;
-    const char* caption;
-    UINT descriptionId;
-    const char* description;
-    int image;
-};
-const ResultCategory kResultCategories[] = {
-    {kScanActiveX, IDS_CAPTION_ACTIVEX, nullptr, IDS_DESCRIPTION_ACTIVEX, nullptr, 1},
-    {kScanUninstall, IDS_CAPTION_UNINSTALL, nullptr, IDS_DESCRIPTION_UNINSTALL, nullptr, 1},
-    {kScanFonts, IDS_CAPTION_FONTS, nullptr, IDS_DESCRIPTION_FONTS, nullptr, 1},
-    {kScanSharedDlls, IDS_CAPTION_SHARED_DLLS, nullptr, IDS_DESCRIPTION_SHARED_DLLS, nullptr, 1},
-    {kScanAppPaths, IDS_CAPTION_APP_PATHS, nullptr, IDS_DESCRIPTION_APP_PATHS, nullptr, 1},
-    {kScanHelpFiles, IDS_CAPTION_HELP_FILES, nullptr, IDS_DESCRIPTION_HELP_FILES, nullptr, 1},
-    {kScanStartup, IDS_CAPTION_STARTUP, nullptr, IDS_DESCRIPTION_STARTUP, nullptr, 1},
-    {kScanFilePaths, 0, "File Path References", 0, "File/ Path references", 1},
-    {kScanShortcuts, IDS_CAPTION_SHORTCUTS, nullptr, IDS_DESCRIPTION_SHORTCUTS, nullptr, 4},
-    {kScanEmptyKeys, 0, "Empty Registry Keys", 0, "Empty Registry Keys", 1},
-    {kScanFileTypes, IDS_CAPTION_FILE_TYPES, nullptr, IDS_DESCRIPTION_FILE_TYPES, nullptr, 1},
-    {kScanTypeLibs, IDS_CAPTION_TYPE_LIBS, nullptr, IDS_DESCRIPTION_TYPE_LIBS, nullptr, 1},
-    {kScanServices, IDS_CAPTION_SERVICES, nullptr, IDS_DESCRIPTION_SERVICES, nullptr, 1},
-    {kScanSoundEvents, IDS_CAPTION_SOUND_EVENTS, nullptr, IDS_DESCRIPTION_SOUND_EVENTS, nullptr, 1},
-};
-const size_t kResultCategoryCount = sizeof(kResultCategories) / sizeof(kResultCategories[0]);
-
-std::string CaptionOf(const ResultCategory& category)
-{
-    return category.captionId ? CWinApp::LoadString(category.captionId) : category.caption;
-}
-
-std::string DescriptionOf(const ResultCategory& category)
-{
-    return category.descriptionId ? CWinApp::LoadString(category.descriptionId) : category.description;
-}
-
-// The category whose caption a root carries; nullptr for any other.
-const ResultCategory* CategoryOfCaption(const std::string& caption)
-{
-    for (const ResultCategory& category : kResultCategories)
-        if (CaptionOf(category) == caption)
-            return &category;
-    return nullptr;
-}
+// Looks again at the finishing message while the job's thread still ends.
+const UINT_PTR kFinishTimer = 2;
 
 std::string RemoveAll(std::string text, const std::string& part)
 {
@@ -177,7 +133,7 @@ void CScanResultDlg::CreateTree()
     // Made once for the page's whole life: every finding shares them.
     m_tree.InitImageLists();
     m_tree.SetOwner(this);
-    m_tree.SetResultsStore(theApp.m_pScanItems);
+    m_tree.SetResultsStore(ProgramShell().ResultsStore());
 }
 
 CLabel* CScanResultDlg::SelectionLabel()
@@ -192,15 +148,25 @@ void CScanResultDlg::SetDescription(const std::string& description)
 
 void CScanResultDlg::SetJunkFileLine(const std::string& text)
 {
-    m_junkFileText = text;
+    m_scan.junkText = text;
     m_junkLabel.SetText(text + " Junk Files Found");
+}
+
+void CScanResultDlg::PrepareToShow(bool registryGroup)
+{
+    WriteSelectionLine();
+    SetJunkFileLine(m_scan.junkText);
+    if (registryGroup)
+        ShowRegistryGroup();
+    else
+        ShowJunkGroup();
 }
 
 int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     int total = 0;
-    for (const ResultCategory& category : kResultCategories)
+    for (const ClientCategory& category : kClientCategories)
     {
         const int count = store ? store->GetItemCount(category.bit) : 0;
         counts[category.bit] = count;
@@ -209,9 +175,12 @@ int CScanResultDlg::CountAllErrors(CategoryCounts& counts) const
     return total;
 }
 
-void CScanResultDlg::ShowResults()
+void CScanResultDlg::ShowResults(const ScanOutcome& scan)
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    m_scan = scan;
+    m_totalFindings = scan.found;
+    m_selectedFindings = scan.found;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     m_tree.SetResultsStore(store);
     m_progress.SetRange(0, 100);
     m_progress.SetPos(0);
@@ -240,7 +209,7 @@ void CScanResultDlg::ShowResults()
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
     WriteSelectionLine();
 
-    const std::string scanTime = FormatScanTime(m_scanEndTick - m_scanStartTick);
+    const std::string scanTime = FormatScanTime(m_scan.endTick - m_scan.startTick);
     if (m_tree.GetItemsAdded() == 0)
     {
         const int excluded = m_tree.GetExcludedCount();
@@ -250,37 +219,37 @@ void CScanResultDlg::ShowResults()
 
 void CScanResultDlg::AddCategoryRoots()
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
         return;
-    for (size_t row = 0; row < kResultCategoryCount; ++row)
+    for (size_t row = 0; row < kClientCategoryCount; ++row)
     {
-        const ResultCategory& category = kResultCategories[row];
-        if (!(m_scanMask & category.bit) || m_rootCreated[row])
+        const ClientCategory& category = kClientCategories[row];
+        if (!(m_scan.mask & category.bit) || m_rootCreated[row])
             continue;
         const int count = store->GetItemCount(category.bit);
         if (count < 1)
             continue;
-        m_tree.InsertCategory(CaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
-                              DescriptionOf(category), category.image);
+        m_tree.InsertCategory(ResultsCaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
+                              ResultsDescriptionOf(category), category.resultsImage);
         m_rootCreated[row] = 1;
     }
 }
 
 void CScanResultDlg::AddFindings()
 {
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
         return;
-    for (const ResultCategory& category : kResultCategories)
+    for (const ClientCategory& category : kClientCategories)
     {
-        if (!(m_scanMask & category.bit) || store->GetItemCount(category.bit) < 1)
+        if (!(m_scan.mask & category.bit) || store->GetItemCount(category.bit) < 1)
             continue;
         std::vector<const char*> texts;
         store->GetItems(&texts, category.bit);
-        const std::string caption = CaptionOf(category);
+        const std::string caption = ResultsCaptionOf(category);
         for (const char* text : texts)
-            m_tree.AddItem(0, caption, text ? text : "", category.image);
+            m_tree.AddItem(0, caption, text ? text : "", category.resultsImage);
     }
 }
 
@@ -347,7 +316,7 @@ void CScanResultDlg::ShowJunkGroup()
 
 void CScanResultDlg::OnJunkCheck(int id, DWORD category)
 {
-    if (CAbstractScanItemsInfo* store = theApp.m_pScanItems)
+    if (CAbstractScanItemsInfo* store = ProgramShell().ResultsStore())
         store->ExcludeItem("", static_cast<int>(category), IsDlgButtonChecked(id) == BST_CHECKED ? 0 : -1);
 }
 
@@ -398,8 +367,9 @@ void CScanResultDlg::OnRepair()
         MessageBox("Please select errors for repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;
     }
-    CAbstractProcess* job = theApp.m_pEngineProcess;
-    if (job && job->IsBusy())
+    CAbstractProcess* job = ProgramShell().JobObject();
+    // A job still winding down counts as running: the engine would refuse.
+    if (ScanWorkflow::IsJobRunning())
     {
         MessageBox("Please stop other active operation before starting repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;
@@ -407,17 +377,22 @@ void CScanResultDlg::OnRepair()
     m_repairing = true;
     m_selectionLabel.SetText("Repairing Errors");
     EnableControls(false);
-    m_junkKBTotal = 0;
-    m_recycleBinKB = 0.0;
-    m_tempFilesKB = 0.0;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_junkKBTotal = 0;
+        m_recycleBinKB = 0.0;
+        m_tempFilesKB = 0.0;
+        m_statusReported = false;
+    }
     m_repairResult = 0;
+    m_finishGate.Reset();
 
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     // A try that never ran left its marks behind: what is unticked now is
     // what this repair leaves out.
     for (const std::string& mark : m_tree.ForgetExclusions())
-        if (theApp.m_pScanItems)
-            theApp.m_pScanItems->RemoveExclusionMark(mark);
+        if (store)
+            store->RemoveExclusionMark(mark);
     m_tree.SetResultsStore(store);
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
         m_tree.ExcludeUncheckedItems(root);
@@ -426,7 +401,7 @@ void CScanResultDlg::OnRepair()
     // The user is told whether the point was made: under a System Restore
     // that refuses, the repair goes on without one.
     const char* restoreNote = "";
-    if (theApp.m_settings.restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
+    if (ProgramShell().Settings().Record().restorePoint && m_tree.GetItemsAdded() > m_tree.GetExcludedCount())
     {
         m_statusLabel.SetText("Setting Restore Point");
         restoreNote = SetRestorePoint() ? "Restore point made. " : "No restore point could be made. ";
@@ -459,7 +434,7 @@ void CScanResultDlg::AbandonRepair(const char* message)
 
 BOOL CScanResultDlg::SetRestorePoint()
 {
-    return m_restorePoint.Begin(std::string(g_szAppTitle) + " Restore Point before Repair") ? TRUE : FALSE;
+    return m_restorePoint.Begin(std::string(ProgramShell().ProductTitle()) + " Restore Point before Repair") ? TRUE : FALSE;
 }
 
 void CScanResultDlg::OnIgnoreItem()
@@ -471,7 +446,7 @@ void CScanResultDlg::OnIgnoreItem()
     const std::string text = m_tree.GetFullText(leaf);
     const bool ticked = m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kTicked;
 
-    CAbstractScanItemsInfo* store = theApp.m_pScanItems;
+    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     const bool stored = store && store->AddIgnoreEntry(text.c_str(), caption.c_str(), 0, 0) != 0;
 
     // The tree lowers its own counts as it lets the finding go.
@@ -486,8 +461,8 @@ void CScanResultDlg::OnIgnoreItem()
         MessageBox("The ignore list could not be saved, so this finding will be reported again at the next scan. "
                    "It is left out of this repair.",
                    nullptr, MB_OK | MB_ICONWARNING);
-    if (m_tree.GetItemsAdded() == 0)
-        theApp.m_scanPage.ShowStep(kStepOptions);
+    if (m_tree.GetItemsAdded() == 0 && m_workflow)
+        m_workflow->ShowStep(kStepOptions);
 }
 
 void CScanResultDlg::NoteFindingsPresent()
@@ -495,7 +470,7 @@ void CScanResultDlg::NoteFindingsPresent()
     m_presentBeforeRepair.clear();
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
-        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const ClientCategory* category = FindClientCategoryByCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
         if (!category)
             continue;
         for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
@@ -512,7 +487,7 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
         const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
-        const ResultCategory* category = CategoryOfCaption(caption);
+        const ClientCategory* category = FindClientCategoryByCaption(caption);
         int repaired = 0;
         for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
         {
@@ -537,13 +512,16 @@ CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
 
 LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 {
+    if (!m_repairing || !m_finishGate.MayFinish(*this, kFinishTimer))
+        return 1;
+    ShowReportedStatus();
     m_restorePoint.End();
     m_repairing = false;
     // A repair whose backup could not be written deletes nothing.
     const bool refused = m_repairResult == -1;
     const RepairOutcome outcome = CountRepaired(refused);
     m_lastRepair = outcome;
-    FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scanEndTick - m_scanStartTick));
+    FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scan.endTick - m_scan.startTick));
     if (refused)
     {
         AbandonRepair("The registry backup could not be written, so nothing was repaired and nothing was changed.");
@@ -556,18 +534,13 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 
 void CScanResultDlg::FillSummary(int found, int skipped, int repaired, const std::string& time)
 {
-    theApp.m_repairResultPage.ShowNumbers(found, skipped, m_examinedCount, repaired, time);
-}
-
-CRegClientDlg* CScanResultDlg::MainWindow() const
-{
-    return dynamic_cast<CRegClientDlg*>(m_pParentWnd);
+    if (m_workflow)
+        m_workflow->ShowSummary(found, skipped, m_scan.examined, repaired, time);
 }
 
 void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
 {
-    CRegClientDlg* mainWindow = MainWindow();
-    CStatusDlg* home = mainWindow ? &mainWindow->HomePage() : nullptr;
+    CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr;
     if (home && home->GetSafeHwnd())
         home->ResetLastCleaned();
     else
@@ -577,15 +550,18 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
     // Only categories with a root; the others stay at the reset's 0.
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
-        const ResultCategory* category = CategoryOfCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
+        const ClientCategory* category = FindClientCategoryByCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
         const auto count = category ? outcome.repaired.find(category->bit) : outcome.repaired.end();
         if (count != outcome.repaired.end())
             repaired.counts.emplace_back(count->first, count->second);
     }
     repaired.total = static_cast<unsigned>(outcome.total);
-    repaired.recycleBinKB = m_recycleBinKB;
-    repaired.tempFilesKB = m_tempFilesKB;
-    repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        repaired.recycleBinKB = m_recycleBinKB;
+        repaired.tempFilesKB = m_tempFilesKB;
+        repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
+    }
     CStatusDlg::StoredStatistics().WriteRepaired(repaired);
     if (home && home->GetSafeHwnd())
         home->ShowRepaired(repaired);
@@ -594,29 +570,53 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
 void CScanResultDlg::RunAutomaticTail()
 {
     // The scan page opens on its first step next time, without showing it now.
-    theApp.m_scanPage.m_currentStep = kStepOptions;
-    CRegClientDlg* mainWindow = MainWindow();
-    if (mainWindow)
-        mainWindow->ShowPage(kPageResults);
-    const SettingsRecord& settings = theApp.m_settings;
-    const bool startScan = theApp.m_cmdInfo.m_bStartScan != 0;
-    if (settings.autoShutdownSystem && !startScan)
-        theApp.ShutdownOrRestart(FALSE, TRUE);
-    else if (settings.autoRestartSystem && !startScan)
-        theApp.ShutdownOrRestart(TRUE, TRUE);
-    else if (settings.autoShutdown && mainWindow)
-        mainWindow->CloseMainWindow();
+    if (m_workflow)
+        m_workflow->ReturnToFirstStepLater();
+    ProgramShell().ShowPage(kPageResults);
+    ScanWorkflow::EndAsTheSettingsAsk();
 }
+
+// ---- The repair's job thread reports, shown on the window thread ----
 
 void CScanResultDlg::SetStatusText(const char* text, const char*)
 {
-    const std::string shown = text ? text : "";
+    bool post = false;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_reportedStatus = text ? text : "";
+        post = !m_statusReported;
+        m_statusReported = true;
+    }
+    // One message for any number of texts until the window thread shows the
+    // last of them.
+    if (post)
+        PostMessage(WM_JOB_STATUS, 0, 0);
+}
+
+void CScanResultDlg::ShowReportedStatus()
+{
+    std::string shown;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        if (!m_statusReported)
+            return;
+        m_statusReported = false;
+        shown = m_reportedStatus;
+    }
     if (!m_statusLabel.GetSafeHwnd())
         return;
     CClientDC dc(m_statusLabel.GetSafeHwnd());
     CSelectObject font(dc, m_statusLabel.GetLabelFont());
     const RECT place = m_statusLabel.GetClientRect();
     m_statusLabel.SetText(CompactToWidth(dc, shown, place.right - place.left));
+}
+
+void CScanResultDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kFinishTimer)
+        OnRepairFinished(0, 0);
+    else
+        CBitmapDialog::OnTimer(id);
 }
 
 void CScanResultDlg::OnProgress(int) {}
@@ -627,6 +627,7 @@ void CScanResultDlg::OnItemFound(const char* text, DWORD category, int firstValu
         return;
     if (category != kScanRecycleBin && category != kScanTempFiles)
         return;
+    CCriticalSectionLock lock(m_reportLock);
     m_junkKBTotal += static_cast<unsigned>(firstValue);
     if (category == kScanRecycleBin)
         m_recycleBinKB = static_cast<double>(static_cast<unsigned>(firstValue));
@@ -655,7 +656,10 @@ BOOL CScanResultDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     case IDC_REPAIR_BUTTON:
     case IDC_REPAIR_BUTTON2: OnRepair(); return TRUE;
     case IDC_IGNORE_BUTTON: OnIgnoreItem(); return TRUE;
-    case IDC_RESULTS_BACK: theApp.m_scanPage.ShowStep(kStepProgress); return TRUE;
+    case IDC_RESULTS_BACK:
+        if (m_workflow)
+            m_workflow->ShowStep(kStepProgress);
+        return TRUE;
     case IDC_REGISTRY_TAB: ShowRegistryGroup(); return TRUE;
     case IDC_JUNK_TAB: ShowJunkGroup(); return TRUE;
     case IDC_RECYCLE_CHECK: OnJunkCheck(IDC_RECYCLE_CHECK, kScanRecycleBin); return TRUE;
@@ -668,6 +672,11 @@ LRESULT CScanResultDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_REPAIR_DONE)
         return OnRepairFinished(wParam, lParam);
+    if (message == WM_JOB_STATUS)
+    {
+        ShowReportedStatus();
+        return 0;
+    }
     return CBitmapDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -683,9 +692,10 @@ HBRUSH CScanResultDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)
 
 BOOL CScanResultDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)
 {
-    if ((window == m_registryTab.GetSafeHwnd() || window == m_junkTab.GetSafeHwnd()) && g_hHandCursor)
+    const HCURSOR hand = ProgramShell().HandCursor();
+    if ((window == m_registryTab.GetSafeHwnd() || window == m_junkTab.GetSafeHwnd()) && hand)
     {
-        ::SetCursor(g_hHandCursor);
+        ::SetCursor(hand);
         return TRUE;
     }
     return CBitmapDialog::OnSetCursor(window, hitTest, message);

@@ -11,19 +11,26 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CheckedTreeOwner.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Scan/ScanOutcome.h"
+#include "Client/Scan/ScanWorkflow.h"
 #include "Client/Scan/SystemRestorePoint.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/JobFinishGate.h"
 #include "Framework/CBrush.h"
 #include "Framework/CButton.h"
+#include "Framework/CCriticalSection.h"
 #include "Framework/CProgressCtrl.h"
-
-class CRegClientDlg;
 
 // Step 3 of 3 of a scan: the findings of the last scan as a tree of check
 // boxes, one root per category. The user unticks findings, ignores one for
 // good or repairs the ticked ones; the repair runs on the engine's job
 // thread, after a System Restore point when the settings ask for one. When
 // it ends the page records what was really repaired and goes home.
+//
+// Threads: the repair's status texts and junk totals come on the engine's
+// job thread; they are kept under a lock, and the status text is shown on the
+// window thread when the message the job thread posts arrives. The repair is
+// finished only once the job's thread has ended.
 class CScanResultDlg : public CBitmapDialog, public CAbstractStatus, public CheckedTreeOwner
 {
 public:
@@ -33,8 +40,15 @@ public:
     explicit CScanResultDlg(CWnd* parent = nullptr);
     ~CScanResultDlg() override;
 
+    void SetWorkflow(ScanWorkflow* workflow) { m_workflow = workflow; }
+
     // Rebuilds the tree and the counts from the results store after a scan.
-    void ShowResults();
+    void ShowResults(const ScanOutcome& scan);
+    // Before the step is shown: the selection line, the junk-file line, and
+    // the registry group (or, when nothing but junk was found, the junk group).
+    void PrepareToShow(bool registryGroup);
+    // The scan that the results come from.
+    const ScanOutcome& LastScan() const { return m_scan; }
     // Checks the selection, sets the restore point, starts the repair.
     void OnRepair();
     // Puts the selected finding on the ignore list and takes it out.
@@ -53,17 +67,9 @@ public:
     CLabel* SelectionLabel() override;
     void SetDescription(const std::string& description) override;
 
-    // What the scan progress page copies in before ShowResults.
+    // The findings offered for repair and those ticked, as the tree keeps them.
     int m_totalFindings = 0;
     int m_selectedFindings = 0;
-    int m_junkFileCount = 0;
-    std::string m_junkFileText = "No";
-
-    // The scan that the results come from, as the scan progress page saw it.
-    DWORD m_scanMask = 0;
-    DWORD m_scanStartTick = 0;
-    DWORD m_scanEndTick = 0;
-    int m_examinedCount = 0;
 
     // What the last repair did, for whoever shows it.
     struct RepairOutcome
@@ -101,6 +107,7 @@ protected:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT controlType) override;
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     void InitSkin();
@@ -122,7 +129,8 @@ private:
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
     void RunAutomaticTail();
-    CRegClientDlg* MainWindow() const;
+    // The status text the job thread reported last, shown.
+    void ShowReportedStatus();
 
     CCheckedTreeCtrl m_tree;
     CLabel m_headingLabel;
@@ -145,11 +153,20 @@ private:
     CxSkinButton m_junkTab;
     CBrush m_pageBrush;
 
-    std::atomic<unsigned> m_junkKBTotal{0};
+    ScanWorkflow* m_workflow = nullptr;
+    ScanOutcome m_scan;
+
+    // What the repair's job thread reported, under the lock.
+    CCriticalSection m_reportLock;
+    std::string m_reportedStatus;
+    bool m_statusReported = false;
+    unsigned m_junkKBTotal = 0;
     double m_recycleBinKB = 0.0;
     double m_tempFilesKB = 0.0;
     std::atomic<int> m_repairResult{0};
+
     bool m_repairing = false;
+    JobFinishGate m_finishGate;
     int m_rootCreated[14] = {};
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;

@@ -7,16 +7,19 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "Client/Scan/CScanDlg.h"
-#include "Client/Scan/CScanResultDlg.h"
+#include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Scan/ClientCategories.h"
+#include "Client/Shell/JobFinishGate.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/SettingsStore.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
+#include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CClientDC.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/ModulePath.h"
 
@@ -24,74 +27,83 @@ int g_scanState = kScanIdle;
 
 namespace
 {
-// One category row, in the engine's scan order.
-struct CategoryRow
+// The category rows, in the engine's scan order: the scanned categories of
+// the client's table.
+const std::vector<const ClientCategory*>& Rows()
 {
-    const char* letter;
-    DWORD bit;
-    const char* caption;
-    int picture;
-    int mark;
-    int counter;
-    bool tinted; // the rows drawn on the tinted band take the tinted marks
-};
-const CategoryRow kRows[] = {
-    {"X", kScanActiveX, "ActiveX Objects", 1170, 1182, 1153, false},
-    {"U", kScanUninstall, "Uninstall Entries", 1171, 1183, 1155, false},
-    {"N", kScanFonts, "Windows Fonts", 1172, 1184, 1157, false},
-    {"D", kScanSharedDlls, "Shared DLLs", 1173, 1185, 1159, true},
-    {"A", kScanAppPaths, "Application Paths", 1174, 1186, 1161, true},
-    {"H", kScanHelpFiles, "Help Files Information", 1175, 1187, 1163, true},
-    {"S", kScanStartup, "Windows Startup Items", 1176, 1188, 1165, false},
-    {"R", kScanFilePaths, "File/Path References", 1177, 1189, 1168, false},
-    {"C", kScanShortcuts, "Program Shortcuts", 1178, 1190, 1181, false},
-    {"E", kScanEmptyKeys, "Empty Registry Keys", 1179, 1191, 1193, true},
-    {"F", kScanFileTypes, "File Associations", 1180, 1192, 1195, true},
-    {"V", kScanServices, "Windows Services", 1202, 1203, 1201, false},
-};
-const size_t kRowCount = sizeof(kRows) / sizeof(kRows[0]);
+    static const std::vector<const ClientCategory*> rows = [] {
+        std::vector<const ClientCategory*> scanned;
+        for (const ClientCategory& category : kClientCategories)
+            if (category.IsScanned())
+                scanned.push_back(&category);
+        return scanned;
+    }();
+    return rows;
+}
+const size_t kRowCount = kScannedCategoryCount;
 
 // Every animated picture of the page with its background colour; the first
-// eleven and 1202 are the rows' own.
+// eleven and the services row's are the rows' own.
 const struct
 {
     int id;
     COLORREF background;
 } kPictures[] = {
-    {1170, 0xFFFFFF}, {1171, 0xFEFBFB}, {1172, 0xFDFAFA}, {1173, 0xFDF9F8}, {1174, 0xFBF6F6}, {1175, 0xFAF5F5},
-    {1176, 0xFFFEFE}, {1177, 0xFEFBFB}, {1178, 0xFDFAF9}, {1179, 0xFDF9F8}, {1180, 0xFBF6F6}, {1199, 0xFFFFFF},
-    {1202, 0xFEFBFB}, {1205, 0xFDFAFA}, {1210, 0xFDF9F8}, {1212, 0xFBF6F6},
+    {IDC_PROGRESS_PICTURE_ACTIVEX, 0xFFFFFF},      {IDC_PROGRESS_PICTURE_UNINSTALL, 0xFEFBFB},
+    {IDC_PROGRESS_PICTURE_FONTS, 0xFDFAFA},        {IDC_PROGRESS_PICTURE_SHARED_DLLS, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_APP_PATHS, 0xFBF6F6},    {IDC_PROGRESS_PICTURE_HELP_FILES, 0xFAF5F5},
+    {IDC_PROGRESS_PICTURE_STARTUP, 0xFFFEFE},      {IDC_PROGRESS_PICTURE_FILE_PATHS, 0xFEFBFB},
+    {IDC_PROGRESS_PICTURE_SHORTCUTS, 0xFDFAF9},    {IDC_PROGRESS_PICTURE_EMPTY_KEYS, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_FILE_TYPES, 0xFBF6F6},   {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
+    {IDC_PROGRESS_PICTURE_SERVICES, 0xFEFBFB},     {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
+    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},      {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
 };
 
-// The categories whose found counts are recorded, in the order they are written.
-const DWORD kRecordedCategories[] = {kScanActiveX,   kScanUninstall, kScanFonts,    kScanSharedDlls, kScanAppPaths,
-                                     kScanHelpFiles, kScanStartup,   kScanFilePaths, kScanShortcuts, kScanEmptyKeys,
-                                     kScanFileTypes, kScanTypeLibs,  kScanServices, kScanSoundEvents};
-
-const int kStyledLabels[] = {1167, 1197, 1169, 1153, 1155, 1157, 1159, 1161, 1163, 1165, 1168, 1181, 1193, 1195,
-                             1201, 1198, 1204, 1028, 1149, 1150, 1151, 1152, 1154, 1156, 1158, 1160, 1162, 1164,
-                             1166, 1024, 1027, 1025, IDC_FOUND_COUNT, IDC_SCAN_ITEM, IDC_SCAN_CATEGORY};
+// The labels of the page, by their looks.
+struct LabelStyle
+{
+    std::vector<int> ids;
+    const char* font;
+    int points;
+    bool bold;
+    COLORREF colour;
+};
+const LabelStyle kLabelStyles[] = {
+    {{IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
+    {{IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
+    {{IDC_PROGRESS_COUNT_ACTIVEX, IDC_PROGRESS_COUNT_UNINSTALL, IDC_PROGRESS_COUNT_FONTS, IDC_PROGRESS_COUNT_SHARED_DLLS,
+      IDC_PROGRESS_COUNT_APP_PATHS, IDC_PROGRESS_COUNT_HELP_FILES, IDC_PROGRESS_COUNT_STARTUP,
+      IDC_PROGRESS_COUNT_FILE_PATHS, IDC_PROGRESS_COUNT_SHORTCUTS, IDC_PROGRESS_COUNT_EMPTY_KEYS,
+      IDC_PROGRESS_COUNT_FILE_TYPES, IDC_PROGRESS_COUNT_SERVICES},
+     "Verdana", 9, false, 0x444444},
+    {{IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
+    {{IDC_PROGRESS_CAPTION_ACTIVEX, IDC_PROGRESS_CAPTION_UNINSTALL, IDC_PROGRESS_CAPTION_FONTS,
+      IDC_PROGRESS_CAPTION_SHARED_DLLS, IDC_PROGRESS_CAPTION_APP_PATHS, IDC_PROGRESS_CAPTION_HELP_FILES,
+      IDC_PROGRESS_CAPTION_STARTUP, IDC_PROGRESS_CAPTION_FILE_PATHS, IDC_PROGRESS_CAPTION_SHORTCUTS,
+      IDC_PROGRESS_CAPTION_EMPTY_KEYS, IDC_PROGRESS_CAPTION_FILE_TYPES, IDC_SCAN_CATEGORY},
+     "Arial", 9, false, 0x404040},
+    {{IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
+    {{IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
+    {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
+    {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
+};
 
 const UINT kItemTextWidth = 365;
 // The counters follow the findings on the page's own thread at this pace:
 // a finding costs the job thread no window message.
 const UINT_PTR kCounterTimer = 1;
 const UINT kCounterIntervalMs = 100;
+// Looks again at the finishing message while the job's thread still ends.
+const UINT_PTR kFinishTimer = 2;
 // Longest status text taken over from the engine.
 const size_t kStatusTextLimit = 1039;
 
 int FindRowByLetter(const std::string& code)
 {
     for (size_t i = 0; i < kRowCount; ++i)
-        if (AnsiText::CompareNoCase(code, kRows[i].letter) == 0)
+        if (AnsiText::CompareNoCase(code, Rows()[i]->Shared().letter) == 0)
             return static_cast<int>(i);
     return -1;
-}
-
-CStatusDlg* HomePage()
-{
-    CRegClientDlg* window = CScanDlg::MainWindow();
-    return window ? &window->HomePage() : nullptr;
 }
 
 std::string FolderPath(int csidl)
@@ -114,8 +126,9 @@ std::string LastScanDateText()
 
 CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, parent)
 {
-    for (int id : kStyledLabels)
-        m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
+    for (const LabelStyle& style : kLabelStyles)
+        for (int id : style.ids)
+            m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
     for (const auto& picture : kPictures)
     {
         (void)picture;
@@ -127,12 +140,6 @@ CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, pare
 }
 
 CScanningDlg::~CScanningDlg() = default;
-
-void CScanningDlg::SetStepPages(CScanDlg* options, CScanResultDlg* results)
-{
-    m_optionsPage = options;
-    m_resultsPage = results;
-}
 
 void CScanningDlg::DoDataExchange(CDataExchange* dx)
 {
@@ -150,7 +157,7 @@ void CScanningDlg::DoDataExchange(CDataExchange* dx)
     for (size_t i = 0; i < m_pictures.size(); ++i)
         dx->Control(kPictures[i].id, *m_pictures[i]);
     for (size_t i = 0; i < kRowCount; ++i)
-        dx->Control(kRows[i].mark, *m_marks[i]);
+        dx->Control(Rows()[i]->progressMark, *m_marks[i]);
 }
 
 BOOL CScanningDlg::OnInitDialog()
@@ -165,10 +172,8 @@ BOOL CScanningDlg::OnInitDialog()
     m_categoryBar.SetRange(0, 17);
     m_categoryBar.SetPos(0);
     m_categoryBar.SetStep(1);
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ::ReleaseDC(nullptr, screen);
+    const CClientDC screen(nullptr);
+    const int dpi = screen.IsValid() ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (dpi > 96)
         ::MoveWindow(GetDlgItem(IDC_SCAN_ITEM), 15, 44, 488, 24, TRUE);
     ResetMarks();
@@ -218,27 +223,7 @@ void CScanningDlg::SetLabelText(int id, const std::string& text)
 
 void CScanningDlg::StyleLabels()
 {
-    struct Style
-    {
-        std::vector<int> ids;
-        const char* font;
-        int points;
-        bool bold;
-        COLORREF colour;
-    };
-    const Style styles[] = {
-        {{1167, 1197}, "Myriad Pro", 14, true, 0x9D},
-        {{1169}, "Verdana", 10, false, 0},
-        {{1153, 1155, 1157, 1159, 1161, 1163, 1165, 1168, 1181, 1193, 1195, 1201}, "Verdana", 9, false, 0x444444},
-        {{1198, 1204, 1028}, "Verdana", 9, false, 0},
-        {{1149, 1150, 1151, 1152, 1154, 1156, 1158, 1160, 1162, 1164, 1166, IDC_SCAN_CATEGORY}, "Arial", 9, false,
-         0x404040},
-        {{1024, 1027}, "Arial", 8, false, 0x404040},
-        {{1025}, "Tahoma", 8, true, 0xFF},
-        {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
-        {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
-    };
-    for (const Style& style : styles)
+    for (const LabelStyle& style : kLabelStyles)
         for (int id : style.ids)
             if (CLabel* label = Label(id))
                 label->SetFontName(style.font)
@@ -362,9 +347,9 @@ void CScanningDlg::ResetCounters()
     {
         m_rowCounts[i] = 0;
         m_shownRowCounts[i] = 0;
-        SetLabelText(kRows[i].counter, "0");
+        SetLabelText(Rows()[i]->progressCounter, "0");
     }
-    if (CStatusDlg* home = HomePage())
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
     {
         home->ResetLastCleaned();
         home->ResetLastErrors();
@@ -373,13 +358,24 @@ void CScanningDlg::ResetCounters()
 
 int CScanningDlg::BeginScan()
 {
-    CAbstractProcess* engine = theApp.m_pEngineProcess;
+    // One scan at a time on this page: the last one is finished first.
+    if (m_scanInProgress)
+        return 0;
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    // What the job thread reports starts afresh before it can run.
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_reports.clear();
+        m_reportedItemChanged = false;
+        m_reportedCode.clear();
+    }
     // The job is made first, still suspended: when the engine refuses it the
     // page, the store and the statistics stay as they were.
     const std::set<std::string> folders = ScanFolders();
     if (engine && engine->StartScan(folders, m_scanMask, this, m_scanOption) == -1)
         return 0;
 
+    m_scanInProgress = true;
     m_saveScanDate = 1;
     m_scanStartTick = ::GetTickCount();
     m_scanEndTick = m_scanStartTick;
@@ -403,34 +399,33 @@ int CScanningDlg::BeginScan()
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
     LoadWhiteList();
-    if (CScanItemsInfo* store = theApp.m_pScanItems)
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
         store->LoadIgnoreList();
     StartPictures();
 
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (m_scanMask & kRows[i].bit)
-            SetMark(i, kRows[i].tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
+        if (m_scanMask & Rows()[i]->bit)
+            SetMark(i, Rows()[i]->tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
     ResetCounters();
     for (size_t i = 0; i < kRowCount; ++i)
     {
-        ::ShowWindow(GetDlgItem(kRows[i].picture), SW_HIDE);
-        ::ShowWindow(GetDlgItem(kRows[i].mark), SW_HIDE);
+        ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
+        ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
-    if (m_optionsPage)
-        m_optionsPage->DisarmAutoRepair();
     g_scanState = kScanRunning;
+    m_finishGate.Reset();
     SetTimer(kCounterTimer, kCounterIntervalMs);
     if (engine)
     {
-        if (CScanItemsInfo* store = theApp.m_pScanItems)
+        if (CScanItemsInfo* store = ProgramShell().ResultsStore())
             store->Clear();
         engine->Resume();
     }
     return 1;
 }
 
-// ---- The engine's calls, on its job thread ----
+// ---- The engine's calls, on its job thread: queued, never shown here ----
 
 std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
 {
@@ -451,105 +446,30 @@ std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
 
 void CScanningDlg::SetStatusText(const char* text, const char* code)
 {
-    SetLabelText(IDC_SCAN_ITEM, CompactStatusText(text, kItemTextWidth));
+    const std::string item = CompactStatusText(text, kItemTextWidth);
     const std::string letter(code ? code : "");
-    if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_currentCode) != 0)
     {
-        m_currentCode = letter;
-        ShowCategoryRow(letter);
-        m_categoryBar.StepIt();
+        CCriticalSectionLock lock(m_reportLock);
+        m_reportedItem = item;
+        m_reportedItemChanged = true;
+        if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
+        {
+            m_reportedCode = letter;
+            m_reports.push_back({false, letter, 0, 0, 0});
+        }
     }
     if (text && *text)
         ++m_examinedCount;
 }
 
-void CScanningDlg::ShowCategoryRow(const std::string& code)
-{
-    for (const CategoryRow& row : kRows)
-        ::ShowWindow(GetDlgItem(row.picture), SW_HIDE);
-    const int index = FindRowByLetter(code);
-    if (index < 0)
-    {
-        SetLabelText(IDC_SCAN_CATEGORY, "");
-        return;
-    }
-    ::ShowWindow(GetDlgItem(kRows[index].picture), SW_SHOW);
-    if (index > 0)
-        ::ShowWindow(GetDlgItem(kRows[index - 1].mark), SW_SHOW);
-    SetLabelText(IDC_SCAN_CATEGORY, kRows[index].caption);
-}
-
 void CScanningDlg::OnProgress(int) {}
-
-void CScanningDlg::UpdateRowsOf(DWORD category)
-{
-    CScanItemsInfo* store = theApp.m_pScanItems;
-    for (size_t i = 0; i < kRowCount; ++i)
-    {
-        if (!(category & kRows[i].bit))
-            continue;
-        const HBITMAP found = kRows[i].tinted ? m_foundTintMark.Get() : m_foundMark.Get();
-        if (m_shownMarks[i] != found)
-            SetMark(i, found);
-        if (store)
-            m_rowCounts[i] = store->GetItemCount(kRows[i].bit);
-    }
-}
-
-void CScanningDlg::ShowCounters()
-{
-    for (size_t i = 0; i < kRowCount; ++i)
-        if (m_shownRowCounts[i] != m_rowCounts[i])
-        {
-            m_shownRowCounts[i] = m_rowCounts[i];
-            SetLabelText(kRows[i].counter, AnsiText::Format("%d", m_shownRowCounts[i]));
-        }
-    if (m_shownFoundCount != m_foundCount)
-    {
-        m_shownFoundCount = m_foundCount;
-        SetLabelText(IDC_FOUND_COUNT, AnsiText::Format("%d", m_shownFoundCount));
-    }
-}
-
-void CScanningDlg::OnTimer(UINT_PTR id)
-{
-    if (id == kCounterTimer)
-        ShowCounters();
-    else
-        CBitmapDialog::OnTimer(id);
-}
 
 void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue, int secondValue)
 {
-    CScanItemsInfo* store = theApp.m_pScanItems;
-    if (!store || !text)
+    if (!text)
         return;
-    if (IsWhiteListed(text))
-        return;
-    int stored = store->AddFoundItem(text, category, firstValue, secondValue);
-    if (category == kScanRecycleBin || category == kScanTempFiles)
-    {
-        stored = 0;
-        if (AnsiText::CompareNoCase(text, "-1") == 0)
-        {
-            const double kb = static_cast<double>(static_cast<unsigned>(firstValue));
-            (category == kScanRecycleBin ? m_recycleBinKB : m_tempFilesKB) = kb;
-        }
-        else if (firstValue == -1)
-        {
-            m_junkText = text;
-            SetLabelText(IDC_SCAN_JUNK, m_junkText + " Junk Files Found!");
-        }
-        if (category == kScanRecycleBin || firstValue != -1)
-        {
-            UpdateRowsOf(category);
-            ++m_junkRows;
-        }
-    }
-    if (stored != 1)
-        return;
-    UpdateRowsOf(category);
-    ++m_foundCount;
+    CCriticalSectionLock lock(m_reportLock);
+    m_reports.push_back({true, text, category, firstValue, secondValue});
 }
 
 int CScanningDlg::OnJobFinished(int)
@@ -562,6 +482,131 @@ int CScanningDlg::OnJobFinished(int)
 int CScanningDlg::OnDefragResult(int)
 {
     return 0;
+}
+
+// ---- What the job reported, on the window thread ----
+
+void CScanningDlg::TakeJobReports(bool wait)
+{
+    std::vector<JobReport> reports;
+    std::string item;
+    bool itemChanged = false;
+    // The timer does not wait for a job thread that is queueing this moment
+    // (nor for one paused there): it takes the queue at its next tick.
+    if (wait)
+        m_reportLock.Enter();
+    else if (!m_reportLock.TryEnter())
+        return;
+    reports.swap(m_reports);
+    item.swap(m_reportedItem);
+    itemChanged = m_reportedItemChanged;
+    m_reportedItemChanged = false;
+    m_reportLock.Leave();
+    if (itemChanged)
+        SetLabelText(IDC_SCAN_ITEM, item);
+    for (const JobReport& report : reports)
+    {
+        if (report.finding)
+            TakeFinding(report);
+        else
+            TakeCategory(report.text);
+    }
+    ShowCounters();
+}
+
+void CScanningDlg::TakeCategory(const std::string& letter)
+{
+    m_currentCode = letter;
+    ShowCategoryRow(letter);
+    m_categoryBar.StepIt();
+}
+
+void CScanningDlg::ShowCategoryRow(const std::string& code)
+{
+    for (const ClientCategory* row : Rows())
+        ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
+    const int index = FindRowByLetter(code);
+    if (index < 0)
+    {
+        SetLabelText(IDC_SCAN_CATEGORY, "");
+        return;
+    }
+    ::ShowWindow(GetDlgItem(Rows()[index]->progressPicture), SW_SHOW);
+    if (index > 0)
+        ::ShowWindow(GetDlgItem(Rows()[index - 1]->progressMark), SW_SHOW);
+    SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
+}
+
+void CScanningDlg::TakeFinding(const JobReport& report)
+{
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    if (!store || IsWhiteListed(report.text))
+        return;
+    const DWORD category = report.category;
+    int stored = store->AddFoundItem(report.text.c_str(), category, report.firstValue, report.secondValue);
+    if (category == kScanRecycleBin || category == kScanTempFiles)
+    {
+        stored = 0;
+        if (AnsiText::CompareNoCase(report.text, "-1") == 0)
+        {
+            const double kb = static_cast<double>(static_cast<unsigned>(report.firstValue));
+            (category == kScanRecycleBin ? m_recycleBinKB : m_tempFilesKB) = kb;
+        }
+        else if (report.firstValue == -1)
+        {
+            m_junkText = report.text;
+            SetLabelText(IDC_SCAN_JUNK, m_junkText + " Junk Files Found!");
+        }
+        if (category == kScanRecycleBin || report.firstValue != -1)
+        {
+            UpdateRowsOf(category);
+            ++m_junkRows;
+        }
+    }
+    if (stored != 1)
+        return;
+    UpdateRowsOf(category);
+    ++m_foundCount;
+}
+
+void CScanningDlg::UpdateRowsOf(DWORD category)
+{
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    for (size_t i = 0; i < kRowCount; ++i)
+    {
+        if (!(category & Rows()[i]->bit))
+            continue;
+        const HBITMAP found = Rows()[i]->tinted ? m_foundTintMark.Get() : m_foundMark.Get();
+        if (m_shownMarks[i] != found)
+            SetMark(i, found);
+        if (store)
+            m_rowCounts[i] = store->GetItemCount(Rows()[i]->bit);
+    }
+}
+
+void CScanningDlg::ShowCounters()
+{
+    for (size_t i = 0; i < kRowCount; ++i)
+        if (m_shownRowCounts[i] != m_rowCounts[i])
+        {
+            m_shownRowCounts[i] = m_rowCounts[i];
+            SetLabelText(Rows()[i]->progressCounter, AnsiText::Format("%d", m_shownRowCounts[i]));
+        }
+    if (m_shownFoundCount != m_foundCount)
+    {
+        m_shownFoundCount = m_foundCount;
+        SetLabelText(IDC_FOUND_COUNT, AnsiText::Format("%d", m_shownFoundCount));
+    }
+}
+
+void CScanningDlg::OnTimer(UINT_PTR id)
+{
+    if (id == kCounterTimer)
+        TakeJobReports(false);
+    else if (id == kFinishTimer)
+        OnScanFinished();
+    else
+        CBitmapDialog::OnTimer(id);
 }
 
 // ---- Buttons and the end of the scan ----
@@ -590,12 +635,14 @@ LRESULT CScanningDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CScanningDlg::OnCancelScan()
 {
-    CAbstractProcess* engine = theApp.m_pEngineProcess;
-    if (CRegClientDlg* window = CScanDlg::MainWindow())
-        window->SetPageCaptions("SCAN", "Step 2 of 3");
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
     SetLabelText(IDC_SCAN_STATE, "Scan is canceled.");
+    // The rows count what has reached the store so far.
+    TakeJobReports(false);
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (!theApp.m_pScanItems || theApp.m_pScanItems->GetItemCount(kRows[i].bit) == 0)
+        if (!store || store->GetItemCount(Rows()[i]->bit) == 0)
             SetMark(i, m_neutralMark.Get());
     m_cancelButton.EnableWindow(false);
     m_percentBar.SetPos(100);
@@ -606,9 +653,10 @@ void CScanningDlg::OnCancelScan()
 
 void CScanningDlg::OnPauseScan()
 {
-    if (!theApp.m_pEngineProcess)
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    if (!engine)
         return;
-    theApp.m_pEngineProcess->Suspend();
+    engine->Suspend();
     for (auto& picture : m_pictures)
         picture->Stop();
     m_cancelButton.EnableWindow(false);
@@ -618,9 +666,10 @@ void CScanningDlg::OnPauseScan()
 
 void CScanningDlg::OnResumeScan()
 {
-    if (!theApp.m_pEngineProcess)
+    CAbstractProcess* engine = ProgramShell().JobObject();
+    if (!engine)
         return;
-    theApp.m_pEngineProcess->Resume();
+    engine->Resume();
     for (auto& picture : m_pictures)
         picture->Draw();
     m_resumeButton.ShowWindow(SW_HIDE);
@@ -630,116 +679,84 @@ void CScanningDlg::OnResumeScan()
 
 void CScanningDlg::OnBack()
 {
-    if (m_optionsPage)
-        m_optionsPage->ShowStep(kStepOptions);
+    if (m_workflow)
+        m_workflow->ShowStep(kStepOptions);
+}
+
+ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
+{
+    ScanOutcome outcome;
+    outcome.mask = m_scanMask;
+    outcome.found = m_foundCount;
+    outcome.junkRows = m_junkRows;
+    outcome.junkText = m_junkText;
+    outcome.startTick = m_scanStartTick;
+    outcome.endTick = m_scanEndTick;
+    outcome.examined = m_examinedCount;
+    outcome.completed = completed;
+    return outcome;
 }
 
 LRESULT CScanningDlg::OnScanFinished()
 {
+    if (!m_scanInProgress || !m_finishGate.MayFinish(*this, kFinishTimer))
+        return 0;
     KillTimer(kCounterTimer);
-    ShowCounters();
+    m_scanInProgress = false;
+    TakeJobReports(true);
     m_cancelButton.EnableWindow(false);
-    for (const CategoryRow& row : kRows)
-        ::ShowWindow(GetDlgItem(row.picture), SW_HIDE);
+    for (const ClientCategory* row : Rows())
+        ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
     for (auto& picture : m_pictures)
         picture->Stop();
-    ::ShowWindow(GetDlgItem(kRows[kRowCount - 1].mark), SW_SHOW);
+    ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
     if (g_scanState == kScanCancelled)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
     // The buttons last: whoever sees them usable sees the finished page.
     m_backButton.EnableWindow(true);
     m_showResultsButton.EnableWindow(true);
 
-    if (m_resultsPage)
-    {
-        m_resultsPage->m_totalFindings = m_foundCount;
-        m_resultsPage->m_selectedFindings = m_foundCount;
-        m_resultsPage->m_junkFileCount = m_junkRows;
-        m_resultsPage->m_junkFileText = m_junkText;
-        m_resultsPage->m_scanMask = m_scanMask;
-        m_resultsPage->m_scanStartTick = m_scanStartTick;
-        m_resultsPage->m_scanEndTick = m_scanEndTick;
-        m_resultsPage->m_examinedCount = m_examinedCount;
-    }
+    const bool completed = g_scanState == kScanRunning;
+    g_scanState = kScanIdle;
+    const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
     m_junkRows = 0;
     m_junkText = "No";
-    if (m_resultsPage)
-        m_resultsPage->ShowResults();
+    if (m_workflow)
+        m_workflow->HandOverResults(outcome);
 
     if (m_saveScanDate == 1)
-        theApp.SaveLastScan(LastScanDateText());
+        ProgramShell().Settings().SaveLastScan(LastScanDateText());
     SaveLastErrors();
     SetBitmap(IDB_SCANNED_BACKGROUND);
     RepaintWhole();
-    if (CRegClientDlg* window = CScanDlg::MainWindow())
-        if (m_optionsPage && m_optionsPage->m_currentStep == kStepProgress && IsWindowVisible())
-            window->SetPageCaptions("SCAN", "Step 2 of 3");
+    if (m_workflow && m_workflow->CurrentStep() == kStepProgress && IsWindowVisible())
+        ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
 
-    const bool completed = g_scanState == kScanRunning;
-    g_scanState = kScanIdle;
-    if (completed && theApp.m_settings.autoRepair)
-        ContinueAutomatically();
+    if (completed && m_workflow)
+        m_workflow->ContinueAutomatically();
     return 0;
-}
-
-void CScanningDlg::ContinueAutomatically()
-{
-    CScanResultDlg::CategoryCounts counts;
-    if (m_resultsPage && m_resultsPage->CountAllErrors(counts) > 0)
-    {
-        if (m_optionsPage)
-            m_optionsPage->ArmAutoRepair();
-        OnShowResults();
-        return;
-    }
-    const bool startedAtLogon = theApp.m_cmdInfo.m_bStartScan != 0;
-    if (theApp.m_settings.autoShutdownSystem && !startedAtLogon)
-        theApp.ShutdownOrRestart(FALSE, TRUE);
-    else if (theApp.m_settings.autoRestartSystem && !startedAtLogon)
-        theApp.ShutdownOrRestart(TRUE, TRUE);
-    else if (theApp.m_settings.autoShutdown)
-        if (CRegClientDlg* window = CScanDlg::MainWindow())
-            window->CloseMainWindow();
 }
 
 void CScanningDlg::OnShowResults()
 {
-    if (!m_resultsPage || !m_optionsPage)
-        return;
-    CScanResultDlg::CategoryCounts counts;
-    const int found = m_resultsPage->CountAllErrors(counts);
-    if (found == 0 && m_resultsPage->m_junkFileCount == 0)
-    {
-        m_optionsPage->DisarmAutoRepair();
-        m_optionsPage->ShowStep(kStepOptions);
-        return;
-    }
-    // The results page is made ready before it is shown: showing it may start
-    // the automatic repair, which writes its own lines.
-    if (CLabel* selection = m_resultsPage->SelectionLabel())
-        selection->SetText(AnsiText::Format("%d of %d error(s) selected for repair", m_resultsPage->m_selectedFindings,
-                                            m_resultsPage->m_totalFindings));
-    m_resultsPage->SetJunkFileLine(m_resultsPage->m_junkFileText);
-    // The registry group when there are findings, else the junk-file group.
-    m_resultsPage->SendMessage(WM_COMMAND, MAKEWPARAM(found > 0 ? IDC_REGISTRY_TAB : IDC_JUNK_TAB,
-                                                      BN_CLICKED), 0);
-    m_optionsPage->ShowStep(kStepResults);
+    if (m_workflow)
+        m_workflow->ShowResults();
 }
 
 void CScanningDlg::SaveLastErrors()
 {
     LastResults::FoundStatistics found;
-    CScanItemsInfo* store = theApp.m_pScanItems;
-    for (DWORD category : kRecordedCategories)
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    for (const ClientCategory& category : kClientCategories)
     {
-        const int count = store ? store->GetItemCount(category) : 0;
-        found.counts.emplace_back(category, count);
+        const int count = store ? store->GetItemCount(category.bit) : 0;
+        found.counts.emplace_back(category.bit, count);
         found.total += count;
     }
     found.recycleBinKB = m_recycleBinKB;
     found.tempFilesKB = m_tempFilesKB;
-    if (CStatusDlg* home = HomePage())
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
         home->ShowFound(found);
     CStatusDlg::StoredStatistics().WriteFound(found);
 }

@@ -12,14 +12,16 @@
 #include "Client/Controls/CPictureEx.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/LastResults.h"
+#include "Client/Scan/ScanOutcome.h"
+#include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/JobFinishGate.h"
+#include "Engine/ScanCategory.h"
 #include "Framework/CBitmap.h"
+#include "Framework/CCriticalSection.h"
 #include "Framework/CListCtrl.h"
 #include "Framework/CProgressCtrl.h"
 #include "Framework/CStatic.h"
-
-class CScanResultDlg;
-class CScanDlg;
 
 // The state of the scan that BeginScan started: kScanRunning until it ends,
 // kScanCancelled once the user cancelled it. Only a scan still running when
@@ -34,18 +36,25 @@ extern int g_scanState;
 
 // Step 2 of the scan: starts the engine's scan, shows it category by
 // category with live counters, gathers the findings into the results store,
-// and when the engine is done records the statistics and leads on to the
-// results (or to what the settings ask for after an automatic scan).
+// and when the engine is done records the statistics and hands the scan's
+// outcome on along the road.
+//
+// Threads: the engine's job thread only queues what it reports (categories,
+// the item being checked, findings) and posts WM_SCAN_DONE; the page's timer
+// takes the queue on the window thread, which alone touches the windows and
+// the results store. The scan is finished only once the job's thread has
+// ended, so that nothing of the job needs the page afterwards.
 class CScanningDlg : public CBitmapDialog, public CAbstractStatus
 {
 public:
     explicit CScanningDlg(CWnd* parent = nullptr);
     ~CScanningDlg() override;
 
-    // Starts a scan of m_scanMask; 0 when the engine refused the job, in
-    // which case nothing on the page or in the store has changed.
+    // Starts a scan of m_scanMask; 0 when the engine refused the job or the
+    // last scan is not finished yet, in which case nothing on the page or in
+    // the store has changed.
     int BeginScan();
-    void SetStepPages(CScanDlg* options, CScanResultDlg* results);
+    void SetWorkflow(ScanWorkflow* workflow) { m_workflow = workflow; }
 
     // The white list "WL" beside the program: ";"-ended fragments; a finding
     // that contains one (without regard to case) is not reported.
@@ -82,6 +91,16 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
+    // One finding or one change of category, as the job thread reported it.
+    struct JobReport
+    {
+        bool finding;
+        std::string text; // the finding's text, or the category letter
+        DWORD category;
+        int firstValue;
+        int secondValue;
+    };
+
     void LoadSkins();
     void RepaintWhole();
     void StyleLabels();
@@ -89,8 +108,14 @@ private:
     void ResetMarks();
     void ResetCounters();
     void ShowCategoryRow(const std::string& code);
+    // The queue of the job thread's reports, shown and stored; wait: also
+    // when the job thread is queueing this moment (at the scan's end).
+    void TakeJobReports(bool wait);
+    void TakeFinding(const JobReport& report);
+    void TakeCategory(const std::string& letter);
     void UpdateRowsOf(DWORD category);
     void ShowCounters();
+    ScanOutcome MakeOutcome(bool completed) const;
     void OnCancelScan();
     void OnPauseScan();
     void OnResumeScan();
@@ -98,7 +123,6 @@ private:
     LRESULT OnScanFinished();
     void OnShowResults();
     void SaveLastErrors();
-    void ContinueAutomatically();
     void SetMark(size_t row, HBITMAP mark);
     void SetLabelText(int id, const std::string& text);
     CLabel* Label(int id) const;
@@ -119,22 +143,35 @@ private:
     // Loaded once; every mark shows one of these.
     CBitmap m_neutralMark, m_pendingMark, m_foundMark, m_pendingTintMark, m_foundTintMark;
 
-    CScanDlg* m_optionsPage = nullptr;
-    CScanResultDlg* m_resultsPage = nullptr;
+    ScanWorkflow* m_workflow = nullptr;
 
+    // What the job thread reported and the window thread has not taken yet.
+    CCriticalSection m_reportLock;
+    std::vector<JobReport> m_reports;
+    std::string m_reportedItem;
+    bool m_reportedItemChanged = false;
+    // The category the job thread reported last (job thread only, reset
+    // before the job starts).
+    std::string m_reportedCode;
+
+    // The window thread's own from here.
     std::string m_currentCode;
     std::set<std::string> m_whiteList;
-    std::atomic<int> m_foundCount{0};
-    // Per row what the job thread counted and what the counters show.
-    std::atomic<int> m_rowCounts[12] = {};
-    int m_shownRowCounts[12] = {};
+    int m_foundCount = 0;
+    // Per row what the store counts and what the counters show.
+    int m_rowCounts[kScannedCategoryCount] = {};
+    int m_shownRowCounts[kScannedCategoryCount] = {};
     int m_shownFoundCount = 0;
-    std::atomic<int> m_junkRows{0};
+    int m_junkRows = 0;
     std::string m_junkText = "No";
     double m_recycleBinKB = 0;
     double m_tempFilesKB = 0;
     int m_saveScanDate = 1;
-    std::atomic<int> m_examinedCount{0};
     DWORD m_scanStartTick = 0;
+    // From BeginScan until the scan is finished on this page.
+    bool m_scanInProgress = false;
+    JobFinishGate m_finishGate;
+
+    std::atomic<int> m_examinedCount{0};
     std::atomic<DWORD> m_scanEndTick{0};
 };

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "Engine/RegistryRootNames.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"
@@ -11,25 +12,6 @@ namespace FindingPresence
 {
 namespace
 {
-struct RootName
-{
-    const char* name;
-    HKEY root;
-};
-const RootName kRoots[] = {
-    {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT}, {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-    {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE}, {"HKEY_USERS", HKEY_USERS},
-    {"HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG},
-};
-
-HKEY RootFromName(const std::string& name)
-{
-    for (const RootName& entry : kRoots)
-        if (::lstrcmpiA(name.c_str(), entry.name) == 0)
-            return entry.root;
-    return NULL;
-}
-
 Presence FromError(LONG error)
 {
     if (error == ERROR_SUCCESS)
@@ -42,7 +24,7 @@ Presence FromError(LONG error)
 LONG OpenKey(const std::string& keyText, REGSAM view, CRegKey& key)
 {
     const size_t slash = keyText.find('\\');
-    const HKEY root = RootFromName(keyText.substr(0, slash));
+    const HKEY root = NamedRegistryRootNoCase(keyText.substr(0, slash));
     if (!root)
         return ERROR_INVALID_PARAMETER;
     key.Attach(root);

@@ -2,9 +2,10 @@
 
 #include <cstdlib>
 
-#include "Client/Shell/RegKeyHolder.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
 const char* const LastResults::kRecycleBinFound = "LastRecBinErrSize";
 const char* const LastResults::kTempFilesFound = "LastTmpFileErrSize";
@@ -16,15 +17,6 @@ const char* const LastResults::kJunkRunningTotal = "LastTotalJnkFileSize";
 
 namespace
 {
-// The categories that have a row of statistics, in the home page's order.
-const DWORD kStatisticsRows[] = {kScanActiveX,   kScanUninstall, kScanFonts,     kScanSharedDlls, kScanAppPaths,
-                                 kScanHelpFiles, kScanStartup,   kScanFilePaths, kScanShortcuts,  kScanEmptyKeys,
-                                 kScanFileTypes, kScanTypeLibs,  kScanServices,  kScanSoundEvents};
-// The twelve a scan resets before it starts.
-const DWORD kScannedRows[] = {kScanFileTypes, kScanEmptyKeys, kScanShortcuts, kScanFilePaths,
-                              kScanStartup,   kScanHelpFiles, kScanAppPaths,  kScanSharedDlls,
-                              kScanFonts,     kScanUninstall, kScanActiveX,   kScanServices};
-
 std::string StatisticName(DWORD category, const char* suffix)
 {
     const ScanCategoryInfo* info = FindScanCategory(category);
@@ -70,20 +62,18 @@ void LastResults::WriteNumbers(const std::vector<std::pair<std::string, DWORD>>&
         m_document.Save(m_location.iniPath);
         return;
     }
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     for (const auto& value : values)
-        key.WriteDword(value.first.c_str(), value.second);
+        key.SetDword(value.first.c_str(), value.second);
 }
 
 void LastResults::ResetCleaned() const
 {
     std::vector<std::pair<std::string, DWORD>> values;
-    for (DWORD category : kScannedRows)
-        values.emplace_back(RepairedName(category), 0);
-    values.emplace(values.end() - 1, RepairedName(kScanTypeLibs), 0);
-    values.emplace_back(RepairedName(kScanSoundEvents), 0);
+    for (const ClientCategory& category : kClientCategories)
+        values.emplace_back(RepairedName(category.bit), 0);
     values.emplace_back(kRecycleBinRepaired, 0);
     values.emplace_back(kTempFilesRepaired, 0);
     values.emplace_back(kTotalRepaired, 0);
@@ -93,8 +83,9 @@ void LastResults::ResetCleaned() const
 void LastResults::ResetErrors() const
 {
     std::vector<std::pair<std::string, DWORD>> values;
-    for (DWORD category : kScannedRows)
-        values.emplace_back(FoundName(category), 0);
+    for (const ClientCategory& category : kClientCategories)
+        if (category.IsScanned())
+            values.emplace_back(FoundName(category.bit), 0);
     values.emplace_back(kTotalFound, 0);
     WriteNumbers(values, true);
 }
@@ -133,10 +124,10 @@ void LastResults::WriteRepaired(const RepairedStatistics& repaired) const
 std::vector<std::string> LastResults::AllNames()
 {
     std::vector<std::string> names;
-    for (DWORD category : kStatisticsRows)
+    for (const ClientCategory& category : kClientCategories)
     {
-        names.push_back(FoundName(category));
-        names.push_back(RepairedName(category));
+        names.push_back(FoundName(category.bit));
+        names.push_back(RepairedName(category.bit));
     }
     for (const char* name : {kRecycleBinFound, kRecycleBinRepaired, kTempFilesFound, kTempFilesRepaired, kTotalFound,
                              kTotalRepaired, kJunkRunningTotal})
@@ -158,8 +149,8 @@ bool LastResults::ReadAll(StoredValues& out) const
         }
         return true;
     }
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return false;
     for (const std::string& name : names)
     {

@@ -1,37 +1,201 @@
 #include "Client/Scan/ScanWorkflow.h"
 
+#include "Client/Scan/CRepairResultDlg.h"
 #include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/CScanResultDlg.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CStatusDlg.h"
-#include "Client/Shell/CRegClientApp.h"
-#include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/PageShell.h"
+#include "Client/Shell/SettingsStore.h"
 #include "Client/res/ScanPagesResource.h"
+#include "Client/res/ScanResultsResource.h"
+#include "Engine/CAbstractProcess.h"
 
-void ConnectScanWorkflow(CRegClientDlg& window, CStatusDlg& home)
+ScanWorkflow::ScanWorkflow(CScanDlg& options, CScanningDlg& progress, CScanResultDlg& results,
+                           CRepairResultDlg& summary)
+    : m_options(options), m_progress(progress), m_results(results), m_summary(summary)
 {
-    // Without the pages' templates (a test of the bare main window) nothing
-    // is connected.
-    if (!home.Create(IDD_STATUS_PAGE, &window))
-        return;
-    window.SetPageWindow(kPageResults, &home);
-    window.SetPageRefresh(kPageResults, [&home] {
-        home.RefreshIgnoredCounts();
-        home.LoadLastResults();
-    });
+    m_options.SetWorkflow(this);
+    m_progress.SetWorkflow(this);
+    m_results.SetWorkflow(this);
+    m_summary.SetWorkflow(this);
+}
 
-    CScanDlg& options = theApp.m_scanPage;
-    CScanningDlg& progress = theApp.m_scanningPage;
-    options.SetStepPages(&progress, &theApp.m_scanResultPage, &theApp.m_repairResultPage);
-    progress.SetStepPages(&options, &theApp.m_scanResultPage);
-    if (!options.Create(IDD_SCAN_PAGE, &window))
-        return;
-    window.SetPageWindow(kPageScan, &options);
-    window.SetPageRefresh(kPageScan, [&options] { options.ShowStep(kStepCurrent); });
-    window.AddScanStepPage(&progress);
+// ---- The pages in the main window ----
 
-    window.SetScanRequestHandler([&options, &progress](int mode, const std::string& path) {
-        progress.m_scanPath = path;
-        progress.m_scanOption = mode;
-        options.StartScan();
-    });
+bool ScanWorkflow::CreateFirstSteps(CWnd* mainWindow, CStatusDlg& home)
+{
+    if (!home.Create(IDD_STATUS_PAGE, mainWindow))
+        return false;
+    m_home = &home;
+    if (!m_options.Create(IDD_SCAN_PAGE, mainWindow))
+        return false;
+    // The progress step sits beside the options in the main window.
+    return m_progress.GetSafeHwnd() || m_progress.Create(IDD_SCANNING_PAGE, mainWindow);
+}
+
+void ScanWorkflow::CreateLastSteps(CWnd* mainWindow)
+{
+    for (CDialog* step : std::initializer_list<CDialog*>{&m_results, &m_summary})
+        if (!step->GetSafeHwnd())
+            step->Create(step->GetTemplateId(), mainWindow);
+}
+
+std::vector<CWnd*> ScanWorkflow::LaterSteps() const
+{
+    return {&m_progress, &m_results, &m_summary};
+}
+
+// ---- The step switch ----
+
+bool ScanWorkflow::IsJobRunning()
+{
+    CAbstractProcess* job = ProgramShell().JobObject();
+    return job && (job->IsBusy() || job->GetThreadHandle());
+}
+
+void ScanWorkflow::SetCaptions(const char* title, const char* step)
+{
+    ProgramShell().SetPageCaptions(title, step);
+}
+
+void ScanWorkflow::ShowOnly(CWnd* shown)
+{
+    for (CWnd* page : std::initializer_list<CWnd*>{&m_options, &m_progress, &m_results, &m_summary})
+        if (page->GetSafeHwnd() && page != shown)
+            page->ShowWindow(SW_HIDE);
+    if (shown && shown->GetSafeHwnd())
+        shown->ShowWindow(SW_SHOW);
+}
+
+void ScanWorkflow::ShowStep(int step)
+{
+    const bool reshown = step == kStepCurrent;
+    if (reshown)
+    {
+        step = m_currentStep;
+    }
+    else
+    {
+        ProgramShell().ShowPage(kPageScan);
+        m_currentStep = step;
+    }
+
+    switch (step)
+    {
+    case kStepOptions:
+        ShowOnly(&m_options);
+        SetCaptions("SCAN", "Step 1 of 3");
+        break;
+    case kStepProgress:
+        ShowOnly(&m_progress);
+        SetCaptions(IsJobRunning() ? "SCANNING" : "SCAN", "Step 2 of 3");
+        break;
+    case kStepResults:
+        ShowResultsStep(reshown);
+        break;
+    case kStepSummary:
+        ShowOnly(&m_summary);
+        break;
+    default:
+        break;
+    }
+    // Showing any other step drops a pending automatic repair; showing the
+    // current one again (the page switch does) leaves it be.
+    if (!reshown && step != kStepResults)
+        m_autoRepairArmed = false;
+}
+
+void ScanWorkflow::ShowResultsStep(bool reshown)
+{
+    ShowOnly(&m_results);
+    SetCaptions("SCAN RESULTS", "Step 3 of 3");
+    // While a job runs (a repair, or one still winding down) the results
+    // stay as they are.
+    if (IsJobRunning())
+        return;
+    if (m_results.GetSafeHwnd())
+        ::EnableWindow(m_results.GetDlgItem(IDC_RESULTS_BACK), TRUE);
+    const bool repairNow = !reshown && m_autoRepairArmed && ProgramShell().Settings().Record().autoRepair;
+    m_autoRepairArmed = false;
+    if (repairNow)
+        m_results.OnRepair();
+}
+
+// ---- The hand-overs ----
+
+void ScanWorkflow::RequestScan(int mode, const std::string& path)
+{
+    m_progress.m_scanPath = path;
+    m_progress.m_scanOption = mode;
+    m_options.StartScan();
+}
+
+void ScanWorkflow::SetScanOption(int scanOption)
+{
+    m_progress.m_scanOption = scanOption;
+}
+
+bool ScanWorkflow::BeginScan(DWORD mask)
+{
+    m_progress.m_scanMask = mask;
+    m_autoRepairArmed = false;
+    if (!m_progress.BeginScan())
+        return false;
+    ShowStep(kStepProgress);
+    return true;
+}
+
+void ScanWorkflow::HandOverResults(const ScanOutcome& outcome)
+{
+    m_results.ShowResults(outcome);
+}
+
+void ScanWorkflow::ContinueAutomatically()
+{
+    const SettingsRecord& settings = ProgramShell().Settings().Record();
+    if (!settings.autoRepair)
+        return;
+    CScanResultDlg::CategoryCounts counts;
+    if (m_results.CountAllErrors(counts) > 0)
+    {
+        m_autoRepairArmed = true;
+        ShowResults();
+        return;
+    }
+    EndAsTheSettingsAsk();
+}
+
+void ScanWorkflow::EndAsTheSettingsAsk()
+{
+    const SettingsRecord& settings = ProgramShell().Settings().Record();
+    const bool startedAtLogon = ProgramShell().StartedToScanAtLogon();
+    if (settings.autoShutdownSystem && !startedAtLogon)
+        ProgramShell().ShutdownOrRestart(FALSE, TRUE);
+    else if (settings.autoRestartSystem && !startedAtLogon)
+        ProgramShell().ShutdownOrRestart(TRUE, TRUE);
+    else if (settings.autoShutdown)
+        ProgramShell().CloseMainWindow();
+}
+
+void ScanWorkflow::ShowResults()
+{
+    CScanResultDlg::CategoryCounts counts;
+    const int found = m_results.CountAllErrors(counts);
+    if (found == 0 && m_results.LastScan().junkRows == 0)
+    {
+        m_autoRepairArmed = false;
+        ShowStep(kStepOptions);
+        return;
+    }
+    // The results page is made ready before it is shown: showing it may start
+    // the automatic repair, which writes its own lines. The registry group
+    // when there are findings, else the junk-file group.
+    m_results.PrepareToShow(found > 0);
+    ShowStep(kStepResults);
+}
+
+void ScanWorkflow::ShowSummary(int found, int skipped, int scanned, int repaired, const std::string& scanTime)
+{
+    m_summary.ShowNumbers(found, skipped, scanned, repaired, scanTime);
 }

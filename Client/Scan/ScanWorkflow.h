@@ -1,9 +1,106 @@
 #pragma once
+#include <windows.h>
 
-class CRegClientDlg;
+#include <string>
+#include <vector>
+
+#include "Client/Scan/ScanOutcome.h"
+
+class CWnd;
+class CRepairResultDlg;
+class CScanDlg;
+class CScanResultDlg;
+class CScanningDlg;
 class CStatusDlg;
 
-// Creates the home page and the first scan steps in the main window and
-// joins them to its page switch, its scan requests and the settings' last
-// scan date. The later steps come from the application object as they are.
-void ConnectScanWorkflow(CRegClientDlg& window, CStatusDlg& home);
+// The steps of the scan page switch.
+enum ScanStep
+{
+    kStepOptions = 2,
+    kStepProgress = 7,
+    kStepResults = 8,
+    kStepSummary = 9,
+    kStepCurrent = 10,
+};
+
+// The scan road from a click on Start Scan to the findings in the tree and
+// their repair. It owns the step switch between the scan pages and every
+// hand-over between them: the options page's start to the progress page,
+// the scan's outcome to the results page, the repair's numbers to the
+// summary, and the statistics to the home page. The pages themselves belong
+// to the application object (the home page to the main window); they reach
+// one another only through here, and the shell only through ProgramShell().
+//
+// Threads: everything here runs on the window thread. The engine's job
+// thread calls only the pages' status faces, which queue what it reports for
+// the pages' timers and post their finishing message.
+class ScanWorkflow
+{
+public:
+    ScanWorkflow(CScanDlg& options, CScanningDlg& progress, CScanResultDlg& results, CRepairResultDlg& summary);
+    ScanWorkflow(const ScanWorkflow&) = delete;
+    ScanWorkflow& operator=(const ScanWorkflow&) = delete;
+
+    // ---- the pages in the main window ----
+    // The home page and the first two steps, as children of the main window;
+    // false without the pages' templates (a test of the bare window).
+    bool CreateFirstSteps(CWnd* mainWindow, CStatusDlg& home);
+    // The results step and the repair summary.
+    void CreateLastSteps(CWnd* mainWindow);
+    // The steps after the first, which every page switch hides.
+    std::vector<CWnd*> LaterSteps() const;
+    CScanDlg& Options() { return m_options; }
+    // The home page once it joined the road, else nullptr.
+    CStatusDlg* HomePage() const { return m_home; }
+
+    // ---- the step switch ----
+    // Shows a step (kStepCurrent: the one shown last) with its captions; any
+    // other step than kStepCurrent switches the main window to the scan page
+    // first.
+    void ShowStep(int step);
+    int CurrentStep() const { return m_currentStep; }
+    // The scan page opens on its first step next time; nothing is shown now.
+    void ReturnToFirstStepLater() { m_currentStep = kStepOptions; }
+    // A job of the engine runs: from its start until its thread has ended.
+    static bool IsJobRunning();
+
+    // ---- the hand-overs ----
+    // A scan asked for from outside the page (scheduled, at log-on, with a
+    // path): the progress step takes its mode and path, then the options
+    // page starts it as its own button does.
+    void RequestScan(int mode, const std::string& path);
+    // The scan option the options page's own button hands on (0).
+    void SetScanOption(int scanOption);
+    // The options page's start: the progress step begins a scan of mask with
+    // the scan option it holds, and is shown; false, with nothing changed,
+    // when the scan could not be started.
+    bool BeginScan(DWORD mask);
+    // The progress step's end: the results page is made from the outcome.
+    void HandOverResults(const ScanOutcome& outcome);
+    // After a completed scan: the results and their repair, or a shutdown,
+    // restart or close, as the settings ask.
+    void ContinueAutomatically();
+    // The end of an automatic scan or repair: shut the computer down,
+    // restart it (neither after a start at log-on) or close the program, as
+    // the settings ask; nothing when they ask for none.
+    static void EndAsTheSettingsAsk();
+    // To the results step, or back to the options when there is nothing to
+    // show (the progress step's show-results button).
+    void ShowResults();
+    // The repair's numbers on the summary page.
+    void ShowSummary(int found, int skipped, int scanned, int repaired, const std::string& scanTime);
+
+private:
+    void ShowOnly(CWnd* page);
+    static void SetCaptions(const char* title, const char* step);
+    void ShowResultsStep(bool reshown);
+
+    CScanDlg& m_options;
+    CScanningDlg& m_progress;
+    CScanResultDlg& m_results;
+    CRepairResultDlg& m_summary;
+    CStatusDlg* m_home = nullptr;
+    int m_currentStep = kStepOptions;
+    // Only the end of a completed scan repairs by itself, and only once.
+    bool m_autoRepairArmed = false;
+};

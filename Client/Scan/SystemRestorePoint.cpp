@@ -2,28 +2,11 @@
 
 #include <cstring>
 
+#include "Framework/CModule.h"
+
 namespace
 {
 typedef BOOL(WINAPI* SetRestorePointA)(RESTOREPOINTINFOA*, STATEMGRSTATUS*);
-
-// The loaded library, freed on every way out.
-class LoadedLibrary
-{
-public:
-    explicit LoadedLibrary(const std::string& path) : m_module(::LoadLibraryA(path.c_str())) {}
-    ~LoadedLibrary()
-    {
-        if (m_module)
-            ::FreeLibrary(m_module);
-    }
-    LoadedLibrary(const LoadedLibrary&) = delete;
-    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
-
-    HMODULE Get() const { return m_module; }
-
-private:
-    HMODULE m_module;
-};
 
 BOOL Refuse(DWORD code, STATEMGRSTATUS* status)
 {
@@ -53,7 +36,8 @@ BOOL SystemRestorePoint::LoadAndSetRestorePoint(RESTOREPOINTINFOA* request, STAT
     const std::string path = LibraryPath();
     if (path.empty())
         return Refuse(ERROR_PATH_NOT_FOUND, status);
-    LoadedLibrary library(path);
+    // Freed on every way out.
+    const CModule library(::LoadLibraryA(path.c_str()));
     if (!library.Get())
         return Refuse(::GetLastError(), status);
     const auto call = reinterpret_cast<SetRestorePointA>(

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <memory>
 #include <new>
 
 #include "Client/Shell/CRegClientDlg.h"
@@ -33,6 +34,11 @@ std::string SettingsFileFor(const std::string& programPath)
 CAbstractTolvEngineInterface* GetEngineInterface()
 {
     return g_pEngine;
+}
+
+PageShell& ProgramShell()
+{
+    return theApp;
 }
 
 CRegClientApp::CRegClientApp()
@@ -184,15 +190,24 @@ BOOL CRegClientApp::StartEngine()
 
 void CRegClientApp::RunMainWindow()
 {
-    CRegClientDlg mainWindow;
-    ConnectUpdater(mainWindow);
-    SetMainWnd(&mainWindow);
-    mainWindow.DoModal();
+    auto mainWindow = std::make_unique<CRegClientDlg>();
+    ConnectUpdater(*mainWindow);
+    SetMainWnd(mainWindow.get());
+    mainWindow->DoModal();
     SetMainWnd(nullptr);
+    // The main window's pages are sinks of the engine's jobs: they go only
+    // once a job's thread that still winds down has ended. One that never
+    // ends keeps them (the process ends around it).
+    if (!m_trackedJob.WaitForThreadEnd(kJobEndWaitMs))
+        mainWindow.release();
 }
 
-int CRegClientApp::ExitInstance()
+void CRegClientApp::ReleaseEngine()
 {
+    // Nothing the job's thread may still use is given back while it runs:
+    // not the job object, not the results store, not the engine's code.
+    if (!m_trackedJob.WaitForThreadEnd(kJobEndWaitMs))
+        return;
     // Everything that holds COM objects goes before COM does: the job object
     // keeps a shell link of its own.
     if (m_pEngineProcess && g_pEngine)
@@ -207,7 +222,53 @@ int CRegClientApp::ExitInstance()
     if (m_comInitialised)
         ::CoUninitialize();
     m_comInitialised = false;
+}
+
+int CRegClientApp::ExitInstance()
+{
+    ReleaseEngine();
     return CWinApp::ExitInstance();
+}
+
+// ---- The shell the pages reach ----
+
+void CRegClientApp::ShowPage(int page)
+{
+    if (m_shellWindow)
+        m_shellWindow->ShowPage(page);
+}
+
+void CRegClientApp::ShowSettingsTab(int tab)
+{
+    if (m_shellWindow)
+        m_shellWindow->ShowSettingsTab(tab);
+}
+
+void CRegClientApp::SetPageCaptions(const std::string& caption, const std::string& step)
+{
+    if (m_shellWindow)
+        m_shellWindow->SetPageCaptions(caption, step);
+}
+
+void CRegClientApp::CloseMainWindow()
+{
+    if (m_shellWindow)
+        m_shellWindow->CloseMainWindow();
+}
+
+const char* CRegClientApp::ProductTitle() const
+{
+    return g_szAppTitle;
+}
+
+HCURSOR CRegClientApp::HandCursor() const
+{
+    return g_hHandCursor;
+}
+
+CAbstractProcess* CRegClientApp::JobObject()
+{
+    return m_pEngineProcess ? &m_trackedJob : nullptr;
 }
 
 void CRegClientApp::LoadSettings()

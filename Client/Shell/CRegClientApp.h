@@ -6,8 +6,10 @@
 
 #include "Client/Shell/CCommandLineInfoEx.h"
 #include "Client/Shell/IniDocument.h"
+#include "Client/Shell/PageShell.h"
 #include "Client/Shell/SettingsRecord.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Engine/CAbstractProcess.h"
 #include "Engine/CAbstractTolvEngineInterface.h"
 #include "Framework/CHandle.h"
@@ -23,6 +25,7 @@ class CRegUpdateDlg;
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CScanResultDlg.h"
+#include "Client/Scan/ScanWorkflow.h"
 
 // The product name: window title, message-box caption, mutex name prefix.
 extern char g_szAppTitle[50];
@@ -31,9 +34,10 @@ extern HCURSOR g_hHandCursor;
 
 // The program's one application object. It starts the program (single
 // instance, version check, COM, engine, settings, results store), runs the
-// main window modally, and gives everything back when that window closes.
-// It owns what lives for the whole run.
-class CRegClientApp : public CWinApp
+// main window modally, and gives everything back when that window closes,
+// once the engine's job thread has ended. It owns what lives for the whole
+// run, and it is the shell that pages reach (PageShell).
+class CRegClientApp : public CWinApp, public PageShell
 {
 public:
     CRegClientApp();
@@ -63,7 +67,7 @@ public:
 
     // Restart (or shut down) the computer; asks first when ask is set, and
     // always before a shutdown. FALSE when refused or when it failed.
-    BOOL ShutdownOrRestart(BOOL restart, BOOL ask);
+    BOOL ShutdownOrRestart(BOOL restart, BOOL ask) override;
     // The self-closing question; FALSE only when the user cancels.
     BOOL ConfirmShutdown(BOOL restart);
 
@@ -80,6 +84,31 @@ public:
     void RegisterContextMenu();
     void UnregisterContextMenu();
 
+    // ---- the shell the pages reach ----
+    void ShowPage(int page) override;
+    void ShowSettingsTab(int tab) override;
+    void SetPageCaptions(const std::string& caption, const std::string& step) override;
+    void CloseMainWindow() override;
+    SettingsStore& Settings() override { return m_settingsStore; }
+    const char* ProductTitle() const override;
+    HCURSOR HandCursor() const override;
+    CAbstractProcess* JobObject() override;
+    CScanItemsInfo* ResultsStore() override { return m_pScanItems; }
+    bool StartedToScanAtLogon() const override { return m_cmdInfo.m_bStartScan != 0; }
+    // The main window joins the shell while it has its window.
+    void JoinShell(CRegClientDlg* window) { m_shellWindow = window; }
+    void LeaveShell(CRegClientDlg* window)
+    {
+        if (m_shellWindow == window)
+            m_shellWindow = nullptr;
+    }
+    // The engine's job object as the pages use it, with what the program
+    // knows of the job's thread.
+    TrackedJobObject& TrackedJob() { return m_trackedJob; }
+    // How long the program waits at its end for a job's thread that still
+    // runs (one the user stopped, winding down).
+    static const DWORD kJobEndWaitMs = 30000;
+
     CSystemTray m_trayIcon;
 
     // The first scan steps: the categories and the scan's progress.
@@ -89,6 +118,8 @@ public:
     // The last scan steps: findings and repair, and the repair summary.
     CScanResultDlg m_scanResultPage;
     CRepairResultDlg m_repairResultPage;
+    // The scan road through those pages.
+    ScanWorkflow m_scanWorkflow{m_scanPage, m_scanningPage, m_scanResultPage, m_repairResultPage};
 
     SettingsRecord m_settings;
     CCommandLineInfoEx m_cmdInfo;
@@ -110,7 +141,13 @@ private:
     void RunMainWindow();
     SettingsLocation MakeSettingsLocation() const;
 
+    // Gives back the job object, the store and the library, only when the
+    // job's thread has ended.
+    void ReleaseEngine();
+
     CRegUpdateDlg* m_openUpdater = nullptr;
+    CRegClientDlg* m_shellWindow = nullptr;
+    TrackedJobObject m_trackedJob{m_pEngineProcess};
     CHandle m_instanceMutex;
     bool m_comInitialised = false;
     SettingsStore m_settingsStore;

@@ -1,5 +1,6 @@
 #include "Client/Shell/CRegClientDlg.h"
 
+#include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ProductInfo.h"
@@ -51,11 +52,7 @@ CRegClientDlg::CRegClientDlg(CWnd* parent)
 {
 }
 
-CRegClientDlg::~CRegClientDlg()
-{
-    if (m_hIcon)
-        ::DestroyIcon(m_hIcon);
-}
+CRegClientDlg::~CRegClientDlg() = default;
 
 std::string CRegClientDlg::HelpAddress()
 {
@@ -95,20 +92,19 @@ BOOL CRegClientDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
     SetSharedMainWindow(m_hWnd);
+    theApp.JoinShell(this);
 
-    m_hIcon = static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
-                                              IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    m_hIcon.Attach(static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
+                                                   IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
 
     // The findings and repair step and the repair summary.
-    for (CBitmapDialog* step : std::initializer_list<CBitmapDialog*>{&theApp.m_scanResultPage, &theApp.m_repairResultPage})
-    {
-        step->Create(step->GetTemplateId(), this);
+    theApp.m_scanWorkflow.CreateLastSteps(this);
+    for (CWnd* step : theApp.m_scanWorkflow.LaterSteps())
         AddScanStepPage(step);
-    }
 
     RefreshPage(kPageSettings);
 
@@ -163,8 +159,8 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
-    // The home page and the scan workflow's first steps.
-    ConnectScanWorkflow(*this, m_homePage);
+    // The home page and the scan road's first steps.
+    ConnectScanRoad();
 
     CreateMaintenancePages();
 
@@ -179,6 +175,27 @@ void CRegClientDlg::InitSkin()
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(9).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::ConnectScanRoad()
+{
+    ScanWorkflow& road = theApp.m_scanWorkflow;
+    const bool created = road.CreateFirstSteps(this, m_homePage);
+    // Without the pages' templates (a test of the bare main window) nothing
+    // is connected.
+    if (m_homePage.GetSafeHwnd())
+    {
+        SetPageWindow(kPageResults, &m_homePage);
+        SetPageRefresh(kPageResults, [this] {
+            m_homePage.RefreshIgnoredCounts();
+            m_homePage.LoadLastResults();
+        });
+    }
+    if (!created)
+        return;
+    SetPageWindow(kPageScan, &road.Options());
+    SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
+    SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
@@ -210,12 +227,18 @@ void CRegClientDlg::OnDestroy()
     // A second start after this point must not find a window that is gone.
     if (GetSharedMainWindow() == m_hWnd)
         SetSharedMainWindow(NULL);
+    theApp.LeaveShell(this);
     CBitmapDialog::OnDestroy();
 }
 
 bool CRegClientDlg::IsJobRunning() const
 {
-    return theApp.m_pEngineProcess && theApp.m_pEngineProcess->IsBusy();
+    // Also a job whose thread has not run a line yet, or that the engine no
+    // longer calls busy but whose thread still makes its final calls: closing
+    // then would cut it off. A job the user stopped may wind down while the
+    // program ends: the program waits for its thread before it lets go.
+    return theApp.m_pEngineProcess &&
+           (theApp.m_pEngineProcess->IsBusy() || theApp.TrackedJob().HasUnstoppedJob());
 }
 
 CWnd* CRegClientDlg::PageWindow(int page) const
@@ -440,7 +463,7 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_INSTANCE_REQUEST: return OnInstanceRequest(wParam, lParam);
     case WM_SCAN_SHARED_PATH: return OnScanSharedPath(wParam, lParam);
     case WM_AUTO_UPDATE: return OnAutoUpdate(wParam, lParam);
-    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon);
+    case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon.Get());
     default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }
 }
@@ -458,7 +481,7 @@ void CRegClientDlg::OnPaint()
     const int iconHeight = ::GetSystemMetrics(SM_CYICON);
     const RECT client = GetClientRect();
     ::DrawIcon(dc, (client.right - client.left - iconWidth + 1) / 2, (client.bottom - client.top - iconHeight + 1) / 2,
-               m_hIcon);
+               m_hIcon.Get());
 }
 
 BOOL CRegClientDlg::OnSetCursor(HWND window, UINT hitTest, UINT message)

@@ -14,24 +14,13 @@
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/PageShell.h"
+#include "Framework/CIcon.h"
 
 // Maintenance pages: backup, defragmentation, ignore list.
 #include "Client/Pages/CAdvanceOptions.h"
 #include "Client/Pages/CAdvanceSettingsDlg.h"
 #include "Client/Pages/CDefrag.h"
-
-// The pages the main window switches between.
-enum MainWindowPage
-{
-    kPageResults = 1,
-    kPageScan = 2,
-    kPageStartup = 3,
-    kPageSettings = 4,
-    kPageIgnoreList = 5,
-    kPageBackup = 6,
-    kPageDefrag = 12,
-    kPageAbout = 13,
-};
 
 // The program's one top-level window: a borderless skinned dialog whose left
 // column of buttons switches the pages shown at one rectangle of it. It
@@ -101,6 +90,9 @@ protected:
 
 private:
     void InitSkin();
+    // The home page and the scan road's pages, joined to the page switch and
+    // the scan requests.
+    void ConnectScanRoad();
     void CreateStartupPage();
     void CreateSettingsPage();
     void OnMinimize();
@@ -142,7 +134,7 @@ private:
     CxSkinButton m_siblingBanner;
     CLabel m_captionLabel;
     CLabel m_stepLabel;
-    HICON m_hIcon = NULL;
+    CIcon m_hIcon;
 
     CSettingDlg m_settingsPage;
     CAdvanceOptions m_backupPage;

@@ -1,7 +1,7 @@
 #include "Client/Shell/ExplorerContextMenu.h"
 
-#include "Client/Shell/RegKeyHolder.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
 const char* const ExplorerContextMenu::kShellKeys[2] = {"*\\shell", "Folder\\shell"};
 
@@ -41,13 +41,14 @@ void ExplorerContextMenu::RegisterUnder(const char* shellKey) const
 {
     const std::string menuKey = MenuKey(shellKey);
     {
-        RegKeyHolder menu;
-        if (!menu.Create(m_root, menuKey.c_str()) || !menu.WriteString("", "Scan with " + m_productName))
+        CRegKey menu;
+        if (menu.Create(m_root, menuKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS ||
+            menu.SetStringUnterminated("", "Scan with " + m_productName) != ERROR_SUCCESS)
             return;
     }
-    RegKeyHolder command;
-    if (command.Create(m_root, (menuKey + kCommandKey).c_str()))
-        command.WriteString("", CommandLine());
+    CRegKey command;
+    if (command.Create(m_root, (menuKey + kCommandKey).c_str(), KEY_ALL_ACCESS) == ERROR_SUCCESS)
+        command.SetStringUnterminated("", CommandLine());
 }
 
 void ExplorerContextMenu::UnregisterUnder(const char* shellKey) const
@@ -56,6 +57,6 @@ void ExplorerContextMenu::UnregisterUnder(const char* shellKey) const
     // ours stays behind; a key that holds anything else than our command is
     // not ours to delete, and the deletion then fails by itself.
     const std::string menuKey = MenuKey(shellKey);
-    RegKeyHolder::DeleteSubKey(m_root, (menuKey + kCommandKey).c_str());
-    RegKeyHolder::DeleteSubKey(m_root, menuKey.c_str());
+    CRegKey::DeleteKey(m_root, (menuKey + kCommandKey).c_str());
+    CRegKey::DeleteKey(m_root, menuKey.c_str());
 }

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "Client/Shell/RegKeyHolder.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 
 namespace SettingsKeys
 {
@@ -81,13 +81,13 @@ void SettingsStore::SaveLastScan(const std::string& text)
 
 void SettingsStore::ProbeSibling()
 {
-    RegKeyHolder key;
-    if (!key.Open(m_location.registryRoot, m_location.siblingKey.c_str()))
+    CRegKey key;
+    if (key.Open(m_location.registryRoot, m_location.siblingKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     for (const char* name : {"AppPath1", "AppPath2", "AppPath3"})
     {
         std::string path;
-        if (key.ReadString(name, path) && !path.empty() && ::PathFileExistsA(path.c_str()))
+        if (key.ReadShortString(name, path) && !path.empty() && ::PathFileExistsA(path.c_str()))
             m_siblingInstalled = TRUE;
     }
 }
@@ -175,11 +175,11 @@ void SettingsStore::SaveLastScanIni(const std::string& text)
 namespace
 {
 // A missing value is written as 0; a present one is on only when it is 1.
-void LoadRegistryFlag(const RegKeyHolder& key, const char* name, int& flag)
+void LoadRegistryFlag(CRegKey& key, const char* name, int& flag)
 {
     DWORD value = 0;
     if (!key.ReadDword(name, value))
-        key.WriteDword(name, 0);
+        key.SetDword(name, 0);
     else
         flag = value == 1 ? 1 : 0;
 }
@@ -187,8 +187,8 @@ void LoadRegistryFlag(const RegKeyHolder& key, const char* name, int& flag)
 
 void SettingsStore::LoadRegistry()
 {
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
 
     LoadRegistryFlag(key, kLogScanSummary, m_record.logScanSummary);
@@ -198,15 +198,15 @@ void SettingsStore::LoadRegistry()
     {
         m_record.firstRun = 0;
         if (value != 0)
-            key.WriteDword(kFirstRun, 0);
+            key.SetDword(kFirstRun, 0);
     }
     else
     {
-        key.WriteDword(kFirstRun, 0);
+        key.SetDword(kFirstRun, 0);
     }
 
     m_record.runCount = key.ReadDword(kRunCount, value) ? NextRunCount(value) : 1;
-    key.WriteDword(kRunCount, m_record.runCount);
+    key.SetDword(kRunCount, m_record.runCount);
 
     LoadRegistryFlag(key, kRestorePoint, m_record.restorePoint);
     LoadRegistryFlag(key, kAutoRepair, m_record.autoRepair);
@@ -214,7 +214,7 @@ void SettingsStore::LoadRegistry()
 
     if (!key.ReadDword(kContextMenu, value))
     {
-        key.WriteDword(kContextMenu, 0);
+        key.SetDword(kContextMenu, 0);
     }
     else if (value == 1)
     {
@@ -228,12 +228,12 @@ void SettingsStore::LoadRegistry()
     }
 
     std::string lastScan;
-    if (key.ReadString(kLastScan, lastScan))
+    if (key.ReadShortString(kLastScan, lastScan))
     {
         lastScan = AnsiText::Trimmed(lastScan, kWhiteSpace);
         m_record.lastScan = lastScan.empty() ? kNever : lastScan;
     }
-    else if (key.WriteString(kLastScan, kNever))
+    else if (key.SetStringUnterminated(kLastScan, kNever) == ERROR_SUCCESS)
     {
         m_record.lastScan = kNever;
     }
@@ -245,19 +245,19 @@ void SettingsStore::LoadRegistry()
 
 void SettingsStore::SaveRegistry()
 {
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
-    key.WriteDword(kLogScanSummary, m_record.logScanSummary ? 1 : 0);
-    key.WriteDword(kFirstRun, 0);
-    key.WriteDword(kRestorePoint, m_record.restorePoint ? 1 : 0);
-    key.WriteDword(kAutoRepair, m_record.autoRepair ? 1 : 0);
-    key.WriteDword(kSoftwareUpdate, m_record.softwareUpdate ? 1 : 0);
-    if (key.WriteDword(kContextMenu, m_record.contextMenu ? 1 : 0))
+    key.SetDword(kLogScanSummary, m_record.logScanSummary ? 1 : 0);
+    key.SetDword(kFirstRun, 0);
+    key.SetDword(kRestorePoint, m_record.restorePoint ? 1 : 0);
+    key.SetDword(kAutoRepair, m_record.autoRepair ? 1 : 0);
+    key.SetDword(kSoftwareUpdate, m_record.softwareUpdate ? 1 : 0);
+    if (key.SetDword(kContextMenu, m_record.contextMenu ? 1 : 0) == ERROR_SUCCESS)
         ChangeContextMenu(m_record.contextMenu == 1);
-    key.WriteDword(kAutoShutdown, m_record.autoShutdown ? 1 : 0);
-    key.WriteDword(kAutoShutdownSystem, m_record.autoShutdownSystem ? 1 : 0);
-    key.WriteDword(kAutoRestartSystem, m_record.autoRestartSystem ? 1 : 0);
+    key.SetDword(kAutoShutdown, m_record.autoShutdown ? 1 : 0);
+    key.SetDword(kAutoShutdownSystem, m_record.autoShutdownSystem ? 1 : 0);
+    key.SetDword(kAutoRestartSystem, m_record.autoRestartSystem ? 1 : 0);
 }
 
 void SettingsStore::SaveLastScanRegistry(const std::string& text)
@@ -265,10 +265,10 @@ void SettingsStore::SaveLastScanRegistry(const std::string& text)
     const std::string trimmed = AnsiText::Trimmed(text, kWhiteSpace);
     if (trimmed.empty())
         return;
-    RegKeyHolder key;
-    if (!key.Create(m_location.registryRoot, m_location.registryKey.c_str()))
+    CRegKey key;
+    if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
-    if (!key.WriteString(kLastScan, trimmed))
+    if (key.SetStringUnterminated(kLastScan, trimmed) != ERROR_SUCCESS)
         return;
     m_record.lastScan = trimmed;
     if (onLastScanStored)

@@ -62,6 +62,10 @@ public:
 
     BOOL IsSiblingInstalled() const { return m_siblingInstalled; }
     const SettingsLocation& Location() const { return m_location; }
+    // The values the pages read, and the INI document they live in when the
+    // settings are kept in a file.
+    SettingsRecord& Record() { return m_record; }
+    IniDocument& Document() { return m_document; }
 
 private:
     void ProbeSibling();

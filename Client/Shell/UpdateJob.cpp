@@ -1,6 +1,7 @@
 #include "Client/Shell/UpdateJob.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "Client/Shell/ProductInfo.h"
 
@@ -8,11 +9,7 @@ UpdateJob::UpdateJob(const UpdateProtocol::QueryFacts& facts, bool portable) : m
 {
 }
 
-UpdateJob::~UpdateJob()
-{
-    for (HINTERNET handle : m_handles)
-        ::InternetCloseHandle(handle);
-}
+UpdateJob::~UpdateJob() = default;
 
 void UpdateJob::SetStatus(const std::string& text)
 {
@@ -62,35 +59,32 @@ bool UpdateJob::Track(HINTERNET handle)
 {
     if (!handle)
         return false;
+    CInternetHandle held(handle);
     CCriticalSectionLock lock(m_lock);
     if (m_cancelled)
-    {
-        ::InternetCloseHandle(handle);
         return false;
-    }
-    m_handles.push_back(handle);
+    m_handles.push_back(std::move(held));
     return true;
 }
 
 void UpdateJob::Close(HINTERNET handle)
 {
     CCriticalSectionLock lock(m_lock);
-    const auto found = std::find(m_handles.begin(), m_handles.end(), handle);
-    if (found == m_handles.end())
-        return;
-    m_handles.erase(found);
-    ::InternetCloseHandle(handle);
+    const auto found = std::find_if(m_handles.begin(), m_handles.end(),
+                                    [handle](const CInternetHandle& held) { return held.Get() == handle; });
+    if (found != m_handles.end())
+        m_handles.erase(found);
 }
 
 void UpdateJob::Cancel()
 {
     m_cancelled = true;
-    std::vector<HINTERNET> open;
+    std::vector<CInternetHandle> open;
     {
         CCriticalSectionLock lock(m_lock);
         open.swap(m_handles);
     }
     // Requests before their session, as the worker itself would close them.
-    for (auto handle = open.rbegin(); handle != open.rend(); ++handle)
-        ::InternetCloseHandle(*handle);
+    while (!open.empty())
+        open.pop_back();
 }

@@ -9,6 +9,7 @@
 
 #include "Client/Shell/UpdateProtocol.h"
 #include "Framework/CCriticalSection.h"
+#include "Framework/CInternetHandle.h"
 
 // What the updater's dialog and its worker share. Both hold it, so either
 // may go first: the worker writes requests, the status and the animation
@@ -70,6 +71,6 @@ private:
     bool m_statusChanged = false;
     bool m_playing = true;
     bool m_animationChanged = false;
-    std::vector<HINTERNET> m_handles;
+    std::vector<CInternetHandle> m_handles;
     MessageBoxFunction m_messageBox;
 };

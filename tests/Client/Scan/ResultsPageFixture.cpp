@@ -108,12 +108,14 @@ void ResultsPageTest::ShowFindings(const std::vector<std::pair<DWORD, std::strin
     for (const auto& count : counts)
         if (count.first & mask)
             offered += count.second;
-    page.m_totalFindings = page.m_selectedFindings = offered;
-    page.m_scanMask = mask;
-    page.m_scanStartTick = 1000;
-    page.m_scanEndTick = 66000;
-    page.m_examinedCount = 4321;
-    page.ShowResults();
+    ScanOutcome scan;
+    scan.found = offered;
+    scan.mask = mask;
+    scan.startTick = 1000;
+    scan.endTick = 66000;
+    scan.examined = 4321;
+    scan.completed = true;
+    page.ShowResults(scan);
 }
 
 std::vector<ResultsPageTest::Row> ResultsPageTest::TreeRows()

@@ -158,7 +158,7 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_SKIPPED)), "1");
     EXPECT_FALSE(::IsWindowEnabled(m_window->GetDlgItem(IDC_HOME_BUTTON))) << "the repair did not end on the home page";
     EXPECT_FALSE(Page().IsWindowVisible());
-    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepOptions);
+    EXPECT_EQ(theApp.m_scanWorkflow.CurrentStep(), kStepOptions);
 
     // The home page's statistics, stored and shown, are the repaired ones.
     const std::string ini = theApp.m_strIniPath;
@@ -329,12 +329,47 @@ TEST_F(ResultsPageTest, AScanWithoutFindingsFillsTheSummary)
     EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "repair-summary-page"));
     Click(summary, IDC_SUMMARY_FINISH);
     EXPECT_FALSE(summary.IsWindowVisible());
-    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepOptions);
+    EXPECT_EQ(theApp.m_scanWorkflow.CurrentStep(), kStepOptions);
 
     // Back leads to the results step.
     summary.ShowWindow(SW_SHOW);
     ::ShowWindow(summary.GetDlgItem(IDC_SUMMARY_BACK), SW_SHOW);
     Click(summary, IDC_SUMMARY_BACK);
     EXPECT_FALSE(summary.IsWindowVisible());
-    EXPECT_EQ(theApp.m_scanPage.m_currentStep, kStepResults);
+    EXPECT_EQ(theApp.m_scanWorkflow.CurrentStep(), kStepResults);
+}
+
+TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_TRUE(PlantValue("Fonts", "t1.ttf"));
+    ShowFindings({{kScanFonts, ValueText("Fonts", "t1.ttf")}}, kScanFonts);
+    std::atomic<DWORD> reportingTook{0};
+    std::atomic<bool> reported{false};
+    HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_job.body = [&](CAbstractScanItemsInfo& store) {
+        const DWORD start = ::GetTickCount();
+        Page().SetStatusText("Creating backup", "Scanning");
+        Page().SetStatusText("Repairing corruption(s)", "Scanning");
+        Page().OnItemFound("-1", kScanRecycleBin, 2048, 0);
+        reportingTook = ::GetTickCount() - start;
+        reported = true;
+        ::WaitForSingleObject(hold, 20000);
+        return DeleteAllBut({})(store);
+    };
+    Page().OnRepair();
+    // The window thread is busy elsewhere for a while: the job reports on
+    // regardless.
+    ::Sleep(1500);
+    EXPECT_TRUE(reported) << "the repair's thread was held up by the busy window thread";
+    EXPECT_LT(reportingTook, 500u);
+    // The window thread shows the last text once it runs its messages.
+    EXPECT_TRUE(PumpUntil([this] { return ControlText(IDC_RESULTS_STATUS) == "Repairing corruption(s)"; }, 5000))
+        << ControlText(IDC_RESULTS_STATUS);
+    ::SetEvent(hold);
+    ASSERT_TRUE(PumpUntil([this] { return RepairEnded(); }));
+    ::CloseHandle(hold);
+    EXPECT_FALSE(ValueExists("Fonts", "t1.ttf"));
+    EXPECT_EQ(TestEnv::SettingsValue(theApp.m_strIniPath, "LastRecBinClnSize", "missing"), "2048");
 }

@@ -302,10 +302,13 @@ TEST_F(ScanPagesTest, ScanCountsLiveLeavesOutWhiteListedAndIgnoredAndRecordsItsS
     EXPECT_EQ(Text(Home(), 1233), "2MB");
     // What the results page reads of this scan.
     EXPECT_EQ(Results().m_totalFindings, 4);
-    EXPECT_EQ(Results().m_examinedCount, 2) << "the non-empty status texts";
-    EXPECT_GE(Results().m_scanStartTick, beforeStart);
-    EXPECT_LE(Results().m_scanStartTick, afterStart);
-    EXPECT_GE(Results().m_scanEndTick, Results().m_scanStartTick);
+    const ScanOutcome& scan = Results().LastScan();
+    EXPECT_EQ(scan.found, 4);
+    EXPECT_EQ(scan.examined, 2) << "the non-empty status texts";
+    EXPECT_GE(scan.startTick, beforeStart);
+    EXPECT_LE(scan.startTick, afterStart);
+    EXPECT_GE(scan.endTick, scan.startTick);
+    EXPECT_TRUE(scan.completed);
     EXPECT_TRUE(Shows(Progress())) << "without automatic repair the page stays";
 
     Click(Progress(), IDC_SHOW_RESULTS);
@@ -448,12 +451,15 @@ TEST_F(ScanPagesTest, SelectionIsStoredAsTickedAndShownSoAtTheNextStart)
     const std::string stored = Ini("LastSelectedScanTypes");
     CloseWindow();
 
-    // A stored empty selection is shown empty, not as a first run.
+    // A scan of nothing is no choice: a stored empty selection ticks every
+    // box, as a first run does, Select All and the hidden ones too.
     ASSERT_NO_FATAL_FAILURE(OpenWindow("LastSelectedScanTypes=" + stored + "\r\n"));
-    EXPECT_EQ(Options().GetSelectedScanTypes(), 0u);
-    EXPECT_EQ(::IsDlgButtonChecked(Options(), 1169), static_cast<UINT>(BST_UNCHECKED));
+    EXPECT_EQ(Options().GetSelectedScanTypes(), CScanDlg::DefaultScanTypes());
+    for (int box : {1169, 1171, 1173, 1174, 1175})
+        EXPECT_EQ(::IsDlgButtonChecked(Options(), box), static_cast<UINT>(BST_CHECKED)) << box;
     ClickBox(Options(), 1157);
-    EXPECT_EQ(Ini("LastSelectedScanTypes"), std::to_string(kScanStartup));
+    EXPECT_EQ(Ini("LastSelectedScanTypes"), std::to_string(CScanDlg::DefaultScanTypes() & ~kScanStartup));
+    EXPECT_EQ(::IsDlgButtonChecked(Options(), 1169), static_cast<UINT>(BST_UNCHECKED));
     CloseWindow();
     ASSERT_NO_FATAL_FAILURE(OpenWindow("LastSelectedScanTypes=" + std::to_string(CScanDlg::DefaultScanTypes()) +
                                        "\r\n"));
@@ -516,4 +522,57 @@ TEST_F(ScanPagesTest, TenThousandFindingsNeedNoFurtherGdiObjects)
         marks.insert(::SendMessageA(Progress().GetDlgItem(id), STM_GETIMAGE, IMAGE_BITMAP, 0));
     marks.erase(0);
     EXPECT_LE(marks.size(), 3u) << "neutral, nothing found and found";
+}
+
+namespace
+{
+// The results store, noting which thread stores each finding.
+class ThreadNotingStore : public CScanItemsInfo
+{
+public:
+    int AddFoundItem(const char* text, DWORD category, int firstValue, int secondValue) override
+    {
+        storingThreads.insert(::GetCurrentThreadId());
+        return CScanItemsInfo::AddFoundItem(text, category, firstValue, secondValue);
+    }
+    std::set<DWORD> storingThreads;
+};
+}
+
+TEST_F(ScanPagesTest, TheJobThreadNeitherWaitsForTheWindowsNorTouchesThemOrTheStore)
+{
+    if (!RunInOwnFolder())
+        return;
+    auto* store = new ThreadNotingStore;
+    m_store.reset(store);
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    std::atomic<DWORD> reportingTook{0};
+    std::atomic<bool> reported{false};
+    m_job.scanBody = [&](CAbstractStatus& sink, ScriptedJob&) {
+        const DWORD start = ::GetTickCount();
+        sink.SetStatusText("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Fonts", "N");
+        sink.OnItemFound(kFontFinding, kScanFonts, 0, 0);
+        sink.SetStatusText("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "S");
+        for (int i = 0; i < 3; ++i)
+            sink.OnItemFound(Finding(i).c_str(), kScanStartup, 0, 0);
+        reportingTook = ::GetTickCount() - start;
+        reported = true;
+    };
+    Click(Options(), IDC_SCAN_START);
+    // The window thread is busy elsewhere for a while: the job reports on
+    // regardless and goes on with its work.
+    ::Sleep(1500);
+    EXPECT_TRUE(reported) << "the job thread was held up by the busy window thread";
+    EXPECT_LT(reportingTook, 500u);
+    ASSERT_TRUE(PumpUntil([this] { return ::IsWindowEnabled(Progress().GetDlgItem(IDC_SHOW_RESULTS)) != FALSE; }));
+
+    // What the job reported reached the page and the store all the same,
+    // stored on the window thread alone.
+    EXPECT_EQ(Text(Progress(), IDC_FOUND_COUNT), "4");
+    EXPECT_EQ(Text(Progress(), 1157), "1") << "fonts counter";
+    EXPECT_EQ(Text(Progress(), 1165), "3") << "start-up counter";
+    EXPECT_EQ(Text(Progress(), IDC_SCAN_CATEGORY), "Windows Startup Items");
+    EXPECT_EQ(store->GetItemCount(kScanStartup), 3);
+    EXPECT_EQ(store->storingThreads, std::set<DWORD>{::GetCurrentThreadId()});
+    EXPECT_EQ(Results().m_totalFindings, 4);
 }

@@ -19,6 +19,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/ShellResource.h"
+#include "Framework/CHandle.h"
 #include "support/FakeJobObject.h"
 #include "support/ProgramDriver.h"
 
@@ -48,6 +49,50 @@ struct ScanRequest
 {
     int mode;
     std::string path;
+};
+
+// A job object whose thread the test holds and lets go: the engine calls it
+// idle all the while, as it does before a started thread has run a line and
+// after the thread's final call.
+class HeldThreadJob : public FakeJobObject
+{
+public:
+    HeldThreadJob() : m_release(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+        m_thread.Attach(::CreateThread(nullptr, 0, &HeldThreadJob::Body, this, 0, &m_id));
+    }
+    ~HeldThreadJob() override { LetGo(); }
+
+    void LetGo()
+    {
+        ::SetEvent(m_release.Get());
+        if (m_thread)
+            ::WaitForSingleObject(m_thread.Get(), 10000);
+    }
+    bool HasEnded() const { return ended; }
+
+    HANDLE GetThreadHandle() override
+    {
+        return m_thread && ::WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT ? m_thread.Get() : NULL;
+    }
+    DWORD GetThreadId() override { return m_id; }
+    int Stop(int) override { return 1; }
+
+    std::atomic<bool> ended{false};
+
+private:
+    static DWORD WINAPI Body(void* self)
+    {
+        HeldThreadJob* job = static_cast<HeldThreadJob*>(self);
+        ::WaitForSingleObject(job->m_release.Get(), 30000);
+        ::Sleep(300);
+        job->ended = true;
+        return 0;
+    }
+
+    CHandle m_release;
+    CHandle m_thread;
+    DWORD m_id = 0;
 };
 
 class MainWindowTest : public testing::Test
@@ -125,6 +170,35 @@ TEST_F(MainWindowTest, ClosingIsRefusedWhileAJobRuns)
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(GetSharedMainWindow(), static_cast<HWND>(NULL)) << "the shared handle outlived the window";
+}
+
+TEST_F(MainWindowTest, ClosingIsRefusedWhileAJobsThreadRunsThoughTheEngineCallsItIdle)
+{
+    HeldThreadJob job;
+    theApp.m_pEngineProcess = &job;
+    const INT_PTR result = RunWindow([&](HWND window) {
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CLOSE_BUTTON, BN_CLICKED), 0);
+        const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), 10000);
+        EXPECT_NE(box, static_cast<HWND>(NULL)) << "closed while the job's thread ran";
+        if (!box)
+            return;
+        EXPECT_EQ(ProgramDriver::MessageBoxText(box), "Please stop active operation before closing.");
+        ProgramDriver::PressButton(box, IDOK);
+        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+            ::Sleep(50);
+        EXPECT_TRUE(::IsWindowVisible(window));
+
+        // Once the user stopped it, the job may wind down while the program
+        // closes.
+        theApp.JobObject()->Stop(1);
+        Click(window, IDC_CLOSE_BUTTON);
+        for (int i = 0; i < 100 && ::IsWindowVisible(window); ++i)
+            ::Sleep(50);
+        EXPECT_FALSE(::IsWindowVisible(window)) << "a stopped job kept the program open";
+    });
+    EXPECT_EQ(result, IDOK);
+    job.LetGo();
+    theApp.m_pEngineProcess = &m_job;
 }
 
 TEST_F(MainWindowTest, ASecondInstancesRequestStartsAScanUnlessAJobRuns)
@@ -319,6 +393,46 @@ TEST(ApplicationExit, GivesTheJobObjectBackBeforeCom)
     EXPECT_EQ(theApp.m_pEngineProcess, nullptr);
     EXPECT_EQ(theApp.m_pScanItems, nullptr);
     EXPECT_EQ(g_pEngine, nullptr);
+}
+
+namespace
+{
+// The results store, noting whether the job's thread had ended when it went.
+class WatchingStore : public CScanItemsInfo
+{
+public:
+    WatchingStore(const HeldThreadJob& job, int& deletedAfterEnd, int& deletedBeforeEnd)
+        : m_job(job), m_after(deletedAfterEnd), m_before(deletedBeforeEnd)
+    {
+    }
+    ~WatchingStore() override { ++(m_job.HasEnded() ? m_after : m_before); }
+
+private:
+    const HeldThreadJob& m_job;
+    int& m_after;
+    int& m_before;
+};
+}
+
+TEST(ApplicationExit, LetsGoOfTheStoreOnlyOnceTheJobsThreadHasEnded)
+{
+    // The user stopped a job and closed the program at once: its thread
+    // still winds down.
+    HeldThreadJob job;
+    int deletedAfterEnd = 0;
+    int deletedBeforeEnd = 0;
+    theApp.m_pEngineProcess = &job;
+    theApp.m_pScanItems = new WatchingStore(job, deletedAfterEnd, deletedBeforeEnd);
+    std::thread letGo([&job] {
+        ::Sleep(500);
+        job.LetGo();
+    });
+    theApp.ExitInstance();
+    letGo.join();
+    EXPECT_EQ(deletedBeforeEnd, 0) << "the store went while the job's thread still ran";
+    EXPECT_EQ(deletedAfterEnd, 1);
+    EXPECT_EQ(theApp.m_pScanItems, nullptr);
+    theApp.m_pEngineProcess = nullptr;
 }
 
 TEST(ApplicationExit, ReleasesTheRealEngineAndFreesItsLibrary)

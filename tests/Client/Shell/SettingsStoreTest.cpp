@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Client/Shell/IniDocument.h"
-#include "Client/Shell/RegKeyHolder.h"
 #include "Client/Shell/SettingsStore.h"
 #include "Framework/CHandle.h"
 #include "Framework/CRegKey.h"
@@ -424,9 +423,9 @@ TEST_F(RegistrySettings, LastScanTextsOfEveryLength)
     // reads on every system must read whole and nothing beyond it.
     const std::string full(255, 'd');
     {
-        RegKeyHolder key;
-        ASSERT_TRUE(key.Create(HKEY_LOCAL_MACHINE, kKey));
-        ASSERT_TRUE(key.WriteString("LastScan", full));
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_LOCAL_MACHINE, kKey, KEY_ALL_ACCESS), ERROR_SUCCESS);
+        ASSERT_EQ(key.SetStringUnterminated("LastScan", full), ERROR_SUCCESS);
     }
     SettingsRun longest(m_location);
     longest.store.Load();

@@ -321,3 +321,38 @@ TEST(DefragPage, AnAnalysisLeavesTheFindingsOfTheLastScanForTheRepair)
     theApp.m_pScanItems = nullptr;
     EXPECT_EQ(store.GetItemCount(0x400), 1);
 }
+
+TEST(DefragPage, TheJobsProgressDoesNotWaitForTheWindowThread)
+{
+    CWnd host;
+    ASSERT_TRUE(host.CreateEx(0, nullptr, "Quillomar", WS_POPUP | WS_VISIBLE, RECT{0, 0, 692, 395}, NULL, 0));
+    FakeDefragJob job;
+    CDefrag page(&host);
+    page.UseEngineProcess(&job);
+    ASSERT_TRUE(page.Create(0, &host));
+    page.ShowWindow(SW_SHOW);
+    std::atomic<bool> reported{false};
+    // The compaction job steps the bar on its own thread while the window
+    // thread is busy elsewhere.
+    std::thread reporting([&] {
+        CAbstractStatus& sink = page;
+        sink.OnProgress(0);
+        for (int i = 0; i < 10; ++i)
+            sink.OnProgress(1);
+        reported = true;
+    });
+    ::Sleep(1500);
+    EXPECT_TRUE(reported) << "the job's thread waited for the window thread";
+    // The bar follows once the window thread runs its messages.
+    const DWORD start = ::GetTickCount();
+    MSG message;
+    while (!reported || ::GetTickCount() - start < 500)
+    {
+        while (::PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&message);
+        ::Sleep(10);
+    }
+    reporting.join();
+    EXPECT_EQ(BarPosition(page.GetSafeHwnd()), 30);
+    page.DestroyWindow();
+}

@@ -1,18 +1,19 @@
-// The registry-key holder that the settings, statistics and pages share.
+// The registry-key holder in the forms that the settings, the statistics and
+// the Explorer menu use.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "Client/Shell/RegKeyHolder.h"
+#include "Framework/CRegKey.h"
 #include "support/TestRegistry.h"
 
 namespace
 {
 const char* const kScratch = "Software\\QuillomarTest\\Holder";
 
-class RegKeyHolderTest : public testing::Test
+class CRegKeyTest : public testing::Test
 {
 protected:
     void SetUp() override { TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QuillomarTest"); }
@@ -29,23 +30,23 @@ protected:
 };
 }
 
-TEST_F(RegKeyHolderTest, OpenFailsOnAMissingKeyAndCreateMakesIt)
+TEST_F(CRegKeyTest, OpenFailsOnAMissingKeyAndCreateMakesIt)
 {
-    RegKeyHolder key;
-    EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, kScratch));
+    CRegKey key;
+    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(key.IsOpen());
-    EXPECT_TRUE(key.Create(HKEY_CURRENT_USER, kScratch));
+    EXPECT_EQ(key.Create(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
     EXPECT_TRUE(key.IsOpen());
-    EXPECT_EQ(key.Close(), ERROR_SUCCESS);
+    key.Close();
     EXPECT_FALSE(key.IsOpen());
-    EXPECT_TRUE(key.Open(HKEY_CURRENT_USER, kScratch));
+    EXPECT_EQ(key.Open(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
 }
 
-TEST_F(RegKeyHolderTest, NumbersAreReadWhateverTheirStoredType)
+TEST_F(CRegKeyTest, NumbersAreReadWhateverTheirStoredType)
 {
-    RegKeyHolder key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kScratch));
-    EXPECT_TRUE(key.WriteDword("n", 42));
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    EXPECT_EQ(key.SetDword("n", 42), ERROR_SUCCESS);
     DWORD value = 99;
     EXPECT_TRUE(key.ReadDword("n", value));
     EXPECT_EQ(value, 42u);
@@ -60,62 +61,62 @@ TEST_F(RegKeyHolderTest, NumbersAreReadWhateverTheirStoredType)
     EXPECT_EQ(value, 0u);
 }
 
-TEST_F(RegKeyHolderTest, TextsAreWrittenAndReadToTheirEnd)
+TEST_F(CRegKeyTest, TextsAreWrittenAndReadToTheirEnd)
 {
-    RegKeyHolder key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kScratch));
-    ASSERT_TRUE(key.WriteString("t", "abc"));
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    ASSERT_EQ(key.SetStringUnterminated("t", "abc"), ERROR_SUCCESS);
     // Wine's ANSI call stores a terminator that was not given, so only the
     // type and the text can be checked here.
     DWORD type = 0;
     ASSERT_EQ(::RegQueryValueExA(key.Get(), "t", nullptr, &type, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     std::string text = "old";
-    EXPECT_TRUE(key.ReadString("t", text));
+    EXPECT_TRUE(key.ReadShortString("t", text));
     EXPECT_EQ(text, "abc");
-    EXPECT_FALSE(key.ReadString("missing", text));
+    EXPECT_FALSE(key.ReadShortString("missing", text));
     EXPECT_EQ(text, "");
 }
 
-TEST_F(RegKeyHolderTest, TextsUpToTheLimitReadWholeAndLongerOnesFail)
+TEST_F(CRegKeyTest, TextsUpToTheLimitReadWholeAndLongerOnesFail)
 {
-    RegKeyHolder key;
-    ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kScratch));
-    const std::string almost(RegKeyHolder::kMaxStringBytes - 1, 'e');
-    ASSERT_TRUE(key.WriteString("almost", almost));
+    CRegKey key;
+    ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
+    const std::string almost(CRegKey::kMaxShortStringBytes - 1, 'e');
+    ASSERT_EQ(key.SetStringUnterminated("almost", almost), ERROR_SUCCESS);
     std::string text;
-    EXPECT_TRUE(key.ReadString("almost", text));
+    EXPECT_TRUE(key.ReadShortString("almost", text));
     EXPECT_EQ(text, almost);
 
     // An unterminated text of the full limit is handed out whole where the
     // system reports its stored size, and refused where it counts a
     // terminator (Wine). Either way nothing past the value is read.
-    const std::string full(RegKeyHolder::kMaxStringBytes, 'f');
-    ASSERT_TRUE(key.WriteString("full", full));
-    if (key.ReadString("full", text))
+    const std::string full(CRegKey::kMaxShortStringBytes, 'f');
+    ASSERT_EQ(key.SetStringUnterminated("full", full), ERROR_SUCCESS);
+    if (key.ReadShortString("full", text))
         EXPECT_EQ(text, full);
     else
         EXPECT_EQ(text, "");
 
-    const std::string terminated(RegKeyHolder::kMaxStringBytes - 1, 'g');
+    const std::string terminated(CRegKey::kMaxShortStringBytes - 1, 'g');
     SetRaw("terminated", REG_SZ, terminated.c_str(), static_cast<DWORD>(terminated.size() + 1));
-    EXPECT_TRUE(key.ReadString("terminated", text));
+    EXPECT_TRUE(key.ReadShortString("terminated", text));
     EXPECT_EQ(text, terminated);
 
-    const std::string longer(RegKeyHolder::kMaxStringBytes + 1, 'h');
-    ASSERT_TRUE(key.WriteString("longer", longer));
+    const std::string longer(CRegKey::kMaxShortStringBytes + 1, 'h');
+    ASSERT_EQ(key.SetStringUnterminated("longer", longer), ERROR_SUCCESS);
     text = "old";
-    EXPECT_FALSE(key.ReadString("longer", text));
+    EXPECT_FALSE(key.ReadShortString("longer", text));
     EXPECT_EQ(text, "");
 }
 
-TEST_F(RegKeyHolderTest, DeleteSubKeyWorksOnTheGivenRoot)
+TEST_F(CRegKeyTest, DeleteKeyWorksOnTheGivenRoot)
 {
     {
-        RegKeyHolder key;
-        ASSERT_TRUE(key.Create(HKEY_CURRENT_USER, kScratch));
+        CRegKey key;
+        ASSERT_EQ(key.Create(HKEY_CURRENT_USER, kScratch, KEY_ALL_ACCESS), ERROR_SUCCESS);
     }
-    EXPECT_TRUE(RegKeyHolder::DeleteSubKey(HKEY_CURRENT_USER, kScratch));
+    EXPECT_EQ(CRegKey::DeleteKey(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
     EXPECT_FALSE(TestEnv::KeyExists(HKEY_CURRENT_USER, kScratch));
-    EXPECT_FALSE(RegKeyHolder::DeleteSubKey(HKEY_CURRENT_USER, kScratch));
+    EXPECT_NE(CRegKey::DeleteKey(HKEY_CURRENT_USER, kScratch), ERROR_SUCCESS);
 }
