@@ -64,9 +64,17 @@ public:
     // CSmartThread
     int Run() override;
 
-    // How long a starter waits for a job thread that has made its final call
-    // to end, before it refuses.
+    // How long a starter or IsBusy waits for a job thread that has made its
+    // final call to end: it only has to return from that call.
     static const DWORD kFinishingThreadWaitMs = 10000;
+    // How long the release waits for a stopped job to end. A restore and a
+    // hive compaction run to their end after a stop.
+    static const DWORD kReleaseWaitMs = 30000;
+
+    // Stops the job and waits (bounded) for its thread to end. True when the
+    // object may be freed; false leaves it to a thread that is still running,
+    // which then makes no final calls into its sink any more.
+    bool PrepareRelease();
 
     // Read by the shared file tests and path expansion.
     int IsWow64() const { return m_bWow64; }
@@ -76,8 +84,8 @@ public:
 
 protected:
     void ProbeEnvironment();
-    // Refuses (false) while a job thread exists, except one that has made its
-    // final call: that one is waited for.
+    // Refuses (false) while a job thread has not ended, except one that has
+    // made its final call: that one is waited for.
     bool WaitForFinishedJob();
     // Creates the job thread suspended: 1, or -1 when that fails.
     int StartJob();
@@ -172,8 +180,8 @@ protected:
     double m_dTempFilesKB = 0.0;
     std::string m_strSystemDir;
     std::string m_strProgramFilesDir;
-    // Read by the window thread (IsBusy) and cleared by it (Stop) while the
-    // job thread tests it in every loop.
+    // The job's go flag: set when the job is first resumed, cleared by Stop
+    // on the window thread and by the end of Run; every loop of a job tests it.
     std::atomic<int> m_bRunning{0};
     std::atomic<int> m_nJobType{0};
     CAbstractStatus* m_pStatus = nullptr;
@@ -207,4 +215,6 @@ protected:
 
     // Set just before the final sink call of a job, cleared by the next start.
     std::atomic<int> m_bFinalCallMade{0};
+    // Set by a release that gave up waiting: the sink may be gone.
+    std::atomic<int> m_bReleased{0};
 };
