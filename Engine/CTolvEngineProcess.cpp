@@ -4,6 +4,7 @@
 
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CRegistryManager.h"
+#include "Engine/DefragResult.h"
 #include "Framework/AnsiText.h"
 #include "Framework/Wow64.h"
 
@@ -238,8 +239,8 @@ void CTolvEngineProcess::RevertRedirection()
 
 int CTolvEngineProcess::RunJobBody()
 {
-    // Each body catches its own exceptions; this is the last guard, so that
-    // the final calls always come.
+    // Each body reports its own failures; this is the last guard, so that the
+    // final calls always come, and never with a success.
     try
     {
         switch (m_nJobType)
@@ -260,7 +261,20 @@ int CTolvEngineProcess::RunJobBody()
     }
     catch (...)
     {
-        return 0;
+        return FailedJobResult();
+    }
+}
+
+int CTolvEngineProcess::FailedJobResult() const
+{
+    switch (m_nJobType)
+    {
+    case kJobScan:
+        return kScanIncomplete;
+    case kJobDefrag:
+        return kDefragFailedBeforeHiveList;
+    default:
+        return -1;
     }
 }
 

@@ -90,11 +90,14 @@ protected:
     // Creates the job thread suspended: 1, or -1 when that fails.
     int StartJob();
     int RunJobBody();
+    // The result of a job whose body failed: never that of a success.
+    int FailedJobResult() const;
     bool DisableRedirection();
     void RevertRedirection();
     bool IsRedirectedJob() const;
 
     // Job bodies.
+    // kScanComplete, or kScanIncomplete when a scanner failed part-way.
     int ScanAll();
     int RepairAll();
     int BackupToFile(int full);
@@ -117,7 +120,13 @@ protected:
     // while it runs; noManager when none can be made, 0 when the body throws.
     int WithRegistryManager(const std::function<int(CRegistryManager&)>& body, int noManager);
 
-    // Scanners run by ScanAll, by category.
+    // Runs the scanners of one category; false when one of them failed.
+    bool RunCategoryScanners(DWORD bit);
+    // The status text of a scan whose categories in the mask failed.
+    static std::string ScanIncompleteText(DWORD incomplete);
+
+    // Scanners run by ScanAll, by category. A scanner lets every failure
+    // through to RunCategoryScanners.
     void ScanActiveX();
     void ScanInterfaceTypeLibs();
     void ScanUninstall(const std::string& keyPath);

@@ -122,7 +122,6 @@ void CTolvEngineProcess::ScanTypeLibHelpDirs()
 
 void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode)
 {
-    try
     {
         const HKEY root = RegistryRootFromName(rootName);
         if (!root)
@@ -181,10 +180,6 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
                 ScanKeyValues(keys.current, name, keyText, mode);
             index = 0;
         }
-    }
-    catch (...)
-    {
-        // A failed walk ends its category; the scan goes on.
     }
 }
 
@@ -333,7 +328,6 @@ void CTolvEngineProcess::CheckFileReference(const std::string& keyText, const st
 
 void CTolvEngineProcess::ScanInterfaceTypeLibs()
 {
-    try
     {
         std::set<std::string> typeLibs;
         {
@@ -370,8 +364,5 @@ void CTolvEngineProcess::ScanInterfaceTypeLibs()
             });
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }

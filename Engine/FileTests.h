@@ -8,7 +8,8 @@ class CTolvEngineProcess;
 
 // The questions every scanner asks about what a registry entry names. Each
 // answers "present" (nonzero) or "writable" whenever it cannot judge, so that
-// a doubtful entry is never reported.
+// a doubtful entry is never reported. A failure (out of memory) is no answer:
+// it goes on to the scan, which then says that its category is incomplete.
 
 // Finds the file a path names, also under the Windows and system folders;
 // on success the path may be rewritten to where it was found. 1 found, 0 missing.
