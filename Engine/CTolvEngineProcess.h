@@ -24,6 +24,17 @@ struct AppPathValue
     std::string text;
 };
 
+// What one query tells of a key the registry walk enters; known is false
+// when the key could not be asked.
+struct WalkedKeyCounts
+{
+    bool known = false;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    DWORD longestSubkey = 0;
+    DWORD longestData = 0;
+};
+
 // One Run key of the startup scan.
 struct StartupKey
 {
@@ -158,10 +169,12 @@ protected:
     // Judges the values of one registration, whatever their order.
     bool IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values);
     void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
-    // key is open for its values and subkeys.
-    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode);
+    // key is open for its values and subkeys; counts are its own.
+    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode,
+                       const WalkedKeyCounts& counts);
     LONG EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLength, DWORD& type, DWORD& dataLength);
-    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText);
+    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText,
+                                  const WalkedKeyCounts& counts);
     void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
     void CheckFileReference(const std::string& keyText, const std::string& valueName, std::string text);
     int IsShortcutBroken(const std::string& path);

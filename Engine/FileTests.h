@@ -38,8 +38,9 @@ int IsKeyWritable(const std::string& rootName, const std::string& keyPath);
 // leaves text alone for the types it does not render.
 void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::string& text);
 
-// A find-first lookup of the name: a file, a folder or a wildcard match
-// counts. On failure the last error is the lookup's.
+// Answers as a find-first lookup of the name: a file, a folder or a wildcard
+// match counts. On failure the last error says whether it is missing (file
+// or path not found, or an invalid name) as the lookup's would.
 bool FindsFileOrFolder(const std::string& path);
 
 // A path still holding a "%...%" variable that the expansion did not know;
