@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "Engine/CTolvEngineInterface.h"
 #include "Engine/CTolvEngineProcess.h"
@@ -13,6 +14,13 @@
 namespace
 {
 const std::vector<std::string> kAllLetters = {"X", "U", "N", "D", "A", "H", "S", "R", "C", "E", "F", "V"};
+
+std::vector<std::string> AllLettersAndEnd()
+{
+    std::vector<std::string> letters = kAllLetters;
+    letters.push_back("Scanning");
+    return letters;
+}
 
 // Reaches what the program cannot: a job type of its choice.
 class TestProcess : public CTolvEngineProcess
@@ -424,15 +432,14 @@ TEST(JobThread, StopRightAfterResumeIsNeverLost)
         process.Resume();
         process.Stop(1);
         ASSERT_TRUE(status.WaitFinished());
-        // No scanner ran: only the letters of the categories came.
+        // The thread may have begun the first category before the Stop came,
+        // but no later category was checked.
+        std::set<std::string> scanned;
         for (const RecordingStatus::Call& call : status.Calls())
-        {
-            EXPECT_NE(call.op, "found") << call.text;
-            if (call.op == "status")
-            {
-                EXPECT_EQ(call.text, "") << call.code;
-            }
-        }
+            if (call.op == "status" && !call.text.empty())
+                scanned.insert(call.code);
+        EXPECT_LE(scanned.size(), 1u) << testing::PrintToString(scanned);
+        EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
         ExpectFinalCalls(status.Calls(), 0);
     }
 }
