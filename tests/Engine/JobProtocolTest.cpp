@@ -227,8 +227,20 @@ TEST(JobThread, CancelledScanStillGivesEveryLetterAndTheFinalCalls)
     EXPECT_EQ(process.Stop(1), 1);
     // Cancelled, but its thread is still inside the sink.
     EXPECT_EQ(process.IsBusy(), 1);
+    const HANDLE thread = process.GetThreadHandle();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
     release.Open();
-    ASSERT_TRUE(status.WaitFinished());
+    // The handle taken while the job ran stays valid and tells its end;
+    // from then on nothing of the job runs.
+    ASSERT_EQ(::WaitForSingleObject(thread, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_TRUE(status.WaitFinished(0));
+    const size_t callsAtTheEnd = status.Calls().size();
+    EXPECT_EQ(process.IsBusy(), 0);
+    EXPECT_EQ(process.GetThreadHandle(), nullptr);
+    EXPECT_FALSE(process.Resume());
+    ::Sleep(50);
+    EXPECT_EQ(status.Calls().size(), callsAtTheEnd);
 
     std::vector<std::string> expected = kAllLetters;
     expected.push_back("Scanning");
@@ -364,40 +376,6 @@ TEST(JobThread, BackupAndRestoreKeepRedirection)
     ASSERT_TRUE(status.WaitFinished());
     WaitForIdle(process);
     EXPECT_EQ(seenInJob, 0);
-}
-
-TEST(JobThread, StoppedJobStaysBusyUntilItsThreadHasEnded)
-{
-    TestProcess process;
-    RecordingStatus status;
-    Gate entered;
-    Gate release;
-    status.onCall = [&](const RecordingStatus::Call& call) {
-        if (call.op == "status" && call.code == "N")
-        {
-            entered.Open();
-            release.Wait();
-        }
-    };
-    ASSERT_EQ(process.StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
-    process.Resume();
-    ASSERT_TRUE(entered.Wait());
-    process.Stop(1);
-    const HANDLE thread = process.GetThreadHandle();
-    ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(process.IsBusy(), 1);
-    EXPECT_EQ(::WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
-
-    release.Open();
-    // The handle taken while the job ran stays valid and tells its end.
-    ASSERT_EQ(::WaitForSingleObject(thread, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
-    const size_t callsAtTheEnd = status.Calls().size();
-    EXPECT_EQ(status.Calls().back().op, "finished");
-    EXPECT_EQ(process.IsBusy(), 0);
-    EXPECT_EQ(process.GetThreadHandle(), nullptr);
-    EXPECT_FALSE(process.Resume());
-    ::Sleep(50);
-    EXPECT_EQ(status.Calls().size(), callsAtTheEnd);
 }
 
 TEST(JobThread, IsBusyAskedFromTheFinishingMessageWaitsForTheThreadToReturn)
