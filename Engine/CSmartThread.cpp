@@ -137,30 +137,31 @@ void CSmartThread::EndThread()
 
 BOOL CSmartThread::CreateSuspendedThread()
 {
-    if (IsCurrentThread())
+    // Started from the current thread's own last calls: it cannot wait for
+    // itself, so its successor waits for it.
+    const bool fromCurrent = IsCurrentThread();
+    if (!fromCurrent)
     {
-        // Started from the current thread's own last calls: it cannot wait
-        // for itself, so its successor waits for it.
-        if (const HANDLE older = m_hPreviousThread.exchange(m_hThread.exchange(NULL)))
-            m_retiredThreads.emplace_back(older);
-        m_dwPreviousThreadId = m_dwThreadId.load();
-    }
-    else if (AllThreadsEnded())
-    {
+        if (!AllThreadsEnded())
+            return FALSE;
         CloseEndedThreads();
-    }
-    else
-    {
-        return FALSE;
     }
 
     m_bCreated = 1;
-    m_bResumed = false;
     m_bDiscard = false;
     DWORD id = 0;
     const HANDLE thread = WorkerThread::Create(&CSmartThread::ThreadRoutine, this, true, &id);
     if (!thread)
         return FALSE;
+    if (fromCurrent)
+    {
+        if (const HANDLE older = m_hPreviousThread.exchange(m_hThread.load()))
+            m_retiredThreads.emplace_back(older);
+        m_dwPreviousThreadId = m_dwThreadId.load();
+    }
+    // In this order: whoever reads the new handle finds it not resumed yet,
+    // with the thread it has to wait for already named.
+    m_bResumed = false;
     m_dwThreadId = id;
     m_hThread = thread;
     if (CreateEvents())
