@@ -20,6 +20,15 @@ enum EngineJobType
     kJobDefrag = 8,
 };
 
+// What a scan gives OnJobFinished. A scan whose check of a category failed
+// part-way is incomplete: what it found before stands, and its last status
+// text before the final calls (code "Scanning") names the categories.
+enum ScanJobResult
+{
+    kScanComplete = 0,
+    kScanIncomplete = -2,
+};
+
 // The engine's job object as the program sees it. The order of the virtual
 // operations is shared by the program and qmsag.dll.
 class CAbstractProcess

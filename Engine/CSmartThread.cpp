@@ -3,47 +3,170 @@
 #include "Framework/CallbackGuard.h"
 #include "Framework/WorkerThread.h"
 
+namespace
+{
+bool HasEnded(HANDLE thread)
+{
+    return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
+// Waits for one thread, answering what other threads send to this one: a
+// body that is in SendMessage to this thread could not end otherwise.
+bool WaitAnsweringSentMessages(HANDLE thread, DWORD milliseconds)
+{
+    const DWORD begin = ::GetTickCount();
+    for (;;)
+    {
+        DWORD left = INFINITE;
+        if (milliseconds != INFINITE)
+        {
+            const DWORD spent = ::GetTickCount() - begin;
+            left = spent >= milliseconds ? 0 : milliseconds - spent;
+        }
+        const DWORD rc = ::MsgWaitForMultipleObjectsEx(1, &thread, left, QS_SENDMESSAGE, 0);
+        if (rc == WAIT_OBJECT_0)
+            return true;
+        if (rc != WAIT_OBJECT_0 + 1)
+            return false;
+        // Only sent messages are handled here; posted ones wait for the
+        // caller's own loop.
+        MSG message;
+        ::PeekMessageA(&message, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+}
+
 CSmartThread::CSmartThread()
 {
 }
 
 CSmartThread::~CSmartThread()
 {
+    EndThread();
     CHandle(m_hThread.exchange(NULL)).Close();
+    CHandle(m_hPreviousThread.exchange(NULL)).Close();
 }
 
 DWORD WINAPI CSmartThread::ThreadRoutine(void* parameter)
 {
     CSmartThread* self = static_cast<CSmartThread*>(parameter);
+    if (self->m_bDiscard)
+        return 0;
+    // Created from within the previous thread's last calls: that one must be
+    // gone before this body touches what it shares with it.
+    if (const HANDLE previous = self->m_hPreviousThread.load())
+        ::WaitForSingleObject(previous, INFINITE);
     int result = -1;
     // A body that throws still leaves the object ready for its next thread.
     CallbackGuard::Run("job thread", [&] { result = self->InitThread() ? self->Run() : 0; });
-    // From here on a new thread may be started: this one has nothing left to
-    // do. A job started from this thread's own final call has retired its
-    // handle already and replaced the thread id.
-    if (self->m_dwThreadId == ::GetCurrentThreadId())
-        self->RetireCurrentThread();
+    // Nothing of the object is touched from here on: whoever has seen the
+    // handle signalled may free it.
     return static_cast<DWORD>(result);
 }
 
-void CSmartThread::RetireCurrentThread()
+bool CSmartThread::IsCurrentThread() const
 {
-    m_hFinishedThread.Attach(m_hThread.exchange(NULL));
+    return m_hThread.load() && m_dwThreadId.load() == ::GetCurrentThreadId();
+}
+
+BOOL CSmartThread::IsRunning() const
+{
+    const HANDLE thread = m_hThread.load();
+    return thread && !HasEnded(thread);
+}
+
+HANDLE CSmartThread::GetHandle() const
+{
+    const HANDLE thread = m_hThread.load();
+    return thread && !HasEnded(thread) ? thread : NULL;
+}
+
+bool CSmartThread::AllThreadsEnded() const
+{
+    const HANDLE thread = m_hThread.load();
+    const HANDLE previous = m_hPreviousThread.load();
+    return (!thread || HasEnded(thread)) && (!previous || HasEnded(previous));
+}
+
+void CSmartThread::CloseEndedThreads()
+{
+    CHandle(m_hThread.exchange(NULL)).Close();
+    CHandle(m_hPreviousThread.exchange(NULL)).Close();
+    m_dwPreviousThreadId = 0;
+    m_retiredThreads.clear();
+}
+
+bool CSmartThread::WaitForThreadsToEnd(DWORD milliseconds, bool current) const
+{
+    const DWORD begin = ::GetTickCount();
+    const auto left = [&]() -> DWORD {
+        if (milliseconds == INFINITE)
+            return INFINITE;
+        const DWORD spent = ::GetTickCount() - begin;
+        return spent >= milliseconds ? 0 : milliseconds - spent;
+    };
+    const HANDLE previous = m_hPreviousThread.load();
+    if (previous && m_dwPreviousThreadId.load() != ::GetCurrentThreadId() &&
+        !WaitAnsweringSentMessages(previous, left()))
+        return false;
+    if (!current)
+        return true;
+    const HANDLE thread = m_hThread.load();
+    if (!thread)
+        return true;
+    if (IsCurrentThread())
+        return HasEnded(thread);
+    return WaitAnsweringSentMessages(thread, left());
+}
+
+void CSmartThread::DiscardUnresumedThread()
+{
+    const HANDLE thread = m_hThread.load();
+    if (!thread || m_bResumed || HasEnded(thread))
+        return;
+    m_bDiscard = true;
+    ::ResumeThread(thread);
+    ::WaitForSingleObject(thread, INFINITE);
+}
+
+void CSmartThread::EndThread()
+{
+    DiscardUnresumedThread();
+    WaitForThreadsToEnd(INFINITE);
 }
 
 BOOL CSmartThread::CreateSuspendedThread()
 {
+    // Started from the current thread's own last calls: it cannot wait for
+    // itself, so its successor waits for it.
+    const bool fromCurrent = IsCurrentThread();
+    if (!fromCurrent)
+    {
+        if (!AllThreadsEnded())
+            return FALSE;
+        CloseEndedThreads();
+    }
+
     m_bCreated = 1;
-    HANDLE thread = WorkerThread::Create(&CSmartThread::ThreadRoutine, this, true, &m_dwThreadId);
+    m_bDiscard = false;
+    DWORD id = 0;
+    const HANDLE thread = WorkerThread::Create(&CSmartThread::ThreadRoutine, this, true, &id);
     if (!thread)
         return FALSE;
+    if (fromCurrent)
+    {
+        if (const HANDLE older = m_hPreviousThread.exchange(m_hThread.load()))
+            m_retiredThreads.emplace_back(older);
+        m_dwPreviousThreadId = m_dwThreadId.load();
+    }
+    // In this order: whoever reads the new handle finds it not resumed yet,
+    // with the thread it has to wait for already named.
+    m_bResumed = false;
+    m_dwThreadId = id;
     m_hThread = thread;
     if (CreateEvents())
         return TRUE;
-    // The thread has not run a single instruction of ours yet.
-    const CHandle unstarted(m_hThread.exchange(NULL));
-    ::TerminateThread(unstarted.Get(), 0);
-    ::WaitForSingleObject(unstarted.Get(), INFINITE);
+    DiscardUnresumedThread();
     return FALSE;
 }
 
@@ -106,7 +229,7 @@ int CSmartThread::WaitEvents(const std::vector<int>& indices, BOOL waitAll, DWOR
 
 int CSmartThread::GetPriority() const
 {
-    if (HANDLE thread = m_hThread.load())
+    if (const HANDLE thread = GetHandle())
         return ::GetThreadPriority(thread);
     return m_nPriority;
 }
@@ -114,26 +237,29 @@ int CSmartThread::GetPriority() const
 BOOL CSmartThread::SetPriority(int priority)
 {
     m_nPriority = priority;
-    if (HANDLE thread = m_hThread.load())
+    if (const HANDLE thread = GetHandle())
         return ::SetThreadPriority(thread, priority);
     return TRUE;
 }
 
 BOOL CSmartThread::Suspend()
 {
-    HANDLE thread = m_hThread.load();
+    const HANDLE thread = GetHandle();
     return thread && ::SuspendThread(thread) != static_cast<DWORD>(-1);
 }
 
 BOOL CSmartThread::Resume()
 {
-    HANDLE thread = m_hThread.load();
-    return thread && ::ResumeThread(thread) != static_cast<DWORD>(-1);
+    const HANDLE thread = GetHandle();
+    if (!thread)
+        return FALSE;
+    m_bResumed = true;
+    return ::ResumeThread(thread) != static_cast<DWORD>(-1);
 }
 
 BOOL CSmartThread::Terminate()
 {
-    HANDLE thread = m_hThread.load();
+    const HANDLE thread = GetHandle();
     if (!thread)
         return FALSE;
     DWORD exitCode = 0;

@@ -11,7 +11,11 @@ CAbstractProcess* CTolvEngineInterface::CreateEngineProcess()
 
 void CTolvEngineInterface::DestroyEngineProcess(CAbstractProcess* process)
 {
-    delete process;
+    // Every job object comes from this library. One whose thread would not
+    // end in time is left to that thread rather than freed under it.
+    CTolvEngineProcess* const job = static_cast<CTolvEngineProcess*>(process);
+    if (job && job->PrepareRelease())
+        delete job;
 }
 
 CAbstractProcess* CTolvEngineInterface::CreateEngineProcess2()

@@ -4,6 +4,7 @@
 
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CRegistryManager.h"
+#include "Engine/DefragResult.h"
 #include "Framework/AnsiText.h"
 #include "Framework/Wow64.h"
 
@@ -34,6 +35,26 @@ CTolvEngineProcess::CTolvEngineProcess(int scanOption) : m_nScanOption(scanOptio
 
 CTolvEngineProcess::~CTolvEngineProcess()
 {
+    // The job thread uses every member: it ends before any of them goes.
+    Stop(1);
+    EndThread();
+}
+
+bool CTolvEngineProcess::PrepareRelease()
+{
+    Stop(1);
+    // Released from within one of its own sink calls: the thread cannot be
+    // waited for, so the object stays with it.
+    if (IsCurrentThread())
+    {
+        m_bReleased = 1;
+        return false;
+    }
+    DiscardUnresumedThread();
+    if (WaitForThreadsToEnd(kReleaseWaitMs))
+        return true;
+    m_bReleased = 1;
+    return false;
 }
 
 void CTolvEngineProcess::ProbeEnvironment()
@@ -50,7 +71,21 @@ void CTolvEngineProcess::ProbeEnvironment()
 
 int CTolvEngineProcess::IsBusy()
 {
-    return m_bRunning;
+    // Busy from the first Resume until the job thread has ended, a stopped
+    // job included: until then it may still call the sink and use the store.
+    if (!m_hThread.load())
+        return 0;
+    if (IsCurrentThread())
+        return m_bFinalCallMade ? 0 : 1;
+    // Created and not resumed: nothing of this job runs, but the job that
+    // created it from its final call may still be returning.
+    if (!WasResumed())
+        return WaitForThreadsToEnd(kFinishingThreadWaitMs, false) ? 0 : 1;
+    // A job that has made its final call only has to return: its page asks
+    // from the finishing message, and gets its answer once the thread is gone.
+    if (m_bFinalCallMade)
+        return WaitForThreadsToEnd(kFinishingThreadWaitMs) ? 0 : 1;
+    return IsRunning() ? 1 : 0;
 }
 
 int CTolvEngineProcess::Stop(int flag)
@@ -73,6 +108,10 @@ BOOL CTolvEngineProcess::WaitOrRelease(int wait)
 
 BOOL CTolvEngineProcess::Resume()
 {
+    // The first Resume starts the job: a Stop from then on is never lost,
+    // however late the thread begins.
+    if (IsRunning() && !WasResumed())
+        m_bRunning = 1;
     return CSmartThread::Resume();
 }
 
@@ -103,30 +142,20 @@ int CTolvEngineProcess::Reserved(int)
 
 bool CTolvEngineProcess::WaitForFinishedJob()
 {
-    HANDLE thread = m_hThread.load();
-    if (!thread)
-        return true;
+    if (!IsRunning())
+        return WaitForThreadsToEnd(kFinishingThreadWaitMs);
     // A job that has made its final call only has to return; its page may
     // start the next job from the finishing message (the automatic repair
-    // after a scan does).
+    // after a scan does), or from within the final call itself.
     if (!m_bFinalCallMade)
         return false;
-    if (::GetCurrentThreadId() == m_dwThreadId)
-    {
-        // Started from within the final call itself: this thread cannot wait
-        // for its own end, and it touches nothing of the job object after the
-        // call returns.
-        RetireCurrentThread();
+    if (IsCurrentThread())
         return true;
-    }
-    ::WaitForSingleObject(thread, kFinishingThreadWaitMs);
-    return m_hThread.load() == NULL;
+    return WaitForThreadsToEnd(kFinishingThreadWaitMs);
 }
 
 int CTolvEngineProcess::StartJob()
 {
-    if (m_hThread.load())
-        return -1;
     m_bFinalCallMade = 0;
     return CreateSuspendedThread() ? 1 : -1;
 }
@@ -210,8 +239,8 @@ void CTolvEngineProcess::RevertRedirection()
 
 int CTolvEngineProcess::RunJobBody()
 {
-    // Each body catches its own exceptions; this is the last guard, so that
-    // the final calls always come.
+    // Each body reports its own failures; this is the last guard, so that the
+    // final calls always come, and never with a success.
     try
     {
         switch (m_nJobType)
@@ -232,13 +261,25 @@ int CTolvEngineProcess::RunJobBody()
     }
     catch (...)
     {
-        return 0;
+        return FailedJobResult();
+    }
+}
+
+int CTolvEngineProcess::FailedJobResult() const
+{
+    switch (m_nJobType)
+    {
+    case kJobScan:
+        return kScanIncomplete;
+    case kJobDefrag:
+        return kDefragFailedBeforeHiveList;
+    default:
+        return -1;
     }
 }
 
 int CTolvEngineProcess::Run()
 {
-    m_bRunning = 1;
     CAbstractStatus* const sink = m_pStatus;
     sink->OnProgress(0);
 
@@ -247,10 +288,12 @@ int CTolvEngineProcess::Run()
     if (redirected)
         RevertRedirection();
 
+    if (m_bReleased)
+        return result;
     sink->OnProgress(2);
     sink->SetStatusText("", "Scanning");
-    // The job is over before its final call: the page may start the next job
-    // as soon as the call has posted its finishing message.
+    // The job's inputs are free before its final call: the page may start
+    // the next job from that call or from the message it posts.
     m_pStatus = nullptr;
     m_bRunning = 0;
     m_bFinalCallMade = 1;

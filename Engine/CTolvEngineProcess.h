@@ -24,6 +24,17 @@ struct AppPathValue
     std::string text;
 };
 
+// What one query tells of a key the registry walk enters; known is false
+// when the key could not be asked.
+struct WalkedKeyCounts
+{
+    bool known = false;
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    DWORD longestSubkey = 0;
+    DWORD longestData = 0;
+};
+
 // One Run key of the startup scan.
 struct StartupKey
 {
@@ -64,9 +75,17 @@ public:
     // CSmartThread
     int Run() override;
 
-    // How long a starter waits for a job thread that has made its final call
-    // to end, before it refuses.
+    // How long a starter or IsBusy waits for a job thread that has made its
+    // final call to end: it only has to return from that call.
     static const DWORD kFinishingThreadWaitMs = 10000;
+    // How long the release waits for a stopped job to end. A restore and a
+    // hive compaction run to their end after a stop.
+    static const DWORD kReleaseWaitMs = 30000;
+
+    // Stops the job and waits (bounded) for its thread to end. True when the
+    // object may be freed; false leaves it to a thread that is still running,
+    // which then makes no final calls into its sink any more.
+    bool PrepareRelease();
 
     // Read by the shared file tests and path expansion.
     int IsWow64() const { return m_bWow64; }
@@ -76,17 +95,20 @@ public:
 
 protected:
     void ProbeEnvironment();
-    // Refuses (false) while a job thread exists, except one that has made its
-    // final call: that one is waited for.
+    // Refuses (false) while a job thread has not ended, except one that has
+    // made its final call: that one is waited for.
     bool WaitForFinishedJob();
     // Creates the job thread suspended: 1, or -1 when that fails.
     int StartJob();
     int RunJobBody();
+    // The result of a job whose body failed: never that of a success.
+    int FailedJobResult() const;
     bool DisableRedirection();
     void RevertRedirection();
     bool IsRedirectedJob() const;
 
     // Job bodies.
+    // kScanComplete, or kScanIncomplete when a scanner failed part-way.
     int ScanAll();
     int RepairAll();
     int BackupToFile(int full);
@@ -109,7 +131,13 @@ protected:
     // while it runs; noManager when none can be made, 0 when the body throws.
     int WithRegistryManager(const std::function<int(CRegistryManager&)>& body, int noManager);
 
-    // Scanners run by ScanAll, by category.
+    // Runs the scanners of one category; false when one of them failed.
+    bool RunCategoryScanners(DWORD bit);
+    // The status text of a scan whose categories in the mask failed.
+    static std::string ScanIncompleteText(DWORD incomplete);
+
+    // Scanners run by ScanAll, by category. A scanner lets every failure
+    // through to RunCategoryScanners.
     void ScanActiveX();
     void ScanInterfaceTypeLibs();
     void ScanUninstall(const std::string& keyPath);
@@ -141,10 +169,12 @@ protected:
     // Judges the values of one registration, whatever their order.
     bool IsRegisteredApplicationMissing(const std::vector<AppPathValue>& values);
     void WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode);
-    // key is open for its values and subkeys.
-    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode);
+    // key is open for its values and subkeys; counts are its own.
+    void ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode,
+                       const WalkedKeyCounts& counts);
     LONG EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLength, DWORD& type, DWORD& dataLength);
-    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText);
+    void ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText,
+                                  const WalkedKeyCounts& counts);
     void CheckClassReference(const std::string& name, const std::string& keyText, const std::string& text);
     void CheckFileReference(const std::string& keyText, const std::string& valueName, std::string text);
     int IsShortcutBroken(const std::string& path);
@@ -172,8 +202,8 @@ protected:
     double m_dTempFilesKB = 0.0;
     std::string m_strSystemDir;
     std::string m_strProgramFilesDir;
-    // Read by the window thread (IsBusy) and cleared by it (Stop) while the
-    // job thread tests it in every loop.
+    // The job's go flag: set when the job is first resumed, cleared by Stop
+    // on the window thread and by the end of Run; every loop of a job tests it.
     std::atomic<int> m_bRunning{0};
     std::atomic<int> m_nJobType{0};
     CAbstractStatus* m_pStatus = nullptr;
@@ -207,4 +237,6 @@ protected:
 
     // Set just before the final sink call of a job, cleared by the next start.
     std::atomic<int> m_bFinalCallMade{0};
+    // Set by a release that gave up waiting: the sink may be gone.
+    std::atomic<int> m_bReleased{0};
 };

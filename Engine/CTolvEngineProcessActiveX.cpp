@@ -28,7 +28,6 @@ bool NamesClass(const std::string& name)
 void CTolvEngineProcess::ScanActiveX()
 {
     m_clsidMap.clear();
-    try
     {
         // A 32-bit scan on 64-bit Windows also knows the classes of the
         // native view, so references to them are not taken for stale.
@@ -73,10 +72,6 @@ void CTolvEngineProcess::ScanActiveX()
             });
             return true;
         });
-    }
-    catch (...)
-    {
-        // The references are still checked against what was gathered.
     }
     m_nStatusThrottle = kStatusThrottleStart;
     WalkRegistryTree(kClassesRootName, "", kWalkClassReferences);

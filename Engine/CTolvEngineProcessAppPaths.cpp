@@ -24,7 +24,6 @@ const size_t kWhiteListChunk = 499;
 
 void CTolvEngineProcess::ScanAppPaths()
 {
-    try
     {
         CRegKey appPaths;
         if (appPaths.Open(HKEY_LOCAL_MACHINE, kAppPathsKey, KEY_READ) != ERROR_SUCCESS)
@@ -36,9 +35,6 @@ void CTolvEngineProcess::ScanAppPaths()
                 CheckAppPathKey(application.Get(), keyPath, name);
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }
 

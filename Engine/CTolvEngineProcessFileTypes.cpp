@@ -52,7 +52,6 @@ bool IsEmptyKey(HKEY key)
 int CTolvEngineProcess::ScanFileTypes()
 {
     m_fileTypeMap.clear();
-    try
     {
         CRegKey classes;
         if (classes.Open(HKEY_CLASSES_ROOT, nullptr, KEY_READ) != ERROR_SUCCESS)
@@ -75,15 +74,10 @@ int CTolvEngineProcess::ScanFileTypes()
         }
         return 1;
     }
-    catch (...)
-    {
-        return 1;
-    }
 }
 
 int CTolvEngineProcess::CheckFileTypeExtension(const std::string& extension)
 {
-    try
     {
         CRegKey key;
         if (key.Open(HKEY_CLASSES_ROOT, extension.c_str(), KEY_READ) != ERROR_SUCCESS)
@@ -119,11 +113,6 @@ int CTolvEngineProcess::CheckFileTypeExtension(const std::string& extension)
         }
         if (finding)
             ReportIfWritable(kClassesRootName, extension, FoundKeyText(kClassesRootName, extension), kScanFileTypes);
-        return 1;
-    }
-    catch (...)
-    {
-        // This extension counts as no finding.
         return 1;
     }
 }

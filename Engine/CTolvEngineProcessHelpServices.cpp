@@ -49,14 +49,10 @@ std::string WithoutNtPathPrefix(const std::string& path)
 
 void CTolvEngineProcess::ScanHelpFiles()
 {
-    try
     {
         // Each list is looked at only when the one before it could be opened.
         if (ScanHtmlHelpServers() && ScanHelpFileList(kWindowsHelpKey))
             ScanHelpFileList(kHtmlHelpKey);
-    }
-    catch (...)
-    {
     }
 }
 
@@ -109,7 +105,6 @@ bool CTolvEngineProcess::ScanHelpFileList(const char* keyPath)
 
 void CTolvEngineProcess::ScanServices()
 {
-    try
     {
         CRegKey services;
         if (services.Open(HKEY_LOCAL_MACHINE, kServicesKey, KEY_READ) != ERROR_SUCCESS)
@@ -118,9 +113,6 @@ void CTolvEngineProcess::ScanServices()
             CheckServiceKey(std::string(kServicesKey) + "\\" + name);
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }
 

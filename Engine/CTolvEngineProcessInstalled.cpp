@@ -53,7 +53,6 @@ std::string WithoutQuotes(const std::string& text)
 
 void CTolvEngineProcess::ScanFonts()
 {
-    try
     {
         CRegKey key;
         if (key.Open(HKEY_LOCAL_MACHINE, kFontsKey, KEY_READ) != ERROR_SUCCESS)
@@ -70,9 +69,6 @@ void CTolvEngineProcess::ScanFonts()
             m_pStatus->SetStatusText((std::string(kFontsKey) + "/" + value.name).c_str(), "N");
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }
 
@@ -96,7 +92,6 @@ void CTolvEngineProcess::ScanInstallerFolders()
 void CTolvEngineProcess::ScanPathValueNames(const char* keyPath, DWORD category, const char* letter,
                                             bool (*isMissing)(const CTolvEngineProcess&, const std::string&))
 {
-    try
     {
         CRegKey key;
         if (key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS)
@@ -113,14 +108,10 @@ void CTolvEngineProcess::ScanPathValueNames(const char* keyPath, DWORD category,
             return true;
         });
     }
-    catch (...)
-    {
-    }
 }
 
 void CTolvEngineProcess::ScanUninstall(const std::string& keyPath)
 {
-    try
     {
         CRegKey uninstall;
         if (keyPath.empty() || uninstall.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
@@ -152,8 +143,5 @@ void CTolvEngineProcess::ScanUninstall(const std::string& keyPath)
             });
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }

@@ -58,7 +58,6 @@ bool Contains(const std::string& text, const char* part)
 int CTolvEngineProcess::ScanFolderForShortcuts(const std::string& folder, int mode)
 {
     int result = 1;
-    try
     {
         WIN32_FIND_DATAA entry;
         CFindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
@@ -89,10 +88,6 @@ int CTolvEngineProcess::ScanFolderForShortcuts(const std::string& folder, int mo
                 ReportJunkFile(path, entry);
             }
         } while (::FindNextFileA(search.Get(), &entry));
-    }
-    catch (...)
-    {
-        // This folder level ends with what it has found.
     }
     return result;
 }
@@ -159,7 +154,6 @@ void CTolvEngineProcess::ReportRecycleBinSize()
 
 void CTolvEngineProcess::ScanEventLabelFiles()
 {
-    try
     {
         CRegKey labels;
         if (labels.Open(HKEY_CURRENT_USER, kEventLabelsKey, KEY_READ) != ERROR_SUCCESS)
@@ -186,8 +180,5 @@ void CTolvEngineProcess::ScanEventLabelFiles()
             });
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }

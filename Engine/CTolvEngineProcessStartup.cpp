@@ -77,7 +77,6 @@ bool IsMenuFolderGone(const CTolvEngineProcess& job, const std::string& name)
 
 void CTolvEngineProcess::ScanStartup()
 {
-    try
     {
         const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
         const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
@@ -98,17 +97,12 @@ void CTolvEngineProcess::ScanStartup()
         for (const char* keyPath : kMenuOrderKeys)
             CheckMenuOrderKey(keyPath);
     }
-    catch (...)
-    {
-        // The scan goes on with the next category.
-    }
 }
 
 void CTolvEngineProcess::CheckStartupKeyValues(HKEY root, std::string keyPath)
 {
     if (!root || keyPath.empty())
         return;
-    try
     {
         // No view flag: the keys are read as this program sees them.
         CRegKey key;
@@ -121,10 +115,6 @@ void CTolvEngineProcess::CheckStartupKeyValues(HKEY root, std::string keyPath)
             m_pStatus->SetStatusText(keyPath.c_str(), kStartupLetter);
             return true;
         });
-    }
-    catch (...)
-    {
-        // Only this key's check ends.
     }
 }
 

@@ -64,7 +64,23 @@ struct WalkLevel
 {
     CRegKey parent;
     DWORD index;
+    DWORD subkeys;
 };
+
+// A count that could not be asked: the list then ends at the first failing
+// enumeration.
+const DWORD kUnknownCount = 0xFFFFFFFF;
+
+// One query gives where both of a key's lists end, so neither is ended by a
+// failing enumeration: under Wine each call is a round trip to the server.
+WalkedKeyCounts QueryWalkedKey(HKEY key)
+{
+    WalkedKeyCounts counts;
+    counts.known = ::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &counts.subkeys, &counts.longestSubkey,
+                                      nullptr, &counts.values, nullptr, &counts.longestData, nullptr,
+                                      nullptr) == ERROR_SUCCESS;
+    return counts;
+}
 
 // The keys a walk holds open, closed whichever way it ends.
 struct OpenWalkKeys
@@ -110,7 +126,6 @@ void CTolvEngineProcess::ScanTypeLibHelpDirs()
 
 void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode)
 {
-    try
     {
         const HKEY root = RegistryRootFromName(rootName);
         if (!root)
@@ -121,6 +136,7 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
         keys.current.Attach(OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str()));
         std::string keyText = startPath.empty() ? rootName : rootName + "\\" + startPath;
         DWORD index = 0;
+        DWORD subkeys = kUnknownCount;
         char name[kWalkNameCapacity];
 
         while (m_bRunning)
@@ -131,7 +147,8 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
                             (mode == kWalkUserHives && Contains(keyText, "VirtualStore"));
             if (!finished)
             {
-                finished = ::RegEnumKeyA(keys.current.Get(), index, name, kWalkNameCapacity) != ERROR_SUCCESS;
+                finished = index >= subkeys ||
+                           ::RegEnumKeyA(keys.current.Get(), index, name, kWalkNameCapacity) != ERROR_SUCCESS;
                 // The 32-bit view of a user hive repeats what the native view holds.
                 if (!finished && mode == kWalkUserHives && m_bWow64 &&
                     Contains(AnsiText::ToLower(name), "wow6432node"))
@@ -151,30 +168,34 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
                     break;
                 keys.current = std::move(keys.stack.back().parent);
                 index = keys.stack.back().index + 1;
+                subkeys = keys.stack.back().subkeys;
                 keys.stack.pop_back();
                 keyText.erase(keyText.rfind('\\'));
                 continue;
             }
 
-            keys.stack.push_back({std::move(keys.current), index});
+            keys.stack.push_back({std::move(keys.current), index, subkeys});
             keyText += "\\";
             keyText += name;
             if (mode == kWalkClassReferences)
                 ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
             bool readable = false;
             keys.current.Attach(OpenWalkedKey(keys.stack.back().parent.Get(), name, readable));
+            subkeys = kUnknownCount;
             if (readable)
-                ScanKeyValues(keys.current.Get(), name, keyText, mode);
+            {
+                const WalkedKeyCounts counts = QueryWalkedKey(keys.current.Get());
+                if (counts.known)
+                    subkeys = counts.subkeys;
+                ScanKeyValues(keys.current.Get(), name, keyText, mode, counts);
+            }
             index = 0;
         }
     }
-    catch (...)
-    {
-        // A failed walk ends its category; the scan goes on.
-    }
 }
 
-void CTolvEngineProcess::ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode)
+void CTolvEngineProcess::ScanKeyValues(HKEY key, const std::string& name, const std::string& keyText, int mode,
+                                       const WalkedKeyCounts& counts)
 {
     if (!m_bRunning)
         return;
@@ -185,15 +206,12 @@ void CTolvEngineProcess::ScanKeyValues(HKEY key, const std::string& name, const 
 
     if (mode == kWalkTypeLibHelpDirs)
     {
-        DWORD longestSubkey = 0;
-        DWORD longestData = 0;
-        if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, &longestSubkey, nullptr, nullptr, nullptr,
-                               &longestData, nullptr, nullptr) != ERROR_SUCCESS)
+        if (!counts.known)
             return;
         ShowThrottledStatus(keyText, "E", kHelpDirStatusThreshold);
         std::string upperName = name;
         ::CharUpperBuffA(&upperName[0], static_cast<DWORD>(upperName.size()));
-        if (longestSubkey == 0 && upperName == "HELPDIR" && longestData < 3 &&
+        if (counts.longestSubkey == 0 && upperName == "HELPDIR" && counts.longestData < 3 &&
             !Contains(keyText, "HKEY_USERS\\.DEFAULT"))
         {
             std::string rootName;
@@ -205,11 +223,12 @@ void CTolvEngineProcess::ScanKeyValues(HKEY key, const std::string& name, const 
     }
     if (mode == kWalkClassReferences)
     {
-        ScanClassReferenceValues(key, name, keyText);
+        ScanClassReferenceValues(key, name, keyText, counts);
         return;
     }
 
-    for (DWORD index = 0; m_bRunning;)
+    const DWORD values = counts.known ? counts.values : kUnknownCount;
+    for (DWORD index = 0; index < values && m_bRunning;)
     {
         DWORD nameLength = 0;
         DWORD dataLength = 0;
@@ -258,26 +277,30 @@ LONG CTolvEngineProcess::EnumWalkedValue(HKEY key, DWORD index, DWORD& nameLengt
     return rc;
 }
 
-void CTolvEngineProcess::ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText)
+void CTolvEngineProcess::ScanClassReferenceValues(HKEY key, const std::string& name, const std::string& keyText,
+                                                  const WalkedKeyCounts& counts)
 {
     // Only the unnamed value of a "CLSID" key is a reference; the status
     // still counts every value of every key.
-    DWORD values = 0;
-    if (::RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                           nullptr, nullptr) != ERROR_SUCCESS)
+    if (!counts.known)
         return;
-    for (DWORD i = 0; i < values && m_bRunning; ++i)
+    for (DWORD i = 0; i < counts.values && m_bRunning; ++i)
         ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
-    if (name != "CLSID" || values == 0 || !m_bRunning)
+    if (name != "CLSID" || counts.values == 0 || !m_bRunning)
         return;
-    // Only a string value is read as a reference.
+    // Only a string value is read as a reference. The longest data of the
+    // key is room enough for it; the value is asked for its size only when
+    // it has grown since.
     DWORD type = REG_NONE;
-    DWORD size = 0;
-    if (::RegQueryValueExA(key, "", nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_SZ)
-        return;
+    DWORD size = counts.longestData + 1;
     std::vector<char> data(static_cast<size_t>(size) + 1, '\0');
-    if (::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
-        type != REG_SZ)
+    LONG rc = ::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    if (rc == ERROR_MORE_DATA)
+    {
+        data.assign(static_cast<size_t>(size) + 1, '\0');
+        rc = ::RegQueryValueExA(key, "", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+    }
+    if (rc != ERROR_SUCCESS || type != REG_SZ)
         return;
     CheckClassReference(name, keyText, std::string(data.data()));
 }
@@ -319,7 +342,6 @@ void CTolvEngineProcess::CheckFileReference(const std::string& keyText, const st
 
 void CTolvEngineProcess::ScanInterfaceTypeLibs()
 {
-    try
     {
         std::set<std::string> typeLibs;
         {
@@ -356,8 +378,5 @@ void CTolvEngineProcess::ScanInterfaceTypeLibs()
             });
             return true;
         });
-    }
-    catch (...)
-    {
     }
 }

@@ -8,7 +8,8 @@ class CTolvEngineProcess;
 
 // The questions every scanner asks about what a registry entry names. Each
 // answers "present" (nonzero) or "writable" whenever it cannot judge, so that
-// a doubtful entry is never reported.
+// a doubtful entry is never reported. A failure (out of memory) is no answer:
+// it goes on to the scan, which then says that its category is incomplete.
 
 // Finds the file a path names, also under the Windows and system folders;
 // on success the path may be rewritten to where it was found. 1 found, 0 missing.
@@ -37,8 +38,9 @@ int IsKeyWritable(const std::string& rootName, const std::string& keyPath);
 // leaves text alone for the types it does not render.
 void FormatRegistryValueText(const BYTE* data, DWORD type, DWORD length, std::string& text);
 
-// A find-first lookup of the name: a file, a folder or a wildcard match
-// counts. On failure the last error is the lookup's.
+// Answers as a find-first lookup of the name: a file, a folder or a wildcard
+// match counts. On failure the last error says whether it is missing (file
+// or path not found, or an invalid name) as the lookup's would.
 bool FindsFileOrFolder(const std::string& path);
 
 // A path still holding a "%...%" variable that the expansion did not know;

@@ -18,10 +18,11 @@ struct RegistryValueData
     std::string Text() const { return std::string(reinterpret_cast<const char*>(data.data())); }
 };
 
-// Reads the values of an open key by index, each twice (size first, then the
-// data into a zero-filled buffer one byte longer). Values without data are
-// passed over. Any error, a name of 260 characters or more, a cleared running
-// flag, or visit returning false ends the list.
+// Reads the values of an open key by index, each into a zero-filled buffer
+// one byte longer than its data (read once when the key tells its largest
+// value, else size first and data then). Values without data are passed over.
+// Any error, a name of 260 characters or more, a cleared running flag, or
+// visit returning false ends the list.
 void ForEachRegistryValue(HKEY key, const std::atomic<int>& running,
                           const std::function<bool(const RegistryValueData&)>& visit);
 

@@ -3,6 +3,10 @@
 // bare walk of the same trees with RegEnumKeyExA and RegEnumValueA only.
 // Run it under Wine in a throwaway prefix:
 //   QM_PREFIX_ROOT=build/wine-templates scripts/wine-run.sh build/bin/scan_walk_bench.exe [keys]
+// Each timed part is framed by debug strings ("qmbench: scan begins", "...
+// ends"): a run under WINEDEBUG=+reg,+file,+debugstr (wine started by hand,
+// as wine-run.sh silences every channel) shows which registry and file calls
+// each part makes, and how many.
 #include <windows.h>
 #include <objbase.h>
 #include <psapi.h>
@@ -128,10 +132,13 @@ double TimeBareWalk(WalkCount& count)
     BOOL wow64 = FALSE;
     ::IsWow64Process(::GetCurrentProcess(), &wow64);
     count = WalkCount();
+    ::OutputDebugStringA("qmbench: bare walk begins\n");
     const BenchClock clock;
     BareWalk(HKEY_USERS, count, false);
     BareWalk(HKEY_CLASSES_ROOT, count, wow64 != FALSE);
-    return clock.Seconds();
+    const double seconds = clock.Seconds();
+    ::OutputDebugStringA("qmbench: bare walk ends\n");
+    return seconds;
 }
 }
 
@@ -158,11 +165,13 @@ int main(int argc, char** argv)
     const double memoryBefore = WorkingSetMB(false);
     CTolvEngineProcess* job = new CTolvEngineProcess();
     CountingStatus status;
+    ::OutputDebugStringA("qmbench: scan begins\n");
     const BenchClock scanClock;
     job->StartScan({"C:"}, mask, &status, 0);
     job->Resume();
     status.Wait();
     const double scan = scanClock.Seconds();
+    ::OutputDebugStringA("qmbench: scan ends\n");
     const double memoryAfter = WorkingSetMB(false);
     delete job;
 

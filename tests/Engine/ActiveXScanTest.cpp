@@ -2,6 +2,9 @@
 // classes and type libraries that are not registered.
 #include "ScanFixture.h"
 
+#include <new>
+
+#include "Engine/CAbstractProcess.h"
 #include "support/TestRegistry.h"
 
 namespace
@@ -89,4 +92,26 @@ TEST_F(ActiveXScan, ReportsMissingServersAndUnregisteredReferences)
     }
 
     EXPECT_EQ(RunScan(kScanActiveX), FindingsOf(kScanActiveX, expected));
+}
+
+TEST_F(ActiveXScan, FailureWhileGatheringClassesJudgesNoReferenceAgainstAHalfList)
+{
+    // The classes are gathered in name order; the check fails at the first
+    // one, before the second is known. A reference to the second must not be
+    // judged against what was gathered so far: it is registered.
+    const char kLater[] = "{0a1b2c3d-0000-4000-8000-00000000b0f0}";
+    const std::string library = PlantFile(Scratch() + "qmlater.dll");
+    PlantClass(kGone, "C:\\QmNowhere\\QmGone.DLL");
+    PlantClass(kLater, library);
+    PlantReference("QmTest.Later", kLater);
+
+    ScanProbe probe;
+    RecordingStatus status;
+    status.onCall = [](const RecordingStatus::Call& call) {
+        if (call.op == "found" && call.text.find("CLSID\\{0a1b2c3d-0000-4000-8000-00000000b001}") != std::string::npos)
+            throw std::bad_alloc();
+    };
+    const std::set<Finding> findings = RunScan(probe, kScanActiveX, status);
+    EXPECT_EQ(findings.count({"HKEY_CLASSES_ROOT\\QmTest.Later", kScanActiveX}), 0u);
+    EXPECT_EQ(status.Result(), kScanIncomplete);
 }

@@ -318,3 +318,33 @@ TEST(ProgramExtension, CountsOnlyWhereTheFileNameEnds)
     EXPECT_FALSE(CutAfterProgramExtension(text));
     EXPECT_EQ(text, "c:\\a.exeb");
 }
+
+TEST(FindsFileOrFolder, AnswersAsAFindFirstLookupDoes)
+{
+    // The scanners judge a name "missing" by the lookup's answer and by its
+    // error being file or path not found or an invalid name.
+    const auto missingError = [](DWORD error) {
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+    };
+    const std::string file = Planted("lookup\\app.exe");
+    const std::string folder = kTestRoot + std::string("lookup");
+    for (const std::string& path :
+         {file, folder, folder + "\\", folder + "/", std::string("c:\\"), std::string("c:"), folder + "\\.",
+          folder + "\\..", file + ".", file + "\\", file + "\\x", folder + "\\a*.exe", folder + "\\app.ex?",
+          folder + "\\app<", folder + "\\\"app.exe\"", file + "|x", folder + "\\gone.exe",
+          kTestRoot + std::string("gone\\app.exe"), std::string(""), ShortName(file), std::string("c:/qmfiletests/lookup/app.exe")})
+    {
+        SCOPED_TRACE(path);
+        WIN32_FIND_DATAA data;
+        const HANDLE search = ::FindFirstFileA(path.c_str(), &data);
+        const bool found = search != INVALID_HANDLE_VALUE;
+        const bool lookupMissing = !found && missingError(::GetLastError());
+        if (found)
+            ::FindClose(search);
+        EXPECT_EQ(FindsFileOrFolder(path), found);
+        if (!found)
+        {
+            EXPECT_EQ(missingError(::GetLastError()), lookupMissing);
+        }
+    }
+}

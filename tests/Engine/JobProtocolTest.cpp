@@ -3,7 +3,9 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <set>
 
+#include "Engine/CTolvEngineInterface.h"
 #include "Engine/CTolvEngineProcess.h"
 #include "Framework/CHandle.h"
 #include "support/RecordingStatus.h"
@@ -12,6 +14,13 @@
 namespace
 {
 const std::vector<std::string> kAllLetters = {"X", "U", "N", "D", "A", "H", "S", "R", "C", "E", "F", "V"};
+
+std::vector<std::string> AllLettersAndEnd()
+{
+    std::vector<std::string> letters = kAllLetters;
+    letters.push_back("Scanning");
+    return letters;
+}
 
 // Reaches what the program cannot: a job type of its choice.
 class TestProcess : public CTolvEngineProcess
@@ -216,9 +225,22 @@ TEST(JobThread, CancelledScanStillGivesEveryLetterAndTheFinalCalls)
     process.Resume();
     ASSERT_TRUE(entered.Wait());
     EXPECT_EQ(process.Stop(1), 1);
-    EXPECT_EQ(process.IsBusy(), 0);
+    // Cancelled, but its thread is still inside the sink.
+    EXPECT_EQ(process.IsBusy(), 1);
+    const HANDLE thread = process.GetThreadHandle();
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(::WaitForSingleObject(thread, 100), static_cast<DWORD>(WAIT_TIMEOUT));
     release.Open();
-    ASSERT_TRUE(status.WaitFinished());
+    // The handle taken while the job ran stays valid and tells its end;
+    // from then on nothing of the job runs.
+    ASSERT_EQ(::WaitForSingleObject(thread, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_TRUE(status.WaitFinished(0));
+    const size_t callsAtTheEnd = status.Calls().size();
+    EXPECT_EQ(process.IsBusy(), 0);
+    EXPECT_EQ(process.GetThreadHandle(), nullptr);
+    EXPECT_FALSE(process.Resume());
+    ::Sleep(50);
+    EXPECT_EQ(status.Calls().size(), callsAtTheEnd);
 
     std::vector<std::string> expected = kAllLetters;
     expected.push_back("Scanning");
@@ -297,7 +319,7 @@ TEST(JobThread, NextJobStartsFromWithinTheFinalCall)
     process.Resume();
     ASSERT_TRUE(first.WaitFinished());
     ASSERT_EQ(started, 1);
-    // The first thread retires itself; the new one waits for its Resume.
+    // The new thread waits for its Resume, and then for the first to end.
     for (int i = 0; i < 1000 && second.Calls().empty(); ++i)
     {
         process.Resume();
@@ -354,4 +376,134 @@ TEST(JobThread, BackupAndRestoreKeepRedirection)
     ASSERT_TRUE(status.WaitFinished());
     WaitForIdle(process);
     EXPECT_EQ(seenInJob, 0);
+}
+
+TEST(JobThread, IsBusyAskedFromTheFinishingMessageWaitsForTheThreadToReturn)
+{
+    // The page's finishing message may be handled while the job thread is
+    // still inside its final call; "not busy" must mean it has left it.
+    TestProcess process;
+    RecordingStatus status;
+    Gate posted;
+    std::atomic<int> returned{0};
+    status.onFinished = [&](int) {
+        posted.Open();
+        ::Sleep(300);
+        returned = 1;
+    };
+    ASSERT_EQ(process.StartScan({}, 0, &status, 0), 1);
+    process.Resume();
+    ASSERT_TRUE(posted.Wait());
+    EXPECT_EQ(process.IsBusy(), 0);
+    EXPECT_EQ(returned, 1);
+    EXPECT_EQ(process.GetThreadHandle(), nullptr);
+}
+
+TEST(JobThread, StopRightAfterResumeIsNeverLost)
+{
+    for (int round = 0; round < 20; ++round)
+    {
+        SCOPED_TRACE(round);
+        TestProcess process;
+        RecordingStatus status;
+        ASSERT_EQ(process.StartScan({}, 0xFFFFFFFF, &status, 0), 1);
+        process.Resume();
+        process.Stop(1);
+        ASSERT_TRUE(status.WaitFinished());
+        // The thread may have begun the first category before the Stop came,
+        // but no later category was checked.
+        std::set<std::string> scanned;
+        for (const RecordingStatus::Call& call : status.Calls())
+            if (call.op == "status" && !call.text.empty())
+                scanned.insert(call.code);
+        EXPECT_LE(scanned.size(), 1u) << testing::PrintToString(scanned);
+        EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
+        ExpectFinalCalls(status.Calls(), 0);
+    }
+}
+
+namespace
+{
+const UINT kSinkMessage = WM_APP + 7;
+std::atomic<int> g_sinkMessages{0};
+
+LRESULT CALLBACK SinkWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kSinkMessage)
+    {
+        ++g_sinkMessages;
+        return 1;
+    }
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A window of the calling thread that a sink on the job thread sends to, as
+// a page that changes its controls from the job thread does.
+HWND CreateSinkWindow()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = &SinkWindowProc;
+    windowClass.hInstance = ::GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "QmJobSinkWindow";
+    ::RegisterClassA(&windowClass);
+    return ::CreateWindowA("QmJobSinkWindow", "", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, windowClass.hInstance, nullptr);
+}
+}
+
+TEST(JobRelease, WaitsForTheStoppedThreadAndAnswersWhatItSends)
+{
+    const HWND window = CreateSinkWindow();
+    ASSERT_NE(window, nullptr);
+    CTolvEngineInterface engine;
+    for (int round = 0; round < 10; ++round)
+    {
+        SCOPED_TRACE(round);
+        g_sinkMessages = 0;
+        CAbstractProcess* const process = engine.CreateEngineProcess();
+        ASSERT_NE(process, nullptr);
+        RecordingStatus status;
+        Gate scanning;
+        std::atomic<int> callsAfterRelease{0};
+        std::atomic<int> released{0};
+        status.onCall = [&](const RecordingStatus::Call& call) {
+            if (released)
+                ++callsAfterRelease;
+            if (call.op == "status" && !call.code.empty() && call.code != "Scanning")
+                scanning.Open();
+            // Waits for the window thread, which is in the release by now.
+            if (call.op == "finished" || (call.op == "progress" && call.value == 2))
+                ::SendMessageA(window, kSinkMessage, 0, 0);
+        };
+        ASSERT_EQ(process->StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
+        HANDLE thread = NULL;
+        ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), process->GetThreadHandle(), ::GetCurrentProcess(),
+                                      &thread, SYNCHRONIZE, FALSE, 0));
+        const CHandle threadHolder(thread);
+        process->Resume();
+        ASSERT_TRUE(scanning.Wait());
+
+        engine.DestroyEngineProcess(process);
+        released = 1;
+        EXPECT_EQ(::WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(g_sinkMessages, 2);
+        EXPECT_EQ(callsAfterRelease, 0);
+        ExpectFinalCalls(status.Calls(), 0);
+    }
+    ::DestroyWindow(window);
+}
+
+TEST(JobRelease, DiscardsAJobThatWasNeverResumed)
+{
+    CTolvEngineInterface engine;
+    CAbstractProcess* const process = engine.CreateEngineProcess();
+    ASSERT_NE(process, nullptr);
+    RecordingStatus status;
+    ASSERT_EQ(process->StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
+    HANDLE thread = NULL;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), process->GetThreadHandle(), ::GetCurrentProcess(), &thread,
+                                  SYNCHRONIZE, FALSE, 0));
+    const CHandle threadHolder(thread);
+    engine.DestroyEngineProcess(process);
+    EXPECT_EQ(::WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+    EXPECT_TRUE(status.Calls().empty());
 }

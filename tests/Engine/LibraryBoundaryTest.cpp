@@ -75,3 +75,49 @@ TEST_F(EngineLibrary, JobObjectFromTheLibraryRunsAScan)
     }
     m_release(engine);
 }
+
+TEST(EngineLibraryRelease, LibraryFreedRightAfterTheReleaseOfAStoppedJob)
+{
+    // The program's exit: stop, give the job object back, release the
+    // interface and free the library at once. The job thread must never run
+    // on in the freed library or in the freed job object.
+    for (int round = 0; round < 20; ++round)
+    {
+        SCOPED_TRACE(round);
+        HMODULE module = ::LoadLibraryA(QM_ENGINE_LIBRARY);
+        ASSERT_NE(module, nullptr);
+        const PFN_ENGINE_CREATE create = reinterpret_cast<PFN_ENGINE_CREATE>(
+            reinterpret_cast<void*>(::GetProcAddress(module, QM_ENGINE_CREATE)));
+        const PFN_ENGINE_RELEASE release = reinterpret_cast<PFN_ENGINE_RELEASE>(
+            reinterpret_cast<void*>(::GetProcAddress(module, QM_ENGINE_RELEASE)));
+        ASSERT_NE(create, nullptr);
+        ASSERT_NE(release, nullptr);
+        CAbstractTolvEngineInterface* engine = create();
+        ASSERT_NE(engine, nullptr);
+        CAbstractProcess* process = engine->CreateEngineProcess();
+        ASSERT_NE(process, nullptr);
+
+        RecordingStatus status;
+        const HANDLE scanning = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        status.onCall = [&](const RecordingStatus::Call& call) {
+            if (call.op == "status" && !call.text.empty())
+                ::SetEvent(scanning);
+        };
+        ASSERT_EQ(process->StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
+        process->Resume();
+        // The thread is inside a scanner, in the library's code.
+        EXPECT_EQ(::WaitForSingleObject(scanning, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+        process->Stop(1);
+        engine->DestroyEngineProcess(process);
+        release(engine);
+        ::FreeLibrary(module);
+        // Nothing holds the library any more: it is gone, and the job ended.
+        EXPECT_EQ(::GetModuleHandleA(QM_ENGINE_LIBRARY), nullptr);
+        const size_t calls = status.Calls().size();
+        ASSERT_GT(calls, 0u);
+        EXPECT_EQ(status.Calls().back().op, "finished");
+        ::Sleep(20);
+        EXPECT_EQ(status.Calls().size(), calls);
+        ::CloseHandle(scanning);
+    }
+}

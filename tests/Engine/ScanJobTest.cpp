@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
+#include "Framework/CRegKey.h"
 #include "ScanTestSupport.h"
 
 namespace
@@ -76,6 +80,54 @@ TEST_F(ScanJob, CancelledBeforeTheStartupCategoryScansNothing)
     EXPECT_EQ(status.StatusCodes(), kLettersAndEnd);
     EXPECT_TRUE(status.Findings().empty());
     EXPECT_EQ(status.Result(), 0);
+}
+
+TEST_F(ScanJob, ScannerThatFailsHalfWayLeavesTheScanIncompleteWithItsFindingsKept)
+{
+    // Three stale Run values; the second finding fails (as a store out of
+    // memory would), which ends the startup check part-way.
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, kRun, "QmJobGone2", "c:\\qmgone\\job2.exe"));
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_CURRENT_USER, kRun, "QmJobGone3", "c:\\qmgone\\job3.exe"));
+    // A later category still finds its entry: an extension key that holds nothing.
+    const char kEmptyExtension[] = ".qmjobempty";
+    ASSERT_TRUE(ScanTest::CreateKey(HKEY_CLASSES_ROOT, kEmptyExtension));
+
+    ScanTestJob job;
+    RecordingStatus status;
+    int startupFindings = 0;
+    status.onCall = [&](const RecordingStatus::Call& call) {
+        if (call.op == "found" && call.value == kScanStartup && ++startupFindings == 2)
+            throw std::bad_alloc();
+    };
+    const std::vector<RecordingStatus::Call> calls = ScanTest::RunScan(job, status, kScanStartup | kScanFileTypes);
+    ::RegDeleteKeyA(HKEY_CLASSES_ROOT, kEmptyExtension);
+
+    EXPECT_EQ(status.Result(), kScanIncomplete);
+    EXPECT_EQ(startupFindings, 2) << "the startup check ended at its failure";
+    EXPECT_EQ(status.Findings(), (std::vector<std::string>{
+                                     "HKEY_CURRENT_USER\\" + std::string(kRun) + "\xAC" "QmJobGone",
+                                     "HKEY_CLASSES_ROOT\\" + std::string(kEmptyExtension)}));
+    // The last status before the final calls says what was not checked.
+    ASSERT_GE(calls.size(), 4u);
+    const RecordingStatus::Call& note = calls[calls.size() - 4];
+    EXPECT_EQ(note.op, "status");
+    EXPECT_EQ(note.code, "Scanning");
+    EXPECT_EQ(note.text, "Scan incomplete: Windows Startup Items could not be checked to the end.");
+    EXPECT_EQ(calls.back().op, "finished");
+}
+
+TEST_F(ScanJob, FailureBetweenCategoriesEndsTheScanIncompleteNotClean)
+{
+    ScanTestJob job;
+    RecordingStatus status;
+    status.onCall = [&](const RecordingStatus::Call& call) {
+        if (call.op == "status" && call.code == "N")
+            throw std::runtime_error("the sink failed");
+    };
+    ScanTest::RunScan(job, status, kScanStartup);
+    EXPECT_EQ(status.Result(), kScanIncomplete);
+    EXPECT_TRUE(status.Findings().empty());
+    EXPECT_EQ(status.StatusCodes(), (std::vector<std::string>{"X", "U", "Scanning"}));
 }
 
 TEST(StatusThrottle, ShowsTheFirstItemAndThenEveryThresholdPlusOneth)

@@ -39,6 +39,7 @@ bool WaitUntilIdle(const CSmartThread& job)
 
 TEST(ThreadBaseTest, ABodyThatThrowsEndsItsThreadAndLeavesTheObjectReady)
 {
+    g_reports = 0;
     const CallbackGuard::Reporter previous = CallbackGuard::SetReporter([](const char*, const char*) { ++g_reports; });
     ThrowingJob job;
     job.InitLock();
