@@ -82,9 +82,9 @@ int CRegistryManager::FinishBackup(CXmlWriter& writer)
 int CRegistryManager::BackupRegistry(const std::string& path)
 {
     BeginOperation();
-    // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
-    // view holds that one too, under its Wow6432Node keys.
-    const REGSAM view = Wow64::IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
+    // The native view of a 64-bit Windows holds the 32-bit one too, under
+    // its Wow6432Node keys; either build writes it, and marks the file so.
+    const REGSAM view = Wow64::NativeView();
     // The whole registry is written: what a link points to is written anyway.
     m_bSkipLinks = true;
     CXmlWriter writer;
@@ -361,8 +361,7 @@ public:
 
     void OnView64() override
     {
-        if (Wow64::IsCurrentProcess())
-            m_view = KEY_WOW64_64KEY;
+        m_view = Wow64::NativeView();
     }
 
     bool OnKeyStart(const std::string& name, bool exact) override

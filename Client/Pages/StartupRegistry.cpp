@@ -100,7 +100,7 @@ void AddValueEntries(const std::string& name, DWORD type, const std::vector<char
 
 void ReadRunKey(const IdStringEntry& runKey, std::vector<StartupRegistryEntry>& entries)
 {
-    const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<unsigned int>(runKey.value)));
+    const HKEY root = StartupLocations::RunKeyRoot(runKey);
     CRegKey key;
     if (key.Open(root, runKey.text.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
         return;
@@ -337,7 +337,9 @@ bool DeleteRecordKey(const char* parentPath, REGSAM parentAccess, const std::str
     if (parent.Open(StartupLocations::RecordRoot(), parentPath, parentAccess | kView) != ERROR_SUCCESS)
         return false;
     const std::string path = std::string(parentPath) + "\\" + name;
-    if (Wow64::IsCurrentProcess())
+    // The records live in the native view of a 64-bit Windows, which a
+    // 32-bit build reaches only through the view flag.
+    if (Wow64::Is64BitWindows())
     {
         const PFN_REG_DELETE_KEY_EX deleteKeyEx = RegDeleteKeyExFunction();
         return deleteKeyEx &&

@@ -15,6 +15,7 @@
 #include "BenchClock.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CTolvEngineProcess.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
@@ -125,12 +126,10 @@ void BareWalk(HKEY key, WalkCount& count, bool skipClassesAlias)
 
 double TimeBareWalk(WalkCount& count)
 {
-    BOOL wow64 = FALSE;
-    ::IsWow64Process(::GetCurrentProcess(), &wow64);
     count = WalkCount();
     const BenchClock clock;
     BareWalk(HKEY_USERS, count, false);
-    BareWalk(HKEY_CLASSES_ROOT, count, wow64 != FALSE);
+    BareWalk(HKEY_CLASSES_ROOT, count, Wow64::Is64BitWindows());
     return clock.Seconds();
 }
 }

@@ -34,8 +34,7 @@ void EmptyFolder(const std::string& folder)
 void ClearAll()
 {
     for (const IdStringEntry& runKey : StartupLocations::RunKeys(true, 0))
-        EmptyKey(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<unsigned int>(runKey.value))),
-                 runKey.text.c_str());
+        EmptyKey(StartupLocations::RunKeyRoot(runKey), runKey.text.c_str());
     EmptyKey(StartupLocations::RecordRoot(), StartupLocations::kConfigKey);
     EmptyFolder(StartupFolder(false));
     EmptyFolder(StartupFolder(true));

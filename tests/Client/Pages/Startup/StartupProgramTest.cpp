@@ -176,18 +176,19 @@ TEST_F(StartupProgramTest, ListsEverythingAndDisableAllThenEnableAllGivesItAllBa
         {"notes", m_user + "\\notes.txt", "Startup", "Enabled"},
         {"start", m_user + "\\start.bat", "Startup", "Enabled"},
     };
-    if (TestEnv::IsWow64())
+    // The Run key of 32-bit programs, listed by either build on a 64-bit Windows.
+    if (TestEnv::Is64BitWindows())
         expected.push_back({"Wow", "C:\\x86\\wow.exe", "HKLM", "Enabled"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(rows, expected);
-    const char* kind = std::getenv("QM_WINEARCH");
-    EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-page-") + (kind ? kind : "wow64")));
+    EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-page-") + TestEnv::Configuration()));
 
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));
     rows = WaitForRows([](const Rows& r) { return AllHaveStatus(r, "Disabled"); });
     EXPECT_EQ(rows.size(), expected.size());
     EXPECT_TRUE(Values(HKEY_CURRENT_USER, kRunKey).empty());
     EXPECT_TRUE(Values(HKEY_LOCAL_MACHINE, kRunKey).empty());
+    EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, StartupLocations::kWow64RunKey).empty(), TestEnv::Is64BitWindows());
     EXPECT_EQ(Files(m_user).size(), 1u) << "only the hidden file stays";
     EXPECT_EQ(Files(m_pss.substr(0, m_pss.size() - 1)).size(), 5u);
 

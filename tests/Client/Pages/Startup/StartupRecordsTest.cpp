@@ -80,7 +80,8 @@ TEST_F(StartupRecordsTest, ListsRunValuesAndVisibleFolderFiles)
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected = {"Multi=a.exe", "Multi=b.exe", "Plain=C:\\Tools\\plain.exe",
                                          longName + "=C:\\Tools\\long.exe", "Zz after the long name=C:\\Tools\\z.exe"};
-    if (TestEnv::IsWow64())
+    // The Run key of 32-bit programs, listed by either build on a 64-bit Windows.
+    if (TestEnv::Is64BitWindows())
         expected.push_back("Wow=C:\\x86\\wow.exe");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
