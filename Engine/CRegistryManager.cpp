@@ -121,6 +121,10 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
     try
     {
         XmlElement registry("registry");
+        // The keys are read in this program's own view: a 64-bit build's is
+        // the native one, and the file says so, as a full backup's does.
+        if (Wow64::ThirtyTwoBitView())
+            registry.SetAttribute(kViewAttribute, kView64);
         registry.WriteStartTag(writer);
         for (int more = items ? items->MoveFirst() : 0; more && m_bGo && !writer.HasFailed();
              more = items->MoveNext())
@@ -438,7 +442,9 @@ private:
 
     CAbstractStatus* m_status;
     std::vector<KeyStackEntry> m_keys;
-    REGSAM m_view = 0;
+    // A file without the view mark was written by a 32-bit program (or on a
+    // 32-bit Windows): it holds the 32-bit view, for either build.
+    REGSAM m_view = Wow64::ThirtyTwoBitView();
     bool m_leftOut = false;
     bool m_valueFailed = false;
 };

@@ -33,4 +33,13 @@ REGSAM NativeView()
 {
     return Is64BitWindows() ? KEY_WOW64_64KEY : 0;
 }
+
+REGSAM ThirtyTwoBitView()
+{
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    return 0;
+#endif
+}
 }

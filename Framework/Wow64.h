@@ -23,4 +23,7 @@ REGSAM OtherView();
 // programs from: needed by a 32-bit process on a 64-bit Windows, harmless
 // from a 64-bit one; 0 on a 32-bit Windows.
 REGSAM NativeView();
+// The flag that opens the 32-bit view: 0 from a 32-bit process, whose own
+// view it is (the only one on a 32-bit Windows).
+REGSAM ThirtyTwoBitView();
 }

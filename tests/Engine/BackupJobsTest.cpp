@@ -422,6 +422,32 @@ TEST(RestoreJob, StopWhileTheJobFreesItsManagerIsSafe)
     TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QmStopRace");
 }
 
+TEST(RestoreJob, AFileWithoutTheViewMarkHoldsTheThirtyTwoBitView)
+{
+    // As a 32-bit build writes the keys of a repair: restored by either
+    // build into the view they were read from.
+    const std::string file = TestEnv::MakeScratchFolder("unmarked") + "repair.rbk";
+    ASSERT_TRUE(TestEnv::WriteFile(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
+                                         "  <k name=\"HKEY_LOCAL_MACHINE\">\r\n   <k name=\"Software\">\r\n"
+                                         "    <k name=\"QmUnmarkedView\">\r\n"
+                                         "     <v name=\"bits\" value=\"32\"/>\r\n"
+                                         "    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n"));
+    const char* const path = "Software\\QmUnmarkedView";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
+    CRegistryManager manager(nullptr);
+    ShownErrors::Clear();
+    EXPECT_EQ(manager.RestoreRegistry(file), 1);
+    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, path, "bits", KEY_WOW64_32KEY));
+    if (TestEnv::Is64BitWindows())
+    {
+        EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
+    }
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
+}
+
 TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
 {
     if (!TestEnv::Is64BitWindows())

@@ -106,6 +106,7 @@ TEST(WindowsVersionCode, Wow64MatchesTheKindOfPrefix)
     const REGSAM other = configuration == "wow64" ? KEY_WOW64_64KEY : configuration == "win64" ? KEY_WOW64_32KEY : 0;
     EXPECT_EQ(Wow64::OtherView(), other);
     EXPECT_EQ(Wow64::NativeView(), configuration == "win32" ? 0u : static_cast<REGSAM>(KEY_WOW64_64KEY));
+    EXPECT_EQ(Wow64::ThirtyTwoBitView(), configuration == "win64" ? static_cast<REGSAM>(KEY_WOW64_32KEY) : 0u);
 }
 
 // Runs in a copy of this program that Wine was told to present a given
