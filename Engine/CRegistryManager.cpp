@@ -78,9 +78,9 @@ int CRegistryManager::FinishBackup(CXmlWriter& writer)
 int CRegistryManager::BackupRegistry(const std::string& path)
 {
     BeginOperation();
-    // A 32-bit program sees HKLM\Software in its 32-bit view only; the 64-bit
-    // view holds that one too, under its Wow6432Node keys.
-    const REGSAM view = Wow64::IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
+    // The native view of a 64-bit Windows holds the 32-bit one too, under
+    // its Wow6432Node keys; either build writes it, and marks the file so.
+    const REGSAM view = Wow64::NativeView();
     // The whole registry is written: what a link points to is written anyway.
     m_bSkipLinks = true;
     CXmlWriter writer;
@@ -118,6 +118,10 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
     try
     {
         XmlElement registry("registry");
+        // The keys are read in this program's own view: a 64-bit build's is
+        // the native one, and the file says so, as a full backup's does.
+        if (Wow64::ThirtyTwoBitView())
+            registry.SetAttribute(kViewAttribute, kView64);
         registry.WriteStartTag(writer);
         for (int more = items ? items->MoveFirst() : 0; more && m_bGo && !writer.HasFailed();
              more = items->MoveNext())
@@ -358,8 +362,7 @@ public:
 
     void OnView64() override
     {
-        if (Wow64::IsCurrentProcess())
-            m_view = KEY_WOW64_64KEY;
+        m_view = Wow64::NativeView();
     }
 
     bool OnKeyStart(const std::string& name, bool exact) override
@@ -436,7 +439,9 @@ private:
 
     CAbstractStatus* m_status;
     std::vector<KeyStackEntry> m_keys;
-    REGSAM m_view = 0;
+    // A file without the view mark was written by a 32-bit program (or on a
+    // 32-bit Windows): it holds the 32-bit view, for either build.
+    REGSAM m_view = Wow64::ThirtyTwoBitView();
     bool m_leftOut = false;
     bool m_valueFailed = false;
 };

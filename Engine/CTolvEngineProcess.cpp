@@ -59,7 +59,7 @@ bool CTolvEngineProcess::PrepareRelease()
 
 void CTolvEngineProcess::ProbeEnvironment()
 {
-    m_bWow64 = Wow64::IsCurrentProcess() ? 1 : 0;
+    m_bWow64 = Wow64::Is64BitWindows() ? 1 : 0;
 
     char buffer[MAX_PATH] = {};
     if (::GetSystemDirectoryA(buffer, MAX_PATH))

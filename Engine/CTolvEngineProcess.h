@@ -87,8 +87,9 @@ public:
     // which then makes no final calls into its sink any more.
     bool PrepareRelease();
 
-    // Read by the shared file tests and path expansion.
-    int IsWow64() const { return m_bWow64; }
+    // Read by the shared file tests and path expansion: the folders and
+    // registry views of a 64-bit Windows are in play.
+    int Is64BitWindows() const { return m_bWow64; }
     // GetDriveTypeA of the drive, asked once per scan: under Wine each call
     // costs a millisecond, and every judged path asks.
     UINT DriveTypeOf(char letter) const;
@@ -197,6 +198,8 @@ protected:
     void ShowThrottledStatus(const std::string& text, const char* letter, int threshold);
 
     int m_nScanOption = 0;
+    // Set on a 64-bit Windows, where a 32-bit engine runs under WOW64 and a
+    // 64-bit one judges the same two system folders and registry views.
     int m_bWow64 = 0;
     double m_dRecycleBinKB = 0.0;
     double m_dTempFilesKB = 0.0;

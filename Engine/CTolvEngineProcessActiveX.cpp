@@ -10,6 +10,7 @@
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
@@ -29,18 +30,18 @@ void CTolvEngineProcess::ScanActiveX()
 {
     m_clsidMap.clear();
     {
-        // A 32-bit scan on 64-bit Windows also knows the classes of the
-        // native view, so references to them are not taken for stale.
-        CRegKey native;
-        if (m_bWow64 &&
-            native.Open(HKEY_CLASSES_ROOT, kClassesKey, KEY_READ | KEY_WOW64_64KEY) == ERROR_SUCCESS)
+        // On a 64-bit Windows the scan also knows the classes of the other
+        // view, so references to them are not taken for stale.
+        CRegKey other;
+        if (m_bWow64 && Wow64::OtherView() &&
+            other.Open(HKEY_CLASSES_ROOT, kClassesKey, KEY_READ | Wow64::OtherView()) == ERROR_SUCCESS)
         {
-            ForEachSubkeyName(native.Get(), m_bRunning, [this](const std::string& name) {
+            ForEachSubkeyName(other.Get(), m_bRunning, [this](const std::string& name) {
                 if (NamesClass(name))
                     m_clsidMap.emplace(AnsiText::ToLower(name), kClassMark);
                 return true;
             });
-            native.Close();
+            other.Close();
         }
 
         CRegKey classes;

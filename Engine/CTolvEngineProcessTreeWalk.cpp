@@ -153,9 +153,9 @@ void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std
                 if (!finished && mode == kWalkUserHives && m_bWow64 &&
                     Contains(AnsiText::ToLower(name), "wow6432node"))
                     finished = true;
-                // Seen from a 32-bit program the classes may list their own
-                // 32-bit view once more under this name; entering it would
-                // judge the registration trees as references.
+                // On a 64-bit Windows the classes may list their 32-bit view
+                // once more under this name (to a 64-bit program always);
+                // entering it would judge the registration trees as references.
                 if (!finished && mode == kWalkClassReferences && m_bWow64 && ::lstrcmpiA(name, "Wow6432Node") == 0)
                 {
                     ++index;

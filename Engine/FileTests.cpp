@@ -14,6 +14,7 @@
 #include "Framework/CFindHandle.h"
 #include "Framework/CComPtr.h"
 #include "Framework/CRegKey.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
@@ -153,7 +154,7 @@ int SecondChance(const CTolvEngineProcess& job, const std::string& path, PathFol
     // Tested as it is, a bare name would be looked for in the current folder.
     if (IsBareProgramName(path))
         return 0;
-    if (job.IsWow64())
+    if (job.Is64BitWindows())
     {
         if (path.size() < 8)
             return 0;
@@ -215,11 +216,11 @@ ProgramLookup FindRegisteredProgram(HKEY root, REGSAM view, const std::string& n
 
 ProgramLookup FindThroughAppPaths(const std::string& name, const CTolvEngineProcess& job, std::string& found)
 {
-    // A 64-bit Windows starts programs through the registrations of its
-    // native view, which a 32-bit program sees only with the view flag.
+    // A program is registered in the view of its own kind: this process's
+    // own view, and the other view on a 64-bit Windows.
     std::vector<REGSAM> views = {0};
-    if (job.IsWow64())
-        views.push_back(KEY_WOW64_64KEY);
+    if (job.Is64BitWindows() && Wow64::OtherView())
+        views.push_back(Wow64::OtherView());
     for (const HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
     {
         for (const REGSAM view : views)
@@ -283,9 +284,9 @@ int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
 
         std::vector<std::string> candidates = {windowsFolder + path, windowsFolder + "System\\" + path,
                                                systemFolder + path};
-        // With redirection off the system folder is the native one; a bare
-        // name may still be a 32-bit program's file.
-        if (job.IsWow64())
+        // The system folder is the native one (a 32-bit engine has
+        // redirection off); a bare name may still be a 32-bit program's file.
+        if (job.Is64BitWindows())
         {
             const std::string wow64Folder = Wow64SystemFolder();
             if (!wow64Folder.empty())

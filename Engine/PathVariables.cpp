@@ -133,8 +133,9 @@ int ExpandPathVariables(std::string& text, const CTolvEngineProcess& job)
         if (ReadPathVariableFolder(variable, folder))
             replaced = AnsiText::ReplaceAll(text, token, folder);
         // The shell hands a 32-bit program its own folders; the engine judges
-        // paths in the native view.
-        if (job.IsWow64() && variable.folding != kFoldNone)
+        // paths in the native view, in the same lower-cased form from either
+        // build.
+        if (job.Is64BitWindows() && variable.folding != kFoldNone)
             FoldForWow64(text, variable.folding);
         return replaced > 0 ? 1 : 0;
     }

@@ -1,7 +1,5 @@
 #include "Framework/Wow64.h"
 
-#include <windows.h>
-
 namespace Wow64
 {
 bool IsCurrentProcess()
@@ -11,5 +9,37 @@ bool IsCurrentProcess()
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool Is64BitWindows()
+{
+#ifdef _WIN64
+    return true;
+#else
+    return IsCurrentProcess();
+#endif
+}
+
+REGSAM OtherView()
+{
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    return IsCurrentProcess() ? KEY_WOW64_64KEY : 0;
+#endif
+}
+
+REGSAM NativeView()
+{
+    return Is64BitWindows() ? KEY_WOW64_64KEY : 0;
+}
+
+REGSAM ThirtyTwoBitView()
+{
+#ifdef _WIN64
+    return KEY_WOW64_32KEY;
+#else
+    return 0;
+#endif
 }
 }

@@ -158,13 +158,13 @@ BOOL CMonitorDlg::OnCommand(WPARAM wParam, LPARAM lParam)
 void CMonitorDlg::OnEnableAll()
 {
     m_startup.EnableAll();
-    RefreshStartupList();
+    FinishAction();
 }
 
 void CMonitorDlg::OnDisableAll()
 {
     m_startup.DisableAll();
-    RefreshStartupList();
+    FinishAction();
 }
 
 void CMonitorDlg::OnDisable()
@@ -174,7 +174,7 @@ void CMonitorDlg::OnDisable()
         return;
     if (!m_startup.IsDisabled(row))
         m_startup.Disable(row);
-    RefreshStartupList();
+    FinishAction();
 }
 
 void CMonitorDlg::OnEnable()
@@ -184,7 +184,7 @@ void CMonitorDlg::OnEnable()
         return;
     if (m_startup.IsDisabled(row))
         m_startup.Enable(row);
-    RefreshStartupList();
+    FinishAction();
 }
 
 void CMonitorDlg::OnRemove()
@@ -193,5 +193,15 @@ void CMonitorDlg::OnRemove()
     if (!m_startup.IsRow(row))
         return;
     m_startup.Remove(row);
+    FinishAction();
+}
+
+void CMonitorDlg::FinishAction()
+{
+    // The list shows what was changed; the user is told of each item that
+    // was not, and why, so that no button silently does nothing.
+    const std::string refused = m_startup.RefusalText();
     RefreshStartupList();
+    if (!refused.empty())
+        MessageBox(refused.c_str(), nullptr, MB_OK | MB_ICONWARNING);
 }

@@ -9,8 +9,9 @@
 
 // The page "MANAGE STARTUP": lists the Run values of the registry and the
 // files of the two Startup folders with the items disabled earlier, and
-// disables, enables or removes one of them or all. It shows no messages:
-// every action ends by reading the list afresh, which shows what happened.
+// disables, enables or removes one of them or all. Every action ends by
+// reading the list afresh, which shows what happened, and by telling the
+// user of each item that could not be changed.
 class CMonitorDlg : public CBitmapDialog
 {
 public:
@@ -44,6 +45,7 @@ private:
     void OnDisable();
     void OnEnable();
     void OnRemove();
+    void FinishAction();
 
     StartupManager m_startup;
     CItemListCtrl m_list;

@@ -1,6 +1,7 @@
 #include "Client/Pages/StartupFolders.h"
 
 #include <algorithm>
+#include <set>
 
 #include "Client/Pages/StartupLocations.h"
 #include "Client/Pages/StartupRegistry.h"
@@ -66,30 +67,63 @@ bool ReadRecord(HKEY parent, const std::string& subkey, StartupFolderEntry& entr
     return !entry.path.empty();
 }
 
-bool WriteRecord(const StartupFolderEntry& entry)
+// Writes the record whole, or not at all.
+LONG WriteRecord(const StartupFolderEntry& entry)
 {
     CRegKey parent;
-    if (parent.Create(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
-                      KEY_ALL_ACCESS | kView) != ERROR_SUCCESS)
-        return false;
+    LONG error = parent.Create(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
+                               KEY_ALL_ACCESS | kView);
+    if (error != ERROR_SUCCESS)
+        return error;
     CRegKey record;
-    if (record.Create(parent.Get(), entry.key.c_str(), KEY_ALL_ACCESS | kView) != ERROR_SUCCESS)
-        return false;
-    const bool written = record.SetString("item", entry.item) == ERROR_SUCCESS &&
-                         record.SetString("command", entry.command) == ERROR_SUCCESS &&
-                         record.SetString("backup", entry.backup) == ERROR_SUCCESS &&
-                         record.SetString("location", entry.location) == ERROR_SUCCESS &&
-                         record.SetString("path", entry.path) == ERROR_SUCCESS;
-    if (written)
-        return true;
+    error = record.Create(parent.Get(), entry.key.c_str(), KEY_ALL_ACCESS | kView);
+    if (error != ERROR_SUCCESS)
+        return error;
+    error = record.SetString("item", entry.item);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("command", entry.command);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("backup", entry.backup);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("location", entry.location);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("path", entry.path);
+    if (error == ERROR_SUCCESS)
+        return error;
     record.Close();
     StartupRegistry::DeleteRecordKey(StartupLocations::kStartupFolderKey, KEY_ALL_ACCESS, entry.key);
-    return false;
+    return error;
 }
 
-bool DeleteRecord(const std::string& key)
+LONG DeleteRecord(const std::string& key)
 {
     return StartupRegistry::DeleteRecordKey(StartupLocations::kStartupFolderKey, KEY_ALL_ACCESS, key);
+}
+
+// Copies of one name get "name (2)", "name (3)" ... after the first.
+constexpr int kMaxCopiesOfOneName = 99;
+
+// The copies the records name, lower-cased: a record may name a copy that
+// is missing for now, whose name is still its own.
+std::set<std::string> RecordedBackups()
+{
+    std::set<std::string> backups;
+    CRegKey parent;
+    if (parent.Open(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey, KEY_READ | kView) !=
+        ERROR_SUCCESS)
+        return backups;
+    for (const std::string& name : parent.SubkeyNames())
+    {
+        CRegKey record;
+        if (record.Open(parent.Get(), name.c_str(), KEY_READ | kView) == ERROR_SUCCESS)
+            backups.insert(AnsiText::ToLower(record.ReadString("backup")));
+    }
+    return backups;
+}
+
+StartupChange ChangeOfLastError(StartupChange whenMissing)
+{
+    return StartupChangeOf(static_cast<LONG>(::GetLastError()), whenMissing);
 }
 }
 
@@ -183,40 +217,85 @@ bool StartupFolders::RecordExists(const std::string& key)
     return record.Open(StartupLocations::RecordRoot(), path.c_str(), KEY_READ | kView) == ERROR_SUCCESS;
 }
 
-bool StartupFolders::Disable(const StartupFolderEntry& entry, const std::string& pssFolder)
+std::string StartupFolders::FreeBackupPath(const std::string& wanted)
 {
-    // A second record of the same file would take the first one's place
-    // and its copy in "pss".
-    if (entry.disabled || entry.path.empty() || !FileExists(entry.path) || RecordExists(entry.key))
-        return false;
+    const std::set<std::string> recorded = RecordedBackups();
+    for (int number = 1; number <= kMaxCopiesOfOneName; ++number)
+    {
+        const std::string candidate = number == 1 ? wanted : AnsiText::Format("%s (%d)", wanted.c_str(), number);
+        if (::GetFileAttributesA(candidate.c_str()) == INVALID_FILE_ATTRIBUTES &&
+            recorded.count(AnsiText::ToLower(candidate)) == 0)
+            return candidate;
+    }
+    return std::string();
+}
+
+StartupChange StartupFolders::Disable(const StartupFolderEntry& entry, const std::string& pssFolder)
+{
+    if (entry.disabled || entry.path.empty() || !FileExists(entry.path))
+        return kStartupGone;
+    // A second record of the same file would take the first one's place.
+    if (RecordExists(entry.key))
+        return kStartupCopyKept;
     ::CreateDirectoryA(pssFolder.c_str(), nullptr);
-    if (!WriteRecord(entry))
-        return false;
-    if (::MoveFileExA(entry.path.c_str(), entry.backup.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED))
-        return true;
+    StartupFolderEntry disabled = entry;
+    disabled.backup = FreeBackupPath(entry.backup);
+    if (disabled.backup.empty())
+        return kStartupFailed;
+    const LONG recorded = WriteRecord(disabled);
+    if (recorded != ERROR_SUCCESS)
+        return StartupChangeOf(recorded);
+    // Never over another copy, though none should be there.
+    if (::MoveFileExA(entry.path.c_str(), disabled.backup.c_str(), MOVEFILE_COPY_ALLOWED))
+        return kStartupChanged;
+    const StartupChange change = ChangeOfLastError(kStartupGone);
     DeleteRecord(entry.key);
-    return false;
+    return change;
 }
 
-bool StartupFolders::Enable(const StartupFolderEntry& entry)
+StartupChange StartupFolders::Enable(const StartupFolderEntry& entry)
 {
     if (!entry.disabled)
-        return false;
-    // The folder may be gone, or hold a file of that name by now: then the
-    // record and the copy stay, to be enabled or removed later.
-    if (!entry.backup.empty() && FileExists(entry.backup) &&
-        !::MoveFileExA(entry.backup.c_str(), entry.path.c_str(), MOVEFILE_COPY_ALLOWED))
-        return false;
-    if (!FileExists(entry.path))
-        return false;
-    return DeleteRecord(entry.key);
+        return kStartupGone;
+    const bool copyKept = !entry.backup.empty() && FileExists(entry.backup);
+    if (FileExists(entry.path))
+    {
+        // A file of that name came back meanwhile: the record and the copy
+        // stay, to be enabled or removed later. Without a copy, only the
+        // record is left to go.
+        if (copyKept)
+            return kStartupFileBack;
+        return StartupChangeOf(DeleteRecord(entry.key), kStartupGone);
+    }
+    if (!copyKept)
+        return kStartupCopyMissing;
+    const LONG deletable = CheckRecordDeletable(entry.key);
+    if (deletable != ERROR_SUCCESS)
+        return StartupChangeOf(deletable, kStartupGone);
+    // The folder may be gone: then too the record and the copy stay.
+    if (!::MoveFileExA(entry.backup.c_str(), entry.path.c_str(), MOVEFILE_COPY_ALLOWED))
+        return ChangeOfLastError(kStartupPlaceGone);
+    const LONG deleted = DeleteRecord(entry.key);
+    if (deleted == ERROR_SUCCESS)
+        return kStartupChanged;
+    // The record stays, so the file goes back to its copy: never two.
+    ::MoveFileExA(entry.path.c_str(), entry.backup.c_str(), MOVEFILE_COPY_ALLOWED);
+    return StartupChangeOf(deleted);
 }
 
-bool StartupFolders::Remove(const StartupFolderEntry& entry)
+StartupChange StartupFolders::Remove(const StartupFolderEntry& entry)
 {
     if (!entry.disabled)
-        return DeleteFileEvenReadOnly(entry.path);
-    if (!DeleteRecord(entry.key))
-        return false;
-    return entry.backup.empty() || !FileExists(entry.backup) || DeleteFileEvenReadOnly(entry.backup);
+        return DeleteFileEvenReadOnly(entry.path) ? kStartupChanged : ChangeOfLastError(kStartupGone);
+    const LONG deletable = CheckRecordDeletable(entry.key);
+    if (deletable != ERROR_SUCCESS)
+        return StartupChangeOf(deletable, kStartupGone);
+    if (!entry.backup.empty() && FileExists(entry.backup) && !DeleteFileEvenReadOnly(entry.backup))
+        return ChangeOfLastError(kStartupGone);
+    return StartupChangeOf(DeleteRecord(entry.key), kStartupGone);
+}
+
+LONG StartupFolders::CheckRecordDeletable(const std::string& key)
+{
+    return StartupRegistry::CheckRecordDeletable(StartupLocations::kStartupFolderKey, key);
 }

@@ -23,17 +23,22 @@ IdStringEntry RunKeyOf(HKEY root, const char* path)
 }
 }
 
-std::vector<IdStringEntry> RunKeys(bool wow64, int versionCode)
+std::vector<IdStringEntry> RunKeys(bool windows64, int versionCode)
 {
     std::vector<IdStringEntry> keys = {RunKeyOf(HKEY_CURRENT_USER, kRunKey), RunKeyOf(HKEY_LOCAL_MACHINE, kRunKey)};
-    if (wow64 && versionCode != kVersionCode52)
+    if (windows64 && versionCode != kVersionCode52)
         keys.push_back(RunKeyOf(HKEY_LOCAL_MACHINE, kWow64RunKey));
     return keys;
 }
 
 std::vector<IdStringEntry> CurrentRunKeys()
 {
-    return RunKeys(Wow64::IsCurrentProcess(), WindowsVersion::Current());
+    return RunKeys(Wow64::Is64BitWindows(), WindowsVersion::Current());
+}
+
+HKEY RunKeyRoot(const IdStringEntry& runKey)
+{
+    return reinterpret_cast<HKEY>(static_cast<LONG_PTR>(runKey.value));
 }
 
 bool StartupFolder(bool common, std::string& path)

@@ -69,13 +69,13 @@ bool ReadMultiString(HKEY key, const std::string& name, std::vector<std::string>
     return true;
 }
 
-bool WriteMultiString(HKEY key, const std::string& name, const std::vector<std::string>& strings)
+LONG WriteMultiString(HKEY key, const std::string& name, const std::vector<std::string>& strings)
 {
     if (strings.empty())
-        return ::RegDeleteValueA(key, name.c_str()) == ERROR_SUCCESS;
+        return ::RegDeleteValueA(key, name.c_str());
     const std::string data = JoinMultiString(strings);
     return ::RegSetValueExA(key, name.c_str(), 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(data.data()),
-                            static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+                            static_cast<DWORD>(data.size()));
 }
 
 void AddValueEntries(const std::string& name, DWORD type, const std::vector<char>& data, DWORD size,
@@ -100,7 +100,7 @@ void AddValueEntries(const std::string& name, DWORD type, const std::vector<char
 
 void ReadRunKey(const IdStringEntry& runKey, std::vector<StartupRegistryEntry>& entries)
 {
-    const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<unsigned int>(runKey.value)));
+    const HKEY root = StartupLocations::RunKeyRoot(runKey);
     CRegKey key;
     if (key.Open(root, runKey.text.c_str(), KEY_READ | kView) != ERROR_SUCCESS)
         return;
@@ -154,88 +154,117 @@ bool ReadRecord(HKEY parent, const std::string& subkey, StartupRegistryEntry& en
 }
 
 // Creates a record subkey that no other record uses yet.
-bool CreateFreshRecord(CRegKey& parent, const std::string& valueName, CRegKey& record, std::string& recordName)
+LONG CreateFreshRecord(CRegKey& parent, const std::string& valueName, CRegKey& record, std::string& recordName)
 {
     const std::string base = RecordNameBase(valueName);
     for (int number = 1; number <= kMaxRecordsOfOneName; ++number)
     {
         recordName = number == 1 ? base : AnsiText::Format("%s (%d)", base.c_str(), number);
         DWORD disposition = 0;
-        if (record.Create(parent.Get(), recordName.c_str(), KEY_ALL_ACCESS | kView, &disposition) != ERROR_SUCCESS)
-            return false;
+        const LONG created = record.Create(parent.Get(), recordName.c_str(), KEY_ALL_ACCESS | kView, &disposition);
+        if (created != ERROR_SUCCESS)
+            return created;
         if (disposition == REG_CREATED_NEW_KEY)
-            return true;
+            return ERROR_SUCCESS;
         record.Close();
     }
-    return false;
+    return ERROR_ALREADY_EXISTS;
 }
 
-bool WriteRecordValues(CRegKey& record, const StartupRegistryEntry& entry, const std::string& recordName)
+LONG WriteRecordValues(CRegKey& record, const StartupRegistryEntry& entry, const std::string& recordName)
 {
     std::string item = ExeNameFromCommand(entry.command);
     if (item.empty())
         item = entry.valueName.empty() ? recordName : entry.valueName;
-    return record.SetString("item", item) == ERROR_SUCCESS &&
-           record.SetString("command", entry.command) == ERROR_SUCCESS &&
-           record.SetString("key", entry.keyPath) == ERROR_SUCCESS &&
-           record.SetString("hkey", entry.isHklm ? "HKLM" : "HKCU") == ERROR_SUCCESS &&
-           record.SetString("inimapping", "0") == ERROR_SUCCESS &&
-           record.SetString(kValueNameValue, entry.valueName) == ERROR_SUCCESS &&
-           record.SetDword(kTypeValue, entry.type) == ERROR_SUCCESS;
+    LONG error = record.SetString("item", item);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("command", entry.command);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("key", entry.keyPath);
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("hkey", entry.isHklm ? "HKLM" : "HKCU");
+    if (error == ERROR_SUCCESS)
+        error = record.SetString("inimapping", "0");
+    if (error == ERROR_SUCCESS)
+        error = record.SetString(kValueNameValue, entry.valueName);
+    if (error == ERROR_SUCCESS)
+        error = record.SetDword(kTypeValue, entry.type);
+    return error;
 }
 
-// The record's subkey name, or "" when it could not be written whole (a
+// Writes the record whole under a subkey name of its own, or not at all (a
 // part that was written is removed again).
-std::string WriteRecord(const StartupRegistryEntry& entry)
+LONG WriteRecord(const StartupRegistryEntry& entry, std::string& recordName)
 {
     CRegKey parent;
-    if (parent.Create(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey, KEY_ALL_ACCESS | kView) !=
-        ERROR_SUCCESS)
-        return std::string();
+    LONG error =
+        parent.Create(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey, KEY_ALL_ACCESS | kView);
+    if (error != ERROR_SUCCESS)
+        return error;
     CRegKey record;
-    std::string recordName;
-    if (!CreateFreshRecord(parent, entry.valueName, record, recordName))
-        return std::string();
-    if (WriteRecordValues(record, entry, recordName))
-        return recordName;
+    error = CreateFreshRecord(parent, entry.valueName, record, recordName);
+    if (error != ERROR_SUCCESS)
+        return error;
+    error = WriteRecordValues(record, entry, recordName);
+    if (error == ERROR_SUCCESS)
+        return error;
     record.Close();
     DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, recordName);
-    return std::string();
+    return error;
 }
 
-bool OpenRunKey(const StartupRegistryEntry& entry, CRegKey& key)
+LONG OpenRunKey(const StartupRegistryEntry& entry, REGSAM access, CRegKey& key)
 {
-    return key.Open(entry.Root(), entry.keyPath.c_str(), KEY_ALL_ACCESS | kView) == ERROR_SUCCESS;
+    return key.Open(entry.Root(), entry.keyPath.c_str(), access | kView);
 }
 
 // Deletes the value, or for a REG_MULTI_SZ value only the entry's string.
-bool TakeOutRunValue(const StartupRegistryEntry& entry)
+LONG TakeOutRunValue(const StartupRegistryEntry& entry)
 {
     CRegKey key;
-    if (!OpenRunKey(entry, key))
-        return false;
+    const LONG opened = OpenRunKey(entry, KEY_ALL_ACCESS, key);
+    if (opened != ERROR_SUCCESS)
+        return opened;
     if (entry.type != REG_MULTI_SZ)
-        return key.DeleteValue(entry.valueName.c_str()) == ERROR_SUCCESS;
+        return key.DeleteValue(entry.valueName.c_str());
     std::vector<std::string> strings;
     if (!ReadMultiString(key.Get(), entry.valueName, strings))
-        return false;
+        return ERROR_INVALID_DATA;
     const auto found = std::find(strings.begin(), strings.end(), entry.command);
     if (found == strings.end())
-        return false;
+        return ERROR_FILE_NOT_FOUND;
     strings.erase(found);
     return WriteMultiString(key.Get(), entry.valueName, strings);
 }
 
-bool PutBackRunValue(const StartupRegistryEntry& entry)
+// A value of the entry's name is live under its Run key again (a program
+// that registered itself anew); for a list, the entry's own string is in it.
+bool IsValueBack(const StartupRegistryEntry& entry)
 {
     CRegKey key;
-    if (!OpenRunKey(entry, key))
+    if (OpenRunKey(entry, KEY_READ, key) != ERROR_SUCCESS)
         return false;
+    DWORD type = 0;
+    if (::RegQueryValueExA(key.Get(), entry.valueName.c_str(), nullptr, &type, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    if (entry.type != REG_MULTI_SZ || type != REG_MULTI_SZ)
+        return true;
+    std::vector<std::string> strings;
+    return !ReadMultiString(key.Get(), entry.valueName, strings) ||
+           std::find(strings.begin(), strings.end(), entry.command) != strings.end();
+}
+
+LONG PutBackRunValue(const StartupRegistryEntry& entry)
+{
+    CRegKey key;
+    const LONG opened = OpenRunKey(entry, KEY_ALL_ACCESS, key);
+    if (opened != ERROR_SUCCESS)
+        return opened;
     if (entry.type != REG_MULTI_SZ)
-        return key.SetString(entry.valueName.c_str(), entry.command, entry.type) == ERROR_SUCCESS;
+        return key.SetString(entry.valueName.c_str(), entry.command, entry.type);
     std::vector<std::string> strings;
     if (!ReadMultiString(key.Get(), entry.valueName, strings))
-        return false;
+        return ERROR_INVALID_DATA;
     strings.push_back(entry.command);
     return WriteMultiString(key.Get(), entry.valueName, strings);
 }
@@ -272,32 +301,49 @@ void ReadRecords(std::vector<StartupRegistryEntry>& entries)
     }
 }
 
-bool Disable(const StartupRegistryEntry& entry)
-{
-    if (entry.disabled || !IsKeptType(entry.type))
-        return false;
-    const std::string recordName = WriteRecord(entry);
-    if (recordName.empty())
-        return false;
-    if (TakeOutRunValue(entry))
-        return true;
-    // The value is still there: it stays enabled, with no second copy.
-    DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, recordName);
-    return false;
-}
-
-bool Enable(const StartupRegistryEntry& entry)
-{
-    if (!entry.disabled || !PutBackRunValue(entry))
-        return false;
-    return DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, entry.name);
-}
-
-bool Remove(const StartupRegistryEntry& entry)
+StartupChange Disable(const StartupRegistryEntry& entry)
 {
     if (entry.disabled)
-        return DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, entry.name);
-    return TakeOutRunValue(entry);
+        return kStartupGone;
+    if (!IsKeptType(entry.type))
+        return kStartupUnkeptType;
+    std::string recordName;
+    const LONG recorded = WriteRecord(entry, recordName);
+    if (recorded != ERROR_SUCCESS)
+        return StartupChangeOf(recorded);
+    const LONG taken = TakeOutRunValue(entry);
+    if (taken == ERROR_SUCCESS)
+        return kStartupChanged;
+    // The value is still there: it stays enabled, with no second copy.
+    DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, recordName);
+    return StartupChangeOf(taken, kStartupGone);
+}
+
+StartupChange Enable(const StartupRegistryEntry& entry)
+{
+    if (!entry.disabled)
+        return kStartupGone;
+    if (IsValueBack(entry))
+        return kStartupValueBack;
+    const LONG deletable = CheckRecordDeletable(StartupLocations::kStartupRegKey, entry.name);
+    if (deletable != ERROR_SUCCESS)
+        return StartupChangeOf(deletable, kStartupGone);
+    const LONG written = PutBackRunValue(entry);
+    if (written != ERROR_SUCCESS)
+        return StartupChangeOf(written, kStartupPlaceGone);
+    const LONG deleted = DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, entry.name);
+    if (deleted == ERROR_SUCCESS)
+        return kStartupChanged;
+    // The record stays, so the value goes again: never two copies.
+    TakeOutRunValue(entry);
+    return StartupChangeOf(deleted);
+}
+
+StartupChange Remove(const StartupRegistryEntry& entry)
+{
+    if (entry.disabled)
+        return StartupChangeOf(DeleteRecordKey(StartupLocations::kStartupRegKey, KEY_READ, entry.name), kStartupGone);
+    return StartupChangeOf(TakeOutRunValue(entry), kStartupGone);
 }
 
 std::string ExeNameFromCommand(const std::string& command)
@@ -329,21 +375,33 @@ std::string RecordNameBase(const std::string& valueName)
     return name;
 }
 
-bool DeleteRecordKey(const char* parentPath, REGSAM parentAccess, const std::string& name)
+LONG DeleteRecordKey(const char* parentPath, REGSAM parentAccess, const std::string& name)
 {
     if (name.empty())
-        return false;
+        return ERROR_INVALID_PARAMETER;
     CRegKey parent;
-    if (parent.Open(StartupLocations::RecordRoot(), parentPath, parentAccess | kView) != ERROR_SUCCESS)
-        return false;
+    const LONG opened = parent.Open(StartupLocations::RecordRoot(), parentPath, parentAccess | kView);
+    if (opened != ERROR_SUCCESS)
+        return opened;
     const std::string path = std::string(parentPath) + "\\" + name;
-    if (Wow64::IsCurrentProcess())
+    // The records live in the native view of a 64-bit Windows, which a
+    // 32-bit build reaches only through the view flag.
+    if (Wow64::Is64BitWindows())
     {
         const PFN_REG_DELETE_KEY_EX deleteKeyEx = RegDeleteKeyExFunction();
-        return deleteKeyEx &&
-               deleteKeyEx(StartupLocations::RecordRoot(), path.c_str(), KEY_ALL_ACCESS | KEY_WOW64_64KEY, 0) ==
-                   ERROR_SUCCESS;
+        if (!deleteKeyEx)
+            return ERROR_CALL_NOT_IMPLEMENTED;
+        return deleteKeyEx(StartupLocations::RecordRoot(), path.c_str(), KEY_ALL_ACCESS | KEY_WOW64_64KEY, 0);
     }
-    return ::RegDeleteKeyA(StartupLocations::RecordRoot(), path.c_str()) == ERROR_SUCCESS;
+    return ::RegDeleteKeyA(StartupLocations::RecordRoot(), path.c_str());
+}
+
+LONG CheckRecordDeletable(const char* parentPath, const std::string& name)
+{
+    if (name.empty())
+        return ERROR_INVALID_PARAMETER;
+    const std::string path = std::string(parentPath) + "\\" + name;
+    CRegKey record;
+    return record.Open(StartupLocations::RecordRoot(), path.c_str(), DELETE | KEY_READ | kView);
 }
 }

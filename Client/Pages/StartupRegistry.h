@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "Client/Pages/StartupChange.h"
 #include "Client/Pages/StartupRegistryEntry.h"
 #include "Client/Scan/ScanItemRecord.h"
 
@@ -21,14 +22,15 @@ void ReadRunValues(const std::vector<IdStringEntry>& runKeys, std::vector<Startu
 void ReadRecords(std::vector<StartupRegistryEntry>& entries);
 
 // Writes the record of an enabled entry, then takes the value (or its one
-// string) out of its Run key. False, with nothing changed, when either step
-// fails or the value's type cannot be kept in a record.
-bool Disable(const StartupRegistryEntry& entry);
+// string) out of its Run key. Nothing is changed when either step fails or
+// the value's type cannot be kept in a record.
+StartupChange Disable(const StartupRegistryEntry& entry);
 // Writes a disabled entry back under its key with its own type, then deletes
-// its record. False, with the record kept, when the value was not written.
-bool Enable(const StartupRegistryEntry& entry);
+// its record. A live value of that name that came back meanwhile is never
+// written over; the record stays whenever the value is not back.
+StartupChange Enable(const StartupRegistryEntry& entry);
 // Deletes the record of a disabled entry, or the value of an enabled one.
-bool Remove(const StartupRegistryEntry& entry);
+StartupChange Remove(const StartupRegistryEntry& entry);
 
 // The program's file name without extension, in the case the command has;
 // "" when the command names no ".exe" file in a folder.
@@ -39,6 +41,10 @@ std::string ExeNameFromCommand(const std::string& command);
 std::string RecordNameBase(const std::string& valueName);
 
 // Deletes the record subkey name under the record key parentPath (never the
-// parent itself). The subkey is deleted in the 64-bit view.
-bool DeleteRecordKey(const char* parentPath, REGSAM parentAccess, const std::string& name);
+// parent itself). The subkey is deleted in the 64-bit view. The Windows
+// error code of the deletion.
+LONG DeleteRecordKey(const char* parentPath, REGSAM parentAccess, const std::string& name);
+// Whether this user may delete that record: asked before a step that a
+// record which then stays would leave half-done.
+LONG CheckRecordDeletable(const char* parentPath, const std::string& name);
 }

@@ -96,14 +96,14 @@ Presence Check(const std::string& text, DWORD category)
     if (category & kScanShortcuts)
         return CheckFile(text);
     const Presence own = CheckRegistry(text, 0);
-    static const bool wow64 = Wow64::IsCurrentProcess();
-    if (own == kPresent || !wow64)
+    static const REGSAM otherView = Wow64::OtherView();
+    if (own == kPresent || !otherView)
         return own;
-    // Some scanners read the native view of a 64-bit Windows: gone means gone
-    // from both.
-    const Presence native = CheckRegistry(text, KEY_WOW64_64KEY);
-    if (native == kPresent)
+    // Some scanners read the other view of a 64-bit Windows too: gone means
+    // gone from both.
+    const Presence other = CheckRegistry(text, otherView);
+    if (other == kPresent)
         return kPresent;
-    return own == kGone && native == kGone ? kGone : kUnknown;
+    return own == kGone && other == kGone ? kGone : kUnknown;
 }
 }

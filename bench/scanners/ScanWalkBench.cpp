@@ -19,6 +19,7 @@
 #include "BenchClock.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CTolvEngineProcess.h"
+#include "Framework/Wow64.h"
 
 namespace
 {
@@ -129,15 +130,14 @@ void BareWalk(HKEY key, WalkCount& count, bool skipClassesAlias)
 
 double TimeBareWalk(WalkCount& count)
 {
-    BOOL wow64 = FALSE;
-    ::IsWow64Process(::GetCurrentProcess(), &wow64);
     count = WalkCount();
     ::OutputDebugStringA("qmbench: bare walk begins\n");
     const BenchClock clock;
     BareWalk(HKEY_USERS, count, false);
-    BareWalk(HKEY_CLASSES_ROOT, count, wow64 != FALSE);
+    BareWalk(HKEY_CLASSES_ROOT, count, Wow64::Is64BitWindows());
     const double seconds = clock.Seconds();
-    ::OutputDebugStringA("qmbench: bare walk ends\n");
+    ::OutputDebugStringA("qmbench: bare walk ends
+");
     return seconds;
 }
 }

@@ -48,13 +48,14 @@ protected:
 
 TEST_F(ActiveXScan, ReportsMissingServersAndUnregisteredReferences)
 {
-    const bool wow64 = TestEnv::IsWow64();
+    const REGSAM other = TestEnv::OtherView();
     const std::string library = PlantFile(Scratch() + "qmhere.dll");
     PlantClass(kGone, "C:\\QmNowhere\\QmGone.DLL");
     PlantClass(kHere, library);
     PlantClass(kExeServer, "c:\\qmnowhere\\qmserver.exe");
-    // Registered for 64-bit programs only: known, but its server is not the 32-bit scan's to judge.
-    PlantClass(kNative, "c:\\qmnowhere\\qmnative.dll", KEY_WOW64_64KEY);
+    // Registered in the other view of a 64-bit Windows only: known, but its
+    // server is not this scan's to judge. A 32-bit Windows has one view.
+    PlantClass(kNative, "c:\\qmnowhere\\qmnative.dll", other);
 
     PlantReference("QmTest.Document", kUnregistered);
     PlantReference("QmTest.Good", kHere);
@@ -80,15 +81,16 @@ TEST_F(ActiveXScan, ReportsMissingServersAndUnregisteredReferences)
         "HKEY_CLASSES_ROOT\\QmTestNest\\CLSIDStore",
         std::string("HKEY_CLASSES_ROOT\\Interface\\") + kGoneInterface,
     };
-    if (wow64)
-    {
-        // The 32-bit view of a 64-bit Windows, written through its native name.
-        PlantClass(kWow, "c:\\qmnowhere\\qmwow.dll", KEY_WOW64_64KEY, "Software\\Classes\\Wow6432Node\\");
-        expected.push_back("HKEY_CLASSES_ROOT\\CLSID\\{0a1b2c3d-0000-4000-8000-00000000b005}");
-    }
-    else
-    {
+    if (!other)
         expected.push_back(std::string("HKEY_CLASSES_ROOT\\CLSID\\") + kNative);
+    if (TestEnv::Is64BitWindows())
+    {
+        // The 32-bit view, written through its native name: the own view of
+        // a 32-bit build, judged; the other view of a 64-bit build, only known.
+        PlantClass(kWow, "c:\\qmnowhere\\qmwow.dll", KEY_WOW64_64KEY, "Software\\Classes\\Wow6432Node\\");
+        PlantReference("QmTest.Wow", kWow);
+        if (TestEnv::IsWow64())
+            expected.push_back("HKEY_CLASSES_ROOT\\CLSID\\{0a1b2c3d-0000-4000-8000-00000000b005}");
     }
 
     EXPECT_EQ(RunScan(kScanActiveX), FindingsOf(kScanActiveX, expected));

@@ -31,7 +31,6 @@ protected:
 
 TEST_F(AppPathsScan, ReportsApplicationsWhoseProgramIsGone)
 {
-    const bool wow64 = TestEnv::IsWow64();
     const std::string folder = Scratch();
     const std::string tool = PlantFile(folder + "qmtool.exe");
     PlantApplication("qmgone.exe", "C:\\QmNowhere\\QmGone.exe");
@@ -45,7 +44,8 @@ TEST_F(AppPathsScan, ReportsApplicationsWhoseProgramIsGone)
     PlantApplication("qmother.exe", "c:\\qmnowhere\\qmother.exe", "", "UseUrl");
     PlantApplication("qmlocked.exe", "c:\\qmnowhere\\qmlocked.exe");
     DenyWrite(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\qmlocked.exe");
-    if (wow64)
+    // A 32-bit program's file named by its system32 path is there for either build.
+    if (TestEnv::Is64BitWindows())
     {
         ASSERT_TRUE(Write32BitSystemFile("qm32app.exe"));
         PlantApplication("qm32app.exe", "C:\\Windows\\System32\\qm32app.exe");

@@ -422,17 +422,55 @@ TEST(RestoreJob, StopWhileTheJobFreesItsManagerIsSafe)
     TestEnv::DeleteTree(HKEY_CURRENT_USER, "Software\\QmStopRace");
 }
 
-TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
+TEST(RestoreJob, AFileWithoutTheViewMarkHoldsTheThirtyTwoBitView)
 {
-    if (!TestEnv::IsWow64())
+    // As a 32-bit build writes the keys of a repair: restored by either
+    // build into the view they were read from.
+    const std::string file = TestEnv::MakeScratchFolder("unmarked") + "repair.rbk";
+    ASSERT_TRUE(TestEnv::WriteFile(file, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
+                                         "  <k name=\"HKEY_LOCAL_MACHINE\">\r\n   <k name=\"Software\">\r\n"
+                                         "    <k name=\"QmUnmarkedView\">\r\n"
+                                         "     <v name=\"bits\" value=\"32\"/>\r\n"
+                                         "    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n"));
+    const char* const path = "Software\\QmUnmarkedView";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
+    CRegistryManager manager(nullptr);
+    ShownErrors::Clear();
+    EXPECT_EQ(manager.RestoreRegistry(file), 1);
+    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, path, "bits", KEY_WOW64_32KEY));
+    if (TestEnv::Is64BitWindows())
+    {
+        EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
+    }
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
+}
+
+TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
+{
+    if (!TestEnv::Is64BitWindows())
         GTEST_SKIP() << "32-bit Windows has one view only";
-    const char* const path = "Software\\QmOnlyIn64BitView";
-    RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    // Either build writes the native view, which holds the 32-bit one under
+    // its Wow6432Node keys, and marks the file so: a file of one build
+    // restores the same keys through the other.
+    const char* const native = "Software\\QmOnlyIn64BitView";
+    const char* const thirtyTwoBit = "Software\\QmOnlyIn32BitView";
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    {
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, native, view);
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, thirtyTwoBit, view);
+    }
     CRegKey planted;
-    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, path, planted, KEY_WOW64_64KEY));
-    ASSERT_TRUE(RegistryTree::Set(planted.Get(), "native", REG_SZ, Sz("64-bit only")));
+    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, native, planted, KEY_WOW64_64KEY));
+    ASSERT_TRUE(RegistryTree::Set(planted.Get(), "bits", REG_SZ, Sz("64 only")));
     planted.Close();
-    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path));
+    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, thirtyTwoBit, planted, KEY_WOW64_32KEY));
+    ASSERT_TRUE(RegistryTree::Set(planted.Get(), "bits", REG_SZ, Sz("32 only")));
+    planted.Close();
+    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, KEY_WOW64_32KEY));
+    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_64KEY));
     // A 32-bit class: the 64-bit view reaches it twice, once through a link.
     const char* const classPath = "Software\\Classes\\CLSID\\{0badc0de-3232-2222-3333-444455556666}";
     CRegKey thirtyTwo;
@@ -440,28 +478,38 @@ TEST(FullBackupJob, Wow64BackupHoldsAndRestoresThe64BitView)
     ASSERT_TRUE(RegistryTree::Set(thirtyTwo.Get(), "bits", REG_SZ, Sz("32")));
     thirtyTwo.Close();
 
-    const std::string file = TestEnv::MakeScratchFolder("wow64") + "full.rbk";
+    const std::string file = TestEnv::MakeScratchFolder("views") + "full.rbk";
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupRegistry(file), 1);
     const std::string content = RegistryTree::ReadFile(file);
+    EXPECT_NE(content.find("<registry view=\"64\">"), std::string::npos) << content.substr(0, 200);
+    // Under HKEY_LOCAL_MACHINE\Software, and under its Wow6432Node key.
+    EXPECT_NE(content.find("\r\n    <k name=\"QmOnlyIn64BitView\">"), std::string::npos);
+    EXPECT_NE(content.find("\r\n     <k name=\"QmOnlyIn32BitView\">"), std::string::npos);
     const std::string classTag = "<k name=\"{0badc0de-3232-2222-3333-444455556666}\">";
     const size_t first = content.find(classTag);
     ASSERT_NE(first, std::string::npos);
     // Once in the classes of the machine's view, once in the merged classes root.
     const size_t second = content.find(classTag, first + 1);
     EXPECT_EQ(second == std::string::npos ? 0 : content.find(classTag, second + 1), std::string::npos);
-    RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, native, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_32KEY);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
-    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY));
+    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, KEY_WOW64_64KEY));
+    ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_32KEY));
 
     ShownErrors::Clear();
     EXPECT_EQ(manager.RestoreRegistry(file), 1);
     EXPECT_TRUE(ShownErrors::Get().empty());
     RegistryTree::Key restored;
-    ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, path, restored, KEY_WOW64_64KEY));
-    EXPECT_TRUE(restored.values["native"] == (RegistryTree::Value{REG_SZ, Sz("64-bit only")}));
-    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, path, KEY_WOW64_32KEY));
+    ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, native, restored, KEY_WOW64_64KEY));
+    EXPECT_TRUE(restored.values["bits"] == (RegistryTree::Value{REG_SZ, Sz("64 only")}));
+    ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, thirtyTwoBit, restored, KEY_WOW64_32KEY));
+    EXPECT_TRUE(restored.values["bits"] == (RegistryTree::Value{REG_SZ, Sz("32 only")}));
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, KEY_WOW64_32KEY));
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_64KEY));
     EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, classPath, "bits", KEY_WOW64_32KEY));
-    RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, native, KEY_WOW64_64KEY);
+    RegistryTree::Delete(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_32KEY);
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
 }

@@ -155,9 +155,12 @@ TEST_F(BackupRoundTrip, FileKeepsThePlainFormsWhereTheyAreExact)
     ASSERT_EQ(manager.BackupKeys(&items, m_file), 1);
     const std::string file = RegistryTree::ReadFile(m_file);
 
-    EXPECT_EQ(file.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
-                         "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
-                         "    <k name=\"QmRoundTrip\">\r\n",
+    // A 64-bit build reads the native view as its own, and says so.
+    const bool nativeOwnView = TestEnv::Is64BitWindows() && !TestEnv::IsWow64();
+    EXPECT_EQ(file.rfind(std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n ") +
+                             (nativeOwnView ? "<registry view=\"64\">" : "<registry>") +
+                             "\r\n  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+                             "    <k name=\"QmRoundTrip\">\r\n",
                          0),
               0u);
     const std::string tail = "\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";

@@ -6,6 +6,7 @@
 
 #include "Engine/FileTests.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CRegKey.h"
 #include "ScanTestSupport.h"
 #include "support/TestRegistry.h"
 
@@ -27,11 +28,11 @@ std::string ShortName(const std::string& path)
     return buffer;
 }
 
-int Present(const std::string& text, int wow64 = -1)
+int Present(const std::string& text, int windows64 = -1)
 {
     ScanTestJob job;
-    if (wow64 >= 0)
-        job.SetWow64(wow64);
+    if (windows64 >= 0)
+        job.Set64BitWindows(windows64);
     RedirectionOff off;
     return IsReferencedFilePresent(job, text);
 }
@@ -92,13 +93,21 @@ TEST(LocateReferencedFile, BareNamesAreLookedUpWhereAStartWouldFindThem)
     path = "qmbyfolder.exe";
     EXPECT_EQ(Locate(path), 1);
     EXPECT_EQ(path, inFolder);
+    // Registered in the other view of a 64-bit Windows (a program of the
+    // other kind), for either build; the one view of a 32-bit Windows.
+    const std::string otherKind = Planted("otherview\\qmotherkind.exe");
+    ASSERT_TRUE(ScanTest::SetValue(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmotherkind.exe", "", otherKind,
+                                   TestEnv::OtherView()));
+    path = "qmotherkind.exe";
+    EXPECT_EQ(Locate(path), 1);
+    EXPECT_EQ(path, otherKind);
     // The engine's current folder is not where a start looks.
     path = "qmcurrent.exe";
     EXPECT_EQ(Locate(path), 0);
     {
         ScanTestJob job;
         EXPECT_EQ(FileExistsSecondChance(job, "qmcurrent.exe"), 0);
-        job.SetWow64(1);
+        job.Set64BitWindows(1);
         EXPECT_EQ(FileExistsSecondChance(job, "qmcurrent.exe"), 0);
     }
     // A folder of PATH that cannot be judged leaves every bare name unjudged.
@@ -110,6 +119,9 @@ TEST(LocateReferencedFile, BareNamesAreLookedUpWhereAStartWouldFindThem)
     ::SetEnvironmentVariableA("PATH", oldPath);
     TestEnv::DeleteTree(HKEY_CURRENT_USER, std::string(kAppPaths) + "QmRegistered.exe");
     TestEnv::DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "qmbyfolder.exe");
+    CRegKey appPaths;
+    if (appPaths.Open(HKEY_LOCAL_MACHINE, kAppPaths, KEY_ALL_ACCESS | TestEnv::OtherView()) == ERROR_SUCCESS)
+        ::RegDeleteTreeA(appPaths.Get(), "qmotherkind.exe");
 }
 
 TEST(LocateReferencedFile, ExpandsVariablesAndStripsFileUrls)
@@ -215,40 +227,45 @@ TEST(IsReferencedFilePresent, NamesWithCommasSemicolonsAndPercentSignsAreFound)
     EXPECT_EQ(Present("c:\\qmfiletests\\gone, final.txt"), 0);
 }
 
-TEST(FileExistsSecondChance, LooksInTheOtherViewUnderWow64)
+TEST(FileExistsSecondChance, LooksInTheOtherSystemFolderOn64BitWindows)
 {
-    ScanTestJob wow64;
-    wow64.SetWow64(1);
-    ScanTestJob native;
-    native.SetWow64(0);
+    // The job as the program makes it judges the folders of the Windows it
+    // runs on, whichever build it is.
+    ScanTestJob job;
+    EXPECT_EQ(job.Is64BitWindows() != 0, TestEnv::Is64BitWindows());
+    ScanTestJob windows64;
+    windows64.Set64BitWindows(1);
+    ScanTestJob windows32;
+    windows32.Set64BitWindows(0);
     RedirectionOff off;
-    // Too short to fold: missing at once under WOW64.
-    EXPECT_EQ(FileExistsSecondChance(wow64, "C:\\a.txt"), 0);
-    EXPECT_EQ(FileExistsSecondChance(native, "C:\\qmgone.txt"), 0);
-    EXPECT_EQ(FileExistsSecondChanceNative(wow64, "C:\\a.txt"), 0);
-    if (!TestEnv::IsWow64())
+    // Too short to fold: missing at once on a 64-bit Windows.
+    EXPECT_EQ(FileExistsSecondChance(windows64, "C:\\a.txt"), 0);
+    EXPECT_EQ(FileExistsSecondChance(windows32, "C:\\qmgone.txt"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(windows64, "C:\\a.txt"), 0);
+    if (!TestEnv::Is64BitWindows())
         return;
 
     const std::string system = ScanTest::WindowsFolder() + "\\system32\\";
     const std::string syswow = ScanTest::WindowsFolder() + "\\syswow64\\";
     ASSERT_TRUE(ScanTest::PlantFile(syswow + "qmsecond32.dll"));
     ASSERT_TRUE(TestEnv::WriteNativeSystemFile("qmsecond64.dll", "qm"));
-    EXPECT_NE(FileExistsSecondChance(wow64, system + "QMSECOND32.DLL"), 0);
-    EXPECT_EQ(FileExistsSecondChance(native, system + "qmsecond32.dll"), 0);
-    EXPECT_EQ(FileExistsSecondChance(wow64, system + "qmgone.dll"), 0);
-    EXPECT_NE(FileExistsSecondChanceNative(wow64, syswow + "qmsecond64.dll"), 0);
-    EXPECT_EQ(FileExistsSecondChanceNative(wow64, syswow + "qmgone.dll"), 0);
+    EXPECT_NE(FileExistsSecondChance(job, system + "QMSECOND32.DLL"), 0);
+    EXPECT_EQ(FileExistsSecondChance(windows32, system + "qmsecond32.dll"), 0);
+    EXPECT_EQ(FileExistsSecondChance(job, system + "qmgone.dll"), 0);
+    EXPECT_NE(FileExistsSecondChanceNative(job, syswow + "qmsecond64.dll"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(job, syswow + "qmgone.dll"), 0);
 
-    const std::string programFiles = ScanTest::ShellFolder(CSIDL_PROGRAM_FILES); // the (x86) one
+    const std::string programFiles = ScanTest::ShellFolder(CSIDL_PROGRAM_FILESX86);
     ASSERT_TRUE(ScanTest::PlantFile(programFiles + "\\QmVendor\\tool.exe"));
     std::string nativeName = ScanTest::Lower(programFiles);
     AnsiText::ReplaceAll(nativeName, " (x86)", "");
-    EXPECT_NE(FileExistsSecondChance(wow64, nativeName + "\\qmvendor\\tool.exe"), 0);
+    ASSERT_NE(nativeName, ScanTest::Lower(programFiles));
+    EXPECT_NE(FileExistsSecondChance(job, nativeName + "\\qmvendor\\tool.exe"), 0);
     // Already the 32-bit name: folded once more, it names nothing.
-    EXPECT_EQ(FileExistsSecondChance(wow64, programFiles + "\\qmvendor\\gone.exe"), 0);
+    EXPECT_EQ(FileExistsSecondChance(job, programFiles + "\\qmvendor\\gone.exe"), 0);
     ASSERT_TRUE(ScanTest::PlantFile(nativeName + "\\QmNativeVendor\\tool.exe"));
-    EXPECT_NE(FileExistsSecondChanceNative(wow64, programFiles + "\\qmnativevendor\\tool.exe"), 0);
-    EXPECT_EQ(FileExistsSecondChanceNative(wow64, programFiles + "\\qmvendor\\tool.exe"), 0);
+    EXPECT_NE(FileExistsSecondChanceNative(job, programFiles + "\\qmnativevendor\\tool.exe"), 0);
+    EXPECT_EQ(FileExistsSecondChanceNative(job, programFiles + "\\qmvendor\\tool.exe"), 0);
 }
 
 TEST(IsKeyWritable, RefusesOnlyKeysThatDenySettingValues)

@@ -32,8 +32,10 @@ TEST_F(FileTypesScan, ReportsEmptyExtensionsAndMissingProgramsOnly)
 {
     const std::string present = PlantFile(Scratch() + "viewer.exe");
     ASSERT_TRUE(WriteNativeSystemFile("qmnativeview.exe"));
-    const bool wow64 = TestEnv::IsWow64();
-    if (wow64)
+    // A 32-bit program's file named by its system32 path is there for either
+    // build of a 64-bit Windows.
+    const bool windows64 = TestEnv::Is64BitWindows();
+    if (windows64)
     {
         ASSERT_TRUE(Write32BitSystemFile("qm32view.exe"));
     }
@@ -64,7 +66,7 @@ TEST_F(FileTypesScan, ReportsEmptyExtensionsAndMissingProgramsOnly)
     PlantAssociation(".qmscript", "C:\\QMNOWHERE\\RUNNER.VBS \"%1\"");
     PlantAssociation(".qmhost", "rundll32.exe c:\\qmnowhere\\viewer.dll,Open %1");
     PlantAssociation(".qmnative", "%SystemDir%\\qmnativeview.exe \"%1\"");
-    if (wow64)
+    if (windows64)
         PlantAssociation(".qm32", "c:\\windows\\system32\\qm32view.exe \"%1\"");
 
     RecordingStatus status;

@@ -96,11 +96,11 @@ bool NamesMissingFile(std::string text)
 
 bool IsClassRegistered(const std::string& clsid)
 {
-    // In the program's view, or in the native view of a 64-bit Windows.
-    CRegKey native;
+    // In the program's own view, or in the other view of a 64-bit Windows.
+    CRegKey other;
     return TestEnv::KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + clsid) ||
-           native.Open(HKEY_LOCAL_MACHINE, ("Software\\Classes\\CLSID\\" + clsid).c_str(),
-                       KEY_READ | KEY_WOW64_64KEY) == ERROR_SUCCESS;
+           other.Open(HKEY_CLASSES_ROOT, ("CLSID\\" + clsid).c_str(), KEY_READ | TestEnv::OtherView()) ==
+               ERROR_SUCCESS;
 }
 
 bool IsKeyEmpty(HKEY root, const std::string& key)
@@ -191,7 +191,7 @@ TEST(FullScan, EveryFindingOfAFreshPrefixNamesSomethingGone)
     const DWORD start = ::GetTickCount();
     const std::set<Finding> findings = RunScan(probe, kAllCategories, status);
     const DWORD elapsed = ::GetTickCount() - start;
-    std::printf("full scan of a fresh %s prefix: %u findings in %lu ms\n", TestEnv::IsWow64() ? "WOW64" : "32-bit",
+    std::printf("full scan of a fresh %s prefix: %u findings in %lu ms\n", TestEnv::Configuration(),
                 static_cast<unsigned>(findings.size()), static_cast<unsigned long>(elapsed));
 
     for (const Finding& finding : findings)

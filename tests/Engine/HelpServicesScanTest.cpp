@@ -68,7 +68,6 @@ TEST_F(HelpServicesScan, HelpFilesAndTheirServers)
 
 TEST_F(HelpServicesScan, ServicesWithMissingPrograms)
 {
-    const bool wow64 = TestEnv::IsWow64();
     const std::string program = PlantFile(Scratch() + "qmsvc.exe");
     ASSERT_TRUE(WriteNativeSystemFile("qmntsvc.exe"));
     PlantService("QmGoneSvc", "\"C:\\QmNowhere\\QmSvc.EXE\" -k netsvcs");
@@ -84,7 +83,8 @@ TEST_F(HelpServicesScan, ServicesWithMissingPrograms)
     PlantService("QmCaseSvc", "c:\\qmnowhere\\qmsvc.exe", "imagepath");
     PlantService("QmLockedSvc", "c:\\qmnowhere\\qmsvc.exe");
     DenyWrite(HKEY_LOCAL_MACHINE, std::string(kServices) + "\\QmLockedSvc");
-    if (wow64)
+    // A 32-bit program's file named by its system32 path is there for either build.
+    if (TestEnv::Is64BitWindows())
     {
         ASSERT_TRUE(Write32BitSystemFile("qm32svc.exe"));
         PlantService("Qm32Svc", "C:\\Windows\\System32\\qm32svc.exe");

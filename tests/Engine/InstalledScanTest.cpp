@@ -70,7 +70,7 @@ TEST_F(InstalledScan, FontsReportsFilesMissingFromBothPlaces)
 
 TEST_F(InstalledScan, SharedDllsReadTheProgramsOwnViewAndKeepFoundPaths)
 {
-    const bool wow64 = TestEnv::IsWow64();
+    const REGSAM other = TestEnv::OtherView();
     const std::string present = PlantFile(Scratch() + "qmshared.dll");
     ASSERT_TRUE(WriteNativeSystemFile("qmnativeshared.dll"));
     PlantValue(kSharedDlls, present, "1");
@@ -82,18 +82,21 @@ TEST_F(InstalledScan, SharedDllsReadTheProgramsOwnViewAndKeepFoundPaths)
     PlantValue(kSharedDlls, SystemFolder() + "qmnativeshared.dll", "1");
     std::vector<std::string> expected = {ValueText(kSharedDlls, "c:\\qmnowhere\\qmgone.dll"),
                                          ValueText(kSharedDlls, "\"c:\\qmnowhere\\qmquoted.dll\"")};
-    // The native view of a 64-bit Windows is not the 32-bit program's.
-    PlantValue(kSharedDlls, "c:\\qmnowhere\\qmnative.dll", "1", KEY_WOW64_64KEY);
-    if (wow64)
+    // The other view of a 64-bit Windows is not this program's to scan; a
+    // 32-bit Windows has one view.
+    PlantValue(kSharedDlls, "c:\\qmnowhere\\qmnative.dll", "1", other);
+    if (!other)
+        expected.push_back(ValueText(kSharedDlls, "c:\\qmnowhere\\qmnative.dll"));
+    if (TestEnv::Is64BitWindows())
     {
+        // A 32-bit program's file named by its system32 path is there for
+        // either build.
         ASSERT_TRUE(Write32BitSystemFile("qm32shared.dll"));
         PlantValue(kSharedDlls, "c:\\windows\\system32\\qm32shared.dll", "1");
+        // The 32-bit view through its native name: the own view of a 32-bit build only.
         PlantValue(kSharedDlls32, "c:\\qmnowhere\\qmwow.dll", "1", KEY_WOW64_64KEY);
-        expected.push_back(ValueText(kSharedDlls, "c:\\qmnowhere\\qmwow.dll"));
-    }
-    else
-    {
-        expected.push_back(ValueText(kSharedDlls, "c:\\qmnowhere\\qmnative.dll"));
+        if (TestEnv::IsWow64())
+            expected.push_back(ValueText(kSharedDlls, "c:\\qmnowhere\\qmwow.dll"));
     }
 
     RecordingStatus status;
@@ -112,7 +115,7 @@ TEST_F(InstalledScan, SharedDllsReadTheProgramsOwnViewAndKeepFoundPaths)
 
 TEST_F(InstalledScan, InstallerFoldersAndUninstallEntries)
 {
-    const bool wow64 = TestEnv::IsWow64();
+    const REGSAM other = TestEnv::OtherView();
     const std::string folder = Scratch();
     PlantValue(kFolders, folder, "");
     PlantValue(kFolders, "c:\\qmnowhere\\", "");
@@ -131,17 +134,18 @@ TEST_F(InstalledScan, InstallerFoldersAndUninstallEntries)
     PlantUninstaller(kUninstall, "QmScript", "UninstallString", "c:\\qmnowhere\\remove.bat");
     PlantUninstaller(kUninstall, "QmLocked", "UninstallString", "c:\\qmnowhere\\unins000.exe");
     DenyWrite(HKEY_LOCAL_MACHINE, std::string(kUninstall) + "\\QmLocked");
-    PlantUninstaller(kUninstall, "QmNative", "UninstallString", "c:\\qmnowhere\\unins000.exe", KEY_WOW64_64KEY);
+    // In the other view of a 64-bit Windows: not this program's to scan.
+    PlantUninstaller(kUninstall, "QmNative", "UninstallString", "c:\\qmnowhere\\unins000.exe", other);
     std::vector<std::string> expected = {"HKEY_LOCAL_MACHINE\\" + std::string(kUninstall) + "\\QmGone",
                                          ValueText(kFolders, "c:\\qmnowhere\\")};
-    if (wow64)
-    {
-        PlantUninstaller(kUninstall32, "QmWow", "UninstallString", "c:\\qmnowhere\\unins000.exe", KEY_WOW64_64KEY);
-        expected.push_back("HKEY_LOCAL_MACHINE\\" + std::string(kUninstall) + "\\QmWow");
-    }
-    else
-    {
+    if (!other)
         expected.push_back("HKEY_LOCAL_MACHINE\\" + std::string(kUninstall) + "\\QmNative");
+    if (TestEnv::Is64BitWindows())
+    {
+        // The 32-bit view through its native name: the own view of a 32-bit build only.
+        PlantUninstaller(kUninstall32, "QmWow", "UninstallString", "c:\\qmnowhere\\unins000.exe", KEY_WOW64_64KEY);
+        if (TestEnv::IsWow64())
+            expected.push_back("HKEY_LOCAL_MACHINE\\" + std::string(kUninstall) + "\\QmWow");
     }
 
     RecordingStatus status;

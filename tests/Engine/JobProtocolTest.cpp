@@ -349,8 +349,9 @@ TEST(JobThread, ScanSeesTheNativeSystemFolderOnlyUnderWow64)
     ASSERT_TRUE(status.WaitFinished());
     WaitForIdle(process);
 
-    // On a 32-bit Windows the file lies in the one system folder, seen both
-    // ways; under WOW64 only a job with redirection off sees it.
+    // A 32-bit Windows has one system folder and a 64-bit program sees the
+    // native one: seen both ways. A 32-bit program on a 64-bit Windows sees
+    // it only in a job with redirection off.
     EXPECT_EQ(seenInJob, 1);
     EXPECT_EQ(TestEnv::FileExists(path), !TestEnv::IsWow64());
 }
@@ -358,7 +359,7 @@ TEST(JobThread, ScanSeesTheNativeSystemFolderOnlyUnderWow64)
 TEST(JobThread, BackupAndRestoreKeepRedirection)
 {
     if (!TestEnv::IsWow64())
-        GTEST_SKIP() << "no redirection on a 32-bit Windows";
+        GTEST_SKIP() << "only a 32-bit program on a 64-bit Windows is redirected";
     const std::string path = PlantNativeSystemProbe("qm_native_probe2.txt");
     ASSERT_FALSE(path.empty());
 

@@ -170,7 +170,7 @@ bool WriteNativeSystemFile(const std::string& name)
 bool Write32BitSystemFile(const std::string& name)
 {
     char folder[MAX_PATH] = {};
-    if (!TestEnv::IsWow64() || !::GetSystemWow64DirectoryA(folder, MAX_PATH))
+    if (!TestEnv::Is64BitWindows() || !::GetSystemWow64DirectoryA(folder, MAX_PATH))
         return false;
     return TestEnv::WriteFile(std::string(folder) + "\\" + name, "qm");
 }
@@ -183,6 +183,6 @@ void RemoveSystemFiles(const std::string& name)
     if (off)
         ::Wow64RevertWow64FsRedirection(old);
     char folder[MAX_PATH] = {};
-    if (TestEnv::IsWow64() && ::GetSystemWow64DirectoryA(folder, MAX_PATH))
+    if (TestEnv::Is64BitWindows() && ::GetSystemWow64DirectoryA(folder, MAX_PATH))
         ::DeleteFileA((std::string(folder) + "\\" + name).c_str());
 }

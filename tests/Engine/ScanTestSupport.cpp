@@ -41,7 +41,7 @@ std::string WindowsFolder()
 std::string ThirtyTwoBitSystemFolder()
 {
     char buffer[MAX_PATH] = {};
-    if (TestEnv::IsWow64() && ::GetSystemWow64DirectoryA(buffer, MAX_PATH))
+    if (TestEnv::Is64BitWindows() && ::GetSystemWow64DirectoryA(buffer, MAX_PATH))
         return buffer;
     ::GetSystemDirectoryA(buffer, MAX_PATH);
     return buffer;

@@ -8,11 +8,12 @@
 #include "Engine/ScanCategory.h"
 #include "support/RecordingStatus.h"
 
-// Reaches the job object's inside: its WOW64 flag and the status throttle.
+// Reaches the job object's inside: whether it judges a 64-bit Windows (its
+// WOW64 flag) and the status throttle.
 class ScanTestJob : public CTolvEngineProcess
 {
 public:
-    void SetWow64(int on) { m_bWow64 = on; }
+    void Set64BitWindows(int on) { m_bWow64 = on; }
     // Shows the throttled status of one item, as a scanner does.
     void ShowItem(CAbstractStatus* sink, const std::string& text, int threshold)
     {
@@ -42,8 +43,8 @@ namespace ScanTest
 {
 std::string ShellFolder(int csidl);
 std::string WindowsFolder();
-// The folder 32-bit programs see as their system folder: SysWOW64 under
-// WOW64, else the system folder.
+// The folder 32-bit programs see as their system folder: SysWOW64 on a
+// 64-bit Windows, else the system folder.
 std::string ThirtyTwoBitSystemFolder();
 // Writes a small file, creating its folders.
 bool PlantFile(const std::string& path);

@@ -70,8 +70,8 @@ protected:
         {
             ScanTest::ClearKey(HKEY_CURRENT_USER, key);
             ScanTest::ClearKey(HKEY_LOCAL_MACHINE, key);
-            if (TestEnv::IsWow64())
-                ScanTest::ClearKey(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY);
+            if (TestEnv::OtherView())
+                ScanTest::ClearKey(HKEY_LOCAL_MACHINE, key, TestEnv::OtherView());
         }
         TestEnv::DeleteTree(HKEY_CURRENT_USER, kMenuOrder);
     }
@@ -162,10 +162,12 @@ TEST_F(StartupScan, ReportsExactlyTheRunValuesWhoseProgramIsGone)
     expected.push_back(MachineValue(kRun, "QmMachineGone"));
     expected.push_back(MachineValue(kRunOnce, "QmMachineOnce"));
     expected.push_back(MachineValue(kRunOnceEx, "QmMachineOnceEx"));
-    // The 64-bit view is not this program's: what it holds is not scanned.
-    if (TestEnv::IsWow64())
+    // The other view of a 64-bit Windows is not this program's: what it
+    // holds is not scanned.
+    if (TestEnv::OtherView())
     {
-        ASSERT_TRUE(ScanTest::SetValue(machine, kRun, "QmOtherView", "c:\\qmgone\\other.exe", KEY_WOW64_64KEY));
+        ASSERT_TRUE(
+            ScanTest::SetValue(machine, kRun, "QmOtherView", "c:\\qmgone\\other.exe", TestEnv::OtherView()));
     }
 
     const std::vector<RecordingStatus::Call> calls = Scan();

@@ -46,7 +46,6 @@ protected:
 
 TEST_F(TreeWalkScan, UserHivesReportStringValuesNamingMissingFiles)
 {
-    const bool wow64 = TestEnv::IsWow64();
     RemoveLater(HKEY_CURRENT_USER, kRefs);
     const std::string present = PlantFile(Scratch() + "qmreport, final.txt");
     const std::string refs = kRefs;
@@ -66,9 +65,11 @@ TEST_F(TreeWalkScan, UserHivesReportStringValuesNamingMissingFiles)
     PlantReference(refs + "\\QmVirtualStore", "Stored", "c:\\qmnowhere\\stored.txt");
     PlantReference(refs + "\\QmVirtualStore\\Inner", "Stored", "c:\\qmnowhere\\stored.txt");
     PlantReference(refs + "\\Aaa", "Before", "c:\\qmnowhere\\before.txt");
-    // Only a 32-bit Windows shows a 32-bit program a key of this name: on a
-    // 64-bit one the view is redirected into it.
-    if (!wow64)
+    // A key of this name holds the 32-bit view of a 64-bit Windows: there it
+    // ends its level, for either build. A 32-bit program there cannot make
+    // one (its view is redirected into it); on a 32-bit Windows it is a key
+    // like any other.
+    if (!TestEnv::IsWow64())
     {
         PlantReference(refs + "\\Wow6432Node\\Inner", "Within", "c:\\qmnowhere\\within.txt");
         PlantReference(refs + "\\Zzz", "After", "c:\\qmnowhere\\after.txt");
@@ -84,7 +85,7 @@ TEST_F(TreeWalkScan, UserHivesReportStringValuesNamingMissingFiles)
         ValueFinding(text + "\\QmVirtualStore", "Stored"),
         ValueFinding(text + "\\Aaa", "Before"),
     };
-    if (!wow64)
+    if (!TestEnv::Is64BitWindows())
     {
         expected.push_back(ValueFinding(text + "\\Wow6432Node\\Inner", "Within"));
         expected.push_back(ValueFinding(text + "\\Zzz", "After"));
@@ -152,7 +153,7 @@ TEST_F(TreeWalkScan, TypeLibraryHelpFoldersThatHoldNothing)
     PlantHelpDir("{0a1b2c3d-0000-4000-8000-00000000e007}", "HELPDIR", "");
     DenyWrite(HKEY_LOCAL_MACHINE, std::string(kLibraries) + "{0a1b2c3d-0000-4000-8000-00000000e007}\\1.0\\HELPDIR");
     // Both views of a 64-bit Windows share the type libraries.
-    PlantHelpDir(kNative, "HELPDIR", "", KEY_WOW64_64KEY);
+    PlantHelpDir(kNative, "HELPDIR", "", TestEnv::OtherView());
 
     const std::string typeLib = "HKEY_CLASSES_ROOT\\TYPELIB\\";
     EXPECT_EQ(RunScan(kScanEmptyKeys),

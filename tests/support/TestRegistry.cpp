@@ -13,6 +13,23 @@ bool IsWow64()
     return Wow64::IsCurrentProcess();
 }
 
+bool Is64BitWindows()
+{
+    return Wow64::Is64BitWindows();
+}
+
+REGSAM OtherView()
+{
+    return Wow64::OtherView();
+}
+
+const char* Configuration()
+{
+    if (IsWow64())
+        return "wow64";
+    return Is64BitWindows() ? "win64" : "win32";
+}
+
 bool WriteNativeSystemFile(const std::string& name, const std::string& content)
 {
     char system[MAX_PATH] = {};

@@ -7,7 +7,16 @@
 // on, and scratch registry keys and files that clean up after themselves.
 namespace TestEnv
 {
+// The three configurations the tests run in: a 32-bit build on a 64-bit
+// Windows (IsWow64), a 32-bit build on a 32-bit Windows, and a 64-bit build
+// on a 64-bit Windows. Expectations speak of this process's own view and the
+// other view, which exists on a 64-bit Windows only.
 bool IsWow64();
+bool Is64BitWindows();
+// The flag that opens the other view; 0 on a 32-bit Windows.
+REGSAM OtherView();
+// "wow64", "win32" or "win64", for names of screenshots and reports.
+const char* Configuration();
 // The 64-bit system folder as a 32-bit program can reach it (redirection off).
 bool WriteNativeSystemFile(const std::string& name, const std::string& content);
 bool WriteFile(const std::string& path, const std::string& content);

@@ -96,8 +96,17 @@ TEST(WindowsVersionCode, FiveZeroAndUnknownVersionsAreNotSupported)
 
 TEST(WindowsVersionCode, Wow64MatchesTheKindOfPrefix)
 {
+    // wow64: a 32-bit build on a 64-bit Windows; win32: a 32-bit build on a
+    // 32-bit Windows; win64: a 64-bit build on a 64-bit Windows.
     const char* kind = std::getenv("QM_WINEARCH");
-    EXPECT_EQ(Wow64::IsCurrentProcess(), std::string(kind ? kind : "wow64") == "wow64");
+    const std::string configuration = kind ? kind : "wow64";
+    EXPECT_EQ(Wow64::IsCurrentProcess(), configuration == "wow64");
+    EXPECT_EQ(Wow64::Is64BitWindows(), configuration != "win32");
+    // The view the process does not see by itself, and the native one.
+    const REGSAM other = configuration == "wow64" ? KEY_WOW64_64KEY : configuration == "win64" ? KEY_WOW64_32KEY : 0;
+    EXPECT_EQ(Wow64::OtherView(), other);
+    EXPECT_EQ(Wow64::NativeView(), configuration == "win32" ? 0u : static_cast<REGSAM>(KEY_WOW64_64KEY));
+    EXPECT_EQ(Wow64::ThirtyTwoBitView(), configuration == "win64" ? static_cast<REGSAM>(KEY_WOW64_32KEY) : 0u);
 }
 
 // Runs in a copy of this program that Wine was told to present a given

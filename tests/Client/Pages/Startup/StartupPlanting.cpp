@@ -1,6 +1,7 @@
 #include "StartupPlanting.h"
 
 #include <objbase.h>
+#include <sddl.h>
 #include <shlobj.h>
 
 #include "Client/Pages/StartupLocations.h"
@@ -34,8 +35,7 @@ void EmptyFolder(const std::string& folder)
 void ClearAll()
 {
     for (const IdStringEntry& runKey : StartupLocations::RunKeys(true, 0))
-        EmptyKey(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<unsigned int>(runKey.value))),
-                 runKey.text.c_str());
+        EmptyKey(StartupLocations::RunKeyRoot(runKey), runKey.text.c_str());
     EmptyKey(StartupLocations::RecordRoot(), StartupLocations::kConfigKey);
     EmptyFolder(StartupFolder(false));
     EmptyFolder(StartupFolder(true));
@@ -69,6 +69,12 @@ bool GetValue(HKEY root, const std::string& key, const std::string& name, Value&
     value.data.assign(size, '\0');
     return ::RegQueryValueExA(k.Get(), name.c_str(), nullptr, &value.type, reinterpret_cast<BYTE*>(&value.data[0]),
                               &size) == ERROR_SUCCESS;
+}
+
+bool CreateKey(HKEY root, const std::string& key)
+{
+    CRegKey k;
+    return k.Create(root, key.c_str(), KEY_READ | kView) == ERROR_SUCCESS;
 }
 
 bool DeleteKey(HKEY root, const std::string& key)
@@ -120,6 +126,31 @@ std::string RecordText(const char* recordsKey, const std::string& record, const 
     if (!GetValue(StartupLocations::RecordRoot(), std::string(recordsKey) + "\\" + record, name, value))
         return "<missing>";
     return value.data.c_str();
+}
+
+KeyAccess::KeyAccess(HKEY root, const std::string& key, const char* dacl) : m_root(root), m_key(key)
+{
+    CRegKey k;
+    if (k.Open(root, key.c_str(), READ_CONTROL | WRITE_DAC | kView) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    m_original.resize(size);
+    if (size == 0 ||
+        ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data(), &size) != ERROR_SUCCESS)
+        return;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, SDDL_REVISION_1, &descriptor, nullptr))
+        return;
+    m_applied = ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+    ::LocalFree(descriptor);
+}
+
+KeyAccess::~KeyAccess()
+{
+    CRegKey k;
+    if (m_applied && k.Open(m_root, m_key.c_str(), WRITE_DAC | kView) == ERROR_SUCCESS)
+        ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data());
 }
 
 std::string StartupFolder(bool common)

@@ -98,27 +98,51 @@ protected:
         return wait.rows;
     }
 
-    int RowOf(const std::string& name, const char* status)
+    // The first row of that name and status (and command, when given).
+    int RowOf(const std::string& name, const char* status, const std::string& command = std::string())
     {
         const Rows rows = ListRows(m_list);
         for (size_t i = 0; i < rows.size(); ++i)
-            if (rows[i][0] == name && rows[i][3] == status)
+            if (rows[i][0] == name && rows[i][3] == status && (command.empty() || rows[i][1] == command))
                 return static_cast<int>(i);
         return -1;
     }
 
     // Selects the row of name and presses a button of the page; waits for
     // the list to be read again.
-    void Act(const std::string& name, const char* status, int button)
+    void Act(const std::string& name, const char* status, int button, const std::string& command = std::string())
     {
-        const int row = RowOf(name, status);
-        ASSERT_GE(row, 0) << name << " " << status;
+        const int row = RowOf(name, status, command);
+        ASSERT_GE(row, 0) << name << " " << status << " " << command;
         ASSERT_TRUE(ListSelectRow(m_list, row));
         SelectionWait wait{m_list, row};
         ASSERT_TRUE(WaitUntil(5000, &IsSelected, &wait));
         ASSERT_TRUE(ClickWhenUsable(m_window, button)) << "button " << button;
         // Every action reads the list afresh, which drops the selection.
         ASSERT_TRUE(WaitUntil(5000, [](void* c) { return !IsSelected(c); }, &wait));
+    }
+
+    // The page's message of the changes it could not make: its text, once
+    // answered as a user would.
+    std::string AnswerRefusal(const std::string& part)
+    {
+        const HWND box = WaitForMessageBoxWith(m_program.ProcessId(), part, 10000);
+        EXPECT_NE(box, static_cast<HWND>(NULL)) << "no message tells: " << part;
+        if (!box)
+            return std::string();
+        const std::string text = MessageBoxText(box);
+        EXPECT_TRUE(AnswerMessageBox(box, IDOK));
+        EXPECT_TRUE(WaitFor(5000, [box] { return !::IsWindow(box); }));
+        return text;
+    }
+
+    // The page reads the list afresh whenever it is shown.
+    void ShowPageAgain()
+    {
+        ASSERT_TRUE(ClickWhenUsable(m_window, IDC_HOME_BUTTON));
+        ASSERT_TRUE(WaitFor(5000, [this] { return !::IsWindowVisible(m_list); }));
+        ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_BUTTON));
+        ASSERT_NE(WaitForUsable(m_window, IDC_STARTUP_LIST), static_cast<HWND>(NULL));
     }
 
     RunningProgram m_program;
@@ -176,18 +200,19 @@ TEST_F(StartupProgramTest, ListsEverythingAndDisableAllThenEnableAllGivesItAllBa
         {"notes", m_user + "\\notes.txt", "Startup", "Enabled"},
         {"start", m_user + "\\start.bat", "Startup", "Enabled"},
     };
-    if (TestEnv::IsWow64())
+    // The Run key of 32-bit programs, listed by either build on a 64-bit Windows.
+    if (TestEnv::Is64BitWindows())
         expected.push_back({"Wow", "C:\\x86\\wow.exe", "HKLM", "Enabled"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(rows, expected);
-    const char* kind = std::getenv("QM_WINEARCH");
-    EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-page-") + (kind ? kind : "wow64")));
+    EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-page-") + TestEnv::Configuration()));
 
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));
     rows = WaitForRows([](const Rows& r) { return AllHaveStatus(r, "Disabled"); });
     EXPECT_EQ(rows.size(), expected.size());
     EXPECT_TRUE(Values(HKEY_CURRENT_USER, kRunKey).empty());
     EXPECT_TRUE(Values(HKEY_LOCAL_MACHINE, kRunKey).empty());
+    EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, StartupLocations::kWow64RunKey).empty(), TestEnv::Is64BitWindows());
     EXPECT_EQ(Files(m_user).size(), 1u) << "only the hidden file stays";
     EXPECT_EQ(Files(m_pss.substr(0, m_pss.size() - 1)).size(), 5u);
 
@@ -235,6 +260,7 @@ TEST_F(StartupProgramTest, DisablesEnablesAndRemovesOneItem)
     EXPECT_EQ(ReadBytes(copy), "helper");
     ASSERT_TRUE(WriteBytes(file, "newer"));
     ASSERT_NO_FATAL_FAILURE(Act("Helper", "Disabled", IDC_STARTUP_ENABLE));
+    AnswerRefusal("\"Helper\" (Startup) could not be enabled");
     EXPECT_GE(RowOf("Helper", "Disabled"), 0);
     EXPECT_EQ(ReadBytes(file), "newer");
     EXPECT_EQ(ReadBytes(copy), "helper");
@@ -264,4 +290,155 @@ TEST_F(StartupProgramTest, Windows52ListsNoWow6432NodeKey)
     const Rows rows = ListRows(m_list);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0], "Native");
+}
+
+// The records and "pss" are the machine's, the Startup folders each user's
+// own: another user's disabled file of the same name keeps its copy.
+TEST_F(StartupProgramTest, FilesOfOneNameInTwoUsersFoldersKeepCopiesOfTheirOwn)
+{
+    const std::string theirs = "C:\\users\\qmother\\Start Menu\\Programs\\Startup\\Tool.txt";
+    std::string theirKey = theirs;
+    std::replace(theirKey.begin(), theirKey.end(), '\\', '^');
+    const std::string theirCopy = m_pss + "Tool.txtStartup";
+    ::CreateDirectoryA(m_pss.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(theirCopy, "theirs"));
+    const std::string theirRecord = std::string(StartupLocations::kStartupFolderKey) + "\\" + theirKey;
+    const HKEY records = StartupLocations::RecordRoot();
+    ASSERT_TRUE(SetText(records, theirRecord, "item", "Tool"));
+    ASSERT_TRUE(SetText(records, theirRecord, "command", theirs));
+    ASSERT_TRUE(SetText(records, theirRecord, "backup", theirCopy));
+    ASSERT_TRUE(SetText(records, theirRecord, "location", "Startup"));
+    ASSERT_TRUE(SetText(records, theirRecord, "path", theirs));
+    const std::string mine = m_user + "\\Tool.txt";
+    ASSERT_TRUE(WriteBytes(mine, "mine"));
+    std::string myKey = mine;
+    std::replace(myKey.begin(), myKey.end(), '\\', '^');
+
+    ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
+    ASSERT_NO_FATAL_FAILURE(Act("Tool", "Enabled", IDC_STARTUP_DISABLE));
+    EXPECT_FALSE(Exists(mine));
+    EXPECT_EQ(ReadBytes(theirCopy), "theirs");
+    const std::string myCopy = RecordText(StartupLocations::kStartupFolderKey, myKey, "backup");
+    EXPECT_NE(AnsiText::ToLower(myCopy), AnsiText::ToLower(theirCopy));
+    EXPECT_EQ(ReadBytes(myCopy), "mine");
+    EXPECT_EQ(Subkeys(records, StartupLocations::kStartupFolderKey).size(), 2u);
+
+    ASSERT_NO_FATAL_FAILURE(Act("Tool", "Disabled", IDC_STARTUP_ENABLE, mine));
+    EXPECT_EQ(ReadBytes(mine), "mine");
+    EXPECT_FALSE(Exists(myCopy));
+    EXPECT_EQ(ReadBytes(theirCopy), "theirs");
+    EXPECT_EQ(RecordText(StartupLocations::kStartupFolderKey, theirKey, "backup"), theirCopy);
+    EXPECT_GE(RowOf("Tool", "Disabled", theirs), 0);
+    EXPECT_GE(RowOf("Tool", "Enabled", mine), 0);
+}
+
+// A program that registered itself again after it was disabled keeps its new
+// value, and the record stays until the user removes one of the two.
+TEST_F(StartupProgramTest, EnableNeverWritesOverAValueThatCameBack)
+{
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRunKey, "Solo", "C:\\old\\solo.exe"));
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kRunKey, "List", REG_MULTI_SZ, std::string("a.exe\0b.exe\0\0", 13)));
+    ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
+    ASSERT_NO_FATAL_FAILURE(Act("Solo", "Enabled", IDC_STARTUP_DISABLE));
+    ASSERT_NO_FATAL_FAILURE(Act("List", "Enabled", IDC_STARTUP_DISABLE, "a.exe"));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRunKey, "Solo", "C:\\new\\solo.exe"));
+    ASSERT_TRUE(SetValue(HKEY_CURRENT_USER, kRunKey, "List", REG_MULTI_SZ, std::string("a.exe\0b.exe\0\0", 13)));
+
+    ASSERT_NO_FATAL_FAILURE(Act("Solo", "Disabled", IDC_STARTUP_ENABLE));
+    const std::string text = AnswerRefusal("\"Solo\" (HKCU) could not be enabled");
+    EXPECT_NE(text.find("holds a value of that name again"), std::string::npos) << text;
+    Value value;
+    ASSERT_TRUE(GetValue(HKEY_CURRENT_USER, kRunKey, "Solo", value));
+    EXPECT_EQ(value.data, std::string("C:\\new\\solo.exe") + '\0');
+    // A list that holds the string again is not given it twice.
+    ASSERT_NO_FATAL_FAILURE(Act("List", "Disabled", IDC_STARTUP_ENABLE, "a.exe"));
+    AnswerRefusal("\"List\" (HKCU) could not be enabled");
+    ASSERT_TRUE(GetValue(HKEY_CURRENT_USER, kRunKey, "List", value));
+    EXPECT_EQ(value.data, std::string("a.exe\0b.exe\0\0", 13));
+    EXPECT_EQ(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey).size(), 2u);
+    EXPECT_GE(RowOf("Solo", "Enabled", "C:\\new\\solo.exe"), 0);
+    EXPECT_GE(RowOf("Solo", "Disabled", "C:\\old\\solo.exe"), 0);
+
+    // Remove clears the record; the live value stays.
+    ASSERT_NO_FATAL_FAILURE(Act("Solo", "Disabled", IDC_STARTUP_REMOVE));
+    EXPECT_EQ(RowOf("Solo", "Disabled"), -1);
+    ASSERT_TRUE(GetValue(HKEY_CURRENT_USER, kRunKey, "Solo", value));
+    EXPECT_EQ(value.data, std::string("C:\\new\\solo.exe") + '\0');
+}
+
+// A file that came back while its record exists can be neither disabled
+// nor enabled: the user is told why, and Remove clears the old item.
+TEST_F(StartupProgramTest, ARecreatedFileIsExplainedAndRemoveClearsIt)
+{
+    const std::string file = m_user + "\\Helper.cmd";
+    ASSERT_TRUE(WriteBytes(file, "helper"));
+    ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Enabled", IDC_STARTUP_DISABLE));
+    ASSERT_TRUE(WriteBytes(file, "newer"));
+    ASSERT_NO_FATAL_FAILURE(ShowPageAgain());
+
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Enabled", IDC_STARTUP_DISABLE));
+    std::string text = AnswerRefusal("\"Helper\" (Startup) could not be disabled");
+    EXPECT_NE(text.find("a disabled copy of it is kept already"), std::string::npos) << text;
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Disabled", IDC_STARTUP_ENABLE));
+    text = AnswerRefusal("\"Helper\" (Startup) could not be enabled");
+    EXPECT_NE(text.find("a file of that name is in its Startup folder again"), std::string::npos) << text;
+    EXPECT_EQ(ReadBytes(file), "newer");
+    EXPECT_EQ(ReadBytes(m_pss + "Helper.cmdStartup"), "helper");
+
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Disabled", IDC_STARTUP_REMOVE));
+    EXPECT_FALSE(Exists(m_pss + "Helper.cmdStartup"));
+    EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey).empty());
+    ASSERT_NO_FATAL_FAILURE(Act("Helper", "Enabled", IDC_STARTUP_DISABLE));
+    EXPECT_EQ(ReadBytes(m_pss + "Helper.cmdStartup"), "newer");
+    EXPECT_GE(RowOf("Helper", "Disabled"), 0);
+}
+
+// A user without rights to HKLM's Run key and to the records of folder
+// files: each item that cannot be changed is named, and none is half-done.
+TEST_F(StartupProgramTest, RefusedWritesAreToldAndLeaveNothingHalfDone)
+{
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kRunKey, "Machine", "C:\\machine\\m.exe"));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRunKey, "User", "C:\\user\\u.exe"));
+    ASSERT_TRUE(WriteBytes(m_common + "\\Everyone.txt", "common"));
+    ASSERT_TRUE(CreateKey(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey));
+    const std::string machineBefore = Values(HKEY_LOCAL_MACHINE, kRunKey)["Machine"].data;
+    {
+        KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, KeyAccess::kReadOnly);
+        KeyAccess folderRecords(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
+                                KeyAccess::kReadOnly);
+        ASSERT_TRUE(runKey.Applied() && folderRecords.Applied());
+        ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
+        ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));
+        const std::string text = AnswerRefusal("could not be disabled");
+        EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-refused-") + TestEnv::Configuration()));
+        EXPECT_NE(text.find("\"Machine\" (HKLM) could not be disabled: Windows refused the change"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find("\"Everyone\" (Common Startup) could not be disabled"), std::string::npos) << text;
+        EXPECT_EQ(text.find("\"User\""), std::string::npos) << text;
+    }
+    EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, kRunKey)["Machine"].data, machineBefore);
+    EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, "User"));
+    EXPECT_EQ(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey),
+              std::vector<std::string>{"User"});
+    EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey).empty());
+    EXPECT_EQ(ReadBytes(m_common + "\\Everyone.txt"), "common");
+    EXPECT_TRUE(Files(m_pss.substr(0, m_pss.size() - 1)).empty());
+    EXPECT_GE(RowOf("Machine", "Enabled"), 0);
+    EXPECT_GE(RowOf("Everyone", "Enabled"), 0);
+
+    // A record that Windows refuses to delete (a key that holds another):
+    // the value it gave back goes again, so the item is never there twice.
+    const std::string userRecord = std::string(StartupLocations::kStartupRegKey) + "\\User";
+    ASSERT_TRUE(CreateKey(StartupLocations::RecordRoot(), userRecord + "\\Held"));
+    ASSERT_NO_FATAL_FAILURE(Act("User", "Disabled", IDC_STARTUP_ENABLE));
+    AnswerRefusal("\"User\" (HKCU) could not be enabled: Windows refused the change");
+    EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, "User"));
+    EXPECT_GE(RowOf("User", "Disabled"), 0);
+    EXPECT_EQ(RowOf("User", "Enabled"), -1);
+    ASSERT_TRUE(DeleteKey(StartupLocations::RecordRoot(), userRecord + "\\Held"));
+    ASSERT_NO_FATAL_FAILURE(Act("User", "Disabled", IDC_STARTUP_ENABLE));
+    EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, kRunKey, "User"));
+    EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), StartupLocations::kStartupRegKey).empty());
 }

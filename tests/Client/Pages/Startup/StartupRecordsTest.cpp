@@ -12,6 +12,7 @@
 #include "Client/Pages/StartupManager.h"
 #include "Client/Pages/StartupRegistry.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CHandle.h"
 #include "StartupPlanting.h"
 #include "support/TestRegistry.h"
 
@@ -80,7 +81,8 @@ TEST_F(StartupRecordsTest, ListsRunValuesAndVisibleFolderFiles)
     std::sort(names.begin(), names.end());
     std::vector<std::string> expected = {"Multi=a.exe", "Multi=b.exe", "Plain=C:\\Tools\\plain.exe",
                                          longName + "=C:\\Tools\\long.exe", "Zz after the long name=C:\\Tools\\z.exe"};
-    if (TestEnv::IsWow64())
+    // The Run key of 32-bit programs, listed by either build on a 64-bit Windows.
+    if (TestEnv::Is64BitWindows())
         expected.push_back("Wow=C:\\x86\\wow.exe");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(names, expected);
@@ -227,17 +229,28 @@ TEST_F(StartupRecordsTest, FolderFileMovesOnlyWithItsWholeRecord)
     const std::string longItem(258 - m_folder.size() - 5, 'f');
     const std::string longPath = m_folder + "\\" + longItem + ".txt";
     ASSERT_TRUE(WriteBytes(longPath, "long"));
-    // A folder in the way of the copy: the move fails and the record goes.
+    // A file another program holds open cannot be moved: the record goes.
+    const std::string busy = m_folder + "\\Busy.txt";
+    ASSERT_TRUE(WriteBytes(busy, "busy"));
+    // Whatever holds the copy's name, the copy gets a name of its own.
     const std::string blocked = m_folder + "\\Blocked.txt";
     ASSERT_TRUE(WriteBytes(blocked, "blocked"));
     ASSERT_TRUE(::CreateDirectoryA((m_pss + "Blocked.txtStartup").c_str(), nullptr));
     Reload();
     EXPECT_FALSE(m_startup.Disable(FolderRow(longItem, 0)));
-    EXPECT_FALSE(m_startup.Disable(FolderRow("Blocked", 0)));
+    {
+        CHandle held(::CreateFileA(busy.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        EXPECT_FALSE(m_startup.Disable(FolderRow("Busy", 0)));
+        ASSERT_EQ(m_startup.Refusals().size(), 1u);
+        EXPECT_EQ(m_startup.Refusals()[0].change, kStartupFailed);
+    }
+    EXPECT_TRUE(m_startup.Disable(FolderRow("Blocked", 0)));
+    EXPECT_EQ(ReadBytes(m_pss + "Blocked.txtStartup (2)"), "blocked");
     ::RemoveDirectoryA((m_pss + "Blocked.txtStartup").c_str());
     EXPECT_EQ(ReadBytes(longPath), "long");
-    EXPECT_EQ(ReadBytes(blocked), "blocked");
-    EXPECT_EQ(Subkeys(StartupLocations::RecordRoot(), kStartupFolderKey).size(), 1u);
+    EXPECT_EQ(ReadBytes(busy), "busy");
+    EXPECT_EQ(Subkeys(StartupLocations::RecordRoot(), kStartupFolderKey).size(), 2u);
 }
 
 TEST_F(StartupRecordsTest, FolderRecordStaysUntilItsFileIsBack)
@@ -272,4 +285,40 @@ TEST_F(StartupRecordsTest, FolderRecordStaysUntilItsFileIsBack)
     EXPECT_EQ(ReadBytes(path), "tool");
     EXPECT_FALSE(Exists(m_pss + "Tool.txtStartup"));
     EXPECT_TRUE(Subkeys(StartupLocations::RecordRoot(), kStartupFolderKey).empty());
+}
+
+TEST_F(StartupRecordsTest, EveryRefusedItemIsNamedOnceAndTheListStaysShort)
+{
+    // First in any order the registry lists them.
+    const std::string longName = "Aaa" + std::string(200, 'N');
+    ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kRunKey, longName, "C:\\long.exe"));
+    for (int i = 0; i < 17; ++i)
+        ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kRunKey, AnsiText::Format("Machine %02d", i), "C:\\m.exe"));
+    ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRunKey, "User", "C:\\u.exe"));
+    {
+        KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, KeyAccess::kReadOnly);
+        ASSERT_TRUE(runKey.Applied());
+        Reload();
+        m_startup.DisableAll();
+    }
+    ASSERT_EQ(m_startup.Refusals().size(), 18u);
+    for (const auto& refusal : m_startup.Refusals())
+    {
+        EXPECT_EQ(refusal.location, "HKLM");
+        EXPECT_EQ(refusal.change, kStartupDenied);
+    }
+    const std::string text = m_startup.RefusalText();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 15) << text;
+    EXPECT_NE(text.find("\"Machine 00\" (HKLM) could not be disabled: Windows refused the change"), std::string::npos);
+    EXPECT_NE(text.find("\n... and 3 more."), std::string::npos) << text;
+    EXPECT_EQ(text.find(longName), std::string::npos) << "a long name is cut";
+    EXPECT_NE(text.find("\"" + longName.substr(0, 80) + "...\" (HKLM)"), std::string::npos) << text;
+    EXPECT_EQ(Values(HKEY_LOCAL_MACHINE, kRunKey).size(), 18u);
+    EXPECT_EQ(Subkeys(StartupLocations::RecordRoot(), kStartupRegKey), std::vector<std::string>{"User"});
+
+    // The next action starts with no refusals of its own.
+    Reload();
+    EXPECT_TRUE(m_startup.Enable(RegistryRow("User", 0, 1)));
+    EXPECT_TRUE(m_startup.Refusals().empty());
+    EXPECT_EQ(m_startup.RefusalText(), "");
 }
