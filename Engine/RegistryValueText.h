@@ -15,8 +15,14 @@ namespace RegistryValueText
 // with inner zeros or without their terminator, numbers of another
 // length ...) is written as its bytes under a type name of its own.
 void DescribeValue(const BYTE* data, DWORD length, DWORD type, std::string& text, std::string& typeName);
-// The reverse: false when the text cannot be parsed for that type.
+// The reverse: false when the type name is none a writer makes or the text
+// is not exactly the form the writer gives a value of that type.
 bool ParseValue(const std::string& text, const std::string& typeName, DWORD& type, std::vector<BYTE>& data);
+// A type name that this writer or an earlier one puts in a file.
+bool IsKnownTypeName(const std::string& typeName);
+// An attribute value as the writer escapes it: no "<", and every "&" begins
+// one of the five entities of XML.
+bool IsEscapedWhole(const std::string& text);
 // The plain type names: "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD" ...
 std::string TypeToName(DWORD type);
 DWORD NameToType(const std::string& typeName);
