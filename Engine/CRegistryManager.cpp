@@ -1,6 +1,7 @@
 #include "Engine/CRegistryManager.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
@@ -47,7 +48,7 @@ const char kStatusCodeNotRestored[] = "NotRestored";
 
 CRegistryManager::CRegistryManager(CAbstractStatus* status)
     : m_pStatus(status), m_nameBuffer(256), m_dataBuffer(4096), m_subkeyBuffer(256),
-      m_valueElement(new XmlElement("v")), m_keyElement(new XmlElement("k"))
+      m_keyElement(new XmlElement("k"))
 {
 }
 
@@ -151,8 +152,7 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
 
 void CRegistryManager::ExportFindingKey(CXmlWriter& writer, const std::string& keyPath)
 {
-    const std::string lowered = AnsiText::ToLower(keyPath);
-    if (!m_lastChainKey.empty() && lowered == m_lastChainKey)
+    if (!m_lastChainKey.empty() && keyPath == m_lastChainKey)
     {
         writer.WriteText(m_lastChain);
         return;
@@ -169,7 +169,7 @@ void CRegistryManager::ExportFindingKey(CXmlWriter& writer, const std::string& k
         throw;
     }
     writer.SetCapture(nullptr);
-    m_lastChainKey = m_lastChain.empty() ? std::string() : lowered;
+    m_lastChainKey = m_lastChain.empty() ? std::string() : keyPath;
 }
 
 void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view)
@@ -233,9 +233,34 @@ void CRegistryManager::LearnSubkeySpellings(HKEY key, const std::string& keyText
 
 bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)
 {
-    m_keyElement->ClearAttributes();
-    m_keyElement->SetAttribute("name", RegistryValueText::EscapeXml(name));
-    return (empty ? m_keyElement->WriteEmptyTag(writer) : m_keyElement->WriteStartTag(writer)) != 0;
+    // As XmlElement renders a "k" element, built in one reused line: a full
+    // backup writes hundreds of thousands.
+    const int level = writer.GetIndent() + 1;
+    m_line.assign(static_cast<size_t>(level), ' ');
+    m_line += "<k name=\"";
+    RegistryValueText::AppendEscapedXml(m_line, name.data(), name.size());
+    m_line += empty ? "\"/>\r\n" : "\">\r\n";
+    writer.SetIndent(empty ? level - 1 : level);
+    return writer.WriteText(m_line) != 0;
+}
+
+bool CRegistryManager::WriteValueElement(CXmlWriter& writer, const char* name, size_t nameLength)
+{
+    m_line.assign(static_cast<size_t>(writer.GetIndent() + 1), ' ');
+    m_line += "<v name=\"";
+    if (nameLength)
+        RegistryValueText::AppendEscapedXml(m_line, name, nameLength);
+    else
+        m_line += "(Default)";
+    m_line += "\" value=\"";
+    RegistryValueText::AppendEscapedXml(m_line, m_text.data(), m_text.size());
+    if (!m_typeName.empty())
+    {
+        m_line += "\" type=\"";
+        RegistryValueText::AppendEscapedXml(m_line, m_typeName.data(), m_typeName.size());
+    }
+    m_line += "\"/>\r\n";
+    return writer.WriteText(m_line) != 0;
 }
 
 bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth)
@@ -273,22 +298,14 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
                 break;
             continue;
         }
-        std::string valueName(m_nameBuffer.data());
-        if (valueName.empty())
-            valueName = "(Default)";
         RegistryValueText::DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
-        m_valueElement->ClearAttributes();
-        m_valueElement->SetAttribute("name", RegistryValueText::EscapeXml(valueName));
-        m_valueElement->SetAttribute("value", RegistryValueText::EscapeXml(m_text));
-        if (!m_typeName.empty())
-            m_valueElement->SetAttribute("type", RegistryValueText::EscapeXml(m_typeName));
-        if (!m_valueElement->WriteEmptyTag(writer))
+        if (!WriteValueElement(writer, m_nameBuffer.data(), std::strlen(m_nameBuffer.data())))
             return false;
     }
 
+    std::string subkeyName;
     for (DWORD index = 0; !counted || index < subkeys; ++index)
     {
-        std::string subkeyName;
         LONG rc = ERROR_SUCCESS;
         if (!EnumSubkey(key, index, subkeyName, rc))
         {
@@ -320,7 +337,7 @@ bool CRegistryManager::IsLinkIntoTheRegistry(HKEY parent, const std::string& nam
     static const char* const kLinkedNames[] = {"Classes", "Wow6432Node", "CurrentControlSet"};
     bool candidate = false;
     for (const char* linked : kLinkedNames)
-        candidate = candidate || AnsiText::CompareNoCase(name, linked) == 0;
+        candidate = candidate || AnsiText::EqualsAsciiNoCase(name, linked);
     if (!candidate)
         return false;
     HKEY key = NULL;

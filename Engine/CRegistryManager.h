@@ -89,8 +89,8 @@ private:
     void BeginOperation();
     int FinishBackup(CXmlWriter& writer);
     void ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view);
-    // A partial backup's chain of one finding; a finding of the same key as
-    // the one before repeats its chain without reading the registry again.
+    // A partial backup's chain of one finding; a finding of the same key
+    // text as the one before repeats its chain without reading it again.
     void ExportFindingKey(CXmlWriter& writer, const std::string& keyPath);
     // false ends the whole walk (cancel, or the file failed).
     bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
@@ -100,6 +100,9 @@ private:
     bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
     bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
     bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
+    // A "v" element of the value described in m_text and m_typeName; the
+    // empty name is the unnamed value, "(Default)".
+    bool WriteValueElement(CXmlWriter& writer, const char* name, size_t nameLength);
     // Replaces each component of a finding's key path by the name the
     // registry stores, as far as the keys open, level by level: for keys
     // whose full name does not tell (links, redirected views).
@@ -121,13 +124,13 @@ private:
     std::vector<char> m_subkeyBuffer;
     std::string m_text;
     std::string m_typeName;
-    std::unique_ptr<XmlElement> m_valueElement;
     std::unique_ptr<XmlElement> m_keyElement;
+    std::string m_line;
     // The stored names of the subkeys a partial backup looked at, by their
     // lower-cased key text; and the keys whose subkeys are all known.
     std::map<std::string, std::string> m_spelling;
     std::set<std::string> m_spelledParents;
-    // The last chain of a partial backup and its key path, lower case.
+    // The last chain of a partial backup and its finding's key path.
     std::string m_lastChainKey;
     std::string m_lastChain;
 };

@@ -83,6 +83,27 @@ bool StoredNameComponents(HKEY key, std::vector<std::wstring>& components)
     return true;
 }
 
+bool IsAscii(const std::string& text)
+{
+    for (const unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+bool IsAscii(const std::wstring& text)
+{
+    for (const wchar_t c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+wchar_t AsciiUpper(wchar_t c)
+{
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
 std::wstring Wide(const std::string& text)
 {
     const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -120,6 +141,28 @@ bool SameKeyName(std::wstring a, std::wstring b)
         ::CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
     }
     return a == b;
+}
+
+// The same for a name of the finding and a stored one, and the stored
+// spelling in the code page; without conversions where both are ASCII, as
+// nearly every key name is.
+bool MatchStoredName(const std::string& name, const std::wstring& stored, std::string& spelled)
+{
+    if (IsAscii(name) && IsAscii(stored))
+    {
+        if (name.size() != stored.size())
+            return false;
+        for (size_t i = 0; i < name.size(); ++i)
+            if (AsciiUpper(static_cast<wchar_t>(name[i])) != AsciiUpper(stored[i]))
+                return false;
+        spelled.assign(stored.begin(), stored.end());
+        return true;
+    }
+    if (!SameKeyName(Wide(name), stored))
+        return false;
+    spelled = name;
+    Narrow(stored, spelled);
+    return true;
 }
 
 // Keys directly below the classes root that hold every class, interface and
@@ -167,7 +210,7 @@ namespace RegistryKeyPath
 HKEY RootFromName(const std::string& name)
 {
     for (const RootName& entry : kRoots)
-        if (AnsiText::CompareNoCase(name, entry.name) == 0)
+        if (AnsiText::EqualsAsciiNoCase(name, entry.name))
             return entry.root;
     return NULL;
 }
@@ -223,13 +266,8 @@ bool SpellAsStored(HKEY key, std::vector<std::string>& components)
     std::vector<std::string> spelled(components.size());
     spelled[0] = components[0];
     for (size_t i = 1; i < components.size(); ++i)
-    {
-        const std::wstring& name = stored[first + i - 1];
-        if (!SameKeyName(Wide(components[i]), name))
+        if (!MatchStoredName(components[i], stored[first + i - 1], spelled[i]))
             return false;
-        spelled[i] = components[i];
-        Narrow(name, spelled[i]);
-    }
     components.swap(spelled);
     return true;
 }

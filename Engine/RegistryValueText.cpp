@@ -447,6 +447,29 @@ std::string RegistryValueText::EscapeXml(const std::string& text)
     return AnsiToUtf8(escaped);
 }
 
+void RegistryValueText::AppendEscapedXml(std::string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+    {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+        {
+            out += EscapeXml(std::string(text, length));
+            return;
+        }
+    }
+    size_t start = 0;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char* entity = text[i] == '&' ? "&amp;" : text[i] == '"' ? "&quot;" : text[i] == '<' ? "&lt;" : nullptr;
+        if (!entity)
+            continue;
+        out.append(text + start, i - start);
+        out += entity;
+        start = i + 1;
+    }
+    out.append(text + start, length - start);
+}
+
 std::string RegistryValueText::UnescapeXml(const std::string& text)
 {
     return WithoutEntities(Utf8ToAnsi(text));

@@ -27,6 +27,9 @@ bool IsEscapedWhole(const std::string& text);
 std::string TypeToName(DWORD type);
 DWORD NameToType(const std::string& typeName);
 std::string EscapeXml(const std::string& text);
+// Appends what EscapeXml gives, without a text of its own where the text is
+// ASCII: a full backup escapes every name and value it writes.
+void AppendEscapedXml(std::string& out, const char* text, size_t length);
 std::string UnescapeXml(const std::string& text);
 // As UnescapeXml, but false (plain unchanged) when the text is not valid
 // UTF-8 or holds a character that the ANSI code page cannot spell: such a
