@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "BenchClock.h"
+#include "BenchFiles.h"
 #include "BenchStats.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
@@ -73,44 +74,14 @@ private:
     std::thread m_thread;
 };
 
-double FileMB(const std::string& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0.0;
-    return (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) / 1048576.0;
-}
-
-// How often a byte pattern occurs in a file: the number of keys in either
-// export ("<k " in ours, a line starting "[" in regedit's UTF-16 file).
-long CountInFile(const std::string& path, const std::string& pattern)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    long count = 0;
-    std::string carry;
-    std::string chunk(1 << 20, '\0');
-    DWORD got = 0;
-    while (::ReadFile(file, &chunk[0], static_cast<DWORD>(chunk.size()), &got, nullptr) && got)
-    {
-        const std::string text = carry + chunk.substr(0, got);
-        for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
-            ++count;
-        carry = text.size() >= pattern.size() ? text.substr(text.size() - pattern.size() + 1) : text;
-    }
-    ::CloseHandle(file);
-    return count;
-}
-
 long OurKeys(const std::string& path)
 {
-    return CountInFile(path, "<k ");
+    return BenchFiles::CountInFile(path, "<k ");
 }
 
 long RegeditKeys(const std::string& path)
 {
-    return CountInFile(path, std::string("\n\0[\0", 4));
+    return BenchFiles::CountInFile(path, std::string("\n\0[\0", 4));
 }
 
 // regedit with the arguments, from start to end of its process.
@@ -218,12 +189,12 @@ void FullBackupRounds(const char* title, const std::string& folder)
             peak.Add(watch.PeakMB());
         }
         ourKeys = OurKeys(backup);
-        ourMB = FileMB(backup);
+        ourMB = BenchFiles::FileMB(backup);
         ourSeconds.Add(seconds);
         ourRate.Add(ourKeys / seconds);
         const double regedit = RunRegedit("/E \"" + exported + "\"");
         regeditKeys = RegeditKeys(exported);
-        regeditMB = FileMB(exported);
+        regeditMB = BenchFiles::FileMB(exported);
         regeditSeconds.Add(regedit);
         regeditRate.Add(regeditKeys / regedit);
         ratio.Add((ourKeys / seconds) / (regeditKeys / regedit));

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchFiles.h"
 #include "BenchStats.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CRegistryManager.h"
@@ -152,23 +153,6 @@ double RepairJob(FakeScanItems& store)
     status.Wait();
     return clock.Seconds() - kRepairPauses;
 }
-
-long CountInFile(const std::string& path, const std::string& pattern)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    long count = 0;
-    std::string text;
-    std::string chunk(1 << 20, '\0');
-    DWORD got = 0;
-    while (::ReadFile(file, &chunk[0], static_cast<DWORD>(chunk.size()), &got, nullptr) && got)
-        text.append(chunk, 0, got);
-    ::CloseHandle(file);
-    for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
-        ++count;
-    return count;
-}
 }
 
 int main(int argc, char** argv)
@@ -187,17 +171,22 @@ int main(int argc, char** argv)
     long chains = 0;
     for (int run = 0; run < kRuns; ++run)
     {
+        // The bare loop runs before and after the repair's steps; they are
+        // set against the mean of both, so that a change in the machine's
+        // load during the run weighs on both sides alike.
         PlantValues(count);
-        const double bareSeconds = BareLoop(findings);
+        const double bareBefore = BareLoop(findings);
         leftBare = CountLeft(count);
         PlantValues(count);
         const double backupSeconds = RepairBackup(store, backup);
-        chains = CountInFile(backup, "<v name=\"Target\"");
+        chains = BenchFiles::CountInFile(backup, "<v name=\"Target\"");
         const double deleteSeconds = RepairDeletes(findings);
         leftDeletes = CountLeft(count);
         PlantValues(count);
         const double jobSeconds = RepairJob(store);
         leftJob = CountLeft(count);
+        PlantValues(count);
+        const double bareSeconds = (bareBefore + BareLoop(findings)) / 2.0;
 
         bare.Add(bareSeconds * 1e6 / count);
         backupTime.Add(backupSeconds * 1e6 / count);

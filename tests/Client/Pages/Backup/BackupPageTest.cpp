@@ -12,7 +12,9 @@
 #include <vector>
 
 #include "Client/Pages/BackupList.h"
+#include "Client/Shell/ProgramMessages.h"
 #include "Client/res/BackupResource.h"
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ShellResource.h"
 #include "Engine/BackupFolder.h"
 #include "support/ProgramDriver.h"
@@ -150,6 +152,18 @@ protected:
         AnswerMessageBox(box, IDOK);
         for (int i = 0; i < 100 && ::IsWindow(box); ++i)
             ::Sleep(50);
+    }
+
+    // Plants a whole backup the reader refuses, restores it from the page and
+    // waits for the parse error; NULL when it never came.
+    HWND RestoreADamagedBackup()
+    {
+        Plant("01012020_101010_REGBACKUP.rbk", DamagedBackup());
+        StartOnBackupPage();
+        if (::testing::Test::HasFatalFailure() || !ListSelectRowAndWait(m_list, 0) ||
+            !ClickWhenUsable(m_window, IDC_BACKUP_RESTORE))
+            return NULL;
+        return WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
     }
 
     // Closes the program as a user would: answers every box and asks again
@@ -300,11 +314,7 @@ TEST_F(BackupPage, DeleteRemovesOnlyTheChosenFileAndAFileGoneSinceListingIsSaidS
 TEST_F(BackupPage, AFailedRestoreKeepsItsFileAndAFailedBackupIsSaidToHaveFailed)
 {
     // The engine's reader finds the fault; the page shows its message.
-    ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk", DamagedBackup()));
-    ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
-    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
-    ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
-    const HWND parseError = WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
+    const HWND parseError = RestoreADamagedBackup();
     ASSERT_NE(parseError, static_cast<HWND>(NULL));
     AnswerMessageBox(parseError, IDOK);
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept.", 60000));
@@ -324,11 +334,7 @@ TEST_F(BackupPage, AFailedRestoreKeepsItsFileAndAFailedBackupIsSaidToHaveFailed)
 
 TEST_F(BackupPage, AJobsMessageBelongsToTheMainWindowAndHoldsNoJobOpen)
 {
-    ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk", DamagedBackup()));
-    ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
-    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
-    ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
-    const HWND parseError = WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
+    const HWND parseError = RestoreADamagedBackup();
     ASSERT_NE(parseError, static_cast<HWND>(NULL));
     EXPECT_EQ(MessageBoxText(parseError), "Parse error in line 5 : (Unknown attribute 'odd')");
     EXPECT_EQ(::GetWindow(parseError, GW_OWNER), m_window);
@@ -342,6 +348,23 @@ TEST_F(BackupPage, AJobsMessageBelongsToTheMainWindowAndHoldsNoJobOpen)
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept."));
     EXPECT_TRUE(m_program.WaitForExit(15000)) << "the close was lost";
     EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
+}
+
+TEST_F(BackupPage, AScanMayStartWhileAJobsMessageIsUp)
+{
+    const HWND parseError = RestoreADamagedBackup();
+    ASSERT_NE(parseError, static_cast<HWND>(NULL));
+    EXPECT_EQ(::GetWindow(parseError, GW_OWNER), m_window);
+    // A scheduled scan asks the main window to scan; it is dropped while a
+    // job runs. The restore is over, so the scan starts.
+    ASSERT_TRUE(::PostMessageA(m_window, WM_INSTANCE_REQUEST, 1, 0));
+    const HWND caption = FindControl(m_window, IDC_CAPTION_LABEL);
+    EXPECT_TRUE(WaitFor(10000, [caption] { return WindowText(caption) == "SCANNING"; }))
+        << "the scan did not start: " << WindowText(caption);
+    AnswerMessageBox(parseError, IDOK);
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept."));
+    EXPECT_TRUE(WaitFor(240000, [this] { return IsUsable(FindVisibleControl(m_window, IDC_SHOW_RESULTS)); }))
+        << "the scan did not end";
 }
 
 TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
