@@ -1,6 +1,7 @@
 #include "Engine/CBackupFileReader.h"
 
 #include "Engine/CXmlReader.h"
+#include "Engine/CXmlWriter.h"
 #include "Engine/RegistryKeyPath.h"
 #include "Engine/RegistryValueText.h"
 #include "Framework/AnsiText.h"
@@ -12,29 +13,56 @@ const char kView64[] = "64";
 // Windows nests keys at most this deep.
 const size_t kMaxKeyDepth = 512;
 
-bool IsElement(const std::string& name, const char* element)
+enum Attribute : unsigned
 {
-    return AnsiText::CompareNoCase(name, element) == 0;
-}
+    kAttributeName = 1,
+    kAttributeValue = 2,
+    kAttributeType = 4,
+    kAttributeView = 8,
+};
 
 bool IsBlankText(const std::string& text)
 {
     return text.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// The checksum a comment states, when the comment that begins at start is
+// exactly the writer's checksum comment. Found wherever it stands in its
+// line, so that a file whose line ends were lost is still checked.
+bool StatedChecksum(const std::string& line, size_t start, uint32_t& checksum)
+{
+    static const char kPrefix[] = "<!-- crc32 ";
+    const size_t prefix = sizeof(kPrefix) - 1;
+    if (line.size() < start + prefix + 12 || line.compare(start, prefix, kPrefix) != 0)
+        return false;
+    unsigned long value = 0;
+    for (size_t i = start + prefix; i < start + prefix + 8; ++i)
+    {
+        const char c = line[i];
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0)
+            return false;
+        value = value * 16 + static_cast<unsigned long>(digit);
+    }
+    checksum = static_cast<uint32_t>(value);
+    const std::string comment = CXmlWriter::ChecksumComment(checksum);
+    return line.compare(start, comment.size(), comment) == 0;
 }
 }
 
 int CBackupFileReader::Read(const std::string& path, CBackupFileSink* sink)
 {
     m_sink = sink;
-    m_open.clear();
+    m_depth = 0;
     m_keyDepth = 0;
     m_rootClosed = false;
     m_declarationAllowed = true;
     m_inDeclaration = false;
+    m_checksummed = false;
     m_ok = true;
+    m_error.clear();
 
     CXmlReader reader;
-    reader.SetShowErrors(1);
     reader.SetFileName(path);
     bool read = false;
     try
@@ -45,8 +73,9 @@ int CBackupFileReader::Read(const std::string& path, CBackupFileSink* sink)
     {
         read = false;
     }
+    m_error = reader.GetErrorText();
     reader.Close();
-    m_open.clear();
+    m_depth = 0;
     return read ? 1 : 0;
 }
 
@@ -57,7 +86,7 @@ bool CBackupFileReader::ReadAll(CXmlReader& reader)
         // A ">" ends the start tag that is open.
         if (m_inDeclaration && !reader.IsInTag())
             m_inDeclaration = false;
-        if (!m_open.empty() && m_open.back().startTagOpen && !reader.IsInTag())
+        if (m_depth && Top().startTagOpen && !reader.IsInTag())
         {
             EndStartTag(reader, false);
             if (!m_ok)
@@ -69,15 +98,14 @@ bool CBackupFileReader::ReadAll(CXmlReader& reader)
             OnDeclaration(reader);
             break;
         case kXmlComment:
-            if (m_rootClosed)
-                Fail(reader, "Content after the root element");
+            OnComment(reader);
             break;
         case kXmlCData:
             Fail(reader, "Unexpected text");
             break;
         case kXmlText:
             if (!IsBlankText(reader.GetText()))
-                Fail(reader, m_rootClosed ? "Content after the root element" : "Unexpected text");
+                Fail(reader, m_rootClosed || m_checksummed ? LateContent() : "Unexpected text");
             break;
         case kXmlStartTag:
             OnStartTag(reader);
@@ -118,11 +146,32 @@ void CBackupFileReader::OnDeclaration(CXmlReader& reader)
     m_inDeclaration = true;
 }
 
+const char* CBackupFileReader::LateContent() const
+{
+    return m_rootClosed ? "Content after the root element" : "Content after the checksum";
+}
+
+void CBackupFileReader::OnComment(CXmlReader& reader)
+{
+    if (m_rootClosed || m_checksummed)
+        return Fail(reader, LateContent());
+    uint32_t stated = 0;
+    const size_t start = reader.GetCommentStart();
+    if (!reader.IsCommentStart() || !StatedChecksum(reader.GetCurrentLine(), start, stated))
+        return;
+    // Anywhere but directly inside the root it is no checksum of this file.
+    if (m_depth != 1 || Top().kind != kElementRegistry || Top().startTagOpen)
+        return Fail(reader, "Unexpected checksum");
+    if (stated != reader.GetChecksumBefore(start))
+        return Fail(reader, "The checksum does not match the content");
+    m_checksummed = true;
+}
+
 bool CBackupFileReader::MayHold(Element kind) const
 {
-    if (m_open.empty())
+    if (!m_depth)
         return kind == kElementRegistry && !m_rootClosed;
-    switch (m_open.back().kind)
+    switch (m_open[m_depth - 1].kind)
     {
     case kElementRegistry:
         return kind == kElementKey;
@@ -133,25 +182,35 @@ bool CBackupFileReader::MayHold(Element kind) const
     }
 }
 
+CBackupFileReader::OpenElement& CBackupFileReader::Push(Element kind)
+{
+    if (m_depth == m_open.size())
+        m_open.emplace_back();
+    OpenElement& element = m_open[m_depth++];
+    element.kind = kind;
+    element.startTagOpen = true;
+    element.seen = 0;
+    return element;
+}
+
 void CBackupFileReader::OnStartTag(CXmlReader& reader)
 {
     m_declarationAllowed = false;
     const std::string& name = reader.GetName();
     Element kind = kElementRegistry;
-    if (m_rootClosed)
-        return Fail(reader, "Content after the root element");
-    if (IsElement(name, "k"))
+    if (m_rootClosed || m_checksummed)
+        return Fail(reader, LateContent());
+    if (AnsiText::EqualsAsciiNoCase(name, "k"))
         kind = kElementKey;
-    else if (IsElement(name, "v"))
+    else if (AnsiText::EqualsAsciiNoCase(name, "v"))
         kind = kElementValue;
-    else if (!IsElement(name, "registry"))
+    else if (!AnsiText::EqualsAsciiNoCase(name, "registry"))
         return Fail(reader, "Unknown element '" + name + "'");
     if (!MayHold(kind))
         return Fail(reader, "Unexpected element '" + name + "'");
     if (kind == kElementKey && m_keyDepth >= kMaxKeyDepth)
         return Fail(reader, "Keys nested too deeply");
-    m_open.emplace_back();
-    m_open.back().kind = kind;
+    Push(kind);
 }
 
 void CBackupFileReader::OnAttribute(CXmlReader& reader)
@@ -163,23 +222,47 @@ void CBackupFileReader::OnAttribute(CXmlReader& reader)
             Fail(reader, "Unknown attribute '" + name + "'");
         return;
     }
-    if (m_open.empty() || !m_open.back().startTagOpen)
+    if (!m_depth || !Top().startTagOpen)
         return Fail(reader, "Unexpected attribute '" + name + "'");
-    OpenElement& element = m_open.back();
-    const bool known = element.kind == kElementRegistry ? name == kViewAttribute
-                       : element.kind == kElementKey    ? name == "name"
-                                                        : name == "name" || name == "value" || name == "type";
-    if (!known)
+    OpenElement& element = Top();
+    unsigned attribute = 0;
+    std::string* slot = nullptr;
+    if (element.kind == kElementRegistry && name == kViewAttribute)
+    {
+        attribute = kAttributeView;
+        slot = &element.view;
+    }
+    else if (element.kind != kElementRegistry && name == "name")
+    {
+        attribute = kAttributeName;
+        slot = &element.name;
+    }
+    else if (element.kind == kElementValue && name == "value")
+    {
+        attribute = kAttributeValue;
+        slot = &element.value;
+    }
+    else if (element.kind == kElementValue && name == "type")
+    {
+        attribute = kAttributeType;
+        slot = &element.type;
+    }
+    if (!slot)
         return Fail(reader, "Unknown attribute '" + name + "'");
-    if (!element.attributes.emplace(name, reader.GetAttributeValue()).second)
-        Fail(reader, "Repeated attribute '" + name + "'");
+    if (element.seen & attribute)
+        return Fail(reader, "Repeated attribute '" + name + "'");
+    // The writer escapes "&" always: any other is damage.
+    if (!RegistryValueText::IsEscapedWhole(reader.GetAttributeValue()))
+        return Fail(reader, "Unknown entity in attribute '" + name + "'");
+    element.seen |= attribute;
+    *slot = reader.GetAttributeValue();
 }
 
 void CBackupFileReader::OnEndTag(CXmlReader& reader)
 {
     if (reader.IsEmptyElementEnd())
     {
-        if (m_open.empty() || !m_open.back().startTagOpen)
+        if (!m_depth || !Top().startTagOpen)
             return Fail(reader, "Unexpected '/'");
         EndStartTag(reader, true);
         if (m_ok)
@@ -187,69 +270,74 @@ void CBackupFileReader::OnEndTag(CXmlReader& reader)
         return;
     }
     const std::string& name = reader.GetName();
-    if (m_open.empty())
+    if (!m_depth)
         return Fail(reader, m_rootClosed ? "Content after the root element" : "Unexpected end tag '" + name + "'");
-    const Element open = m_open.back().kind;
-    if ((open == kElementKey && IsElement(name, "k")) || (open == kElementRegistry && IsElement(name, "registry")))
+    const Element open = Top().kind;
+    if ((open == kElementKey && AnsiText::EqualsAsciiNoCase(name, "k")) ||
+        (open == kElementRegistry && AnsiText::EqualsAsciiNoCase(name, "registry")))
         return EndElement();
-    if (open == kElementKey && IsElement(name, "registry"))
+    if (open == kElementKey && AnsiText::EqualsAsciiNoCase(name, "registry"))
         return Fail(reader, "Element 'k' not closed");
     Fail(reader, "Unexpected end tag '" + name + "'");
 }
 
 void CBackupFileReader::EndStartTag(CXmlReader& reader, bool emptyElement)
 {
-    OpenElement& element = m_open.back();
+    OpenElement& element = Top();
     element.startTagOpen = false;
-    const auto attribute = [&element](const char* name) -> const std::string* {
-        const auto found = element.attributes.find(name);
-        return found == element.attributes.end() ? nullptr : &found->second;
-    };
     switch (element.kind)
     {
     case kElementRegistry:
-        if (const std::string* view = attribute(kViewAttribute))
+        if (element.seen & kAttributeView)
         {
-            if (*view != kView64)
-                return Fail(reader, "Unknown view '" + *view + "'");
+            if (element.view != kView64)
+                return Fail(reader, "Unknown view '" + element.view + "'");
             if (m_sink)
                 m_sink->OnView64();
         }
         return;
     case kElementValue:
-    {
         if (!emptyElement)
             return Fail(reader, "Element 'v' must be empty");
-        const std::string* name = attribute("name");
-        const std::string* value = attribute("value");
-        if (!name)
-            return Fail(reader, "Missing attribute 'name'");
-        if (!value)
-            return Fail(reader, "Missing attribute 'value'");
-        if (!m_sink)
-            return;
-        std::string plainName;
-        std::string plainText;
-        std::string typeName;
-        const std::string* type = attribute("type");
-        const bool exact = RegistryValueText::UnescapeXmlExactly(*name, plainName) &&
-                           RegistryValueText::UnescapeXmlExactly(*value, plainText) &&
-                           (!type || RegistryValueText::UnescapeXmlExactly(*type, typeName));
-        m_sink->OnValue(plainName, plainText, typeName, exact);
-        return;
-    }
+        return EndValueStartTag(reader, element);
     case kElementKey:
         return EndKeyStartTag(reader, element);
     }
 }
 
+void CBackupFileReader::EndValueStartTag(CXmlReader& reader, const OpenElement& element)
+{
+    if (!(element.seen & kAttributeName))
+        return Fail(reader, "Missing attribute 'name'");
+    if (!(element.seen & kAttributeValue))
+        return Fail(reader, "Missing attribute 'value'");
+    const bool exact = RegistryValueText::UnescapeXmlExactly(element.name, m_plainName) &&
+                       RegistryValueText::UnescapeXmlExactly(element.value, m_plainText);
+    if (!exact)
+    {
+        m_plainName = RegistryValueText::UnescapeXml(element.name);
+        m_plainText = RegistryValueText::UnescapeXml(element.value);
+    }
+    m_plainType = element.seen & kAttributeType ? RegistryValueText::UnescapeXml(element.type) : std::string();
+    if (!RegistryValueText::IsKnownTypeName(m_plainType))
+        return Fail(reader, "Unknown type '" + m_plainType + "'");
+    DWORD type = REG_SZ;
+    // A text that its type does not read exactly is refused with the file:
+    // a number or bytes that lost a digit must not be written as others.
+    if (!RegistryValueText::ParseValue(m_plainText, m_plainType, type, m_data))
+        return Fail(reader, "Bad text of value '" + m_plainName + "'");
+    if (m_sink)
+        m_sink->OnValue(m_plainName, type, m_data, exact);
+}
+
 void CBackupFileReader::EndKeyStartTag(CXmlReader& reader, const OpenElement& element)
 {
-    const auto found = element.attributes.find("name");
-    if (found == element.attributes.end())
+    if (!(element.seen & kAttributeName))
         return Fail(reader, "Missing attribute 'name'");
-    std::string name;
-    const bool exact = RegistryValueText::UnescapeXmlExactly(found->second, name);
+    std::string& name = m_plainName;
+    const bool exact = RegistryValueText::UnescapeXmlExactly(element.name, name);
+    if (!exact)
+        name = RegistryValueText::UnescapeXml(element.name);
     if (exact && name.empty())
         return Fail(reader, "Empty key name");
     if (exact && name.find('\\') != std::string::npos)
@@ -264,7 +352,7 @@ void CBackupFileReader::EndKeyStartTag(CXmlReader& reader, const OpenElement& el
 
 void CBackupFileReader::EndElement()
 {
-    switch (m_open.back().kind)
+    switch (Top().kind)
     {
     case kElementKey:
         --m_keyDepth;
@@ -277,5 +365,5 @@ void CBackupFileReader::EndElement()
     default:
         break;
     }
-    m_open.pop_back();
+    --m_depth;
 }

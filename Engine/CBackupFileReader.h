@@ -1,5 +1,6 @@
 #pragma once
-#include <map>
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -17,9 +18,9 @@ public:
     // false ends the read.
     virtual bool OnKeyStart(const std::string& name, bool exact) = 0;
     virtual void OnKeyEnd() = 0;
-    // A value of the innermost key; exact as above, for all three texts.
-    virtual void OnValue(const std::string& name, const std::string& text, const std::string& typeName,
-                         bool exact) = 0;
+    // A value of the innermost key: its name, registry type and data. exact
+    // is false when the code page cannot spell its name or its text.
+    virtual void OnValue(const std::string& name, DWORD type, const std::vector<BYTE>& data, bool exact) = 0;
     // Called after every node of the file.
     virtual void OnNode() = 0;
 };
@@ -27,10 +28,12 @@ public:
 // Reads a backup file and takes it only as the writer makes it: one
 // "registry" element (optionally marked as read through the 64-bit view),
 // key chains of "k" elements, each with its "name", and empty "v" elements
-// with "name", "value" and an optional "type"; blanks and comments between
-// them, and the declaration first. Anything else is a parse error with its
-// line, shown to the user. Names and texts are handed on unescaped, in the
-// ANSI code page.
+// with "name", "value" and an optional "type", every value text in the form
+// the writer gives its type; blanks and comments between them, the
+// declaration first, and last the checksum of everything before it. A file
+// without a checksum (made by an earlier writer) is read without one.
+// Anything else is a parse error with its line. Names and texts are handed
+// on unescaped, in the ANSI code page.
 class CBackupFileReader
 {
 public:
@@ -38,6 +41,10 @@ public:
     // opened, after a parse error, or when the sink ended the read. Without
     // a sink the file is only checked.
     int Read(const std::string& path, CBackupFileSink* sink);
+    // "Parse error in line %d : (%s)" after a parse error; empty otherwise.
+    const std::string& GetErrorText() const { return m_error; }
+    // The file ended in a checksum that matched what it holds.
+    bool WasChecksummed() const { return m_checksummed; }
 
 private:
     enum Element
@@ -51,25 +58,44 @@ private:
     {
         Element kind = kElementRegistry;
         bool startTagOpen = true;
-        std::map<std::string, std::string> attributes;
+        unsigned seen = 0; // one bit per attribute below
+        std::string name;
+        std::string value;
+        std::string type;
+        std::string view;
     };
 
     bool ReadAll(CXmlReader& reader);
     void OnDeclaration(CXmlReader& reader);
+    void OnComment(CXmlReader& reader);
     void OnStartTag(CXmlReader& reader);
     void OnAttribute(CXmlReader& reader);
     void OnEndTag(CXmlReader& reader);
     void EndStartTag(CXmlReader& reader, bool emptyElement);
     void EndKeyStartTag(CXmlReader& reader, const OpenElement& element);
+    void EndValueStartTag(CXmlReader& reader, const OpenElement& element);
     void EndElement();
     void Fail(CXmlReader& reader, const std::string& reason);
+    // Why content after the checksum or the root element is refused.
+    const char* LateContent() const;
     bool MayHold(Element kind) const;
+    OpenElement& Push(Element kind);
+    OpenElement& Top() { return m_open[m_depth - 1]; }
 
     CBackupFileSink* m_sink = nullptr;
+    // Open elements are m_open[0, m_depth); the rest keep their storage.
     std::vector<OpenElement> m_open;
+    size_t m_depth = 0;
     size_t m_keyDepth = 0;
     bool m_rootClosed = false;
     bool m_declarationAllowed = true;
     bool m_inDeclaration = false;
+    bool m_checksummed = false;
     bool m_ok = true;
+    std::string m_error;
+    // Reused for every value.
+    std::string m_plainName;
+    std::string m_plainText;
+    std::string m_plainType;
+    std::vector<BYTE> m_data;
 };

@@ -1,5 +1,8 @@
 #include "Engine/CRegistryManager.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CBackupFileReader.h"
@@ -28,11 +31,6 @@ const int kRestoreNodesPerStep = 1500;
 // One count for the library, kept from one restore to the next.
 int g_restoreNodeCount = 0;
 
-bool IsElement(const std::string& name, const char* element)
-{
-    return AnsiText::CompareNoCase(name, element) == 0;
-}
-
 template <class T>
 void GrowTo(std::vector<T>& buffer, size_t size)
 {
@@ -41,9 +39,12 @@ void GrowTo(std::vector<T>& buffer, size_t size)
 }
 }
 
+const char kStatusCodeMessage[] = "Message";
+const char kStatusCodeNotRestored[] = "NotRestored";
+
 CRegistryManager::CRegistryManager(CAbstractStatus* status)
     : m_pStatus(status), m_nameBuffer(256), m_dataBuffer(4096), m_subkeyBuffer(256),
-      m_valueElement(new XmlElement("v")), m_keyElement(new XmlElement("k"))
+      m_keyElement(new XmlElement("k"))
 {
 }
 
@@ -69,7 +70,9 @@ void CRegistryManager::BeginOperation()
 int CRegistryManager::FinishBackup(CXmlWriter& writer)
 {
     const bool walked = m_bGo != 0;
-    if (!writer.Close())
+    // The file is renamed to its own name once closed: its bytes must be on
+    // the disk by then.
+    if (!writer.CloseDurably())
         m_bWriteFailed = true;
     m_bGo = 0;
     return walked && !m_bWriteFailed ? 1 : 0;
@@ -98,6 +101,7 @@ int CRegistryManager::BackupRegistry(const std::string& path)
             if (m_pStatus)
                 m_pStatus->OnProgress(1);
         }
+        writer.WriteChecksum();
         registry.WriteEndTag(writer);
     }
     catch (...)
@@ -113,6 +117,8 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
     m_bSkipLinks = false;
     m_spelling.clear();
     m_spelledParents.clear();
+    m_lastChainKey.clear();
+    m_lastChain.clear();
     CXmlWriter writer;
     writer.SetFileName(path);
     try
@@ -133,8 +139,9 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
             const size_t separator = keyPath.find(kItemValueSeparator);
             if (separator != std::string::npos && separator > 0)
                 keyPath.erase(separator);
-            ExportKeyPath(writer, keyPath, 0);
+            ExportFindingKey(writer, keyPath);
         }
+        writer.WriteChecksum();
         registry.WriteEndTag(writer);
     }
     catch (...)
@@ -142,6 +149,28 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
         m_bWriteFailed = true;
     }
     return FinishBackup(writer);
+}
+
+void CRegistryManager::ExportFindingKey(CXmlWriter& writer, const std::string& keyPath)
+{
+    if (!m_lastChainKey.empty() && keyPath == m_lastChainKey)
+    {
+        writer.WriteText(m_lastChain);
+        return;
+    }
+    m_lastChain.clear();
+    writer.SetCapture(&m_lastChain);
+    try
+    {
+        ExportKeyPath(writer, keyPath, 0);
+    }
+    catch (...)
+    {
+        writer.SetCapture(nullptr);
+        throw;
+    }
+    writer.SetCapture(nullptr);
+    m_lastChainKey = m_lastChain.empty() ? std::string() : keyPath;
 }
 
 void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view)
@@ -155,10 +184,16 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
     if (!root)
         return;
     CRegKey key;
-    if (RegistryKeyPath::OpenByLevels(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
+    if (RegistryKeyPath::OpenPath(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
         return;
     std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
-    SpellAsStored(root, components);
+    // A finding's text may be lower-cased; a restore creates a deleted key
+    // under the name the file gives, so the file keeps the registry's own.
+    if (const char* stored = RegistryRootName(root))
+        if (*stored)
+            components[0] = stored;
+    if (components.size() > 1 && !RegistryKeyPath::SpellAsStored(key.Get(), components))
+        SpellByLevels(root, components);
     for (const std::string& component : components)
         WriteKeyElement(writer, component, false);
     ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
@@ -166,13 +201,8 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
         m_keyElement->WriteEndTag(writer);
 }
 
-void CRegistryManager::SpellAsStored(HKEY root, std::vector<std::string>& components)
+void CRegistryManager::SpellByLevels(HKEY root, std::vector<std::string>& components)
 {
-    // A finding's text may be lower-cased; a restore creates a deleted key
-    // under the name the file gives, so the file keeps the registry's own.
-    if (const char* rootName = RegistryRootName(root))
-        if (*rootName)
-            components[0] = rootName;
     std::string parentText = AnsiText::ToLower(components[0]);
     CRegKey parent(root);
     for (size_t i = 1; i < components.size(); ++i)
@@ -204,9 +234,34 @@ void CRegistryManager::LearnSubkeySpellings(HKEY key, const std::string& keyText
 
 bool CRegistryManager::WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty)
 {
-    m_keyElement->ClearAttributes();
-    m_keyElement->SetAttribute("name", RegistryValueText::EscapeXml(name));
-    return (empty ? m_keyElement->WriteEmptyTag(writer) : m_keyElement->WriteStartTag(writer)) != 0;
+    // As XmlElement renders a "k" element, built in one reused line: a full
+    // backup writes hundreds of thousands.
+    const int level = writer.GetIndent() + 1;
+    m_line.assign(static_cast<size_t>(level), ' ');
+    m_line += "<k name=\"";
+    RegistryValueText::AppendEscapedXml(m_line, name.data(), name.size());
+    m_line += empty ? "\"/>\r\n" : "\">\r\n";
+    writer.SetIndent(empty ? level - 1 : level);
+    return writer.WriteText(m_line) != 0;
+}
+
+bool CRegistryManager::WriteValueElement(CXmlWriter& writer, const char* name, size_t nameLength)
+{
+    m_line.assign(static_cast<size_t>(writer.GetIndent() + 1), ' ');
+    m_line += "<v name=\"";
+    if (nameLength)
+        RegistryValueText::AppendEscapedXml(m_line, name, nameLength);
+    else
+        m_line += "(Default)";
+    m_line += "\" value=\"";
+    RegistryValueText::AppendEscapedXml(m_line, m_text.data(), m_text.size());
+    if (!m_typeName.empty())
+    {
+        m_line += "\" type=\"";
+        RegistryValueText::AppendEscapedXml(m_line, m_typeName.data(), m_typeName.size());
+    }
+    m_line += "\"/>\r\n";
+    return writer.WriteText(m_line) != 0;
 }
 
 bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth)
@@ -244,22 +299,14 @@ bool CRegistryManager::ExportKey(CXmlWriter& writer, const std::string& name, HK
                 break;
             continue;
         }
-        std::string valueName(m_nameBuffer.data());
-        if (valueName.empty())
-            valueName = "(Default)";
         RegistryValueText::DescribeValue(m_dataBuffer.data(), length, type, m_text, m_typeName);
-        m_valueElement->ClearAttributes();
-        m_valueElement->SetAttribute("name", RegistryValueText::EscapeXml(valueName));
-        m_valueElement->SetAttribute("value", RegistryValueText::EscapeXml(m_text));
-        if (!m_typeName.empty())
-            m_valueElement->SetAttribute("type", RegistryValueText::EscapeXml(m_typeName));
-        if (!m_valueElement->WriteEmptyTag(writer))
+        if (!WriteValueElement(writer, m_nameBuffer.data(), std::strlen(m_nameBuffer.data())))
             return false;
     }
 
+    std::string subkeyName;
     for (DWORD index = 0; !counted || index < subkeys; ++index)
     {
-        std::string subkeyName;
         LONG rc = ERROR_SUCCESS;
         if (!EnumSubkey(key, index, subkeyName, rc))
         {
@@ -291,7 +338,7 @@ bool CRegistryManager::IsLinkIntoTheRegistry(HKEY parent, const std::string& nam
     static const char* const kLinkedNames[] = {"Classes", "Wow6432Node", "CurrentControlSet"};
     bool candidate = false;
     for (const char* linked : kLinkedNames)
-        candidate = candidate || AnsiText::CompareNoCase(name, linked) == 0;
+        candidate = candidate || AnsiText::EqualsAsciiNoCase(name, linked);
     if (!candidate)
         return false;
     HKEY key = NULL;
@@ -350,15 +397,16 @@ bool CRegistryManager::EnumSubkey(HKEY key, DWORD index, std::string& name, LONG
 
 namespace
 {
-// Writes what a backup file holds into the registry, key by key; a key or
-// value the code page cannot spell is left out, with all below such a key.
+// Writes what a backup file holds into the registry, key by key. A key or
+// value that cannot be written or spelt in the code page is left out (with
+// all below such a key) and its key told to the status sink.
 class RestoreWriter : public CBackupFileSink
 {
 public:
     explicit RestoreWriter(CAbstractStatus* status) : m_status(status) {}
 
     // Every key and value of the file was written.
-    bool WroteAll() const { return !m_leftOut && !m_valueFailed; }
+    bool WroteAll() const { return !m_leftOut; }
 
     void OnView64() override
     {
@@ -367,13 +415,19 @@ public:
 
     bool OnKeyStart(const std::string& name, bool exact) override
     {
-        KeyStackEntry entry;
+        const bool parentSkipped = !m_keys.empty() && m_keys.back().skipped;
+        m_keys.emplace_back();
+        KeyStackEntry& entry = m_keys.back();
         entry.name = name;
-        entry.named = true;
-        entry.skipped = !exact || (!m_keys.empty() && m_keys.back().skipped);
-        m_leftOut = m_leftOut || !exact;
-        m_keys.push_back(std::move(entry));
-        return m_keys.back().skipped || OpenOrCreateKey();
+        // Below a key left out nothing is written, and nothing told again.
+        entry.skipped = parentSkipped;
+        entry.reported = parentSkipped;
+        if (!entry.skipped && (!exact || !OpenOrCreateKey(entry)))
+        {
+            entry.skipped = true;
+            ReportTop();
+        }
+        return true;
     }
 
     void OnKeyEnd() override
@@ -382,17 +436,12 @@ public:
             m_keys.pop_back();
     }
 
-    void OnValue(const std::string& name, const std::string& text, const std::string& typeName, bool exact) override
+    void OnValue(const std::string& name, DWORD type, const std::vector<BYTE>& data, bool exact) override
     {
         if (m_keys.empty() || m_keys.back().skipped)
             return;
-        if (!exact)
-        {
-            m_leftOut = true;
-            return;
-        }
-        if (!SetValue(m_keys.back().key.Get(), name, text, typeName))
-            m_valueFailed = true;
+        if (!exact || !SetValue(m_keys.back().key.Get(), name, type, data))
+            ReportTop();
     }
 
     void OnNode() override
@@ -405,36 +454,75 @@ public:
     }
 
 private:
-    bool OpenOrCreateKey()
+    bool OpenOrCreateKey(KeyStackEntry& entry)
     {
-        KeyStackEntry& entry = m_keys.back();
         if (m_keys.size() == 1)
         {
             entry.key.Attach(RegistryKeyPath::RootFromName(entry.name));
             return entry.key.IsOpen();
         }
         // Each level is made relative to its parent, whose handle is open on
-        // the stack already: no call carries the whole path.
+        // the stack already: no call carries the whole path, and one call
+        // opens a key that exists or creates one that does not.
         const HKEY parent = m_keys[m_keys.size() - 2].key.Get();
         if (!parent)
             return false;
-        if (entry.key.Open(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view) != ERROR_SUCCESS)
-            entry.key.Create(parent, entry.name.c_str(), MAXIMUM_ALLOWED | m_view);
-        return entry.key.IsOpen();
+        const REGSAM access = MAXIMUM_ALLOWED | m_view;
+        LONG rc = ::RegCreateKeyExA(parent, entry.name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access,
+                                    nullptr, entry.key.Receive(), nullptr);
+        // Below a volatile key only volatile keys can be made, and the key
+        // the backup read there was one: it comes back as it was, until the
+        // next start of Windows.
+        if (rc == ERROR_CHILD_MUST_BE_VOLATILE)
+            rc = ::RegCreateKeyExA(parent, entry.name.c_str(), 0, nullptr, REG_OPTION_VOLATILE, access, nullptr,
+                                   entry.key.Receive(), nullptr);
+        // A key that may be written but not made below its parent.
+        if (rc != ERROR_SUCCESS)
+            rc = entry.key.Open(parent, entry.name.c_str(), access);
+        return rc == ERROR_SUCCESS && entry.key.IsOpen();
     }
 
-    static bool SetValue(HKEY key, const std::string& name, const std::string& text, const std::string& typeName)
+    bool SetValue(HKEY key, const std::string& name, DWORD type, const std::vector<BYTE>& data)
     {
         if (!key)
             return false;
-        const std::string valueName = IsElement(name, "(Default)") ? std::string() : name;
-        DWORD type = REG_SZ;
-        std::vector<BYTE> data;
-        if (!RegistryValueText::ParseValue(text, typeName, type, data))
-            return false;
+        const char* valueName = AnsiText::EqualsAsciiNoCase(name, "(Default)") ? "" : name.c_str();
         static const BYTE kNoData = 0;
-        return ::RegSetValueExA(key, valueName.c_str(), 0, type, data.empty() ? &kNoData : data.data(),
-                                static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+        if (::RegSetValueExA(key, valueName, 0, type, data.empty() ? &kNoData : data.data(),
+                             static_cast<DWORD>(data.size())) == ERROR_SUCCESS)
+            return true;
+        // A key that may only be read (another user's, or the machine's for
+        // a user without rights) is restored where it holds the data already.
+        return HoldsAlready(key, valueName, type, data);
+    }
+
+    bool HoldsAlready(HKEY key, const char* valueName, DWORD type, const std::vector<BYTE>& data)
+    {
+        DWORD storedType = REG_NONE;
+        DWORD length = static_cast<DWORD>(data.size());
+        m_stored.resize(data.size() + 1);
+        return ::RegQueryValueExA(key, valueName, nullptr, &storedType, m_stored.data(), &length) == ERROR_SUCCESS &&
+               storedType == type && length == data.size() && std::equal(data.begin(), data.end(), m_stored.begin());
+    }
+
+    // Tells the sink of the innermost key, once.
+    void ReportTop()
+    {
+        m_leftOut = true;
+        KeyStackEntry& top = m_keys.back();
+        if (top.reported)
+            return;
+        top.reported = true;
+        if (!m_status)
+            return;
+        std::string path;
+        for (const KeyStackEntry& entry : m_keys)
+        {
+            if (!path.empty())
+                path += '\\';
+            path += entry.name;
+        }
+        m_status->SetStatusText(path.c_str(), kStatusCodeNotRestored);
     }
 
     CAbstractStatus* m_status;
@@ -443,7 +531,7 @@ private:
     // 32-bit Windows): it holds the 32-bit view, for either build.
     REGSAM m_view = Wow64::ThirtyTwoBitView();
     bool m_leftOut = false;
-    bool m_valueFailed = false;
+    std::vector<BYTE> m_stored;
 };
 }
 
@@ -451,6 +539,7 @@ int CRegistryManager::RestoreRegistry(const std::string& path)
 {
     m_bGo = 1;
     int result = 0;
+    std::string error;
     try
     {
         // The file is read twice: once to check all of it, and only when
@@ -463,11 +552,16 @@ int CRegistryManager::RestoreRegistry(const std::string& path)
             RestoreWriter writer(m_pStatus);
             result = reader.Read(path, &writer) && writer.WroteAll() ? 1 : 0;
         }
+        error = reader.GetErrorText();
     }
     catch (...)
     {
         result = 0;
     }
+    // The job thread owns no window: the page that started the restore
+    // shows the message when the job is done.
+    if (!error.empty() && m_pStatus)
+        m_pStatus->SetStatusText(error.c_str(), kStatusCodeMessage);
     m_bGo = 0;
     return result;
 }
@@ -487,7 +581,7 @@ int CRegistryManager::DeleteKeyPath(const std::string& keyPath)
         const std::string parentPath = last == std::string::npos ? std::string() : rest.substr(0, last);
         const std::string name = last == std::string::npos ? rest : rest.substr(last + 1);
         CRegKey parent;
-        const LONG rc = RegistryKeyPath::OpenByLevels(root, parentPath, MAXIMUM_ALLOWED, 0, parent);
+        const LONG rc = RegistryKeyPath::OpenPath(root, parentPath, MAXIMUM_ALLOWED, 0, parent);
         if (rc != ERROR_SUCCESS)
             return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
         return DeleteKeyTree(parent.Get(), name);
@@ -546,7 +640,7 @@ int CRegistryManager::DeleteValue(const std::string& valuePath)
     if (!root || last == std::string::npos || last + 1 >= rest.size())
         return 0;
     CRegKey key;
-    if (RegistryKeyPath::OpenByLevels(root, rest.substr(0, last), KEY_SET_VALUE, 0, key) != ERROR_SUCCESS)
+    if (RegistryKeyPath::OpenPath(root, rest.substr(0, last), KEY_SET_VALUE, 0, key) != ERROR_SUCCESS)
         return 0;
     return key.DeleteValue(rest.substr(last + 1).c_str()) == ERROR_SUCCESS ? 1 : 0;
 }
@@ -558,5 +652,5 @@ int CRegistryManager::KeyExists(const std::string& keyPath)
     RegistryKeyPath::SplitRoot(keyPath, rootName, rest);
     const HKEY root = RegistryKeyPath::RootFromName(rootName);
     CRegKey key;
-    return root && RegistryKeyPath::OpenByLevels(root, rest, KEY_READ, 0, key) == ERROR_SUCCESS ? 1 : 0;
+    return root && RegistryKeyPath::OpenPath(root, rest, KEY_READ, 0, key) == ERROR_SUCCESS ? 1 : 0;
 }

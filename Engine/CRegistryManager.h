@@ -28,9 +28,19 @@ struct KeyStackEntry
 {
     std::string name;
     CRegKey key;
-    bool named = false;   // its "name" attribute was read
-    bool skipped = false; // left out of the restore, with all below it
+    bool skipped = false;  // left out of the restore, with all below it
+    bool reported = false; // told as not restored
 };
+
+// Status codes of the texts a restore hands the status sink besides its
+// progress. The page that started the job keeps them and, once the job is
+// done, shows them on its window thread.
+// A message for the user as it stands: a parse error with its line.
+extern const char kStatusCodeMessage[];
+// A key the restore could not write, or not all of whose values it could
+// write, as its full path; keys below a key it could not write are not
+// named again.
+extern const char kStatusCodeNotRestored[];
 
 // Copies registry keys into a backup file and writes such a file back. Runs
 // on the engine's job thread; the window thread only cancels (Cancel).
@@ -53,9 +63,11 @@ public:
     int BackupKeys(CAbstractScanItemsInfo* items, const std::string& path);
     // 1 when the whole file was read back and every key and value written;
     // 0 when it cannot be opened, is not exactly as the writer makes it (a
-    // parse error, shown with its line; then nothing at all is written), or
-    // a key or value could not be written or spelt in the ANSI code page
-    // (that one is left out, never written with "?").
+    // parse error, handed to the status sink with its line; then nothing at
+    // all is written), or a key or value could not be written or spelt in
+    // the ANSI code page (that one is left out, never written with "?", and
+    // its key handed to the sink as not restored). A key that must be
+    // volatile because its parent is comes back volatile.
     int RestoreRegistry(const std::string& path);
     // 1 when the key is deleted or does not exist; 0 otherwise, and always
     // for paths that name a root or a key the scanners only walk through.
@@ -77,6 +89,9 @@ private:
     void BeginOperation();
     int FinishBackup(CXmlWriter& writer);
     void ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view);
+    // A partial backup's chain of one finding; a finding of the same key
+    // text as the one before repeats its chain without reading it again.
+    void ExportFindingKey(CXmlWriter& writer, const std::string& keyPath);
     // false ends the whole walk (cancel, or the file failed).
     bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
     void ExportValues(CXmlWriter& writer, HKEY key);
@@ -85,9 +100,13 @@ private:
     bool EnumValue(HKEY key, DWORD index, DWORD& type, DWORD& length, LONG& rc);
     bool EnumSubkey(HKEY key, DWORD index, std::string& name, LONG& rc);
     bool WriteKeyElement(CXmlWriter& writer, const std::string& name, bool empty);
+    // A "v" element of the value described in m_text and m_typeName; the
+    // empty name is the unnamed value, "(Default)".
+    bool WriteValueElement(CXmlWriter& writer, const char* name, size_t nameLength);
     // Replaces each component of a finding's key path by the name the
-    // registry stores, as far as the keys open.
-    void SpellAsStored(HKEY root, std::vector<std::string>& components);
+    // registry stores, as far as the keys open, level by level: for keys
+    // whose full name does not tell (links, redirected views).
+    void SpellByLevels(HKEY root, std::vector<std::string>& components);
     void LearnSubkeySpellings(HKEY key, const std::string& keyText);
 
 
@@ -105,10 +124,13 @@ private:
     std::vector<char> m_subkeyBuffer;
     std::string m_text;
     std::string m_typeName;
-    std::unique_ptr<XmlElement> m_valueElement;
     std::unique_ptr<XmlElement> m_keyElement;
+    std::string m_line;
     // The stored names of the subkeys a partial backup looked at, by their
     // lower-cased key text; and the keys whose subkeys are all known.
     std::map<std::string, std::string> m_spelling;
     std::set<std::string> m_spelledParents;
+    // The last chain of a partial backup and its finding's key path.
+    std::string m_lastChainKey;
+    std::string m_lastChain;
 };

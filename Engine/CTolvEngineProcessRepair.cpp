@@ -46,6 +46,26 @@ bool FileExists(const std::string& path)
     WIN32_FIND_DATAA found;
     return CFindHandle(::FindFirstFileA(path.c_str(), &found)).IsValid();
 }
+
+// A backup is written under its name with this added and takes its own name
+// only once it is whole, so that a backup cut off (a cancel, a full disk, the
+// program ended while it ran) is never listed or restored as a backup.
+const char kUnfinishedSuffix[] = ".part";
+
+// What a backup that never ended left behind. One still being written by
+// another instance is open without delete sharing, and stays.
+void RemoveUnfinishedBackups(const std::string& folder)
+{
+    WIN32_FIND_DATAA found;
+    const CFindHandle search(::FindFirstFileA((folder + "\\*.rbk" + kUnfinishedSuffix).c_str(), &found));
+    if (!search)
+        return;
+    do
+    {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+    } while (::FindNextFileA(search.Get(), &found));
+}
 }
 
 void CTolvEngineProcess::PublishRegistryManager(CRegistryManager* manager)
@@ -84,26 +104,30 @@ int CTolvEngineProcess::BackupToFile(int full)
     const std::string name = BackupFolder::FileName(now, full != 0);
     if (!BackupFolder::Create())
         return 0;
-    const std::string path = BackupFolder::MachineFolder() + "\\" + name;
+    const std::string folder = BackupFolder::MachineFolder();
+    const std::string path = folder + "\\" + name;
+    const std::string unfinished = path + kUnfinishedSuffix;
+    RemoveUnfinishedBackups(folder);
 
     // A body that throws leaves it set.
     bool failed = true;
     const int written = WithRegistryManager(
         [&](CRegistryManager& manager) {
-            const int result = full ? manager.BackupRegistry(path) : manager.BackupKeys(m_pItems, path);
+            const int result = full ? manager.BackupRegistry(unfinished) : manager.BackupKeys(m_pItems, unfinished);
             // Only a cancel stops a backup without a failure of its own.
             failed = !result && (manager.HasWriteFailed() || m_bRunning);
             return result;
         },
         -1);
-    if (written == -1)
-        return -1;
-    if (written)
+    if (written == 1 &&
+        ::MoveFileExA(unfinished.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 1;
     // Neither a cancelled backup nor one that could not be written whole is
     // left to be listed and restored.
-    ::DeleteFileA(path.c_str());
-    return failed ? 0 : 1;
+    ::DeleteFileA(unfinished.c_str());
+    if (written == -1)
+        return -1;
+    return written == 1 || failed ? 0 : 1;
 }
 
 CTolvEngineProcess::RepairOutcome CTolvEngineProcess::RepairItem(const std::string& text, DWORD category,

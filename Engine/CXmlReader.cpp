@@ -13,22 +13,31 @@ const size_t kChunkSize = 256 * 1024;
 // line ends lost) must not fill the memory.
 const size_t kMaxLineBytes = 64u * 1024 * 1024;
 
-void ShowMessageBox(const std::string& message)
-{
-    ::MessageBoxA(NULL, message.c_str(), "Quillomar", MB_OK);
-}
-
-CXmlReader::ErrorDisplay g_errorDisplay = &ShowMessageBox;
-
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\n' || c == '\r';
 }
+
+bool IsNameStart(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
 }
 
-void CXmlReader::SetErrorDisplay(ErrorDisplay display)
+bool IsNameCharacter(char c)
 {
-    g_errorDisplay = display ? display : &ShowMessageBox;
+    return IsNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
+// An XML name: a letter, "_" or ":" and then name characters.
+bool IsName(const std::string& text, size_t start)
+{
+    if (start >= text.size() || !IsNameStart(text[start]))
+        return false;
+    for (size_t i = start + 1; i < text.size(); ++i)
+        if (!IsNameCharacter(text[i]))
+            return false;
+    return true;
+}
 }
 
 CXmlReader::CXmlReader()
@@ -56,7 +65,6 @@ int CXmlReader::Close()
 {
     m_file.Close();
     m_bOpen = 0;
-    m_bShowErrors = 0;
     m_bStarted = false;
     m_bFinished = false;
     return 1;
@@ -79,6 +87,8 @@ bool CXmlReader::OpenFile()
     m_bEndOfFile = false;
     m_bEmptyElementEnd = false;
     m_bLineTooLong = false;
+    m_checksum.Reset();
+    m_checksumBeforeLine.Reset();
 
     m_file.Attach(::CreateFileA(m_strFileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -91,6 +101,7 @@ bool CXmlReader::OpenFile()
 bool CXmlReader::ReadLine()
 {
     m_strLine.clear();
+    m_checksumBeforeLine = m_checksum;
     bool gotBytes = false;
     for (;;)
     {
@@ -118,12 +129,14 @@ bool CXmlReader::ReadLine()
         const char* lineFeed = static_cast<const char*>(std::memchr(begin, '\n', available));
         if (lineFeed)
         {
+            m_checksum.Add(begin, static_cast<size_t>(lineFeed - begin) + 1);
             m_strLine.append(begin, static_cast<size_t>(lineFeed - begin));
             m_chunkPosition += static_cast<size_t>(lineFeed - begin) + 1;
             if (!m_strLine.empty() && m_strLine.back() == '\r')
                 m_strLine.pop_back();
             return true;
         }
+        m_checksum.Add(begin, available);
         m_strLine.append(begin, available);
         m_chunkPosition = m_chunkLength;
         gotBytes = true;
@@ -168,12 +181,17 @@ int CXmlReader::ReadNode()
     return ReportError(m_strError);
 }
 
+uint32_t CXmlReader::GetChecksumBefore(size_t position) const
+{
+    Crc32 checksum = m_checksumBeforeLine;
+    checksum.Add(m_strLine.data(), position < m_strLine.size() ? position : m_strLine.size());
+    return checksum.Value();
+}
+
 int CXmlReader::ReportError(const std::string& reason)
 {
     m_strError = AnsiText::Format("Parse error in line %d : (%s)", m_nLineNumber, reason.c_str());
     m_bFinished = true;
-    if (m_bShowErrors)
-        g_errorDisplay(m_strError);
     return 0;
 }
 
@@ -198,6 +216,7 @@ void CXmlReader::EnterText()
 bool CXmlReader::ParseLine()
 {
     m_nodeType = kXmlNone;
+    m_bCommentStart = false;
     // Inside a quoted value every byte counts, line ends included.
     if (m_bInValue && m_quote)
         return ParseAttributeValue();
@@ -240,6 +259,10 @@ bool CXmlReader::ParseAttributeValue()
 {
     const size_t start = static_cast<size_t>(m_nPosition);
     const size_t close = start <= m_strLine.size() ? m_strLine.find(m_quote, start) : std::string::npos;
+    // The writer escapes every "<"; a bare one is damage, not data.
+    const size_t end = close == std::string::npos ? m_strLine.size() : close;
+    if (start < end && std::memchr(m_strLine.data() + start, '<', end - start))
+        return Fail("'<' in an attribute value");
     if (close == std::string::npos)
     {
         if (start < m_strLine.size())
@@ -254,6 +277,14 @@ bool CXmlReader::ParseAttributeValue()
     if (m_strAttributeValue.size() > kMaxLineBytes)
         return Fail("Attribute value too long");
     m_nPosition = static_cast<int>(close) + 1;
+    // A quote inside a value would otherwise end it early and leave the
+    // rest as a name without a value.
+    if (!AtLineEnd())
+    {
+        const char next = m_strLine[m_nPosition];
+        if (!IsBlank(next) && next != '>' && next != '/' && next != '?')
+            return Fail("Missing blank after an attribute value");
+    }
     m_bInValue = false;
     m_quote = 0;
     m_bAttributeNamed = false;
@@ -301,14 +332,17 @@ bool CXmlReader::ParseTagOpening()
     m_bInValue = m_bInComment = m_bInCData = m_bInText = false;
     m_quote = 0;
     m_bAttributeNamed = false;
+    const size_t opening = static_cast<size_t>(m_nPosition);
     ++m_nPosition;
     SkipBlanks();
     if (AtLineEnd())
         return Fail("'<' symbol not allowed at the end of a line");
     if (m_strLine.compare(m_nPosition, 3, "!--") == 0)
     {
+        m_commentStart = opening;
         m_nodeType = kXmlComment;
         m_bInComment = true;
+        m_bCommentStart = true;
         m_nPosition += 3;
         return true;
     }
@@ -332,6 +366,8 @@ bool CXmlReader::ParseTagOpening()
     const std::string name = m_strLine.substr(static_cast<size_t>(start), static_cast<size_t>(m_nPosition - start));
     if (name.empty())
         return Fail("Empty element name");
+    if (!IsName(name, name[0] == '/' || name[0] == '?' || name[0] == '!' ? 1 : 0))
+        return Fail("Bad element name");
     if (name[0] == '?' || name[0] == '!')
     {
         m_nodeType = kXmlDeclaration;
@@ -353,6 +389,8 @@ bool CXmlReader::ParseTagOpening()
 
 bool CXmlReader::ParseInTag(char c)
 {
+    if (m_bAttributeNamed && c != '=')
+        return Fail("Attribute without a value");
     switch (c)
     {
     case '?':
@@ -392,6 +430,8 @@ bool CXmlReader::ParseInTag(char c)
         ++m_nPosition;
     }
     m_strAttributeName = m_strLine.substr(static_cast<size_t>(start), static_cast<size_t>(m_nPosition - start));
+    if (!IsName(m_strAttributeName, 0))
+        return Fail("Bad attribute name");
     m_strAttributeValue.clear();
     m_bAttributeNamed = true;
     return true;

@@ -1,7 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "Engine/Crc32.h"
 #include "Framework/CHandle.h"
 
 // The kind of the last node ReadNode returned.
@@ -21,13 +23,12 @@ enum XmlNodeType
 // not check that tags balance and knows no entities; the caller does both.
 // The file is read in binary, split at LF with one CR before it dropped, so
 // every byte the writer put inside a value (a 0x1A, a lone CR) comes back.
+// It shows nothing: a parse error is kept as text for whoever started the
+// read, since the reader runs on the engine's job thread, which owns no
+// window.
 class CXmlReader
 {
 public:
-    // Shows a parse error to the user; replaceable so that nothing blocks
-    // where no one can answer (the job thread runs without a window).
-    typedef void (*ErrorDisplay)(const std::string& message);
-
     CXmlReader();
     virtual ~CXmlReader();
 
@@ -35,7 +36,6 @@ public:
     CXmlReader& operator=(const CXmlReader&) = delete;
 
     int SetFileName(const std::string& fileName);
-    void SetShowErrors(int show) { m_bShowErrors = show; }
     // 1 when a node (possibly of kind 0) was read; 0 at the end of the file,
     // when the file cannot be opened, or after a parse error.
     virtual int ReadNode();
@@ -47,21 +47,28 @@ public:
     const std::string& GetText() const { return m_strText; }
     const std::string& GetInstruction() const { return m_strInstruction; }
     int GetLineNumber() const { return m_nLineNumber; }
+    // "Parse error in line %d : (%s)" after a parse error, else empty.
     const std::string& GetErrorText() const { return m_strError; }
+    // The line being parsed, as the file holds it without its line end.
+    const std::string& GetCurrentLine() const { return m_strLine; }
+    // The checksum of every byte of the file before the given position of
+    // the current line.
+    uint32_t GetChecksumBefore(size_t position) const;
     int IsOpen() const { return m_bOpen; }
     // Inside a tag: between its "<" and its ">".
     bool IsInTag() const { return m_bInTag; }
     // The last end tag was the "/" of an empty element, not a "</name".
     bool IsEmptyElementEnd() const { return m_bEmptyElementEnd; }
+    // The last node was the "<!--" that opens a comment.
+    bool IsCommentStart() const { return m_bCommentStart; }
+    // Where the "<" of the comment that the last node opened stands.
+    size_t GetCommentStart() const { return m_commentStart; }
     int Close();
 
     // Ends the read with a parse error at the current line, as the reader's
     // own errors do; for faults that only the caller can see (tags that do
     // not balance). Returns 0.
     int ReportError(const std::string& reason);
-
-    // The display of every reader; NULL brings back the message box.
-    static void SetErrorDisplay(ErrorDisplay display);
 
 private:
     bool OpenFile();
@@ -84,7 +91,6 @@ private:
     bool m_bStarted = false;
     bool m_bFinished = false;
     std::string m_strFileName;
-    int m_bShowErrors = 0;
     std::string m_strError;
 
     std::string m_strLine;
@@ -105,6 +111,8 @@ private:
     bool m_bInCData = false;
     bool m_bInText = false;
     bool m_bEmptyElementEnd = false;
+    bool m_bCommentStart = false;
+    size_t m_commentStart = 0;
     bool m_bLineTooLong = false;
 
     // Raw bytes read from the file and not yet split into lines.
@@ -112,4 +120,6 @@ private:
     size_t m_chunkPosition = 0;
     size_t m_chunkLength = 0;
     bool m_bEndOfFile = false;
+    Crc32 m_checksum;
+    Crc32 m_checksumBeforeLine;
 };

@@ -13,6 +13,9 @@ public:
     // A text of that many blanks.
     static std::string MakeIndent(int count);
 
+protected:
+    Crc32 ChecksumSoFar() const override;
+
 private:
     std::string m_text;
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "Engine/XmlElement.h"
+#include "Framework/AnsiText.h"
 
 CXmlWriter::CXmlWriter()
 {
@@ -57,13 +58,39 @@ int CXmlWriter::WriteText(const std::string& text)
     }
     WriteDeclarationOnce();
     m_buffer += text;
+    if (m_capture)
+        m_capture->append(text);
     if (m_buffer.size() >= kBufferSize && !Flush())
         return 0;
     return m_bFailed ? 0 : 1;
 }
 
+int CXmlWriter::WriteChecksum()
+{
+    if (m_bFailed)
+        return 0;
+    WriteDeclarationOnce();
+    const std::string indent(m_nIndent + 1 > 0 ? static_cast<size_t>(m_nIndent + 1) : 0, ' ');
+    Crc32 checksum = ChecksumSoFar();
+    checksum.Add(indent.data(), indent.size());
+    return WriteText(indent + ChecksumComment(checksum.Value()) + "\r\n");
+}
+
+Crc32 CXmlWriter::ChecksumSoFar() const
+{
+    Crc32 checksum = m_written;
+    checksum.Add(m_buffer.data(), m_buffer.size());
+    return checksum;
+}
+
+std::string CXmlWriter::ChecksumComment(uint32_t checksum)
+{
+    return AnsiText::Format("<!-- crc32 %08lx -->", static_cast<unsigned long>(checksum));
+}
+
 bool CXmlWriter::Flush()
 {
+    m_written.Add(m_buffer.data(), m_buffer.size());
     size_t done = 0;
     while (done < m_buffer.size())
     {
@@ -80,6 +107,13 @@ bool CXmlWriter::Flush()
     return !m_bFailed;
 }
 
+int CXmlWriter::CloseDurably()
+{
+    if (m_bOpen && Flush() && !::FlushFileBuffers(m_file.Get()))
+        m_bFailed = true;
+    return Close();
+}
+
 int CXmlWriter::Close()
 {
     if (m_bOpen)
@@ -93,5 +127,6 @@ int CXmlWriter::Close()
     m_bDeclaration = 0;
     m_bFailed = false;
     m_buffer.clear();
+    m_written.Reset();
     return result;
 }

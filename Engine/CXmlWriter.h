@@ -1,6 +1,8 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
+#include "Engine/Crc32.h"
 #include "Framework/CHandle.h"
 
 // Writes a backup file line by line. The file is created at the first write,
@@ -25,13 +27,25 @@ public:
     // Writes what is buffered and closes the file; level and flags go back
     // to 0. 1 when everything written since the file was opened reached it.
     int Close();
+    // The same, and only after the file's bytes have reached the disk.
+    int CloseDurably();
     int GetIndent() const { return m_nIndent; }
     void SetIndent(int level) { m_nIndent = level; }
     bool HasFailed() const { return m_bFailed; }
+    // Writes a comment line, one level deeper than the open element, that
+    // holds the checksum of every byte written before the comment.
+    int WriteChecksum();
+    // While capture is set, every text taken is appended to it as well.
+    void SetCapture(std::string* capture) { m_capture = capture; }
+    // That comment: "<!-- crc32 ", eight lower-case hexadecimal digits and
+    // " -->".
+    static std::string ChecksumComment(uint32_t checksum);
 
 protected:
     // Writes the declaration once, at level 0, before the first text.
     void WriteDeclarationOnce();
+    // Of every byte taken so far.
+    virtual Crc32 ChecksumSoFar() const;
 
 private:
     bool OpenFile();
@@ -46,4 +60,7 @@ private:
     int m_nIndent = 0;
     bool m_bFailed = false;
     std::string m_buffer;
+    // Of the bytes written to the file; the buffer is added when asked.
+    Crc32 m_written;
+    std::string* m_capture = nullptr;
 };

@@ -21,7 +21,7 @@ int DeleteRegistryValue(std::string text)
         // The scan's write test asked for no more than setting values; full
         // control would be refused on keys the scan rightly reported.
         CRegKey key;
-        if (RegistryKeyPath::OpenByLevels(root, rest.substr(0, separator), KEY_SET_VALUE | KEY_QUERY_VALUE, 0, key) !=
+        if (RegistryKeyPath::OpenPath(root, rest.substr(0, separator), KEY_SET_VALUE | KEY_QUERY_VALUE, 0, key) !=
             ERROR_SUCCESS)
             return 0;
         // Only a value that is really gone counts: a refused delete, or a

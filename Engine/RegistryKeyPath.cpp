@@ -25,6 +25,135 @@ const char* const kWalkedKeys[] = {
     "system\\currentcontrolset\\services",
 };
 
+// What one ANSI registry call takes: its path is widened into a buffer of
+// MAX_PATH + 1 characters.
+const size_t kMaxPathPerCall = MAX_PATH - 1;
+
+// KEY_NAME_INFORMATION of NtQueryKey.
+const int kKeyNameInformation = 3;
+const LONG kStatusBufferOverflow = static_cast<LONG>(0x80000005L);
+const LONG kStatusBufferTooSmall = static_cast<LONG>(0xC0000023L);
+typedef LONG(WINAPI* NtQueryKeyFunction)(HANDLE key, int informationClass, void* information, ULONG length,
+                                         ULONG* resultLength);
+
+// The key's full name as the registry stores it ("\REGISTRY\MACHINE\..."),
+// split at its backslashes.
+bool StoredNameComponents(HKEY key, std::vector<std::wstring>& components)
+{
+    static const NtQueryKeyFunction query = reinterpret_cast<NtQueryKeyFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+    if (!query || !key)
+        return false;
+    std::vector<ULONG> buffer(256);
+    ULONG needed = 0;
+    LONG status = query(key, kKeyNameInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(ULONG)),
+                        &needed);
+    if ((status == kStatusBufferOverflow || status == kStatusBufferTooSmall) && needed > 0)
+    {
+        buffer.resize(needed / sizeof(ULONG) + 1);
+        status = query(key, kKeyNameInformation, buffer.data(), static_cast<ULONG>(buffer.size() * sizeof(ULONG)),
+                       &needed);
+    }
+    if (status != 0)
+        return false;
+    const ULONG bytes = buffer[0];
+    const wchar_t* name = reinterpret_cast<const wchar_t*>(buffer.data() + 1);
+    if (bytes > (buffer.size() - 1) * sizeof(ULONG))
+        return false;
+    const std::wstring full(name, bytes / sizeof(wchar_t));
+    components.clear();
+    for (size_t start = 0; start <= full.size();)
+    {
+        const size_t slash = full.find(L'\\', start);
+        const size_t end = slash == std::wstring::npos ? full.size() : slash;
+        components.push_back(full.substr(start, end - start));
+        start = end + 1;
+    }
+    return true;
+}
+
+bool IsAscii(const std::string& text)
+{
+    for (const unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+bool IsAscii(const std::wstring& text)
+{
+    for (const wchar_t c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+wchar_t AsciiUpper(wchar_t c)
+{
+    return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+std::wstring Wide(const std::string& text)
+{
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
+// The ANSI spelling of a name; false, leaving text, when the code page
+// lacks one of its characters.
+bool Narrow(const std::wstring& name, std::string& text)
+{
+    BOOL usedDefault = FALSE;
+    const int size = static_cast<int>(name.size());
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, name.data(), size, nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault)
+        return false;
+    std::string narrow(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, name.data(), size, &narrow[0], length, nullptr, &usedDefault);
+    if (usedDefault)
+        return false;
+    text.swap(narrow);
+    return true;
+}
+
+// Key names compare as the registry compares them: without regard to case.
+bool SameKeyName(std::wstring a, std::wstring b)
+{
+    if (a.size() != b.size())
+        return false;
+    if (!a.empty())
+    {
+        ::CharUpperBuffW(&a[0], static_cast<DWORD>(a.size()));
+        ::CharUpperBuffW(&b[0], static_cast<DWORD>(b.size()));
+    }
+    return a == b;
+}
+
+// The same for a name of the finding and a stored one, and the stored
+// spelling in the code page; without conversions where both are ASCII, as
+// nearly every key name is.
+bool MatchStoredName(const std::string& name, const std::wstring& stored, std::string& spelled)
+{
+    if (IsAscii(name) && IsAscii(stored))
+    {
+        if (name.size() != stored.size())
+            return false;
+        for (size_t i = 0; i < name.size(); ++i)
+            if (AsciiUpper(static_cast<wchar_t>(name[i])) != AsciiUpper(stored[i]))
+                return false;
+        spelled.assign(stored.begin(), stored.end());
+        return true;
+    }
+    if (!SameKeyName(Wide(name), stored))
+        return false;
+    spelled = name;
+    Narrow(stored, spelled);
+    return true;
+}
+
 // Keys directly below the classes root that hold every class, interface and
 // type library.
 const char* const kWalkedClassKeys[] = {"clsid", "interface", "typelib", "appid"};
@@ -93,24 +222,40 @@ std::vector<std::string> Split(const std::string& path)
     }
 }
 
-LONG OpenByLevels(HKEY root, const std::string& path, REGSAM access, REGSAM view, CRegKey& key)
+LONG OpenPath(HKEY root, const std::string& path, REGSAM access, REGSAM view, CRegKey& key)
 {
     key.Close();
-    if (path.empty())
-        return key.Open(root, "", access | view);
-    const std::vector<std::string> parts = Split(path);
     CRegKey parent(root);
-    for (size_t i = 0; i < parts.size(); ++i)
+    size_t start = 0;
+    // The longest piece: up to the last backslash that keeps it in one call.
+    while (path.size() - start > kMaxPathPerCall)
     {
-        const bool last = i + 1 == parts.size();
-        CRegKey level;
-        const LONG rc = level.Open(parent.Get(), parts[i].c_str(), (last ? access : MAXIMUM_ALLOWED) | view);
+        const size_t slash = path.rfind('\\', start + kMaxPathPerCall);
+        if (slash == std::string::npos || slash <= start)
+            return ERROR_FILENAME_EXCED_RANGE;
+        CRegKey piece;
+        const LONG rc = piece.Open(parent.Get(), path.substr(start, slash - start).c_str(), MAXIMUM_ALLOWED | view);
         if (rc != ERROR_SUCCESS)
             return rc;
-        parent = std::move(level);
+        parent = std::move(piece);
+        start = slash + 1;
     }
-    key = std::move(parent);
-    return ERROR_SUCCESS;
+    return key.Open(parent.Get(), path.c_str() + start, access | view);
+}
+
+bool SpellAsStored(HKEY key, std::vector<std::string>& components)
+{
+    std::vector<std::wstring> stored;
+    if (components.size() < 2 || !StoredNameComponents(key, stored) || stored.size() < components.size() - 1)
+        return false;
+    const size_t first = stored.size() - (components.size() - 1);
+    std::vector<std::string> spelled(components.size());
+    spelled[0] = components[0];
+    for (size_t i = 1; i < components.size(); ++i)
+        if (!MatchStoredName(components[i], stored[first + i - 1], spelled[i]))
+            return false;
+    components.swap(spelled);
+    return true;
 }
 
 bool IsDeletableKeyPath(const std::string& keyPath)

@@ -17,11 +17,18 @@ HKEY RootFromName(const std::string& name);
 void SplitRoot(const std::string& path, std::string& rootName, std::string& rest);
 // Splits at every backslash; empty components stay.
 std::vector<std::string> Split(const std::string& path);
-// Opens root\path one level at a time, each relative to its parent's handle,
-// so that no single call carries a long path (Wine refuses more than 260
-// characters in one ANSI call). Every level but the last is opened with
-// MAXIMUM_ALLOWED; view is 0 or a KEY_WOW64_* flag added to every level.
-LONG OpenByLevels(HKEY root, const std::string& path, REGSAM access, REGSAM view, CRegKey& key);
+// Opens root\path with one call. A path too long for one ANSI call (which
+// takes at most 259 characters) is opened in pieces, each relative to the
+// handle of the one before and opened with MAXIMUM_ALLOWED. view is 0 or a
+// KEY_WOW64_* flag added to every call.
+LONG OpenPath(HKEY root, const std::string& path, REGSAM access, REGSAM view, CRegKey& key);
+// Replaces the components of an open key's path (root name first) by the
+// names the registry stores, from the key's full name: one call, where
+// opening every level would take one for each. False, changing nothing,
+// when that name does not end in the same components (a key reached
+// through a link or a redirected view); a component the ANSI code page
+// cannot spell keeps its spelling.
+bool SpellAsStored(HKEY key, std::vector<std::string>& components);
 // False for paths whose deletion would take out far more than one finding:
 // roots, paths of fewer than three components (a classes path counts as if
 // under HKEY_LOCAL_MACHINE\Software\Classes, a user's as if under

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string>
 
+#include "Framework/AnsiText.h"
+
 // A predefined registry key and its full name, as findings and backup files
 // spell it ("HKEY_LOCAL_MACHINE").
 struct RegistryRootEntry
@@ -48,11 +50,12 @@ inline HKEY RegistryRootFromName(const std::string& name)
 }
 
 // One of the five named roots, its name compared without regard to case
-// (findings may be lower-cased); NULL for any other name.
+// (findings may be lower-cased); NULL for any other name. The names are
+// ASCII, so an ASCII comparison is exact and needs no locale.
 inline HKEY NamedRegistryRootNoCase(const std::string& name)
 {
     for (size_t i = 0; i < kNamedRegistryRootCount; ++i)
-        if (::lstrcmpiA(name.c_str(), kRegistryRoots[i].name) == 0)
+        if (AnsiText::EqualsAsciiNoCase(name, kRegistryRoots[i].name))
             return kRegistryRoots[i].root;
     return NULL;
 }

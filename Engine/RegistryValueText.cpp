@@ -121,27 +121,48 @@ bool HexPair(const std::string& text, size_t position, BYTE& byte)
     return true;
 }
 
-// Byte j from the digits at 3j and 3j+1; the character between is skipped.
+// Byte j from the digits at 3j and 3j+1, bytes separated by one blank.
 bool ParseHexBytes(const std::string& text, std::vector<BYTE>& data)
 {
+    if ((text.size() + 1) % 3 != 0)
+        return false;
     const size_t count = (text.size() + 1) / 3;
     data.assign(count, 0);
     for (size_t j = 0; j < count; ++j)
-        if (!HexPair(text, 3 * j, data[j]))
+        if (!HexPair(text, 3 * j, data[j]) || (j + 1 < count && text[3 * j + 2] != ' '))
             return false;
     return true;
 }
 
-// Bytes most significant first from the digit pairs after "0x".
+// "0x" and the bytes most significant first; an empty text is all zeros.
+// What may follow the digits is checked by the caller.
 bool ParseHexNumber(const std::string& text, size_t bytes, std::vector<BYTE>& data)
 {
     data.assign(bytes, 0);
     if (text.empty())
         return true;
+    if (text.size() < 2 + 2 * bytes || text[0] != '0' || (text[1] != 'x' && text[1] != 'X'))
+        return false;
     for (size_t i = 0; i < bytes; ++i)
         if (!HexPair(text, 2 + 2 * i, data[bytes - 1 - i]))
             return false;
     return true;
+}
+
+// A number's text as the writer makes it: the digits, and for a 32-bit
+// number optionally " (" and the same number in signed decimal and ")".
+bool ParseNumber(const std::string& text, size_t bytes, std::vector<BYTE>& data)
+{
+    if (!ParseHexNumber(text, bytes, data))
+        return false;
+    const size_t digits = 2 + 2 * bytes;
+    if (text.empty() || text.size() == digits)
+        return true;
+    if (bytes != 4)
+        return false;
+    LONG value = 0;
+    std::memcpy(&value, data.data(), 4);
+    return text.compare(digits, std::string::npos, AnsiText::Format(" (%ld)", value)) == 0;
 }
 
 bool PlainStringText(const BYTE* data, DWORD length, std::string& text)
@@ -228,7 +249,7 @@ bool ExactTypeFromName(const std::string& typeName, DWORD& type)
 {
     for (const TypeName& entry : kExactTypeNames)
     {
-        if (AnsiText::CompareNoCase(typeName, entry.name) == 0)
+        if (AnsiText::EqualsAsciiNoCase(typeName, entry.name))
         {
             type = entry.type;
             return true;
@@ -236,7 +257,7 @@ bool ExactTypeFromName(const std::string& typeName, DWORD& type)
     }
     const size_t prefix = sizeof(kExactTypePrefix) - 1;
     if (typeName.size() <= prefix || typeName.size() > prefix + 10 ||
-        AnsiText::CompareNoCase(typeName.substr(0, prefix), kExactTypePrefix) != 0)
+        !AnsiText::EqualsAsciiNoCase(typeName.substr(0, prefix), kExactTypePrefix))
         return false;
     unsigned long long number = 0;
     for (size_t i = prefix; i < typeName.size(); ++i)
@@ -251,35 +272,44 @@ bool ExactTypeFromName(const std::string& typeName, DWORD& type)
     return true;
 }
 
-// Replaces each occurrence once, scanning forward; what a replacement
-// produced is not looked at again.
-void ReplaceAll(std::string& text, const char* from, char to)
+struct Entity
 {
-    const size_t fromLength = std::strlen(from);
-    size_t position = text.find(from);
-    if (position == std::string::npos)
-        return;
-    std::string result;
-    result.reserve(text.size());
-    size_t start = 0;
-    while (position != std::string::npos)
-    {
-        result.append(text, start, position - start);
-        result += to;
-        start = position + fromLength;
-        position = text.find(from, start);
-    }
-    result.append(text, start, std::string::npos);
-    text.swap(result);
+    const char* text;
+    size_t length;
+    char plain;
+};
+
+// The five entities of XML. The writer makes only the first three.
+const Entity kEntities[] = {
+    {"&lt;", 4, '<'}, {"&quot;", 6, '"'}, {"&amp;", 5, '&'}, {"&gt;", 4, '>'}, {"&apos;", 6, '\''},
+};
+
+const Entity* EntityAt(const std::string& text, size_t position)
+{
+    for (const Entity& entity : kEntities)
+        if (text.compare(position, entity.length, entity.text) == 0)
+            return &entity;
+    return nullptr;
 }
 
-std::string WithoutEntities(std::string plain)
+// One pass from the start; what an entity gave is not looked at again, so
+// "&amp;lt;" gives "&lt;". An "&" that begins no entity stays as it is.
+std::string WithoutEntities(const std::string& text)
 {
-    if (plain.find('&') == std::string::npos)
-        return plain;
-    ReplaceAll(plain, "&lt;", '<');
-    ReplaceAll(plain, "&quot;", '"');
-    ReplaceAll(plain, "&amp;", '&');
+    size_t position = text.find('&');
+    if (position == std::string::npos)
+        return text;
+    std::string plain;
+    plain.reserve(text.size());
+    size_t start = 0;
+    for (; position != std::string::npos; position = text.find('&', start))
+    {
+        plain.append(text, start, position - start);
+        const Entity* entity = EntityAt(text, position);
+        plain += entity ? entity->plain : '&';
+        start = position + (entity ? entity->length : 1);
+    }
+    plain.append(text, start, std::string::npos);
     return plain;
 }
 }
@@ -299,6 +329,8 @@ void RegistryValueText::DescribeValue(const BYTE* data, DWORD length, DWORD type
 bool RegistryValueText::ParseValue(const std::string& text, const std::string& typeName, DWORD& type,
                                   std::vector<BYTE>& data)
 {
+    if (!IsKnownTypeName(typeName))
+        return false;
     if (ExactTypeFromName(typeName, type))
     {
         if (text.empty())
@@ -321,9 +353,9 @@ bool RegistryValueText::ParseValue(const std::string& text, const std::string& t
         }
         return ParseHexBytes(text, data);
     case REG_DWORD:
-        return ParseHexNumber(text, 4, data);
+        return ParseNumber(text, 4, data);
     case REG_QWORD:
-        return ParseHexNumber(text, 8, data);
+        return ParseNumber(text, 8, data);
     case REG_MULTI_SZ:
         data.clear();
         if (text.empty())
@@ -359,10 +391,34 @@ std::string RegistryValueText::TypeToName(DWORD type)
     return std::string();
 }
 
+bool RegistryValueText::IsKnownTypeName(const std::string& typeName)
+{
+    // "" and "REG_SZ" are what earlier writers gave text values of other types.
+    if (typeName.empty() || AnsiText::EqualsAsciiNoCase(typeName, "REG_SZ"))
+        return true;
+    DWORD type = 0;
+    if (ExactTypeFromName(typeName, type))
+        return true;
+    for (const TypeName& entry : kPlainTypeNames)
+        if (AnsiText::EqualsAsciiNoCase(typeName, entry.name))
+            return true;
+    return false;
+}
+
+bool RegistryValueText::IsEscapedWhole(const std::string& text)
+{
+    if (text.find('<') != std::string::npos)
+        return false;
+    for (size_t position = text.find('&'); position != std::string::npos; position = text.find('&', position + 1))
+        if (!EntityAt(text, position))
+            return false;
+    return true;
+}
+
 DWORD RegistryValueText::NameToType(const std::string& typeName)
 {
     for (const TypeName& entry : kPlainTypeNames)
-        if (AnsiText::CompareNoCase(typeName, entry.name) == 0)
+        if (AnsiText::EqualsAsciiNoCase(typeName, entry.name))
             return entry.type;
     return REG_SZ;
 }
@@ -389,6 +445,29 @@ std::string RegistryValueText::EscapeXml(const std::string& text)
         }
     }
     return AnsiToUtf8(escaped);
+}
+
+void RegistryValueText::AppendEscapedXml(std::string& out, const char* text, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+    {
+        if (static_cast<unsigned char>(text[i]) >= 0x80)
+        {
+            out += EscapeXml(std::string(text, length));
+            return;
+        }
+    }
+    size_t start = 0;
+    for (size_t i = 0; i < length; ++i)
+    {
+        const char* entity = text[i] == '&' ? "&amp;" : text[i] == '"' ? "&quot;" : text[i] == '<' ? "&lt;" : nullptr;
+        if (!entity)
+            continue;
+        out.append(text + start, i - start);
+        out += entity;
+        start = i + 1;
+    }
+    out.append(text + start, length - start);
 }
 
 std::string RegistryValueText::UnescapeXml(const std::string& text)

@@ -44,6 +44,25 @@ int CompareNoCase(const std::string& a, const std::string& b)
     return ::lstrcmpiA(a.c_str(), b.c_str());
 }
 
+bool EqualsAsciiNoCase(const std::string& text, const char* name)
+{
+    size_t i = 0;
+    for (; name[i]; ++i)
+    {
+        if (i >= text.size())
+            return false;
+        char a = text[i];
+        char b = name[i];
+        if (a >= 'A' && a <= 'Z')
+            a = static_cast<char>(a - 'A' + 'a');
+        if (b >= 'A' && b <= 'Z')
+            b = static_cast<char>(b - 'A' + 'a');
+        if (a != b)
+            return false;
+    }
+    return i == text.size();
+}
+
 std::string TrimmedLeft(const std::string& text, const char* characters)
 {
     const size_t first = text.find_first_not_of(characters);

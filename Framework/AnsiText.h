@@ -14,6 +14,9 @@ std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2))
 
 // Case-insensitive comparison by the rules of the ANSI code page; 0 when equal.
 int CompareNoCase(const std::string& a, const std::string& b);
+// Equality of a text with a name of ASCII letters, A-Z and a-z alike: for the
+// fixed names of a file format, without the code page's slower rules.
+bool EqualsAsciiNoCase(const std::string& text, const char* name);
 
 std::string TrimmedLeft(const std::string& text, const char* characters = " \t\r\n");
 std::string TrimmedRight(const std::string& text, const char* characters = " \t\r\n");

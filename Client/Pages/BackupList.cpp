@@ -5,9 +5,24 @@
 
 #include "Framework/AnsiText.h"
 #include "Framework/CFindHandle.h"
+#include "Framework/CHandle.h"
 
 namespace
 {
+const char kBackupExtension[] = ".rbk";
+const char kRootEndTag[] = "</registry>";
+// Enough of a file's end to hold the root's end tag and its line end.
+const DWORD kTailBytes = 64;
+
+// The folder search also matches short names and longer extensions that
+// begin with the same three letters ("x.rbkx"); a backup's name ends in
+// exactly this.
+bool HasBackupExtension(const std::string& name)
+{
+    const size_t length = sizeof(kBackupExtension) - 1;
+    return name.size() > length && AnsiText::EqualsAsciiNoCase(name.substr(name.size() - length), kBackupExtension);
+}
+
 const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
                                "July",    "August",   "September", "October", "November", "December"};
 
@@ -82,6 +97,26 @@ void SortNewestFirst(std::vector<BackupEntry>& entries)
     });
 }
 
+bool IsWholeBackup(const std::string& path)
+{
+    const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file || !::GetFileSizeEx(file.Get(), &size))
+        return false;
+    const LONGLONG start = size.QuadPart > kTailBytes ? size.QuadPart - kTailBytes : 0;
+    LARGE_INTEGER position = {};
+    position.QuadPart = start;
+    std::string tail(static_cast<size_t>(size.QuadPart - start), '\0');
+    DWORD got = 0;
+    if (tail.empty() || !::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN) ||
+        !::ReadFile(file.Get(), &tail[0], static_cast<DWORD>(tail.size()), &got, nullptr) || got != tail.size())
+        return false;
+    tail = AnsiText::TrimmedRight(tail, " \t\r\n");
+    const size_t length = sizeof(kRootEndTag) - 1;
+    return tail.size() >= length && AnsiText::EqualsAsciiNoCase(tail.substr(tail.size() - length), kRootEndTag);
+}
+
 std::vector<BackupEntry> Enumerate(const std::string& folder)
 {
     std::vector<BackupEntry> entries;
@@ -92,11 +127,14 @@ std::vector<BackupEntry> Enumerate(const std::string& folder)
     do
     {
         const std::string name = found.cFileName;
-        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (name == "." || name == ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !HasBackupExtension(name))
             continue;
         BackupEntry entry;
         entry.title = TitleOf(name);
         entry.path = folder + "\\" + name;
+        if (!IsWholeBackup(entry.path))
+            continue;
         entry.dateText = FileDateText(found);
         entries.push_back(entry);
     } while (::FindNextFileA(search.Get(), &found));

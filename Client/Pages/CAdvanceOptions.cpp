@@ -6,6 +6,7 @@
 #include "Client/res/BackupResource.h"
 #include "Engine/BackupFolder.h"
 #include "Engine/CAbstractProcess.h"
+#include "Framework/AnsiText.h"
 #include "Framework/CDataExchange.h"
 #include "Framework/CWinApp.h"
 
@@ -20,6 +21,25 @@ const int kPageHeight = 332;
 const int kFullBackupStart = 5;
 const int kFullBackupStep = 19;
 const int kJobSuccess = 1;
+
+// Status codes of the texts the engine's restore hands the page besides its
+// progress (the contract passes them as text): a message to show as it
+// stands, such as a parse error, and the full path of a key it could not
+// write.
+const char kStatusCodeMessage[] = "Message";
+const char kStatusCodeNotRestored[] = "NotRestored";
+// Keys named in the message of a partial restore; the rest are counted.
+const size_t kNotRestoredShown = 10;
+
+std::string PartlyRestoredText(const std::vector<std::string>& keys, size_t count)
+{
+    std::string text = "The registry was only partly restored. These keys could not be written:\n\n";
+    for (const std::string& key : keys)
+        text += key + "\n";
+    if (count > keys.size())
+        text += AnsiText::Format("... and %lu more.\n", static_cast<unsigned long>(count - keys.size()));
+    return text + "\nThe backup file was kept.";
+}
 
 bool FileExists(const std::string& path)
 {
@@ -150,6 +170,7 @@ void CAdvanceOptions::OnBackup()
     EnableJobButtons(false);
     m_nRestoreIndex = -1;
     m_restorePath.clear();
+    ClearJobReports();
     if (process->StartFullBackup("C:\\", this) < 0)
     {
         EnableJobButtons(true);
@@ -194,6 +215,7 @@ void CAdvanceOptions::StartRestoreJob(const std::string& path)
     }
     EnableJobButtons(false);
     m_restorePath = path;
+    ClearJobReports();
     if (process->StartRestore(path.c_str(), this) < 0)
     {
         m_nRestoreIndex = -1;
@@ -230,18 +252,60 @@ LRESULT CAdvanceOptions::OnBackupFinished()
         DeleteBackupFile(m_restorePath);
     EnableJobButtons(true);
     FillBackupList();
+    m_nRestoreIndex = -1;
+    m_restorePath.clear();
+    ShowJobOutcome(result, restored, TakeJobReports());
+    return 1;
+}
+
+void CAdvanceOptions::ShowJobOutcome(int result, bool restored, const JobReports& reports) const
+{
+    // Shown here, by the window thread and owned by the main window: a box
+    // of the job thread would belong to no window and keep the job running
+    // until someone found and answered it.
+    for (const std::string& message : reports.messages)
+        MessageBox(message.c_str(), nullptr, MB_OK);
     if (result == kJobSuccess)
         ShowMessage(restored ? "Backup successfully restored." : "Backup successfully created.");
+    else if (restored && reports.notRestoredCount)
+        ShowMessage(PartlyRestoredText(reports.notRestored, reports.notRestoredCount).c_str());
     else if (restored)
         ShowMessage("The registry restore failed. The backup file was kept.");
     else
         ShowMessage("The registry backup failed. Please check that the program's folder can be written to.");
-    m_nRestoreIndex = -1;
-    m_restorePath.clear();
-    return 1;
 }
 
-void CAdvanceOptions::SetStatusText(const char*, const char*) {}
+void CAdvanceOptions::ClearJobReports()
+{
+    CCriticalSectionLock lock(m_reportsLock);
+    m_reports = JobReports();
+}
+
+CAdvanceOptions::JobReports CAdvanceOptions::TakeJobReports()
+{
+    CCriticalSectionLock lock(m_reportsLock);
+    JobReports reports;
+    std::swap(reports, m_reports);
+    return reports;
+}
+
+void CAdvanceOptions::SetStatusText(const char* text, const char* code)
+{
+    if (!text || !code)
+        return;
+    const std::string status = code;
+    CCriticalSectionLock lock(m_reportsLock);
+    if (status == kStatusCodeMessage)
+    {
+        m_reports.messages.push_back(text);
+    }
+    else if (status == kStatusCodeNotRestored)
+    {
+        if (m_reports.notRestored.size() < kNotRestoredShown)
+            m_reports.notRestored.push_back(text);
+        ++m_reports.notRestoredCount;
+    }
+}
 
 void CAdvanceOptions::OnProgress(int state)
 {

@@ -11,6 +11,7 @@
 #include "Client/Pages/BackupList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Framework/CBrush.h"
+#include "Framework/CCriticalSection.h"
 #include "Framework/CProgressCtrl.h"
 
 class CAbstractProcess;
@@ -37,7 +38,9 @@ public:
     // start of Windows; 1 when it is gone now.
     static int DeleteBackupFile(const std::string& path);
 
-    // Status sink, called on the engine's job thread.
+    // Status sink, called on the engine's job thread. Of the status texts
+    // the page keeps those a job hands it to show: its messages and the keys
+    // a restore could not write.
     void SetStatusText(const char* text, const char* code) override;
     void OnProgress(int state) override;
     void OnItemFound(const char* text, DWORD category, int firstValue, int secondValue) override;
@@ -70,6 +73,17 @@ private:
     // the list was made.
     bool IsStillThere(const BackupEntry& entry) const;
     void ShowMessage(const char* text) const;
+    // What the job handed the page to show, gathered on the job thread.
+    struct JobReports
+    {
+        std::vector<std::string> messages;
+        std::vector<std::string> notRestored; // the first few
+        size_t notRestoredCount = 0;
+    };
+    void ClearJobReports();
+    JobReports TakeJobReports();
+    // The job's own messages, then what its result means to the user.
+    void ShowJobOutcome(int result, bool restored, const JobReports& reports) const;
 
     CLabel m_infoLabel;
     CLabel m_detailsLabel;
@@ -87,6 +101,8 @@ private:
     std::string m_restorePath;
     // The job's result, handed from the job thread to the window thread.
     volatile LONG m_jobResult = 0;
+    CCriticalSection m_reportsLock;
+    JobReports m_reports;
     int m_progressStep = 1;
     CBrush m_whiteBrush;
     CAbstractProcess* m_pProcess = nullptr;

@@ -1,9 +1,18 @@
-// Times a full registry backup and its restore beside regedit's export of
-// the same registry, and watches the working set while they run: the backup
-// streams, so its memory must not grow with the registry. A second round
-// adds many values first and shows the same peak with a larger file.
+// Times the full backup beside regedit /E and the restore beside regedit /S,
+// in the same run and on the same keys, three runs each, with the counts of
+// what each wrote:
+//   - full backup of the registry as the prefix has it, and again after
+//     100,000 keys were planted;
+//   - restore of a planted tree of 50,101 keys and 150,000 values, once over
+//     the keys as they are and once into the place of the deleted tree, each
+//     from the file of its own export.
+// The working set is watched while the backup runs: it streams, so its
+// memory must not grow with the registry.
+// Run it under Wine in a throwaway prefix:
+//   QM_PREFIX_ROOT=build/wine-templates scripts/wine-run.sh build/bin/backup_bench.exe
 #include <windows.h>
 #include <psapi.h>
+#include <shlwapi.h>
 
 #include <atomic>
 #include <cstdio>
@@ -11,13 +20,24 @@
 #include <thread>
 
 #include "BenchClock.h"
+#include "BenchFiles.h"
+#include "BenchStats.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/ScanCategory.h"
-#include "support/FakeScanItems.h"
 #include "Framework/CRegKey.h"
+#include "support/FakeScanItems.h"
 
 namespace
 {
+const int kRuns = 3;
+const char kFullTree[] = "Software\\QmBenchFull";
+const int kFullKeys = 100000;
+const char kRestoreTree[] = "Software\\QmBenchRestore";
+const char kRestoreTreeText[] = "HKEY_CURRENT_USER\\Software\\QmBenchRestore";
+// 1 + 100 + 100 * 500 = 50,101 keys; three values in each of the 50,000.
+const int kRestoreGroups = 100;
+const int kRestoreKeysPerGroup = 500;
+
 // Samples the working set on a thread of its own while a step runs.
 class WorkingSetWatch
 {
@@ -28,7 +48,6 @@ public:
         m_stop = true;
         m_thread.join();
     }
-    double StartMB() const { return m_start / 1048576.0; }
     double PeakMB() const { return m_peak / 1048576.0; }
 
 private:
@@ -41,7 +60,7 @@ private:
     }
     void Sample()
     {
-        m_start = m_peak = Current();
+        m_peak = Current();
         while (!m_stop)
         {
             const size_t now = Current();
@@ -51,46 +70,26 @@ private:
         }
     }
     std::atomic<bool> m_stop{false};
-    size_t m_start = 0;
     std::atomic<size_t> m_peak{0};
     std::thread m_thread;
 };
 
-double FileMB(const std::string& path)
+long OurKeys(const std::string& path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0.0;
-    return (static_cast<double>(data.nFileSizeHigh) * 4294967296.0 + data.nFileSizeLow) / 1048576.0;
+    return BenchFiles::CountInFile(path, "<k ");
 }
 
-// How often a byte pattern occurs in a file: the number of keys in either
-// export ("<k " in ours, a line starting "[" in regedit's UTF-16 file).
-long CountInFile(const std::string& path, const std::string& pattern)
+long RegeditKeys(const std::string& path)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return 0;
-    long count = 0;
-    std::string carry;
-    std::string chunk(1 << 20, '\0');
-    DWORD got = 0;
-    while (::ReadFile(file, &chunk[0], static_cast<DWORD>(chunk.size()), &got, nullptr) && got)
-    {
-        const std::string text = carry + chunk.substr(0, got);
-        for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
-            ++count;
-        carry = text.size() >= pattern.size() ? text.substr(text.size() - pattern.size() + 1) : text;
-    }
-    ::CloseHandle(file);
-    return count;
+    return BenchFiles::CountInFile(path, std::string("\n\0[\0", 4));
 }
 
-double RunRegeditExport(const std::string& file)
+// regedit with the arguments, from start to end of its process.
+double RunRegedit(const std::string& arguments)
 {
     char windows[MAX_PATH] = {};
     ::GetWindowsDirectoryA(windows, MAX_PATH);
-    std::string command = std::string("\"") + windows + "\\regedit.exe\" /E \"" + file + "\"";
+    std::string command = std::string("\"") + windows + "\\regedit.exe\" " + arguments;
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
@@ -104,69 +103,175 @@ double RunRegeditExport(const std::string& file)
     return seconds;
 }
 
-void Round(const char* title, const std::string& folder)
+// Keys of root\path, itself included.
+long CountKeys(HKEY parent, const char* name)
+{
+    CRegKey key;
+    if (key.Open(parent, name, KEY_READ) != ERROR_SUCCESS)
+        return 0;
+    long count = 1;
+    char child[256];
+    for (DWORD index = 0;; ++index)
+    {
+        DWORD size = sizeof(child);
+        if (::RegEnumKeyExA(key.Get(), index, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        count += CountKeys(key.Get(), child);
+    }
+    return count;
+}
+
+void DeleteTree(const char* path)
+{
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, path);
+}
+
+void PlantFullTree()
+{
+    CRegKey top;
+    top.Create(HKEY_CURRENT_USER, kFullTree, KEY_ALL_ACCESS);
+    const std::string data = "c:\\program files\\vendor\\program.exe";
+    for (int group = 0; group * 100 < kFullKeys; ++group)
+    {
+        CRegKey groupKey;
+        groupKey.Create(top.Get(), ("group " + std::to_string(group)).c_str(), KEY_ALL_ACCESS);
+        for (int k = 1; k < 100; ++k)
+        {
+            CRegKey key;
+            key.Create(groupKey.Get(), ("key " + std::to_string(k)).c_str(), KEY_ALL_ACCESS);
+            ::RegSetValueExA(key.Get(), "path", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>(data.size() + 1));
+        }
+    }
+}
+
+void PlantRestoreTree()
+{
+    CRegKey top;
+    top.Create(HKEY_CURRENT_USER, kRestoreTree, KEY_ALL_ACCESS);
+    const std::string text = "c:\\program files\\vendor\\program.exe";
+    const BYTE bytes[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    for (int group = 0; group < kRestoreGroups; ++group)
+    {
+        CRegKey groupKey;
+        groupKey.Create(top.Get(), ("group " + std::to_string(group)).c_str(), KEY_ALL_ACCESS);
+        for (int k = 0; k < kRestoreKeysPerGroup; ++k)
+        {
+            CRegKey key;
+            key.Create(groupKey.Get(), ("key " + std::to_string(k)).c_str(), KEY_ALL_ACCESS);
+            const DWORD number = static_cast<DWORD>(group * kRestoreKeysPerGroup + k);
+            ::RegSetValueExA(key.Get(), "path", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                             static_cast<DWORD>(text.size() + 1));
+            ::RegSetValueExA(key.Get(), "number", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                             sizeof(number));
+            ::RegSetValueExA(key.Get(), "bytes", 0, REG_BINARY, bytes, sizeof(bytes));
+        }
+    }
+}
+
+void FullBackupRounds(const char* title, const std::string& folder)
 {
     const std::string backup = folder + "full.rbk";
     const std::string exported = folder + "full.reg";
-    std::printf("%s\n", title);
+    BenchStats ourSeconds, ourRate, regeditSeconds, regeditRate, ratio, peak;
+    long ourKeys = 0, regeditKeys = 0;
+    double ourMB = 0, regeditMB = 0;
+    for (int run = 0; run < kRuns; ++run)
     {
-        CRegistryManager manager(nullptr);
-        WorkingSetWatch watch;
-        const BenchClock clock;
-        const int result = manager.BackupRegistry(backup);
-        const double seconds = clock.Seconds();
-        const long keys = CountInFile(backup, "<k ");
-        std::printf("  full backup   %7.2f s  result %d  file %7.1f MB  %7ld keys  %6.0f keys/s  "
-                    "working set %.1f MB, peak %.1f MB\n",
-                    seconds, result, FileMB(backup), keys, keys / seconds, watch.StartMB(), watch.PeakMB());
+        double seconds = 0;
+        {
+            CRegistryManager manager(nullptr);
+            WorkingSetWatch watch;
+            const BenchClock clock;
+            if (manager.BackupRegistry(backup) != 1)
+                std::printf("  the full backup failed\n");
+            seconds = clock.Seconds();
+            peak.Add(watch.PeakMB());
+        }
+        ourKeys = OurKeys(backup);
+        ourMB = BenchFiles::FileMB(backup);
+        ourSeconds.Add(seconds);
+        ourRate.Add(ourKeys / seconds);
+        const double regedit = RunRegedit("/E \"" + exported + "\"");
+        regeditKeys = RegeditKeys(exported);
+        regeditMB = BenchFiles::FileMB(exported);
+        regeditSeconds.Add(regedit);
+        regeditRate.Add(regeditKeys / regedit);
+        ratio.Add((ourKeys / seconds) / (regeditKeys / regedit));
+        ::DeleteFileA(backup.c_str());
+        ::DeleteFileA(exported.c_str());
     }
-    {
-        // What regedit exports: the other three roots are views into these.
-        // In the program's own view, which under WOW64 is the 32-bit one.
-        const std::string part = folder + "machine and users.rbk";
-        FakeScanItems roots;
-        roots.Add("HKEY_LOCAL_MACHINE", kScanEmptyKeys);
-        roots.Add("HKEY_USERS", kScanEmptyKeys);
-        CRegistryManager manager(nullptr);
-        const BenchClock clock;
-        const int result = manager.BackupKeys(&roots, part);
-        const double seconds = clock.Seconds();
-        const long keys = CountInFile(part, "<k ");
-        std::printf("  HKLM and HKU  %7.2f s  result %d  file %7.1f MB  %7ld keys  %6.0f keys/s\n", seconds, result,
-                    FileMB(part), keys, keys / seconds);
-    }
-    {
-        CRegistryManager manager(nullptr);
-        WorkingSetWatch watch;
-        const BenchClock clock;
-        const int result = manager.RestoreRegistry(backup);
-        const double seconds = clock.Seconds();
-        std::printf("  restore       %7.2f s  result %d                    working set %.1f MB, peak %.1f MB\n",
-                    seconds, result, watch.StartMB(), watch.PeakMB());
-    }
-    const double regedit = RunRegeditExport(exported);
-    const long keys = CountInFile(exported, std::string("\n\0[\0", 4));
-    std::printf("  regedit /E    %7.2f s            file %7.1f MB  %7ld keys  %6.0f keys/s "
-                "(HKEY_LOCAL_MACHINE and HKEY_USERS only)\n",
-                regedit, FileMB(exported), keys, keys / regedit);
+    std::printf("%s (min/median/max of %d runs)\n", title, kRuns);
+    std::printf("  full backup wrote %ld keys (%.1f MB); regedit /E wrote %ld keys (%.1f MB)\n", ourKeys, ourMB,
+                regeditKeys, regeditMB);
+    ourSeconds.Print("full backup", "%.2f", "s");
+    regeditSeconds.Print("regedit /E", "%.2f", "s");
+    ourRate.Print("full backup", "%.0f", "keys/s");
+    regeditRate.Print("regedit /E", "%.0f", "keys/s");
+    ratio.Print("full backup keys/s over regedit /E keys/s", "%.2f", "x");
+    peak.Print("full backup working set, peak", "%.1f", "MB");
     std::fflush(stdout);
 }
 
-// Many keys and values of every size, so that the registry (and the file)
-// grows several times over.
-void Enlarge()
+// Our restore and regedit's import of the same tree, each from its own
+// export; with fresh, the tree is deleted before each.
+void RestoreRounds(const std::string& folder, bool fresh)
 {
-    CRegKey top;
-    top.Create(HKEY_CURRENT_USER, "Software\\QmBenchBulk", KEY_ALL_ACCESS);
-    std::string data(200, 'd');
-    for (int k = 0; k < 2000; ++k)
+    const std::string backup = folder + "tree.rbk";
+    const std::string exported = folder + "tree.reg";
+    BenchStats ourSeconds, ourRate, regeditSeconds, regeditRate, ratio;
+    long ourKeys = 0, regeditKeys = 0;
+    for (int run = 0; run < kRuns; ++run)
     {
-        CRegKey key;
-        key.Create(top.Get(), ("key " + std::to_string(k)).c_str(), KEY_ALL_ACCESS);
-        for (int v = 0; v < 100; ++v)
-            ::RegSetValueExA(key.Get(), ("value " + std::to_string(v)).c_str(), 0, v % 2 ? REG_BINARY : REG_SZ,
-                             reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+        double ours = 0, regedit = 0;
+        // Which goes first alternates, so that neither always meets a
+        // registry the other has just warmed.
+        for (int turn = 0; turn < 2; ++turn)
+        {
+            if (fresh)
+                DeleteTree(kRestoreTree);
+            if ((turn == 0) == (run % 2 == 0))
+            {
+                CRegistryManager manager(nullptr);
+                const BenchClock clock;
+                if (manager.RestoreRegistry(backup) != 1)
+                    std::printf("  our restore failed\n");
+                ours = clock.Seconds();
+                ourKeys = CountKeys(HKEY_CURRENT_USER, kRestoreTree);
+            }
+            else
+            {
+                regedit = RunRegedit("/S \"" + exported + "\"");
+                regeditKeys = CountKeys(HKEY_CURRENT_USER, kRestoreTree);
+            }
+        }
+        ourSeconds.Add(ours);
+        regeditSeconds.Add(regedit);
+        ourRate.Add(ourKeys / ours);
+        regeditRate.Add(regeditKeys / regedit);
+        ratio.Add((ourKeys / ours) / (regeditKeys / regedit));
     }
+    std::printf("restore of %s, %s (min/median/max of %d runs)\n", kRestoreTreeText,
+                fresh ? "into the place of the deleted tree" : "over the keys as they are", kRuns);
+    std::printf("  keys there after our restore %ld, after regedit /S %ld; files: %ld and %ld keys\n", ourKeys,
+                regeditKeys, OurKeys(backup), RegeditKeys(exported));
+    ourSeconds.Print("our restore", "%.2f", "s");
+    regeditSeconds.Print("regedit /S", "%.2f", "s");
+    ourRate.Print("our restore", "%.0f", "keys/s");
+    regeditRate.Print("regedit /S", "%.0f", "keys/s");
+    ratio.Print("our keys/s over regedit /S keys/s", "%.2f", "x");
+    std::fflush(stdout);
+}
+
+void PrepareRestore(const std::string& folder)
+{
+    PlantRestoreTree();
+    FakeScanItems tree;
+    tree.Add(kRestoreTreeText, kScanEmptyKeys);
+    CRegistryManager manager(nullptr);
+    if (manager.BackupKeys(&tree, folder + "tree.rbk") != 1)
+        std::printf("  the backup of the tree failed\n");
+    RunRegedit("/E \"" + folder + "tree.reg\" " + kRestoreTreeText);
 }
 }
 
@@ -175,8 +280,12 @@ int main()
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
     const std::string folder = temp;
-    Round("fresh registry", folder);
-    Enlarge();
-    Round("with 2000 keys of 100 values more", folder);
+    FullBackupRounds("full backup, registry as the prefix has it", folder);
+    PlantFullTree();
+    FullBackupRounds("full backup, with 100,000 keys planted", folder);
+    DeleteTree(kFullTree);
+    PrepareRestore(folder);
+    RestoreRounds(folder, false);
+    RestoreRounds(folder, true);
     return 0;
 }

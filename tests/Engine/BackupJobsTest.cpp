@@ -360,9 +360,9 @@ TEST(FullBackupJob, BacksUpTheWholeRegistryAndRestoresIt)
     ASSERT_EQ(backups.size(), 1u);
 
     RecordingStatus restoreStatus;
-    ShownErrors::Clear();
     EXPECT_EQ(RunJob(process, restoreStatus, process.StartRestore(backups[0].c_str(), &restoreStatus)), 1);
-    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(ShownErrors::Messages(restoreStatus).empty());
+    EXPECT_TRUE(ShownErrors::NotRestored(restoreStatus).empty());
     EXPECT_GT(Count(restoreStatus.Calls(), "progress", 1), 0);
     RemoveBackupFolders();
 }
@@ -379,6 +379,37 @@ TEST(FullBackupJob, CancelLeavesNoFileBehind)
     EXPECT_EQ(RunJob(process, status, process.StartFullBackup("", &status)), 1);
     EXPECT_EQ(Count(status.Calls(), "progress", 1), 5);
     EXPECT_TRUE(BackupFiles("*.rbk").empty());
+    EXPECT_TRUE(BackupFiles("*.part").empty());
+    RemoveBackupFolders();
+}
+
+TEST(FullBackupJob, TakesItsNameOnlyWhenWholeAndClearsWhatAnEndedRunLeft)
+{
+    RemoveBackupFolders();
+    ASSERT_TRUE(BackupFolder::Create());
+    // Left by a program that ended while its backup ran.
+    const std::string left = BackupFolder::MachineFolder() + "\\01012020_101010_FULL_REGBACKUP.rbk.part";
+    ASSERT_TRUE(TestEnv::WriteFile(left, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"));
+    TestProcess process;
+    RecordingStatus status;
+    std::vector<std::string> whileWriting;
+    std::vector<std::string> namedWhileWriting;
+    status.onCall = [&](const RecordingStatus::Call& call) {
+        if (call.op == "progress" && call.value == 1 && whileWriting.empty())
+        {
+            whileWriting = BackupFiles("*.part");
+            namedWhileWriting = BackupFiles("*_FULL_REGBACKUP.rbk");
+        }
+    };
+    EXPECT_EQ(RunJob(process, status, process.StartFullBackup("", &status)), 1);
+    ASSERT_EQ(whileWriting.size(), 1u);
+    EXPECT_NE(whileWriting[0], left);
+    EXPECT_NE(whileWriting[0].find("_FULL_REGBACKUP.rbk.part"), std::string::npos) << whileWriting[0];
+    EXPECT_TRUE(namedWhileWriting.empty());
+    const std::vector<std::string> done = BackupFiles("*_FULL_REGBACKUP.rbk");
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0] + ".part", whileWriting[0]);
+    EXPECT_TRUE(BackupFiles("*.part").empty());
     RemoveBackupFolders();
 }
 
@@ -391,10 +422,11 @@ TEST(RestoreJob, MissingFileAndDamagedFileFail)
     const std::string damaged = TestEnv::MakeScratchFolder("restorejob") + "damaged.rbk";
     ASSERT_TRUE(TestEnv::WriteFile(damaged, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
                                             "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=Software>\r\n"));
-    ShownErrors::Clear();
+    // The job thread shows no box, which would hold the job until someone
+    // answered it: the message goes to the sink, before the job's end.
     RecordingStatus damagedStatus;
     EXPECT_EQ(RunJob(process, damagedStatus, process.StartRestore(damaged.c_str(), &damagedStatus)), 0);
-    EXPECT_EQ(ShownErrors::Get(),
+    EXPECT_EQ(ShownErrors::Messages(damagedStatus),
               std::vector<std::string>{"Parse error in line 4 : (Attribute value without quotes)"});
     EXPECT_EQ(process.RestoreBackupNow(&damagedStatus, damaged.c_str()), 0);
 }
@@ -435,10 +467,10 @@ TEST(RestoreJob, AFileWithoutTheViewMarkHoldsTheThirtyTwoBitView)
     const char* const path = "Software\\QmUnmarkedView";
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
         RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
-    CRegistryManager manager(nullptr);
-    ShownErrors::Clear();
+    RecordingStatus status;
+    CRegistryManager manager(&status);
     EXPECT_EQ(manager.RestoreRegistry(file), 1);
-    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(ShownErrors::Messages(status).empty());
     EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, path, "bits", KEY_WOW64_32KEY));
     if (TestEnv::Is64BitWindows())
     {
@@ -479,7 +511,8 @@ TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
     thirtyTwo.Close();
 
     const std::string file = TestEnv::MakeScratchFolder("views") + "full.rbk";
-    CRegistryManager manager(nullptr);
+    RecordingStatus status;
+    CRegistryManager manager(&status);
     ASSERT_EQ(manager.BackupRegistry(file), 1);
     const std::string content = RegistryTree::ReadFile(file);
     EXPECT_NE(content.find("<registry view=\"64\">"), std::string::npos) << content.substr(0, 200);
@@ -498,9 +531,8 @@ TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, KEY_WOW64_64KEY));
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_32KEY));
 
-    ShownErrors::Clear();
     EXPECT_EQ(manager.RestoreRegistry(file), 1);
-    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(ShownErrors::Messages(status).empty());
     RegistryTree::Key restored;
     ASSERT_TRUE(RegistryTree::Read(HKEY_LOCAL_MACHINE, native, restored, KEY_WOW64_64KEY));
     EXPECT_TRUE(restored.values["bits"] == (RegistryTree::Value{REG_SZ, Sz("64 only")}));

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "Engine/CRegistryManager.h"
+#include "Engine/Crc32.h"
+#include "Engine/CXmlWriter.h"
 #include "Engine/RegistryValueText.h"
 #include "Engine/ScanCategory.h"
 #include "support/FakeScanItems.h"
@@ -131,14 +133,15 @@ TEST_F(BackupRoundTrip, EveryValueComesBackWithItsTypeAndBytes)
 {
     FakeScanItems items;
     items.Add(kTreeText, kScanEmptyKeys);
-    CRegistryManager manager(nullptr);
+    RecordingStatus status;
+    CRegistryManager manager(&status);
     ASSERT_EQ(manager.BackupKeys(&items, m_file), 1);
 
     ASSERT_TRUE(RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath));
     ASSERT_FALSE(RegistryTree::Exists(HKEY_CURRENT_USER, kTreePath));
-    ShownErrors::Clear();
     EXPECT_EQ(manager.RestoreRegistry(m_file), 1);
-    EXPECT_TRUE(ShownErrors::Get().empty());
+    EXPECT_TRUE(ShownErrors::Messages(status).empty());
+    EXPECT_TRUE(ShownErrors::NotRestored(status).empty());
 
     RegistryTree::Key restored;
     ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, kTreePath, restored));
@@ -163,9 +166,15 @@ TEST_F(BackupRoundTrip, FileKeepsThePlainFormsWhereTheyAreExact)
                              "    <k name=\"QmRoundTrip\">\r\n",
                          0),
               0u);
-    const std::string tail = "\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
-    ASSERT_GT(file.size(), tail.size());
-    EXPECT_EQ(file.substr(file.size() - tail.size()), tail);
+    // Last, before the root's end tag, the checksum of everything before it.
+    const std::string chainEnd = "\r\n    </k>\r\n   </k>\r\n  </k>\r\n";
+    const size_t checksumLine = file.rfind("  <!-- crc32 ");
+    ASSERT_NE(checksumLine, std::string::npos);
+    ASSERT_GT(checksumLine, chainEnd.size());
+    EXPECT_EQ(file.substr(checksumLine - chainEnd.size(), chainEnd.size()), chainEnd);
+    Crc32 checksum;
+    checksum.Add(file.data(), checksumLine + 2);
+    EXPECT_EQ(file.substr(checksumLine), "  " + CXmlWriter::ChecksumComment(checksum.Value()) + "\r\n </registry>\r\n");
     const char* const plainLines[] = {
         "     <v name=\"(Default)\" value=\"the default\"/>\r\n",
         "     <v name=\"dword\" value=\"0x0000001a (26)\" type=\"REG_DWORD\"/>\r\n",
@@ -201,11 +210,10 @@ TEST(BackupFileFormat, FilesOfThePlainFormsReadBackAsBefore)
                                          "     <v name=\"multi\" value=\"a\r\nb\" type=\"reg_multi_sz\"/>\r\n"
                                          "     <v name=\"was descriptor\" value=\"x\" type=\"\"/>\r\n"
                                          "     <v name=\"entity\" value=\"&amp;amp;\"/>\r\n"
-                                         "     <v name=\"short dword\" value=\"0x12\" type=\"REG_DWORD\"/>\r\n"
+                                         "     <v name=\"more entities\" value=\"&gt;&apos;\"/>\r\n"
                                          "    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n"));
     CRegistryManager manager(nullptr);
-    // The short number cannot be parsed: it is skipped and the restore says so.
-    EXPECT_EQ(manager.RestoreRegistry(path), 0);
+    EXPECT_EQ(manager.RestoreRegistry(path), 1);
     RegistryTree::Key tree;
     ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, "Software\\QmPlainFormat", tree));
     EXPECT_TRUE(tree.values[""] == V(REG_SZ, Sz("text")));
@@ -215,7 +223,7 @@ TEST(BackupFileFormat, FilesOfThePlainFormsReadBackAsBefore)
     EXPECT_TRUE(tree.values["multi"] == V(REG_MULTI_SZ, std::string("a\0b\0\0", 5)));
     EXPECT_TRUE(tree.values["was descriptor"] == V(REG_SZ, Sz("x")));
     EXPECT_TRUE(tree.values["entity"] == V(REG_SZ, Sz("&amp;")));
-    EXPECT_EQ(tree.values.count("short dword"), 0u);
+    EXPECT_TRUE(tree.values["more entities"] == V(REG_SZ, Sz(">'")));
     RegistryTree::Delete(HKEY_CURRENT_USER, "Software\\QmPlainFormat");
 }
 
@@ -247,11 +255,27 @@ TEST(BackupFileFormat, ValueTextsAndTypeNames)
     EXPECT_TRUE(data.empty());
     EXPECT_FALSE(RegistryValueText::ParseValue("0x0000zz1a", "REG_DWORD", parsedType, data));
     EXPECT_FALSE(RegistryValueText::ParseValue("0", "REG_TYPE_3", parsedType, data));
-    EXPECT_TRUE(RegistryValueText::ParseValue("x", "REG_TYPE_99999999999", parsedType, data));
+    // Only forms a writer makes: a damaged file must not pass for another value.
+    EXPECT_FALSE(RegistryValueText::ParseValue("x", "REG_TYPE_99999999999", parsedType, data));
+    EXPECT_FALSE(RegistryValueText::ParseValue("x", "REG_SOMETHING", parsedType, data));
+    EXPECT_TRUE(RegistryValueText::ParseValue("x", "", parsedType, data));
     EXPECT_EQ(parsedType, static_cast<DWORD>(REG_SZ));
+    EXPECT_TRUE(RegistryValueText::ParseValue("0x0000001a (26)", "REG_DWORD", parsedType, data));
+    EXPECT_EQ(data, (std::vector<BYTE>{0x1a, 0, 0, 0}));
+    EXPECT_TRUE(RegistryValueText::ParseValue("0xffffffff (-1)", "REG_DWORD", parsedType, data));
+    EXPECT_TRUE(RegistryValueText::ParseValue("0x0000001a", "REG_DWORD", parsedType, data));
+    for (const char* wrong : {"0x0000001a (27)", "0x0000001a(26)", "0x0000001", "1x0000001a", "0x0000001a (26)x"})
+        EXPECT_FALSE(RegistryValueText::ParseValue(wrong, "REG_DWORD", parsedType, data)) << wrong;
+    EXPECT_FALSE(RegistryValueText::ParseValue("0x000000000000001a (26)", "REG_QWORD", parsedType, data));
+    EXPECT_FALSE(RegistryValueText::ParseValue("01-0a ff", "REG_BINARY", parsedType, data));
+    EXPECT_FALSE(RegistryValueText::ParseValue("01 0a f", "REG_BINARY", parsedType, data));
 
     EXPECT_EQ(RegistryValueText::EscapeXml("a&b\"c<d>e'"), "a&amp;b&quot;c&lt;d>e'");
     EXPECT_EQ(RegistryValueText::UnescapeXml("&amp;amp; &amp;lt; &lt;&quot;&amp;"), "&amp; &lt; <\"&");
+    EXPECT_EQ(RegistryValueText::UnescapeXml("&gt;&apos;&#65;&x"), ">'&#65;&x");
+    EXPECT_TRUE(RegistryValueText::IsEscapedWhole("&lt;&gt;&amp;&quot;&apos;'>"));
+    for (const char* wrong : {"&#65;", "&nbsp;", "a & b", "&amp", "<"})
+        EXPECT_FALSE(RegistryValueText::IsEscapedWhole(wrong)) << wrong;
 
     // Only a text the code page spells exactly comes back; the rest would hold "?".
     std::string plain = "unchanged";

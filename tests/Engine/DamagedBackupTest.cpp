@@ -1,7 +1,9 @@
 // A backup file that is not exactly what the writer made never harms the
-// registry: a file with any fault writes nothing and shows one message with
-// its line; a name the code page cannot spell is left out, never written
-// with "?"; and nothing outside the keys a file names ever changes.
+// registry: a file with any fault writes nothing and hands one message with
+// its line to the status sink; a file the writer made restores exactly what
+// it held or nothing (its checksum catches a changed byte); a name the code
+// page cannot spell is left out, never written with "?"; and nothing outside
+// the keys a file names ever changes.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -121,10 +123,11 @@ protected:
     {
         const std::string path = m_folder + "damaged.rbk";
         EXPECT_TRUE(TestEnv::WriteFile(path, damage.content));
-        ShownErrors::Clear();
-        CRegistryManager manager(nullptr);
+        RecordingStatus status;
+        CRegistryManager manager(&status);
         const int result = manager.RestoreRegistry(path);
-        const std::vector<std::string> errors = ShownErrors::Get();
+        const std::vector<std::string> errors = ShownErrors::Messages(status);
+        m_notRestored = ShownErrors::NotRestored(status);
         EXPECT_LE(errors.size(), 1u) << damage.name;
         shown = errors.empty() ? std::string() : errors.front();
         if (!shown.empty())
@@ -167,6 +170,8 @@ protected:
     }
 
     RegistryTree::Key m_outside;
+    // The keys the last restore told as not restored.
+    std::vector<std::string> m_notRestored;
     std::string m_folder;
     std::string m_whole;
     std::set<std::string> m_rootNames;
@@ -181,11 +186,11 @@ TEST_F(DamagedBackup, NoDamageHarmsTheRegistry)
     std::vector<Damage> damages;
     for (size_t cut = 0; cut + 2 < m_whole.size(); cut += 7)
         damages.push_back({"cut at " + std::to_string(cut), m_whole.substr(0, cut)});
-    for (size_t at = 0; at < m_whole.size(); at += 5)
+    for (size_t at = 0; at < m_whole.size(); ++at)
     {
         std::string flipped = m_whole;
         flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
-        damages.push_back({"bit flipped at " + std::to_string(at), flipped});
+        damages.push_back({"bit " + std::to_string(at % 8) + " flipped at " + std::to_string(at), flipped});
     }
     for (size_t line = 0; line < lines.size(); ++line)
     {
@@ -202,9 +207,9 @@ TEST_F(DamagedBackup, NoDamageHarmsTheRegistry)
             oneLine += c;
     damages.push_back({"line ends lost", oneLine});
 
-    // A file cut before the end of its root is always refused; other damage
-    // may leave a well-formed file (a value line removed, a letter of a
-    // value's text changed), which restores what it now holds.
+    // Each damage is refused with its message, or (where it hit only the
+    // checksum's own words, or the line ends after the root) restores the
+    // tree exactly as it was backed up: never anything else.
     const size_t rootEnd = m_whole.rfind("</registry>") + std::strlen("</registry>");
     int refused = 0;
     for (const Damage& damage : damages)
@@ -212,14 +217,24 @@ TEST_F(DamagedBackup, NoDamageHarmsTheRegistry)
         std::string shown;
         const int result = Restore(damage, shown);
         if (result == 0)
+        {
             ++refused;
+            EXPECT_NE(shown, "") << damage.name;
+        }
+        else
+        {
+            RegistryTree::Key restored;
+            EXPECT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, kTreePath, restored)) << damage.name;
+            for (const std::string& difference : RegistryTree::Differences(PlannedTree(), restored))
+                ADD_FAILURE() << damage.name << ": " << difference;
+        }
         if (damage.name.rfind("cut at ", 0) == 0 && damage.content.size() < rootEnd)
         {
             EXPECT_NE(shown, "") << damage.name;
         }
         RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath);
     }
-    EXPECT_GT(refused, static_cast<int>(damages.size()) / 2);
+    EXPECT_GT(refused, static_cast<int>(damages.size()) * 9 / 10);
 
     // The file as written restores whole: the table tested damage, not a
     // file the reader refuses anyway.
@@ -242,6 +257,12 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
         std::string content;
         std::string shown;
     };
+    // The writer's file with one bit of a value's text flipped ("default"
+    // becomes "defaulu"): well formed, but not what was backed up.
+    std::string flippedText = m_whole;
+    const size_t letter = flippedText.find("value=\"default\"") + 13;
+    flippedText[letter] = static_cast<char>(flippedText[letter] ^ 1);
+    const size_t checksumLine = Lines(m_whole).size() - 1;
     const std::string deep = [&] {
         std::string text = head;
         for (int i = 0; i < 600; ++i)
@@ -288,6 +309,29 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
         {"unknown view", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry view=\"32\">\r\n </registry>\r\n",
          "Parse error in line 2 : (Unknown view '32')"},
         {"deep nesting", deep, "Parse error in line 515 : (Keys nested too deeply)"},
+        {"entity other than the five", head + "     <v name=\"a\" value=\"&#65;\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Unknown entity in attribute 'value')"},
+        {"bare ampersand", head + "     <v name=\"a&b\" value=\"1\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Unknown entity in attribute 'name')"},
+        {"raw < in a value", head + "     <v name=\"a\" value=\"x<y\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : ('<' in an attribute value)"},
+        {"stray quote in a key name", head + "     <k name=\"Soft\"ware\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Missing blank after an attribute value)"},
+        {"attribute without a value", head + "     <k name=\"a\" extra />\r\n" + kChainEnd,
+         "Parse error in line 6 : (Attribute without a value)"},
+        {"unknown type", head + "     <v name=\"a\" value=\"1\" type=\"REG_SOMETHING\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Unknown type 'REG_SOMETHING')"},
+        {"short number", head + "     <v name=\"n\" value=\"0x12\" type=\"REG_DWORD\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Bad text of value 'n')"},
+        {"number and decimal disagree",
+         head + "     <v name=\"n\" value=\"0x0000001a (27)\" type=\"REG_DWORD\"/>\r\n" + kChainEnd,
+         "Parse error in line 6 : (Bad text of value 'n')"},
+        {"one flipped bit in a value's text", flippedText,
+         "Parse error in line " + std::to_string(checksumLine) + " : (The checksum does not match the content)"},
+        {"checksum inside a key", head + "  <!-- crc32 00000000 -->\r\n" + kChainEnd,
+         "Parse error in line 6 : (Unexpected checksum)"},
+        {"content after the checksum", m_whole.substr(0, m_whole.rfind(" </registry>")) + "  <k name=\"HKEY_USERS\"/>\r\n </registry>\r\n",
+         "Parse error in line " + std::to_string(checksumLine + 1) + " : (Content after the checksum)"},
         {"huge line", head + std::string(65 * 1024 * 1024, ' ') + "\r\n" + kChainEnd,
          "Parse error in line 6 : (Line too long)"},
     };
@@ -299,11 +343,11 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
         EXPECT_FALSE(RegistryTree::Exists(HKEY_CURRENT_USER, kTreePath)) << c.name;
     }
 
-    // What the format leaves open reads as before: unknown type names are
-    // text, blanks and comments between elements are nothing.
+    // What harms nothing reads as before: blanks and comments between
+    // elements, in a file without a checksum (as earlier writers made them).
     std::string shown;
     EXPECT_EQ(Restore({"open", head + "     <!-- a note -->\r\n\t\r\n" +
-                                   "     <v name=\"a\" value=\"1\" type=\"REG_SOMETHING\"/>\r\n" + kChainEnd},
+                                   "     <v name=\"a\" value=\"1\"/>\r\n" + kChainEnd},
                       shown),
               1);
     EXPECT_EQ(shown, "");
@@ -325,6 +369,12 @@ TEST_F(DamagedBackup, NamesTheCodePageCannotSpellAreLeftOut)
     std::string shown;
     EXPECT_EQ(Restore({"unspellable", content}, shown), 0);
     EXPECT_EQ(shown, "");
+    // The key of the values left out, once, and the key left out with all
+    // below it; the user learns both.
+    ASSERT_EQ(m_notRestored.size(), 2u);
+    EXPECT_EQ(m_notRestored[0], std::string("HKEY_CURRENT_USER\\") + kTreePath);
+    EXPECT_EQ(m_notRestored[1].rfind(std::string("HKEY_CURRENT_USER\\") + kTreePath + "\\smile", 0), 0u)
+        << m_notRestored[1];
     RegistryTree::Key tree;
     ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, kTreePath, tree)) << content;
     RegistryTree::Key expected;

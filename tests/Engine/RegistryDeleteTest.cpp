@@ -169,10 +169,21 @@ TEST(ValueDelete, PartialBackupKeepsTheStoredSpellingOfLowerCasedFindings)
     items.Add("hkey_current_user\\software\\qmspelling\\mixed case\\tool.exe" + std::string(kSep) + "value",
               kScanStartup);
     items.Add("HKEY_CURRENT_USER\\SOFTWARE\\QMSPELLING\\MIXED CASE\\TOOL.EXE", kScanAppPaths);
+    // Under WOW64 a 32-bit program reaches this key through a redirected
+    // view, whose stored name runs through "Wow6432Node".
+    const std::string machineKey = "Software\\QmSpelling\\Mixed Case";
+    ASSERT_TRUE(PlantValue(HKEY_LOCAL_MACHINE, machineKey, "Value", "data"));
+    items.Add("hkey_local_machine\\software\\qmspelling\\mixed case" + std::string(kSep) + "value", kScanStartup);
     const std::string file = TestEnv::MakeScratchFolder("spelling") + "partial.rbk";
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupKeys(&items, file), 1);
     const std::string content = RegistryTree::ReadFile(file);
+    EXPECT_NE(content.find("  <k name=\"HKEY_LOCAL_MACHINE\">\r\n   <k name=\"Software\">\r\n"
+                           "    <k name=\"QmSpelling\">\r\n     <k name=\"Mixed Case\">\r\n"
+                           "      <v name=\"Value\" value=\"data\"/>\r\n"),
+              std::string::npos)
+        << content;
+    TestEnv::DeleteTree(HKEY_LOCAL_MACHINE, "Software\\QmSpelling");
     const std::string chain = "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
                               "    <k name=\"QmSpelling\">\r\n     <k name=\"Mixed Case\">\r\n"
                               "      <k name=\"Tool.EXE\">\r\n";

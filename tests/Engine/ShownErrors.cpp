@@ -1,38 +1,28 @@
 #include "ShownErrors.h"
 
-#include <mutex>
-
-#include "Engine/CXmlReader.h"
+#include "Engine/CRegistryManager.h"
 
 namespace
 {
-std::mutex g_mutex;
-std::vector<std::string> g_shown;
-
-void Record(const std::string& message)
+std::vector<std::string> StatusTexts(const RecordingStatus& status, const char* code)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_shown.push_back(message);
+    std::vector<std::string> texts;
+    for (const RecordingStatus::Call& call : status.Calls())
+        if (call.op == "status" && call.code == code)
+            texts.push_back(call.text);
+    return texts;
 }
-
-struct InstallDisplay
-{
-    InstallDisplay() { CXmlReader::SetErrorDisplay(&Record); }
-};
-InstallDisplay g_installDisplay;
 }
 
 namespace ShownErrors
 {
-void Clear()
+std::vector<std::string> Messages(const RecordingStatus& status)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_shown.clear();
+    return StatusTexts(status, kStatusCodeMessage);
 }
 
-std::vector<std::string> Get()
+std::vector<std::string> NotRestored(const RecordingStatus& status)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_shown;
+    return StatusTexts(status, kStatusCodeNotRestored);
 }
 }

@@ -2,11 +2,13 @@
 #include <string>
 #include <vector>
 
-// The parse errors that the reader would have shown in a message box. The
-// test program replaces the box with this record, so that no test waits for
-// a click that never comes.
+#include "support/RecordingStatus.h"
+
+// What a restore handed its status sink for the page to show the user once
+// the job is done: its messages (a parse error with its line) and the keys
+// it could not write. The engine itself shows nothing.
 namespace ShownErrors
 {
-void Clear();
-std::vector<std::string> Get();
+std::vector<std::string> Messages(const RecordingStatus& status);
+std::vector<std::string> NotRestored(const RecordingStatus& status);
 }

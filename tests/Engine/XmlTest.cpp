@@ -74,10 +74,10 @@ int RestoreText(const std::string& content, std::string& shown)
 {
     const std::string path = Scratch("malformed.rbk");
     EXPECT_TRUE(TestEnv::WriteFile(path, content));
-    ShownErrors::Clear();
-    CRegistryManager manager(nullptr);
+    RecordingStatus status;
+    CRegistryManager manager(&status);
     const int result = manager.RestoreRegistry(path);
-    const std::vector<std::string> errors = ShownErrors::Get();
+    const std::vector<std::string> errors = ShownErrors::Messages(status);
     EXPECT_LE(errors.size(), 1u);
     shown = errors.empty() ? std::string() : errors.front();
     return result;

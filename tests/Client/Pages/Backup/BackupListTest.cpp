@@ -12,6 +12,8 @@
 
 namespace
 {
+const char kWhole[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n </registry>\r\n";
+
 std::vector<std::string> Titles(const std::vector<BackupEntry>& entries)
 {
     std::vector<std::string> titles;
@@ -29,7 +31,7 @@ TEST(BackupList, NewestFirstByTheDateInTheNameWhateverTheFolderOrder)
     for (const char* name : {"31122025_235959_REGBACKUP.rbk", "01012026_000000_FULL_REGBACKUP.rbk",
                              "15062024_120000_REGBACKUP.rbk", "notes.rbk", "02012026_080000_REGBACKUP.rbk",
                              "01012026_000000_REGBACKUP.rbk", "12122026_101010_REGBACKUP.txt"})
-        ASSERT_TRUE(TestEnv::WriteFile(folder + name, "x"));
+        ASSERT_TRUE(TestEnv::WriteFile(folder + name, kWhole));
     ASSERT_TRUE(::CreateDirectoryA((folder + "03012026_000000_REGBACKUP.rbk").c_str(), nullptr));
 
     const std::vector<BackupEntry> entries = BackupList::Enumerate(folder.substr(0, folder.size() - 1));
@@ -79,4 +81,29 @@ TEST(BackupList, DatesReadInEnglishAndTitlesLoseOnlyTheExtension)
     EXPECT_FALSE(BackupList::DateInName("0503202_070409_REGBACKUP", stamp));
     EXPECT_FALSE(BackupList::DateInName("05032026-070409", stamp));
     EXPECT_FALSE(BackupList::DateInName("05032026_0704", stamp));
+}
+
+TEST(BackupList, OffersOnlyWholeBackups)
+{
+    const std::string folder = TestEnv::MakeScratchFolder("wholebackups");
+    const std::string whole = kWhole;
+    // Cut off while written: empty (the end came before the first write), or
+    // anywhere before the root element's end.
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "01012026_000000_FULL_REGBACKUP.rbk", ""));
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "02012026_000000_FULL_REGBACKUP.rbk",
+                                   whole.substr(0, whole.size() - 5)));
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "03012026_000000_REGBACKUP.rbk",
+                                   whole.substr(0, whole.find(" </registry>")) + std::string(200, ' ')));
+    // A backup still being written, and names that only begin like a backup's.
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "04012026_000000_FULL_REGBACKUP.rbk.part", whole));
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "05012026_000000_FULL_REGBACKUP.rbkx", whole));
+    // Whole: also in capitals, and with blanks after its end.
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "06012026_000000_REGBACKUP.rbk", whole));
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "07012026_000000_REGBACKUP.RBK", whole + "\r\n  \r\n"));
+
+    EXPECT_EQ(Titles(BackupList::Enumerate(folder.substr(0, folder.size() - 1))),
+              (std::vector<std::string>{"07012026_000000_REGBACKUP", "06012026_000000_REGBACKUP"}));
+    EXPECT_TRUE(BackupList::IsWholeBackup(folder + "06012026_000000_REGBACKUP.rbk"));
+    EXPECT_FALSE(BackupList::IsWholeBackup(folder + "01012026_000000_FULL_REGBACKUP.rbk"));
+    EXPECT_FALSE(BackupList::IsWholeBackup(folder + "missing.rbk"));
 }

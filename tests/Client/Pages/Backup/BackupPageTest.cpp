@@ -4,6 +4,7 @@
 // file went away.
 #include <windows.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -11,7 +12,9 @@
 #include <vector>
 
 #include "Client/Pages/BackupList.h"
+#include "Client/Shell/ProgramMessages.h"
 #include "Client/res/BackupResource.h"
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ShellResource.h"
 #include "Engine/BackupFolder.h"
 #include "support/ProgramDriver.h"
@@ -32,6 +35,48 @@ std::string RepairBackup(const std::string& key, const std::string& value)
            "    <k name=\"QmBackupPage\">\r\n     <k name=\"" +
            key + "\">\r\n      <v name=\"Target\" value=\"" + value +
            "\"/>\r\n     </k>\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
+}
+
+// A whole backup (it ends as every backup does) that the reader refuses:
+// the key in it has an attribute no writer makes.
+std::string DamagedBackup()
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
+           "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+           "    <k name=\"QmBackupPage\" odd=\"1\">\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
+}
+
+bool SetAccess(const std::string& path, const char* access)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(access, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    HKEY key = NULL;
+    bool done = ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS;
+    if (done)
+    {
+        done = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+        ::RegCloseKey(key);
+    }
+    ::LocalFree(descriptor);
+    return done;
+}
+
+// Every file of the folder named as a backup that does not end as a whole
+// backup does.
+std::vector<std::string> CutOffBackups(const std::string& folder)
+{
+    std::vector<std::string> cut;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((folder + "*.rbk").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return cut;
+    do
+        if (!BackupList::IsWholeBackup(folder + found.cFileName))
+            cut.push_back(found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return cut;
 }
 
 std::string Kind()
@@ -107,6 +152,42 @@ protected:
         AnswerMessageBox(box, IDOK);
         for (int i = 0; i < 100 && ::IsWindow(box); ++i)
             ::Sleep(50);
+    }
+
+    // Plants a whole backup the reader refuses, restores it from the page and
+    // waits for the parse error; NULL when it never came.
+    HWND RestoreADamagedBackup()
+    {
+        Plant("01012020_101010_REGBACKUP.rbk", DamagedBackup());
+        StartOnBackupPage();
+        if (::testing::Test::HasFatalFailure() || !ListSelectRowAndWait(m_list, 0) ||
+            !ClickWhenUsable(m_window, IDC_BACKUP_RESTORE))
+            return NULL;
+        return WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
+    }
+
+    // Closes the program as a user would: answers every box and asks again
+    // while it refuses because a job runs. True when it ended.
+    bool CloseAsAUserWould(DWORD milliseconds = 180000)
+    {
+        const DWORD start = ::GetTickCount();
+        DWORD lastClose = 0;
+        while (!m_program.WaitForExit(100))
+        {
+            if (::GetTickCount() - start > milliseconds)
+                return false;
+            if (const HWND box = WaitForMessageBoxOf(m_program.ProcessId(), 100))
+            {
+                AnswerMessageBox(box, IDOK);
+                continue;
+            }
+            if (::GetTickCount() - lastClose > 2000)
+            {
+                PressButton(m_window, IDC_CLOSE_BUTTON);
+                lastClose = ::GetTickCount();
+            }
+        }
+        return true;
     }
 
     bool JobButtonsUsable() const
@@ -232,14 +313,8 @@ TEST_F(BackupPage, DeleteRemovesOnlyTheChosenFileAndAFileGoneSinceListingIsSaidS
 
 TEST_F(BackupPage, AFailedRestoreKeepsItsFileAndAFailedBackupIsSaidToHaveFailed)
 {
-    // Cut off after its first key: the engine reports the parse error itself.
-    ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk",
-                                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
-                                  "  <k name=\"HKEY_CURRENT_USER\">\r\n"));
-    ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
-    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
-    ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
-    const HWND parseError = WaitForMessageBoxWith(m_program.ProcessId(), "Parse error in line", 60000);
+    // The engine's reader finds the fault; the page shows its message.
+    const HWND parseError = RestoreADamagedBackup();
     ASSERT_NE(parseError, static_cast<HWND>(NULL));
     AnswerMessageBox(parseError, IDOK);
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept.", 60000));
@@ -255,4 +330,104 @@ TEST_F(BackupPage, AFailedRestoreKeepsItsFileAndAFailedBackupIsSaidToHaveFailed)
     ASSERT_NO_FATAL_FAILURE(ExpectMessage(
         "The registry backup failed. Please check that the program's folder can be written to.", 60000));
     EXPECT_TRUE(JobButtonsUsable());
+}
+
+TEST_F(BackupPage, AJobsMessageBelongsToTheMainWindowAndHoldsNoJobOpen)
+{
+    const HWND parseError = RestoreADamagedBackup();
+    ASSERT_NE(parseError, static_cast<HWND>(NULL));
+    EXPECT_EQ(MessageBoxText(parseError), "Parse error in line 5 : (Unknown attribute 'odd')");
+    EXPECT_EQ(::GetWindow(parseError, GW_OWNER), m_window);
+
+    // The job is over while its message is up: a close is not refused for a
+    // running job, and the program ends once the messages are answered.
+    ASSERT_TRUE(PressButton(m_window, IDC_CLOSE_BUTTON));
+    EXPECT_EQ(WaitForMessageBoxWith(m_program.ProcessId(), "Please stop active operation", 2000),
+              static_cast<HWND>(NULL));
+    AnswerMessageBox(parseError, IDOK);
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept."));
+    EXPECT_TRUE(m_program.WaitForExit(15000)) << "the close was lost";
+    EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
+}
+
+TEST_F(BackupPage, AScanMayStartWhileAJobsMessageIsUp)
+{
+    const HWND parseError = RestoreADamagedBackup();
+    ASSERT_NE(parseError, static_cast<HWND>(NULL));
+    EXPECT_EQ(::GetWindow(parseError, GW_OWNER), m_window);
+    // A scheduled scan asks the main window to scan; it is dropped while a
+    // job runs. The restore is over, so the scan starts.
+    ASSERT_TRUE(::PostMessageA(m_window, WM_INSTANCE_REQUEST, 1, 0));
+    const HWND caption = FindControl(m_window, IDC_CAPTION_LABEL);
+    EXPECT_TRUE(WaitFor(10000, [caption] { return WindowText(caption) == "SCANNING"; }))
+        << "the scan did not start: " << WindowText(caption);
+    AnswerMessageBox(parseError, IDOK);
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept."));
+    EXPECT_TRUE(WaitFor(240000, [this] { return IsUsable(FindVisibleControl(m_window, IDC_SHOW_RESULTS)); }))
+        << "the scan did not end";
+}
+
+TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
+{
+    const std::string closed = std::string(kTreeKey) + "\\Closed";
+    ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, closed, "Target", "C:\\now.exe"));
+    // A key the user may not open, as the machine's keys are to a user
+    // without rights; the key beside it is written.
+    ASSERT_TRUE(SetAccess(closed, "D:P"));
+    ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk",
+                                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
+                                  "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+                                  "    <k name=\"QmBackupPage\">\r\n"
+                                  "     <k name=\"Closed\">\r\n      <v name=\"Target\" value=\"C:\\then.exe\"/>\r\n"
+                                  "     </k>\r\n"
+                                  "     <k name=\"Open\">\r\n      <v name=\"Target\" value=\"C:\\then.exe\"/>\r\n"
+                                  "     </k>\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n"));
+    ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
+    ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
+    ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
+    const HWND box = WaitForMessageBoxWith(m_program.ProcessId(), "partly restored", 60000);
+    ASSERT_NE(box, static_cast<HWND>(NULL));
+    EXPECT_EQ(MessageBoxText(box), "The registry was only partly restored. These keys could not be written:\n\n"
+                                   "HKEY_CURRENT_USER\\Software\\QmBackupPage\\Closed\n\nThe backup file was kept.");
+    EXPECT_EQ(::GetWindow(box, GW_OWNER), m_window);
+    AnswerMessageBox(box, IDOK);
+    for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+        ::Sleep(50);
+    // The file stays listed for another try.
+    EXPECT_EQ(Titles(), std::vector<std::string>{"01012020_101010_REGBACKUP"});
+    EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored-" + Kind()));
+    EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Open", "Target"));
+    EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
+    EXPECT_TRUE(SetAccess(closed, "D:(A;;KA;;;WD)"));
+}
+
+TEST_F(BackupPage, ABackupCutOffByTheProgramsEndIsNeverListed)
+{
+    // What an earlier version left when it ended during a backup.
+    ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_FULL_REGBACKUP.rbk", ""));
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
+        EXPECT_EQ(ListRowCount(m_list), 0) << "attempt " << attempt;
+        ASSERT_TRUE(IsUsable(::GetDlgItem(m_page, IDC_BACKUP_CREATE)));
+        // A Create click and a close, back to back: the program may end while
+        // the backup starts or runs.
+        ASSERT_TRUE(PressButton(m_page, IDC_BACKUP_CREATE));
+        ASSERT_TRUE(PressButton(m_window, IDC_CLOSE_BUTTON));
+        ASSERT_TRUE(CloseAsAUserWould()) << "attempt " << attempt;
+        EXPECT_EQ(CutOffBackups(m_backups), std::vector<std::string>{"01012020_101010_FULL_REGBACKUP.rbk"})
+            << "attempt " << attempt;
+        ASSERT_NO_FATAL_FAILURE(StartOnBackupPage());
+        // Whatever the list offers is a whole backup.
+        const std::vector<std::string> offered = Titles();
+        for (const std::string& title : offered)
+        {
+            EXPECT_TRUE(BackupList::IsWholeBackup(m_backups + title + ".rbk")) << title;
+            EXPECT_NE(title, "01012020_101010_FULL_REGBACKUP");
+        }
+        ASSERT_TRUE(CloseAsAUserWould());
+        // A backup that went through is removed, so that each attempt starts alike.
+        for (const std::string& title : offered)
+            ::DeleteFileA((m_backups + title + ".rbk").c_str());
+    }
 }
