@@ -2,6 +2,9 @@
 
 #include <map>
 
+#include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/ListFileLimit.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/res/IgnoreListResource.h"
@@ -87,7 +90,7 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     m_list.DeleteAllItems();
     while (m_list.DeleteColumn(0))
         ;
-    m_rows.clear();
+    m_rowKeys.clear();
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list.SetNotifyWindow(m_hWnd);
     m_list.InsertIgnoreListColumns();
@@ -96,18 +99,37 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     if (!items)
         return;
     std::map<std::string, int> entries;
-    items->ReloadIgnoreList();
+    if (!items->ReloadIgnoreList())
+        TellIfTooLarge(items);
     items->GetIgnoreList(&entries);
-    m_rows = IgnoreListEntries::RowsOf(entries);
-    for (size_t i = 0; i < m_rows.size(); ++i)
+    m_rowKeys.reserve(entries.size());
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    for (const auto& entry : entries)
     {
-        // The list sorts its rows, so the row inserted is where it says.
-        const int row = m_list.InsertItem(static_cast<int>(i), m_rows[i].item);
+        // The list sorts its rows, so the row inserted is not always where
+        // it was asked to go: each row keeps its key's index as its data.
+        const IgnoreListFile::Key key = IgnoreListFile::SplitKey(entry.first);
+        const int row = m_list.InsertItem(static_cast<int>(m_rowKeys.size()), key.item);
         if (row < 0)
             continue;
-        m_list.SetItemText(row, 1, m_rows[i].category);
-        m_list.SetItemData(row, static_cast<LPARAM>(i));
+        m_list.SetItemText(row, 1, key.category);
+        m_list.SetItemData(row, static_cast<LPARAM>(m_rowKeys.size()));
+        m_rowKeys.push_back(entry.first);
     }
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.Invalidate();
+}
+
+void CAdvanceSettingsDlg::TellIfTooLarge(CAbstractScanItemsInfo* items)
+{
+    const CScanItemsInfo* store = dynamic_cast<CScanItemsInfo*>(items);
+    if (!store || store->LastIgnoreListRead() != IgnoreListFile::Status::kTooLarge)
+        return;
+    MessageBox(ListFileLimit::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
+                                              "The list shows nothing, and the findings on it are reported by "
+                                              "the next scan.")
+                   .c_str(),
+               nullptr, MB_OK | MB_ICONWARNING);
 }
 
 void CAdvanceSettingsDlg::OnRemove()
@@ -119,22 +141,23 @@ void CAdvanceSettingsDlg::OnRemove()
     if (selected < 0)
         return;
     const size_t index = static_cast<size_t>(m_list.GetItemData(selected));
-    if (index >= m_rows.size())
+    if (index >= m_rowKeys.size())
         return;
-    const std::string key = m_rows[index].key;
 
+    // The row's entry, exactly (item and category), goes; the store writes
+    // back only that change.
     std::map<std::string, int> entries;
     items->ReloadIgnoreList();
     items->GetIgnoreList(&entries);
-    if (!IgnoreListEntries::Remove(entries, key))
+    if (entries.erase(m_rowKeys[index]) == 0)
         return;
     if (items->WriteIgnoreList(entries))
     {
         m_list.DeleteItem(selected);
         return;
     }
-    MessageBox("The ignore list was not changed: its file could not be read whole or could not be written.",
-               nullptr, MB_ICONINFORMATION);
+    MessageBox("The ignore list was not changed: its file could not be read or written.", nullptr,
+               MB_ICONINFORMATION);
 }
 
 void CAdvanceSettingsDlg::ShowSettings(int tab)

@@ -12,6 +12,7 @@
 #include "Client/Controls/CPictureEx.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/LastResults.h"
+#include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Framework/CBitmap.h"
 #include "Framework/CListCtrl.h"
@@ -123,7 +124,7 @@ private:
     CScanResultDlg* m_resultsPage = nullptr;
 
     std::string m_currentCode;
-    std::set<std::string> m_whiteList;
+    WhiteList m_whiteList;
     std::atomic<int> m_foundCount{0};
     // Per row what the job thread counted and what the counters show.
     std::atomic<int> m_rowCounts[12] = {};

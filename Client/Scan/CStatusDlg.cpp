@@ -3,6 +3,7 @@
 #include <map>
 
 #include "Client/Scan/FormatSizeKB.h"
+#include "Client/Scan/IgnoreListFile.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Engine/ScanCategory.h"
@@ -154,10 +155,7 @@ void CStatusDlg::RefreshIgnoredCounts()
     std::map<DWORD, int> counts;
     for (const auto& entry : entries)
     {
-        const size_t caret = entry.first.find('^');
-        if (caret == std::string::npos)
-            continue;
-        const std::string caption = AnsiText::Trimmed(entry.first.substr(caret + 1));
+        const std::string caption = AnsiText::Trimmed(IgnoreListFile::SplitKey(entry.first).category);
         for (const StatisticsRow& row : kRows)
             if (caption == FindScanCategory(row.category)->caption)
                 ++counts[row.category];
