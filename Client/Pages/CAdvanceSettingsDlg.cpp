@@ -1,5 +1,6 @@
 #include "Client/Pages/CAdvanceSettingsDlg.h"
 
+#include <algorithm>
 #include <map>
 
 #include "Client/Scan/CScanItemsInfo.h"
@@ -102,21 +103,49 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     if (!items->ReloadIgnoreList())
         TellIfTooLarge(items);
     items->GetIgnoreList(&entries);
-    m_rowKeys.reserve(entries.size());
-    m_list.SendMessage(WM_SETREDRAW, FALSE);
-    for (const auto& entry : entries)
+    InsertRows(entries);
+}
+
+void CAdvanceSettingsDlg::InsertRows(const std::map<std::string, int>& entries)
+{
+    struct Row
     {
-        // The list sorts its rows, so the row inserted is not always where
-        // it was asked to go: each row keeps its key's index as its data.
-        const IgnoreListFile::Key key = IgnoreListFile::SplitKey(entry.first);
-        const int row = m_list.InsertItem(static_cast<int>(m_rowKeys.size()), key.item);
+        const std::string* key;
+        IgnoreListFile::Key split;
+    };
+    std::vector<Row> rows;
+    rows.reserve(entries.size());
+    for (const auto& entry : entries)
+        rows.push_back({&entry.first, IgnoreListFile::SplitKey(entry.first)});
+    // The list is sorted by item, without regard to case. Under Wine a
+    // sorted list looks for each new row's place row by row, which takes
+    // minutes for a long list: the rows are put in that order here, and the
+    // list takes them as they come.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return ::lstrcmpiA(a.split.item.c_str(), b.split.item.c_str()) < 0;
+    });
+    const LONG style = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
+    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    m_rowKeys.reserve(rows.size());
+    m_list.SendMessage(LVM_SETITEMCOUNT, rows.size());
+    for (const Row& entry : rows)
+    {
+        // The row's data goes in with it: each further message to the list
+        // costs as much as the row itself.
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(m_rowKeys.size());
+        item.pszText = const_cast<char*>(entry.split.item.c_str());
+        item.lParam = static_cast<LPARAM>(m_rowKeys.size());
+        const int row = static_cast<int>(m_list.SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         if (row < 0)
             continue;
-        m_list.SetItemText(row, 1, key.category);
-        m_list.SetItemData(row, static_cast<LPARAM>(m_rowKeys.size()));
-        m_rowKeys.push_back(entry.first);
+        m_list.SetItemText(row, 1, entry.split.category);
+        m_rowKeys.push_back(*entry.key);
     }
     m_list.SendMessage(WM_SETREDRAW, TRUE);
+    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style);
     m_list.Invalidate();
 }
 

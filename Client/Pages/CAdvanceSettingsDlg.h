@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ protected:
 
 private:
     void FillIgnoreList();
+    // One row per entry, item and category, each knowing its entry's key.
+    void InsertRows(const std::map<std::string, int>& entries);
     // Tells the user why the list is empty when its file was too large to read.
     void TellIfTooLarge(CAbstractScanItemsInfo* items);
     void OnRemove();

@@ -2,15 +2,17 @@
 #include <string>
 
 // The two lists beside the program, the ignore list "IL" and the white list
-// "WL", are read whole into memory on the window thread. The program writes
-// one ignore-list record per finding the user chose to ignore, a user types
-// the white list by hand: either stays far below a megabyte in real use, and
-// even a list of every finding of many large scans stays below 16 MB. A
-// larger file is something else put in a list's place; it is refused, and
-// the user told, instead of being read for minutes into gigabytes.
+// "WL", are read whole on the window thread, and the ignore-list page shows
+// every record of "IL" as a row. The program writes one ignore-list record
+// (some 100 bytes) per finding the user chose to ignore, one click each, and
+// a user types the white list by hand: real lists hold tens or hundreds of
+// entries. 2 MB holds some 20,000 ignored findings or 50,000 fragments, and
+// the page still fills its list within seconds. A larger file is something
+// other than a list put in its place: it is not read, and the user is told,
+// instead of the window freezing for minutes over it.
 namespace ListFileLimit
 {
-constexpr unsigned long long kMaxBytes = 16ull << 20;
+constexpr unsigned long long kMaxBytes = 2ull << 20;
 
 // The file's size; false when it cannot be asked (no such file).
 bool SizeOf(const std::string& path, unsigned long long& bytes);
