@@ -188,8 +188,6 @@ TEST(IgnoreListPage, AFileTooLargeToBeAListIsToldAndLeftAlone)
         {
             EXPECT_NE(MessageBoxText(box).find(CScanItemsInfo::IgnoreListPath()), std::string::npos)
                 << MessageBoxText(box);
-            ::Sleep(3000);
-            SaveScreenshot(main, "ignore-list-too-large");
             AnswerMessageBox(box, IDOK);
         }
         const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
