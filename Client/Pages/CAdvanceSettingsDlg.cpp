@@ -5,7 +5,7 @@
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/res/IgnoreListResource.h"
@@ -154,7 +154,7 @@ void CAdvanceSettingsDlg::TellIfTooLarge(CAbstractScanItemsInfo* items)
     const CScanItemsInfo* store = dynamic_cast<CScanItemsInfo*>(items);
     if (!store || store->LastIgnoreListRead() != IgnoreListFile::Status::kTooLarge)
         return;
-    MessageBox(ListFileLimit::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
+    MessageBox(ListFile::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
                                               "The list shows nothing, and the findings on it are reported by "
                                               "the next scan.")
                    .c_str(),

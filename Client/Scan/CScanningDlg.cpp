@@ -10,7 +10,7 @@
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CScanResultDlg.h"
 #include "Client/Scan/CStatusDlg.h"
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -292,7 +292,7 @@ void CScanningDlg::LoadWhiteList()
     // scan reports what it names.
     const std::string path = WhiteListPath();
     if (m_whiteList.Read(path) == WhiteList::Status::kTooLarge)
-        MessageBox(ListFileLimit::TooLargeMessage("white list", path, "This scan reports the findings it names.")
+        MessageBox(ListFile::TooLargeMessage("white list", path, "This scan reports the findings it names.")
                        .c_str(),
                    nullptr, MB_OK | MB_ICONWARNING);
 }

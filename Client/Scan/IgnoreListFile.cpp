@@ -3,20 +3,13 @@
 #include <climits>
 #include <unordered_map>
 
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CBinaryFile.h"
 
 namespace
 {
 const char kRecordEnd[] = ";\r\n";
-
-// White space around an entry of the ignore list. A zero byte counts as well:
-// a file that was cut short by a crash is often padded with them.
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\0';
-}
 
 // After an entry's ";": the line feed that ends its line, when nothing but
 // blanks comes before it, belongs to the record.
@@ -32,7 +25,7 @@ size_t LineEndAfter(const std::string& text, size_t end)
 // overflow: blanks, a sign, digits; 0 when there are none.
 int ParseNumber(const std::string& text, size_t from, size_t to)
 {
-    while (from < to && IsBlank(text[from]) && text[from] != '\0')
+    while (from < to && ListFile::IsBlank(text[from]) && text[from] != '\0')
         ++from;
     bool negative = false;
     if (from < to && (text[from] == '-' || text[from] == '+'))
@@ -85,16 +78,11 @@ std::string IgnoreListFile::FormatRecord(const std::string& key, int number)
 IgnoreListFile::Status IgnoreListFile::Read(Content& content) const
 {
     content = Content();
-    if (ListFileLimit::IsTooLarge(m_path))
-        return Status::kTooLarge;
     std::string text;
-    if (!CBinaryFile::Read(m_path, text, CBinaryFile::kReadCreating))
-        return Status::kFailed;
-    // It may have grown since its size was asked.
-    if (text.size() > ListFileLimit::kMaxBytes)
-        return Status::kTooLarge;
-    content = Parse(std::move(text));
-    return Status::kDone;
+    const Status read = ListFile::Read(m_path, text);
+    if (read == Status::kDone)
+        content = Parse(std::move(text));
+    return read;
 }
 
 IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
@@ -102,42 +90,25 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
     Content content;
     content.text = std::move(text);
     const std::string& t = content.text;
-    size_t position = 0;
-    for (;;)
-    {
-        // A last entry without its ";" is not read.
-        const size_t separator = t.find(kEntrySeparator, position);
-        if (separator == std::string::npos)
-            break;
-        size_t first = position;
-        size_t last = separator;
-        while (first < last && IsBlank(t[first]))
-            ++first;
-        while (last > first && IsBlank(t[last - 1]))
-            --last;
-        // An empty entry ends the list.
-        if (first == last)
-            break;
-        const size_t lineEnd = LineEndAfter(t, separator + 1);
+    ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
+        const size_t lineEnd = LineEndAfter(t, end);
         content.readEnd = lineEnd;
-        position = lineEnd;
-
         // key "^" number, and the key is item "^" category.
         const size_t numberAt = t.rfind(kFieldSeparator, last - 1);
         if (numberAt == std::string::npos || numberAt < first)
-            continue;
-        Record record;
+            return;
         Key key = SplitKey(t.substr(first, numberAt - first));
         if (key.item.empty())
-            continue;
+            return;
+        Record record;
         record.item = std::move(key.item);
         record.category = std::move(key.category);
         record.number = ParseNumber(t, numberAt + 1, last);
         record.begin = first;
-        record.end = separator + 1;
+        record.end = end;
         record.lineEnd = lineEnd;
         content.records.push_back(std::move(record));
-    }
+    });
     return content;
 }
 

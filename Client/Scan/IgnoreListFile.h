@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "Client/Scan/ListFile.h"
+
 // The ignore list's file "IL": records of item "^" category "^" number, each
 // ended by ";" and a line end, read and written as bytes. The results store
 // and the ignore-list page both read it through this class alone.
@@ -20,14 +22,9 @@ class IgnoreListFile
 {
 public:
     static const char kFieldSeparator = '^';
-    static const char kEntrySeparator = ';';
+    static const char kEntrySeparator = ListFile::kEntrySeparator;
 
-    enum class Status
-    {
-        kDone,
-        kFailed,   // cannot be opened, read or written
-        kTooLarge, // larger than a list can be (ListFileLimit); not read
-    };
+    using Status = ListFile::Status;
 
     // An item and its category; the store's key is both joined by "^".
     struct Key

@@ -3,22 +3,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Framework/AnsiText.h"
-#include "Framework/CBinaryFile.h"
 
 namespace
 {
-const char kEntrySeparator = ';';
 // An odd base: the hash of a window is its bytes read as a number in this
 // base, modulo 2^64, so that the next window's hash follows from the last.
 const uint64_t kBase = 0x100000001B3ull;
 const size_t kFirstTableSize = 64;
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
 
 uint64_t HashOf(const char* bytes, size_t length)
 {
@@ -52,38 +45,18 @@ size_t FirstSlot(uint64_t hash, size_t length, size_t mask)
 
 WhiteList::Status WhiteList::Read(const std::string& path)
 {
-    if (ListFileLimit::IsTooLarge(path))
-        return Status::kTooLarge;
     std::string text;
-    if (!CBinaryFile::Read(path, text, CBinaryFile::kReadCreating))
-        return Status::kFailed;
-    // It may have grown since its size was asked.
-    if (text.size() > ListFileLimit::kMaxBytes)
-        return Status::kTooLarge;
-    Add(text);
-    return Status::kDone;
+    const Status read = ListFile::Read(path, text);
+    if (read == Status::kDone)
+        Add(text);
+    return read;
 }
 
 void WhiteList::Add(const std::string& text)
 {
     const std::string lower = AnsiText::ToLower(text);
-    size_t position = 0;
-    for (;;)
-    {
-        const size_t end = lower.find(kEntrySeparator, position);
-        if (end == std::string::npos)
-            return;
-        size_t first = position;
-        size_t last = end;
-        while (first < last && IsBlank(lower[first]))
-            ++first;
-        while (last > first && IsBlank(lower[last - 1]))
-            --last;
-        if (first == last)
-            return;
-        Insert(lower.data() + first, last - first);
-        position = end + 1;
-    }
+    ListFile::ForEachEntry(lower,
+                           [&](size_t first, size_t last, size_t) { Insert(lower.data() + first, last - first); });
 }
 
 bool WhiteList::Matches(const std::string& text) const

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "Client/Scan/ListFile.h"
+
 // The white list "WL" beside the program: text fragments, each ended by ";",
 // that the user does not want reported. A finding whose text holds one of
 // them, in any case, is left out of the scan. No part of the program writes
@@ -17,12 +19,7 @@
 class WhiteList
 {
 public:
-    enum class Status
-    {
-        kDone,
-        kFailed,   // cannot be opened or read; nothing is added
-        kTooLarge, // larger than a list can be (ListFileLimit); not read
-    };
+    using Status = ListFile::Status;
 
     // Adds the fragments of the file (created empty when missing).
     Status Read(const std::string& path);

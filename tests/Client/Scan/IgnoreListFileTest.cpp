@@ -8,7 +8,7 @@
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CHandle.h"
 #include "Client/Scan/StoreTestFolder.h"
@@ -29,6 +29,18 @@ Entries ReloadedEntries(CScanItemsInfo& store)
 std::string Bytes(const char* text, size_t size)
 {
     return std::string(text, size);
+}
+
+// What the store answers while it cannot take the file: nothing read back,
+// and nothing written.
+void ExpectRefused(CScanItemsInfo& store)
+{
+    EXPECT_EQ(store.ReloadIgnoreList(), 0);
+    Entries entries;
+    store.GetIgnoreList(&entries);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
+    EXPECT_EQ(store.WriteIgnoreList({{"only^E", 0}}), 0);
 }
 }
 
@@ -182,12 +194,7 @@ TEST(IgnoreListFile, UnreadableFileKeepsIgnoredItemsHiddenAndIsNotWritten)
         ASSERT_TRUE(lock);
         EXPECT_EQ(store.LoadIgnoreList(), 0);
         EXPECT_EQ(store.AddFoundItem("a", kScanFonts, 0, 0), 0);
-        EXPECT_EQ(store.ReloadIgnoreList(), 0);
-        Entries entries;
-        store.GetIgnoreList(&entries);
-        EXPECT_TRUE(entries.empty());
-        EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
-        EXPECT_EQ(store.WriteIgnoreList({{"only^E", 0}}), 0);
+        ExpectRefused(store);
     }
     EXPECT_EQ(IgnoreListBytes(), written);
     EXPECT_EQ(store.LoadIgnoreList(), 1);
@@ -247,20 +254,15 @@ TEST(IgnoreListFile, AFileTooLargeToBeAListIsNeitherReadNorWritten)
         return;
     const std::string record = "HKEY_LOCAL_MACHINE\\Software\\Qm^Empty Registry Keys^0;\r\n";
     std::string large;
-    large.reserve(ListFileLimit::kMaxBytes + record.size());
-    while (large.size() <= ListFileLimit::kMaxBytes)
+    large.reserve(ListFile::kMaxBytes + record.size());
+    while (large.size() <= ListFile::kMaxBytes)
         large += record;
     PlantIgnoreList(large);
 
     CScanItemsInfo store;
     EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
     EXPECT_EQ(store.AddFoundItem("HKEY_LOCAL_MACHINE\\Software\\Qm", kScanEmptyKeys, 0, 0), 1);
-    EXPECT_EQ(store.ReloadIgnoreList(), 0);
-    Entries entries;
-    store.GetIgnoreList(&entries);
-    EXPECT_TRUE(entries.empty());
-    EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
-    EXPECT_EQ(store.WriteIgnoreList({{"c^D", 0}}), 0);
+    ExpectRefused(store);
     EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
     EXPECT_TRUE(IgnoreListBytes() == large) << "the file was changed";
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Scan/WhiteList.h"
 #include "Framework/AnsiText.h"
 #include "support/TestRegistry.h"
@@ -103,13 +103,13 @@ TEST(WhiteList, ReadsAddToWhatWasReadAndATooLargeFileIsNotRead)
         EXPECT_TRUE(list.Matches(text)) << text;
 
     std::string large;
-    while (large.size() <= ListFileLimit::kMaxBytes)
+    while (large.size() <= ListFile::kMaxBytes)
         large += "c:\\program files\\delta\\;\r\n";
     ASSERT_TRUE(TestEnv::WriteFile(path, large));
-    EXPECT_TRUE(ListFileLimit::IsTooLarge(path));
+    EXPECT_TRUE(ListFile::IsTooLarge(path));
     EXPECT_EQ(list.Read(path), WhiteList::Status::kTooLarge);
     EXPECT_EQ(list.Size(), 3u);
     EXPECT_FALSE(list.Matches("c:\\program files\\delta\\x.exe"));
-    EXPECT_NE(ListFileLimit::TooLargeMessage("white list", path, "Next.").find("too large to be a list"),
+    EXPECT_NE(ListFile::TooLargeMessage("white list", path, "Next.").find("too large to be a list"),
               std::string::npos);
 }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Client/Scan/CScanItemsInfo.h"
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Scan/StoreTestFolder.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
@@ -43,9 +43,9 @@ std::string AllRecords()
 
 struct PageRun
 {
-    // Runs the main window here while drive works it from another thread,
-    // with the ignore-list page on show.
-    void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
+    // Runs the main window here while drive works it from another thread
+    // once it shows.
+    void RunMainWindow(const std::function<void(CRegClientDlg& dialog, HWND window)>& drive)
     {
         CScanItemsInfo store;
         theApp.m_pScanItems = &store;
@@ -59,16 +59,24 @@ struct PageRun
             }
             if (!main)
                 return;
-            window.ShowPage(kPageIgnoreList);
-            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
-            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
-            if (list)
-                drive(window, main, ::GetParent(list), list);
+            drive(window, main);
             ::PostMessageA(main, WM_CLOSE, 0, 0);
         });
         window.DoModal();
         driver.join();
         theApp.m_pScanItems = nullptr;
+    }
+
+    // The same, with the ignore-list page on show.
+    void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
+    {
+        RunMainWindow([&](CRegClientDlg& window, HWND main) {
+            window.ShowPage(kPageIgnoreList);
+            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
+            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
+            if (list)
+                drive(window, main, ::GetParent(list), list);
+        });
     }
 };
 
@@ -156,24 +164,11 @@ TEST(IgnoreListPage, AFileTooLargeToBeAListIsToldAndLeftAlone)
     if (!RunInOwnFolder())
         return;
     std::string large;
-    while (large.size() <= ListFileLimit::kMaxBytes)
+    while (large.size() <= ListFile::kMaxBytes)
         large += kActiveX;
     PlantIgnoreList(large);
-    CScanItemsInfo store;
-    theApp.m_pScanItems = &store;
-    CRegClientDlg window;
-    std::thread driver([&] {
-        HWND main = NULL;
-        for (int i = 0; i < 200 && !(main && ::IsWindowVisible(main)); ++i)
-        {
-            ::Sleep(50);
-            main = window.GetSafeHwnd();
-        }
-        if (!main)
-        {
-            ADD_FAILURE() << "no main window";
-            return;
-        }
+    PageRun page;
+    page.RunMainWindow([](CRegClientDlg&, HWND main) {
         // As a user goes there: the settings page, then its ignore-list tab.
         EXPECT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
         const HWND logon = WaitForUsable(main, IDC_LOGON_SCAN);
@@ -193,11 +188,7 @@ TEST(IgnoreListPage, AFileTooLargeToBeAListIsToldAndLeftAlone)
         const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
         EXPECT_NE(list, static_cast<HWND>(NULL));
         EXPECT_EQ(list ? ListRowCount(list) : -1, 0);
-        ::PostMessageA(main, WM_CLOSE, 0, 0);
     });
-    window.DoModal();
-    driver.join();
-    theApp.m_pScanItems = nullptr;
     EXPECT_TRUE(IgnoreListBytes() == large) << "the file was changed";
 }
 

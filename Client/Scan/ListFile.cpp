@@ -1,10 +1,11 @@
-#include "Client/Scan/ListFileLimit.h"
+#include "Client/Scan/ListFile.h"
 
 #include <windows.h>
 
 #include "Framework/AnsiText.h"
+#include "Framework/CBinaryFile.h"
 
-namespace ListFileLimit
+namespace ListFile
 {
 bool SizeOf(const std::string& path, unsigned long long& bytes)
 {
@@ -20,6 +21,22 @@ bool IsTooLarge(const std::string& path)
 {
     unsigned long long bytes = 0;
     return SizeOf(path, bytes) && bytes > kMaxBytes;
+}
+
+Status Read(const std::string& path, std::string& text)
+{
+    text.clear();
+    if (IsTooLarge(path))
+        return Status::kTooLarge;
+    if (!CBinaryFile::Read(path, text, CBinaryFile::kReadCreating))
+        return Status::kFailed;
+    // It may have grown since its size was asked.
+    if (text.size() > kMaxBytes)
+    {
+        text.clear();
+        return Status::kTooLarge;
+    }
+    return Status::kDone;
 }
 
 std::string TooLargeMessage(const char* listName, const std::string& path, const char* consequence)
