@@ -313,7 +313,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
 {
     if (!item || !*item)
         return 0;
-    const std::string key = std::string(item) + kFieldSeparator + (category ? category : "");
+    const std::string key = IgnoreListFile::JoinKey(item, category ? category : "");
     // The next repair leaves the item alone even when the file cannot take it.
     m_exclusionMarks.emplace(key, 0);
     m_ignoredMarks.insert(key);

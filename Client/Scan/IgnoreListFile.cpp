@@ -118,7 +118,11 @@ IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& 
     const Status read = Read(content);
     if (read != Status::kDone)
         return read;
+    return Write(content, Merged(content, entries));
+}
 
+std::string IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries)
+{
     // A key is read with the number of its first record.
     std::vector<std::string> keys;
     keys.reserve(content.records.size());
@@ -168,7 +172,7 @@ IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& 
     for (; next < added.size(); ++next)
         text += FormatRecord(added[next]->first, added[next]->second);
     copyTo(old.size());
-    return Write(content, text);
+    return text;
 }
 
 IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& entries) const

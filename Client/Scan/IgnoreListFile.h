@@ -81,6 +81,8 @@ public:
     static std::string FormatRecord(const std::string& key, int number);
 
 private:
+    // The file's text holding exactly these entries (see Update).
+    static std::string Merged(const Content& content, const std::map<std::string, int>& entries);
     Status Write(const Content& content, const std::string& text) const;
 
     std::string m_path;
