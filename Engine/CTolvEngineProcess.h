@@ -183,9 +183,6 @@ protected:
     void ReportJunkFile(const std::string& path, const WIN32_FIND_DATAA& entry);
     void ReportRecycleBinSize();
     void ScanEventLabelFiles();
-    // 1 when text holds an entry of the white list beside the program.
-    static int IsWhiteListed(std::string text);
-    static int IsWhiteListedIn(const std::string& listFile, std::string text);
     // Reports a finding when its key may be changed at all.
     void ReportIfWritable(const std::string& rootName, const std::string& keyPath, const std::string& text,
                           DWORD category);

@@ -1,7 +1,5 @@
-// Application-path scanner, and the engine's test against the white list.
+// Application-path scanner.
 #include "Engine/CTolvEngineProcess.h"
-
-#include <cstdio>
 
 #include "Client/Shell/CAbstractStatus.h"
 #include "Engine/FileTests.h"
@@ -10,7 +8,6 @@
 #include "Engine/ScanCategory.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CRegKey.h"
-#include "Framework/ModulePath.h"
 
 namespace
 {
@@ -19,7 +16,6 @@ const char kAppPathsKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App P
 // Registered by Windows itself with a program that is not always installed.
 const char kExemptApplication[] = "cmmgr32.exe";
 const int kAppPathStatusThreshold = 3001;
-const size_t kWhiteListChunk = 499;
 }
 
 void CTolvEngineProcess::ScanAppPaths()
@@ -93,48 +89,4 @@ bool CTolvEngineProcess::IsRegisteredApplicationMissing(const std::vector<AppPat
         return true;
     // Without "Path" only a key that holds nothing but its program is judged.
     return values.size() == 1;
-}
-
-int CTolvEngineProcess::IsWhiteListed(std::string text)
-{
-    return IsWhiteListedIn(ModulePath::Folder() + "WL", text);
-}
-
-int CTolvEngineProcess::IsWhiteListedIn(const std::string& listFile, std::string text)
-{
-    // "a+" makes an empty list where there was none.
-    FILE* file = std::fopen(listFile.c_str(), "a+");
-    if (!file)
-    {
-        ::SetFileAttributesA(listFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-        file = std::fopen(listFile.c_str(), "a+");
-        if (!file)
-            return 0;
-    }
-    std::rewind(file);
-    std::string list;
-    char chunk[kWhiteListChunk];
-    size_t read = 0;
-    while ((read = std::fread(chunk, 1, sizeof(chunk), file)) > 0)
-        list.append(chunk, read);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return 0;
-
-    AnsiText::MakeLower(list);
-    AnsiText::MakeLower(text);
-    // Entries end with ";"; an empty entry ends the list.
-    for (size_t start = 0;;)
-    {
-        const size_t end = list.find(';', start);
-        if (end == std::string::npos)
-            return 0;
-        const std::string entry = AnsiText::Trimmed(list.substr(start, end - start));
-        if (entry.empty())
-            return 0;
-        if (text.find(entry) != std::string::npos)
-            return 1;
-        start = end + 1;
-    }
 }

@@ -1,8 +1,11 @@
 #include "Client/Pages/CAdvanceSettingsDlg.h"
 
+#include <algorithm>
 #include <map>
 
 #include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/res/IgnoreListResource.h"
 #include "Framework/CDataExchange.h"
@@ -87,7 +90,7 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     m_list.DeleteAllItems();
     while (m_list.DeleteColumn(0))
         ;
-    m_rows.clear();
+    m_rowKeys.clear();
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list.SetNotifyWindow(m_hWnd);
     m_list.InsertIgnoreListColumns();
@@ -96,18 +99,65 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     if (!items)
         return;
     std::map<std::string, int> entries;
-    items->ReloadIgnoreList();
+    if (!items->ReloadIgnoreList())
+        TellIfTooLarge(items);
     items->GetIgnoreList(&entries);
-    m_rows = IgnoreListEntries::RowsOf(entries);
-    for (size_t i = 0; i < m_rows.size(); ++i)
+    InsertRows(entries);
+}
+
+void CAdvanceSettingsDlg::InsertRows(const std::map<std::string, int>& entries)
+{
+    struct Row
     {
-        // The list sorts its rows, so the row inserted is where it says.
-        const int row = m_list.InsertItem(static_cast<int>(i), m_rows[i].item);
+        const std::string* key;
+        IgnoreListFile::Key split;
+    };
+    std::vector<Row> rows;
+    rows.reserve(entries.size());
+    for (const auto& entry : entries)
+        rows.push_back({&entry.first, IgnoreListFile::SplitKey(entry.first)});
+    // The list is sorted by item, without regard to case. Under Wine a
+    // sorted list looks for each new row's place row by row, which takes
+    // minutes for a long list: the rows are put in that order here, and the
+    // list takes them as they come.
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        return ::lstrcmpiA(a.split.item.c_str(), b.split.item.c_str()) < 0;
+    });
+    const LONG style = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
+    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
+    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    m_rowKeys.reserve(rows.size());
+    m_list.SendMessage(LVM_SETITEMCOUNT, rows.size());
+    for (const Row& entry : rows)
+    {
+        // The row's data goes in with it: each further message to the list
+        // costs as much as the row itself.
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = static_cast<int>(m_rowKeys.size());
+        item.pszText = const_cast<char*>(entry.split.item.c_str());
+        item.lParam = static_cast<LPARAM>(m_rowKeys.size());
+        const int row = static_cast<int>(m_list.SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         if (row < 0)
             continue;
-        m_list.SetItemText(row, 1, m_rows[i].category);
-        m_list.SetItemData(row, static_cast<LPARAM>(i));
+        m_list.SetItemText(row, 1, entry.split.category);
+        m_rowKeys.push_back(*entry.key);
     }
+    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style);
+    m_list.Invalidate();
+}
+
+void CAdvanceSettingsDlg::TellIfTooLarge(CAbstractScanItemsInfo* items)
+{
+    const CScanItemsInfo* store = dynamic_cast<CScanItemsInfo*>(items);
+    if (!store || store->LastIgnoreListRead() != IgnoreListFile::Status::kTooLarge)
+        return;
+    MessageBox(ListFile::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
+                                              "The list shows nothing, and the findings on it are reported by "
+                                              "the next scan.")
+                   .c_str(),
+               nullptr, MB_OK | MB_ICONWARNING);
 }
 
 void CAdvanceSettingsDlg::OnRemove()
@@ -119,22 +169,23 @@ void CAdvanceSettingsDlg::OnRemove()
     if (selected < 0)
         return;
     const size_t index = static_cast<size_t>(m_list.GetItemData(selected));
-    if (index >= m_rows.size())
+    if (index >= m_rowKeys.size())
         return;
-    const std::string key = m_rows[index].key;
 
+    // The row's entry, exactly (item and category), goes; the store writes
+    // back only that change.
     std::map<std::string, int> entries;
     items->ReloadIgnoreList();
     items->GetIgnoreList(&entries);
-    if (!IgnoreListEntries::Remove(entries, key))
+    if (entries.erase(m_rowKeys[index]) == 0)
         return;
     if (items->WriteIgnoreList(entries))
     {
         m_list.DeleteItem(selected);
         return;
     }
-    MessageBox("The ignore list was not changed: its file could not be read whole or could not be written.",
-               nullptr, MB_ICONINFORMATION);
+    MessageBox("The ignore list was not changed: its file could not be read or written.", nullptr,
+               MB_ICONINFORMATION);
 }
 
 void CAdvanceSettingsDlg::ShowSettings(int tab)

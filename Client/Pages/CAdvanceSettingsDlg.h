@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,6 @@
 #include "Client/Controls/CItemListCtrl.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
-#include "Client/Pages/IgnoreListEntries.h"
 #include "Framework/CBrush.h"
 #include "Framework/CComboBox.h"
 #include "Framework/CListBox.h"
@@ -41,6 +41,10 @@ protected:
 
 private:
     void FillIgnoreList();
+    // One row per entry, item and category, each knowing its entry's key.
+    void InsertRows(const std::map<std::string, int>& entries);
+    // Tells the user why the list is empty when its file was too large to read.
+    void TellIfTooLarge(CAbstractScanItemsInfo* items);
     void OnRemove();
     // Page 4, and with a tab number that tab of the settings page.
     void ShowSettings(int tab);
@@ -63,7 +67,8 @@ private:
     CLabel m_headingLabel;
     CItemListCtrl m_list;
 
-    // The rows of the list; each row's item data is its index here.
-    std::vector<IgnoreListEntries::Row> m_rows;
+    // The store's key (item "^" category) of each row; a row's item data is
+    // its index here.
+    std::vector<std::string> m_rowKeys;
     CAbstractScanItemsInfo* m_pItems = nullptr;
 };

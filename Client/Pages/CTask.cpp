@@ -139,19 +139,32 @@ HRESULT CTask::Save(const char* name)
     HRESULT result = CreateScheduler(scheduler);
     if (FAILED(result))
         return result;
+    // A work item of the name must go before a new one of that name can be
+    // made. It stays loaded meanwhile: when the new one cannot be made, the
+    // user's old schedule is written back as it was.
+    CComPtr<IPersistFile> previous;
     {
         CComPtr<ITask> existing;
         if (SUCCEEDED(ActivateTask(scheduler.Get(), itemName, existing)))
         {
-            existing.Release();
+            result = existing.QueryInterface(IID_IPersistFile, previous);
+            if (FAILED(result))
+                return result;
             result = scheduler->Delete(itemName.c_str());
             if (FAILED(result))
                 return result;
         }
     }
+    result = SaveNew(scheduler.Get(), itemName);
+    if (FAILED(result) && previous)
+        previous->Save(nullptr, FALSE);
+    return result;
+}
 
+HRESULT CTask::SaveNew(ITaskScheduler* scheduler, const std::wstring& itemName) const
+{
     CComPtr<IUnknown> item;
-    result = scheduler->NewWorkItem(itemName.c_str(), CLSID_CTask, IID_ITask, item.Receive());
+    HRESULT result = scheduler->NewWorkItem(itemName.c_str(), CLSID_CTask, IID_ITask, item.Receive());
     if (FAILED(result))
         return result;
     CComPtr<ITask> task;

@@ -3,6 +3,8 @@
 
 #include <string>
 
+struct ITaskScheduler;
+
 // One work item of the Windows Task Scheduler (its 1.0 interfaces): the
 // fields to write, or the fields read back, and the work item saved, loaded
 // or deleted by name. Built on the stack for each operation; every COM
@@ -43,6 +45,8 @@ public:
     void SetTriggerKind(int kind) { m_kindToWrite = kind; }
     int GetTriggerKind() const { return m_kindRead; }
 
+    // Replaces the work item of the name with one made from the fields.
+    // When the new one cannot be made, the one that was there is put back.
     HRESULT Save(const char* name);
     HRESULT Load(const char* name);
     HRESULT Delete(const char* name);
@@ -56,6 +60,9 @@ public:
     static bool IsNotFound(HRESULT result);
 
 private:
+    // Makes and saves a new work item of the name from the fields.
+    HRESULT SaveNew(ITaskScheduler* scheduler, const std::wstring& itemName) const;
+
     SYSTEMTIME m_startTime;
     int m_kindToWrite;
     std::string m_application;

@@ -10,6 +10,7 @@ const char kIgnoreListFileName[] = "IL";
 const char kScanLogFolderName[] = "Scan Logs";
 const char kFieldSeparator = IgnoreListFile::kFieldSeparator;
 const char kEntrySeparator = IgnoreListFile::kEntrySeparator;
+using ReadStatus = IgnoreListFile::Status;
 
 const char kDetectedBanner[] = "========================Items Detected During Scan=======================\r\n";
 const char kSpywareBanner[] = "======================= Spyware Items Detected===========================\r\n";
@@ -161,14 +162,15 @@ int CScanItemsInfo::LoadIgnoreList()
 {
     if (m_bIgnoreListLoaded)
         return 0;
-    IgnoreFileContent content;
+    IgnoreListFile::Content content;
     // The map is replaced only by a good read: while the file cannot be read,
     // the findings ignored so far stay hidden.
     if (!ReadIgnoreFile(content))
         return 0;
     m_ignoredItems.clear();
-    for (const IgnoreRecord& record : content.records)
-        m_ignoredItems.emplace(record.item, record.number);
+    m_ignoredItems.reserve(content.records.size());
+    for (IgnoreListFile::Record& record : content.records)
+        m_ignoredItems.emplace(std::move(record.item), record.number);
     m_bIgnoreListLoaded = 1;
     return 1;
 }
@@ -177,7 +179,8 @@ int CScanItemsInfo::AppendIgnoreList()
 {
     if (!m_bSaveIgnoreList)
         return 0;
-    return AppendToIgnoreFile(m_exclusionMarks) ? 1 : 0;
+    m_bIgnoreListLoaded = 0;
+    return IgnoreListFile(IgnoreListPath()).Append(m_exclusionMarks) == ReadStatus::kDone ? 1 : 0;
 }
 
 int CScanItemsInfo::Reserved16()
@@ -218,12 +221,13 @@ std::string CScanItemsInfo::ShortForm(const std::string& text)
 bool CScanItemsInfo::MatchesMark(const std::string& mark, int number, const std::string& text,
                                  const std::string& shortForm)
 {
-    // A mark is the finding's text, "^" and its category caption. Key, value
-    // and file names may hold "^" themselves, captions never do.
-    const size_t separator = mark.rfind(kFieldSeparator);
-    if (separator == std::string::npos || separator == 0)
+    // A mark is the finding's text, "^" and its category caption, split as
+    // the ignore list's keys are; a mark without a category names nothing.
+    if (mark.find(kFieldSeparator) == std::string::npos)
         return false;
-    const std::string item = mark.substr(0, separator);
+    const std::string item = IgnoreListFile::SplitKey(mark).item;
+    if (item.empty())
+        return false;
     if (item == text || item == shortForm)
         return true;
     const int recordId = GetItemValue(text.c_str());
@@ -256,21 +260,21 @@ int CScanItemsInfo::GetIgnoreList(std::map<std::string, int>* out)
 int CScanItemsInfo::ReloadIgnoreList()
 {
     m_ignoreEntries.clear();
-    IgnoreFileContent content;
+    IgnoreListFile::Content content;
     if (!ReadIgnoreFile(content))
         return 0;
-    for (const IgnoreRecord& record : content.records)
-        m_ignoreEntries.emplace(record.item + kFieldSeparator + record.category, record.number);
+    for (const IgnoreListFile::Record& record : content.records)
+        m_ignoreEntries.emplace(record.KeyText(), record.number);
     return 1;
 }
 
 int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 {
-    if (!m_bIgnoreFileReadWhole)
-        return 0;
-    const bool written = IgnoreListFile(IgnoreListPath()).Rewrite(entries);
+    // Only the records that change are touched: the rest of the file,
+    // whatever it holds, stays byte for byte.
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Update(entries);
     m_bIgnoreListLoaded = 0;
-    return written ? 1 : 0;
+    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
 }
 
 int CScanItemsInfo::WriteScanLog()
@@ -309,7 +313,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
 {
     if (!item || !*item)
         return 0;
-    const std::string key = std::string(item) + kFieldSeparator + (category ? category : "");
+    const std::string key = IgnoreListFile::JoinKey(item, category ? category : "");
     // The next repair leaves the item alone even when the file cannot take it.
     m_exclusionMarks.emplace(key, 0);
     m_ignoredMarks.insert(key);
@@ -318,18 +322,12 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     if (key.find(kEntrySeparator) != std::string::npos)
         return 0;
 
-    const bool read = ReloadIgnoreList() != 0;
+    if (!ReloadIgnoreList())
+        return 0;
     std::map<std::string, int> entries;
     GetIgnoreList(&entries);
-    const bool added = entries.emplace(key, 0).second;
-    if (!read)
-        return 0;
-    if (m_bIgnoreFileReadWhole)
-        return WriteIgnoreList(entries);
-    // The file holds more than its records say: add to its end, never rewrite.
-    if (!added)
-        return 1;
-    return AppendToIgnoreFile({{key, 0}}) ? 1 : 0;
+    entries.emplace(key, 0);
+    return WriteIgnoreList(entries);
 }
 
 int CScanItemsInfo::SkipRecycleBin()
@@ -342,17 +340,8 @@ int CScanItemsInfo::SkipTempFiles()
     return m_bSkipTempFiles;
 }
 
-bool CScanItemsInfo::ReadIgnoreFile(IgnoreFileContent& content)
+bool CScanItemsInfo::ReadIgnoreFile(IgnoreListFile::Content& content)
 {
-    m_bIgnoreFileReadWhole = false;
-    if (!IgnoreListFile(IgnoreListPath()).Read(content))
-        return false;
-    m_bIgnoreFileReadWhole = content.whole;
-    return true;
-}
-
-bool CScanItemsInfo::AppendToIgnoreFile(const std::map<std::string, int>& entries)
-{
-    m_bIgnoreListLoaded = 0;
-    return IgnoreListFile(IgnoreListPath()).Append(entries);
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Read(content);
+    return m_lastIgnoreRead == ReadStatus::kDone;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
@@ -59,9 +60,9 @@ public:
     // "%d%d%d%d%d%d.txt" of day, month, year, hour, minute and second.
     static std::string ScanLogFileName(const SYSTEMTIME& time);
 
-    using IgnoreRecord = IgnoreListFile::Record;
-    using IgnoreFileContent = IgnoreListFile::Content;
-    static IgnoreFileContent ParseIgnoreList(const std::string& text) { return IgnoreListFile::Parse(text); }
+    // How the last read of "IL" went: a file refused for its size is told
+    // to the user by the page that asked.
+    IgnoreListFile::Status LastIgnoreListRead() const { return m_lastIgnoreRead; }
     // The part of a finding's text that a mark's item may name instead of the
     // whole text (the site of a cookie file such as "user@site[1].txt").
     static std::string ShortForm(const std::string& text);
@@ -69,10 +70,8 @@ public:
 private:
     typedef std::multimap<DWORD, std::string> FoundItems;
 
-    // Reads "IL" and remembers whether the read was whole.
-    bool ReadIgnoreFile(IgnoreFileContent& content);
-    // Adds records at the end of "IL"; the next look-up reads it again.
-    bool AppendToIgnoreFile(const std::map<std::string, int>& entries);
+    // Reads "IL" and remembers how the read went.
+    bool ReadIgnoreFile(IgnoreListFile::Content& content);
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
 
     int m_bIgnoreListLoaded = 0;
@@ -85,12 +84,11 @@ private:
     // Marks of items ignored since the last clear: they stay whatever the
     // tree takes back.
     std::set<std::string> m_ignoredMarks;
-    std::map<std::string, int> m_ignoredItems;
+    // Looked up for every finding of a scan.
+    std::unordered_map<std::string, int> m_ignoredItems;
     std::map<std::string, int> m_ignoreEntries;
     int m_bSaveIgnoreList = 0;
     std::list<ScanItemRecord> m_records;
     DWORD m_foundMask = 0;
-    // Whether the last read of "IL" took in all of it; the file is rewritten
-    // only then, else one rewrite would drop whatever the read passed over.
-    bool m_bIgnoreFileReadWhole = false;
+    IgnoreListFile::Status m_lastIgnoreRead = IgnoreListFile::Status::kDone;
 };

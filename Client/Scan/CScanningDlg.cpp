@@ -9,6 +9,7 @@
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Shell/JobFinishGate.h"
 #include "Client/Shell/PageShell.h"
@@ -271,47 +272,19 @@ std::set<std::string> CScanningDlg::ScanFolders()
 
 void CScanningDlg::LoadWhiteList()
 {
+    // An unreadable list leaves the fragments read at earlier scans; one too
+    // large to be a list is not read either, and the user learns why this
+    // scan reports what it names.
     const std::string path = WhiteListPath();
-    FILE* file = std::fopen(path.c_str(), "a+");
-    if (!file)
-    {
-        ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        file = std::fopen(path.c_str(), "a+");
-        if (!file)
-            return;
-    }
-    std::rewind(file);
-    std::string text;
-    char chunk[500];
-    size_t read = 0;
-    while ((read = std::fread(chunk, 1, sizeof(chunk) - 1, file)) > 0)
-        text.append(chunk, read);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return;
-
-    std::string rest = AnsiText::ToLower(text);
-    for (;;)
-    {
-        const size_t end = rest.find(';');
-        if (end == std::string::npos)
-            break;
-        const std::string entry = AnsiText::Trimmed(rest.substr(0, end));
-        if (entry.empty())
-            break;
-        m_whiteList.insert(entry);
-        rest.erase(0, end + 1);
-    }
+    if (m_whiteList.Read(path) == WhiteList::Status::kTooLarge)
+        MessageBox(ListFile::TooLargeMessage("white list", path, "This scan reports the findings it names.")
+                       .c_str(),
+                   nullptr, MB_OK | MB_ICONWARNING);
 }
 
 bool CScanningDlg::IsWhiteListed(const std::string& text) const
 {
-    const std::string lower = AnsiText::ToLower(text);
-    for (const std::string& entry : m_whiteList)
-        if (lower.find(entry) != std::string::npos)
-            return true;
-    return false;
+    return m_whiteList.Matches(text);
 }
 
 void CScanningDlg::StartPictures()

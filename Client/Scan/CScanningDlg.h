@@ -14,6 +14,7 @@
 #include "Client/Scan/LastResults.h"
 #include "Client/Scan/ScanOutcome.h"
 #include "Client/Scan/ScanWorkflow.h"
+#include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Client/Shell/JobFinishGate.h"
 #include "Engine/ScanCategory.h"
@@ -156,7 +157,7 @@ private:
 
     // The window thread's own from here.
     std::string m_currentCode;
-    std::set<std::string> m_whiteList;
+    WhiteList m_whiteList;
     int m_foundCount = 0;
     // Per row what the store counts and what the counters show.
     int m_rowCounts[kScannedCategoryCount] = {};

@@ -6,6 +6,7 @@
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/FormatSizeKB.h"
+#include "Client/Scan/IgnoreListFile.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/SettingsStore.h"
 #include "Client/res/ScanPagesResource.h"
@@ -126,10 +127,7 @@ void CStatusDlg::RefreshIgnoredCounts()
     std::map<DWORD, int> counts;
     for (const auto& entry : entries)
     {
-        const size_t caret = entry.first.find('^');
-        if (caret == std::string::npos)
-            continue;
-        const std::string caption = AnsiText::Trimmed(entry.first.substr(caret + 1));
+        const std::string caption = AnsiText::Trimmed(IgnoreListFile::SplitKey(entry.first).category);
         for (const ClientCategory& row : kClientCategories)
             if (caption == row.Shared().caption)
                 ++counts[row.bit];

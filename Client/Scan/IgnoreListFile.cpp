@@ -1,7 +1,9 @@
 #include "Client/Scan/IgnoreListFile.h"
 
-#include <cstdlib>
+#include <climits>
+#include <unordered_map>
 
+#include "Client/Scan/ListFile.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CBinaryFile.h"
 
@@ -9,128 +11,186 @@ namespace
 {
 const char kRecordEnd[] = ";\r\n";
 
-// White space around an entry of the ignore list. A zero byte counts as well:
-// a file that was cut short by a crash is often padded with them.
-bool IsBlank(char c)
+// After an entry's ";": the line feed that ends its line, when nothing but
+// blanks comes before it, belongs to the record.
+size_t LineEndAfter(const std::string& text, size_t end)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f' || c == '\0';
+    size_t at = end;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r'))
+        ++at;
+    return at < text.size() && text[at] == '\n' ? at + 1 : end;
 }
 
-bool HasTextFrom(const std::string& text, size_t from)
+// The number part of a record as atoi reads it, without atoi's undefined
+// overflow: blanks, a sign, digits; 0 when there are none.
+int ParseNumber(const std::string& text, size_t from, size_t to)
 {
-    for (size_t i = from; i < text.size(); ++i)
-        if (!IsBlank(text[i]))
-            return true;
-    return false;
+    while (from < to && ListFile::IsBlank(text[from]) && text[from] != '\0')
+        ++from;
+    bool negative = false;
+    if (from < to && (text[from] == '-' || text[from] == '+'))
+        negative = text[from++] == '-';
+    long long value = 0;
+    for (; from < to && text[from] >= '0' && text[from] <= '9'; ++from)
+    {
+        value = value * 10 + (text[from] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-std::string FormatRecords(const std::map<std::string, int>& entries)
+std::string NumberText(int number)
 {
-    std::string text;
-    for (const auto& entry : entries)
-        text += IgnoreListFile::FormatRecord(entry.first, entry.second);
-    return text;
+    return AnsiText::Format("%d", number);
 }
+}
+
+IgnoreListFile::Key IgnoreListFile::SplitKey(const std::string& key)
+{
+    Key split;
+    const size_t separator = key.rfind(kFieldSeparator);
+    if (separator == std::string::npos)
+    {
+        split.item = key;
+        return split;
+    }
+    split.item = key.substr(0, separator);
+    split.category = key.substr(separator + 1);
+    return split;
+}
+
+std::string IgnoreListFile::JoinKey(const std::string& item, const std::string& category)
+{
+    std::string key;
+    key.reserve(item.size() + 1 + category.size());
+    key.append(item).append(1, kFieldSeparator).append(category);
+    return key;
 }
 
 std::string IgnoreListFile::FormatRecord(const std::string& key, int number)
 {
-    return key + kFieldSeparator + AnsiText::Format("%d", number) + kRecordEnd;
+    return key + kFieldSeparator + NumberText(number) + kRecordEnd;
 }
 
-bool IgnoreListFile::Read(Content& content) const
+IgnoreListFile::Status IgnoreListFile::Read(Content& content) const
 {
+    content = Content();
     std::string text;
-    if (!CBinaryFile::Read(m_path, text, CBinaryFile::kReadCreating))
-        return false;
-    content = Parse(text);
-    return true;
+    const Status read = ListFile::Read(m_path, text);
+    if (read == Status::kDone)
+        content = Parse(std::move(text));
+    return read;
 }
 
-bool IgnoreListFile::Rewrite(const std::map<std::string, int>& entries) const
-{
-    return CBinaryFile::Write(m_path, FormatRecords(entries));
-}
-
-bool IgnoreListFile::Append(const std::map<std::string, int>& entries) const
-{
-    CBinaryFile file;
-    std::string text;
-    if (!file.Open(m_path, CBinaryFile::kReadAppend) || !file.ReadAll(text))
-        return false;
-    // A last record that lost its ";" would swallow the first one added.
-    size_t last = text.size();
-    while (last > 0 && IsBlank(text[last - 1]))
-        --last;
-    const bool dangling = last > 0 && text[last - 1] != kEntrySeparator;
-    return file.WriteAll((dangling ? std::string(kRecordEnd) : std::string()) + FormatRecords(entries));
-}
-
-IgnoreListFile::Content IgnoreListFile::Parse(const std::string& text)
+IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
 {
     Content content;
-    std::map<std::string, int> numbers;
-    size_t position = 0;
-    for (;;)
-    {
-        const size_t end = text.find(kEntrySeparator, position);
-        if (end == std::string::npos)
-        {
-            // A last record without its ";" is not read.
-            if (HasTextFrom(text, position))
-                content.whole = false;
-            break;
-        }
-        size_t first = position;
-        size_t last = end;
-        while (first < last && IsBlank(text[first]))
-            ++first;
-        while (last > first && IsBlank(text[last - 1]))
-            --last;
-        position = end + 1;
-        if (first == last)
-        {
-            // An empty entry ends the list.
-            if (HasTextFrom(text, position))
-                content.whole = false;
-            break;
-        }
-
-        // item "^" category "^" number, split from the right: the item is a
-        // finding's text and may hold "^" itself.
-        const std::string entry = text.substr(first, last - first);
-        const size_t numberAt = entry.rfind(kFieldSeparator);
-        if (numberAt == std::string::npos || numberAt == 0)
-        {
-            content.whole = false;
-            continue;
-        }
+    content.text = std::move(text);
+    const std::string& t = content.text;
+    ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
+        const size_t lineEnd = LineEndAfter(t, end);
+        content.readEnd = lineEnd;
+        // key "^" number, and the key is item "^" category.
+        const size_t numberAt = t.rfind(kFieldSeparator, last - 1);
+        if (numberAt == std::string::npos || numberAt < first)
+            return;
+        Key key = SplitKey(t.substr(first, numberAt - first));
+        if (key.item.empty())
+            return;
         Record record;
-        const size_t categoryAt = entry.rfind(kFieldSeparator, numberAt - 1);
-        if (categoryAt == std::string::npos)
-        {
-            record.item = entry.substr(0, numberAt);
-        }
-        else
-        {
-            record.item = entry.substr(0, categoryAt);
-            record.category = entry.substr(categoryAt + 1, numberAt - categoryAt - 1);
-        }
-        record.number = std::atoi(entry.c_str() + numberAt + 1);
-        if (record.item.empty())
-        {
-            content.whole = false;
-            continue;
-        }
-
-        // Whatever a rewrite would not give back as it stands makes the read
-        // less than whole.
-        const std::string key = record.item + kFieldSeparator + record.category;
-        const auto known = numbers.emplace(key, record.number);
-        if (known.first->second != record.number ||
-            key + kFieldSeparator + AnsiText::Format("%d", record.number) != entry)
-            content.whole = false;
+        record.item = std::move(key.item);
+        record.category = std::move(key.category);
+        record.number = ParseNumber(t, numberAt + 1, last);
+        record.begin = first;
+        record.end = end;
+        record.lineEnd = lineEnd;
         content.records.push_back(std::move(record));
-    }
+    });
     return content;
+}
+
+IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& entries) const
+{
+    Content content;
+    const Status read = Read(content);
+    if (read != Status::kDone)
+        return read;
+    return Write(content, Merged(content, entries));
+}
+
+std::string IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries)
+{
+    // A key is read with the number of its first record.
+    std::vector<std::string> keys;
+    keys.reserve(content.records.size());
+    std::unordered_map<std::string, size_t> firstRecord;
+    firstRecord.reserve(content.records.size());
+    for (size_t i = 0; i < content.records.size(); ++i)
+    {
+        keys.push_back(content.records[i].KeyText());
+        firstRecord.emplace(keys.back(), i);
+    }
+    std::vector<const std::pair<const std::string, int>*> added;
+    for (const auto& entry : entries)
+        if (firstRecord.count(entry.first) == 0)
+            added.push_back(&entry);
+
+    const std::string& old = content.text;
+    std::string text;
+    text.reserve(old.size() + 64 * added.size());
+    size_t copied = 0;
+    const auto copyTo = [&](size_t at) {
+        text.append(old, copied, at - copied);
+        copied = at;
+    };
+    size_t next = 0;
+    for (size_t i = 0; i < content.records.size(); ++i)
+    {
+        const Record& record = content.records[i];
+        for (; next < added.size() && added[next]->first < keys[i]; ++next)
+        {
+            copyTo(record.begin);
+            text += FormatRecord(added[next]->first, added[next]->second);
+        }
+        const auto kept = entries.find(keys[i]);
+        if (kept == entries.end())
+        {
+            copyTo(record.begin);
+            copied = record.lineEnd;
+        }
+        else if (kept->second != record.number && firstRecord[keys[i]] == i)
+        {
+            copyTo(record.begin);
+            text += keys[i] + kFieldSeparator + NumberText(kept->second) + kEntrySeparator;
+            copied = record.end;
+        }
+    }
+    copyTo(content.readEnd);
+    for (; next < added.size(); ++next)
+        text += FormatRecord(added[next]->first, added[next]->second);
+    copyTo(old.size());
+    return text;
+}
+
+IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& entries) const
+{
+    Content content;
+    const Status read = Read(content);
+    if (read != Status::kDone)
+        return read;
+    std::string text = content.text.substr(0, content.readEnd);
+    for (const auto& entry : entries)
+        text += FormatRecord(entry.first, entry.second);
+    text.append(content.text, content.readEnd, std::string::npos);
+    return Write(content, text);
+}
+
+IgnoreListFile::Status IgnoreListFile::Write(const Content& content, const std::string& text) const
+{
+    if (text == content.text)
+        return Status::kDone;
+    return CBinaryFile::Write(m_path, text) ? Status::kDone : Status::kFailed;
 }

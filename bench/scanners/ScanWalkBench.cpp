@@ -136,8 +136,7 @@ double TimeBareWalk(WalkCount& count)
     BareWalk(HKEY_USERS, count, false);
     BareWalk(HKEY_CLASSES_ROOT, count, Wow64::Is64BitWindows());
     const double seconds = clock.Seconds();
-    ::OutputDebugStringA("qmbench: bare walk ends
-");
+    ::OutputDebugStringA("qmbench: bare walk ends\n");
     return seconds;
 }
 }

@@ -30,7 +30,6 @@ class ScanProbe : public CTolvEngineProcess
 {
 public:
     using CTolvEngineProcess::CanOpenFileReadWrite;
-    using CTolvEngineProcess::IsWhiteListedIn;
     using CTolvEngineProcess::IsRegisteredApplicationMissing;
 
     const std::set<std::string>& Folders() const { return m_folders; }

@@ -198,19 +198,3 @@ TEST_F(ShortcutScan, JunkFilesRecycleBinAndEventLabels)
             events.push_back({call.text, static_cast<DWORD>(call.value)});
     EXPECT_EQ(events, (std::vector<Finding>{{"HKEY_CURRENT_USER\\AppEvents\\EventLabels\\QmGone", kScanSoundEvents}}));
 }
-
-TEST(WhiteList, MatchesEntriesBeforeTheirSemicolonInAnyCase)
-{
-    const std::string folder = TestEnv::MakeScratchFolder("whitelist");
-    const std::string list = folder + "WL";
-    ASSERT_TRUE(TestEnv::WriteFile(list, " Foo ;bar"));
-    EXPECT_EQ(ScanProbe::IsWhiteListedIn(list, "HKEY_CURRENT_USER\\xFOOy"), 1);
-    EXPECT_EQ(ScanProbe::IsWhiteListedIn(list, "bar"), 0);
-    ASSERT_TRUE(TestEnv::WriteFile(list, ";foo;"));
-    EXPECT_EQ(ScanProbe::IsWhiteListedIn(list, "foo"), 0);
-    // A missing list is made empty and matches nothing.
-    const std::string missing = folder + "WL2";
-    ::DeleteFileA(missing.c_str());
-    EXPECT_EQ(ScanProbe::IsWhiteListedIn(missing, "foo"), 0);
-    EXPECT_TRUE(TestEnv::FileExists(missing));
-}

@@ -135,6 +135,16 @@ bool ListSelectRow(HWND list, int row);
 // posted), so that what the test sends next sees the selection.
 bool ListSelectRowAndWait(HWND list, int row, DWORD milliseconds = 5000);
 
+// Roads through the program's pages that several tests take.
+
+// From any page: the scan page's first step, a scan of the categories the
+// settings hold, and its results shown. The results tree, or NULL when a
+// step did not come in time (reported as a test failure).
+HWND ScanAndShowResults(HWND mainWindow, DWORD scanMilliseconds = 120000);
+// The settings page's ignore-list tab, reached by its buttons as a user
+// would. The list, or NULL when it did not show.
+HWND ShowIgnoreListPage(HWND mainWindow);
+
 struct TreeRow
 {
     HTREEITEM item = NULL;

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/ListFile.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CHandle.h"
 #include "Client/Scan/StoreTestFolder.h"
@@ -27,6 +29,18 @@ Entries ReloadedEntries(CScanItemsInfo& store)
 std::string Bytes(const char* text, size_t size)
 {
     return std::string(text, size);
+}
+
+// What the store answers while it cannot take the file: nothing read back,
+// and nothing written.
+void ExpectRefused(CScanItemsInfo& store)
+{
+    EXPECT_EQ(store.ReloadIgnoreList(), 0);
+    Entries entries;
+    store.GetIgnoreList(&entries);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
+    EXPECT_EQ(store.WriteIgnoreList({{"only^E", 0}}), 0);
 }
 }
 
@@ -94,18 +108,17 @@ TEST(IgnoreListFile, RewriteAfterLoadKeepsEveryRecord)
     EXPECT_EQ(store.AddFoundItem(accented.c_str(), kScanShortcuts, 0, 0), 0);
     EXPECT_EQ(store.AddFoundItem(withCaret.c_str(), kScanStartup, 0, 0), 0);
 
-    // An entry already there keeps its number; the file comes back sorted.
+    // An entry already there keeps its number; the records keep their
+    // places, and a new one goes before the first that sorts after it.
     EXPECT_EQ(store.AddIgnoreEntry(accented.c_str(), "Program Shortcuts", 0, 0), 1);
+    EXPECT_EQ(IgnoreListBytes(), original);
     EXPECT_EQ(store.AddIgnoreEntry("HKEY_CLASSES_ROOT\\CLSID\\{1}", "ActiveX Objects", 0, 0), 1);
     const Entries expected = {{longItem + "^Empty Registry Keys", 0},
                               {accented + "^Program Shortcuts", 7},
                               {withCaret + "^Windows Startup Items", 0},
                               {"HKEY_CLASSES_ROOT\\CLSID\\{1}^ActiveX Objects", 0}};
     EXPECT_EQ(ReloadedEntries(store), expected);
-    std::string sorted;
-    for (const auto& entry : expected)
-        sorted += entry.first + "^" + std::to_string(entry.second) + ";\r\n";
-    EXPECT_EQ(IgnoreListBytes(), sorted);
+    EXPECT_EQ(IgnoreListBytes(), "HKEY_CLASSES_ROOT\\CLSID\\{1}^ActiveX Objects^0;\r\n" + original);
 }
 
 TEST(IgnoreListFile, ZeroAndControlZBytesDoNotEndTheFile)
@@ -117,12 +130,14 @@ TEST(IgnoreListFile, ZeroAndControlZBytesDoNotEndTheFile)
     EXPECT_EQ(ReloadedEntries(store), (Entries{{"a\x1a^B", 1}, {"b^C", 2}}));
     EXPECT_EQ(store.AddFoundItem("b", kScanFonts, 0, 0), 0);
     EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 1);
-    EXPECT_EQ(IgnoreListBytes(), "a\x1a^B^1;\r\nb^C^2;\r\nc^D^0;\r\n");
+    EXPECT_EQ(IgnoreListBytes(), Bytes("a\x1a^B^1;\r\n\0\0\0\r\nb^C^2;\r\nc^D^0;\r\n", 30));
 }
 
-// Files whose records a rewrite from what was read would lose: an "Ignore"
-// adds to their end instead, and a rewrite of the list is refused.
-TEST(IgnoreListFile, ShortReadIsNeverRewritten)
+// Files that hold more than their records: text after an empty entry, a
+// last record without its ";", entries that are no records, a key twice.
+// Removing an entry cuts out its records alone, and an ignored item goes in
+// where the reading stopped, so that it is read back; every other byte stays.
+TEST(IgnoreListFile, FilesWithMoreThanTheirRecordsKeepEveryOtherByte)
 {
     if (!RunInOwnFolder())
         return;
@@ -130,16 +145,18 @@ TEST(IgnoreListFile, ShortReadIsNeverRewritten)
     {
         std::string file;
         Entries read;
-        std::string afterIgnore;
-        bool newEntryReadBack;
+        std::string afterRemove; // the first entry read taken out
+        std::string afterIgnore; // then "n" ignored
     };
     const Case cases[] = {
-        {"x^Y^1;;z^W^2;\r\n", {{"x^Y", 1}}, "x^Y^1;;z^W^2;\r\nn^C^0;\r\n", false},
-        {"a^B^3;\r\nc^D^0", {{"a^B", 3}}, "a^B^3;\r\nc^D^0;\r\nn^C^0;\r\n", true},
-        {"a^B^3;\r\nno caret here;\r\n", {{"a^B", 3}}, "a^B^3;\r\nno caret here;\r\nn^C^0;\r\n", true},
-        {"^Y^1;z^W^2;", {{"z^W", 2}}, "^Y^1;z^W^2;n^C^0;\r\n", true},
-        {"a^3;\r\n", {{"a^", 3}}, "a^3;\r\nn^C^0;\r\n", true},
-        {"a^B^3;\r\na^B^4;\r\n", {{"a^B", 3}}, "a^B^3;\r\na^B^4;\r\nn^C^0;\r\n", true},
+        {"x^Y^1;;z^W^2;\r\n", {{"x^Y", 1}}, ";z^W^2;\r\n", "n^C^0;\r\n;z^W^2;\r\n"},
+        {"a^B^3;\r\nc^D^0", {{"a^B", 3}}, "c^D^0", "n^C^0;\r\nc^D^0"},
+        {"a^B^3;\r\nno caret here;\r\n", {{"a^B", 3}}, "no caret here;\r\n", "no caret here;\r\nn^C^0;\r\n"},
+        {"^Y^1;z^W^2;", {{"z^W", 2}}, "^Y^1;", "^Y^1;n^C^0;\r\n"},
+        {"a^3;\r\n", {{"a^", 3}}, "", "n^C^0;\r\n"},
+        {"a^B^3;\r\na^B^4;\r\nb^C^5;\n", {{"a^B", 3}, {"b^C", 5}}, "b^C^5;\n", "b^C^5;\nn^C^0;\r\n"},
+        {"  q^R^1 ;\n\n  a^B^2;\r\n\r\n", {{"a^B", 2}, {"q^R", 1}}, "  q^R^1 ;\n\n  \r\n",
+         "  n^C^0;\r\nq^R^1 ;\n\n  \r\n"},
     };
     for (const Case& c : cases)
     {
@@ -149,18 +166,16 @@ TEST(IgnoreListFile, ShortReadIsNeverRewritten)
         Entries entries = ReloadedEntries(store);
         EXPECT_EQ(entries, c.read);
         entries.erase(entries.begin());
-        EXPECT_EQ(store.WriteIgnoreList(entries), 0);
-        EXPECT_EQ(IgnoreListBytes(), c.file);
+        EXPECT_EQ(store.WriteIgnoreList(entries), 1);
+        EXPECT_EQ(IgnoreListBytes(), c.afterRemove);
+        EXPECT_EQ(ReloadedEntries(store), entries);
 
         EXPECT_EQ(store.AddIgnoreEntry("n", "C", 0, 0), 1);
         EXPECT_EQ(IgnoreListBytes(), c.afterIgnore);
-        EXPECT_EQ(ReloadedEntries(store).count("n^C"), c.newEntryReadBack ? 1u : 0u);
-        // Ignoring it again adds nothing once it reads back.
-        if (c.newEntryReadBack)
-        {
-            EXPECT_EQ(store.AddIgnoreEntry("n", "C", 0, 0), 1);
-            EXPECT_EQ(IgnoreListBytes(), c.afterIgnore);
-        }
+        EXPECT_EQ(ReloadedEntries(store).count("n^C"), 1u);
+        // Ignoring it again changes nothing.
+        EXPECT_EQ(store.AddIgnoreEntry("n", "C", 0, 0), 1);
+        EXPECT_EQ(IgnoreListBytes(), c.afterIgnore);
     }
 }
 
@@ -179,12 +194,7 @@ TEST(IgnoreListFile, UnreadableFileKeepsIgnoredItemsHiddenAndIsNotWritten)
         ASSERT_TRUE(lock);
         EXPECT_EQ(store.LoadIgnoreList(), 0);
         EXPECT_EQ(store.AddFoundItem("a", kScanFonts, 0, 0), 0);
-        EXPECT_EQ(store.ReloadIgnoreList(), 0);
-        Entries entries;
-        store.GetIgnoreList(&entries);
-        EXPECT_TRUE(entries.empty());
-        EXPECT_EQ(store.AddIgnoreEntry("c", "D", 0, 0), 0);
-        EXPECT_EQ(store.WriteIgnoreList({{"only^E", 0}}), 0);
+        ExpectRefused(store);
     }
     EXPECT_EQ(IgnoreListBytes(), written);
     EXPECT_EQ(store.LoadIgnoreList(), 1);
@@ -203,4 +213,61 @@ TEST(IgnoreListFile, ItemWithSemicolonIsExcludedButNotWritten)
     EXPECT_EQ(IgnoreListBytes(), "");
     ASSERT_EQ(store.MoveFirst(), 1);
     EXPECT_EQ(store.IsCurrentItemExcluded(), 1);
+}
+
+// Taking one entry out, or giving one another number, touches that record
+// alone: line ends, order, and records the store would write otherwise stay.
+// The item of a record runs to the "^" before its category, also where it
+// holds "^" itself, for the scan's look-up and for the list's keys alike.
+TEST(IgnoreListFile, ChangingOneEntryRewritesNoOtherByte)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string caret = "HKEY_CURRENT_USER\\Software\\a^b^Windows Startup Items^0;\n";
+    PlantIgnoreList("b^C^1;\n" + caret + "A^C^2;\n");
+    CScanItemsInfo store;
+    EXPECT_EQ(store.AddFoundItem("HKEY_CURRENT_USER\\Software\\a^b", kScanStartup, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem("HKEY_CURRENT_USER\\Software\\a", kScanStartup, 0, 0), 1);
+    Entries entries = ReloadedEntries(store);
+    EXPECT_EQ(entries, (Entries{{"A^C", 2}, {"HKEY_CURRENT_USER\\Software\\a^b^Windows Startup Items", 0}, {"b^C", 1}}));
+    const IgnoreListFile::Key key = IgnoreListFile::SplitKey("HKEY_CURRENT_USER\\Software\\a^b^Windows Startup Items");
+    EXPECT_EQ(key.item, "HKEY_CURRENT_USER\\Software\\a^b");
+    EXPECT_EQ(key.category, "Windows Startup Items");
+
+    entries.erase("b^C");
+    EXPECT_EQ(store.WriteIgnoreList(entries), 1);
+    EXPECT_EQ(IgnoreListBytes(), caret + "A^C^2;\n");
+    entries["A^C"] = 9;
+    EXPECT_EQ(store.WriteIgnoreList(entries), 1);
+    EXPECT_EQ(IgnoreListBytes(), caret + "A^C^9;\n");
+    // The next scan's look-up reads the file again.
+    EXPECT_EQ(store.LoadIgnoreList(), 1);
+    EXPECT_EQ(store.AddFoundItem("b", kScanFonts, 0, 0), 1);
+    EXPECT_EQ(store.AddFoundItem("A", kScanFonts, 0, 0), 0);
+}
+
+// A file far larger than any ignore list is not read at all: the program
+// starts and pages show at once, and nothing is written to it.
+TEST(IgnoreListFile, AFileTooLargeToBeAListIsNeitherReadNorWritten)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string record = "HKEY_LOCAL_MACHINE\\Software\\Qm^Empty Registry Keys^0;\r\n";
+    std::string large;
+    large.reserve(ListFile::kMaxBytes + record.size());
+    while (large.size() <= ListFile::kMaxBytes)
+        large += record;
+    PlantIgnoreList(large);
+
+    CScanItemsInfo store;
+    EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
+    EXPECT_EQ(store.AddFoundItem("HKEY_LOCAL_MACHINE\\Software\\Qm", kScanEmptyKeys, 0, 0), 1);
+    ExpectRefused(store);
+    EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
+    EXPECT_TRUE(IgnoreListBytes() == large) << "the file was changed";
+
+    // Once it is a list again, the next scan reads it.
+    PlantIgnoreList(record);
+    EXPECT_EQ(store.LoadIgnoreList(), 1);
+    EXPECT_EQ(store.AddFoundItem("HKEY_LOCAL_MACHINE\\Software\\Qm", kScanEmptyKeys, 0, 0), 0);
 }

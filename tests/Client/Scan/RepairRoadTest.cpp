@@ -101,21 +101,6 @@ struct Usable
     int id;
 };
 
-// Scans from the scan page's first step and shows the results.
-HWND ScanAndShowResults(HWND mainWindow)
-{
-    // The scan page may be on show already.
-    if (IsUsable(FindVisibleControl(mainWindow, IDC_SCAN_BUTTON)))
-    {
-        EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_BUTTON));
-    }
-    EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << "no scan button";
-    EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SHOW_RESULTS, 120000)) << "the scan did not end";
-    const HWND ignore = WaitForUsable(mainWindow, IDC_IGNORE_BUTTON, 20000);
-    EXPECT_NE(ignore, static_cast<HWND>(NULL)) << "no results page";
-    return ignore ? ::GetDlgItem(::GetParent(ignore), IDC_RESULTS_TREE) : NULL;
-}
-
 const TreeRow* FindRow(const std::vector<TreeRow>& rows, const std::string& text)
 {
     for (const TreeRow& row : rows)

@@ -11,10 +11,12 @@
 #include <vector>
 
 #include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Scan/StoreTestFolder.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/res/IgnoreListResource.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "support/ProgramDriver.h"
 
@@ -41,9 +43,9 @@ std::string AllRecords()
 
 struct PageRun
 {
-    // Runs the main window here while drive works it from another thread,
-    // with the ignore-list page on show.
-    void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
+    // Runs the main window here while drive works it from another thread
+    // once it shows.
+    void RunMainWindow(const std::function<void(CRegClientDlg& dialog, HWND window)>& drive)
     {
         CScanItemsInfo store;
         theApp.m_pScanItems = &store;
@@ -57,16 +59,24 @@ struct PageRun
             }
             if (!main)
                 return;
-            window.ShowPage(kPageIgnoreList);
-            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
-            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
-            if (list)
-                drive(window, main, ::GetParent(list), list);
+            drive(window, main);
             ::PostMessageA(main, WM_CLOSE, 0, 0);
         });
         window.DoModal();
         driver.join();
         theApp.m_pScanItems = nullptr;
+    }
+
+    // The same, with the ignore-list page on show.
+    void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
+    {
+        RunMainWindow([&](CRegClientDlg& window, HWND main) {
+            window.ShowPage(kPageIgnoreList);
+            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
+            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
+            if (list)
+                drive(window, main, ::GetParent(list), list);
+        });
     }
 };
 
@@ -129,28 +139,57 @@ TEST(IgnoreListPage, ListsEveryEntryWithItsCategoryAndRemovesExactlyTheOneSelect
     });
 }
 
-TEST(IgnoreListPage, AFileThatCannotBeRewrittenWholeIsLeftAsItIsAndTheUserIsTold)
+TEST(IgnoreListPage, RemoveTakesOutTheOneRecordAndLeavesWhatTheListDoesNotShow)
 {
     if (!RunInOwnFolder())
         return;
-    // What follows the empty entry would be lost by a rewrite.
-    const std::string bytes = std::string(kActiveX) + ";\r\n" + kSamePaths;
-    PlantIgnoreList(bytes);
+    // The list ends at the empty entry; what follows it is kept as it is.
+    const std::string rest = std::string(";\r\n") + kSamePaths;
+    PlantIgnoreList(std::string(kActiveX) + rest);
     PageRun page;
     page.RunWindow([&](CRegClientDlg&, HWND, HWND pageWindow, HWND list) {
         ASSERT_EQ(ListRowCount(list), 1);
         ASSERT_TRUE(ListSelectRowAndWait(list, 0));
         ASSERT_TRUE(ClickWhenUsable(pageWindow, IDC_IGNORE_REMOVE));
-        const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), "The ignore list was not changed", 10000);
-        ASSERT_NE(box, static_cast<HWND>(NULL));
-        EXPECT_EQ(MessageBoxText(box),
-                  "The ignore list was not changed: its file could not be read whole or could not be written.");
-        AnswerMessageBox(box, IDOK);
-        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
-            ::Sleep(50);
-        EXPECT_EQ(IgnoreListBytes(), bytes);
-        EXPECT_EQ(ListRowCount(list), 1);
+        EXPECT_TRUE(WaitFor(10000, [&] { return ListRowCount(list) == 0; }));
+        EXPECT_EQ(IgnoreListBytes(), rest);
+        EXPECT_EQ(WaitForMessageBoxOf(::GetCurrentProcessId(), 500), static_cast<HWND>(NULL));
     });
+}
+
+// A file far beyond any ignore list is not read: the page comes up at once,
+// empty, and says why.
+TEST(IgnoreListPage, AFileTooLargeToBeAListIsToldAndLeftAlone)
+{
+    if (!RunInOwnFolder())
+        return;
+    std::string large;
+    while (large.size() <= ListFile::kMaxBytes)
+        large += kActiveX;
+    PlantIgnoreList(large);
+    PageRun page;
+    page.RunMainWindow([](CRegClientDlg&, HWND main) {
+        // As a user goes there: the settings page, then its ignore-list tab.
+        EXPECT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
+        const HWND logon = WaitForUsable(main, IDC_LOGON_SCAN);
+        EXPECT_NE(logon, static_cast<HWND>(NULL));
+        if (logon)
+        {
+            EXPECT_TRUE(ClickWhenUsable(::GetParent(logon), IDC_TAB_IGNORE_LIST));
+        }
+        const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), "too large to be a list", 20000);
+        EXPECT_NE(box, static_cast<HWND>(NULL)) << "nothing was said";
+        if (box)
+        {
+            EXPECT_NE(MessageBoxText(box).find(CScanItemsInfo::IgnoreListPath()), std::string::npos)
+                << MessageBoxText(box);
+            AnswerMessageBox(box, IDOK);
+        }
+        const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
+        EXPECT_NE(list, static_cast<HWND>(NULL));
+        EXPECT_EQ(list ? ListRowCount(list) : -1, 0);
+    });
+    EXPECT_TRUE(IgnoreListBytes() == large) << "the file was changed";
 }
 
 TEST(IgnoreListPage, RemovingTheLastEntryLeavesAnEmptyFileAndTheTabsLeadToTheSettingsTabs)

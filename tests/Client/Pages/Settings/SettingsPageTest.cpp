@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "Client/Pages/CTask.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/res/SettingsResource.h"
@@ -525,5 +526,58 @@ TEST_F(SettingsPageTest, ARefusedChangeIsToldAndLeavesTheJobAsItWas)
         EXPECT_EQ(Probe::Read(LogonName()).result, S_OK);
     });
     ::SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+}
+
+namespace
+{
+CTask ScheduledScan(WORD month, WORD hour, int kind)
+{
+    CTask task;
+    task.SetApplication(CRegClientApp::GetProgramPath());
+    task.SetParameters("SCHEDULE");
+    task.SetWorkingDirectory(ProgramFolder());
+    task.SetAccount(Probe::UserName());
+    task.SetComment("Schedule Scan");
+    SYSTEMTIME start = {};
+    start.wYear = 2024;
+    start.wMonth = month;
+    start.wDay = 1;
+    start.wDayOfWeek = 3;
+    start.wHour = hour;
+    start.wMinute = 30;
+    task.SetStartTime(start);
+    task.SetTriggerKind(kind);
+    return task;
+}
+
+// Saving over the user's schedule replaces it; a save that the Task
+// Scheduler refuses half-way (here a start time it cannot take) puts the
+// schedule that was there back, as it was.
+TEST_F(SettingsPageTest, ASaveThatFailsKeepsTheScheduleThatWasThere)
+{
+    const std::string name = ScheduledName();
+    ASSERT_EQ(ScheduledScan(5, 3, CTask::kWeekly).Save(name.c_str()), S_OK);
+    ASSERT_EQ(ScheduledScan(5, 4, CTask::kDaily).Save(name.c_str()), S_OK);
+    Probe::WorkItem read = Probe::Read(name);
+    ASSERT_EQ(read.result, S_OK);
+    EXPECT_EQ(read.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(read.trigger.wStartHour, 4);
+
+    EXPECT_TRUE(FAILED(ScheduledScan(13, 5, CTask::kWeekly).Save(name.c_str()))) << "month 13 was taken";
+    read = Probe::Read(name);
+    ASSERT_EQ(read.result, S_OK) << "the schedule that was there is gone";
+    EXPECT_EQ(read.application, CRegClientApp::GetProgramPath());
+    EXPECT_EQ(read.parameters, "SCHEDULE");
+    ASSERT_TRUE(read.hasTrigger);
+    EXPECT_EQ(read.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(read.trigger.wStartHour, 4);
+    EXPECT_EQ(read.trigger.wStartMinute, 30);
+    EXPECT_EQ(read.trigger.wBeginMonth, 5);
+
+    // Where nothing was there, a failed save leaves nothing behind.
+    Probe::Remove(name);
+    EXPECT_TRUE(FAILED(ScheduledScan(13, 5, CTask::kWeekly).Save(name.c_str())));
+    EXPECT_FALSE(Probe::TaskFileExists(name));
 }
 }

@@ -1,6 +1,7 @@
 // The Explorer menu entries: made and removed when the settings are saved,
 // with the program's own path; other verbs left alone; and the real program
-// started by the entry's command as Explorer would start it.
+// started by the entry's command as Explorer would start it; the settings
+// page of the real program makes and removes them.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/ExplorerContextMenu.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/ModulePath.h"
 #include "support/ProgramDriver.h"
@@ -137,4 +139,66 @@ TEST(ExplorerMenuProgram, StartedFromTheEntryTheProgramOpensAsUsual)
     EXPECT_TRUE(TestEnv::FileExists(folder + "qmsettings.ini"));
     EXPECT_FALSE(TestEnv::FileExists(elsewhere + "qmsettings.ini"));
 }
+}
+
+// The real program: the box on its settings page makes the entries, for
+// files and folders, with the program's own path; closing the program while
+// the page shows stores the box without Apply; leaving the page with the box
+// cleared takes the entries away.
+TEST(ExplorerMenuProgram, TheSettingsPageMakesTheEntriesAndTheyGoWhenTheBoxIsCleared)
+{
+    const std::string folder = ProgramDriver::MakeProgramFolder("explorer-menu-settings");
+    const std::string exe = folder + "Quillomar.exe";
+    const std::string ini = folder + "qmsettings.ini";
+    const std::string command = "\"" + exe + "\" \"%1\"";
+    TestEnv::DeleteTree(HKEY_CLASSES_ROOT, kFileMenu);
+    TestEnv::DeleteTree(HKEY_CLASSES_ROOT, kFolderMenu);
+
+    ProgramDriver::RunningProgram program;
+    ASSERT_TRUE(program.Start(exe));
+    HWND window = program.WaitForMainWindow();
+    ASSERT_NE(window, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_SETTINGS_LINK));
+    HWND logon = ProgramDriver::WaitForUsable(window, IDC_LOGON_SCAN);
+    ASSERT_NE(logon, static_cast<HWND>(NULL));
+    HWND page = ::GetParent(logon);
+    for (int id : {IDC_CONTEXT_MENU, IDC_AUTO_REPAIR})
+        ASSERT_TRUE(ProgramDriver::ClickWhenUsable(page, id)) << id;
+    ASSERT_TRUE(ProgramDriver::WaitFor(10000, [&] {
+        return ::SendMessageA(::GetDlgItem(page, IDC_AUTO_REPAIR), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    }));
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "ContextMenu"), "0") << "stored before the page was left";
+    // Closed with the page on show and nothing applied.
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_CLOSE_BUTTON));
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(15000, &code)) << "the program did not end";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "ContextMenu"), "1");
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "AutoRepair"), "1");
+    for (const std::string menu : {kFileMenu, kFolderMenu})
+    {
+        EXPECT_EQ(DefaultValue(menu), "Scan with Quillomar") << menu;
+        EXPECT_EQ(DefaultValue(menu + "\\command"), command) << menu;
+    }
+
+    ProgramDriver::RunningProgram again;
+    ASSERT_TRUE(again.Start(exe));
+    window = again.WaitForMainWindow();
+    ASSERT_NE(window, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_SETTINGS_LINK));
+    logon = ProgramDriver::WaitForUsable(window, IDC_LOGON_SCAN);
+    ASSERT_NE(logon, static_cast<HWND>(NULL));
+    page = ::GetParent(logon);
+    EXPECT_EQ(::SendMessageA(::GetDlgItem(page, IDC_CONTEXT_MENU), BM_GETCHECK, 0, 0), BST_CHECKED);
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(page, IDC_CONTEXT_MENU));
+    ASSERT_TRUE(ProgramDriver::WaitFor(10000, [&] {
+        return ::SendMessageA(::GetDlgItem(page, IDC_CONTEXT_MENU), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
+    }));
+    EXPECT_TRUE(HasKey(kFileMenu)) << "removed before the page was left";
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON));
+    EXPECT_TRUE(ProgramDriver::WaitFor(10000, [] { return !HasKey(kFileMenu) && !HasKey(kFolderMenu); }))
+        << "the entries stayed";
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "ContextMenu"), "0");
+    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(again.WaitForExit(15000, &code));
 }

@@ -1,0 +1,129 @@
+// The ignore road through the real Quillomar.exe: findings ignored on the
+// results page, shown on the ignore-list page, one of them removed there,
+// and the next scan reports it again while the other stays ignored.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Client/res/IgnoreListResource.h"
+#include "Client/res/ScanResultsResource.h"
+#include "Client/res/ShellResource.h"
+#include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
+
+using namespace ProgramDriver;
+
+namespace
+{
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+const char kCategory[] = "Application Paths";
+// Application paths only.
+const DWORD kScannedCategories = 0x40000;
+// A registry key's name may hold "^": the list keeps such an item whole.
+const char kCaretApp[] = "qm^gone.exe";
+const char kPlainApp[] = "qmgonetoo.exe";
+
+// As the scan reports it: the key's path, its name lower-cased.
+std::string FindingText(const char* app)
+{
+    return "HKEY_LOCAL_MACHINE\\" + std::string(kAppPaths) + "\\" + app;
+}
+
+std::string Record(const char* app)
+{
+    return FindingText(app) + "^" + kCategory + "^0;\r\n";
+}
+
+const TreeRow* FindLeaf(const std::vector<TreeRow>& rows, const std::string& text)
+{
+    for (const TreeRow& row : rows)
+        if (row.depth == 1 && row.text == text)
+            return &row;
+    return nullptr;
+}
+
+std::string FileBytes(const std::string& path)
+{
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file != INVALID_HANDLE_VALUE && ::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    if (file != INVALID_HANDLE_VALUE)
+        ::CloseHandle(file);
+    return bytes;
+}
+
+// Selects the finding on the results page and ignores it; true once its row
+// has left the tree.
+bool IgnoreFinding(HWND mainWindow, HWND tree, const std::string& text)
+{
+    const std::vector<TreeRow> rows = TreeRows(tree);
+    const TreeRow* row = FindLeaf(rows, text);
+    if (!row || !TreeSelect(tree, row->item) || !ClickWhenUsable(mainWindow, IDC_IGNORE_BUTTON))
+        return false;
+    return WaitFor(10000, [&] { return !FindLeaf(TreeRows(tree), text); });
+}
+}
+
+TEST(IgnoreListProgram, IgnoredOnTheResultsRemovedOnTheListAndReportedAgain)
+{
+    for (const char* app : {kCaretApp, kPlainApp})
+        ASSERT_TRUE(TestEnv::SetString(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\" + app, "",
+                                       std::string("C:\\QmNowhere\\") + app));
+    const std::string folder = MakeProgramFolder("ignore-road");
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", "[SETTINGS]\r\nFirstRun=0\r\nLastSelectedScanTypes=" +
+                                                                  std::to_string(kScannedCategories) + "\r\n"));
+    const std::string ignoreList = folder + "IL";
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND mainWindow = program.WaitForMainWindow();
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
+
+    // Both are found, and both ignored.
+    HWND tree = ScanAndShowResults(mainWindow);
+    ASSERT_NE(tree, static_cast<HWND>(NULL));
+    for (const char* app : {kCaretApp, kPlainApp})
+        ASSERT_TRUE(IgnoreFinding(mainWindow, tree, FindingText(app))) << app;
+    EXPECT_EQ(FileBytes(ignoreList), Record(kCaretApp) + Record(kPlainApp));
+
+    // The list shows each item whole with its category; the one holding "^"
+    // goes, the other's record stays as it was.
+    const HWND list = ShowIgnoreListPage(mainWindow);
+    ASSERT_NE(list, static_cast<HWND>(NULL));
+    std::vector<std::vector<std::string>> rows = ListRows(list);
+    ASSERT_EQ(rows.size(), 2u);
+    int caretRow = -1;
+    for (size_t i = 0; i < rows.size(); ++i)
+    {
+        ASSERT_EQ(rows[i].size(), 2u);
+        EXPECT_EQ(rows[i][1], kCategory);
+        if (rows[i][0] == FindingText(kCaretApp))
+            caretRow = static_cast<int>(i);
+        else
+            EXPECT_EQ(rows[i][0], FindingText(kPlainApp));
+    }
+    ASSERT_GE(caretRow, 0) << "the item holding \"^\" is not shown whole";
+    EXPECT_TRUE(SaveScreenshot(mainWindow, "ignore-road-list"));
+    ASSERT_TRUE(ListSelectRowAndWait(list, caretRow));
+    ASSERT_TRUE(ClickWhenUsable(::GetParent(list), IDC_IGNORE_REMOVE));
+    EXPECT_TRUE(WaitFor(10000, [&] { return ListRowCount(list) == 1; }));
+    EXPECT_EQ(FileBytes(ignoreList), Record(kPlainApp));
+
+    // The next scan reports the removed one again, and only that one.
+    tree = ScanAndShowResults(mainWindow);
+    ASSERT_NE(tree, static_cast<HWND>(NULL));
+    const std::vector<TreeRow> found = TreeRows(tree);
+    EXPECT_NE(FindLeaf(found, FindingText(kCaretApp)), nullptr) << "the removed item is still ignored";
+    EXPECT_EQ(FindLeaf(found, FindingText(kPlainApp)), nullptr) << "the ignored item is reported";
+    EXPECT_TRUE(SaveScreenshot(mainWindow, "ignore-road-scanned-again"));
+
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+}
