@@ -110,7 +110,8 @@ BOOL CRegClientDlg::OnInitDialog()
         AddScanStepPage(step);
     }
 
-    RefreshPage(kPageSettings);
+    // The settings page holds the stored options from its creation; it reads
+    // the Task Scheduler, which may first have to start, when it is shown.
 
     if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)
     {
@@ -163,6 +164,7 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+    ShowFrameBeforePages();
     // The home page and the scan workflow's first steps.
     ConnectScanWorkflow(*this, m_homePage);
 
@@ -179,6 +181,18 @@ void CRegClientDlg::InitSkin()
     for (CLabel* label : {&m_captionLabel, &m_stepLabel})
         label->SetFontName("Verdana").SetFontSize(9).SetFontBold(true).SetTransparent(true).SetTextColor(
             RGB(0, 0, 0));
+}
+
+void CRegClientDlg::ShowFrameBeforePages()
+{
+    // The user sees the program the moment its frame and buttons are ready;
+    // the pages are made next, before the first input is handled. Any other
+    // run of this window (a test's) shows it once it is whole.
+    const CWinApp* app = CWinApp::Get();
+    if (!IsModal() || !app || app->GetMainWnd() != this)
+        return;
+    ShowWindow(SW_SHOW);
+    UpdateWindow();
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)

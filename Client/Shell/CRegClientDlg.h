@@ -101,6 +101,7 @@ protected:
 
 private:
     void InitSkin();
+    void ShowFrameBeforePages();
     void CreateStartupPage();
     void CreateSettingsPage();
     void OnMinimize();
