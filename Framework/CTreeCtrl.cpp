@@ -15,6 +15,29 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& text, int image, int selected
     return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
+HTREEITEM CTreeCtrl::InsertItem(const std::string& text, int image, int selectedImage, UINT state, UINT stateMask,
+                                DWORD_PTR data, HTREEITEM parent, HTREEITEM after)
+{
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = after;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE | TVIF_PARAM;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.iImage = image;
+    insert.item.iSelectedImage = selectedImage;
+    insert.item.state = state;
+    insert.item.stateMask = stateMask;
+    insert.item.lParam = static_cast<LPARAM>(data);
+    return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+void CTreeCtrl::SetRedraw(bool redraw)
+{
+    SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE);
+    if (redraw)
+        ::InvalidateRect(m_hWnd, nullptr, TRUE);
+}
+
 std::string CTreeCtrl::GetItemText(HTREEITEM item) const
 {
     // A full buffer may mean the text was cut: grow until it is not full.

@@ -1,16 +1,59 @@
 #include "Framework/CWnd.h"
 
+#include "Framework/CCriticalSection.h"
 #include "Framework/CWinApp.h"
 #include "Framework/CallbackGuard.h"
 
+#include <new>
+#include <unordered_map>
 #include <vector>
 
 const char* const kFrameworkWindowClass = "FrameworkWindow";
 
 namespace
 {
-// The property that ties a window to its object.
-const char* const kObjectProperty = "QmWindowObject";
+// Which object owns which window. Every message of every window of ours
+// looks its object up here, so the table lives in the process's own memory:
+// a window property would cost a round trip to the window server per
+// message. Windows are made and subclassed on any thread, hence the lock.
+class WindowObjects
+{
+public:
+    // Never destroyed: window objects of static lifetime let go of their
+    // windows while the process's statics are being destroyed.
+    static WindowObjects& Get()
+    {
+        alignas(WindowObjects) static unsigned char storage[sizeof(WindowObjects)];
+        static WindowObjects* const table = new (storage) WindowObjects;
+        return *table;
+    }
+
+    CWnd* Find(HWND hwnd)
+    {
+        CCriticalSectionLock lock(m_lock);
+        const auto found = m_objects.find(hwnd);
+        return found == m_objects.end() ? nullptr : found->second;
+    }
+    void Add(HWND hwnd, CWnd* object)
+    {
+        CCriticalSectionLock lock(m_lock);
+        m_objects[hwnd] = object;
+    }
+    // Only the window's own object takes its entry away.
+    void Remove(HWND hwnd, const CWnd* object)
+    {
+        CCriticalSectionLock lock(m_lock);
+        const auto found = m_objects.find(hwnd);
+        if (found != m_objects.end() && found->second == object)
+            m_objects.erase(found);
+    }
+
+private:
+    WindowObjects() = default;
+
+    CCriticalSection m_lock;
+    std::unordered_map<HWND, CWnd*> m_objects;
+};
 
 POINT PointFromLParam(LPARAM lParam)
 {
@@ -37,19 +80,19 @@ CWnd* CWnd::FromHandle(HWND hwnd)
 {
     if (!hwnd)
         return nullptr;
-    return static_cast<CWnd*>(::GetPropA(hwnd, kObjectProperty));
+    return WindowObjects::Get().Find(hwnd);
 }
 
 void CWnd::Attach(HWND hwnd)
 {
     m_hWnd = hwnd;
-    ::SetPropA(hwnd, kObjectProperty, this);
+    WindowObjects::Get().Add(hwnd, this);
 }
 
 void CWnd::Detach()
 {
     if (m_hWnd)
-        ::RemovePropA(m_hWnd, kObjectProperty);
+        WindowObjects::Get().Remove(m_hWnd, this);
     m_hWnd = NULL;
     m_oldProc = nullptr;
     m_ownsWindow = false;

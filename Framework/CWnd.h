@@ -3,9 +3,10 @@
 
 #include <string>
 
-// A window object over one HWND. The object is found from its handle by a
-// window property set when the window is created through the object or
-// subclassed into it; it is removed when the window is destroyed.
+// A window object over one HWND. The object is found from its handle in a
+// table of the process, where it is entered when the window is created
+// through the object or subclassed into it, and which it leaves when the
+// window is destroyed or given back.
 //
 // Every message of a window reaches the object's one dispatch, WindowProc.
 // The dispatch here cracks the common messages into small virtual handlers;

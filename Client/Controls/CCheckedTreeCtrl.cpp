@@ -51,43 +51,81 @@ void CCheckedTreeCtrl::InitImageLists()
 
 HTREEITEM CCheckedTreeCtrl::InsertCategory(std::string text, const std::string& description, int image)
 {
-    HTREEITEM node = InsertItem(Shown(text), image, image, TVI_ROOT, TVI_LAST);
+    HTREEITEM node =
+        InsertItem(Shown(text), image, image, INDEXTOSTATEIMAGEMASK(kTicked), TVIS_STATEIMAGEMASK, 0, TVI_ROOT);
     if (!node)
         return nullptr;
     m_fullTexts[node] = text;
-    SetItemData(node, 0);
-    SetCheckState(node, kTicked);
     const std::string caption = CaptionOf(text);
+    m_categoryNodes[caption] = node;
     m_categoryCounts.emplace(caption, 0);
     m_categoryDescriptions.emplace(caption, description);
     return node;
 }
 
-HTREEITEM CCheckedTreeCtrl::AddItem(DWORD_PTR itemData, const std::string& categoryCaption, const std::string& text,
-                                    int image)
+HTREEITEM CCheckedTreeCtrl::FindCategoryNode(const std::string& caption) const
 {
+    const auto known = m_categoryNodes.find(caption);
+    if (known != m_categoryNodes.end())
+        return known->second;
+    // A top-level node that did not come from InsertCategory.
     HTREEITEM parent = nullptr;
     for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root))
     {
-        if (CaptionOf(GetFullText(root)) == categoryCaption)
+        if (CaptionOf(GetFullText(root)) == caption)
             parent = root;
     }
-    if (!parent)
-        return nullptr;
-    HTREEITEM leaf = InsertItem(Shown(text), image, image, parent, TVI_LAST);
-    if (!leaf)
-        return nullptr;
-    m_fullTexts[leaf] = text;
-    SetItemData(leaf, itemData);
-    SetCheckState(leaf, kTicked);
+    return parent;
+}
+
+HTREEITEM CCheckedTreeCtrl::InsertFinding(HTREEITEM parent, DWORD_PTR itemData, const std::string& text, int image)
+{
+    HTREEITEM leaf =
+        InsertItem(Shown(text), image, image, INDEXTOSTATEIMAGEMASK(kTicked), TVIS_STATEIMAGEMASK, itemData, parent);
+    if (leaf)
+        m_fullTexts[leaf] = text;
+    return leaf;
+}
+
+void CCheckedTreeCtrl::CountFinding(HTREEITEM parent)
+{
     const auto count = m_categoryCounts.find(CaptionOf(GetFullText(parent)));
     if (count != m_categoryCounts.end())
     {
         ++count->second;
         ++m_itemsAdded;
     }
+}
+
+HTREEITEM CCheckedTreeCtrl::AddItem(DWORD_PTR itemData, const std::string& categoryCaption, const std::string& text,
+                                    int image)
+{
+    HTREEITEM parent = FindCategoryNode(categoryCaption);
+    HTREEITEM leaf = parent ? InsertFinding(parent, itemData, text, image) : nullptr;
+    if (!leaf)
+        return nullptr;
+    CountFinding(parent);
     SetItemData(parent, GetItemData(parent) + 1);
     return leaf;
+}
+
+int CCheckedTreeCtrl::AddItems(DWORD_PTR itemData, const std::string& categoryCaption,
+                               const std::vector<std::string>& texts, int image)
+{
+    HTREEITEM parent = FindCategoryNode(categoryCaption);
+    if (!parent)
+        return 0;
+    int added = 0;
+    for (const std::string& text : texts)
+    {
+        if (!InsertFinding(parent, itemData, text, image))
+            continue;
+        CountFinding(parent);
+        ++added;
+    }
+    if (added)
+        SetItemData(parent, GetItemData(parent) + static_cast<DWORD_PTR>(added));
+    return added;
 }
 
 void CCheckedTreeCtrl::UpdateSelectionLabel(bool add, int count, bool alsoTotal)
@@ -244,7 +282,7 @@ bool CCheckedTreeCtrl::OnChildNotify(UINT message, WPARAM, LPARAM lParam, LRESUL
     {
         // Whoever deletes a node, its full text goes with it; the page still
         // hears of the deletion.
-        m_fullTexts.erase(reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem);
+        ForgetNode(reinterpret_cast<const NMTREEVIEWA*>(lParam)->itemOld.hItem);
     }
     return false;
 }
@@ -265,6 +303,19 @@ void CCheckedTreeCtrl::ExcludeUncheckedItems(HTREEITEM node)
             const std::string mark = GetFullText(child) + "^" + caption;
             m_store->ExcludeItem(mark.c_str(), 0, 0);
             m_handedMarks.push_back(mark);
+        }
+    }
+}
+
+void CCheckedTreeCtrl::ForgetNode(HTREEITEM item)
+{
+    m_fullTexts.erase(item);
+    for (auto node = m_categoryNodes.begin(); node != m_categoryNodes.end(); ++node)
+    {
+        if (node->second == item)
+        {
+            m_categoryNodes.erase(node);
+            return;
         }
     }
 }
@@ -299,8 +350,11 @@ HTREEITEM CCheckedTreeCtrl::DeleteFinding(HTREEITEM leaf)
 
 void CCheckedTreeCtrl::ResetContents()
 {
-    DeleteAllItems();
+    // Forgotten first: the deletion of every node then finds nothing to
+    // forget.
     m_fullTexts.clear();
+    m_categoryNodes.clear();
+    DeleteAllItems();
     m_categoryCounts.clear();
     m_categoryDescriptions.clear();
     m_itemsAdded = 0;

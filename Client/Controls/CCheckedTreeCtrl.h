@@ -37,6 +37,11 @@ public:
     void InitImageLists();
     HTREEITEM InsertCategory(std::string text, const std::string& description, int image);
     HTREEITEM AddItem(DWORD_PTR itemData, const std::string& categoryCaption, const std::string& text, int image);
+    // AddItem for every text, in order, with the same item data: the
+    // category is looked up once and its count of ticked findings written
+    // once. Returns how many findings went in.
+    int AddItems(DWORD_PTR itemData, const std::string& categoryCaption, const std::vector<std::string>& texts,
+                 int image);
     void UpdateSelectionLabel(bool add, int count, bool alsoTotal);
     void ExcludeUncheckedItems(HTREEITEM node);
     int CountCheckedChildren(HTREEITEM node) const;
@@ -80,12 +85,25 @@ private:
     // As CaptionOf, but empty for a text without "[" (a finding).
     static std::string LookupCaptionOf(const std::string& text);
     int CategoryCount(const std::string& caption) const;
+    // The last category node whose caption is caption, or nullptr.
+    HTREEITEM FindCategoryNode(const std::string& caption) const;
+    // Inserts one ticked finding under parent and keeps its whole text; the
+    // category's counts are the caller's.
+    HTREEITEM InsertFinding(HTREEITEM parent, DWORD_PTR itemData, const std::string& text, int image);
+    // A finding went in under parent: its category's count of findings and
+    // the number of findings added grow by one.
+    void CountFinding(HTREEITEM parent);
+    void ForgetNode(HTREEITEM item);
     int NodeLevel(HTREEITEM item) const;
     void ShowDescriptionOfSelection();
 
     std::map<std::string, int> m_categoryCounts;
     std::map<std::string, std::string> m_categoryDescriptions;
     std::map<HTREEITEM, std::string> m_fullTexts;
+    // The category nodes that InsertCategory made, by caption (the last of a
+    // caption), so that a finding finds its category without a walk of the
+    // tree.
+    std::map<std::string, HTREEITEM> m_categoryNodes;
     CImageList m_normalImages;
     CImageList m_stateImages;
     int m_itemsAdded = 0;

@@ -147,6 +147,9 @@ BOOL CSettingDlg::OnInitDialog()
     m_scheduleType.SetCurSel(0);
     m_scheduleDay.SetCurSel(0);
     UpdateScheduleControls();
+    // The stored options from the start: leaving the page, or the program,
+    // stores the boxes, also before the page was ever shown.
+    LoadChecks();
     SetWindowPos(nullptr, kPageLeft, kPageTop, kPageWidth, kPageHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     return TRUE;
 }

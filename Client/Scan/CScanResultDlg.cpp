@@ -191,6 +191,9 @@ void CScanResultDlg::ShowResults(const ScanOutcome& scan)
 
     m_descriptionLabel.SetText("");
     const bool emptied = m_tree.GetSafeHwnd() != NULL;
+    // Thousands of findings go in: the tree is laid out and drawn once, when
+    // they all are there.
+    m_tree.SetRedraw(false);
     m_tree.ResetContents();
     EnableControls(true);
     if (store)
@@ -203,8 +206,9 @@ void CScanResultDlg::ShowResults(const ScanOutcome& scan)
             created = 0;
 
     AddCategoryRoots();
-    AddFindings();
-    RenumberCaptions();
+    const FindingCounts filled = AddFindings();
+    RenumberCaptions(&filled);
+    m_tree.SetRedraw(true);
     SelectFirstRoot();
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
     WriteSelectionLine();
@@ -236,31 +240,49 @@ void CScanResultDlg::AddCategoryRoots()
     }
 }
 
-void CScanResultDlg::AddFindings()
+CScanResultDlg::FindingCounts CScanResultDlg::AddFindings()
 {
+    FindingCounts filled;
     CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
-        return;
+        return filled;
     for (const ClientCategory& category : kClientCategories)
     {
         if (!(m_scan.mask & category.bit) || store->GetItemCount(category.bit) < 1)
             continue;
-        std::vector<const char*> texts;
-        store->GetItems(&texts, category.bit);
+        std::vector<const char*> listed;
+        store->GetItems(&listed, category.bit);
+        std::vector<std::string> texts;
+        texts.reserve(listed.size());
+        for (const char* text : listed)
+            texts.emplace_back(text ? text : "");
         const std::string caption = ResultsCaptionOf(category);
-        for (const char* text : texts)
-            m_tree.AddItem(0, caption, text ? text : "", category.resultsImage);
+        const int added = m_tree.AddItems(0, caption, texts, category.resultsImage);
+        if (added > 0)
+            filled[caption] += added;
     }
+    return filled;
 }
 
-void CScanResultDlg::RenumberCaptions()
+void CScanResultDlg::RenumberCaptions(const FindingCounts* filled)
 {
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
+        const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
         int leaves = 0;
-        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
-            ++leaves;
-        m_tree.SetItemText(root, CountedCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)), leaves));
+        if (filled)
+        {
+            // Each root of a fresh fill has the findings that went in under
+            // its caption, and no others.
+            const auto count = filled->find(caption);
+            leaves = count == filled->end() ? 0 : count->second;
+        }
+        else
+        {
+            for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
+                ++leaves;
+        }
+        m_tree.SetItemText(root, CountedCaption(caption, leaves));
     }
 }
 

@@ -113,8 +113,12 @@ private:
     void InitSkin();
     void CreateTree();
     void AddCategoryRoots();
-    void AddFindings();
-    void RenumberCaptions();
+    // Findings put into the tree, by category caption.
+    typedef std::map<std::string, int> FindingCounts;
+    FindingCounts AddFindings();
+    // Writes each root's number of findings into its text: as counted in
+    // filled when given (right after a fill), else by walking the tree.
+    void RenumberCaptions(const FindingCounts* filled = nullptr);
     void SelectFirstRoot();
     void ShowRegistryGroup();
     void ShowJunkGroup();

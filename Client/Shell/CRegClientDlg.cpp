@@ -106,7 +106,8 @@ BOOL CRegClientDlg::OnInitDialog()
     for (CWnd* step : theApp.m_scanWorkflow.LaterSteps())
         AddScanStepPage(step);
 
-    RefreshPage(kPageSettings);
+    // The settings page holds the stored options from its creation; it reads
+    // the Task Scheduler, which may first have to start, when it is shown.
 
     if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)
     {
@@ -159,6 +160,7 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
+    ShowFrameBeforePages();
     // The home page and the scan road's first steps.
     ConnectScanRoad();
 
@@ -196,6 +198,18 @@ void CRegClientDlg::ConnectScanRoad()
     SetPageWindow(kPageScan, &road.Options());
     SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
     SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
+}
+
+void CRegClientDlg::ShowFrameBeforePages()
+{
+    // The user sees the program the moment its frame and buttons are ready;
+    // the pages are made next, before the first input is handled. Any other
+    // run of this window (a test's) shows it once it is whole.
+    const CWinApp* app = CWinApp::Get();
+    if (!IsModal() || !app || app->GetMainWnd() != this)
+        return;
+    ShowWindow(SW_SHOW);
+    UpdateWindow();
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)

@@ -93,6 +93,7 @@ private:
     // The home page and the scan road's pages, joined to the page switch and
     // the scan requests.
     void ConnectScanRoad();
+    void ShowFrameBeforePages();
     void CreateStartupPage();
     void CreateSettingsPage();
     void OnMinimize();

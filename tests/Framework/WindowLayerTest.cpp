@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Framework/CBitmap.h"
@@ -221,4 +222,105 @@ TEST_F(WindowLayerTest, GdiHoldersGiveBackWhatTheyTook)
     ASSERT_TRUE(region.CreateRectRgn(0, 0, 10, 10));
     EXPECT_TRUE(region.GiveToWindow(window, false));
     EXPECT_FALSE(region.IsValid()) << "the window owns the region now";
+}
+
+namespace
+{
+// Notes which of its own messages reached it, and whether the window was
+// already its own when they came.
+class NotingWindow : public CWnd
+{
+public:
+    std::vector<UINT> seen;
+    bool ownedDuringCreate = false;
+    std::string textSeen;
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        seen.push_back(message);
+        if (message == WM_CREATE)
+            ownedDuringCreate = CWnd::FromHandle(m_hWnd) == this;
+        if (message == WM_SETTEXT)
+            textSeen = reinterpret_cast<const char*>(lParam);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+bool Saw(const NotingWindow& window, UINT message)
+{
+    for (UINT seen : window.seen)
+        if (seen == message)
+            return true;
+    return false;
+}
+
+HWND FoundOnAnotherThread(HWND hwnd, CWnd** object)
+{
+    std::thread other([hwnd, object] { *object = CWnd::FromHandle(hwnd); });
+    other.join();
+    return hwnd;
+}
+
+WNDPROC g_forwardTo = nullptr;
+LRESULT CALLBACK ForwardingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::CallWindowProcA(g_forwardTo, hwnd, message, wParam, lParam);
+}
+}
+
+TEST_F(WindowLayerTest, AWindowIsItsObjectsFromCreationToDestructionOnEveryThread)
+{
+    // Made through the object: the messages of its creation reach it, and it
+    // is found while they come.
+    NotingWindow made;
+    ASSERT_TRUE(made.CreateEx(0, nullptr, "made", WS_POPUP, RECT{0, 0, 80, 40}, NULL, 0));
+    EXPECT_TRUE(Saw(made, WM_NCCREATE));
+    EXPECT_TRUE(Saw(made, WM_CREATE));
+    EXPECT_TRUE(made.ownedDuringCreate);
+    CWnd* elsewhere = nullptr;
+    FoundOnAnotherThread(made, &elsewhere);
+    EXPECT_EQ(&made, elsewhere) << "another thread finds the same object";
+
+    // Subclassed after it was made by someone else: found, and its messages
+    // come to the object before the window's own procedure runs them.
+    HWND plain = ::CreateWindowExA(0, "BUTTON", "plain", WS_POPUP, 0, 0, 80, 30, NULL, NULL,
+                                   ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, plain);
+    EXPECT_EQ(nullptr, CWnd::FromHandle(plain));
+    {
+        NotingWindow later;
+        ASSERT_TRUE(later.SubclassWindow(plain));
+        EXPECT_EQ(&later, CWnd::FromHandle(plain));
+        ::SetWindowTextA(plain, "renamed");
+        EXPECT_EQ("renamed", later.textSeen);
+        EXPECT_EQ("renamed", CWnd::GetText(plain)) << "the button's own procedure still ran";
+
+        // A second subclass on top of ours that passes every message on.
+        g_forwardTo = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(plain, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardingProc)));
+        ::SetWindowTextA(plain, "through two");
+        EXPECT_EQ("through two", later.textSeen);
+        ::SetWindowLongPtrA(plain, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(g_forwardTo));
+    }
+    // The object went and gave the window back: no one owns it, and another
+    // object may take it.
+    EXPECT_EQ(nullptr, CWnd::FromHandle(plain));
+    ::SetWindowTextA(plain, "own again");
+    EXPECT_EQ("own again", CWnd::GetText(plain));
+    NotingWindow next;
+    EXPECT_TRUE(next.SubclassWindow(plain));
+    EXPECT_EQ(&next, CWnd::FromHandle(plain));
+
+    // Destroyed under the object: the last message still reaches it, then
+    // the handle belongs to no one, on any thread.
+    ::DestroyWindow(plain);
+    EXPECT_TRUE(Saw(next, WM_NCDESTROY));
+    EXPECT_EQ(nullptr, next.GetSafeHwnd());
+    EXPECT_EQ(nullptr, CWnd::FromHandle(plain));
+    const HWND gone = made;
+    made.DestroyWindow();
+    elsewhere = &made;
+    FoundOnAnotherThread(gone, &elsewhere);
+    EXPECT_EQ(nullptr, elsewhere);
 }

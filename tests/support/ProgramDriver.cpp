@@ -109,6 +109,22 @@ bool IsMainWindow(HWND window)
     return ClassOf(window) == "#32770" && ::GetDlgItem(window, 1001) != NULL;
 }
 
+// The program shows its main window as soon as its frame is drawn and makes
+// its pages after that; it is ready for a user once a page is on show.
+bool ShowsAPage(HWND window)
+{
+    for (HWND child = ::FindWindowExA(window, NULL, "#32770", nullptr); child;
+         child = ::FindWindowExA(window, child, "#32770", nullptr))
+        if (::IsWindowVisible(child))
+            return true;
+    return false;
+}
+
+bool IsReadyMainWindow(HWND window)
+{
+    return IsMainWindow(window) && ShowsAPage(window);
+}
+
 bool IsMessageBox(HWND window)
 {
     return ClassOf(window) == "#32770" && ::GetDlgItem(window, 0xFFFF) != NULL && !IsMainWindow(window);
@@ -165,7 +181,7 @@ std::string ImageOf(DWORD processId)
 BOOL CALLBACK FindByImage(HWND window, LPARAM context)
 {
     ImageSearch* search = reinterpret_cast<ImageSearch*>(context);
-    if (!::IsWindowVisible(window) || !IsMainWindow(window))
+    if (!::IsWindowVisible(window) || !IsReadyMainWindow(window))
         return TRUE;
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
@@ -196,7 +212,7 @@ std::vector<HWND> RunningProgram::Windows() const
 
 HWND RunningProgram::WaitForMainWindow(DWORD milliseconds) const
 {
-    return WaitForWindow(m_processId, &IsMainWindow, milliseconds, this);
+    return WaitForWindow(m_processId, &IsReadyMainWindow, milliseconds, this);
 }
 
 HWND RunningProgram::WaitForMessageBox(DWORD milliseconds) const

@@ -29,7 +29,8 @@ public:
     // Takes over a process started some other way.
     bool Adopt(DWORD processId);
 
-    // The main window once it is visible; NULL on time-out.
+    // The main window once it is visible with a page on show (ready for a
+    // user); NULL on time-out.
     HWND WaitForMainWindow(DWORD milliseconds = 20000) const;
     // A message box of the process; NULL on time-out.
     HWND WaitForMessageBox(DWORD milliseconds = 20000) const;

@@ -289,3 +289,71 @@ TEST_F(CheckedTreeTest, ResetForgetsEverything)
     EXPECT_EQ(0, m_tree.GetItemsAdded());
     EXPECT_EQ(0, m_tree.GetExcludedCount());
 }
+
+TEST_F(CheckedTreeTest, TenThousandFindingsKeepTheirBoxesAndCounts)
+{
+    const int kFonts = 6000, kDlls = 4000;
+    HTREEITEM fonts = m_tree.InsertCategory("Windows Fonts        [6000]", "fonts", 1);
+    HTREEITEM dlls = m_tree.InsertCategory("Shared DLLs        [4000]", "dlls", 1);
+    std::vector<std::string> fontTexts, dllTexts;
+    for (int i = 0; i < kFonts; ++i)
+        fontTexts.push_back("C:\\Windows\\Fonts\\gone" + std::to_string(i) + ".ttf" +
+                            (i % 1000 == 0 ? std::string(300, 'f') : std::string()));
+    for (int i = 0; i < kDlls - 1; ++i)
+        dllTexts.push_back("C:\\Program Files\\gone\\library" + std::to_string(i) + ".dll");
+    m_tree.SetRedraw(false);
+    EXPECT_EQ(kFonts, m_tree.AddItems(0, "Windows Fonts", fontTexts, 1));
+    EXPECT_EQ(kDlls - 1, m_tree.AddItems(0, "Shared DLLs", dllTexts, 1));
+    EXPECT_NE(nullptr, m_tree.AddItem(7, "Shared DLLs", "C:\\last.dll", 1)) << "one by one after the many";
+    EXPECT_EQ(0, m_tree.AddItems(0, "No Such Category", dllTexts, 1));
+    m_tree.SetRedraw(true);
+    m_owner.selected = m_owner.total = kFonts + kDlls;
+
+    EXPECT_EQ(kFonts + kDlls, m_tree.GetItemsAdded());
+    EXPECT_EQ(kFonts, m_tree.CategoryCounts().at("Windows Fonts"));
+    EXPECT_EQ(kDlls, m_tree.CategoryCounts().at("Shared DLLs"));
+    EXPECT_EQ(static_cast<DWORD_PTR>(kFonts), m_tree.GetItemData(fonts)) << "ticked findings of the category";
+    EXPECT_EQ(static_cast<DWORD_PTR>(kDlls), m_tree.GetItemData(dlls));
+    EXPECT_EQ(kFonts, m_tree.CountCheckedChildren(fonts)) << "every finding starts ticked";
+    EXPECT_EQ(kDlls, m_tree.CountCheckedChildren(dlls));
+    EXPECT_EQ(static_cast<UINT>(2 + kFonts + kDlls), m_tree.GetCount());
+    EXPECT_EQ(fontTexts[3000], m_tree.GetFullText(Leaf(fonts, 3000))) << "the whole text, in order";
+    EXPECT_EQ(7u, m_tree.GetItemData(Leaf(dlls, kDlls - 1)));
+
+    // The boxes still work as one by one: one finding out, then the whole
+    // category, then all back in.
+    m_tree.ToggleNode(Leaf(fonts, 4321));
+    EXPECT_EQ(CCheckedTreeCtrl::kPartlyTicked, State(fonts));
+    EXPECT_EQ(kFonts + kDlls - 1, m_owner.selected);
+    m_tree.ToggleNode(dlls);
+    EXPECT_EQ(CCheckedTreeCtrl::kUnticked, State(Leaf(dlls, 2500)));
+    EXPECT_EQ(kFonts - 1, m_owner.selected);
+    m_tree.ExcludeUncheckedItems(fonts);
+    m_tree.ExcludeUncheckedItems(dlls);
+    EXPECT_EQ(1 + kDlls, m_tree.GetExcludedCount());
+    ASSERT_EQ(static_cast<size_t>(1 + kDlls), m_store.excludedMarks.size());
+    EXPECT_EQ(fontTexts[4321] + "^Windows Fonts", m_store.excludedMarks[0]);
+    m_tree.ToggleNode(fonts);
+    EXPECT_EQ(CCheckedTreeCtrl::kTicked, State(fonts));
+    EXPECT_EQ(kFonts, m_owner.selected);
+}
+
+TEST_F(CheckedTreeTest, FindingsGoUnderTheLastCategoryOfTheirCaptionAlsoAfterOneIsDeleted)
+{
+    HTREEITEM first = m_tree.InsertCategory("Windows Fonts        [1]", "", 1);
+    HTREEITEM second = m_tree.InsertCategory("Windows Fonts        [1]", "", 1);
+    HTREEITEM leaf = m_tree.AddItem(0, "Windows Fonts", "C:\\a.ttf", 1);
+    EXPECT_EQ(second, m_tree.GetParentItem(leaf));
+    m_tree.DeleteItem(second);
+    leaf = m_tree.AddItem(0, "Windows Fonts", "C:\\b.ttf", 1);
+    EXPECT_EQ(first, m_tree.GetParentItem(leaf)) << "the one left";
+    m_tree.DeleteItem(first);
+    EXPECT_EQ(nullptr, m_tree.AddItem(0, "Windows Fonts", "C:\\c.ttf", 1));
+    EXPECT_EQ(0, m_tree.AddItems(0, "Windows Fonts", {"C:\\d.ttf"}, 1));
+    HTREEITEM again = m_tree.InsertCategory("Windows Fonts        [1]", "", 1);
+    leaf = m_tree.AddItem(0, "Windows Fonts", "C:\\e.ttf", 1);
+    EXPECT_EQ(again, m_tree.GetParentItem(leaf));
+    EXPECT_EQ(CCheckedTreeCtrl::kTicked, State(leaf));
+    m_tree.ResetContents();
+    EXPECT_EQ(nullptr, m_tree.AddItem(0, "Windows Fonts", "C:\\f.ttf", 1)) << "a reset forgets the categories";
+}

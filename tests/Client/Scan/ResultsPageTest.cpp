@@ -109,6 +109,31 @@ TEST_F(ResultsPageTest, TheMarkPicturesAreMadeOnceHoweverManyFindingsCome)
     EXPECT_LT(after, before + 20) << "GDI objects grew with the findings";
 }
 
+TEST_F(ResultsPageTest, AFillWhileTheJunkGroupIsOpenLeavesTheTreeHiddenAndCountedRight)
+{
+    std::vector<std::pair<DWORD, std::string>> findings;
+    for (int i = 0; i < 3000; ++i)
+        findings.push_back({i % 3 ? kScanFonts : kScanSharedDlls, ValueText("Many", "entry" + std::to_string(i))});
+    Click(Page(), IDC_JUNK_TAB);
+    ShowFindings(findings, kScanFonts | kScanSharedDlls);
+    EXPECT_FALSE(IsShown(IDC_RESULTS_TREE)) << "the fill showed the tree over the junk group";
+    Click(Page(), IDC_REGISTRY_TAB);
+    ASSERT_TRUE(IsShown(IDC_RESULTS_TREE));
+
+    CCheckedTreeCtrl& tree = Page().Tree();
+    HTREEITEM fonts = tree.GetRootItem();
+    HTREEITEM dlls = tree.GetNextSiblingItem(fonts);
+    EXPECT_EQ(tree.GetItemText(fonts), "Windows Fonts" + kGap + "[2000 Error(s)]");
+    EXPECT_EQ(tree.GetItemText(dlls), "Shared DLLs" + kGap + "[1000 Error(s)]");
+    EXPECT_EQ(tree.GetSelectedItem(), fonts);
+    EXPECT_EQ(tree.CountCheckedChildren(fonts), 2000);
+    EXPECT_EQ(tree.GetItemData(dlls), 1000u);
+    EXPECT_EQ(ControlText(IDC_FINDINGS_COUNT), "3000");
+    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "3000 of 3000 error(s) selected for repair");
+    EXPECT_EQ(tree.GetFullText(tree.GetChildItem(dlls)), findings[0].second);
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "scan-results-many"));
+}
+
 TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
 {
     if (!RunInOwnFolder())

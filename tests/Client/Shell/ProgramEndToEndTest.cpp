@@ -348,3 +348,29 @@ TEST_F(ProgramTest, TheProgramDeclaresItsExecutionLevelAndWindowsVersions)
                            "8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a"})
         EXPECT_NE(manifest.find(id), std::string::npos) << id;
 }
+
+TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
+{
+    // The settings page reads the Task Scheduler only when it is shown, but
+    // closing the program stores its boxes all the same: they must hold the
+    // stored options from the start.
+    const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=1\r\n"
+                               "LogScanSummary=1\r\nAutoShutdown=1\r\nAutoRestartSystem=1\r\n";
+    HANDLE file = ::CreateFileA((m_folder + "qmsettings.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr);
+    ::CloseHandle(file);
+
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scan page never showed";
+    CloseProgram(program, window);
+
+    const std::string settings = ReadFileText(m_folder + "qmsettings.ini");
+    for (const char* option : {"RestorePoint=1\r\n", "AutoRepair=1\r\n", "LogScanSummary=1\r\n", "AutoShutdown=1\r\n",
+                               "AutoRestartSystem=1\r\n", "SoftwareUpdate=0\r\n", "AutoShutdownSystem=0\r\n"})
+        EXPECT_NE(settings.find(option), std::string::npos) << option << " lost:\n" << settings;
+}

@@ -1,0 +1,222 @@
+// Times the results page's ShowResults beside a bare TVM_INSERTITEM fill of
+// the same texts into a tree of the same styles on the same page, and how
+// long the page's thread leaves a message unanswered meanwhile. Both times
+// include the tree's first paint after the fill.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "BenchClock.h"
+#include "Client/Shell/CRegClientApp.h"
+#include "Client/Shell/CRegClientDlg.h"
+#include "Client/res/ScanResultsResource.h"
+#include "Client/res/ShellResource.h"
+#include "Engine/ScanCategory.h"
+#include "support/FakeJobObject.h"
+#include "support/MessagePump.h"
+
+// The program's application object, as the program itself has it.
+CRegClientApp theApp;
+
+namespace
+{
+const int kRuns = 3;
+const DWORD kCategories[] = {kScanActiveX, kScanUninstall, kScanFonts, kScanSharedDlls, kScanAppPaths,
+                             kScanHelpFiles, kScanStartup, kScanFileTypes, kScanTypeLibs, kScanServices};
+
+// Asks the page's thread a question every few milliseconds from a thread of
+// its own and keeps the longest wait for an answer.
+class StallWatch
+{
+public:
+    explicit StallWatch(HWND window) : m_window(window), m_thread([this] { Watch(); }) {}
+    ~StallWatch()
+    {
+        m_stop = true;
+        // The watcher may be waiting for an answer from this thread.
+        while (!m_done)
+            TestPump::PumpMessages(5);
+        m_thread.join();
+    }
+    double LongestMs() const { return m_longest; }
+
+private:
+    void Watch()
+    {
+        while (!m_stop)
+        {
+            const BenchClock clock;
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutA(m_window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
+            m_longest = std::max(m_longest.load(), clock.Seconds() * 1000.0);
+            ::Sleep(5);
+        }
+        m_done = true;
+    }
+    HWND m_window;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{false};
+    std::atomic<double> m_longest{0.0};
+    std::thread m_thread;
+};
+
+std::string FindingText(int index)
+{
+    char text[160];
+    std::snprintf(text, sizeof(text), "HKEY_LOCAL_MACHINE\\Software\\Classes\\CLSID\\{%08X-0000-4000-8000-%012d}\\"
+                                      "InprocServer32\\c:\\program files\\gone\\server%d.dll",
+                  index * 2654435761u, index, index);
+    return text;
+}
+
+// The texts per category, as the store lists them to the page.
+std::vector<std::pair<DWORD, std::vector<std::string>>> Findings(int count)
+{
+    std::vector<std::pair<DWORD, std::vector<std::string>>> findings;
+    for (DWORD category : kCategories)
+        findings.push_back({category, {}});
+    for (int i = 0; i < count; ++i)
+        findings[static_cast<size_t>(i) % findings.size()].second.push_back(FindingText(i));
+    return findings;
+}
+
+double TimeShowResults(CScanResultDlg& page, CScanItemsInfo& store, int count, double* stallMs)
+{
+    store.Clear();
+    DWORD mask = 0;
+    for (const auto& category : Findings(count))
+    {
+        mask |= category.first;
+        for (const std::string& text : category.second)
+            store.AddFoundItem(text.c_str(), category.first, 0, 0);
+    }
+    ScanOutcome outcome;
+    outcome.mask = mask;
+    outcome.found = count;
+    outcome.completed = true;
+    TestPump::PumpMessages(50);
+    BenchClock clock;
+    double seconds = 0.0;
+    {
+        StallWatch watch(page.GetSafeHwnd());
+        ::Sleep(20);
+        clock.Restart();
+        page.ShowResults(outcome);
+        // The fill is over when the page has every finding and has painted.
+        TestPump::PumpUntil([&page, count] { return page.Tree().GetItemsAdded() == count; }, 60000);
+        page.Tree().UpdateWindow();
+        seconds = clock.Seconds();
+        TestPump::PumpMessages(30);
+        *stallMs = watch.LongestMs();
+    }
+    if (page.Tree().GetItemsAdded() != count)
+        std::printf("  ShowResults showed %d findings of %d\n", page.Tree().GetItemsAdded(), count);
+    return seconds;
+}
+
+HTREEITEM BareInsert(HWND tree, const std::string& text, HTREEITEM parent)
+{
+    TVINSERTSTRUCTA insert = {};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    insert.item.pszText = const_cast<char*>(text.c_str());
+    insert.item.iImage = insert.item.iSelectedImage = 1;
+    return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+// The same texts into a plain tree of the page tree's styles and place.
+double TimeBareFill(CScanResultDlg& page, int count)
+{
+    const auto findings = Findings(count);
+    const HWND pageTree = page.Tree().GetSafeHwnd();
+    RECT place = page.Tree().GetWindowRect();
+    ::MapWindowPoints(NULL, page.GetSafeHwnd(), reinterpret_cast<POINT*>(&place), 2);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongPtrA(pageTree, GWL_STYLE)) | WS_VISIBLE;
+    const DWORD exStyle = static_cast<DWORD>(::GetWindowLongPtrA(pageTree, GWL_EXSTYLE));
+    page.Tree().ShowWindow(SW_HIDE);
+    HWND tree = ::CreateWindowExA(exStyle, WC_TREEVIEWA, "", style, place.left, place.top, place.right - place.left,
+                                  place.bottom - place.top, page.GetSafeHwnd(), nullptr, ::GetModuleHandleA(nullptr),
+                                  nullptr);
+    TestPump::PumpMessages(50);
+    const BenchClock clock;
+    for (const auto& category : findings)
+    {
+        HTREEITEM root = BareInsert(tree, "Category        [" + std::to_string(category.second.size()) + "]", TVI_ROOT);
+        for (const std::string& text : category.second)
+            BareInsert(tree, text, root);
+    }
+    ::UpdateWindow(tree);
+    const double seconds = clock.Seconds();
+    ::DestroyWindow(tree);
+    page.Tree().ShowWindow(SW_SHOW);
+    TestPump::PumpMessages(30);
+    return seconds;
+}
+
+struct Spread
+{
+    double min, median, max;
+};
+
+Spread SpreadOf(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {values.front(), values[values.size() / 2], values.back()};
+}
+}
+
+int main()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+    ::InitCommonControlsEx(&controls);
+    FakeJobObject job;
+    std::unique_ptr<CScanItemsInfo> store(new CScanItemsInfo());
+    theApp.m_pScanItems = store.get();
+    theApp.m_pEngineProcess = &job;
+    theApp.m_settings = SettingsRecord();
+    theApp.m_bSiblingInstalled = 1;
+    std::unique_ptr<CRegClientDlg> window(new CRegClientDlg());
+    if (!window->Create(IDD_MAIN_WINDOW, nullptr))
+    {
+        std::printf("the main window could not be made\n");
+        return 1;
+    }
+    window->ShowWindow(SW_SHOW);
+    CScanResultDlg& page = theApp.m_scanResultPage;
+    theApp.m_scanPage.ShowStep(kStepResults);
+    page.ShowWindow(SW_SHOW);
+    TestPump::PumpMessages(200);
+
+    std::printf("results tree, min / median / max of %d runs (fill and first paint)\n", kRuns);
+    for (int count : {1000, 10000})
+    {
+        std::vector<double> shown, bare, stalls, ratios;
+        for (int run = 0; run < kRuns; ++run)
+        {
+            double stall = 0.0;
+            shown.push_back(TimeShowResults(page, *store, count, &stall));
+            stalls.push_back(stall / 1000.0);
+            bare.push_back(TimeBareFill(page, count));
+            ratios.push_back(shown.back() / bare.back());
+        }
+        const Spread s = SpreadOf(shown), b = SpreadOf(bare), st = SpreadOf(stalls), r = SpreadOf(ratios);
+        std::printf("  %6d findings: ShowResults %7.0f / %7.0f / %7.0f ms   bare fill %5.0f / %5.0f / %5.0f ms   "
+                    "ratio %5.1f / %5.1f / %5.1f   longest unanswered %5.0f / %5.0f / %5.0f ms\n",
+                    count, s.min * 1000, s.median * 1000, s.max * 1000, b.min * 1000, b.median * 1000, b.max * 1000,
+                    r.min, r.median, r.max, st.min * 1000, st.median * 1000, st.max * 1000);
+        std::fflush(stdout);
+    }
+    window->DestroyWindow();
+    window.reset();
+    theApp.m_pScanItems = nullptr;
+    theApp.m_pEngineProcess = nullptr;
+    return 0;
+}
