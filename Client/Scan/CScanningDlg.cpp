@@ -3,8 +3,10 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "Client/Scan/CScanItemsInfo.h"
@@ -341,6 +343,8 @@ int CScanningDlg::BeginScan()
         m_reports.clear();
         m_reportedItemChanged = false;
         m_reportedCode.clear();
+        m_lastSaidText.clear();
+        m_jobResult = kScanComplete;
     }
     // The job is made first, still suspended: when the engine refuses it the
     // page, the store and the statistics stay as they were.
@@ -425,6 +429,8 @@ void CScanningDlg::SetStatusText(const char* text, const char* code)
         CCriticalSectionLock lock(m_reportLock);
         m_reportedItem = item;
         m_reportedItemChanged = true;
+        if (text && *text)
+            m_lastSaidText.assign(text, std::min(strlen(text), kStatusTextLimit));
         if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
         {
             m_reportedCode = letter;
@@ -445,8 +451,12 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue,
     m_reports.push_back({true, text, category, firstValue, secondValue});
 }
 
-int CScanningDlg::OnJobFinished(int)
+int CScanningDlg::OnJobFinished(int result)
 {
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        m_jobResult = result;
+    }
     m_scanEndTick = ::GetTickCount();
     PostMessage(WM_SCAN_DONE, 0, 0);
     return 1;
@@ -677,19 +687,23 @@ LRESULT CScanningDlg::OnScanFinished()
     KillTimer(kCounterTimer);
     m_scanInProgress = false;
     TakeJobReports(true);
+    const bool incomplete = JobResult() == kScanIncomplete && g_scanState == kScanRunning;
+    if (incomplete)
+        ShowIncompleteScan();
     m_cancelButton.EnableWindow(false);
     for (const ClientCategory* row : Rows())
         ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
     for (auto& picture : m_pictures)
         picture->Stop();
     ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
-    if (g_scanState == kScanCancelled)
+    if (g_scanState == kScanCancelled || incomplete)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
     // The buttons last: whoever sees them usable sees the finished page.
     m_backButton.EnableWindow(true);
     m_showResultsButton.EnableWindow(true);
 
-    const bool completed = g_scanState == kScanRunning;
+    // An incomplete scan keeps what it found, but nothing acts on it unasked.
+    const bool completed = g_scanState == kScanRunning && !incomplete;
     g_scanState = kScanIdle;
     const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
@@ -709,6 +723,25 @@ LRESULT CScanningDlg::OnScanFinished()
     if (completed && m_workflow)
         m_workflow->ContinueAutomatically();
     return 0;
+}
+
+int CScanningDlg::JobResult()
+{
+    CCriticalSectionLock lock(m_reportLock);
+    return m_jobResult;
+}
+
+// The engine's last status text names the categories it could not check to
+// the end; the final calls have cleared the item line since.
+void CScanningDlg::ShowIncompleteScan()
+{
+    std::string said;
+    {
+        CCriticalSectionLock lock(m_reportLock);
+        said = m_lastSaidText;
+    }
+    SetLabelText(IDC_SCAN_ITEM, said);
+    SetLabelText(IDC_SCAN_STATE, "Scan is incomplete.");
 }
 
 void CScanningDlg::OnShowResults()

@@ -17,6 +17,7 @@
 #include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Client/Shell/JobFinishGate.h"
+#include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CBitmap.h"
 #include "Framework/CCriticalSection.h"
@@ -122,6 +123,8 @@ private:
     void OnResumeScan();
     void OnBack();
     LRESULT OnScanFinished();
+    void ShowIncompleteScan();
+    int JobResult();
     void OnShowResults();
     void SaveLastErrors();
     void SetMark(size_t row, HBITMAP mark);
@@ -151,6 +154,10 @@ private:
     std::vector<JobReport> m_reports;
     std::string m_reportedItem;
     bool m_reportedItemChanged = false;
+    // The last item text that said something, whole: the job's final calls
+    // clear the item line, and an incomplete scan's last word must stay.
+    std::string m_lastSaidText;
+    int m_jobResult = kScanComplete;
     // The category the job thread reported last (job thread only, reset
     // before the job starts).
     std::string m_reportedCode;

@@ -44,6 +44,7 @@ public:
 
     std::function<void(CAbstractStatus&, ScriptedJob&)> scanBody;
     int scanStartResult = 1;
+    int scanResult = 0;
     std::atomic<int> scanStarts{0};
     std::atomic<int> repairStarts{0};
     std::atomic<int> running{0};
@@ -75,7 +76,7 @@ public:
             sink->OnProgress(2);
             sink->SetStatusText("", "Scanning");
             busy = running = 0;
-            sink->OnJobFinished(0);
+            sink->OnJobFinished(m_repair ? 0 : scanResult);
         });
         return TRUE;
     }
@@ -371,6 +372,37 @@ TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)
     Options().ShowStep(kStepCurrent);
     Pump(200);
     EXPECT_EQ(m_job.repairStarts, 1);
+}
+
+TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepairsNothingByItself)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow("AutoRepair=1\r\n"));
+    const std::string note = "Scan incomplete: Windows Startup Items could not be checked to the end.";
+    m_job.scanResult = kScanIncomplete;
+    m_job.scanBody = [&note](CAbstractStatus& sink, ScriptedJob&) {
+        sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
+        sink.SetStatusText(note.c_str(), "Scanning");
+    };
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    Pump(300);
+    EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), note) << "the final calls do not wipe the engine's last word";
+    EXPECT_EQ(Text(Progress(), IDC_SCAN_STATE), "Scan is incomplete.");
+    EXPECT_TRUE(::IsWindowVisible(Progress().GetDlgItem(IDC_SCAN_STATE)));
+    EXPECT_TRUE(Shows(Progress())) << "an incomplete scan goes nowhere by itself";
+    EXPECT_EQ(m_job.repairStarts, 0);
+    EXPECT_EQ(Text(Progress(), IDC_FOUND_COUNT), "1");
+    EXPECT_EQ(m_store->GetItemCount(kScanStartup), 1) << "what it found stands";
+
+    // The next scan that completes says nothing of the last one.
+    m_job.scanResult = 0;
+    m_job.scanBody = nullptr;
+    theApp.m_settings.autoRepair = 0;
+    Options().ShowStep(kStepOptions);
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    EXPECT_FALSE(::IsWindowVisible(Progress().GetDlgItem(IDC_SCAN_STATE)));
+    EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), "");
 }
 
 TEST_F(ScanPagesTest, AutomaticLogonScanWithoutFindingsClosesTheProgramButNeverTheComputer)
