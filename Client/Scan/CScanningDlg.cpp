@@ -284,6 +284,19 @@ void CScanningDlg::LoadWhiteList()
                    nullptr, MB_OK | MB_ICONWARNING);
 }
 
+void CScanningDlg::LoadIgnoreList()
+{
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    if (!store)
+        return;
+    store->LoadIgnoreList();
+    if (store->LastIgnoreListRead() == IgnoreListFile::Status::kTooLarge)
+        MessageBox(ListFile::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
+                                             "This scan may report the findings on it.")
+                       .c_str(),
+                   nullptr, MB_OK | MB_ICONWARNING);
+}
+
 bool CScanningDlg::IsWhiteListed(const std::string& text) const
 {
     return m_whiteList.Matches(text);
@@ -376,8 +389,7 @@ int CScanningDlg::BeginScan()
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
     LoadWhiteList();
-    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
-        store->LoadIgnoreList();
+    LoadIgnoreList();
     StartPictures();
 
     ResetMarks();

@@ -61,6 +61,7 @@ public:
     // The white list "WL" beside the program: ";"-ended fragments; a finding
     // that contains one (without regard to case) is not reported.
     void LoadWhiteList();
+    void LoadIgnoreList();
     bool IsWhiteListed(const std::string& text) const;
     static std::string WhiteListPath();
     // The folder set handed to the engine's scan.

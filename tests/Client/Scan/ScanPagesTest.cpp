@@ -17,6 +17,7 @@
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ListFile.h"
 #include "Client/Scan/StoreTestFolder.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
@@ -403,6 +404,31 @@ TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepa
     ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
     EXPECT_FALSE(::IsWindowVisible(Progress().GetDlgItem(IDC_SCAN_STATE)));
     EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), "");
+}
+
+TEST_F(ScanPagesTest, IgnoreListTooLargeToBeAListIsToldAtTheScanStartAndTheScanRuns)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string record = Finding(1) + "^Windows Startup Items^0;\r\n";
+    std::string huge;
+    while (huge.size() <= ListFile::kMaxBytes)
+        huge += record;
+    PlantIgnoreList(huge);
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) {
+        sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
+    };
+    std::string told;
+    {
+        BoxAnswer answer;
+        ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+        told = answer.Text();
+    }
+    EXPECT_NE(told.find("ignore list"), std::string::npos) << told;
+    EXPECT_NE(told.find("too large to be a list"), std::string::npos) << told;
+    EXPECT_EQ(Text(Progress(), IDC_FOUND_COUNT), "1") << "the list was not read";
+    EXPECT_EQ(IgnoreListBytes(), huge) << "nor touched";
 }
 
 TEST_F(ScanPagesTest, AutomaticLogonScanWithoutFindingsClosesTheProgramButNeverTheComputer)
