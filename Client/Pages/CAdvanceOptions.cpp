@@ -313,10 +313,10 @@ void CAdvanceOptions::OnProgress(int state)
     {
     case 0:
         m_progressStep = m_nRestoreIndex < 0 ? kFullBackupStep : 1;
-        m_progress.SetPos(m_nRestoreIndex < 0 ? kFullBackupStart : 0);
+        m_jobProgress.Set(m_nRestoreIndex < 0 ? kFullBackupStart : 0, m_hWnd, WM_JOB_STATUS);
         break;
-    case 1: PageProgress::StepWithin(m_progress, m_progressStep); break;
-    case 2: m_progress.SetPos(PageProgress::kFull); break;
+    case 1: m_jobProgress.Step(m_progressStep, m_hWnd, WM_JOB_STATUS); break;
+    case 2: m_jobProgress.Set(PageProgress::kFull, m_hWnd, WM_JOB_STATUS); break;
     default: break;
     }
 }
@@ -353,6 +353,7 @@ LRESULT CAdvanceOptions::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message)
     {
     case WM_BACKUP_DONE: return OnBackupFinished();
+    case WM_JOB_STATUS: m_jobProgress.Show(m_progress); return 0;
     case WM_LISTCHECK: return 0;
     default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }

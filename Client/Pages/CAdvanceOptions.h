@@ -9,6 +9,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Pages/BackupList.h"
+#include "Client/Pages/PageProgress.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Framework/CBrush.h"
 #include "Framework/CCriticalSection.h"
@@ -103,7 +104,9 @@ private:
     volatile LONG m_jobResult = 0;
     CCriticalSection m_reportsLock;
     JobReports m_reports;
+    // Set on the job thread (its first call, before any step), read there.
     int m_progressStep = 1;
+    JobProgress m_jobProgress;
     CBrush m_whiteBrush;
     CAbstractProcess* m_pProcess = nullptr;
 };
