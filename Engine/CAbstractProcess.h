@@ -29,6 +29,17 @@ enum ScanJobResult
     kScanIncomplete = -2,
 };
 
+// What a repair gives OnJobFinished. The program counts what was repaired
+// by looking, so these only say whether the repair ran its course.
+enum RepairJobResult
+{
+    kRepairDone = 0,
+    // Its backup could not be written: nothing was deleted.
+    kRepairRefused = -1,
+    // A failure ended it part-way: findings after it were left in place.
+    kRepairIncomplete = -2,
+};
+
 // The engine's job object as the program sees it. The order of the virtual
 // operations is shared by the program and qmsag.dll.
 class CAbstractProcess

@@ -176,7 +176,7 @@ int CTolvEngineProcess::RepairAll()
     m_nUnrepairedItems = 0;
     CAbstractScanItemsInfo* const items = m_pItems;
     if (!items)
-        return 0;
+        return kRepairDone;
     try
     {
         if (items->MoveFirst())
@@ -187,7 +187,7 @@ int CTolvEngineProcess::RepairAll()
             // Nothing is deleted that could not be saved first; the results
             // page tells the user from this result.
             if (BackupToFile(0) != 1)
-                return -1;
+                return kRepairRefused;
             m_pStatus->SetStatusText("Repairing corruption(s)", "Scanning");
             ::Sleep(kRepairPauseMs);
         }
@@ -214,8 +214,11 @@ int CTolvEngineProcess::RepairAll()
     }
     catch (...)
     {
+        // Out of memory, or a store that failed: what was deleted so far
+        // stays deleted (its backup was written first), the rest is left.
+        return kRepairIncomplete;
     }
-    return 0;
+    return kRepairDone;
 }
 
 int CTolvEngineProcess::RestoreBackup()

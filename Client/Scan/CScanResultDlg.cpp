@@ -540,7 +540,7 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
     m_restorePoint.End();
     m_repairing = false;
     // A repair whose backup could not be written deletes nothing.
-    const bool refused = m_repairResult == -1;
+    const bool refused = m_repairResult == kRepairRefused;
     const RepairOutcome outcome = CountRepaired(refused);
     m_lastRepair = outcome;
     FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scan.endTick - m_scan.startTick));
@@ -550,6 +550,15 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
         return 1;
     }
     RecordRepairedStatistics(outcome);
+    if (m_repairResult == kRepairIncomplete)
+    {
+        // The summary counts what is gone; nothing else runs unasked.
+        ShowSummaryPage();
+        MessageBox("The repair stopped part-way because of an error. The summary counts the findings that were "
+                   "repaired; scan again to see what remains.",
+                   nullptr, MB_OK | MB_ICONWARNING);
+        return 1;
+    }
     RunAutomaticTail();
     return 1;
 }
@@ -589,12 +598,17 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
         home->ShowRepaired(repaired);
 }
 
-void CScanResultDlg::RunAutomaticTail()
+void CScanResultDlg::ShowSummaryPage()
 {
     // The scan page opens on its first step next time, without showing it now.
     if (m_workflow)
         m_workflow->ReturnToFirstStepLater();
     ProgramShell().ShowPage(kPageResults);
+}
+
+void CScanResultDlg::RunAutomaticTail()
+{
+    ShowSummaryPage();
     ScanWorkflow::EndAsTheSettingsAsk();
 }
 

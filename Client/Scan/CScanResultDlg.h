@@ -132,6 +132,7 @@ private:
     RepairOutcome CountRepaired(bool refused) const;
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
+    void ShowSummaryPage();
     void RunAutomaticTail();
     // The status text the job thread reported last, shown.
     void ShowReportedStatus();

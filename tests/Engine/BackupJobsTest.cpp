@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <new>
 #include <string>
 #include <thread>
 #include <vector>
@@ -292,6 +293,23 @@ TEST_F(RepairJob, DeletesNothingWhenItsBackupCannotBeWritten)
     // A full backup there fails the same way, and says so.
     RecordingStatus backupStatus;
     EXPECT_EQ(RunJob(process, backupStatus, process.StartFullBackup("", &backupStatus)), 0);
+}
+
+TEST_F(RepairJob, AFailurePartWaySaysTheRepairIsIncompleteNotDone)
+{
+    TestProcess process;
+    RecordingStatus status;
+    // Fails after the backup, before the first delete (as a store out of
+    // memory would).
+    status.onCall = [](const RecordingStatus::Call& call) {
+        if (call.op == "status" && call.text == "Repairing corruption(s)")
+            throw std::bad_alloc();
+    };
+    EXPECT_EQ(RunJob(process, status, process.StartRepair(&items, &status)), kRepairIncomplete);
+    for (const PlantedKey& key : m_keys)
+        EXPECT_TRUE(RegistryTree::Exists(key.root, key.path)) << key.path;
+    EXPECT_TRUE(TestEnv::FileExists(m_shortcut));
+    EXPECT_EQ(BackupFiles("*_REGBACKUP.rbk").size(), 1u) << "the backup came first";
 }
 
 TEST(RepairJobs, EmptyStoreWritesNoBackupAndDeletesNothing)

@@ -46,6 +46,7 @@ public:
     std::function<void(CAbstractStatus&, ScriptedJob&)> scanBody;
     int scanStartResult = 1;
     int scanResult = 0;
+    int repairResult = 0;
     std::atomic<int> scanStarts{0};
     std::atomic<int> repairStarts{0};
     std::atomic<int> running{0};
@@ -77,7 +78,7 @@ public:
             sink->OnProgress(2);
             sink->SetStatusText("", "Scanning");
             busy = running = 0;
-            sink->OnJobFinished(m_repair ? 0 : scanResult);
+            sink->OnJobFinished(m_repair ? repairResult : scanResult);
         });
         return TRUE;
     }
@@ -404,6 +405,28 @@ TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepa
     ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
     EXPECT_FALSE(::IsWindowVisible(Progress().GetDlgItem(IDC_SCAN_STATE)));
     EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), "");
+}
+
+TEST_F(ScanPagesTest, RepairThatFailsPartWayIsToldAndNothingElseRunsUnasked)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow("AutoRepair=1\r\nAutoShutdown=1\r\n"));
+    m_job.repairResult = kRepairIncomplete;
+    m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) {
+        sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
+    };
+    std::string told;
+    {
+        BoxAnswer answer;
+        ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+        ASSERT_TRUE(PumpUntil([&] { return !answer.Text().empty(); })) << "the repair's failure was not told";
+        told = answer.Text();
+    }
+    EXPECT_EQ(m_job.repairStarts, 1);
+    EXPECT_NE(told.find("The repair stopped part-way"), std::string::npos) << told;
+    Pump(300);
+    ASSERT_TRUE(m_window->GetSafeHwnd() && m_window->IsWindowVisible()) << "the program closed after a failed repair";
 }
 
 TEST_F(ScanPagesTest, IgnoreListTooLargeToBeAListIsToldAtTheScanStartAndTheScanRuns)
