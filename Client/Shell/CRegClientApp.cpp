@@ -13,7 +13,6 @@
 #include "Client/Shell/WindowsVersion.h"
 #include "Framework/AnsiText.h"
 #include "Framework/ModulePath.h"
-#include "Framework/Wow64.h"
 
 char g_szAppTitle[50] = "Quillomar";
 HCURSOR g_hHandCursor = NULL;
@@ -80,11 +79,6 @@ void CRegClientApp::SetAppName(const char* name)
 int CRegClientApp::GetWindowsVersionCode()
 {
     return WindowsVersion::Current();
-}
-
-BOOL CRegClientApp::IsWow64()
-{
-    return Wow64::IsCurrentProcess() ? TRUE : FALSE;
 }
 
 BOOL CRegClientApp::InitInstance()

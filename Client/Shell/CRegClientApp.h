@@ -51,7 +51,6 @@ public:
     // Message boxes take this name as their caption.
     void SetAppName(const char* name);
     static int GetWindowsVersionCode();
-    static BOOL IsWow64();
 
     // COM for this thread, given back by ExitInstance; shows the failure.
     BOOL InitializeCom();
