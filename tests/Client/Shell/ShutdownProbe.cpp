@@ -70,6 +70,26 @@ void PumpMessagesFor(DWORD milliseconds)
     }
 }
 
+bool IdleCompanionStarted()
+{
+    const HANDLE file = ::CreateFileA((g_report + ".idle").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char text[64] = {};
+    DWORD read = 0;
+    ::ReadFile(file, text, sizeof(text) - 1, &read, nullptr);
+    ::CloseHandle(file);
+    return std::strstr(text, "idle started") != nullptr;
+}
+
+void WaitForIdleCompanion(DWORD milliseconds)
+{
+    const DWORD start = ::GetTickCount();
+    while (!IdleCompanionStarted() && ::GetTickCount() - start < milliseconds)
+        ::Sleep(100);
+}
+
 const RECT kWindowRect = {10, 10, 210, 110};
 
 int Idle()
@@ -107,7 +127,9 @@ int main(int argc, char** argv)
         ::CloseHandle(idle.hThread);
         ::CloseHandle(idle.hProcess);
     }
-    ::Sleep(2000);
+    // A loaded machine may take seconds to start it; the question waits
+    // until it runs, or the shutdown would find nothing to end.
+    WaitForIdleCompanion(60000);
 
     // The program's main window, which owns the question.
     CWnd mainWindow;
