@@ -301,6 +301,12 @@ void WaitPumping(HANDLE process, DWORD milliseconds)
 }
 }
 
+std::string WineKind()
+{
+    const char* kind = std::getenv("QM_WINEARCH");
+    return kind && *kind ? kind : "wow64";
+}
+
 bool SaveScreenshot(HWND window, const std::string& name)
 {
     const std::string folder = ArtifactsFolder();

@@ -71,6 +71,8 @@ bool WaitFor(DWORD milliseconds, const std::function<bool()>& condition);
 // taken.
 bool SaveScreenshot(HWND window, const std::string& name);
 std::string ArtifactsFolder();
+// The configuration this test runs in (QM_WINEARCH): wow64, win32 or win64.
+std::string WineKind();
 
 // Controls. Pages share control ids, so a search by id below the main window
 // may meet several windows: the visible one is the one a user sees.

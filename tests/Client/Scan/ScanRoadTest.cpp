@@ -37,12 +37,6 @@ const int kStartupCounter = 1165, kFontsCounter = 1157, kAppPathsCounter = 1161;
 const int kStartupFound = 1196, kFontsFound = 1190, kAppPathsFound = 1192, kTotalFound = 1219;
 const int kStartupRepaired = 1209, kTotalRepaired = 1220, kLastScan = 1222;
 
-std::string Kind()
-{
-    const char* kind = std::getenv("QM_WINEARCH");
-    return kind ? kind : "wow64";
-}
-
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
     DWORD_PTR result = 0;
@@ -283,7 +277,7 @@ protected:
     {
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ::Sleep(800);
-        SaveScreenshot(window, name + "-" + Kind());
+        SaveScreenshot(window, name + "-" + WineKind());
     }
 
     std::string m_folder, m_exe, m_ini;

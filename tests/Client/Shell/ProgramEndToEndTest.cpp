@@ -137,8 +137,7 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
     EXPECT_EQ(rect.bottom - rect.top, skinSize.bmHeight);
 
     ::Sleep(1500);
-    const char* kind = std::getenv("QM_WINEARCH");
-    EXPECT_TRUE(SaveScreenshot(window, std::string("main-window-") + (kind ? kind : "wow64")))
+    EXPECT_TRUE(SaveScreenshot(window, "main-window-" + WineKind()))
         << "artefacts: " << ArtifactsFolder();
 
     const std::string settings = ReadFileText(m_folder + "qmsettings.ini");

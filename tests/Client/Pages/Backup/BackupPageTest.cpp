@@ -79,12 +79,6 @@ std::vector<std::string> CutOffBackups(const std::string& folder)
     return cut;
 }
 
-std::string Kind()
-{
-    const char* kind = std::getenv("QM_WINEARCH");
-    return kind ? kind : "wow64";
-}
-
 class BackupPage : public testing::Test
 {
 protected:
@@ -240,7 +234,7 @@ TEST_F(BackupPage, AFullBackupRunsWithItsProgressAndIsListedFirstBesideTheRepair
     AnswerMessageBox(box, IDOK);
     for (int i = 0; i < 100 && ::IsWindow(box); ++i)
         ::Sleep(50);
-    EXPECT_TRUE(SaveScreenshot(m_window, "backup-page-" + Kind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "backup-page-" + WineKind()));
 }
 
 TEST_F(BackupPage, ARestoreBringsTheTreeBackAndConsumesOnlyTheFileItRestored)
@@ -395,7 +389,7 @@ TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
         ::Sleep(50);
     // The file stays listed for another try.
     EXPECT_EQ(Titles(), std::vector<std::string>{"01012020_101010_REGBACKUP"});
-    EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored-" + Kind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored-" + WineKind()));
     EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Open", "Target"));
     EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
     EXPECT_TRUE(SetAccess(closed, "D:(A;;KA;;;WD)"));

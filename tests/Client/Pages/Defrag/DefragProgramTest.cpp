@@ -22,12 +22,6 @@ namespace
 const char kQuestionPart[] = "Before running registry analysis/defragmentation";
 const char kAppDefaults[] = "Software\\Wine\\AppDefaults\\Quillomar.exe";
 
-std::string Kind()
-{
-    const char* kind = std::getenv("QM_WINEARCH");
-    return kind ? kind : "wow64";
-}
-
 class DefragProgram : public testing::Test
 {
 protected:
@@ -86,7 +80,7 @@ TEST_F(DefragProgram, WithWinesEmptyHiveListTheAnalysisSaysItFailed)
 {
     ASSERT_NO_FATAL_FAILURE(StartOnDefragPage());
     EXPECT_EQ(WindowText(FindVisibleControl(m_window, IDC_CAPTION_LABEL)), "");
-    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-start-" + Kind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-start-" + WineKind()));
     ASSERT_NO_FATAL_FAILURE(Analyse());
     const HWND box = Box("Registry analysis failed");
     ASSERT_NE(box, static_cast<HWND>(NULL));
@@ -119,7 +113,7 @@ TEST_F(DefragProgram, PlantedHivesAreAnalysedCompactedAndTheRestartIsDeclined)
     EXPECT_TRUE(Usable(IDC_DEFRAG_BACK));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_page, IDC_DEFRAG_ANALYSE)));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_page, IDC_DEFRAG_PROGRESS)));
-    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-analysed-" + Kind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-analysed-" + WineKind()));
     EXPECT_EQ(FilesIn(WindowsWorkFolder()).count("LM_QmDefragPage"), 1u) << "no compacted copy";
 
     // Switching pages leaves the face as it is.

@@ -115,8 +115,7 @@ SYSTEMTIME PickerTime(HWND page)
 // older picture of the name is removed first, so the wait is for this one.
 void Screenshot(HWND window, const std::string& name)
 {
-    const char* kind = std::getenv("QM_WINEARCH");
-    const std::string fullName = name + "-" + (kind ? kind : "wow64");
+    const std::string fullName = name + "-" + ProgramDriver::WineKind();
     std::string file = "Z:" + ProgramDriver::ArtifactsFolder() + "/" + fullName + ".png";
     for (char& c : file)
         if (c == '/')
