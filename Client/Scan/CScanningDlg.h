@@ -61,8 +61,9 @@ public:
     // The white list "WL" beside the program: ";"-ended fragments; a finding
     // that contains one (without regard to case) is not reported.
     void LoadWhiteList();
-    // The results store's ignore list, read again when it changed; a file
-    // too large to be a list is told, as the white list's is.
+    // The results store's ignore list, read again once the program has
+    // changed it; a file too large to be a list is told, as the white
+    // list's is.
     void LoadIgnoreList();
     bool IsWhiteListed(const std::string& text) const;
     static std::string WhiteListPath();
