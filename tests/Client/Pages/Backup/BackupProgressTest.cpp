@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "Client/Pages/CAdvanceOptions.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/res/BackupResource.h"
+#include "support/JobProgressProbe.h"
 
 CRegClientApp theApp;
 
@@ -21,27 +19,8 @@ TEST(BackupPage, TheJobsProgressDoesNotWaitForTheWindowThread)
     CAdvanceOptions page(&host);
     ASSERT_TRUE(page.Create(IDD_BACKUP_PAGE, &host));
     page.ShowWindow(SW_SHOW);
-    std::atomic<bool> reported{false};
-    // A full backup's first steps, reported while the window thread is busy
-    // elsewhere.
-    std::thread reporting([&] {
-        CAbstractStatus& sink = page;
-        sink.OnProgress(0);
-        for (int i = 0; i < 3; ++i)
-            sink.OnProgress(1);
-        reported = true;
-    });
-    ::Sleep(1500);
-    EXPECT_TRUE(reported) << "the job's thread waited for the window thread";
-    const DWORD start = ::GetTickCount();
-    MSG message;
-    while (!reported || ::GetTickCount() - start < 500)
-    {
-        while (::PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
-        ::Sleep(10);
-    }
-    reporting.join();
+    // A full backup's first three steps.
+    EXPECT_TRUE(ReportProgressWhileWindowThreadBusy(page, 3)) << "the job's thread waited for the window thread";
     const HWND bar = page.GetDlgItem(IDC_BACKUP_PROGRESS);
     EXPECT_EQ(::SendMessageA(bar, PBM_GETPOS, 0, 0), 5 + 3 * 19) << "the bar follows once the window thread runs";
     page.DestroyWindow();

@@ -18,6 +18,7 @@
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
 #include "support/FakeJobObject.h"
+#include "support/JobProgressProbe.h"
 #include "support/ProgramDriver.h"
 
 CRegClientApp theApp;
@@ -331,28 +332,8 @@ TEST(DefragPage, TheJobsProgressDoesNotWaitForTheWindowThread)
     page.UseEngineProcess(&job);
     ASSERT_TRUE(page.Create(0, &host));
     page.ShowWindow(SW_SHOW);
-    std::atomic<bool> reported{false};
-    // The compaction job steps the bar on its own thread while the window
-    // thread is busy elsewhere.
-    std::thread reporting([&] {
-        CAbstractStatus& sink = page;
-        sink.OnProgress(0);
-        for (int i = 0; i < 10; ++i)
-            sink.OnProgress(1);
-        reported = true;
-    });
-    ::Sleep(1500);
-    EXPECT_TRUE(reported) << "the job's thread waited for the window thread";
-    // The bar follows once the window thread runs its messages.
-    const DWORD start = ::GetTickCount();
-    MSG message;
-    while (!reported || ::GetTickCount() - start < 500)
-    {
-        while (::PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&message);
-        ::Sleep(10);
-    }
-    reporting.join();
-    EXPECT_EQ(BarPosition(page.GetSafeHwnd()), 30);
+    // The compaction job's ten steps.
+    EXPECT_TRUE(ReportProgressWhileWindowThreadBusy(page, 10)) << "the job's thread waited for the window thread";
+    EXPECT_EQ(BarPosition(page.GetSafeHwnd()), 30) << "the bar follows once the window thread runs its messages";
     page.DestroyWindow();
 }
