@@ -20,18 +20,16 @@ const int kAppPathStatusThreshold = 3001;
 
 void CTolvEngineProcess::ScanAppPaths()
 {
-    {
-        CRegKey appPaths;
-        if (appPaths.Open(HKEY_LOCAL_MACHINE, kAppPathsKey, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachSubkeyName(appPaths.Get(), m_bRunning, [this](const std::string& name) {
-            const std::string keyPath = std::string(kAppPathsKey) + "\\" + name;
-            CRegKey application;
-            if (application.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) == ERROR_SUCCESS)
-                CheckAppPathKey(application.Get(), keyPath, name);
-            return true;
-        });
-    }
+    CRegKey appPaths;
+    if (appPaths.Open(HKEY_LOCAL_MACHINE, kAppPathsKey, KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachSubkeyName(appPaths.Get(), m_bRunning, [this](const std::string& name) {
+        const std::string keyPath = std::string(kAppPathsKey) + "\\" + name;
+        CRegKey application;
+        if (application.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) == ERROR_SUCCESS)
+            CheckAppPathKey(application.Get(), keyPath, name);
+        return true;
+    });
 }
 
 void CTolvEngineProcess::CheckAppPathKey(HKEY key, const std::string& keyPath, const std::string& name)

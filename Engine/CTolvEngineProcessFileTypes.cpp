@@ -52,67 +52,63 @@ bool IsEmptyKey(HKEY key)
 int CTolvEngineProcess::ScanFileTypes()
 {
     m_fileTypeMap.clear();
+    CRegKey classes;
+    if (classes.Open(HKEY_CLASSES_ROOT, nullptr, KEY_READ) != ERROR_SUCCESS)
+        return 0;
+    DWORD subkeys = 0;
+    ::RegQueryInfoKeyA(classes.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    char name[kSubkeyNameCapacity + 1];
+    for (DWORD index = 0; index < subkeys && m_bRunning; ++index)
     {
-        CRegKey classes;
-        if (classes.Open(HKEY_CLASSES_ROOT, nullptr, KEY_READ) != ERROR_SUCCESS)
-            return 0;
-        DWORD subkeys = 0;
-        ::RegQueryInfoKeyA(classes.Get(), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr, nullptr,
-                           nullptr, nullptr, nullptr);
-        char name[kSubkeyNameCapacity + 1];
-        for (DWORD index = 0; index < subkeys && m_bRunning; ++index)
-        {
-            DWORD length = kSubkeyNameCapacity;
-            const LONG rc = ::RegEnumKeyExA(classes.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_NO_MORE_ITEMS)
-                break;
-            if (rc != ERROR_SUCCESS)
-                continue;
-            ShowThrottledStatus(FoundKeyText(kClassesRootName, name), "F", kFileTypeStatusThreshold);
-            if (name[0] == '.')
-                CheckFileTypeExtension(name);
-        }
-        return 1;
+        DWORD length = kSubkeyNameCapacity;
+        const LONG rc = ::RegEnumKeyExA(classes.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS)
+            break;
+        if (rc != ERROR_SUCCESS)
+            continue;
+        ShowThrottledStatus(FoundKeyText(kClassesRootName, name), "F", kFileTypeStatusThreshold);
+        if (name[0] == '.')
+            CheckFileTypeExtension(name);
     }
+    return 1;
 }
 
 int CTolvEngineProcess::CheckFileTypeExtension(const std::string& extension)
 {
+    CRegKey key;
+    if (key.Open(HKEY_CLASSES_ROOT, extension.c_str(), KEY_READ) != ERROR_SUCCESS)
+        return 0;
+
+    DWORD size = 0;
+    const LONG rc = ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size);
+    bool finding = false;
+    if (rc != ERROR_SUCCESS)
     {
-        CRegKey key;
-        if (key.Open(HKEY_CLASSES_ROOT, extension.c_str(), KEY_READ) != ERROR_SUCCESS)
-            return 0;
-
-        DWORD size = 0;
-        const LONG rc = ::RegQueryValueExA(key.Get(), nullptr, nullptr, nullptr, nullptr, &size);
-        bool finding = false;
-        if (rc != ERROR_SUCCESS)
-        {
-            finding = size == 0 && IsEmptyKey(key.Get());
-        }
-        else
-        {
-            std::string progId;
-            if (!ReadDefaultText(key.Get(), progId))
-                return 1;
-            key.Close();
-
-            CRegKey command;
-            if (command.Open(HKEY_CLASSES_ROOT, (progId + kOpenCommand).c_str(), KEY_READ) != ERROR_SUCCESS)
-                return 1;
-            std::string text;
-            if (!ReadDefaultText(command.Get(), text))
-                return 1;
-            command.Close();
-
-            AnsiText::MakeLower(text);
-            if (text.find(".exe") == std::string::npos && text.find(".dll") == std::string::npos)
-                return 1;
-            ExpandPathVariables(text, *this);
-            finding = !IsReferencedFilePresent(*this, text);
-        }
-        if (finding)
-            ReportIfWritable(kClassesRootName, extension, FoundKeyText(kClassesRootName, extension), kScanFileTypes);
-        return 1;
+        finding = size == 0 && IsEmptyKey(key.Get());
     }
+    else
+    {
+        std::string progId;
+        if (!ReadDefaultText(key.Get(), progId))
+            return 1;
+        key.Close();
+
+        CRegKey command;
+        if (command.Open(HKEY_CLASSES_ROOT, (progId + kOpenCommand).c_str(), KEY_READ) != ERROR_SUCCESS)
+            return 1;
+        std::string text;
+        if (!ReadDefaultText(command.Get(), text))
+            return 1;
+        command.Close();
+
+        AnsiText::MakeLower(text);
+        if (text.find(".exe") == std::string::npos && text.find(".dll") == std::string::npos)
+            return 1;
+        ExpandPathVariables(text, *this);
+        finding = !IsReferencedFilePresent(*this, text);
+    }
+    if (finding)
+        ReportIfWritable(kClassesRootName, extension, FoundKeyText(kClassesRootName, extension), kScanFileTypes);
+    return 1;
 }

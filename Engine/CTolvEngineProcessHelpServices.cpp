@@ -49,11 +49,9 @@ std::string WithoutNtPathPrefix(const std::string& path)
 
 void CTolvEngineProcess::ScanHelpFiles()
 {
-    {
-        // Each list is looked at only when the one before it could be opened.
-        if (ScanHtmlHelpServers() && ScanHelpFileList(kWindowsHelpKey))
-            ScanHelpFileList(kHtmlHelpKey);
-    }
+    // Each list is looked at only when the one before it could be opened.
+    if (ScanHtmlHelpServers() && ScanHelpFileList(kWindowsHelpKey))
+        ScanHelpFileList(kHtmlHelpKey);
 }
 
 bool CTolvEngineProcess::ScanHtmlHelpServers()
@@ -105,15 +103,13 @@ bool CTolvEngineProcess::ScanHelpFileList(const char* keyPath)
 
 void CTolvEngineProcess::ScanServices()
 {
-    {
-        CRegKey services;
-        if (services.Open(HKEY_LOCAL_MACHINE, kServicesKey, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachSubkeyName(services.Get(), m_bRunning, [this](const std::string& name) {
-            CheckServiceKey(std::string(kServicesKey) + "\\" + name);
-            return true;
-        });
-    }
+    CRegKey services;
+    if (services.Open(HKEY_LOCAL_MACHINE, kServicesKey, KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachSubkeyName(services.Get(), m_bRunning, [this](const std::string& name) {
+        CheckServiceKey(std::string(kServicesKey) + "\\" + name);
+        return true;
+    });
 }
 
 void CTolvEngineProcess::CheckServiceKey(const std::string& serviceKeyPath)

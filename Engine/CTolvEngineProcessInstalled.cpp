@@ -53,23 +53,21 @@ std::string WithoutQuotes(const std::string& text)
 
 void CTolvEngineProcess::ScanFonts()
 {
-    {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, kFontsKey, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
-            const std::string file = value.Text();
-            const std::string inFontsFolder = FontsFolderPath(file);
-            const bool missing = !FindsFileOrFolder(file) && !FindsFileOrFolder(inFontsFolder) &&
-                                 IsMissingFileError(::GetLastError()) && !IsPathUnjudged(*this, file) &&
-                                 !FileExistsSecondChance(*this, file) && !FileExistsSecondChance(*this, inFontsFolder);
-            if (missing)
-                ReportIfWritable(kMachineRootName, kFontsKey, FoundValueText(kMachineRootName, kFontsKey, value.name),
-                                 kScanFonts);
-            m_pStatus->SetStatusText((std::string(kFontsKey) + "/" + value.name).c_str(), "N");
-            return true;
-        });
-    }
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kFontsKey, KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachRegistryValue(key.Get(), m_bRunning, [this](const RegistryValueData& value) {
+        const std::string file = value.Text();
+        const std::string inFontsFolder = FontsFolderPath(file);
+        const bool missing = !FindsFileOrFolder(file) && !FindsFileOrFolder(inFontsFolder) &&
+                             IsMissingFileError(::GetLastError()) && !IsPathUnjudged(*this, file) &&
+                             !FileExistsSecondChance(*this, file) && !FileExistsSecondChance(*this, inFontsFolder);
+        if (missing)
+            ReportIfWritable(kMachineRootName, kFontsKey, FoundValueText(kMachineRootName, kFontsKey, value.name),
+                             kScanFonts);
+        m_pStatus->SetStatusText((std::string(kFontsKey) + "/" + value.name).c_str(), "N");
+        return true;
+    });
 }
 
 void CTolvEngineProcess::ScanSharedDlls()
@@ -92,56 +90,52 @@ void CTolvEngineProcess::ScanInstallerFolders()
 void CTolvEngineProcess::ScanPathValueNames(const char* keyPath, DWORD category, const char* letter,
                                             bool (*isMissing)(const CTolvEngineProcess&, const std::string&))
 {
-    {
-        CRegKey key;
-        if (key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
-            // Tested without its quotes, reported as it is written.
-            const std::string path = WithoutQuotes(value.name);
-            if (isMissing(*this, path))
-                ReportIfWritable(kMachineRootName, keyPath, FoundValueText(kMachineRootName, keyPath, value.name),
-                                 category);
-            else
-                RememberReferencedPath(path);
-            ShowThrottledStatus(std::string(keyPath) + "/" + value.name, letter, kInstalledStatusThreshold);
-            return true;
-        });
-    }
+    CRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, keyPath, KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
+        // Tested without its quotes, reported as it is written.
+        const std::string path = WithoutQuotes(value.name);
+        if (isMissing(*this, path))
+            ReportIfWritable(kMachineRootName, keyPath, FoundValueText(kMachineRootName, keyPath, value.name),
+                             category);
+        else
+            RememberReferencedPath(path);
+        ShowThrottledStatus(std::string(keyPath) + "/" + value.name, letter, kInstalledStatusThreshold);
+        return true;
+    });
 }
 
 void CTolvEngineProcess::ScanUninstall(const std::string& keyPath)
 {
-    {
-        CRegKey uninstall;
-        if (keyPath.empty() || uninstall.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachSubkeyName(uninstall.Get(), m_bRunning, [&](const std::string& name) {
-            const std::string entryPath = keyPath + "\\" + name;
-            CRegKey entry;
-            if (entry.Open(HKEY_LOCAL_MACHINE, entryPath.c_str(), KEY_READ) != ERROR_SUCCESS)
-                return false;
-            ForEachRegistryValue(entry.Get(), m_bRunning, [&](const RegistryValueData& value) {
-                const std::string text = AnsiText::ToLower(value.Text());
-                // Uninstallers run through a host program name no file of their own.
-                if (text.find("msiexec") != std::string::npos || text.find("rundll32") != std::string::npos)
-                    return true;
-                if (value.name != kUninstallValue)
-                    return true;
-                std::string path = WithoutQuotes(text);
-                const size_t extension = FindProgramExtension(path);
-                const bool judged = extension != std::string::npos && extension > 0;
-                if (judged)
-                    CutAfterProgramExtension(path);
-                if (judged && !LocateReferencedFile(path, *this) && !FileExistsSecondChance(*this, path))
-                    ReportIfWritable(kMachineRootName, entryPath, FoundKeyText(kMachineRootName, entryPath),
-                                     kScanUninstall);
-                else
-                    RememberReferencedPath(path);
-                m_pStatus->SetStatusText(entryPath.c_str(), "U");
+    CRegKey uninstall;
+    if (keyPath.empty() || uninstall.Open(HKEY_LOCAL_MACHINE, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachSubkeyName(uninstall.Get(), m_bRunning, [&](const std::string& name) {
+        const std::string entryPath = keyPath + "\\" + name;
+        CRegKey entry;
+        if (entry.Open(HKEY_LOCAL_MACHINE, entryPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+            return false;
+        ForEachRegistryValue(entry.Get(), m_bRunning, [&](const RegistryValueData& value) {
+            const std::string text = AnsiText::ToLower(value.Text());
+            // Uninstallers run through a host program name no file of their own.
+            if (text.find("msiexec") != std::string::npos || text.find("rundll32") != std::string::npos)
                 return true;
-            });
+            if (value.name != kUninstallValue)
+                return true;
+            std::string path = WithoutQuotes(text);
+            const size_t extension = FindProgramExtension(path);
+            const bool judged = extension != std::string::npos && extension > 0;
+            if (judged)
+                CutAfterProgramExtension(path);
+            if (judged && !LocateReferencedFile(path, *this) && !FileExistsSecondChance(*this, path))
+                ReportIfWritable(kMachineRootName, entryPath, FoundKeyText(kMachineRootName, entryPath),
+                                 kScanUninstall);
+            else
+                RememberReferencedPath(path);
+            m_pStatus->SetStatusText(entryPath.c_str(), "U");
             return true;
         });
-    }
+        return true;
+    });
 }

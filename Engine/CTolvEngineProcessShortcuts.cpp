@@ -58,37 +58,35 @@ bool Contains(const std::string& text, const char* part)
 int CTolvEngineProcess::ScanFolderForShortcuts(const std::string& folder, int mode)
 {
     int result = 1;
+    WIN32_FIND_DATAA entry;
+    CFindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
+    if (!search.IsValid())
+        return result;
+    do
     {
-        WIN32_FIND_DATAA entry;
-        CFindHandle search(::FindFirstFileA((folder + "\\*.*").c_str(), &entry));
-        if (!search.IsValid())
-            return result;
-        do
+        if (!m_bRunning)
+            break;
+        if (IsDotEntry(entry.cFileName))
+            continue;
+        const std::string path = folder + "\\" + entry.cFileName;
+        // Junctions and symbolic links lead into folders walked elsewhere,
+        // or back into their own parents.
+        if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            result = ScanFolderForShortcuts(path, mode);
+        if (mode == 1)
         {
-            if (!m_bRunning)
-                break;
-            if (IsDotEntry(entry.cFileName))
-                continue;
-            const std::string path = folder + "\\" + entry.cFileName;
-            // Junctions and symbolic links lead into folders walked elsewhere,
-            // or back into their own parents.
-            if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                !(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                result = ScanFolderForShortcuts(path, mode);
-            if (mode == 1)
-            {
-                ShowThrottledStatus(path, "C", kShortcutStatusThreshold);
-                if (IsShortcutName(entry.cFileName) && entry.nFileSizeHigh == 0 && entry.nFileSizeLow >= 1 &&
-                    entry.nFileSizeLow <= kLargestShortcut && IsShortcutBroken(path) && CanOpenFileReadWrite(path))
-                    m_pStatus->OnItemFound(path.c_str(), kScanShortcuts, 0, 0);
-            }
-            else if (mode == 0)
-            {
-                ShowThrottledStatus(path, "TPF", kShortcutStatusThreshold);
-                ReportJunkFile(path, entry);
-            }
-        } while (::FindNextFileA(search.Get(), &entry));
-    }
+            ShowThrottledStatus(path, "C", kShortcutStatusThreshold);
+            if (IsShortcutName(entry.cFileName) && entry.nFileSizeHigh == 0 && entry.nFileSizeLow >= 1 &&
+                entry.nFileSizeLow <= kLargestShortcut && IsShortcutBroken(path) && CanOpenFileReadWrite(path))
+                m_pStatus->OnItemFound(path.c_str(), kScanShortcuts, 0, 0);
+        }
+        else if (mode == 0)
+        {
+            ShowThrottledStatus(path, "TPF", kShortcutStatusThreshold);
+            ReportJunkFile(path, entry);
+        }
+    } while (::FindNextFileA(search.Get(), &entry));
     return result;
 }
 
@@ -154,31 +152,29 @@ void CTolvEngineProcess::ReportRecycleBinSize()
 
 void CTolvEngineProcess::ScanEventLabelFiles()
 {
-    {
-        CRegKey labels;
-        if (labels.Open(HKEY_CURRENT_USER, kEventLabelsKey, KEY_READ) != ERROR_SUCCESS)
-            return;
-        ForEachSubkeyName(labels.Get(), m_bRunning, [this](const std::string& name) {
-            const std::string labelKey = std::string(kEventLabelsKey) + "\\" + name;
-            CRegKey label;
-            if (label.Open(HKEY_CURRENT_USER, labelKey.c_str(), KEY_READ) != ERROR_SUCCESS)
-                return true;
-            ForEachRegistryValue(label.Get(), m_bRunning, [&](const RegistryValueData& value) {
-                // A display name taken from a resource: "@library,-id".
-                std::string text = AnsiText::Trimmed(AnsiText::ToLower(value.Text()), "\"");
-                if (AnsiText::ToLower(value.name) == "dispfilename" && Contains(text, "@") && Contains(text, ".") &&
-                    Contains(text, ","))
-                {
-                    text.erase(text.find(','));
-                    text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
-                    if (!LocateReferencedFile(text, *this) && !FileExistsSecondChance(*this, text))
-                        ReportIfWritable("HKEY_CURRENT_USER", labelKey, "HKEY_CURRENT_USER\\" + labelKey,
-                                         kScanSoundEvents);
-                }
-                ShowThrottledStatus(labelKey, "SAE", kShortcutStatusThreshold);
-                return true;
-            });
+    CRegKey labels;
+    if (labels.Open(HKEY_CURRENT_USER, kEventLabelsKey, KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachSubkeyName(labels.Get(), m_bRunning, [this](const std::string& name) {
+        const std::string labelKey = std::string(kEventLabelsKey) + "\\" + name;
+        CRegKey label;
+        if (label.Open(HKEY_CURRENT_USER, labelKey.c_str(), KEY_READ) != ERROR_SUCCESS)
+            return true;
+        ForEachRegistryValue(label.Get(), m_bRunning, [&](const RegistryValueData& value) {
+            // A display name taken from a resource: "@library,-id".
+            std::string text = AnsiText::Trimmed(AnsiText::ToLower(value.Text()), "\"");
+            if (AnsiText::ToLower(value.name) == "dispfilename" && Contains(text, "@") && Contains(text, ".") &&
+                Contains(text, ","))
+            {
+                text.erase(text.find(','));
+                text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
+                if (!LocateReferencedFile(text, *this) && !FileExistsSecondChance(*this, text))
+                    ReportIfWritable("HKEY_CURRENT_USER", labelKey, "HKEY_CURRENT_USER\\" + labelKey,
+                                     kScanSoundEvents);
+            }
+            ShowThrottledStatus(labelKey, "SAE", kShortcutStatusThreshold);
             return true;
         });
-    }
+        return true;
+    });
 }

@@ -77,45 +77,41 @@ bool IsMenuFolderGone(const CTolvEngineProcess& job, const std::string& name)
 
 void CTolvEngineProcess::ScanStartup()
 {
-    {
-        const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-        const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
-        const char kRunOnceEx[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
-        m_startupKeys.clear();
-        m_startupKeys.push_back({kRun, 0, HKEY_CURRENT_USER});
-        m_startupKeys.push_back({kRunOnce, 0, HKEY_CURRENT_USER});
-        m_startupKeys.push_back({kRun, 0, HKEY_LOCAL_MACHINE});
-        m_startupKeys.push_back({kRunOnce, 0, HKEY_LOCAL_MACHINE});
-        m_startupKeys.push_back({kRunOnceEx, 0, HKEY_LOCAL_MACHINE});
+    const char kRun[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const char kRunOnce[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+    const char kRunOnceEx[] = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnceEx";
+    m_startupKeys.clear();
+    m_startupKeys.push_back({kRun, 0, HKEY_CURRENT_USER});
+    m_startupKeys.push_back({kRunOnce, 0, HKEY_CURRENT_USER});
+    m_startupKeys.push_back({kRun, 0, HKEY_LOCAL_MACHINE});
+    m_startupKeys.push_back({kRunOnce, 0, HKEY_LOCAL_MACHINE});
+    m_startupKeys.push_back({kRunOnceEx, 0, HKEY_LOCAL_MACHINE});
 
-        for (const StartupKey& entry : m_startupKeys)
-        {
-            if (!m_bRunning)
-                break;
-            CheckStartupKeyValues(entry.root, entry.path);
-        }
-        for (const char* keyPath : kMenuOrderKeys)
-            CheckMenuOrderKey(keyPath);
+    for (const StartupKey& entry : m_startupKeys)
+    {
+        if (!m_bRunning)
+            break;
+        CheckStartupKeyValues(entry.root, entry.path);
     }
+    for (const char* keyPath : kMenuOrderKeys)
+        CheckMenuOrderKey(keyPath);
 }
 
 void CTolvEngineProcess::CheckStartupKeyValues(HKEY root, std::string keyPath)
 {
     if (!root || keyPath.empty())
         return;
-    {
-        // No view flag: the keys are read as this program sees them.
-        CRegKey key;
-        if (key.Open(root, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
-            return;
-        const std::string rootName = root == HKEY_CURRENT_USER ? kCurrentUser : kLocalMachine;
-        ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
-            if (IsStartupProgramMissing(*this, value.Text()) && IsKeyWritable(rootName, keyPath))
-                m_pStatus->OnItemFound(FoundValueText(rootName, keyPath, value.name).c_str(), kScanStartup, 0, 0);
-            m_pStatus->SetStatusText(keyPath.c_str(), kStartupLetter);
-            return true;
-        });
-    }
+    // No view flag: the keys are read as this program sees them.
+    CRegKey key;
+    if (key.Open(root, keyPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+        return;
+    const std::string rootName = root == HKEY_CURRENT_USER ? kCurrentUser : kLocalMachine;
+    ForEachRegistryValue(key.Get(), m_bRunning, [&](const RegistryValueData& value) {
+        if (IsStartupProgramMissing(*this, value.Text()) && IsKeyWritable(rootName, keyPath))
+            m_pStatus->OnItemFound(FoundValueText(rootName, keyPath, value.name).c_str(), kScanStartup, 0, 0);
+        m_pStatus->SetStatusText(keyPath.c_str(), kStartupLetter);
+        return true;
+    });
 }
 
 void CTolvEngineProcess::CheckMenuOrderKey(const std::string& keyPath)

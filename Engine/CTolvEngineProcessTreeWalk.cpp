@@ -126,71 +126,69 @@ void CTolvEngineProcess::ScanTypeLibHelpDirs()
 
 void CTolvEngineProcess::WalkRegistryTree(const std::string& rootName, const std::string& startPath, int mode)
 {
-    {
-        const HKEY root = RegistryRootFromName(rootName);
-        if (!root)
-            return;
-        OpenWalkKeys keys;
-        keys.stack.reserve(kWalkStackDepth);
-        // A key that cannot be opened counts as one without subkeys.
-        keys.current.Attach(OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str()));
-        std::string keyText = startPath.empty() ? rootName : rootName + "\\" + startPath;
-        DWORD index = 0;
-        DWORD subkeys = kUnknownCount;
-        char name[kWalkNameCapacity];
+    const HKEY root = RegistryRootFromName(rootName);
+    if (!root)
+        return;
+    OpenWalkKeys keys;
+    keys.stack.reserve(kWalkStackDepth);
+    // A key that cannot be opened counts as one without subkeys.
+    keys.current.Attach(OpenForEnumeration(root, startPath.empty() ? nullptr : startPath.c_str()));
+    std::string keyText = startPath.empty() ? rootName : rootName + "\\" + startPath;
+    DWORD index = 0;
+    DWORD subkeys = kUnknownCount;
+    char name[kWalkNameCapacity];
 
-        while (m_bRunning)
+    while (m_bRunning)
+    {
+        // Per-user copies of machine keys, and the full stack, are not entered.
+        bool finished = !keys.current || keys.stack.size() >= kWalkStackDepth ||
+                        (mode == kWalkClassReferences && Contains(keyText, "HKEY_CLASSES_ROOT\\VirtualStore")) ||
+                        (mode == kWalkUserHives && Contains(keyText, "VirtualStore"));
+        if (!finished)
         {
-            // Per-user copies of machine keys, and the full stack, are not entered.
-            bool finished = !keys.current || keys.stack.size() >= kWalkStackDepth ||
-                            (mode == kWalkClassReferences && Contains(keyText, "HKEY_CLASSES_ROOT\\VirtualStore")) ||
-                            (mode == kWalkUserHives && Contains(keyText, "VirtualStore"));
-            if (!finished)
+            finished = index >= subkeys ||
+                       ::RegEnumKeyA(keys.current.Get(), index, name, kWalkNameCapacity) != ERROR_SUCCESS;
+            // The 32-bit view of a user hive repeats what the native view holds.
+            if (!finished && mode == kWalkUserHives && m_bWow64 &&
+                Contains(AnsiText::ToLower(name), "wow6432node"))
+                finished = true;
+            // On a 64-bit Windows the classes may list their 32-bit view
+            // once more under this name (to a 64-bit program always);
+            // entering it would judge the registration trees as references.
+            if (!finished && mode == kWalkClassReferences && m_bWow64 && ::lstrcmpiA(name, "Wow6432Node") == 0)
             {
-                finished = index >= subkeys ||
-                           ::RegEnumKeyA(keys.current.Get(), index, name, kWalkNameCapacity) != ERROR_SUCCESS;
-                // The 32-bit view of a user hive repeats what the native view holds.
-                if (!finished && mode == kWalkUserHives && m_bWow64 &&
-                    Contains(AnsiText::ToLower(name), "wow6432node"))
-                    finished = true;
-                // On a 64-bit Windows the classes may list their 32-bit view
-                // once more under this name (to a 64-bit program always);
-                // entering it would judge the registration trees as references.
-                if (!finished && mode == kWalkClassReferences && m_bWow64 && ::lstrcmpiA(name, "Wow6432Node") == 0)
-                {
-                    ++index;
-                    continue;
-                }
-            }
-            if (finished)
-            {
-                if (keys.stack.empty())
-                    break;
-                keys.current = std::move(keys.stack.back().parent);
-                index = keys.stack.back().index + 1;
-                subkeys = keys.stack.back().subkeys;
-                keys.stack.pop_back();
-                keyText.erase(keyText.rfind('\\'));
+                ++index;
                 continue;
             }
-
-            keys.stack.push_back({std::move(keys.current), index, subkeys});
-            keyText += "\\";
-            keyText += name;
-            if (mode == kWalkClassReferences)
-                ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
-            bool readable = false;
-            keys.current.Attach(OpenWalkedKey(keys.stack.back().parent.Get(), name, readable));
-            subkeys = kUnknownCount;
-            if (readable)
-            {
-                const WalkedKeyCounts counts = QueryWalkedKey(keys.current.Get());
-                if (counts.known)
-                    subkeys = counts.subkeys;
-                ScanKeyValues(keys.current.Get(), name, keyText, mode, counts);
-            }
-            index = 0;
         }
+        if (finished)
+        {
+            if (keys.stack.empty())
+                break;
+            keys.current = std::move(keys.stack.back().parent);
+            index = keys.stack.back().index + 1;
+            subkeys = keys.stack.back().subkeys;
+            keys.stack.pop_back();
+            keyText.erase(keyText.rfind('\\'));
+            continue;
+        }
+
+        keys.stack.push_back({std::move(keys.current), index, subkeys});
+        keyText += "\\";
+        keyText += name;
+        if (mode == kWalkClassReferences)
+            ShowThrottledStatus(keyText, "X", kWalkStatusThreshold);
+        bool readable = false;
+        keys.current.Attach(OpenWalkedKey(keys.stack.back().parent.Get(), name, readable));
+        subkeys = kUnknownCount;
+        if (readable)
+        {
+            const WalkedKeyCounts counts = QueryWalkedKey(keys.current.Get());
+            if (counts.known)
+                subkeys = counts.subkeys;
+            ScanKeyValues(keys.current.Get(), name, keyText, mode, counts);
+        }
+        index = 0;
     }
 }
 
@@ -342,41 +340,39 @@ void CTolvEngineProcess::CheckFileReference(const std::string& keyText, const st
 
 void CTolvEngineProcess::ScanInterfaceTypeLibs()
 {
+    std::set<std::string> typeLibs;
     {
-        std::set<std::string> typeLibs;
-        {
-            CRegKey libraries;
-            if (libraries.Open(HKEY_CLASSES_ROOT, "TypeLib", KEY_READ) != ERROR_SUCCESS)
-                return;
-            ForEachSubkeyName(libraries.Get(), m_bRunning, [&](const std::string& name) {
-                if (Contains(name, "{"))
-                    typeLibs.insert(AnsiText::ToLower(name));
-                return true;
-            });
-        }
-
-        CRegKey interfaces;
-        if (interfaces.Open(HKEY_CLASSES_ROOT, "Interface", KEY_READ) != ERROR_SUCCESS)
+        CRegKey libraries;
+        if (libraries.Open(HKEY_CLASSES_ROOT, "TypeLib", KEY_READ) != ERROR_SUCCESS)
             return;
-        ForEachSubkeyName(interfaces.Get(), m_bRunning, [&](const std::string& name) {
-            if (!Contains(name, "{"))
-                return true;
-            const std::string interfaceKey = "Interface\\" + name;
-            const std::string typeLibKey = interfaceKey + "\\TypeLib";
-            CRegKey typeLib;
-            if (typeLib.Open(HKEY_CLASSES_ROOT, typeLibKey.c_str(), KEY_READ) != ERROR_SUCCESS)
-                return true;
-            ForEachRegistryValue(typeLib.Get(), m_bRunning, [&](const RegistryValueData& value) {
-                if (!value.name.empty())
-                    return true;
-                const std::string library = AnsiText::ToLower(value.Text());
-                if (Contains(library, "{") && !typeLibs.count(library))
-                    ReportIfWritable(kClassesRootName, interfaceKey, FoundKeyText(kClassesRootName, interfaceKey),
-                                     kScanActiveX);
-                ShowThrottledStatus(typeLibKey, "X", kInterfaceStatusThreshold);
-                return true;
-            });
+        ForEachSubkeyName(libraries.Get(), m_bRunning, [&](const std::string& name) {
+            if (Contains(name, "{"))
+                typeLibs.insert(AnsiText::ToLower(name));
             return true;
         });
     }
+
+    CRegKey interfaces;
+    if (interfaces.Open(HKEY_CLASSES_ROOT, "Interface", KEY_READ) != ERROR_SUCCESS)
+        return;
+    ForEachSubkeyName(interfaces.Get(), m_bRunning, [&](const std::string& name) {
+        if (!Contains(name, "{"))
+            return true;
+        const std::string interfaceKey = "Interface\\" + name;
+        const std::string typeLibKey = interfaceKey + "\\TypeLib";
+        CRegKey typeLib;
+        if (typeLib.Open(HKEY_CLASSES_ROOT, typeLibKey.c_str(), KEY_READ) != ERROR_SUCCESS)
+            return true;
+        ForEachRegistryValue(typeLib.Get(), m_bRunning, [&](const RegistryValueData& value) {
+            if (!value.name.empty())
+                return true;
+            const std::string library = AnsiText::ToLower(value.Text());
+            if (Contains(library, "{") && !typeLibs.count(library))
+                ReportIfWritable(kClassesRootName, interfaceKey, FoundKeyText(kClassesRootName, interfaceKey),
+                                 kScanActiveX);
+            ShowThrottledStatus(typeLibKey, "X", kInterfaceStatusThreshold);
+            return true;
+        });
+        return true;
+    });
 }

@@ -267,47 +267,45 @@ bool IsBareProgramName(const std::string& path)
 
 int LocateReferencedFile(std::string& path, const CTolvEngineProcess& job)
 {
+    const std::string systemFolder = FolderWithBackslash(::GetSystemDirectoryA);
+    const std::string windowsFolder = FolderWithBackslash(::GetWindowsDirectoryA);
+
+    path = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(path, "\""), "\"");
+    ExpandPathVariables(path, job);
+    if (HoldsUnexpandedVariable(path))
+        return 1;
+
+    // A bare name is never looked up in the engine's own current folder:
+    // that is not where Windows looks when it starts the program.
+    const bool bare = IsBareProgramName(path);
+    if (!bare && (FindsFileOrFolder(path) || !IsNotFoundError(::GetLastError())))
+        return 1;
+
+    std::vector<std::string> candidates = {windowsFolder + path, windowsFolder + "System\\" + path,
+                                           systemFolder + path};
+    // The system folder is the native one (a 32-bit engine has
+    // redirection off); a bare name may still be a 32-bit program's file.
+    if (job.Is64BitWindows())
     {
-        const std::string systemFolder = FolderWithBackslash(::GetSystemDirectoryA);
-        const std::string windowsFolder = FolderWithBackslash(::GetWindowsDirectoryA);
-
-        path = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(path, "\""), "\"");
-        ExpandPathVariables(path, job);
-        if (HoldsUnexpandedVariable(path))
-            return 1;
-
-        // A bare name is never looked up in the engine's own current folder:
-        // that is not where Windows looks when it starts the program.
-        const bool bare = IsBareProgramName(path);
-        if (!bare && (FindsFileOrFolder(path) || !IsNotFoundError(::GetLastError())))
-            return 1;
-
-        std::vector<std::string> candidates = {windowsFolder + path, windowsFolder + "System\\" + path,
-                                               systemFolder + path};
-        // The system folder is the native one (a 32-bit engine has
-        // redirection off); a bare name may still be a 32-bit program's file.
-        if (job.Is64BitWindows())
-        {
-            const std::string wow64Folder = Wow64SystemFolder();
-            if (!wow64Folder.empty())
-                candidates.push_back(wow64Folder + path);
-        }
-        for (const std::string& candidate : candidates)
-        {
-            if (FindsFileOrFolder(candidate))
-            {
-                path = candidate;
-                return 1;
-            }
-        }
-        if (bare)
-            return FindOnProgramSearchPath(path, job);
-
-        AnsiText::ReplaceAll(path, "file:///", "");
-        if (FindsFileOrFolder(path))
-            return 1;
-        return IsOnUnjudgedRoot(job, path) ? 1 : 0;
+        const std::string wow64Folder = Wow64SystemFolder();
+        if (!wow64Folder.empty())
+            candidates.push_back(wow64Folder + path);
     }
+    for (const std::string& candidate : candidates)
+    {
+        if (FindsFileOrFolder(candidate))
+        {
+            path = candidate;
+            return 1;
+        }
+    }
+    if (bare)
+        return FindOnProgramSearchPath(path, job);
+
+    AnsiText::ReplaceAll(path, "file:///", "");
+    if (FindsFileOrFolder(path))
+        return 1;
+    return IsOnUnjudgedRoot(job, path) ? 1 : 0;
 }
 
 ProgramLookup JudgeRegisteredProgram(const CTolvEngineProcess& job, std::string program, const std::string& folder,
@@ -341,56 +339,52 @@ ProgramLookup JudgeRegisteredProgram(const CTolvEngineProcess& job, std::string 
 
 int FindOnProgramSearchPath(std::string& name, const CTolvEngineProcess& job)
 {
+    std::string found;
+    switch (FindThroughAppPaths(name, job, found))
     {
-        std::string found;
-        switch (FindThroughAppPaths(name, job, found))
-        {
-        case kProgramFound:
-            name = found;
-            return 1;
-        case kProgramUnjudged:
-            return 1;
-        default:
-            break;
-        }
-        for (const std::string& folder : ProgramSearchFolders())
-        {
-            if (IsOnUnjudgedRoot(job, folder))
-                return 1;
-            const std::string candidate = folder + "\\" + name;
-            if (FindsFileOrFolder(candidate))
-            {
-                name = candidate;
-                return 1;
-            }
-            if (!IsNotFoundError(::GetLastError()))
-                return 1;
-        }
-        return 0;
+    case kProgramFound:
+        name = found;
+        return 1;
+    case kProgramUnjudged:
+        return 1;
+    default:
+        break;
     }
+    for (const std::string& folder : ProgramSearchFolders())
+    {
+        if (IsOnUnjudgedRoot(job, folder))
+            return 1;
+        const std::string candidate = folder + "\\" + name;
+        if (FindsFileOrFolder(candidate))
+        {
+            name = candidate;
+            return 1;
+        }
+        if (!IsNotFoundError(::GetLastError()))
+            return 1;
+    }
+    return 0;
 }
 
 int IsReferencedFilePresent(const CTolvEngineProcess& job, std::string text)
 {
-    {
-        if (text.empty() || text.size() >= MAX_PATH)
-            return 1;
-        text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
-        AnsiText::MakeLower(text);
-        text = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(text));
-        const std::string uncut = text;
+    if (text.empty() || text.size() >= MAX_PATH)
+        return 1;
+    text.erase(std::remove(text.begin(), text.end(), '@'), text.end());
+    AnsiText::MakeLower(text);
+    text = AnsiText::TrimmedLeft(AnsiText::TrimmedRight(text));
+    const std::string uncut = text;
 
-        for (const char* mark : {",", ";", "/", "%", "\\.\\", "\\..\\"})
-            CutBefore(text, mark);
-        CutAtQuotes(text);
-        if (JudgeCutText(job, text))
-            return 1;
+    for (const char* mark : {",", ";", "/", "%", "\\.\\", "\\..\\"})
+        CutBefore(text, mark);
+    CutAtQuotes(text);
+    if (JudgeCutText(job, text))
+        return 1;
 
-        // A file name may itself hold a comma, a semicolon or a percent sign.
-        std::string whole = uncut;
-        CutAtQuotes(whole);
-        return PathExists(uncut) || PathExists(whole) ? 1 : 0;
-    }
+    // A file name may itself hold a comma, a semicolon or a percent sign.
+    std::string whole = uncut;
+    CutAtQuotes(whole);
+    return PathExists(uncut) || PathExists(whole) ? 1 : 0;
 }
 
 int FileExistsSecondChance(const CTolvEngineProcess& job, const std::string& path)
@@ -405,35 +399,33 @@ int FileExistsSecondChanceNative(const CTolvEngineProcess& job, const std::strin
 
 int ExpandShortPath(std::string& longPath, const std::string& path)
 {
-    {
-        // A text that cannot be converted or a shell that cannot be reached
-        // leaves the path unjudged.
-        const int wideLength = ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, nullptr, 0);
-        if (wideLength <= 0)
-            return 1;
-        std::vector<WCHAR> wide(static_cast<size_t>(wideLength));
-        ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, wide.data(), wideLength);
-
-        LPITEMIDLIST items = nullptr;
-        {
-            CComPtr<IShellFolder> desktop;
-            if (FAILED(::SHGetDesktopFolder(desktop.Receive())) || !desktop)
-                return 1;
-            if (FAILED(desktop->ParseDisplayName(NULL, nullptr, wide.data(), nullptr, &items, nullptr)) || !items)
-                return 0;
-        }
-
-        WCHAR buffer[MAX_PATH] = {};
-        ::SHGetPathFromIDListW(items, buffer);
-        CComPtr<IMalloc> allocator;
-        if (SUCCEEDED(::SHGetMalloc(allocator.Receive())) && allocator)
-            allocator->Free(items);
-
-        char narrow[MAX_PATH * 2] = {};
-        ::WideCharToMultiByte(CP_THREAD_ACP, 0, buffer, -1, narrow, sizeof(narrow), nullptr, nullptr);
-        longPath = narrow;
+    // A text that cannot be converted or a shell that cannot be reached
+    // leaves the path unjudged.
+    const int wideLength = ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (wideLength <= 0)
         return 1;
+    std::vector<WCHAR> wide(static_cast<size_t>(wideLength));
+    ::MultiByteToWideChar(CP_THREAD_ACP, 0, path.c_str(), -1, wide.data(), wideLength);
+
+    LPITEMIDLIST items = nullptr;
+    {
+        CComPtr<IShellFolder> desktop;
+        if (FAILED(::SHGetDesktopFolder(desktop.Receive())) || !desktop)
+            return 1;
+        if (FAILED(desktop->ParseDisplayName(NULL, nullptr, wide.data(), nullptr, &items, nullptr)) || !items)
+            return 0;
     }
+
+    WCHAR buffer[MAX_PATH] = {};
+    ::SHGetPathFromIDListW(items, buffer);
+    CComPtr<IMalloc> allocator;
+    if (SUCCEEDED(::SHGetMalloc(allocator.Receive())) && allocator)
+        allocator->Free(items);
+
+    char narrow[MAX_PATH * 2] = {};
+    ::WideCharToMultiByte(CP_THREAD_ACP, 0, buffer, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    longPath = narrow;
+    return 1;
 }
 
 int IsKeyWritable(const std::string& rootName, const std::string& keyPath)
