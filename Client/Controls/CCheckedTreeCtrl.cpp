@@ -117,14 +117,17 @@ int CCheckedTreeCtrl::AddItems(DWORD_PTR itemData, const std::string& categoryCa
         return 0;
     int added = 0;
     for (const std::string& text : texts)
+        if (InsertFinding(parent, itemData, text, image))
+            ++added;
+    if (!added)
+        return 0;
+    const auto count = m_categoryCounts.find(categoryCaption);
+    if (count != m_categoryCounts.end())
     {
-        if (!InsertFinding(parent, itemData, text, image))
-            continue;
-        CountFinding(parent);
-        ++added;
+        count->second += added;
+        m_itemsAdded += added;
     }
-    if (added)
-        SetItemData(parent, GetItemData(parent) + static_cast<DWORD_PTR>(added));
+    SetItemData(parent, GetItemData(parent) + static_cast<DWORD_PTR>(added));
     return added;
 }
 

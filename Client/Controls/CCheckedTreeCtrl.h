@@ -71,6 +71,8 @@ public:
     // leaves nothing out of the next.
     std::vector<std::string> ForgetExclusions();
     std::map<std::string, int>& CategoryCounts() { return m_categoryCounts; }
+    // The findings under the categories of that caption.
+    int CategoryCount(const std::string& caption) const;
     const std::map<std::string, std::string>& CategoryDescriptions() const { return m_categoryDescriptions; }
 
     // The text before the first "[", trimmed; the whole text when it has none.
@@ -84,7 +86,6 @@ protected:
 private:
     // As CaptionOf, but empty for a text without "[" (a finding).
     static std::string LookupCaptionOf(const std::string& text);
-    int CategoryCount(const std::string& caption) const;
     // The last category node whose caption is caption, or nullptr.
     HTREEITEM FindCategoryNode(const std::string& caption) const;
     // Inserts one ticked finding under parent and keeps its whole text; the

@@ -190,7 +190,6 @@ void CScanResultDlg::ShowResults(const ScanOutcome& scan)
     m_repairing = false;
 
     m_descriptionLabel.SetText("");
-    const bool emptied = m_tree.GetSafeHwnd() != NULL;
     // Thousands of findings go in: the tree is laid out and drawn once, when
     // they all are there.
     m_tree.SetRedraw(false);
@@ -201,13 +200,10 @@ void CScanResultDlg::ShowResults(const ScanOutcome& scan)
         store->ExcludeItem("", kScanRecycleBin, 0);
         store->ExcludeItem("", kScanTempFiles, 0);
     }
-    if (emptied)
-        for (int& created : m_rootCreated)
-            created = 0;
 
     AddCategoryRoots();
-    const FindingCounts filled = AddFindings();
-    RenumberCaptions(&filled);
+    AddFindings();
+    RenumberCaptions();
     m_tree.SetRedraw(true);
     SelectFirstRoot();
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
@@ -229,23 +225,21 @@ void CScanResultDlg::AddCategoryRoots()
     for (size_t row = 0; row < kClientCategoryCount; ++row)
     {
         const ClientCategory& category = kClientCategories[row];
-        if (!(m_scan.mask & category.bit) || m_rootCreated[row])
+        if (!(m_scan.mask & category.bit))
             continue;
         const int count = store->GetItemCount(category.bit);
         if (count < 1)
             continue;
         m_tree.InsertCategory(ResultsCaptionOf(category) + kCaptionGap + "[" + AnsiText::Format("%d", count) + "]",
                               ResultsDescriptionOf(category), category.resultsImage);
-        m_rootCreated[row] = 1;
     }
 }
 
-CScanResultDlg::FindingCounts CScanResultDlg::AddFindings()
+void CScanResultDlg::AddFindings()
 {
-    FindingCounts filled;
     CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || !m_tree.GetSafeHwnd())
-        return filled;
+        return;
     for (const ClientCategory& category : kClientCategories)
     {
         if (!(m_scan.mask & category.bit) || store->GetItemCount(category.bit) < 1)
@@ -256,33 +250,16 @@ CScanResultDlg::FindingCounts CScanResultDlg::AddFindings()
         texts.reserve(listed.size());
         for (const char* text : listed)
             texts.emplace_back(text ? text : "");
-        const std::string caption = ResultsCaptionOf(category);
-        const int added = m_tree.AddItems(0, caption, texts, category.resultsImage);
-        if (added > 0)
-            filled[caption] += added;
+        m_tree.AddItems(0, ResultsCaptionOf(category), texts, category.resultsImage);
     }
-    return filled;
 }
 
-void CScanResultDlg::RenumberCaptions(const FindingCounts* filled)
+void CScanResultDlg::RenumberCaptions()
 {
     for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
     {
         const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
-        int leaves = 0;
-        if (filled)
-        {
-            // Each root of a fresh fill has the findings that went in under
-            // its caption, and no others.
-            const auto count = filled->find(caption);
-            leaves = count == filled->end() ? 0 : count->second;
-        }
-        else
-        {
-            for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
-                ++leaves;
-        }
-        m_tree.SetItemText(root, CountedCaption(caption, leaves));
+        m_tree.SetItemText(root, CountedCaption(caption, m_tree.CategoryCount(caption)));
     }
 }
 

@@ -113,12 +113,10 @@ private:
     void InitSkin();
     void CreateTree();
     void AddCategoryRoots();
-    // Findings put into the tree, by category caption.
-    typedef std::map<std::string, int> FindingCounts;
-    FindingCounts AddFindings();
-    // Writes each root's number of findings into its text: as counted in
-    // filled when given (right after a fill), else by walking the tree.
-    void RenumberCaptions(const FindingCounts* filled = nullptr);
+    void AddFindings();
+    // Writes each root's number of findings, as the tree counts them, into
+    // its text.
+    void RenumberCaptions();
     void SelectFirstRoot();
     void ShowRegistryGroup();
     void ShowJunkGroup();
@@ -172,7 +170,6 @@ private:
 
     bool m_repairing = false;
     JobFinishGate m_finishGate;
-    int m_rootCreated[14] = {};
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;
     std::set<HTREEITEM> m_presentBeforeRepair;
