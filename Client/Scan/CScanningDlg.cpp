@@ -333,7 +333,7 @@ void CScanningDlg::ResetCounters()
 {
     for (size_t i = 0; i < kRowCount; ++i)
     {
-        m_rowCounts[i] = 0;
+        m_rowCountStale[i] = false;
         m_shownRowCounts[i] = 0;
         SetLabelText(Rows()[i]->progressCounter, "0");
     }
@@ -435,14 +435,16 @@ std::string CScanningDlg::CompactStatusText(const char* text, UINT width)
 
 void CScanningDlg::SetStatusText(const char* text, const char* code)
 {
-    const std::string item = CompactStatusText(text, kItemTextWidth);
+    // Only the last text before each tick is shown: it is compacted to the
+    // line's width then, on the window thread.
+    const size_t length = text ? std::min(strlen(text), kStatusTextLimit) : 0;
     const std::string letter(code ? code : "");
     {
         CCriticalSectionLock lock(m_reportLock);
-        m_reportedItem = item;
+        m_reportedItem.assign(text ? text : "", length);
         m_reportedItemChanged = true;
-        if (text && *text)
-            m_lastSaidText.assign(text, std::min(strlen(text), kStatusTextLimit));
+        if (length)
+            m_lastSaidText = m_reportedItem;
         if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
         {
             m_reportedCode = letter;
@@ -498,7 +500,7 @@ void CScanningDlg::TakeJobReports(bool wait)
     m_reportedItemChanged = false;
     m_reportLock.Leave();
     if (itemChanged)
-        SetLabelText(IDC_SCAN_ITEM, item);
+        SetLabelText(IDC_SCAN_ITEM, CompactStatusText(item.c_str(), kItemTextWidth));
     for (const JobReport& report : reports)
     {
         if (report.finding)
@@ -566,7 +568,6 @@ void CScanningDlg::TakeFinding(const JobReport& report)
 
 void CScanningDlg::UpdateRowsOf(DWORD category)
 {
-    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (size_t i = 0; i < kRowCount; ++i)
     {
         if (!(category & Rows()[i]->bit))
@@ -574,19 +575,27 @@ void CScanningDlg::UpdateRowsOf(DWORD category)
         const HBITMAP found = Rows()[i]->tinted ? m_foundTintMark.Get() : m_foundMark.Get();
         if (m_shownMarks[i] != found)
             SetMark(i, found);
-        if (store)
-            m_rowCounts[i] = store->GetItemCount(Rows()[i]->bit);
+        m_rowCountStale[i] = true;
     }
 }
 
 void CScanningDlg::ShowCounters()
 {
+    // A row's count is asked of the store once a tick, not once a finding:
+    // the store counts a category by walking its findings.
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (m_shownRowCounts[i] != m_rowCounts[i])
+    {
+        if (!m_rowCountStale[i] || !store)
+            continue;
+        m_rowCountStale[i] = false;
+        const int count = store->GetItemCount(Rows()[i]->bit);
+        if (m_shownRowCounts[i] != count)
         {
-            m_shownRowCounts[i] = m_rowCounts[i];
-            SetLabelText(Rows()[i]->progressCounter, AnsiText::Format("%d", m_shownRowCounts[i]));
+            m_shownRowCounts[i] = count;
+            SetLabelText(Rows()[i]->progressCounter, AnsiText::Format("%d", count));
         }
+    }
     if (m_shownFoundCount != m_foundCount)
     {
         m_shownFoundCount = m_foundCount;

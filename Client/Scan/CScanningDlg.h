@@ -73,10 +73,6 @@ public:
     // compaction takes, then compacted to width pixels.
     static std::string CompactStatusText(const char* text, UINT width);
 
-    DWORD GetScanStartTick() const { return m_scanStartTick; }
-    DWORD GetScanEndTick() const { return m_scanEndTick; }
-    int GetExaminedCount() const { return m_examinedCount; }
-
     // CAbstractStatus, on the engine's job thread.
     void SetStatusText(const char* text, const char* code) override;
     void OnProgress(int state) override;
@@ -170,8 +166,9 @@ private:
     std::string m_currentCode;
     WhiteList m_whiteList;
     int m_foundCount = 0;
-    // Per row what the store counts and what the counters show.
-    int m_rowCounts[kScannedCategoryCount] = {};
+    // Per row: a finding came since its count was last asked, and what its
+    // counter shows.
+    bool m_rowCountStale[kScannedCategoryCount] = {};
     int m_shownRowCounts[kScannedCategoryCount] = {};
     int m_shownFoundCount = 0;
     int m_junkRows = 0;
