@@ -10,12 +10,6 @@
 namespace PageProgress
 {
 const int kFull = 100;
-
-inline void StepWithin(CProgressCtrl& bar, int step)
-{
-    const int next = bar.GetPos() + step;
-    bar.SetPos(next > kFull ? kFull : next);
-}
 }
 
 // A progress bar that a job's thread moves. The job thread only notes where

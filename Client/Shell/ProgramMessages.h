@@ -12,6 +12,7 @@
 #define WM_REPAIR_DONE (WM_USER + 850)
 #define WM_BACKUP_DONE (WM_USER + 900)
 #define WM_DEFRAG_DONE (WM_USER + 950)
-// Posted by a page's status face on the job thread to itself: the status
-// text it kept is to be shown on the window thread.
+// Posted by a page's status face on the job thread to itself: what it kept
+// (a status text, a progress bar's position) is to be shown on the window
+// thread.
 #define WM_JOB_STATUS (WM_USER + 1050)
