@@ -193,14 +193,18 @@ void CRegClientApp::RunMainWindow()
     // once a job's thread that still winds down has ended. One that never
     // ends keeps them (the process ends around it).
     if (!m_trackedJob.WaitForThreadEnd(kJobEndWaitMs))
+    {
+        m_jobThreadWaitedOut = true;
         mainWindow.release();
+    }
 }
 
 void CRegClientApp::ReleaseEngine()
 {
     // Nothing the job's thread may still use is given back while it runs:
-    // not the job object, not the results store, not the engine's code.
-    if (!m_trackedJob.WaitForThreadEnd(kJobEndWaitMs))
+    // not the job object, not the results store, not the engine's code. A
+    // thread that the main window's end waited out is not waited for again.
+    if (!m_trackedJob.WaitForThreadEnd(m_jobThreadWaitedOut ? 0 : kJobEndWaitMs))
         return;
     // Everything that holds COM objects goes before COM does: the job object
     // keeps a shell link of its own.

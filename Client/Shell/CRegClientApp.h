@@ -147,6 +147,8 @@ private:
     CRegUpdateDlg* m_openUpdater = nullptr;
     CRegClientDlg* m_shellWindow = nullptr;
     TrackedJobObject m_trackedJob{m_pEngineProcess};
+    // The main window's end waited for the job's thread in vain.
+    bool m_jobThreadWaitedOut = false;
     CHandle m_instanceMutex;
     bool m_comInitialised = false;
     SettingsStore m_settingsStore;

@@ -100,6 +100,8 @@ BOOL TrackedJobObject::Suspend()
 HANDLE TrackedJobObject::GetThreadHandle()
 {
     KeepEngineThread();
+    if (!m_thread)
+        return m_engine->GetThreadHandle();
     return ThreadRuns() ? m_thread.Get() : NULL;
 }
 
