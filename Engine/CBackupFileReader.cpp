@@ -345,9 +345,8 @@ void CBackupFileReader::EndKeyStartTag(CXmlReader& reader, const OpenElement& el
     if (m_keyDepth == 0 && (!exact || !RegistryKeyPath::RootFromName(name)))
         return Fail(reader, "Unknown root key");
     ++m_keyDepth;
-    // A key the sink cannot take ends the read, without a message.
-    if (m_sink && !m_sink->OnKeyStart(name, exact))
-        m_ok = false;
+    if (m_sink)
+        m_sink->OnKeyStart(name, exact);
 }
 
 void CBackupFileReader::EndElement()

@@ -15,8 +15,7 @@ public:
     virtual void OnView64() = 0;
     // A key below the one started before; the first of a chain is a root
     // name. exact is false when the ANSI code page cannot spell the name.
-    // false ends the read.
-    virtual bool OnKeyStart(const std::string& name, bool exact) = 0;
+    virtual void OnKeyStart(const std::string& name, bool exact) = 0;
     virtual void OnKeyEnd() = 0;
     // A value of the innermost key: its name, registry type and data. exact
     // is false when the code page cannot spell its name or its text.

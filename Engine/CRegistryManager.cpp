@@ -413,7 +413,7 @@ public:
         m_view = Wow64::NativeView();
     }
 
-    bool OnKeyStart(const std::string& name, bool exact) override
+    void OnKeyStart(const std::string& name, bool exact) override
     {
         const bool parentSkipped = !m_keys.empty() && m_keys.back().skipped;
         m_keys.emplace_back();
@@ -427,7 +427,6 @@ public:
             entry.skipped = true;
             ReportTop();
         }
-        return true;
     }
 
     void OnKeyEnd() override
