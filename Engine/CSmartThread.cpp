@@ -10,20 +10,23 @@ bool HasEnded(HANDLE thread)
     return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
 }
 
-// Waits for one thread, answering what other threads send to this one: a
-// body that is in SendMessage to this thread could not end otherwise.
-bool WaitAnsweringSentMessages(HANDLE thread, DWORD milliseconds)
+// What is left of milliseconds (INFINITE: no bound) counted from begin.
+DWORD TimeLeft(DWORD begin, DWORD milliseconds)
 {
-    const DWORD begin = ::GetTickCount();
+    if (milliseconds == INFINITE)
+        return INFINITE;
+    const DWORD spent = ::GetTickCount() - begin;
+    return spent >= milliseconds ? 0 : milliseconds - spent;
+}
+
+// Waits for one thread, at most milliseconds from begin, answering what
+// other threads send to this one: a body that is in SendMessage to this
+// thread could not end otherwise.
+bool WaitAnsweringSentMessages(HANDLE thread, DWORD begin, DWORD milliseconds)
+{
     for (;;)
     {
-        DWORD left = INFINITE;
-        if (milliseconds != INFINITE)
-        {
-            const DWORD spent = ::GetTickCount() - begin;
-            left = spent >= milliseconds ? 0 : milliseconds - spent;
-        }
-        const DWORD rc = ::MsgWaitForMultipleObjectsEx(1, &thread, left, QS_SENDMESSAGE, 0);
+        const DWORD rc = ::MsgWaitForMultipleObjectsEx(1, &thread, TimeLeft(begin, milliseconds), QS_SENDMESSAGE, 0);
         if (rc == WAIT_OBJECT_0)
             return true;
         if (rc != WAIT_OBJECT_0 + 1)
@@ -98,16 +101,11 @@ void CSmartThread::CloseEndedThreads()
 
 bool CSmartThread::WaitForThreadsToEnd(DWORD milliseconds, bool current) const
 {
+    // Both threads share one bound.
     const DWORD begin = ::GetTickCount();
-    const auto left = [&]() -> DWORD {
-        if (milliseconds == INFINITE)
-            return INFINITE;
-        const DWORD spent = ::GetTickCount() - begin;
-        return spent >= milliseconds ? 0 : milliseconds - spent;
-    };
     const HANDLE previous = m_hPreviousThread.load();
     if (previous && m_dwPreviousThreadId.load() != ::GetCurrentThreadId() &&
-        !WaitAnsweringSentMessages(previous, left()))
+        !WaitAnsweringSentMessages(previous, begin, milliseconds))
         return false;
     if (!current)
         return true;
@@ -116,7 +114,7 @@ bool CSmartThread::WaitForThreadsToEnd(DWORD milliseconds, bool current) const
         return true;
     if (IsCurrentThread())
         return HasEnded(thread);
-    return WaitAnsweringSentMessages(thread, left());
+    return WaitAnsweringSentMessages(thread, begin, milliseconds);
 }
 
 void CSmartThread::DiscardUnresumedThread()

@@ -91,8 +91,9 @@ protected:
     // its id; the current one waits for it before its own body runs.
     std::atomic<HANDLE> m_hPreviousThread{NULL};
     std::atomic<DWORD> m_dwPreviousThreadId{0};
-    // Handles of threads that had ended when they were moved here; closed
-    // with the others.
+    // Handles of threads that had ended when they were moved here. They stay
+    // open until the others are closed: another thread may be waiting on
+    // one it read before the move.
     std::vector<CHandle> m_retiredThreads;
     std::atomic<bool> m_bResumed{false};
     std::atomic<bool> m_bDiscard{false};

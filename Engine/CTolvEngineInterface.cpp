@@ -12,7 +12,8 @@ CAbstractProcess* CTolvEngineInterface::CreateEngineProcess()
 void CTolvEngineInterface::DestroyEngineProcess(CAbstractProcess* process)
 {
     // Every job object comes from this library. One whose thread would not
-    // end in time is left to that thread rather than freed under it.
+    // end in time is never freed (the program is ending): freeing it would
+    // pull its members from under that thread.
     CTolvEngineProcess* const job = static_cast<CTolvEngineProcess*>(process);
     if (job && job->PrepareRelease())
         delete job;
