@@ -1,14 +1,25 @@
 #include "Framework/Wow64.h"
 
-namespace Wow64
+namespace
 {
-bool IsCurrentProcess()
+bool AskIsWow64Process()
 {
     typedef BOOL(WINAPI * PFN_IS_WOW64_PROCESS)(HANDLE, PBOOL);
     const PFN_IS_WOW64_PROCESS isWow64Process = reinterpret_cast<PFN_IS_WOW64_PROCESS>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "IsWow64Process")));
     BOOL wow64 = FALSE;
     return isWow64Process && isWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+}
+}
+
+namespace Wow64
+{
+bool IsCurrentProcess()
+{
+    // Asked once: the scans ask for every file they check, and a process
+    // never changes what it runs on.
+    static const bool wow64 = AskIsWow64Process();
+    return wow64;
 }
 
 bool Is64BitWindows()

@@ -96,7 +96,7 @@ Presence Check(const std::string& text, DWORD category)
     if (category & kScanShortcuts)
         return CheckFile(text);
     const Presence own = CheckRegistry(text, 0);
-    static const REGSAM otherView = Wow64::OtherView();
+    const REGSAM otherView = Wow64::OtherView();
     if (own == kPresent || !otherView)
         return own;
     // Some scanners read the other view of a 64-bit Windows too: gone means
