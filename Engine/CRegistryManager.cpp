@@ -39,9 +39,6 @@ void GrowTo(std::vector<T>& buffer, size_t size)
 }
 }
 
-const char kStatusCodeMessage[] = "Message";
-const char kStatusCodeNotRestored[] = "NotRestored";
-
 CRegistryManager::CRegistryManager(CAbstractStatus* status)
     : m_pStatus(status), m_nameBuffer(256), m_dataBuffer(4096), m_subkeyBuffer(256),
       m_keyElement(new XmlElement("k"))

@@ -32,16 +32,6 @@ struct KeyStackEntry
     bool reported = false; // told as not restored
 };
 
-// Status codes of the texts a restore hands the status sink besides its
-// progress. The page that started the job keeps them and, once the job is
-// done, shows them on its window thread.
-// A message for the user as it stands: a parse error with its line.
-extern const char kStatusCodeMessage[];
-// A key the restore could not write, or not all of whose values it could
-// write, as its full path; keys below a key it could not write are not
-// named again.
-extern const char kStatusCodeNotRestored[];
-
 // Copies registry keys into a backup file and writes such a file back. Runs
 // on the engine's job thread; the window thread only cancels (Cancel).
 class CRegistryManager

@@ -22,12 +22,6 @@ const int kFullBackupStart = 5;
 const int kFullBackupStep = 19;
 const int kJobSuccess = 1;
 
-// Status codes of the texts the engine's restore hands the page besides its
-// progress (the contract passes them as text): a message to show as it
-// stands, such as a parse error, and the full path of a key it could not
-// write.
-const char kStatusCodeMessage[] = "Message";
-const char kStatusCodeNotRestored[] = "NotRestored";
 // Keys named in the message of a partial restore; the rest are counted.
 const size_t kNotRestoredShown = 10;
 

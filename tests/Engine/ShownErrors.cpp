@@ -1,5 +1,6 @@
 #include "ShownErrors.h"
 
+#include "Client/Shell/CAbstractStatus.h"
 #include "Engine/CRegistryManager.h"
 
 namespace
