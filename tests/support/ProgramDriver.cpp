@@ -301,12 +301,6 @@ void WaitPumping(HANDLE process, DWORD milliseconds)
 }
 }
 
-std::string WineKind()
-{
-    const char* kind = std::getenv("QM_WINEARCH");
-    return kind && *kind ? kind : "wow64";
-}
-
 bool SaveScreenshot(HWND window, const std::string& name)
 {
     const std::string folder = ArtifactsFolder();
@@ -321,7 +315,7 @@ bool SaveScreenshot(HWND window, const std::string& name)
     }
     RECT rect = {};
     ::GetWindowRect(window, &rect);
-    const std::string target = folder + "/" + name + ".png";
+    const std::string target = folder + "/" + name + "-" + TestEnv::Configuration() + ".png";
     // Wine starts Unix programs too: the X server's own picture of the
     // screen, cut to the window.
     const std::string script = AnsiText::Format(

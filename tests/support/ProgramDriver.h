@@ -65,14 +65,13 @@ bool ClickButton(HWND dialog, int id);
 bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context);
 bool WaitFor(DWORD milliseconds, const std::function<bool()>& condition);
 
-// Saves the screen area of window into $QM_ARTIFACTS/name.png; false when
-// there is no artefact folder or the picture could not be made. A window of
+// Saves the screen area of window into $QM_ARTIFACTS/name-<configuration>.png
+// (wow64, win32 or win64, which share a folder); false when there is no
+// artefact folder or the picture could not be made. A window of
 // this process is painted first and keeps being painted while the picture is
 // taken.
 bool SaveScreenshot(HWND window, const std::string& name);
 std::string ArtifactsFolder();
-// The configuration this test runs in (QM_WINEARCH): wow64, win32 or win64.
-std::string WineKind();
 
 // Controls. Pages share control ids, so a search by id below the main window
 // may meet several windows: the visible one is the one a user sees.

@@ -288,7 +288,7 @@ TEST_F(ScanPagesTest, ScanCountsLiveLeavesOutWhiteListedAndIgnoredAndRecordsItsS
     EXPECT_FALSE(::IsWindowEnabled(Progress().GetDlgItem(IDC_SHOW_RESULTS)));
     EXPECT_FALSE(::IsWindowEnabled(Progress().GetDlgItem(IDC_PROGRESS_BACK)));
     EXPECT_TRUE(::IsWindowEnabled(Progress().GetDlgItem(IDC_CANCEL_SCAN)));
-    ProgramDriver::SaveScreenshot(*m_window, "scan-progress-running-" + ProgramDriver::WineKind());
+    ProgramDriver::SaveScreenshot(*m_window, "scan-progress-running");
     ::SetEvent(hold);
     ASSERT_TRUE(PumpUntil([this] { return ::IsWindowEnabled(Progress().GetDlgItem(IDC_SHOW_RESULTS)) != FALSE; }));
     Pump(100);
@@ -396,7 +396,7 @@ TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepa
     EXPECT_EQ(m_job.repairStarts, 0);
     EXPECT_EQ(Text(Progress(), IDC_FOUND_COUNT), "1");
     EXPECT_EQ(m_store->GetItemCount(kScanStartup), 1) << "what it found stands";
-    EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "scan-incomplete-" + ProgramDriver::WineKind()));
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "scan-incomplete"));
 
     // The next scan that completes says nothing of the last one.
     m_job.scanResult = 0;

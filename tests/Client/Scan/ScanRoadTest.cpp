@@ -277,7 +277,7 @@ protected:
     {
         ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         ::Sleep(800);
-        SaveScreenshot(window, name + "-" + WineKind());
+        SaveScreenshot(window, name);
     }
 
     std::string m_folder, m_exe, m_ini;

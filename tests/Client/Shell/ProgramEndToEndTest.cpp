@@ -137,7 +137,7 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
     EXPECT_EQ(rect.bottom - rect.top, skinSize.bmHeight);
 
     ::Sleep(1500);
-    EXPECT_TRUE(SaveScreenshot(window, "main-window-" + WineKind()))
+    EXPECT_TRUE(SaveScreenshot(window, "main-window"))
         << "artefacts: " << ArtifactsFolder();
 
     const std::string settings = ReadFileText(m_folder + "qmsettings.ini");

@@ -234,7 +234,7 @@ TEST_F(BackupPage, AFullBackupRunsWithItsProgressAndIsListedFirstBesideTheRepair
     AnswerMessageBox(box, IDOK);
     for (int i = 0; i < 100 && ::IsWindow(box); ++i)
         ::Sleep(50);
-    EXPECT_TRUE(SaveScreenshot(m_window, "backup-page-" + WineKind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "backup-page"));
 }
 
 TEST_F(BackupPage, ARestoreBringsTheTreeBackAndConsumesOnlyTheFileItRestored)
@@ -389,7 +389,7 @@ TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
         ::Sleep(50);
     // The file stays listed for another try.
     EXPECT_EQ(Titles(), std::vector<std::string>{"01012020_101010_REGBACKUP"});
-    EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored-" + WineKind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored"));
     EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Open", "Target"));
     EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
     EXPECT_TRUE(SetAccess(closed, "D:(A;;KA;;;WD)"));

@@ -80,7 +80,7 @@ TEST_F(DefragProgram, WithWinesEmptyHiveListTheAnalysisSaysItFailed)
 {
     ASSERT_NO_FATAL_FAILURE(StartOnDefragPage());
     EXPECT_EQ(WindowText(FindVisibleControl(m_window, IDC_CAPTION_LABEL)), "");
-    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-start-" + WineKind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-start"));
     ASSERT_NO_FATAL_FAILURE(Analyse());
     const HWND box = Box("Registry analysis failed");
     ASSERT_NE(box, static_cast<HWND>(NULL));
@@ -113,7 +113,7 @@ TEST_F(DefragProgram, PlantedHivesAreAnalysedCompactedAndTheRestartIsDeclined)
     EXPECT_TRUE(Usable(IDC_DEFRAG_BACK));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_page, IDC_DEFRAG_ANALYSE)));
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(m_page, IDC_DEFRAG_PROGRESS)));
-    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-analysed-" + WineKind()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "defrag-page-analysed"));
     EXPECT_EQ(FilesIn(WindowsWorkFolder()).count("LM_QmDefragPage"), 1u) << "no compacted copy";
 
     // Switching pages leaves the face as it is.

@@ -115,8 +115,7 @@ SYSTEMTIME PickerTime(HWND page)
 // older picture of the name is removed first, so the wait is for this one.
 void Screenshot(HWND window, const std::string& name)
 {
-    const std::string fullName = name + "-" + ProgramDriver::WineKind();
-    std::string file = "Z:" + ProgramDriver::ArtifactsFolder() + "/" + fullName + ".png";
+    std::string file = "Z:" + ProgramDriver::ArtifactsFolder() + "/" + name + "-" + TestEnv::Configuration() + ".png";
     for (char& c : file)
         if (c == '/')
             c = '\\';
@@ -124,7 +123,7 @@ void Screenshot(HWND window, const std::string& name)
     ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     Send(window, WM_NULL);
     ::Sleep(300);
-    EXPECT_TRUE(ProgramDriver::SaveScreenshot(window, fullName)) << fullName;
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(window, name)) << name;
 }
 
 std::string Text(HWND window)

@@ -205,7 +205,7 @@ TEST_F(StartupProgramTest, ListsEverythingAndDisableAllThenEnableAllGivesItAllBa
         expected.push_back({"Wow", "C:\\x86\\wow.exe", "HKLM", "Enabled"});
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(rows, expected);
-    EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-page-") + TestEnv::Configuration()));
+    EXPECT_TRUE(SaveScreenshot(m_window, "startup-page"));
 
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));
     rows = WaitForRows([](const Rows& r) { return AllHaveStatus(r, "Disabled"); });
@@ -411,7 +411,7 @@ TEST_F(StartupProgramTest, RefusedWritesAreToldAndLeaveNothingHalfDone)
         ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
         ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));
         const std::string text = AnswerRefusal("could not be disabled");
-        EXPECT_TRUE(SaveScreenshot(m_window, std::string("startup-refused-") + TestEnv::Configuration()));
+        EXPECT_TRUE(SaveScreenshot(m_window, "startup-refused"));
         EXPECT_NE(text.find("\"Machine\" (HKLM) could not be disabled: Windows refused the change"),
                   std::string::npos)
             << text;
