@@ -3,7 +3,6 @@
 // learns the registry was partly restored. A key below a volatile key comes
 // back volatile, as the backup found it.
 #include <windows.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -31,34 +30,22 @@ std::string UserKey(const std::string& path)
     return "HKEY_CURRENT_USER\\" + path;
 }
 
-bool SetAccess(HKEY root, const std::string& path, const char* access)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(access, SDDL_REVISION_1, &descriptor, nullptr))
-        return false;
-    CRegKey key;
-    const bool done = key.Open(root, path.c_str(), WRITE_DAC) == ERROR_SUCCESS &&
-                      ::RegSetKeySecurity(key.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-    ::LocalFree(descriptor);
-    return done;
-}
-
 // Everyone may read the key, and do nothing more.
 bool MakeReadOnly(HKEY root, const std::string& path)
 {
-    return SetAccess(root, path, "D:P(A;;KR;;;WD)");
+    return TestEnv::SetKeyAccess(root, path, "D:P(A;;KR;;;WD)");
 }
 
 // Nobody may open the key, as a key of another user's or the machine's is
 // to a user without rights.
 bool MakeClosed(HKEY root, const std::string& path)
 {
-    return SetAccess(root, path, "D:P");
+    return TestEnv::SetKeyAccess(root, path, "D:P");
 }
 
 bool MakeWritable(HKEY root, const std::string& path)
 {
-    return SetAccess(root, path, "D:(A;;KA;;;WD)");
+    return TestEnv::SetKeyAccess(root, path, "D:(A;;KA;;;WD)");
 }
 }
 

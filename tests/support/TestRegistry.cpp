@@ -1,8 +1,10 @@
 #include "support/TestRegistry.h"
 
+#include <sddl.h>
 #include <shlwapi.h>
 
 #include "Framework/CHandle.h"
+#include "Framework/CLocalMemory.h"
 #include "Framework/CRegKey.h"
 #include "Framework/Wow64.h"
 
@@ -98,5 +100,38 @@ bool KeyExists(HKEY root, const std::string& key)
 {
     CRegKey k;
     return k.Open(root, key.c_str(), KEY_READ) == ERROR_SUCCESS;
+}
+
+bool SetKeyAccess(HKEY root, const std::string& key, const char* dacl, REGSAM view)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    const CLocalMemory held(descriptor);
+    CRegKey k;
+    return k.Open(root, key.c_str(), WRITE_DAC | view) == ERROR_SUCCESS &&
+           ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+}
+
+KeyAccess::KeyAccess(HKEY root, const std::string& key, const char* dacl, REGSAM view)
+    : m_root(root), m_key(key), m_view(view)
+{
+    CRegKey k;
+    if (k.Open(root, key.c_str(), READ_CONTROL | view) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    m_original.resize(size);
+    if (size == 0 ||
+        ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data(), &size) != ERROR_SUCCESS)
+        return;
+    m_applied = SetKeyAccess(root, key, dacl, view);
+}
+
+KeyAccess::~KeyAccess()
+{
+    CRegKey k;
+    if (m_applied && k.Open(m_root, m_key.c_str(), WRITE_DAC | m_view) == ERROR_SUCCESS)
+        ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data());
 }
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Small helpers shared by the tests: facts about the Windows the test runs
 // on, and scratch registry keys and files that clean up after themselves.
@@ -32,4 +33,32 @@ bool SetString(HKEY root, const std::string& key, const std::string& name, const
 bool DeleteTree(HKEY root, const std::string& key);
 bool ValueExists(HKEY root, const std::string& key, const std::string& name);
 bool KeyExists(HKEY root, const std::string& key);
+
+// Gives a key (in view) the access an SDDL DACL describes for everyone, as a
+// user without rights to it would meet it; true when it was set.
+bool SetKeyAccess(HKEY root, const std::string& key, const char* dacl, REGSAM view = 0);
+
+// SetKeyAccess for as long as it lives: puts the key's own DACL back when it
+// ends, whatever the test did meanwhile.
+class KeyAccess
+{
+public:
+    KeyAccess(HKEY root, const std::string& key, const char* dacl, REGSAM view = 0);
+    ~KeyAccess();
+    KeyAccess(const KeyAccess&) = delete;
+    KeyAccess& operator=(const KeyAccess&) = delete;
+    bool Applied() const { return m_applied; }
+
+    // Reading only; the test may still put the DACL back.
+    static constexpr const char* kReadOnly = "D:P(A;;KRWD;;;WD)";
+    // Nobody may open the key.
+    static constexpr const char* kClosed = "D:P";
+
+private:
+    HKEY m_root;
+    std::string m_key;
+    REGSAM m_view;
+    std::vector<BYTE> m_original;
+    bool m_applied = false;
+};
 }

@@ -4,7 +4,6 @@
 // file went away.
 #include <windows.h>
 #include <commctrl.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -44,22 +43,6 @@ std::string DamagedBackup()
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
            "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
            "    <k name=\"QmBackupPage\" odd=\"1\">\r\n    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
-}
-
-bool SetAccess(const std::string& path, const char* access)
-{
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(access, SDDL_REVISION_1, &descriptor, nullptr))
-        return false;
-    HKEY key = NULL;
-    bool done = ::RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key) == ERROR_SUCCESS;
-    if (done)
-    {
-        done = ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-        ::RegCloseKey(key);
-    }
-    ::LocalFree(descriptor);
-    return done;
 }
 
 // Every file of the folder named as a backup that does not end as a whole
@@ -367,7 +350,8 @@ TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
     ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, closed, "Target", "C:\\now.exe"));
     // A key the user may not open, as the machine's keys are to a user
     // without rights; the key beside it is written.
-    ASSERT_TRUE(SetAccess(closed, "D:P"));
+    const TestEnv::KeyAccess access(HKEY_CURRENT_USER, closed, TestEnv::KeyAccess::kClosed);
+    ASSERT_TRUE(access.Applied());
     ASSERT_NO_FATAL_FAILURE(Plant("01012020_101010_REGBACKUP.rbk",
                                   "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n"
                                   "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
@@ -392,7 +376,6 @@ TEST_F(BackupPage, APartlyRestoredBackupNamesTheKeysItCouldNotWrite)
     EXPECT_TRUE(SaveScreenshot(m_window, "backup-partly-restored"));
     EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, std::string(kTreeKey) + "\\Open", "Target"));
     EXPECT_TRUE(Exists("01012020_101010_REGBACKUP.rbk"));
-    EXPECT_TRUE(SetAccess(closed, "D:(A;;KA;;;WD)"));
 }
 
 TEST_F(BackupPage, ABackupCutOffByTheProgramsEndIsNeverListed)

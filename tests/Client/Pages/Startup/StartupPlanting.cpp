@@ -1,7 +1,6 @@
 #include "StartupPlanting.h"
 
 #include <objbase.h>
-#include <sddl.h>
 #include <shlobj.h>
 
 #include "Client/Pages/StartupLocations.h"
@@ -126,31 +125,6 @@ std::string RecordText(const char* recordsKey, const std::string& record, const 
     if (!GetValue(StartupLocations::RecordRoot(), std::string(recordsKey) + "\\" + record, name, value))
         return "<missing>";
     return value.data.c_str();
-}
-
-KeyAccess::KeyAccess(HKEY root, const std::string& key, const char* dacl) : m_root(root), m_key(key)
-{
-    CRegKey k;
-    if (k.Open(root, key.c_str(), READ_CONTROL | WRITE_DAC | kView) != ERROR_SUCCESS)
-        return;
-    DWORD size = 0;
-    ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, nullptr, &size);
-    m_original.resize(size);
-    if (size == 0 ||
-        ::RegGetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data(), &size) != ERROR_SUCCESS)
-        return;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(dacl, SDDL_REVISION_1, &descriptor, nullptr))
-        return;
-    m_applied = ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
-    ::LocalFree(descriptor);
-}
-
-KeyAccess::~KeyAccess()
-{
-    CRegKey k;
-    if (m_applied && k.Open(m_root, m_key.c_str(), WRITE_DAC | kView) == ERROR_SUCCESS)
-        ::RegSetKeySecurity(k.Get(), DACL_SECURITY_INFORMATION, m_original.data());
 }
 
 std::string StartupFolder(bool common)

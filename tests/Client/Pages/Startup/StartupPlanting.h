@@ -32,28 +32,6 @@ std::map<std::string, Value> Values(HKEY root, const std::string& key);
 std::vector<std::string> Subkeys(HKEY root, const std::string& key);
 std::string RecordText(const char* recordsKey, const std::string& record, const char* name);
 
-// Gives a key (in the view the program uses) the access an SDDL DACL
-// describes for everyone, as a user without rights to it would meet it, and
-// puts the key's own DACL back when it ends.
-class KeyAccess
-{
-public:
-    KeyAccess(HKEY root, const std::string& key, const char* dacl);
-    ~KeyAccess();
-    KeyAccess(const KeyAccess&) = delete;
-    KeyAccess& operator=(const KeyAccess&) = delete;
-    bool Applied() const { return m_applied; }
-
-    // Reading only; the test may still put the DACL back.
-    static constexpr const char* kReadOnly = "D:P(A;;KRWD;;;WD)";
-
-private:
-    HKEY m_root;
-    std::string m_key;
-    std::vector<BYTE> m_original;
-    bool m_applied = false;
-};
-
 // The folder, made when missing; without a trailing "\".
 std::string StartupFolder(bool common);
 bool WriteBytes(const std::string& path, const std::string& bytes);

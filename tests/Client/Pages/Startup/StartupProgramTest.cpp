@@ -404,9 +404,10 @@ TEST_F(StartupProgramTest, RefusedWritesAreToldAndLeaveNothingHalfDone)
     ASSERT_TRUE(CreateKey(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey));
     const std::string machineBefore = Values(HKEY_LOCAL_MACHINE, kRunKey)["Machine"].data;
     {
-        KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, KeyAccess::kReadOnly);
-        KeyAccess folderRecords(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
-                                KeyAccess::kReadOnly);
+        TestEnv::KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, TestEnv::KeyAccess::kReadOnly,
+                                  StartupLocations::kView);
+        TestEnv::KeyAccess folderRecords(StartupLocations::RecordRoot(), StartupLocations::kStartupFolderKey,
+                                         TestEnv::KeyAccess::kReadOnly, StartupLocations::kView);
         ASSERT_TRUE(runKey.Applied() && folderRecords.Applied());
         ASSERT_NO_FATAL_FAILURE(OpenStartupPage());
         ASSERT_TRUE(ClickWhenUsable(m_window, IDC_STARTUP_DISABLE_ALL));

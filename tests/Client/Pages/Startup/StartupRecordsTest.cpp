@@ -296,7 +296,8 @@ TEST_F(StartupRecordsTest, EveryRefusedItemIsNamedOnceAndTheListStaysShort)
         ASSERT_TRUE(SetText(HKEY_LOCAL_MACHINE, kRunKey, AnsiText::Format("Machine %02d", i), "C:\\m.exe"));
     ASSERT_TRUE(SetText(HKEY_CURRENT_USER, kRunKey, "User", "C:\\u.exe"));
     {
-        KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, KeyAccess::kReadOnly);
+        TestEnv::KeyAccess runKey(HKEY_LOCAL_MACHINE, kRunKey, TestEnv::KeyAccess::kReadOnly,
+                                  StartupLocations::kView);
         ASSERT_TRUE(runKey.Applied());
         Reload();
         m_startup.DisableAll();
