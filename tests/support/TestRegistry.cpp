@@ -54,6 +54,18 @@ bool WriteFile(const std::string& path, const std::string& content)
            written == content.size();
 }
 
+std::string ReadFile(const std::string& path)
+{
+    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
 std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback)
 {
     char value[256] = {};

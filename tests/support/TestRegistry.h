@@ -21,6 +21,8 @@ const char* Configuration();
 // The 64-bit system folder as a 32-bit program can reach it (redirection off).
 bool WriteNativeSystemFile(const std::string& name, const std::string& content);
 bool WriteFile(const std::string& path, const std::string& content);
+// The file's bytes; empty when it cannot be read. Others may write it meanwhile.
+std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 // A value of section "SETTINGS" of the program's settings file at iniPath;
 // fallback when the file or the value is missing.

@@ -65,8 +65,7 @@ HWND StartAndShowResults(RunningProgram& program, const std::string& name)
     if (!program.Start(folder + "Quillomar.exe"))
         return NULL;
     const HWND mainWindow = program.WaitForMainWindow();
-    if (!mainWindow || !ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000) ||
-        !ClickWhenUsable(mainWindow, IDC_SHOW_RESULTS, 120000) || !WaitForUsable(mainWindow, IDC_REPAIR_BUTTON, 20000))
+    if (!mainWindow || !ScanAndShowResults(mainWindow))
         return NULL;
     return mainWindow;
 }

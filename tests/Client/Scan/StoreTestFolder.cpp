@@ -19,14 +19,7 @@ const DWORD kCopyTimeoutMs = 120000;
 
 std::string FileBytes(const std::string& path)
 {
-    CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ::ReadFile(file.Get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    return bytes;
+    return TestEnv::ReadFile(path);
 }
 
 namespace

@@ -45,19 +45,7 @@ const TreeRow* FindLeaf(const std::vector<TreeRow>& rows, const std::string& tex
     return nullptr;
 }
 
-std::string FileBytes(const std::string& path)
-{
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    if (file != INVALID_HANDLE_VALUE)
-        ::CloseHandle(file);
-    return bytes;
-}
+
 
 // Selects the finding on the results page and ignores it; true once its row
 // has left the tree.
@@ -91,7 +79,7 @@ TEST(IgnoreListProgram, IgnoredOnTheResultsRemovedOnTheListAndReportedAgain)
     ASSERT_NE(tree, static_cast<HWND>(NULL));
     for (const char* app : {kCaretApp, kPlainApp})
         ASSERT_TRUE(IgnoreFinding(mainWindow, tree, FindingText(app))) << app;
-    EXPECT_EQ(FileBytes(ignoreList), Record(kCaretApp) + Record(kPlainApp));
+    EXPECT_EQ(TestEnv::ReadFile(ignoreList), Record(kCaretApp) + Record(kPlainApp));
 
     // The list shows each item whole with its category; the one holding "^"
     // goes, the other's record stays as it was.
@@ -114,7 +102,7 @@ TEST(IgnoreListProgram, IgnoredOnTheResultsRemovedOnTheListAndReportedAgain)
     ASSERT_TRUE(ListSelectRowAndWait(list, caretRow));
     ASSERT_TRUE(ClickWhenUsable(::GetParent(list), IDC_IGNORE_REMOVE));
     EXPECT_TRUE(WaitFor(10000, [&] { return ListRowCount(list) == 1; }));
-    EXPECT_EQ(FileBytes(ignoreList), Record(kPlainApp));
+    EXPECT_EQ(TestEnv::ReadFile(ignoreList), Record(kPlainApp));
 
     // The next scan reports the removed one again, and only that one.
     tree = ScanAndShowResults(mainWindow);
