@@ -189,9 +189,7 @@ TEST(JobThread, StopFlagZeroChangesNothingAndStopWhileIdleIsHarmless)
     ASSERT_TRUE(status.WaitFinished());
     EXPECT_EQ(busyAfterStopZero, 1);
     // Stop(0) did not cancel: every letter came.
-    std::vector<std::string> expected = kAllLetters;
-    expected.push_back("Scanning");
-    EXPECT_EQ(status.StatusCodes(), expected);
+    EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
     WaitForIdle(process);
 }
 
@@ -242,9 +240,7 @@ TEST(JobThread, CancelledScanStillGivesEveryLetterAndTheFinalCalls)
     ::Sleep(50);
     EXPECT_EQ(status.Calls().size(), callsAtTheEnd);
 
-    std::vector<std::string> expected = kAllLetters;
-    expected.push_back("Scanning");
-    EXPECT_EQ(status.StatusCodes(), expected);
+    EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
     ExpectFinalCalls(status.Calls(), 0);
     // Nothing was scanned after the cancel.
     bool afterCancel = false;

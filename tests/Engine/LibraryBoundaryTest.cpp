@@ -5,6 +5,7 @@
 
 #include "Engine/CAbstractProcess.h"
 #include "Engine/EngineExports.h"
+#include "Framework/CHandle.h"
 #include "support/RecordingStatus.h"
 
 namespace
@@ -98,15 +99,15 @@ TEST(EngineLibraryRelease, LibraryFreedRightAfterTheReleaseOfAStoppedJob)
         ASSERT_NE(process, nullptr);
 
         RecordingStatus status;
-        const HANDLE scanning = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        const CHandle scanning(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         status.onCall = [&](const RecordingStatus::Call& call) {
             if (call.op == "status" && !call.text.empty())
-                ::SetEvent(scanning);
+                ::SetEvent(scanning.Get());
         };
         ASSERT_EQ(process->StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
         process->Resume();
         // The thread is inside a scanner, in the library's code.
-        EXPECT_EQ(::WaitForSingleObject(scanning, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(::WaitForSingleObject(scanning.Get(), 60000), static_cast<DWORD>(WAIT_OBJECT_0));
         process->Stop(1);
         engine->DestroyEngineProcess(process);
         release(engine);
@@ -118,6 +119,5 @@ TEST(EngineLibraryRelease, LibraryFreedRightAfterTheReleaseOfAStoppedJob)
         EXPECT_EQ(status.Calls().back().op, "finished");
         ::Sleep(20);
         EXPECT_EQ(status.Calls().size(), calls);
-        ::CloseHandle(scanning);
     }
 }

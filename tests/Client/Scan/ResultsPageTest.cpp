@@ -16,6 +16,7 @@
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Engine/ScanCategory.h"
+#include "Framework/CHandle.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -372,7 +373,7 @@ TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
     ShowFindings({{kScanFonts, ValueText("Fonts", "t1.ttf")}}, kScanFonts);
     std::atomic<DWORD> reportingTook{0};
     std::atomic<bool> reported{false};
-    HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    const CHandle hold(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_job.body = [&](CAbstractScanItemsInfo& store) {
         const DWORD start = ::GetTickCount();
         Page().SetStatusText("Creating backup", "Scanning");
@@ -380,7 +381,7 @@ TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
         Page().OnItemFound("-1", kScanRecycleBin, 2048, 0);
         reportingTook = ::GetTickCount() - start;
         reported = true;
-        ::WaitForSingleObject(hold, 20000);
+        ::WaitForSingleObject(hold.Get(), 20000);
         return DeleteAllBut({})(store);
     };
     Page().OnRepair();
@@ -392,9 +393,8 @@ TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
     // The window thread shows the last text once it runs its messages.
     EXPECT_TRUE(PumpUntil([this] { return ControlText(IDC_RESULTS_STATUS) == "Repairing corruption(s)"; }, 5000))
         << ControlText(IDC_RESULTS_STATUS);
-    ::SetEvent(hold);
+    ::SetEvent(hold.Get());
     ASSERT_TRUE(PumpUntil([this] { return RepairEnded(); }));
-    ::CloseHandle(hold);
     EXPECT_FALSE(ValueExists("Fonts", "t1.ttf"));
     EXPECT_EQ(TestEnv::SettingsValue(theApp.m_strIniPath, "LastRecBinClnSize", "missing"), "2048");
 }
