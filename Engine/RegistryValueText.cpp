@@ -427,40 +427,20 @@ std::string RegistryValueText::EscapeXml(const std::string& text)
 {
     std::string escaped;
     escaped.reserve(text.size() + 8);
-    for (const char c : text)
-    {
-        switch (c)
-        {
-        case '&':
-            escaped += "&amp;";
-            break;
-        case '"':
-            escaped += "&quot;";
-            break;
-        case '<':
-            escaped += "&lt;";
-            break;
-        default:
-            escaped += c;
-        }
-    }
-    return AnsiToUtf8(escaped);
+    AppendEscapedXml(escaped, text.data(), text.size());
+    return escaped;
 }
 
 void RegistryValueText::AppendEscapedXml(std::string& out, const char* text, size_t length)
 {
-    for (size_t i = 0; i < length; ++i)
-    {
-        if (static_cast<unsigned char>(text[i]) >= 0x80)
-        {
-            out += EscapeXml(std::string(text, length));
-            return;
-        }
-    }
+    const size_t begin = out.size();
+    bool ascii = true;
     size_t start = 0;
     for (size_t i = 0; i < length; ++i)
     {
-        const char* entity = text[i] == '&' ? "&amp;" : text[i] == '"' ? "&quot;" : text[i] == '<' ? "&lt;" : nullptr;
+        const char c = text[i];
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+        const char* entity = c == '&' ? "&amp;" : c == '"' ? "&quot;" : c == '<' ? "&lt;" : nullptr;
         if (!entity)
             continue;
         out.append(text + start, i - start);
@@ -468,6 +448,10 @@ void RegistryValueText::AppendEscapedXml(std::string& out, const char* text, siz
         start = i + 1;
     }
     out.append(text + start, length - start);
+    // The file is UTF-8, the registry's texts are in the ANSI code page; the
+    // entities are the same in both.
+    if (!ascii)
+        out.replace(begin, std::string::npos, AnsiToUtf8(out.substr(begin)));
 }
 
 std::string RegistryValueText::UnescapeXml(const std::string& text)

@@ -26,8 +26,10 @@ bool IsEscapedWhole(const std::string& text);
 // The plain type names: "REG_EXPAND_SZ", "REG_BINARY", "REG_DWORD" ...
 std::string TypeToName(DWORD type);
 DWORD NameToType(const std::string& typeName);
+// A text as an attribute value of the file: its "&", '"' and "<" as
+// entities, in UTF-8.
 std::string EscapeXml(const std::string& text);
-// Appends what EscapeXml gives, without a text of its own where the text is
+// The same appended to out, without a text of its own where the text is
 // ASCII: a full backup escapes every name and value it writes.
 void AppendEscapedXml(std::string& out, const char* text, size_t length);
 std::string UnescapeXml(const std::string& text);
