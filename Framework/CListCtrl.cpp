@@ -31,6 +31,16 @@ int CListCtrl::InsertItem(int index, const std::string& text, int image)
     return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
 }
 
+int CListCtrl::InsertItemWithData(int index, const std::string& text, LPARAM data)
+{
+    LVITEMA item{};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = index;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.lParam = data;
+    return static_cast<int>(SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
 bool CListCtrl::SetItemText(int item, int subItem, const std::string& text)
 {
     LVITEMA row{};

@@ -16,6 +16,8 @@ public:
     int InsertColumn(int index, const std::string& caption, int format, int width, int subItem);
     bool DeleteColumn(int index) { return SendMessage(LVM_DELETECOLUMN, static_cast<WPARAM>(index)) != 0; }
     int InsertItem(int index, const std::string& text, int image = -1);
+    // A row with its item data, in one message.
+    int InsertItemWithData(int index, const std::string& text, LPARAM data);
     bool SetItemText(int item, int subItem, const std::string& text);
     std::string GetItemText(int item, int subItem) const;
     bool SetItemData(int item, LPARAM data);

@@ -31,13 +31,6 @@ HTREEITEM CTreeCtrl::InsertItem(const std::string& text, int image, int selected
     return reinterpret_cast<HTREEITEM>(SendMessage(TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
-void CTreeCtrl::SetRedraw(bool redraw)
-{
-    SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE);
-    if (redraw)
-        ::InvalidateRect(m_hWnd, nullptr, TRUE);
-}
-
 std::string CTreeCtrl::GetItemText(HTREEITEM item) const
 {
     // A full buffer may mean the text was cut: grow until it is not full.

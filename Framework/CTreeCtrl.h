@@ -19,9 +19,6 @@ public:
     // in the one message.
     HTREEITEM InsertItem(const std::string& text, int image, int selectedImage, UINT state, UINT stateMask,
                          DWORD_PTR data, HTREEITEM parent, HTREEITEM after = TVI_LAST);
-    // Off while many items go in; back on, the tree is laid out and drawn
-    // once for all of them.
-    void SetRedraw(bool redraw);
     bool DeleteItem(HTREEITEM item) { return SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
     bool DeleteAllItems() { return DeleteItem(TVI_ROOT); }
     std::string GetItemText(HTREEITEM item) const;

@@ -71,6 +71,14 @@ public:
     bool EnableWindow(bool enable = true) { return ::EnableWindow(m_hWnd, enable) != FALSE; }
     bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }
     void Invalidate(bool erase = true) { ::InvalidateRect(m_hWnd, nullptr, erase); }
+    // Off while many items go into a control; back on, it is laid out and
+    // drawn once for all of them.
+    void SetRedraw(bool redraw)
+    {
+        SendMessage(WM_SETREDRAW, redraw ? TRUE : FALSE);
+        if (redraw)
+            Invalidate();
+    }
     void InvalidateRect(const RECT* rect, bool erase = true) { ::InvalidateRect(m_hWnd, rect, erase); }
     void UpdateWindow() { ::UpdateWindow(m_hWnd); }
     void RedrawWindow(const RECT* rect, UINT flags) { ::RedrawWindow(m_hWnd, rect, nullptr, flags); }

@@ -125,27 +125,22 @@ void CAdvanceSettingsDlg::InsertRows(const std::map<std::string, int>& entries)
     });
     const LONG style = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
     ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
-    m_list.SendMessage(WM_SETREDRAW, FALSE);
+    m_list.SetRedraw(false);
     m_rowKeys.reserve(rows.size());
     m_list.SendMessage(LVM_SETITEMCOUNT, rows.size());
     for (const Row& entry : rows)
     {
         // The row's data goes in with it: each further message to the list
         // costs as much as the row itself.
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = static_cast<int>(m_rowKeys.size());
-        item.pszText = const_cast<char*>(entry.split.item.c_str());
-        item.lParam = static_cast<LPARAM>(m_rowKeys.size());
-        const int row = static_cast<int>(m_list.SendMessage(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        const int index = static_cast<int>(m_rowKeys.size());
+        const int row = m_list.InsertItemWithData(index, entry.split.item, index);
         if (row < 0)
             continue;
         m_list.SetItemText(row, 1, entry.split.category);
         m_rowKeys.push_back(*entry.key);
     }
-    m_list.SendMessage(WM_SETREDRAW, TRUE);
+    m_list.SetRedraw(true);
     ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style);
-    m_list.Invalidate();
 }
 
 void CAdvanceSettingsDlg::TellIfTooLarge(CAbstractScanItemsInfo* items)
