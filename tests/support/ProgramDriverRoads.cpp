@@ -25,16 +25,20 @@ HWND ScanAndShowResults(HWND mainWindow, DWORD scanMilliseconds)
     return ignore ? ::GetDlgItem(::GetParent(ignore), IDC_RESULTS_TREE) : NULL;
 }
 
-HWND ShowIgnoreListPage(HWND mainWindow)
+HWND ShowSettingsPage(HWND mainWindow)
 {
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SETTINGS_LINK)) << "no settings button";
-    // The settings page's tab buttons share their ids with buttons of the
-    // main window: they are looked for in the page.
     const HWND logon = WaitForUsable(mainWindow, IDC_LOGON_SCAN);
     EXPECT_NE(logon, static_cast<HWND>(NULL)) << "no settings page";
-    if (!logon)
+    return logon ? ::GetParent(logon) : NULL;
+}
+
+HWND ShowIgnoreListPage(HWND mainWindow)
+{
+    const HWND settings = ShowSettingsPage(mainWindow);
+    if (!settings)
         return NULL;
-    EXPECT_TRUE(ClickWhenUsable(::GetParent(logon), IDC_TAB_IGNORE_LIST)) << "no ignore-list tab";
+    EXPECT_TRUE(ClickWhenUsable(settings, IDC_TAB_IGNORE_LIST)) << "no ignore-list tab";
     const HWND list = WaitForUsable(mainWindow, IDC_IGNORE_LIST);
     EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
     return list;

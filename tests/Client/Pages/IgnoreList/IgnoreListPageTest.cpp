@@ -169,12 +169,9 @@ TEST(IgnoreListPage, AFileTooLargeToBeAListIsToldAndLeftAlone)
     PageRun page;
     page.RunMainWindow([](CRegClientDlg&, HWND main) {
         // As a user goes there: the settings page, then its ignore-list tab.
-        EXPECT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
-        const HWND logon = WaitForUsable(main, IDC_LOGON_SCAN);
-        EXPECT_NE(logon, static_cast<HWND>(NULL));
-        if (logon)
+        if (const HWND settings = ShowSettingsPage(main))
         {
-            EXPECT_TRUE(ClickWhenUsable(::GetParent(logon), IDC_TAB_IGNORE_LIST));
+            EXPECT_TRUE(ClickWhenUsable(settings, IDC_TAB_IGNORE_LIST));
         }
         const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), "too large to be a list", 20000);
         EXPECT_NE(box, static_cast<HWND>(NULL)) << "nothing was said";

@@ -57,12 +57,8 @@ TEST(SettingsProgramTest, ApplyWritesTheSettingsFileAndTheScheduleWritesWorkItem
     ASSERT_TRUE(program.Start(exe));
     HWND main = program.WaitForMainWindow();
     ASSERT_NE(main, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
-    const HWND logonBox = WaitForUsable(main, IDC_LOGON_SCAN);
-    ASSERT_NE(logonBox, static_cast<HWND>(NULL)) << "no General tab";
-    // The tab buttons share their ids with page buttons of the main window:
-    // the page's own controls are looked for in the page.
-    HWND page = ::GetParent(logonBox);
+    HWND page = ShowSettingsPage(main);
+    ASSERT_NE(page, static_cast<HWND>(NULL)) << "no General tab";
 
     for (int id : {IDC_RESTORE_POINT, IDC_CONTEXT_MENU, IDC_RESTART})
         ASSERT_TRUE(ClickWhenUsable(page, id)) << id;
@@ -103,8 +99,8 @@ TEST(SettingsProgramTest, ApplyWritesTheSettingsFileAndTheScheduleWritesWorkItem
     ASSERT_TRUE(again.Start(exe));
     main = again.WaitForMainWindow();
     ASSERT_NE(main, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
-    page = ::GetParent(WaitForUsable(main, IDC_LOGON_SCAN));
+    page = ShowSettingsPage(main);
+    ASSERT_NE(page, static_cast<HWND>(NULL));
     for (int id : {IDC_LOGON_SCAN, IDC_RESTORE_POINT, IDC_RESTART})
         EXPECT_EQ(::SendMessageA(::GetDlgItem(page, id), BM_GETCHECK, 0, 0), BST_CHECKED) << id;
     EXPECT_EQ(::SendMessageA(::GetDlgItem(page, IDC_AUTO_REPAIR), BM_GETCHECK, 0, 0), BST_UNCHECKED);

@@ -158,10 +158,8 @@ TEST(ExplorerMenuProgram, TheSettingsPageMakesTheEntriesAndTheyGoWhenTheBoxIsCle
     ASSERT_TRUE(program.Start(exe));
     HWND window = program.WaitForMainWindow();
     ASSERT_NE(window, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_SETTINGS_LINK));
-    HWND logon = ProgramDriver::WaitForUsable(window, IDC_LOGON_SCAN);
-    ASSERT_NE(logon, static_cast<HWND>(NULL));
-    HWND page = ::GetParent(logon);
+    HWND page = ProgramDriver::ShowSettingsPage(window);
+    ASSERT_NE(page, static_cast<HWND>(NULL));
     for (int id : {IDC_CONTEXT_MENU, IDC_AUTO_REPAIR})
         ASSERT_TRUE(ProgramDriver::ClickWhenUsable(page, id)) << id;
     ASSERT_TRUE(ProgramDriver::WaitFor(10000, [&] {
@@ -185,10 +183,8 @@ TEST(ExplorerMenuProgram, TheSettingsPageMakesTheEntriesAndTheyGoWhenTheBoxIsCle
     ASSERT_TRUE(again.Start(exe));
     window = again.WaitForMainWindow();
     ASSERT_NE(window, static_cast<HWND>(NULL));
-    ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_SETTINGS_LINK));
-    logon = ProgramDriver::WaitForUsable(window, IDC_LOGON_SCAN);
-    ASSERT_NE(logon, static_cast<HWND>(NULL));
-    page = ::GetParent(logon);
+    page = ProgramDriver::ShowSettingsPage(window);
+    ASSERT_NE(page, static_cast<HWND>(NULL));
     EXPECT_EQ(::SendMessageA(::GetDlgItem(page, IDC_CONTEXT_MENU), BM_GETCHECK, 0, 0), BST_CHECKED);
     ASSERT_TRUE(ProgramDriver::ClickWhenUsable(page, IDC_CONTEXT_MENU));
     ASSERT_TRUE(ProgramDriver::WaitFor(10000, [&] {
