@@ -4,12 +4,13 @@
 // engine beside it, as a user's copy would.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchStats.h"
+#include "Framework/ModulePath.h"
 #include "support/ProgramDriver.h"
 
 namespace
@@ -82,21 +83,12 @@ StartTimes TimeToFirstWindow(const std::string& exe, const std::string& folder)
     return times;
 }
 
-std::string Summary(std::vector<double> seconds)
+std::string Summary(const BenchStats& seconds)
 {
-    std::sort(seconds.begin(), seconds.end());
     char text[128];
-    std::snprintf(text, sizeof(text), "%6.0f / %6.0f / %6.0f ms", seconds.front() * 1000.0,
-                  seconds[seconds.size() / 2] * 1000.0, seconds.back() * 1000.0);
+    std::snprintf(text, sizeof(text), "%6.0f / %6.0f / %6.0f ms", seconds.Min() * 1000.0, seconds.Median() * 1000.0,
+                  seconds.Max() * 1000.0);
     return text;
-}
-
-std::string OwnFolder()
-{
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 }
 
@@ -104,11 +96,11 @@ int main()
 {
     const std::string programFolder = ProgramDriver::MakeProgramFolder("start bench");
     const std::string program = programFolder + "Quillomar.exe";
-    const std::string bare = OwnFolder() + "bare_window.exe";
-    std::vector<double> programTimes, bareTimes, programAnswers, bareAnswers;
+    const std::string bare = ModulePath::Folder() + "bare_window.exe";
+    BenchStats programTimes, bareTimes, programAnswers, bareAnswers, ratios;
     for (int run = 0; run < kWarmUps + kRuns; ++run)
     {
-        const StartTimes bareRun = TimeToFirstWindow(bare, OwnFolder());
+        const StartTimes bareRun = TimeToFirstWindow(bare, ModulePath::Folder());
         const StartTimes programRun = TimeToFirstWindow(program, programFolder);
         if (bareRun.answered < 0 || programRun.answered < 0)
         {
@@ -126,20 +118,17 @@ int main()
         std::fflush(stdout);
         if (run < kWarmUps)
             continue;
-        bareTimes.push_back(bareRun.shown);
-        programTimes.push_back(programRun.shown);
-        bareAnswers.push_back(bareRun.answered);
-        programAnswers.push_back(programRun.answered);
+        bareTimes.Add(bareRun.shown);
+        programTimes.Add(programRun.shown);
+        bareAnswers.Add(bareRun.answered);
+        programAnswers.Add(programRun.answered);
+        ratios.Add(programRun.shown / bareRun.shown);
     }
-    std::vector<double> ratios;
-    for (size_t i = 0; i < programTimes.size(); ++i)
-        ratios.push_back(programTimes[i] / bareTimes[i]);
-    std::sort(ratios.begin(), ratios.end());
     std::printf("min / median / max of %d runs:\n", kRuns);
     std::printf("  first visible window: bare window  %s\n", Summary(bareTimes).c_str());
     std::printf("                        Quillomar    %s\n", Summary(programTimes).c_str());
-    std::printf("                        ratio        %.2f / %.2f / %.2f\n", ratios.front(),
-                ratios[ratios.size() / 2], ratios.back());
+    std::printf("                        ratio        %.2f / %.2f / %.2f\n", ratios.Min(), ratios.Median(),
+                ratios.Max());
     std::printf("  first answer:         bare window  %s\n", Summary(bareAnswers).c_str());
     std::printf("                        Quillomar    %s\n", Summary(programAnswers).c_str());
     return 0;

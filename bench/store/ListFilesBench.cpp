@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchStats.h"
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
 #include "Client/Scan/WhiteList.h"
@@ -76,20 +77,19 @@ std::vector<std::string> FindingTexts()
 
 struct Times
 {
-    std::vector<double> ms;
+    BenchStats ms;
     std::string note;
 };
 
-void Print(const char* what, double megabytes, Times& times)
+void Print(const char* what, double megabytes, const Times& times)
 {
-    std::sort(times.ms.begin(), times.ms.end());
-    if (times.ms.empty())
+    if (times.ms.Empty())
     {
         std::printf("%-10s %8.1f MB  %s\n", what, megabytes, times.note.c_str());
         return;
     }
-    std::printf("%-10s %8.1f MB  min %10.1f  median %10.1f  max %10.1f ms  %s\n", what, megabytes, times.ms.front(),
-                times.ms[times.ms.size() / 2], times.ms.back(), times.note.c_str());
+    std::printf("%-10s %8.1f MB  min %10.1f  median %10.1f  max %10.1f ms  %s\n", what, megabytes, times.ms.Min(),
+                times.ms.Median(), times.ms.Max(), times.note.c_str());
     std::fflush(stdout);
 }
 
@@ -100,7 +100,7 @@ Times Measure(const std::function<std::string()>& run)
     {
         const BenchClock clock;
         times.note = run();
-        times.ms.push_back(clock.Seconds() * 1000.0);
+        times.ms.Add(clock.Seconds() * 1000.0);
     }
     return times;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchClock.h"
+#include "BenchStats.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
 #include "Client/res/ScanResultsResource.h"
@@ -161,16 +162,6 @@ double TimeBareFill(CScanResultDlg& page, int count)
     return seconds;
 }
 
-struct Spread
-{
-    double min, median, max;
-};
-
-Spread SpreadOf(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return {values.front(), values[values.size() / 2], values.back()};
-}
 }
 
 int main()
@@ -198,20 +189,22 @@ int main()
     std::printf("results tree, min / median / max of %d runs (fill and first paint)\n", kRuns);
     for (int count : {1000, 10000})
     {
-        std::vector<double> shown, bare, stalls, ratios;
+        BenchStats shown, bare, stalls, ratios;
         for (int run = 0; run < kRuns; ++run)
         {
             double stall = 0.0;
-            shown.push_back(TimeShowResults(page, *store, count, &stall));
-            stalls.push_back(stall / 1000.0);
-            bare.push_back(TimeBareFill(page, count));
-            ratios.push_back(shown.back() / bare.back());
+            const double showing = TimeShowResults(page, *store, count, &stall);
+            const double filling = TimeBareFill(page, count);
+            shown.Add(showing);
+            stalls.Add(stall / 1000.0);
+            bare.Add(filling);
+            ratios.Add(showing / filling);
         }
-        const Spread s = SpreadOf(shown), b = SpreadOf(bare), st = SpreadOf(stalls), r = SpreadOf(ratios);
         std::printf("  %6d findings: ShowResults %7.0f / %7.0f / %7.0f ms   bare fill %5.0f / %5.0f / %5.0f ms   "
                     "ratio %5.1f / %5.1f / %5.1f   longest unanswered %5.0f / %5.0f / %5.0f ms\n",
-                    count, s.min * 1000, s.median * 1000, s.max * 1000, b.min * 1000, b.median * 1000, b.max * 1000,
-                    r.min, r.median, r.max, st.min * 1000, st.median * 1000, st.max * 1000);
+                    count, shown.Min() * 1000, shown.Median() * 1000, shown.Max() * 1000, bare.Min() * 1000,
+                    bare.Median() * 1000, bare.Max() * 1000, ratios.Min(), ratios.Median(), ratios.Max(),
+                    stalls.Min() * 1000, stalls.Median() * 1000, stalls.Max() * 1000);
         std::fflush(stdout);
     }
     window->DestroyWindow();
