@@ -72,14 +72,6 @@ bool StoredNameComponents(HKEY key, std::vector<std::wstring>& components)
     return true;
 }
 
-bool IsAscii(const std::string& text)
-{
-    for (const unsigned char c : text)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
-
 bool IsAscii(const std::wstring& text)
 {
     for (const wchar_t c : text)
@@ -137,7 +129,7 @@ bool SameKeyName(std::wstring a, std::wstring b)
 // nearly every key name is.
 bool MatchStoredName(const std::string& name, const std::wstring& stored, std::string& spelled)
 {
-    if (IsAscii(name) && IsAscii(stored))
+    if (AnsiText::IsAscii(name) && IsAscii(stored))
     {
         if (name.size() != stored.size())
             return false;

@@ -38,13 +38,6 @@ const TypeName kExactTypeNames[] = {
     {REG_FULL_RESOURCE_DESCRIPTOR, "REG_FULL_RESOURCE_DESCRIPTOR"},
 };
 
-bool IsAscii(const std::string& text)
-{
-    for (const unsigned char c : text)
-        if (c >= 0x80)
-            return false;
-    return true;
-}
 
 std::string Convert(const std::string& text, UINT from, UINT to)
 {
@@ -64,7 +57,7 @@ std::string Convert(const std::string& text, UINT from, UINT to)
 // Whether the file's UTF-8 gives back exactly these ANSI bytes.
 bool SurvivesUtf8(const std::string& text)
 {
-    return IsAscii(text) || RegistryValueText::Utf8ToAnsi(RegistryValueText::AnsiToUtf8(text)) == text;
+    return AnsiText::IsAscii(text) || RegistryValueText::Utf8ToAnsi(RegistryValueText::AnsiToUtf8(text)) == text;
 }
 
 // The reader joins the lines of a value with CR LF, so a lone LF would come
@@ -461,7 +454,7 @@ std::string RegistryValueText::UnescapeXml(const std::string& text)
 
 bool RegistryValueText::UnescapeXmlExactly(const std::string& text, std::string& plain)
 {
-    if (!IsAscii(text))
+    if (!AnsiText::IsAscii(text))
     {
         const int size = static_cast<int>(text.size());
         const int wideLength = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
@@ -491,10 +484,10 @@ bool RegistryValueText::UnescapeXmlExactly(const std::string& text, std::string&
 
 std::string RegistryValueText::AnsiToUtf8(const std::string& text)
 {
-    return IsAscii(text) ? text : Convert(text, CP_ACP, CP_UTF8);
+    return AnsiText::IsAscii(text) ? text : Convert(text, CP_ACP, CP_UTF8);
 }
 
 std::string RegistryValueText::Utf8ToAnsi(const std::string& text)
 {
-    return IsAscii(text) ? text : Convert(text, CP_UTF8, CP_ACP);
+    return AnsiText::IsAscii(text) ? text : Convert(text, CP_UTF8, CP_ACP);
 }

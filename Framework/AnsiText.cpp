@@ -44,6 +44,14 @@ int CompareNoCase(const std::string& a, const std::string& b)
     return ::lstrcmpiA(a.c_str(), b.c_str());
 }
 
+bool IsAscii(const std::string& text)
+{
+    for (const unsigned char c : text)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
 bool EqualsAsciiNoCase(const std::string& text, const char* name)
 {
     size_t i = 0;

@@ -17,6 +17,8 @@ int CompareNoCase(const std::string& a, const std::string& b);
 // Equality of a text with a name of ASCII letters, A-Z and a-z alike: for the
 // fixed names of a file format, without the code page's slower rules.
 bool EqualsAsciiNoCase(const std::string& text, const char* name);
+// True when every byte is ASCII: the text reads the same in every code page.
+bool IsAscii(const std::string& text);
 
 std::string TrimmedLeft(const std::string& text, const char* characters = " \t\r\n");
 std::string TrimmedRight(const std::string& text, const char* characters = " \t\r\n");
