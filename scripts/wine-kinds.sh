@@ -5,7 +5,9 @@
 #   win64  64-bit Windows (the 64-bit build)
 # Some machines run only 64-bit user code: their kernel refuses every 32-bit
 # program, Wine's 32-bit loader included, and /usr/bin/wine prefers that
-# loader. There only win64 runs, through /usr/lib/wine/wine64 called directly.
+# loader. On others Wine's 32-bit side could not be installed (a package
+# mirror whose 32-bit index lags behind). There only win64 runs, through
+# /usr/lib/wine/wine64 called directly.
 #
 # Run it to print the kinds that run here on one line, or source it for:
 #   qm_kind_blocked KIND   prints why KIND cannot run here (nothing when it can)
@@ -28,6 +30,9 @@ qm_kind_blocked() {
             echo "QM_ONLY_64BIT=1 takes the road of a machine that cannot run 32-bit code"
         elif ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
             echo "this machine cannot run 32-bit code (/lib/ld-linux.so.2 does not start)"
+        elif command -v dpkg-query >/dev/null &&
+             ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
+            echo "Wine's 32-bit side (wine32:i386) is not installed: scripts/install-deps.sh could not install it from this machine's package mirror"
         elif ! "$qm_wine32" --version >/dev/null 2>&1; then
             echo "Wine's 32-bit loader ($qm_wine32) does not start"
         fi
