@@ -9,12 +9,15 @@
 #      still succeeds; the tests then skip those configurations.
 # A package index that fails to download (a mirror in the middle of a sync) is
 # fetched again a few times, then the lists that are there are used. Run again,
-# the script does nothing once everything is installed, and it never asks.
+# the script does nothing once everything is installed, nor within a day of
+# finding that Wine's 32-bit side cannot be installed (the reason is kept in
+# $wine32_note, where scripts/wine-kinds.sh reads it); it never asks.
 set -euo pipefail
 
 base=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 cmake make googletest
       xvfb x11-apps imagemagick fonts-wine)
 wine32=(wine32:i386)
+wine32_note=/var/cache/quillomar-deps/wine32-not-installed
 
 sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
 export DEBIAN_FRONTEND=noninteractive
@@ -44,12 +47,15 @@ update_lists() {
 }
 
 apt_install() {
-    $sudo apt-get install -y -qq --no-install-recommends \
+    $sudo apt-get install -y -q --no-install-recommends \
         -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@"
 }
 
 mapfile -t missing_base < <(missing_of "${base[@]}")
 mapfile -t missing_wine32 < <(missing_of "${wine32[@]}")
+if [ ${#missing_wine32[@]} -gt 0 ] && [ -n "$(find "$wine32_note" -mmin -1440 2>/dev/null)" ]; then
+    missing_wine32=()
+fi
 [ ${#missing_base[@]} -eq 0 ] && [ ${#missing_wine32[@]} -eq 0 ] && exit 0
 
 if [ ${#missing_wine32[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -72,7 +78,14 @@ if [ ${#missing_wine32[@]} -gt 0 ]; then
     update_lists
     if ! apt_install "${missing_wine32[@]}" >/tmp/qm-apt-wine32.$$ 2>&1; then
         why=$(grep -E '^E:' /tmp/qm-apt-wine32.$$ | head -1 | sed 's/^E: *//')
+        if grep -q 'unmet dependencies' /tmp/qm-apt-wine32.$$; then
+            why="its 32-bit packages have unmet dependencies on this mirror: ${why:-apt failed}"
+        fi
         echo "install-deps: Wine's 32-bit side (wine32:i386) could not be installed (${why:-apt failed}); the wow64 and win32 configurations will be skipped on this machine"
+        $sudo mkdir -p "$(dirname "$wine32_note")"
+        echo "apt: ${why:-apt failed}" | $sudo tee "$wine32_note" >/dev/null
+    else
+        $sudo rm -f "$wine32_note"
     fi
     rm -f /tmp/qm-apt-wine32.$$
 fi

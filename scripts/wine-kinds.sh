@@ -32,7 +32,12 @@ qm_kind_blocked() {
             echo "this machine cannot run 32-bit code (/lib/ld-linux.so.2 does not start)"
         elif command -v dpkg-query >/dev/null &&
              ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
-            echo "Wine's 32-bit side (wine32:i386) is not installed: scripts/install-deps.sh could not install it from this machine's package mirror"
+            local note=/var/cache/quillomar-deps/wine32-not-installed
+            if [ -s "$note" ]; then
+                echo "Wine's 32-bit side (wine32:i386) could not be installed from this machine's package mirror ($(head -c 200 "$note"))"
+            else
+                echo "Wine's 32-bit side (wine32:i386) is not installed (scripts/install-deps.sh installs it)"
+            fi
         elif ! "$qm_wine32" --version >/dev/null 2>&1; then
             echo "Wine's 32-bit loader ($qm_wine32) does not start"
         fi
