@@ -433,10 +433,12 @@ TEST_F(DamagedBackup, ADamagedChecksumNeverLetsChangedDataThrough)
     std::string upper = digits;
     for (char& c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const std::string& form :
-         {"  <!-- crc32 " + upper + " -->", "  <!-- crc32 zzzzzzzz -->", "  <!-- crc32 " + digits.substr(1) + " -->",
-          "  <!-- crc32 " + digits + "0 -->", "  <!--crc32 " + digits + "-->", "  <!-- crc32 " + digits + " -- -->",
-          "  <!-- note -->", "  <!---->"})
+    const std::vector<std::string> forms = {
+        "  <!-- crc32 " + upper + " -->",     "  <!-- crc32 zzzzzzzz -->",
+        "  <!-- crc32 " + digits.substr(1) + " -->", "  <!-- crc32 " + digits + "0 -->",
+        "  <!--crc32 " + digits + "-->",      "  <!-- crc32 " + digits + " -- -->",
+        "  <!-- note -->",                    "  <!---->"};
+    for (const std::string& form : forms)
         damages.push_back({"checksum line as '" + form + "'", WithChecksumLine(changed, form)});
     // Only a file of the native view's form is known to have had one.
     if (m_whole.find(" (64-bit view)") != std::string::npos)

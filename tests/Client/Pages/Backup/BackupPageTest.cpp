@@ -399,12 +399,13 @@ TEST_F(BackupPage, ACutOffBackupIsListedRefusedWholeAndDeletable)
     ASSERT_EQ(Titles(), std::vector<std::string>{"01012020_101010_REGBACKUP"});
     ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
     ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_RESTORE));
-    ASSERT_NO_FATAL_FAILURE(ExpectMessage("Parse error in line 7 : (Unexpected end of file)", 60000));
+    ASSERT_NO_FATAL_FAILURE(ExpectMessage("Parse error in line 6 : (Unexpected end of file)", 60000));
     ASSERT_NO_FATAL_FAILURE(ExpectMessage("The registry restore failed. The backup file was kept.", 60000));
     EXPECT_FALSE(TestEnv::KeyExists(HKEY_CURRENT_USER, kTreeKey)) << "a refused restore wrote keys";
     EXPECT_EQ(Titles(), std::vector<std::string>{"01012020_101010_REGBACKUP"});
     ASSERT_TRUE(ListSelectRowAndWait(m_list, 0));
-    ASSERT_TRUE(ClickWhenUsable(m_window, IDC_BACKUP_DELETE));
+    ASSERT_TRUE(IsUsable(::GetDlgItem(m_page, IDC_BACKUP_DELETE)));
+    ASSERT_TRUE(ClickButton(m_page, IDC_BACKUP_DELETE));
     EXPECT_FALSE(Exists("01012020_101010_REGBACKUP.rbk"));
     EXPECT_EQ(ListRowCount(m_list), 0);
 }
