@@ -1,5 +1,6 @@
 #include "Engine/CBackupFileReader.h"
 
+#include "Engine/BackupViewMark.h"
 #include "Engine/CXmlReader.h"
 #include "Engine/CXmlWriter.h"
 #include "Engine/RegistryKeyPath.h"
@@ -8,8 +9,8 @@
 
 namespace
 {
-const char kViewAttribute[] = "view";
-const char kView64[] = "64";
+// Off only in tests, to read a file as a program that knows no view mark.
+bool g_viewMarksKnown = true;
 // Windows nests keys at most this deep.
 const size_t kMaxKeyDepth = 512;
 
@@ -48,6 +49,20 @@ bool StatedChecksum(const std::string& line, size_t start, uint32_t& checksum)
     const std::string comment = CXmlWriter::ChecksumComment(checksum);
     return line.compare(start, comment.size(), comment) == 0;
 }
+
+// A comment whose words begin as the checksum's do ("crc" in any case).
+bool BeginsLikeChecksum(const std::string& line, size_t start)
+{
+    size_t at = line.find_first_not_of(" \t", start + 4);
+    if (at == std::string::npos || line.size() < at + 3)
+        return false;
+    return AnsiText::EqualsAsciiNoCase(line.substr(at, 3), "crc");
+}
+}
+
+void CBackupFileReader::SetViewMarksKnown(bool known)
+{
+    g_viewMarksKnown = known;
 }
 
 int CBackupFileReader::Read(const std::string& path, CBackupFileSink* sink)
@@ -59,6 +74,8 @@ int CBackupFileReader::Read(const std::string& path, CBackupFileSink* sink)
     m_declarationAllowed = true;
     m_inDeclaration = false;
     m_checksummed = false;
+    m_nativeView = false;
+    m_viewSuffixSeen = false;
     m_ok = true;
     m_error.clear();
 
@@ -129,6 +146,13 @@ bool CBackupFileReader::ReadAll(CXmlReader& reader)
         reader.ReportError("Unexpected end of file");
         return false;
     }
+    // Roots spelt for the native view came with the checksum: such a file
+    // without one lost its checksum line.
+    if (m_viewSuffixSeen && !m_checksummed)
+    {
+        reader.ReportError("Missing checksum");
+        return false;
+    }
     return true;
 }
 
@@ -155,12 +179,26 @@ void CBackupFileReader::OnComment(CXmlReader& reader)
 {
     if (m_rootClosed || m_checksummed)
         return Fail(reader, LateContent());
-    uint32_t stated = 0;
-    const size_t start = reader.GetCommentStart();
-    if (!reader.IsCommentStart() || !StatedChecksum(reader.GetCurrentLine(), start, stated))
+    if (!reader.IsCommentStart())
         return;
+    const std::string& line = reader.GetCurrentLine();
+    const size_t start = reader.GetCommentStart();
+    const bool directlyInRoot = m_depth == 1 && Top().kind == kElementRegistry && !Top().startTagOpen;
+    uint32_t stated = 0;
+    if (!StatedChecksum(line, start, stated))
+    {
+        // The writer makes no comment but its checksum, and puts that
+        // directly in the root. Any other there, or one that begins as the
+        // checksum does, is that line damaged; taken for a note, it would
+        // let the file pass for an older one and restore it unchecked.
+        if (BeginsLikeChecksum(line, start))
+            return Fail(reader, "Damaged checksum");
+        if (directlyInRoot)
+            return Fail(reader, "Unexpected comment");
+        return;
+    }
     // Anywhere but directly inside the root it is no checksum of this file.
-    if (m_depth != 1 || Top().kind != kElementRegistry || Top().startTagOpen)
+    if (!directlyInRoot)
         return Fail(reader, "Unexpected checksum");
     if (stated != reader.GetChecksumBefore(start))
         return Fail(reader, "The checksum does not match the content");
@@ -227,7 +265,7 @@ void CBackupFileReader::OnAttribute(CXmlReader& reader)
     OpenElement& element = Top();
     unsigned attribute = 0;
     std::string* slot = nullptr;
-    if (element.kind == kElementRegistry && name == kViewAttribute)
+    if (element.kind == kElementRegistry && name == BackupViewMark::kAttribute)
     {
         attribute = kAttributeView;
         slot = &element.view;
@@ -288,10 +326,12 @@ void CBackupFileReader::EndStartTag(CXmlReader& reader, bool emptyElement)
     switch (element.kind)
     {
     case kElementRegistry:
-        if (element.seen & kAttributeView)
+        // A program that knows no view mark ignores the attribute.
+        if ((element.seen & kAttributeView) && g_viewMarksKnown)
         {
-            if (element.view != kView64)
+            if (element.view != BackupViewMark::kNativeView)
                 return Fail(reader, "Unknown view '" + element.view + "'");
+            m_nativeView = true;
             if (m_sink)
                 m_sink->OnView64();
         }
@@ -342,6 +382,10 @@ void CBackupFileReader::EndKeyStartTag(CXmlReader& reader, const OpenElement& el
         return Fail(reader, "Empty key name");
     if (exact && name.find('\\') != std::string::npos)
         return Fail(reader, "Key name with a backslash");
+    // A file of the native view spells its roots with the view's suffix
+    // (files of earlier versions have the mark on the root element only).
+    if (m_keyDepth == 0 && exact && m_nativeView && BackupViewMark::StripRootSuffix(name))
+        m_viewSuffixSeen = true;
     if (m_keyDepth == 0 && (!exact || !RegistryKeyPath::RootFromName(name)))
         return Fail(reader, "Unknown root key");
     ++m_keyDepth;

@@ -25,14 +25,18 @@ public:
 };
 
 // Reads a backup file and takes it only as the writer makes it: one
-// "registry" element (optionally marked as read through the 64-bit view),
+// "registry" element (optionally marked as read through the 64-bit view, its
+// roots then spelt with the view's suffix or, from earlier writers, without),
 // key chains of "k" elements, each with its "name", and empty "v" elements
 // with "name", "value" and an optional "type", every value text in the form
-// the writer gives its type; blanks and comments between them, the
-// declaration first, and last the checksum of everything before it. A file
-// without a checksum (made by an earlier writer) is read without one.
-// Anything else is a parse error with its line. Names and texts are handed
-// on unescaped, in the ANSI code page.
+// the writer gives its type; blanks between them, the declaration first, and
+// last the checksum of everything before it. A file without a checksum (made
+// by an earlier writer) is read without one; such a file may hold comments
+// inside its keys, but a comment directly in the root, or one that begins as
+// the checksum does, is the checksum damaged, and so is a missing checksum
+// in a file whose roots carry the view's suffix. Anything else is a parse error
+// with its line. Names and texts are handed on unescaped, in the ANSI code
+// page.
 class CBackupFileReader
 {
 public:
@@ -44,6 +48,10 @@ public:
     const std::string& GetErrorText() const { return m_error; }
     // The file ended in a checksum that matched what it holds.
     bool WasChecksummed() const { return m_checksummed; }
+    // For tests only, for every reader: off, a file is read as by a program
+    // that knows no view mark (the attribute ignored, the suffixed roots
+    // unknown).
+    static void SetViewMarksKnown(bool known);
 
 private:
     enum Element
@@ -90,6 +98,10 @@ private:
     bool m_declarationAllowed = true;
     bool m_inDeclaration = false;
     bool m_checksummed = false;
+    // The root element carries the mark of the native view.
+    bool m_nativeView = false;
+    // A root was spelt with the native view's suffix.
+    bool m_viewSuffixSeen = false;
     bool m_ok = true;
     std::string m_error;
     // Reused for every value.

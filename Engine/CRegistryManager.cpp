@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_set>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Engine/BackupViewMark.h"
 #include "Engine/CBackupFileReader.h"
 #include "Engine/CXmlWriter.h"
 #include "Engine/FoundItemText.h"
@@ -22,10 +24,6 @@ namespace
 const int kMaxKeyDepth = 512;
 // Grown name and data buffers are retried this often for one item.
 const int kMaxBufferGrowth = 24;
-
-// The mark of a file read through the 64-bit view of a 64-bit Windows.
-const char kViewAttribute[] = "view";
-const char kView64[] = "64";
 
 const int kRestoreNodesPerStep = 1500;
 // One count for the library, kept from one restore to the next.
@@ -83,13 +81,14 @@ int CRegistryManager::BackupRegistry(const std::string& path)
     const REGSAM view = Wow64::NativeView();
     // The whole registry is written: what a link points to is written anyway.
     m_bSkipLinks = true;
+    m_bNativeViewMark = view != 0;
     CXmlWriter writer;
     writer.SetFileName(path);
     try
     {
         XmlElement registry("registry");
-        if (view)
-            registry.SetAttribute(kViewAttribute, kView64);
+        if (m_bNativeViewMark)
+            registry.SetAttribute(BackupViewMark::kAttribute, BackupViewMark::kNativeView);
         registry.WriteStartTag(writer);
         // The named roots, in the table's order.
         for (size_t i = 0; i < kNamedRegistryRootCount; ++i)
@@ -112,32 +111,20 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
 {
     BeginOperation();
     m_bSkipLinks = false;
+    // The keys are read in this program's own view: a 64-bit build's is the
+    // native one, and the file says so, as a full backup's does.
+    m_bNativeViewMark = Wow64::ThirtyTwoBitView() != 0;
     m_spelling.clear();
     m_spelledParents.clear();
-    m_lastChainKey.clear();
-    m_lastChain.clear();
     CXmlWriter writer;
     writer.SetFileName(path);
     try
     {
         XmlElement registry("registry");
-        // The keys are read in this program's own view: a 64-bit build's is
-        // the native one, and the file says so, as a full backup's does.
-        if (Wow64::ThirtyTwoBitView())
-            registry.SetAttribute(kViewAttribute, kView64);
+        if (m_bNativeViewMark)
+            registry.SetAttribute(BackupViewMark::kAttribute, BackupViewMark::kNativeView);
         registry.WriteStartTag(writer);
-        for (int more = items ? items->MoveFirst() : 0; more && m_bGo && !writer.HasFailed();
-             more = items->MoveNext())
-        {
-            if (items->IsCurrentItemExcluded())
-                continue;
-            const char* current = items->GetCurrentText();
-            std::string keyPath = current ? current : "";
-            const size_t separator = keyPath.find(kItemValueSeparator);
-            if (separator != std::string::npos && separator > 0)
-                keyPath.erase(separator);
-            ExportFindingKey(writer, keyPath);
-        }
+        ExportFindingKeys(writer, FindingKeys(items));
         writer.WriteChecksum();
         registry.WriteEndTag(writer);
     }
@@ -148,41 +135,77 @@ int CRegistryManager::BackupKeys(CAbstractScanItemsInfo* items, const std::strin
     return FinishBackup(writer);
 }
 
-void CRegistryManager::ExportFindingKey(CXmlWriter& writer, const std::string& keyPath)
+namespace
 {
-    if (!m_lastChainKey.empty() && keyPath == m_lastChainKey)
-    {
-        writer.WriteText(m_lastChain);
-        return;
-    }
-    m_lastChain.clear();
-    writer.SetCapture(&m_lastChain);
-    try
-    {
-        ExportKeyPath(writer, keyPath, 0);
-    }
-    catch (...)
-    {
-        writer.SetCapture(nullptr);
-        throw;
-    }
-    writer.SetCapture(nullptr);
-    m_lastChainKey = m_lastChain.empty() ? std::string() : keyPath;
+// One text for every spelling of a key path (findings may be lower-cased).
+std::string KeyIdentity(const std::string& keyPath)
+{
+    return AnsiText::ToLower(keyPath);
 }
 
-void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view)
+size_t ComponentCount(const std::string& keyPath)
+{
+    return static_cast<size_t>(std::count(keyPath.begin(), keyPath.end(), '\\')) + 1;
+}
+}
+
+std::vector<std::string> CRegistryManager::FindingKeys(CAbstractScanItemsInfo* items)
+{
+    std::vector<std::string> keys;
+    std::unordered_set<std::string> seen;
+    for (int more = items ? items->MoveFirst() : 0; more && m_bGo; more = items->MoveNext())
+    {
+        if (items->IsCurrentItemExcluded())
+            continue;
+        const char* current = items->GetCurrentText();
+        std::string keyPath = current ? current : "";
+        const size_t separator = keyPath.find(kItemValueSeparator);
+        if (separator != std::string::npos && separator > 0)
+            keyPath.erase(separator);
+        // A key with many findings (every dead value of a Run key) is saved
+        // once: saved again for each, the file grew with the square of them.
+        if (!keyPath.empty() && seen.insert(KeyIdentity(keyPath)).second)
+            keys.push_back(keyPath);
+    }
+    // Outer keys first, so that a key saved whole is known before the keys
+    // of findings below it; otherwise in the store's order.
+    std::stable_sort(keys.begin(), keys.end(), [](const std::string& left, const std::string& right) {
+        return ComponentCount(left) < ComponentCount(right);
+    });
+    return keys;
+}
+
+void CRegistryManager::ExportFindingKeys(CXmlWriter& writer, const std::vector<std::string>& keys)
+{
+    // The keys whose chains were written, each with all below it.
+    std::unordered_set<std::string> saved;
+    for (const std::string& keyPath : keys)
+    {
+        if (!m_bGo || writer.HasFailed())
+            return;
+        const std::string identity = KeyIdentity(keyPath);
+        bool inside = false;
+        for (size_t slash = identity.find('\\'); !inside && slash != std::string::npos;
+             slash = identity.find('\\', slash + 1))
+            inside = saved.count(identity.substr(0, slash)) != 0;
+        if (!inside && ExportKeyPath(writer, keyPath, 0))
+            saved.insert(identity);
+    }
+}
+
+bool CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view)
 {
     if (keyPath.empty())
-        return;
+        return false;
     std::string rootName;
     std::string subPath;
     RegistryKeyPath::SplitRoot(keyPath, rootName, subPath);
     const HKEY root = RegistryKeyPath::RootFromName(rootName);
     if (!root)
-        return;
+        return false;
     CRegKey key;
     if (RegistryKeyPath::OpenPath(root, subPath, KEY_READ, view, key) != ERROR_SUCCESS)
-        return;
+        return false;
     std::vector<std::string> components = RegistryKeyPath::Split(keyPath);
     // A finding's text may be lower-cased; a restore creates a deleted key
     // under the name the file gives, so the file keeps the registry's own.
@@ -191,11 +214,14 @@ void CRegistryManager::ExportKeyPath(CXmlWriter& writer, const std::string& keyP
             components[0] = stored;
     if (components.size() > 1 && !RegistryKeyPath::SpellAsStored(key.Get(), components))
         SpellByLevels(root, components);
+    if (m_bNativeViewMark)
+        components[0] = BackupViewMark::MarkedRootName(components[0]);
     for (const std::string& component : components)
         WriteKeyElement(writer, component, false);
-    ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
+    const bool whole = ExportKey(writer, std::string(), key.Get(), view, static_cast<int>(components.size()));
     for (size_t i = 0; i < components.size(); ++i)
         m_keyElement->WriteEndTag(writer);
+    return whole;
 }
 
 void CRegistryManager::SpellByLevels(HKEY root, std::vector<std::string>& components)

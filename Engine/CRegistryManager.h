@@ -48,7 +48,8 @@ public:
     // created or written (HasWriteFailed tells which). Under WOW64 the roots
     // are read through the 64-bit view, and the file says so.
     int BackupRegistry(const std::string& path);
-    // The keys of the store's selected findings, in the program's own view.
+    // The keys of the store's selected findings, in the program's own view,
+    // each once: a key inside another that is saved is not saved again.
     // Results as BackupRegistry.
     int BackupKeys(CAbstractScanItemsInfo* items, const std::string& path);
     // 1 when the whole file was read back and every key and value written;
@@ -78,10 +79,13 @@ private:
     // Starts an operation unless a cancel came first.
     void BeginOperation();
     int FinishBackup(CXmlWriter& writer);
-    void ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view);
-    // A partial backup's chain of one finding; a finding of the same key
-    // text as the one before repeats its chain without reading it again.
-    void ExportFindingKey(CXmlWriter& writer, const std::string& keyPath);
+    // true when the key's chain was written whole.
+    bool ExportKeyPath(CXmlWriter& writer, const std::string& keyPath, REGSAM view);
+    // The keys of the store's selected findings, each once, outer keys first.
+    std::vector<std::string> FindingKeys(CAbstractScanItemsInfo* items);
+    // One chain for each key, but none for a key inside one written before:
+    // that chain holds it whole.
+    void ExportFindingKeys(CXmlWriter& writer, const std::vector<std::string>& keys);
     // false ends the whole walk (cancel, or the file failed).
     bool ExportKey(CXmlWriter& writer, const std::string& name, HKEY key, REGSAM view, int depth);
     void ExportValues(CXmlWriter& writer, HKEY key);
@@ -106,6 +110,9 @@ private:
     std::atomic<int> m_bCancelled{0};
     bool m_bWriteFailed = false;
     bool m_bSkipLinks = false;
+    // The file holds the native view of a 64-bit Windows: its roots are
+    // spelt so that a program that knows no view mark restores nothing.
+    bool m_bNativeViewMark = false;
 
     // Reused for every key and value of a walk, so that the memory of a
     // backup does not grow with the registry.
@@ -120,7 +127,4 @@ private:
     // lower-cased key text; and the keys whose subkeys are all known.
     std::map<std::string, std::string> m_spelling;
     std::set<std::string> m_spelledParents;
-    // The last chain of a partial backup and its finding's key path.
-    std::string m_lastChainKey;
-    std::string m_lastChain;
 };

@@ -58,8 +58,6 @@ int CXmlWriter::WriteText(const std::string& text)
     }
     WriteDeclarationOnce();
     m_buffer += text;
-    if (m_capture)
-        m_capture->append(text);
     if (m_buffer.size() >= kBufferSize && !Flush())
         return 0;
     return m_bFailed ? 0 : 1;

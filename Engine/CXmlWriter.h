@@ -35,8 +35,6 @@ public:
     // Writes a comment line, one level deeper than the open element, that
     // holds the checksum of every byte written before the comment.
     int WriteChecksum();
-    // While capture is set, every text taken is appended to it as well.
-    void SetCapture(std::string* capture) { m_capture = capture; }
     // That comment: "<!-- crc32 ", eight lower-case hexadecimal digits and
     // " -->".
     static std::string ChecksumComment(uint32_t checksum);
@@ -62,5 +60,4 @@ private:
     std::string m_buffer;
     // Of the bytes written to the file; the buffer is added when asked.
     Crc32 m_written;
-    std::string* m_capture = nullptr;
 };

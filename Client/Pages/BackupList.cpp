@@ -5,14 +5,10 @@
 
 #include "Framework/AnsiText.h"
 #include "Framework/CFindHandle.h"
-#include "Framework/CHandle.h"
 
 namespace
 {
 const char kBackupExtension[] = ".rbk";
-const char kRootEndTag[] = "</registry>";
-// Enough of a file's end to hold the root's end tag and its line end.
-const DWORD kTailBytes = 64;
 
 // The folder search also matches short names and longer extensions that
 // begin with the same three letters ("x.rbkx"); a backup's name ends in
@@ -97,26 +93,6 @@ void SortNewestFirst(std::vector<BackupEntry>& entries)
     });
 }
 
-bool IsWholeBackup(const std::string& path)
-{
-    const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size = {};
-    if (!file || !::GetFileSizeEx(file.Get(), &size))
-        return false;
-    const LONGLONG start = size.QuadPart > kTailBytes ? size.QuadPart - kTailBytes : 0;
-    LARGE_INTEGER position = {};
-    position.QuadPart = start;
-    std::string tail(static_cast<size_t>(size.QuadPart - start), '\0');
-    DWORD got = 0;
-    if (tail.empty() || !::SetFilePointerEx(file.Get(), position, nullptr, FILE_BEGIN) ||
-        !::ReadFile(file.Get(), &tail[0], static_cast<DWORD>(tail.size()), &got, nullptr) || got != tail.size())
-        return false;
-    tail = AnsiText::TrimmedRight(tail, " \t\r\n");
-    const size_t length = sizeof(kRootEndTag) - 1;
-    return tail.size() >= length && AnsiText::EqualsAsciiNoCase(tail.substr(tail.size() - length), kRootEndTag);
-}
-
 std::vector<BackupEntry> Enumerate(const std::string& folder)
 {
     std::vector<BackupEntry> entries;
@@ -133,8 +109,6 @@ std::vector<BackupEntry> Enumerate(const std::string& folder)
         BackupEntry entry;
         entry.title = TitleOf(name);
         entry.path = folder + "\\" + name;
-        if (!IsWholeBackup(entry.path))
-            continue;
         entry.dateText = FileDateText(found);
         entries.push_back(entry);
     } while (::FindNextFileA(search.Get(), &found));

@@ -14,16 +14,13 @@ struct BackupEntry
 
 // The registry backup files of one folder, newest first. The order comes
 // from the date and time in each file name, since the folder search gives
-// files in whatever order the file system keeps them. Only whole backups
-// are listed: a file that does not end as every backup ends was cut off
-// while it was written, and restoring it could only fail.
+// files in whatever order the file system keeps them. Every file named as a
+// backup is listed, also a damaged one, so that the user can see and delete
+// it (its restore is refused and writes nothing); the engine gives a backup
+// its name only once it is whole.
 namespace BackupList
 {
 std::vector<BackupEntry> Enumerate(const std::string& folder);
-
-// Whether the file ends with the end tag of a backup's root element (and
-// nothing after it but line ends and blanks).
-bool IsWholeBackup(const std::string& path);
 
 // Puts entries newest first by the date in their file names; names that
 // carry no date go last, by name.

@@ -3,9 +3,12 @@
 // (the key of every finding), the value deletes, and the bare loop of
 // RegOpenKeyExA, RegDeleteValueA and RegCloseKey over the same texts. The
 // findings are spelt in lower case, as the scanners report them. The whole
-// repair job is timed as well, less its three pauses of one second.
+// repair job is timed as well, less its three pauses of one second. Then the
+// backup of one key that holds all the findings (a Run key full of dead
+// entries, each found twice), whose size must grow with the findings, not
+// with their square.
 // Run it under Wine in a throwaway prefix:
-//   QM_PREFIX_ROOT=build/wine-templates scripts/wine-run.sh build/bin/repair_bench.exe [findings]
+//   QM_PREFIX_ROOT=build/wine-templates scripts/wine-run.sh build/bin/repair_bench.exe [findings] [in one key]
 #include <windows.h>
 #include <shlwapi.h>
 
@@ -142,6 +145,46 @@ double RepairDeletes(const std::vector<Finding>& findings)
     return clock.Seconds();
 }
 
+const char kCrowdedKey[] = "Software\\QmBenchRepairOneKey";
+
+// One key with every dead value, each found as a startup entry and as a
+// missing file.
+void PlantCrowdedKey(int values, FakeScanItems& store)
+{
+    CRegKey key;
+    key.Create(HKEY_CURRENT_USER, kCrowdedKey, KEY_ALL_ACCESS);
+    const std::string keyText = AnsiText::ToLower(std::string("HKEY_CURRENT_USER\\") + kCrowdedKey);
+    for (int i = 0; i < values; ++i)
+    {
+        const std::string name = "dead " + std::to_string(i);
+        ::RegSetValueExA(key.Get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kTarget), sizeof(kTarget));
+        const std::string text = keyText + static_cast<char>(kItemValueSeparator) + name;
+        store.Add(text, kScanStartup);
+        store.Add(text, kScanFilePaths);
+    }
+}
+
+void CrowdedKeyBackup(int values, const std::string& path)
+{
+    FakeScanItems store;
+    PlantCrowdedKey(values, store);
+    BenchStats seconds, sizeMB;
+    long held = 0;
+    for (int run = 0; run < kRuns; ++run)
+    {
+        seconds.Add(RepairBackup(store, path));
+        sizeMB.Add(BenchFiles::FileMB(path));
+        held = BenchFiles::CountInFile(path, "<v name=\"dead ");
+    }
+    ::SHDeleteKeyA(HKEY_CURRENT_USER, kCrowdedKey);
+    ::DeleteFileA(path.c_str());
+    std::printf("repair's backup of one key with %d dead values, %d findings (min/median/max of %d runs)\n", values,
+                values * 2, kRuns);
+    std::printf("  the backup held %ld values\n", held);
+    seconds.Print("repair's backup", "%.3f", "s");
+    sizeMB.Print("backup file", "%.3f", "MB");
+}
+
 double RepairJob(FakeScanItems& store)
 {
     CTolvEngineProcess job;
@@ -158,6 +201,7 @@ double RepairJob(FakeScanItems& store)
 int main(int argc, char** argv)
 {
     const int count = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const int inOneKey = argc > 2 ? std::atoi(argv[2]) : 20000;
     char temp[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, temp);
     const std::string backup = std::string(temp) + "repair.rbk";
@@ -210,5 +254,6 @@ int main(int argc, char** argv)
     backupRatio.Print("backup over the bare loop", "%.2f", "x");
     deleteRatio.Print("deletes over the bare loop", "%.2f", "x");
     jobRatio.Print("repair job over the bare loop", "%.2f", "x");
+    CrowdedKeyBackup(inOneKey, backup);
     return 0;
 }

@@ -9,12 +9,14 @@
 #include <thread>
 #include <vector>
 
+#include "Engine/CBackupFileReader.h"
 #include "Engine/CRegistryManager.h"
 #include "Engine/CTolvEngineProcess.h"
 #include "Engine/ScanCategory.h"
 #include "support/FakeScanItems.h"
 #include "Engine/BackupFolder.h"
 #include "Framework/ModulePath.h"
+#include "Framework/Wow64.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
 #include "support/RecordingStatus.h"
@@ -498,6 +500,92 @@ TEST(RestoreJob, AFileWithoutTheViewMarkHoldsTheThirtyTwoBitView)
         RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
 }
 
+namespace
+{
+const char kNativeOnlyPath[] = "Software\\QmNativeViewMark";
+
+void DeleteFromBothViews(const char* path)
+{
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        RegistryTree::Delete(HKEY_LOCAL_MACHINE, path, view);
+}
+
+// A file of the native view with the mark on its root element only, as the
+// versions before the roots carried it wrote them.
+std::string MarkedOnTheRootElementOnly(const std::string& rootName)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry view=\"64\">\r\n"
+           "  <k name=\"" + rootName + "\">\r\n   <k name=\"Software\">\r\n"
+           "    <k name=\"QmNativeViewMark\">\r\n     <v name=\"bits\" value=\"64\"/>\r\n"
+           "    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
+}
+}
+
+TEST(RestoreJob, ABackupOfTheNativeViewIsRefusedWholeByAReaderThatKnowsNoViewMark)
+{
+    if (!Wow64::ThirtyTwoBitView())
+        GTEST_SKIP() << "this build's repair backup holds its own view, unmarked";
+    DeleteFromBothViews(kNativeOnlyPath);
+    CRegKey planted;
+    ASSERT_TRUE(RegistryTree::Create(HKEY_LOCAL_MACHINE, kNativeOnlyPath, planted, KEY_WOW64_64KEY));
+    ASSERT_TRUE(RegistryTree::Set(planted.Get(), "bits", REG_SZ, Sz("64")));
+    planted.Close();
+    FakeScanItems items;
+    items.Add(std::string("HKEY_LOCAL_MACHINE\\") + kNativeOnlyPath + kItemValueSeparatorText + "bits", kScanStartup);
+    const std::string file = TestEnv::MakeScratchFolder("nativemark") + "repair.rbk";
+    CRegistryManager manager(nullptr);
+    ASSERT_EQ(manager.BackupKeys(&items, file), 1);
+    DeleteFromBothViews(kNativeOnlyPath);
+
+    CBackupFileReader::SetViewMarksKnown(false);
+    RecordingStatus unknowing;
+    CRegistryManager earlier(&unknowing);
+    EXPECT_EQ(earlier.RestoreRegistry(file), 0);
+    CBackupFileReader::SetViewMarksKnown(true);
+    EXPECT_EQ(ShownErrors::Messages(unknowing),
+              std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_32KEY));
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_64KEY));
+
+    // This reader puts it back where it was read.
+    RecordingStatus status;
+    CRegistryManager current(&status);
+    EXPECT_EQ(current.RestoreRegistry(file), 1);
+    EXPECT_TRUE(ShownErrors::Messages(status).empty());
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, "bits", KEY_WOW64_64KEY));
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_32KEY));
+    DeleteFromBothViews(kNativeOnlyPath);
+}
+
+TEST(RestoreJob, AFileMarkedOnlyOnItsRootElementRestoresIntoTheNativeViewAsBefore)
+{
+    const std::string folder = TestEnv::MakeScratchFolder("rootmarkonly");
+    DeleteFromBothViews(kNativeOnlyPath);
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "earlier.rbk", MarkedOnTheRootElementOnly("HKEY_LOCAL_MACHINE")));
+    RecordingStatus status;
+    CRegistryManager manager(&status);
+    EXPECT_EQ(manager.RestoreRegistry(folder + "earlier.rbk"), 1);
+    EXPECT_TRUE(ShownErrors::Messages(status).empty());
+    EXPECT_TRUE(RegistryTree::ValueExists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, "bits", Wow64::NativeView()));
+    if (TestEnv::Is64BitWindows())
+    {
+        EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_32KEY));
+    }
+    DeleteFromBothViews(kNativeOnlyPath);
+
+    // The suffix belongs to a file that carries the mark: without it, the
+    // file is damaged.
+    std::string unmarked = MarkedOnTheRootElementOnly("HKEY_LOCAL_MACHINE (64-bit view)");
+    unmarked.replace(unmarked.find(" view=\"64\""), 10, "");
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "unmarked.rbk", unmarked));
+    RecordingStatus refused;
+    CRegistryManager other(&refused);
+    EXPECT_EQ(other.RestoreRegistry(folder + "unmarked.rbk"), 0);
+    EXPECT_EQ(ShownErrors::Messages(refused), std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_32KEY));
+    EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_64KEY));
+}
+
 TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
 {
     if (!TestEnv::Is64BitWindows())
@@ -534,6 +622,8 @@ TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
     ASSERT_EQ(manager.BackupRegistry(file), 1);
     const std::string content = RegistryTree::ReadFile(file);
     EXPECT_NE(content.find("<registry view=\"64\">"), std::string::npos) << content.substr(0, 200);
+    EXPECT_NE(content.find("\r\n  <k name=\"HKEY_LOCAL_MACHINE (64-bit view)\">\r\n"), std::string::npos);
+    EXPECT_EQ(content.find("<k name=\"HKEY_LOCAL_MACHINE\">"), std::string::npos);
     // Under HKEY_LOCAL_MACHINE\Software, and under its Wow6432Node key.
     EXPECT_NE(content.find("\r\n    <k name=\"QmOnlyIn64BitView\">"), std::string::npos);
     EXPECT_NE(content.find("\r\n     <k name=\"QmOnlyIn32BitView\">"), std::string::npos);
@@ -548,6 +638,21 @@ TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
     RegistryTree::Delete(HKEY_LOCAL_MACHINE, classPath, KEY_WOW64_32KEY);
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, KEY_WOW64_64KEY));
     ASSERT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, KEY_WOW64_32KEY));
+
+    // A program that knows no view mark would restore the native keys into
+    // its own view; it cannot name the roots, and restores nothing.
+    CBackupFileReader::SetViewMarksKnown(false);
+    RecordingStatus unknowing;
+    CRegistryManager earlier(&unknowing);
+    EXPECT_EQ(earlier.RestoreRegistry(file), 0);
+    CBackupFileReader::SetViewMarksKnown(true);
+    EXPECT_EQ(ShownErrors::Messages(unknowing),
+              std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+    for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    {
+        EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, view)) << view;
+        EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, thirtyTwoBit, view)) << view;
+    }
 
     EXPECT_EQ(manager.RestoreRegistry(file), 1);
     EXPECT_TRUE(ShownErrors::Messages(status).empty());

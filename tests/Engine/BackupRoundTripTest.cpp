@@ -11,6 +11,7 @@
 #include "Engine/CXmlWriter.h"
 #include "Engine/RegistryValueText.h"
 #include "Engine/ScanCategory.h"
+#include "Framework/AnsiText.h"
 #include "support/FakeScanItems.h"
 #include "RegistryTree.h"
 #include "ShownErrors.h"
@@ -158,11 +159,14 @@ TEST_F(BackupRoundTrip, FileKeepsThePlainFormsWhereTheyAreExact)
     ASSERT_EQ(manager.BackupKeys(&items, m_file), 1);
     const std::string file = RegistryTree::ReadFile(m_file);
 
-    // A 64-bit build reads the native view as its own, and says so.
+    // A 64-bit build reads the native view as its own, and says so: on the
+    // root element, and in the name of every chain's root, which a program
+    // that knows no view mark cannot place.
     const bool nativeOwnView = TestEnv::Is64BitWindows() && !TestEnv::IsWow64();
     EXPECT_EQ(file.rfind(std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n ") +
-                             (nativeOwnView ? "<registry view=\"64\">" : "<registry>") +
-                             "\r\n  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+                             (nativeOwnView ? "<registry view=\"64\">\r\n  <k name=\"HKEY_CURRENT_USER (64-bit view)\">"
+                                            : "<registry>\r\n  <k name=\"HKEY_CURRENT_USER\">") +
+                             "\r\n   <k name=\"Software\">\r\n"
                              "    <k name=\"QmRoundTrip\">\r\n",
                          0),
               0u);
@@ -318,5 +322,89 @@ TEST(BackupRoundTripLimits, StringsWithoutTerminatorSetThroughTheWideCalls)
     ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, path, after));
     for (const std::string& difference : RegistryTree::Differences(before, after))
         ADD_FAILURE() << difference;
+    RegistryTree::Delete(HKEY_CURRENT_USER, path);
+}
+
+namespace
+{
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+}
+
+TEST(PartialBackup, SavesEachKeyOnceHoweverManyFindingsItHolds)
+{
+    // A Run key full of dead entries: every value is found twice (as a
+    // startup entry and as a missing file), and a finding below the key
+    // is held by the key's own chain already.
+    const char* const path = "Software\\QmManyFindings";
+    const std::string keyText = std::string("HKEY_CURRENT_USER\\") + path;
+    const int values = 1000;
+    RegistryTree::Key planted;
+    for (int i = 0; i < values; ++i)
+        planted.values["dead " + std::to_string(i)] = V(REG_SZ, Sz("C:\\gone\\" + std::to_string(i) + ".exe"));
+    planted.subkeys["Inner"].values["dead inner"] = V(REG_SZ, Sz("C:\\gone\\inner.exe"));
+    RegistryTree::Delete(HKEY_CURRENT_USER, path);
+    ASSERT_TRUE(RegistryTree::Plant(HKEY_CURRENT_USER, path, planted));
+    FakeScanItems items;
+    items.Add(keyText + "\\Inner" + kItemValueSeparatorText + "dead inner", kScanFilePaths);
+    for (int i = 0; i < values; ++i)
+    {
+        const std::string name = "dead " + std::to_string(i);
+        items.Add(keyText + kItemValueSeparatorText + name, kScanStartup);
+        // As the scanners report it: spelt in lower case.
+        items.Add(AnsiText::ToLower(keyText) + kItemValueSeparatorText + name, kScanFilePaths);
+    }
+    const std::string file = TestEnv::MakeScratchFolder("manyfindings") + "repair.rbk";
+    CRegistryManager manager(nullptr);
+    ASSERT_EQ(manager.BackupKeys(&items, file), 1);
+    const std::string content = RegistryTree::ReadFile(file);
+    EXPECT_EQ(Occurrences(content, "<v name=\"dead 0\""), 1u);
+    EXPECT_EQ(Occurrences(content, "<v name=\"dead 999\""), 1u);
+    EXPECT_EQ(Occurrences(content, "<v name=\"dead inner\""), 1u);
+    EXPECT_EQ(Occurrences(content, "<v "), static_cast<size_t>(values) + 1);
+    EXPECT_EQ(Occurrences(content, "<k name=\"QmManyFindings\">"), 1u);
+    EXPECT_LT(content.size(), static_cast<size_t>(values) * 100);
+
+    // It restores everything the repair would delete.
+    ASSERT_TRUE(RegistryTree::Delete(HKEY_CURRENT_USER, path));
+    EXPECT_EQ(manager.RestoreRegistry(file), 1);
+    RegistryTree::Key restored;
+    ASSERT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, path, restored));
+    for (const std::string& difference : RegistryTree::Differences(planted, restored))
+        ADD_FAILURE() << difference;
+    RegistryTree::Delete(HKEY_CURRENT_USER, path);
+}
+
+TEST(PartialBackup, AFindingBelowAKeyThatCouldNotBeSavedIsSavedItself)
+{
+    // The outer key may not be opened (Windows checks no rights on the keys
+    // above the one opened), and a key whose name only begins as another's
+    // is not inside it.
+    const char* const path = "Software\\QmSavedItself";
+    RegistryTree::Key planted;
+    planted.subkeys["Closed"].subkeys["Inner"].values["x"] = V(REG_SZ, Sz("1"));
+    planted.subkeys["Closed Two"].values["y"] = V(REG_SZ, Sz("2"));
+    RegistryTree::Delete(HKEY_CURRENT_USER, path);
+    ASSERT_TRUE(RegistryTree::Plant(HKEY_CURRENT_USER, path, planted));
+    const std::string keyText = std::string("HKEY_CURRENT_USER\\") + path;
+    FakeScanItems items;
+    items.Add(keyText + "\\Closed Two" + kItemValueSeparatorText + "y", kScanFilePaths);
+    items.Add(keyText + "\\Closed\\Inner" + kItemValueSeparatorText + "x", kScanFilePaths);
+    items.Add(keyText + "\\Closed", kScanEmptyKeys);
+    const std::string file = TestEnv::MakeScratchFolder("saveditself") + "repair.rbk";
+    {
+        const TestEnv::KeyAccess closed(HKEY_CURRENT_USER, std::string(path) + "\\Closed", TestEnv::KeyAccess::kClosed);
+        ASSERT_TRUE(closed.Applied());
+        CRegistryManager manager(nullptr);
+        ASSERT_EQ(manager.BackupKeys(&items, file), 1);
+    }
+    const std::string content = RegistryTree::ReadFile(file);
+    EXPECT_EQ(Occurrences(content, "<v name=\"x\""), 1u) << content;
+    EXPECT_EQ(Occurrences(content, "<v name=\"y\""), 1u) << content;
     RegistryTree::Delete(HKEY_CURRENT_USER, path);
 }

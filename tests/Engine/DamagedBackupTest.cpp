@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <set>
 #include <string>
@@ -41,6 +42,15 @@ RegistryTree::Key PlannedTree()
     root.subkeys["Inner"].subkeys["Empty"];
     root.subkeys["Second"].values["x"] = {REG_EXPAND_SZ, Sz("%SystemRoot%")};
     return root;
+}
+
+// The file with its checksum line (the one before the root's end tag)
+// replaced by the given one.
+std::string WithChecksumLine(const std::string& file, const std::string& line)
+{
+    const size_t end = file.rfind(" </registry>");
+    const size_t start = file.rfind("\r\n", end - 3) + 2;
+    return file.substr(0, start) + line + "\r\n" + file.substr(end);
 }
 
 std::vector<std::string> Lines(const std::string& file)
@@ -328,6 +338,20 @@ TEST_F(DamagedBackup, EveryDepartureFromTheWriterIsAParseErrorWithItsLine)
          "Parse error in line 6 : (Bad text of value 'n')"},
         {"one flipped bit in a value's text", flippedText,
          "Parse error in line " + std::to_string(checksumLine) + " : (The checksum does not match the content)"},
+        {"checksum digits in capitals", WithChecksumLine(flippedText, "  <!-- crc32 0A1B2C3D -->"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Damaged checksum)"},
+        {"checksum of letters", WithChecksumLine(flippedText, "  <!-- crc32 zzzzzzzz -->"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Damaged checksum)"},
+        {"checksum of seven digits", WithChecksumLine(flippedText, "  <!-- crc32 1234567 -->"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Damaged checksum)"},
+        {"checksum word in capitals", WithChecksumLine(flippedText, "  <!-- CRC32 00000000 -->"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Damaged checksum)"},
+        {"checksum word misspelt", WithChecksumLine(flippedText, "  <!-- brc32 00000000 -->"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Unexpected comment)"},
+        {"checksum comment not closed on its line", WithChecksumLine(flippedText, "  <!-- crc32 00000000 -,>"),
+         "Parse error in line " + std::to_string(checksumLine) + " : (Damaged checksum)"},
+        {"checksum like comment inside a key", head + "     <!-- crc32 -->\r\n" + kChainEnd,
+         "Parse error in line 6 : (Damaged checksum)"},
         {"checksum inside a key", head + "  <!-- crc32 00000000 -->\r\n" + kChainEnd,
          "Parse error in line 6 : (Unexpected checksum)"},
         {"content after the checksum", m_whole.substr(0, m_whole.rfind(" </registry>")) + "  <k name=\"HKEY_USERS\"/>\r\n </registry>\r\n",
@@ -382,4 +406,125 @@ TEST_F(DamagedBackup, NamesTheCodePageCannotSpellAreLeftOut)
     expected.subkeys["after"];
     for (const std::string& difference : RegistryTree::Differences(expected, tree))
         ADD_FAILURE() << difference;
+}
+
+TEST_F(DamagedBackup, ADamagedChecksumNeverLetsChangedDataThrough)
+{
+    // A value's text changed, and then any one bit of the checksum line
+    // flipped, or the line given another form: the file must not pass for
+    // an older one without a checksum.
+    std::string changed = m_whole;
+    const size_t letter = changed.find("value=\"default\"") + 13;
+    changed[letter] = static_cast<char>(changed[letter] ^ 1);
+    const size_t end = changed.rfind(" </registry>");
+    const size_t start = changed.rfind("\r\n", end - 3) + 2;
+    ASSERT_EQ(changed.compare(start, 13, "  <!-- crc32 "), 0);
+    std::vector<Damage> damages;
+    for (size_t at = start; at < end; ++at)
+        for (int bit = 0; bit < 8; ++bit)
+        {
+            std::string flipped = changed;
+            flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+            damages.push_back({"bit " + std::to_string(bit) + " of the checksum line flipped at " +
+                                   std::to_string(at - start), flipped});
+        }
+    const std::string line = changed.substr(start, end - start - 2);
+    const std::string digits = line.substr(line.find("crc32 ") + 6, 8);
+    std::string upper = digits;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const std::vector<std::string> forms = {
+        "  <!-- crc32 " + upper + " -->",     "  <!-- crc32 zzzzzzzz -->",
+        "  <!-- crc32 " + digits.substr(1) + " -->", "  <!-- crc32 " + digits + "0 -->",
+        "  <!--crc32 " + digits + "-->",      "  <!-- crc32 " + digits + " -- -->",
+        "  <!-- note -->",                    "  <!---->"};
+    for (const std::string& form : forms)
+        damages.push_back({"checksum line as '" + form + "'", WithChecksumLine(changed, form)});
+    // Only a file of the native view's form is known to have had one.
+    if (m_whole.find(" (64-bit view)") != std::string::npos)
+        damages.push_back({"checksum line blanked", WithChecksumLine(changed, "  ")});
+    for (const Damage& damage : damages)
+    {
+        std::string shown;
+        EXPECT_EQ(Restore(damage, shown), 0) << damage.name;
+        RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath);
+    }
+}
+
+TEST_F(DamagedBackup, TheViewMarkCannotBeDamagedUnseen)
+{
+    if (m_whole.find("<registry view=\"64\">") == std::string::npos)
+        GTEST_SKIP() << "this build's repair backup carries no view mark";
+    // Sealed, every change of the mark is refused; in a file without a
+    // checksum, the mark without the roots' suffix is an earlier version's
+    // form and restores, anything with the suffix is refused.
+    const std::string sealed = m_whole;
+    const size_t checksumStart = sealed.rfind("  <!-- crc32 ");
+    const std::string older = sealed.substr(0, checksumStart) + sealed.substr(sealed.find("\r\n", checksumStart) + 2);
+    const auto without = [](std::string text, const std::string& part) {
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part))
+            text.erase(at, part.size());
+        return text;
+    };
+    const auto replaced = [](std::string text, const std::string& part, const std::string& by) {
+        text.replace(text.find(part), part.size(), by);
+        return text;
+    };
+    struct Case
+    {
+        Damage damage;
+        int result;
+    };
+    const std::vector<Case> cases = {
+        {{"sealed, mark removed", without(sealed, " view=\"64\"")}, 0},
+        {{"sealed, suffix removed", without(sealed, " (64-bit view)")}, 0},
+        {{"sealed, other view", replaced(sealed, "view=\"64\"", "view=\"32\"")}, 0},
+        {{"sealed, suffix misspelt", replaced(sealed, " (64-bit view)", " (64-bit View)")}, 0},
+        {{"older, mark removed", without(older, " view=\"64\"")}, 0},
+        {{"older, suffix misspelt", replaced(older, " (64-bit view)", " (32-bit view)")}, 0},
+        {{"older, other view", replaced(older, "view=\"64\"", "view=\"6\"")}, 0},
+        {{"older, suffix removed", without(older, " (64-bit view)")}, 1},
+        // The suffix came with the checksum: such a file without one lost it.
+        {{"suffix without a checksum", older}, 0},
+    };
+    for (const Case& c : cases)
+    {
+        std::string shown;
+        EXPECT_EQ(Restore(c.damage, shown), c.result) << c.damage.name << ": " << shown;
+        if (c.result)
+        {
+            RegistryTree::Key restored;
+            EXPECT_TRUE(RegistryTree::Read(HKEY_CURRENT_USER, kTreePath, restored)) << c.damage.name;
+            for (const std::string& difference : RegistryTree::Differences(PlannedTree(), restored))
+                ADD_FAILURE() << c.damage.name << ": " << difference;
+        }
+        RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath);
+    }
+}
+
+TEST_F(DamagedBackup, AnOlderFileWithoutAChecksumHarmsNothingOutsideWhatItNames)
+{
+    // Without a checksum a changed text cannot be seen; but no damage may
+    // crash or hang the restore, or write anything the file does not name.
+    const size_t checksumStart = m_whole.rfind("  <!-- crc32 ");
+    const std::string older =
+        m_whole.substr(0, checksumStart) + m_whole.substr(m_whole.find("\r\n", checksumStart) + 2);
+    std::vector<Damage> damages;
+    for (size_t cut = 0; cut + 2 < older.size(); cut += 11)
+        damages.push_back({"older cut at " + std::to_string(cut), older.substr(0, cut)});
+    for (size_t at = 0; at < older.size(); at += 3)
+    {
+        std::string flipped = older;
+        flipped[at] = static_cast<char>(flipped[at] ^ (1 << (at % 8)));
+        damages.push_back({"older, bit " + std::to_string(at % 8) + " flipped at " + std::to_string(at), flipped});
+    }
+    int refused = 0;
+    for (const Damage& damage : damages)
+    {
+        std::string shown;
+        if (Restore(damage, shown) == 0)
+            ++refused;
+        RegistryTree::Delete(HKEY_CURRENT_USER, kTreePath);
+    }
+    EXPECT_GT(refused, static_cast<int>(damages.size()) / 2);
 }

@@ -178,18 +178,21 @@ TEST(ValueDelete, PartialBackupKeepsTheStoredSpellingOfLowerCasedFindings)
     CRegistryManager manager(nullptr);
     ASSERT_EQ(manager.BackupKeys(&items, file), 1);
     const std::string content = RegistryTree::ReadFile(file);
-    EXPECT_NE(content.find("  <k name=\"HKEY_LOCAL_MACHINE\">\r\n   <k name=\"Software\">\r\n"
+    // A 64-bit build spells its roots with the native view's mark.
+    const std::string suffix = TestEnv::Is64BitWindows() && !TestEnv::IsWow64() ? " (64-bit view)" : "";
+    EXPECT_NE(content.find("  <k name=\"HKEY_LOCAL_MACHINE" + suffix + "\">\r\n   <k name=\"Software\">\r\n"
                            "    <k name=\"QmSpelling\">\r\n     <k name=\"Mixed Case\">\r\n"
                            "      <v name=\"Value\" value=\"data\"/>\r\n"),
               std::string::npos)
         << content;
     TestEnv::DeleteTree(HKEY_LOCAL_MACHINE, "Software\\QmSpelling");
-    const std::string chain = "  <k name=\"HKEY_CURRENT_USER\">\r\n   <k name=\"Software\">\r\n"
+    const std::string chain = "  <k name=\"HKEY_CURRENT_USER" + suffix + "\">\r\n   <k name=\"Software\">\r\n"
                               "    <k name=\"QmSpelling\">\r\n     <k name=\"Mixed Case\">\r\n"
                               "      <k name=\"Tool.EXE\">\r\n";
     const size_t first = content.find(chain);
     ASSERT_NE(first, std::string::npos) << content;
-    EXPECT_NE(content.find(chain, first + 1), std::string::npos);
+    // Two findings of one key, spelt differently: the key is saved once.
+    EXPECT_EQ(content.find(chain, first + 1), std::string::npos);
 
     ASSERT_TRUE(RegistryTree::Delete(HKEY_CURRENT_USER, "Software\\QmSpelling"));
     EXPECT_EQ(manager.RestoreRegistry(file), 1);

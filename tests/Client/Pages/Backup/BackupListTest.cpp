@@ -83,12 +83,13 @@ TEST(BackupList, DatesReadInEnglishAndTitlesLoseOnlyTheExtension)
     EXPECT_FALSE(BackupList::DateInName("05032026_0704", stamp));
 }
 
-TEST(BackupList, OffersOnlyWholeBackups)
+TEST(BackupList, ListsEveryBackupAlsoADamagedOne)
 {
     const std::string folder = TestEnv::MakeScratchFolder("wholebackups");
     const std::string whole = kWhole;
-    // Cut off while written: empty (the end came before the first write), or
-    // anywhere before the root element's end.
+    // Cut off while an earlier version wrote them: empty (the end came
+    // before the first write), or anywhere before the root element's end.
+    // The user must see them to delete them; their restore is refused.
     ASSERT_TRUE(TestEnv::WriteFile(folder + "01012026_000000_FULL_REGBACKUP.rbk", ""));
     ASSERT_TRUE(TestEnv::WriteFile(folder + "02012026_000000_FULL_REGBACKUP.rbk",
                                    whole.substr(0, whole.size() - 5)));
@@ -102,8 +103,7 @@ TEST(BackupList, OffersOnlyWholeBackups)
     ASSERT_TRUE(TestEnv::WriteFile(folder + "07012026_000000_REGBACKUP.RBK", whole + "\r\n  \r\n"));
 
     EXPECT_EQ(Titles(BackupList::Enumerate(folder.substr(0, folder.size() - 1))),
-              (std::vector<std::string>{"07012026_000000_REGBACKUP", "06012026_000000_REGBACKUP"}));
-    EXPECT_TRUE(BackupList::IsWholeBackup(folder + "06012026_000000_REGBACKUP.rbk"));
-    EXPECT_FALSE(BackupList::IsWholeBackup(folder + "01012026_000000_FULL_REGBACKUP.rbk"));
-    EXPECT_FALSE(BackupList::IsWholeBackup(folder + "missing.rbk"));
+              (std::vector<std::string>{"07012026_000000_REGBACKUP", "06012026_000000_REGBACKUP",
+                                        "03012026_000000_REGBACKUP", "02012026_000000_FULL_REGBACKUP",
+                                        "01012026_000000_FULL_REGBACKUP"}));
 }
