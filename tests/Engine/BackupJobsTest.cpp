@@ -519,6 +519,19 @@ std::string MarkedOnTheRootElementOnly(const std::string& rootName)
            "    <k name=\"QmNativeViewMark\">\r\n     <v name=\"bits\" value=\"64\"/>\r\n"
            "    </k>\r\n   </k>\r\n  </k>\r\n </registry>\r\n";
 }
+
+// A reader that knows no view mark cannot name the roots of a file of the
+// native view, and restores nothing of it.
+void ExpectRefusedByAReaderWithoutViewMarks(const std::string& file)
+{
+    CBackupFileReader::SetViewMarksKnown(false);
+    RecordingStatus unknowing;
+    CRegistryManager earlier(&unknowing);
+    EXPECT_EQ(earlier.RestoreRegistry(file), 0);
+    CBackupFileReader::SetViewMarksKnown(true);
+    EXPECT_EQ(ShownErrors::Messages(unknowing),
+              std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+}
 }
 
 TEST(RestoreJob, ABackupOfTheNativeViewIsRefusedWholeByAReaderThatKnowsNoViewMark)
@@ -537,13 +550,7 @@ TEST(RestoreJob, ABackupOfTheNativeViewIsRefusedWholeByAReaderThatKnowsNoViewMar
     ASSERT_EQ(manager.BackupKeys(&items, file), 1);
     DeleteFromBothViews(kNativeOnlyPath);
 
-    CBackupFileReader::SetViewMarksKnown(false);
-    RecordingStatus unknowing;
-    CRegistryManager earlier(&unknowing);
-    EXPECT_EQ(earlier.RestoreRegistry(file), 0);
-    CBackupFileReader::SetViewMarksKnown(true);
-    EXPECT_EQ(ShownErrors::Messages(unknowing),
-              std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+    ExpectRefusedByAReaderWithoutViewMarks(file);
     EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_32KEY));
     EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, kNativeOnlyPath, KEY_WOW64_64KEY));
 
@@ -641,13 +648,7 @@ TEST(FullBackupJob, HoldsAndRestoresBothViewsOfA64BitWindows)
 
     // A program that knows no view mark would restore the native keys into
     // its own view; it cannot name the roots, and restores nothing.
-    CBackupFileReader::SetViewMarksKnown(false);
-    RecordingStatus unknowing;
-    CRegistryManager earlier(&unknowing);
-    EXPECT_EQ(earlier.RestoreRegistry(file), 0);
-    CBackupFileReader::SetViewMarksKnown(true);
-    EXPECT_EQ(ShownErrors::Messages(unknowing),
-              std::vector<std::string>{"Parse error in line 3 : (Unknown root key)"});
+    ExpectRefusedByAReaderWithoutViewMarks(file);
     for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
     {
         EXPECT_FALSE(RegistryTree::Exists(HKEY_LOCAL_MACHINE, native, view)) << view;
