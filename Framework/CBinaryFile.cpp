@@ -2,6 +2,21 @@
 
 #include <algorithm>
 
+#include "Framework/AnsiText.h"
+
+namespace
+{
+// Another program (or another copy of this one) may read the file the moment
+// it is replaced; the replacement waits for it this long at most.
+const int kReplaceTries = 10;
+const DWORD kReplaceRetryMs = 20;
+
+bool MayBeBusy(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+}
+
 bool CBinaryFile::Open(const std::string& path, Mode mode, Sharing sharing)
 {
     DWORD access = GENERIC_READ;
@@ -81,4 +96,37 @@ bool CBinaryFile::Write(const std::string& path, const std::string& text, Mode m
 {
     CBinaryFile file;
     return file.Open(path, mode, sharing) && file.WriteAll(text);
+}
+
+bool CBinaryFile::Flush()
+{
+    return m_file && ::FlushFileBuffers(m_file.Get());
+}
+
+std::string CBinaryFile::UnfinishedName(const std::string& path)
+{
+    // One name per process: two copies of the program saving at once do not
+    // write into each other's text.
+    return AnsiText::Format("%s.%lu.new", path.c_str(), static_cast<unsigned long>(::GetCurrentProcessId()));
+}
+
+bool CBinaryFile::ReplaceWhole(const std::string& path, const std::string& text)
+{
+    const std::string unfinished = UnfinishedName(path);
+    CBinaryFile file;
+    const bool whole = file.Open(unfinished, kReplace) && file.WriteAll(text) && file.Flush();
+    file.Close();
+    if (whole)
+    {
+        for (int tries = 0; tries < kReplaceTries; ++tries)
+        {
+            if (::MoveFileExA(unfinished.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            if (!MayBeBusy(::GetLastError()))
+                break;
+            ::Sleep(kReplaceRetryMs);
+        }
+    }
+    ::DeleteFileA(unfinished.c_str());
+    return false;
 }

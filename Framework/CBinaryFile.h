@@ -34,6 +34,8 @@ public:
     // All of text at the current position (the end, for the append modes,
     // also after a ReadAll).
     bool WriteAll(const std::string& text);
+    // What was written is on the disk, not only in the system's cache.
+    bool Flush();
     void Close() { m_file.Close(); }
     bool IsOpen() const { return m_file.IsValid(); }
 
@@ -41,6 +43,14 @@ public:
     static bool Read(const std::string& path, std::string& text, Mode mode = kReadExisting);
     static bool Write(const std::string& path, const std::string& text, Mode mode = kReplace,
                       Sharing sharing = Sharing::kWithReaders);
+    // Replaces the file with text only once text is on the disk whole: it is
+    // written beside the file first, under a name of its own in the same
+    // folder, and then takes the file's place. When anything fails (a full
+    // disk, a read-only file) the file stays as it was and false is
+    // returned; rewriting a file in place would leave it cut short.
+    static bool ReplaceWhole(const std::string& path, const std::string& text);
+    // The name the text is written under before it replaces the file.
+    static std::string UnfinishedName(const std::string& path);
 
 private:
     CHandle m_file;

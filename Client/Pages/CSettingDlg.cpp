@@ -241,18 +241,26 @@ void CSettingDlg::LoadChecks()
         CheckDlgButton(check.id, ProgramShell().Settings().Record().*check.word ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CSettingDlg::ApplySettings()
+bool CSettingDlg::ApplySettings()
 {
     for (const SettingCheck& check : kSettingChecks)
         ProgramShell().Settings().Record().*check.word = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
-    ProgramShell().Settings().Save();
+    return ProgramShell().Settings().Save();
 }
 
 void CSettingDlg::OnApply()
 {
     UpdateData(true);
-    ApplySettings();
-    m_savedLabel.ShowWindow(SW_SHOW);
+    if (ApplySettings())
+    {
+        m_savedLabel.ShowWindow(SW_SHOW);
+        return;
+    }
+    HideSavedLabel();
+    const SettingsLocation& location = ProgramShell().Settings().Location();
+    const std::string where = location.portable ? "to \"" + location.iniPath + "\"" : std::string("in the registry");
+    MessageBox(("The settings could not be saved " + where + ". They apply until Quillomar closes.").c_str(), nullptr,
+               MB_OK | MB_ICONWARNING);
 }
 
 void CSettingDlg::HideSavedLabel()

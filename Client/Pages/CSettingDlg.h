@@ -40,7 +40,8 @@ public:
     int GetTab() const { return m_tab; }
 
     void LoadChecks();
-    void ApplySettings();
+    // False when the settings could not be stored; they hold for this run.
+    bool ApplySettings();
     void OnApply();
 
     // The job operations; TRUE when the Task Scheduler did what was asked.

@@ -1,6 +1,7 @@
 #include "Client/Scan/IgnoreListFile.h"
 
 #include <climits>
+#include <new>
 #include <unordered_map>
 
 #include "Client/Scan/ListFile.h"
@@ -80,9 +81,18 @@ IgnoreListFile::Status IgnoreListFile::Read(Content& content) const
     content = Content();
     std::string text;
     const Status read = ListFile::Read(m_path, text);
-    if (read == Status::kDone)
+    if (read != Status::kDone)
+        return read;
+    try
+    {
         content = Parse(std::move(text));
-    return read;
+    }
+    catch (const std::bad_alloc&)
+    {
+        content = Content();
+        return Status::kFailed;
+    }
+    return content.damaged ? Status::kDamaged : Status::kDone;
 }
 
 IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
@@ -90,7 +100,7 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
     Content content;
     content.text = std::move(text);
     const std::string& t = content.text;
-    ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
+    const size_t stop = ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
         const size_t lineEnd = LineEndAfter(t, end);
         content.readEnd = lineEnd;
         // key "^" number, and the key is item "^" category.
@@ -109,16 +119,19 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
         record.lineEnd = lineEnd;
         content.records.push_back(std::move(record));
     });
+    content.damaged = ListFile::HoldsMoreFrom(t, stop);
     return content;
 }
 
 IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& entries) const
 {
     Content content;
-    const Status read = Read(content);
-    if (read != Status::kDone)
-        return read;
-    return Write(content, Merged(content, entries));
+    if (Read(content) == Status::kFailed)
+        return Status::kFailed;
+    const std::string text = Merged(content, entries);
+    if (!ReadsBackAs(text, entries))
+        return Status::kFailed;
+    return Write(content, text);
 }
 
 std::string IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries)
@@ -178,9 +191,8 @@ std::string IgnoreListFile::Merged(const Content& content, const std::map<std::s
 IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& entries) const
 {
     Content content;
-    const Status read = Read(content);
-    if (read != Status::kDone)
-        return read;
+    if (Read(content) == Status::kFailed)
+        return Status::kFailed;
     std::string text = content.text.substr(0, content.readEnd);
     for (const auto& entry : entries)
         text += FormatRecord(entry.first, entry.second);
@@ -192,5 +204,25 @@ IgnoreListFile::Status IgnoreListFile::Write(const Content& content, const std::
 {
     if (text == content.text)
         return Status::kDone;
-    return CBinaryFile::Write(m_path, text) ? Status::kDone : Status::kFailed;
+    // A file cut short by a full disk would lose records the user kept.
+    return CBinaryFile::ReplaceWhole(m_path, text) ? Status::kDone : Status::kFailed;
+}
+
+bool IgnoreListFile::ReadsBackAs(const std::string& text, const std::map<std::string, int>& entries)
+{
+    // A key is read with the number of its first record; a record whose
+    // item is empty is no entry, as in the store's read.
+    std::unordered_map<std::string, int> read;
+    read.reserve(entries.size());
+    for (const Record& record : Parse(text).records)
+        read.emplace(record.KeyText(), record.number);
+    if (read.size() != entries.size())
+        return false;
+    for (const auto& entry : entries)
+    {
+        const auto it = read.find(entry.first);
+        if (it == read.end() || it->second != entry.second)
+            return false;
+    }
+    return true;
 }
