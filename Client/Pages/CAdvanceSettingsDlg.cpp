@@ -161,7 +161,6 @@ bool CAdvanceSettingsDlg::FillStep()
         std::stable_sort(m_pending.begin(), m_pending.end(),
                          [](const PendingRow& a, const PendingRow& b) { return a.sortKey < b.sortKey; });
         m_sorted = true;
-        return true;
     }
     m_list.SetRedraw(false);
     while (m_rowsInserted < m_pending.size() && stepTimeLeft())

@@ -64,3 +64,37 @@ TEST(BinaryFileTest, EachModeOpensAsItsNameSays)
     holder.Close();
     ::DeleteFileA(path.c_str());
 }
+
+// A replacement is whole or nothing: the file holds the old text or the new
+// one, never a piece, and nothing is left beside it.
+TEST(BinaryFileTest, AReplacementTakesThePlaceOfTheFileOnlyOnceWhole)
+{
+    const std::string path = TempPath("qm-replaced.ini");
+    const std::string unfinished = CBinaryFile::UnfinishedName(path);
+    EXPECT_EQ(unfinished.compare(0, path.size(), path), 0) << "written elsewhere than beside the file: " << unfinished;
+    ASSERT_TRUE(CBinaryFile::ReplaceWhole(path, "first")) << "a missing file is made";
+    std::string text;
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ("first", text);
+    ASSERT_TRUE(CBinaryFile::ReplaceWhole(path, std::string(100000, 's')));
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ(std::string(100000, 's'), text);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(unfinished.c_str())) << "left beside the file";
+
+    // One that cannot take the file's place leaves the file as it was.
+    ASSERT_TRUE(CBinaryFile::Write(path, "kept"));
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(CBinaryFile::ReplaceWhole(path, "lost"));
+    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ("kept", text);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(unfinished.c_str())) << "left beside the file";
+
+    // Nor can one whose own name is taken by a folder that cannot be written.
+    ASSERT_TRUE(::CreateDirectoryA(unfinished.c_str(), nullptr));
+    EXPECT_FALSE(CBinaryFile::ReplaceWhole(path, "lost"));
+    ::RemoveDirectoryA(unfinished.c_str());
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ("kept", text);
+    ::DeleteFileA(path.c_str());
+}

@@ -9,6 +9,7 @@
 
 #include "Client/Shell/IniDocument.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Framework/CBinaryFile.h"
 #include "Framework/CHandle.h"
 #include "Framework/CRegKey.h"
 #include "support/TestRegistry.h"
@@ -252,6 +253,27 @@ TEST_F(IniSettings, SaveWritesTheOptionsOnlyAndKeepsCountsAndDate)
     run.record.contextMenu = 0;
     run.store.Save();
     EXPECT_EQ(run.contextMenuCalls, (std::vector<bool>{true, false}));
+}
+
+// A save that cannot be written whole keeps the file as it was and says so,
+// for the settings page to tell.
+TEST_F(IniSettings, ASaveThatCannotBeWrittenKeepsTheFileAndSaysSo)
+{
+    SettingsRun run(m_location);
+    run.store.Load();
+    ASSERT_TRUE(run.store.Save());
+    const std::string saved = FileText();
+    // The name the new text is written under first is taken.
+    const std::string unfinished = CBinaryFile::UnfinishedName(m_location.iniPath);
+    ASSERT_TRUE(::CreateDirectoryA(unfinished.c_str(), nullptr));
+    run.record.autoRepair = 1;
+    EXPECT_FALSE(run.store.Save());
+    EXPECT_FALSE(run.store.SaveLastScan("14 July 2024, 08:05PM"));
+    EXPECT_EQ(FileText(), saved);
+    ASSERT_TRUE(::RemoveDirectoryA(unfinished.c_str()));
+    EXPECT_TRUE(run.store.Save());
+    EXPECT_EQ(Stored("AutoRepair"), "1");
+    EXPECT_EQ(Stored("LastScan"), "14 July 2024, 08:05PM");
 }
 
 TEST_F(IniSettings, LastScanIsStoredTrimmedAndShownAndBlankTextIsRefused)
