@@ -116,17 +116,24 @@ bool CBinaryFile::ReplaceWhole(const std::string& path, const std::string& text)
     CBinaryFile file;
     const bool whole = file.Open(unfinished, kReplace) && file.WriteAll(text) && file.Flush();
     file.Close();
+    bool busy = false;
     if (whole)
     {
         for (int tries = 0; tries < kReplaceTries; ++tries)
         {
             if (::MoveFileExA(unfinished.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                 return true;
-            if (!MayBeBusy(::GetLastError()))
+            busy = MayBeBusy(::GetLastError());
+            if (!busy)
                 break;
             ::Sleep(kReplaceRetryMs);
         }
     }
     ::DeleteFileA(unfinished.c_str());
-    return false;
+    if (!whole || !busy)
+        return false;
+    // Another program holds the file open and does not let it be replaced,
+    // but shares it with writers: the text goes in its place. It fitted on
+    // the disk beside the file a moment ago, and that room is free again.
+    return Write(path, text, kReplace, Sharing::kWithWriters);
 }

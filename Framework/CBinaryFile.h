@@ -47,7 +47,9 @@ public:
     // written beside the file first, under a name of its own in the same
     // folder, and then takes the file's place. When anything fails (a full
     // disk, a read-only file) the file stays as it was and false is
-    // returned; rewriting a file in place would leave it cut short.
+    // returned; rewriting a file in place would leave it cut short. Only a
+    // file that another program holds open, shared with writers, is written
+    // in its place, once the whole text was shown to fit beside it.
     static bool ReplaceWhole(const std::string& path, const std::string& text);
     // The name the text is written under before it replaces the file.
     static std::string UnfinishedName(const std::string& path);

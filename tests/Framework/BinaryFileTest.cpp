@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Framework/CBinaryFile.h"
+#include "Framework/CHandle.h"
 
 namespace
 {
@@ -83,9 +84,14 @@ TEST(BinaryFileTest, AReplacementTakesThePlaceOfTheFileOnlyOnceWhole)
 
     // One that cannot take the file's place leaves the file as it was.
     ASSERT_TRUE(CBinaryFile::Write(path, "kept"));
-    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_FALSE(CBinaryFile::ReplaceWhole(path, "lost"));
-    ASSERT_TRUE(::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL));
+    {
+        // Another program holds it open and lets nobody take it away nor
+        // write to it.
+        CHandle held(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(CBinaryFile::ReplaceWhole(path, "lost"));
+    }
     ASSERT_TRUE(CBinaryFile::Read(path, text));
     EXPECT_EQ("kept", text);
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(unfinished.c_str())) << "left beside the file";

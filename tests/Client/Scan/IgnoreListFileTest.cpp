@@ -280,7 +280,7 @@ TEST(IgnoreListFile, AListThatWouldNotReadBackAsWrittenIsNotWritten)
         return;
     PlantIgnoreList("a^B^3;\r\n");
     CScanItemsInfo store;
-    for (const char* item : {" padded", "padded\t", "\r\nline"})
+    for (const char* item : {" padded", "\r\nline"})
     {
         SCOPED_TRACE(item);
         EXPECT_EQ(store.AddIgnoreEntry(item, "Windows Fonts", 0, 0), 0);

@@ -20,13 +20,14 @@ TEST(WhiteList, MatchesEntriesBeforeTheirSemicolonInAnyCase)
     const std::string path = folder + "WL";
     ASSERT_TRUE(TestEnv::WriteFile(path, " Foo ;bar"));
     WhiteList list;
-    EXPECT_EQ(list.Read(path), WhiteList::Status::kDone);
+    // The fragment without its ";" is not taken, and the list says so.
+    EXPECT_EQ(list.Read(path), WhiteList::Status::kDamaged);
     EXPECT_TRUE(list.Matches("HKEY_CURRENT_USER\\xFOOy"));
     EXPECT_FALSE(list.Matches("bar"));
 
     WhiteList leadingEmpty;
     ASSERT_TRUE(TestEnv::WriteFile(path, ";foo;"));
-    EXPECT_EQ(leadingEmpty.Read(path), WhiteList::Status::kDone);
+    EXPECT_EQ(leadingEmpty.Read(path), WhiteList::Status::kDamaged);
     EXPECT_FALSE(leadingEmpty.Matches("foo"));
 
     // White space of every kind around a fragment; an empty one ends the list.

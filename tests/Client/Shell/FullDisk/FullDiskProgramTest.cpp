@@ -1,0 +1,168 @@
+// The real Quillomar.exe with its folder on a small file system that fills
+// up under it: a settings change and an ignored finding that cannot be
+// written whole leave the settings file and the ignore list as they were,
+// and the user is told.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Client/res/ScanResultsResource.h"
+#include "Client/res/SettingsResource.h"
+#include "Client/res/ShellResource.h"
+#include "support/ProgramDriver.h"
+#include "support/ProgramDriverDisk.h"
+#include "support/TestRegistry.h"
+
+using namespace ProgramDriver;
+
+namespace
+{
+const char kAppPaths[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
+// Application paths only.
+const DWORD kScannedCategories = 0x40000;
+const char kApp[] = "qmfulldisk.exe";
+
+std::string FindingText()
+{
+    return "HKEY_LOCAL_MACHINE\\" + std::string(kAppPaths) + "\\" + kApp;
+}
+
+// What a long use leaves in the settings file: more than a few pages of it.
+std::string SettingsFile()
+{
+    std::string text = "[SETTINGS]\r\nFirstRun=0\r\nLastSelectedScanTypes=" + std::to_string(kScannedCategories) +
+                       "\r\nLastScan=1 March 2025, 09:30AM\r\n";
+    for (int i = 0; text.size() < 16384; ++i)
+        text += "Kept" + std::to_string(1000 + i) + "=a value that only this test wrote\r\n";
+    return text;
+}
+
+// Nothing of an unfinished write is left beside the file.
+bool LeftBeside(const std::string& folder, const char* name)
+{
+    WIN32_FIND_DATAA found = {};
+    const HANDLE search = ::FindFirstFileA((folder + name + ".*.new").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return true;
+}
+
+bool RunsOnSmallDisk()
+{
+    if (!SmallDiskFolder().empty())
+        return true;
+    std::printf("skipped: no small file system (run through scripts/with-small-disk.sh)\n");
+    return false;
+}
+}
+
+TEST(FullDiskProgram, ApplyOnAFullDiskKeepsTheSettingsFileAndSaysSo)
+{
+    if (!RunsOnSmallDisk())
+        GTEST_SKIP();
+    const std::string folder = MakeProgramFolderOnSmallDisk("settings");
+    ASSERT_FALSE(folder.empty()) << "the program could not be put on the small file system";
+    const std::string ini = folder + "qmsettings.ini";
+    ASSERT_TRUE(TestEnv::WriteFile(ini, SettingsFile()));
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, static_cast<HWND>(NULL));
+    const HWND page = ShowSettingsPage(main);
+    ASSERT_NE(page, static_cast<HWND>(NULL));
+    // As the start left it.
+    const std::string before = TestEnv::ReadFile(ini);
+    ASSERT_GT(before.size(), 16384u);
+
+    ASSERT_TRUE(FillDisk(folder)) << "the small file system did not fill";
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_AUTO_REPAIR));
+    ASSERT_TRUE(ClickWhenUsable(page, IDC_APPLY));
+    const HWND box = WaitForMessageBoxWith(program.ProcessId(), "could not be saved", 20000);
+    ASSERT_NE(box, static_cast<HWND>(NULL)) << "the failed save was not told";
+    EXPECT_NE(MessageBoxText(box).find(ini), std::string::npos) << MessageBoxText(box);
+    EXPECT_EQ(FindVisibleControl(page, IDC_SAVED_LABEL), static_cast<HWND>(NULL)) << "\"Saved\" shown";
+    EXPECT_TRUE(SaveScreenshot(main, "full-disk-settings"));
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(TestEnv::ReadFile(ini) == before) << "the settings file changed";
+    EXPECT_FALSE(LeftBeside(folder, "qmsettings.ini")) << "an unfinished file was left";
+
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+    const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
+    if (late)
+    {
+        ADD_FAILURE() << "unexpected box: " << MessageBoxText(late);
+        AnswerMessageBox(late, IDOK);
+    }
+    ASSERT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+    EXPECT_TRUE(TestEnv::ReadFile(ini) == before) << "the settings file changed at the end";
+
+    // With room again, the change is saved.
+    FreeDisk(folder);
+    RunningProgram again;
+    ASSERT_TRUE(again.Start(folder + "Quillomar.exe"));
+    const HWND second = again.WaitForMainWindow();
+    ASSERT_NE(second, static_cast<HWND>(NULL));
+    const HWND secondPage = ShowSettingsPage(second);
+    ASSERT_NE(secondPage, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(secondPage, IDC_AUTO_REPAIR));
+    ASSERT_TRUE(ClickWhenUsable(secondPage, IDC_APPLY));
+    EXPECT_TRUE(WaitFor(10000, [&] { return FindVisibleControl(secondPage, IDC_SAVED_LABEL) != NULL; }));
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "AutoRepair"), "1");
+    EXPECT_EQ(TestEnv::SettingsValue(ini, "Kept1000"), "a value that only this test wrote");
+    ASSERT_TRUE(ClickWhenUsable(second, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(again.WaitForExit(20000)) << "the program did not end";
+}
+
+TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
+{
+    if (!RunsOnSmallDisk())
+        GTEST_SKIP();
+    ASSERT_TRUE(TestEnv::SetString(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\" + kApp, "",
+                                   std::string("C:\\QmNowhere\\") + kApp));
+    const std::string folder = MakeProgramFolderOnSmallDisk("ignore");
+    ASSERT_FALSE(folder.empty()) << "the program could not be put on the small file system";
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", SettingsFile()));
+    std::string planted;
+    for (int i = 0; planted.size() < 40960 + 512; ++i)
+        planted += "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm" +
+                   std::to_string(1000 + i) + "^Windows Startup Items^0;\r\n";
+    const std::string ignoreList = folder + "IL";
+    ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND main = program.WaitForMainWindow();
+    ASSERT_NE(main, static_cast<HWND>(NULL));
+    const HWND tree = ScanAndShowResults(main);
+    ASSERT_NE(tree, static_cast<HWND>(NULL));
+    HTREEITEM leaf = NULL;
+    for (const TreeRow& row : TreeRows(tree))
+        if (row.depth == 1 && row.text == FindingText())
+            leaf = row.item;
+    ASSERT_NE(leaf, static_cast<HTREEITEM>(NULL)) << "the finding was not reported";
+
+    ASSERT_TRUE(FillDisk(folder)) << "the small file system did not fill";
+    ASSERT_TRUE(TreeSelect(tree, leaf));
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_IGNORE_BUTTON));
+    const HWND box = WaitForMessageBoxWith(program.ProcessId(), "could not be saved", 20000);
+    ASSERT_NE(box, static_cast<HWND>(NULL)) << "the failed save was not told";
+    EXPECT_TRUE(SaveScreenshot(main, "full-disk-ignore"));
+    ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed";
+    EXPECT_FALSE(LeftBeside(folder, "IL")) << "an unfinished file was left";
+
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+    const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
+    if (late)
+    {
+        ADD_FAILURE() << "unexpected box: " << MessageBoxText(late);
+        AnswerMessageBox(late, IDOK);
+    }
+    EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+    EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed at the end";
+    FreeDisk(folder);
+}
