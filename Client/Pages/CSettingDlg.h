@@ -42,7 +42,9 @@ public:
     void LoadChecks();
     // False when the settings could not be stored; they hold for this run.
     bool ApplySettings();
-    void OnApply();
+    // Stores the check boxes; tellFailure: a store that failed is told
+    // (the user clicked), else it stays silent.
+    void OnApply(bool tellFailure);
 
     // The job operations; TRUE when the Task Scheduler did what was asked.
     BOOL CreateScheduledScanTask(BOOL useDefault);

@@ -180,7 +180,9 @@ int CScanItemsInfo::LoadIgnoreList()
     m_ignoredItems.reserve(content.records.size());
     for (IgnoreListFile::Record& record : content.records)
         m_ignoredItems.emplace(std::move(record.item), record.number);
-    m_bIgnoreListLoaded = 1;
+    // A list read only in part is read again at the next scan's start: it
+    // may have been mended since.
+    m_bIgnoreListLoaded = m_ignoredItemsState == ReadStatus::kDone ? 1 : 0;
     return 1;
 }
 

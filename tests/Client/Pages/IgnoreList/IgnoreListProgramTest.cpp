@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Client/res/IgnoreListResource.h"
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "support/ProgramDriver.h"
@@ -130,10 +131,11 @@ TEST(IgnoreListProgram, AListPastTwoMegabytesIsHonouredAtTheNextStartAndNothingO
     ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", settings));
     // Records of values long gone, sorted before the two findings'.
     std::string planted;
-    for (int i = 0; planted.size() < 2096998 - Record(kPlainApp).size(); ++i)
+    for (int i = 0; planted.size() + Record(kPlainApp).size() + Record(kCaretApp).size() <= (2u << 20); ++i)
         planted += "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm" +
                    std::to_string(100000 + i) + "^Windows Startup Items^0;\r\n";
     planted += Record(kPlainApp);
+    ASSERT_LT(planted.size(), 2u << 20);
     const std::string ignoreList = folder + "IL";
     ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
 
