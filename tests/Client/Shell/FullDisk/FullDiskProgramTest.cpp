@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <utility>
 
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/SettingsResource.h"
@@ -50,6 +52,21 @@ bool LeftBeside(const std::string& folder, const char* name)
     return true;
 }
 
+// Fills the disk for as long as it lives: a test that stops early leaves
+// room for the next.
+class FullDisk
+{
+public:
+    explicit FullDisk(std::string folder) : m_folder(std::move(folder)) {}
+    ~FullDisk() { FreeDisk(m_folder); }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+    bool Fill() { return FillDisk(m_folder); }
+
+private:
+    std::string m_folder;
+};
+
 bool RunsOnSmallDisk()
 {
     if (!SmallDiskFolder().empty())
@@ -78,15 +95,17 @@ TEST(FullDiskProgram, ApplyOnAFullDiskKeepsTheSettingsFileAndSaysSo)
     const std::string before = TestEnv::ReadFile(ini);
     ASSERT_GT(before.size(), 16384u);
 
-    ASSERT_TRUE(FillDisk(folder)) << "the small file system did not fill";
+    FullDisk full(folder);
+    ASSERT_TRUE(full.Fill()) << "the small file system did not fill";
     ASSERT_TRUE(ClickWhenUsable(page, IDC_AUTO_REPAIR));
     ASSERT_TRUE(ClickWhenUsable(page, IDC_APPLY));
     const HWND box = WaitForMessageBoxWith(program.ProcessId(), "could not be saved", 20000);
     ASSERT_NE(box, static_cast<HWND>(NULL)) << "the failed save was not told";
     EXPECT_NE(MessageBoxText(box).find(ini), std::string::npos) << MessageBoxText(box);
     EXPECT_EQ(FindVisibleControl(page, IDC_SAVED_LABEL), static_cast<HWND>(NULL)) << "\"Saved\" shown";
-    EXPECT_TRUE(SaveScreenshot(main, "full-disk-settings"));
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
+    ::Sleep(300);
+    EXPECT_TRUE(SaveScreenshot(main, "full-disk-settings"));
     EXPECT_TRUE(TestEnv::ReadFile(ini) == before) << "the settings file changed";
     EXPECT_FALSE(LeftBeside(folder, "qmsettings.ini")) << "an unfinished file was left";
 
@@ -126,10 +145,18 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
     const std::string folder = MakeProgramFolderOnSmallDisk("ignore");
     ASSERT_FALSE(folder.empty()) << "the program could not be put on the small file system";
     ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", SettingsFile()));
+    // Ten pages of the file system to the byte (blanks after the last
+    // record): one record more needs a page the full disk does not have.
     std::string planted;
-    for (int i = 0; planted.size() < 40960 + 512; ++i)
-        planted += "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm" +
-                   std::to_string(1000 + i) + "^Windows Startup Items^0;\r\n";
+    for (int i = 0;; ++i)
+    {
+        const std::string record = "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm" +
+                                   std::to_string(1000 + i) + "^Windows Startup Items^0;\r\n";
+        if (planted.size() + record.size() + 2 > 40960)
+            break;
+        planted += record;
+    }
+    planted += std::string(40960 - 2 - planted.size(), ' ') + "\r\n";
     const std::string ignoreList = folder + "IL";
     ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
 
@@ -145,12 +172,12 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
             leaf = row.item;
     ASSERT_NE(leaf, static_cast<HTREEITEM>(NULL)) << "the finding was not reported";
 
-    ASSERT_TRUE(FillDisk(folder)) << "the small file system did not fill";
+    FullDisk full(folder);
+    ASSERT_TRUE(full.Fill()) << "the small file system did not fill";
     ASSERT_TRUE(TreeSelect(tree, leaf));
     ASSERT_TRUE(ClickWhenUsable(main, IDC_IGNORE_BUTTON));
     const HWND box = WaitForMessageBoxWith(program.ProcessId(), "could not be saved", 20000);
     ASSERT_NE(box, static_cast<HWND>(NULL)) << "the failed save was not told";
-    EXPECT_TRUE(SaveScreenshot(main, "full-disk-ignore"));
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed";
     EXPECT_FALSE(LeftBeside(folder, "IL")) << "an unfinished file was left";
@@ -164,5 +191,4 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
     }
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
     EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed at the end";
-    FreeDisk(folder);
 }
