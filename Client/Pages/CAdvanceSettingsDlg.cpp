@@ -23,7 +23,7 @@ const int kScheduleTab = 3;
 // The list fills a step at a time, each step this long at most, so that the
 // window answers in between.
 const UINT_PTR kFillTimer = 1;
-const DWORD kFillStepMs = 40;
+const DWORD kFillStepMs = 25;
 const size_t kRowsBetweenClockLooks = 32;
 
 // A key whose byte order is the order lstrcmpi gives the texts.
