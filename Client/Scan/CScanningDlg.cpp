@@ -757,12 +757,15 @@ LRESULT CScanningDlg::OnScanFinished()
     if (m_workflow)
         m_workflow->HandOverResults(outcome);
 
+    bool saved = true;
     if (m_saveScanDate == 1)
-        ProgramShell().Settings().SaveLastScan(LastScanDateText());
-    SaveLastErrors();
+        saved = ProgramShell().Settings().SaveLastScan(LastScanDateText());
+    saved = SaveLastErrors() && saved;
     SetBitmap(IDB_SCANNED_BACKGROUND);
     RepaintWhole();
     TellListNotice(!incomplete);
+    if (!saved && !incomplete && m_listNotice.empty())
+        SetLabelText(IDC_SCAN_ITEM, "The scan's date and numbers could not be saved.");
     if (m_workflow && m_workflow->CurrentStep() == kStepProgress && IsWindowVisible())
         ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
 
@@ -796,7 +799,7 @@ void CScanningDlg::OnShowResults()
         m_workflow->ShowResults();
 }
 
-void CScanningDlg::SaveLastErrors()
+bool CScanningDlg::SaveLastErrors()
 {
     LastResults::FoundStatistics found;
     CScanItemsInfo* store = ProgramShell().ResultsStore();
@@ -810,5 +813,5 @@ void CScanningDlg::SaveLastErrors()
     found.tempFilesKB = m_tempFilesKB;
     if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
         home->ShowFound(found);
-    CStatusDlg::StoredStatistics().WriteFound(found);
+    return CStatusDlg::StoredStatistics().WriteFound(found);
 }

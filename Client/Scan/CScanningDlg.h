@@ -130,7 +130,8 @@ private:
     void ShowIncompleteScan();
     int JobResult();
     void OnShowResults();
-    void SaveLastErrors();
+    // False when the numbers could not be stored.
+    bool SaveLastErrors();
     // A list that was not read whole: a short text for the page's item line
     // at the scan's end, and the whole story for the scan log.
     void NoteListState(const char* listName, const std::string& path, ListFile::Status state);

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
@@ -181,6 +182,18 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
     ASSERT_TRUE(AnswerMessageBox(box, IDOK));
     EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed";
     EXPECT_FALSE(LeftBeside(folder, "IL")) << "an unfinished file was left";
+
+    // A scan on the full disk ends saying its date and numbers were not
+    // kept; the settings file keeps the last ones.
+    const std::string settingsBefore = TestEnv::ReadFile(folder + "qmsettings.ini");
+    // With its one finding ignored, the scan page is back on its first step.
+    ASSERT_TRUE(ClickWhenUsable(main, IDC_SCAN_START, 20000));
+    ASSERT_NE(WaitForUsable(main, IDC_SHOW_RESULTS, 120000), static_cast<HWND>(NULL)) << "the scan did not end";
+    const std::string said = "The scan's date and numbers could not be saved.";
+    EXPECT_TRUE(WaitFor(5000, [&] { return WindowText(FindVisibleControl(main, IDC_SCAN_ITEM)) == said; }))
+        << WindowText(FindVisibleControl(main, IDC_SCAN_ITEM));
+    EXPECT_TRUE(SaveScreenshot(main, "full-disk-scan"));
+    EXPECT_TRUE(TestEnv::ReadFile(folder + "qmsettings.ini") == settingsBefore) << "the settings file changed";
 
     ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
     const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
