@@ -128,13 +128,13 @@ IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& 
     Content content;
     if (Read(content) == Status::kFailed)
         return Status::kFailed;
-    const std::string text = Merged(content, entries);
-    if (!ReadsBackAs(text, entries))
+    std::string text;
+    if (!Merged(content, entries, text))
         return Status::kFailed;
     return Write(content, text);
 }
 
-std::string IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries)
+bool IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text)
 {
     // A key is read with the number of its first record.
     std::vector<std::string> keys;
@@ -148,11 +148,18 @@ std::string IgnoreListFile::Merged(const Content& content, const std::map<std::s
     }
     std::vector<const std::pair<const std::string, int>*> added;
     for (const auto& entry : entries)
-        if (firstRecord.count(entry.first) == 0)
-            added.push_back(&entry);
+    {
+        if (firstRecord.count(entry.first) != 0)
+            continue;
+        // The records kept are read back as they were read; a new one must
+        // read back as it goes in.
+        if (!ReadsBack(entry.first, entry.second))
+            return false;
+        added.push_back(&entry);
+    }
 
     const std::string& old = content.text;
-    std::string text;
+    text.clear();
     text.reserve(old.size() + 64 * added.size());
     size_t copied = 0;
     const auto copyTo = [&](size_t at) {
@@ -185,7 +192,7 @@ std::string IgnoreListFile::Merged(const Content& content, const std::map<std::s
     for (; next < added.size(); ++next)
         text += FormatRecord(added[next]->first, added[next]->second);
     copyTo(old.size());
-    return text;
+    return true;
 }
 
 IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& entries) const
@@ -195,7 +202,11 @@ IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& 
         return Status::kFailed;
     std::string text = content.text.substr(0, content.readEnd);
     for (const auto& entry : entries)
+    {
+        if (!ReadsBack(entry.first, entry.second))
+            return Status::kFailed;
         text += FormatRecord(entry.first, entry.second);
+    }
     text.append(content.text, content.readEnd, std::string::npos);
     return Write(content, text);
 }
@@ -208,21 +219,9 @@ IgnoreListFile::Status IgnoreListFile::Write(const Content& content, const std::
     return CBinaryFile::ReplaceWhole(m_path, text) ? Status::kDone : Status::kFailed;
 }
 
-bool IgnoreListFile::ReadsBackAs(const std::string& text, const std::map<std::string, int>& entries)
+bool IgnoreListFile::ReadsBack(const std::string& key, int number)
 {
-    // A key is read with the number of its first record; a record whose
-    // item is empty is no entry, as in the store's read.
-    std::unordered_map<std::string, int> read;
-    read.reserve(entries.size());
-    for (const Record& record : Parse(text).records)
-        read.emplace(record.KeyText(), record.number);
-    if (read.size() != entries.size())
-        return false;
-    for (const auto& entry : entries)
-    {
-        const auto it = read.find(entry.first);
-        if (it == read.end() || it->second != entry.second)
-            return false;
-    }
-    return true;
+    const Content read = Parse(FormatRecord(key, number));
+    return !read.damaged && read.records.size() == 1 && read.records[0].KeyText() == key &&
+           read.records[0].number == number;
 }

@@ -88,11 +88,13 @@ public:
     static std::string FormatRecord(const std::string& key, int number);
 
 private:
-    // The file's text holding exactly these entries (see Update).
-    static std::string Merged(const Content& content, const std::map<std::string, int>& entries);
+    // The file's text holding exactly these entries (see Update); false when
+    // one of those it adds would not read back as it went in.
+    static bool Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text);
     Status Write(const Content& content, const std::string& text) const;
-    // True when the text reads back as exactly these entries.
-    static bool ReadsBackAs(const std::string& text, const std::map<std::string, int>& entries);
+    // True when the record of this key and number, read on its own, is that
+    // key and number again.
+    static bool ReadsBack(const std::string& key, int number);
 
     std::string m_path;
 };
