@@ -19,6 +19,7 @@
 #include "Client/res/IgnoreListResource.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
+#include "Framework/CHandle.h"
 #include "support/ProgramDriver.h"
 
 CRegClientApp theApp;
@@ -204,6 +205,36 @@ TEST(IgnoreListPage, ALongListIsShownWholeWhileTheWindowAnswers)
         EXPECT_TRUE(WaitFor(10000, [&] { return ListRowCount(list) == count - 1; }));
     });
     EXPECT_TRUE(IgnoreListBytes() == large.substr(large.find('\n') + 1)) << "more than the one record changed";
+}
+
+// A list that cannot be written keeps its row and its file, and the user is
+// warned.
+TEST(IgnoreListPage, ARemoveThatCannotBeWrittenIsWarnedAndChangesNothing)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList(AllRecords());
+    // Another program reads the file and lets nobody write it or take it away.
+    CHandle held(::CreateFileA(CScanItemsInfo::IgnoreListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    PageRun page;
+    page.RunWindow([&](CRegClientDlg&, HWND, HWND pageWindow, HWND list) {
+        ASSERT_EQ(ListRowCount(list), 5);
+        ASSERT_TRUE(ListSelectRowAndWait(list, 0));
+        ASSERT_TRUE(PressButton(pageWindow, IDC_IGNORE_REMOVE));
+        const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), "could not be written", 20000);
+        ASSERT_NE(box, static_cast<HWND>(NULL)) << "nothing was said";
+        EXPECT_NE(MessageBoxText(box).find(CScanItemsInfo::IgnoreListPath()), std::string::npos)
+            << MessageBoxText(box);
+        // The box's icon is the warning sign.
+        const HWND icon = ::GetDlgItem(box, 0x0440);
+        EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageA(icon, STM_GETICON, 0, 0)), ::LoadIconA(nullptr, IDI_WARNING));
+        AnswerMessageBox(box, IDOK);
+        EXPECT_TRUE(WaitFor(5000, [&] { return ListRowCount(list) == 5; }));
+    });
+    held.Close();
+    EXPECT_EQ(IgnoreListBytes(), AllRecords());
 }
 
 TEST(IgnoreListPage, RemovingTheLastEntryLeavesAnEmptyFileAndTheTabsLeadToTheSettingsTabs)
