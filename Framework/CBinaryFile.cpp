@@ -10,6 +10,8 @@ namespace
 // it is replaced; the replacement waits for it this long at most.
 const int kReplaceTries = 10;
 const DWORD kReplaceRetryMs = 20;
+// Names tried for the text before it replaces the file.
+const unsigned kUnfinishedNames = 16;
 
 bool MayBeBusy(DWORD error)
 {
@@ -41,6 +43,11 @@ bool CBinaryFile::Open(const std::string& path, Mode mode, Sharing sharing)
     case kReadAppend:
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
+        break;
+    case kCreateNew:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_NEW;
         break;
     }
     if (sharing == Sharing::kWithWriters)
@@ -103,18 +110,29 @@ bool CBinaryFile::Flush()
     return m_file && ::FlushFileBuffers(m_file.Get());
 }
 
-std::string CBinaryFile::UnfinishedName(const std::string& path)
+std::string CBinaryFile::UnfinishedName(const std::string& path, unsigned attempt)
 {
-    // One name per process: two copies of the program saving at once do not
-    // write into each other's text.
-    return AnsiText::Format("%s.%lu.new", path.c_str(), static_cast<unsigned long>(::GetCurrentProcessId()));
+    return AnsiText::Format("%s.%lu-%u.new", path.c_str(), static_cast<unsigned long>(::GetCurrentProcessId()),
+                            attempt);
 }
 
 bool CBinaryFile::ReplaceWhole(const std::string& path, const std::string& text)
 {
-    const std::string unfinished = UnfinishedName(path);
+    // A name nobody else writes under: two copies of the program saving at
+    // once (process numbers of two Wine prefixes may even be the same) never
+    // write into each other's text.
+    std::string unfinished;
     CBinaryFile file;
-    const bool whole = file.Open(unfinished, kReplace) && file.WriteAll(text) && file.Flush();
+    for (unsigned attempt = 0; attempt < kUnfinishedNames && !file.IsOpen(); ++attempt)
+    {
+        unfinished = UnfinishedName(path, attempt);
+        if (!file.Open(unfinished, kCreateNew) && ::GetLastError() != ERROR_FILE_EXISTS &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    if (!file.IsOpen())
+        return false;
+    const bool whole = file.WriteAll(text) && file.Flush();
     file.Close();
     bool busy = false;
     if (whole)

@@ -19,6 +19,7 @@ public:
         kReplace,      // write from scratch; made when missing
         kAppend,       // write at the end; made when missing
         kReadAppend,   // read it all, then write at the end; made when missing
+        kCreateNew,    // write a new file; fails when the name is taken
     };
 
     enum class Sharing
@@ -51,8 +52,10 @@ public:
     // file that another program holds open, shared with writers, is written
     // in its place, once the whole text was shown to fit beside it.
     static bool ReplaceWhole(const std::string& path, const std::string& text);
-    // The name the text is written under before it replaces the file.
-    static std::string UnfinishedName(const std::string& path);
+    // A name the text may be written under before it replaces the file:
+    // the file's own name, a number of this process and the attempt's, and
+    // ".new".
+    static std::string UnfinishedName(const std::string& path, unsigned attempt);
 
 private:
     CHandle m_file;

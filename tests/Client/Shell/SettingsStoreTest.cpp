@@ -9,7 +9,6 @@
 
 #include "Client/Shell/IniDocument.h"
 #include "Client/Shell/SettingsStore.h"
-#include "Framework/CBinaryFile.h"
 #include "Framework/CHandle.h"
 #include "Framework/CRegKey.h"
 #include "support/TestRegistry.h"
@@ -263,14 +262,17 @@ TEST_F(IniSettings, ASaveThatCannotBeWrittenKeepsTheFileAndSaysSo)
     run.store.Load();
     ASSERT_TRUE(run.store.Save());
     const std::string saved = FileText();
-    // The name the new text is written under first is taken.
-    const std::string unfinished = CBinaryFile::UnfinishedName(m_location.iniPath);
-    ASSERT_TRUE(::CreateDirectoryA(unfinished.c_str(), nullptr));
-    run.record.autoRepair = 1;
-    EXPECT_FALSE(run.store.Save());
-    EXPECT_FALSE(run.store.SaveLastScan("14 July 2024, 08:05PM"));
-    EXPECT_EQ(FileText(), saved);
-    ASSERT_TRUE(::RemoveDirectoryA(unfinished.c_str()));
+    {
+        // Another program reads the file and lets nobody write it or take it
+        // away.
+        CHandle held(::CreateFileA(m_location.iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        run.record.autoRepair = 1;
+        EXPECT_FALSE(run.store.Save());
+        EXPECT_FALSE(run.store.SaveLastScan("14 July 2024, 08:05PM"));
+        EXPECT_EQ(FileText(), saved);
+    }
     EXPECT_TRUE(run.store.Save());
     EXPECT_EQ(Stored("AutoRepair"), "1");
     EXPECT_EQ(Stored("LastScan"), "14 July 2024, 08:05PM");
