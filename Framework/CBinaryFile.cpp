@@ -2,6 +2,23 @@
 
 #include <algorithm>
 
+#include "Framework/AnsiText.h"
+
+namespace
+{
+// Another program (or another copy of this one) may read the file the moment
+// it is replaced; the replacement waits for it this long at most.
+const int kReplaceTries = 10;
+const DWORD kReplaceRetryMs = 20;
+// Names tried for the text before it replaces the file.
+const unsigned kUnfinishedNames = 16;
+
+bool MayBeBusy(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+}
+
 bool CBinaryFile::Open(const std::string& path, Mode mode, Sharing sharing)
 {
     DWORD access = GENERIC_READ;
@@ -26,6 +43,11 @@ bool CBinaryFile::Open(const std::string& path, Mode mode, Sharing sharing)
     case kReadAppend:
         access = GENERIC_READ | GENERIC_WRITE;
         share = FILE_SHARE_READ;
+        break;
+    case kCreateNew:
+        access = GENERIC_WRITE;
+        share = FILE_SHARE_READ;
+        disposition = CREATE_NEW;
         break;
     }
     if (sharing == Sharing::kWithWriters)
@@ -81,4 +103,55 @@ bool CBinaryFile::Write(const std::string& path, const std::string& text, Mode m
 {
     CBinaryFile file;
     return file.Open(path, mode, sharing) && file.WriteAll(text);
+}
+
+bool CBinaryFile::Flush()
+{
+    return m_file && ::FlushFileBuffers(m_file.Get());
+}
+
+std::string CBinaryFile::UnfinishedName(const std::string& path, unsigned attempt)
+{
+    return AnsiText::Format("%s.%lu-%u.new", path.c_str(), static_cast<unsigned long>(::GetCurrentProcessId()),
+                            attempt);
+}
+
+bool CBinaryFile::ReplaceWhole(const std::string& path, const std::string& text)
+{
+    // A name nobody else writes under: two copies of the program saving at
+    // once (process numbers of two Wine prefixes may even be the same) never
+    // write into each other's text.
+    std::string unfinished;
+    CBinaryFile file;
+    for (unsigned attempt = 0; attempt < kUnfinishedNames && !file.IsOpen(); ++attempt)
+    {
+        unfinished = UnfinishedName(path, attempt);
+        if (!file.Open(unfinished, kCreateNew) && ::GetLastError() != ERROR_FILE_EXISTS &&
+            ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    if (!file.IsOpen())
+        return false;
+    const bool whole = file.WriteAll(text) && file.Flush();
+    file.Close();
+    bool busy = false;
+    if (whole)
+    {
+        for (int tries = 0; tries < kReplaceTries; ++tries)
+        {
+            if (::MoveFileExA(unfinished.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+                return true;
+            busy = MayBeBusy(::GetLastError());
+            if (!busy)
+                break;
+            ::Sleep(kReplaceRetryMs);
+        }
+    }
+    ::DeleteFileA(unfinished.c_str());
+    if (!whole || !busy)
+        return false;
+    // Another program holds the file open and does not let it be replaced,
+    // but shares it with writers: the text goes in its place. It fitted on
+    // the disk beside the file a moment ago, and that room is free again.
+    return Write(path, text, kReplace, Sharing::kWithWriters);
 }

@@ -5,7 +5,6 @@
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
-#include "Client/Scan/ListFile.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/res/IgnoreListResource.h"
 #include "Framework/CDataExchange.h"
@@ -20,6 +19,24 @@ const int kPageHeight = 332;
 const int kGeneralTab = 1;
 const int kSecondTab = 2;
 const int kScheduleTab = 3;
+
+// The list fills a step at a time, each step this long at most, so that the
+// window answers in between.
+const UINT_PTR kFillTimer = 1;
+const DWORD kFillStepMs = 25;
+const size_t kRowsBetweenClockLooks = 32;
+
+// A key whose byte order is the order lstrcmpi gives the texts.
+std::string SortKeyOf(const std::string& text)
+{
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    const int size = ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    if (size <= 0)
+        return text;
+    std::string key(static_cast<size_t>(size), '\0');
+    ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()), &key[0], size);
+    return key;
+}
 }
 
 CAdvanceSettingsDlg::CAdvanceSettingsDlg(CWnd* parent)
@@ -87,6 +104,7 @@ void CAdvanceSettingsDlg::Refresh()
 
 void CAdvanceSettingsDlg::FillIgnoreList()
 {
+    StopFilling();
     m_list.DeleteAllItems();
     while (m_list.DeleteColumn(0))
         ;
@@ -99,60 +117,96 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     if (!items)
         return;
     std::map<std::string, int> entries;
-    if (!items->ReloadIgnoreList())
-        TellIfTooLarge(items);
+    const bool read = items->ReloadIgnoreList() != 0;
     items->GetIgnoreList(&entries);
-    InsertRows(entries);
+    StartFilling(entries);
+    if (!read)
+        MessageBox(("The ignore list \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be read.").c_str(),
+                   nullptr, MB_OK | MB_ICONWARNING);
 }
 
-void CAdvanceSettingsDlg::InsertRows(const std::map<std::string, int>& entries)
+void CAdvanceSettingsDlg::StartFilling(const std::map<std::string, int>& entries)
 {
-    struct Row
-    {
-        const std::string* key;
-        IgnoreListFile::Key split;
-    };
-    std::vector<Row> rows;
-    rows.reserve(entries.size());
+    m_pending.reserve(entries.size());
     for (const auto& entry : entries)
-        rows.push_back({&entry.first, IgnoreListFile::SplitKey(entry.first)});
-    // The list is sorted by item, without regard to case. Under Wine a
-    // sorted list looks for each new row's place row by row, which takes
-    // minutes for a long list: the rows are put in that order here, and the
-    // list takes them as they come.
-    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
-        return ::lstrcmpiA(a.split.item.c_str(), b.split.item.c_str()) < 0;
-    });
-    const LONG style = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
-    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
-    m_list.SetRedraw(false);
-    m_rowKeys.reserve(rows.size());
-    m_list.SendMessage(LVM_SETITEMCOUNT, rows.size());
-    for (const Row& entry : rows)
     {
-        // The row's data goes in with it: each further message to the list
-        // costs as much as the row itself.
-        const int index = static_cast<int>(m_rowKeys.size());
-        const int row = m_list.InsertItemWithData(index, entry.split.item, index);
-        if (row < 0)
-            continue;
-        m_list.SetItemText(row, 1, entry.split.category);
-        m_rowKeys.push_back(*entry.key);
+        IgnoreListFile::Key split = IgnoreListFile::SplitKey(entry.first);
+        m_pending.push_back({entry.first, std::move(split.item), std::move(split.category), std::string()});
+    }
+    m_rowKeys.reserve(m_pending.size());
+    // The list keeps its rows sorted by item. Under Wine a sorted list looks
+    // for each new row's place row by row, which takes minutes for a long
+    // list: the rows are put in that order here, and the list takes them as
+    // they come.
+    m_listStyle = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
+    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, m_listStyle & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
+    m_list.SendMessage(LVM_SETITEMCOUNT, m_pending.size());
+    if (FillStep())
+        SetTimer(kFillTimer, 1);
+}
+
+bool CAdvanceSettingsDlg::FillStep()
+{
+    const DWORD start = ::GetTickCount();
+    const auto stepTimeLeft = [start] { return ::GetTickCount() - start < kFillStepMs; };
+    // The list compares its rows as lstrcmpi does; comparing sort keys
+    // byte by byte gives that order with one system call per row, not one
+    // per comparison.
+    for (; m_sortKeysMade < m_pending.size() && stepTimeLeft(); ++m_sortKeysMade)
+        m_pending[m_sortKeysMade].sortKey = SortKeyOf(m_pending[m_sortKeysMade].item);
+    if (m_sortKeysMade < m_pending.size())
+        return true;
+    if (!m_sorted)
+    {
+        std::stable_sort(m_pending.begin(), m_pending.end(),
+                         [](const PendingRow& a, const PendingRow& b) { return a.sortKey < b.sortKey; });
+        m_sorted = true;
+    }
+    m_list.SetRedraw(false);
+    while (m_rowsInserted < m_pending.size() && stepTimeLeft())
+    {
+        for (size_t n = 0; n < kRowsBetweenClockLooks && m_rowsInserted < m_pending.size(); ++n, ++m_rowsInserted)
+        {
+            const PendingRow& entry = m_pending[m_rowsInserted];
+            // The row's data goes in with it: each further message to the
+            // list costs as much as the row itself.
+            const int index = static_cast<int>(m_rowKeys.size());
+            const int row = m_list.InsertItemWithData(index, entry.item, index);
+            if (row < 0)
+                continue;
+            m_list.SetItemText(row, 1, entry.category);
+            m_rowKeys.push_back(entry.key);
+        }
     }
     m_list.SetRedraw(true);
-    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, style);
+    if (m_rowsInserted < m_pending.size())
+        return true;
+    StopFilling();
+    return false;
 }
 
-void CAdvanceSettingsDlg::TellIfTooLarge(CAbstractScanItemsInfo* items)
+void CAdvanceSettingsDlg::StopFilling()
 {
-    const CScanItemsInfo* store = dynamic_cast<CScanItemsInfo*>(items);
-    if (!store || store->LastIgnoreListRead() != IgnoreListFile::Status::kTooLarge)
+    if (m_hWnd)
+        KillTimer(kFillTimer);
+    if (!m_pending.empty() || m_sorted)
+        ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, m_listStyle);
+    m_pending.clear();
+    m_pending.shrink_to_fit();
+    m_sortKeysMade = 0;
+    m_rowsInserted = 0;
+    m_sorted = false;
+}
+
+void CAdvanceSettingsDlg::OnTimer(UINT_PTR id)
+{
+    if (id != kFillTimer)
+    {
+        CBitmapDialog::OnTimer(id);
         return;
-    MessageBox(ListFile::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
-                                              "The list shows nothing, and the findings on it are reported by "
-                                              "the next scan.")
-                   .c_str(),
-               nullptr, MB_OK | MB_ICONWARNING);
+    }
+    if (!FillStep())
+        KillTimer(kFillTimer);
 }
 
 void CAdvanceSettingsDlg::OnRemove()
@@ -179,8 +233,9 @@ void CAdvanceSettingsDlg::OnRemove()
         m_list.DeleteItem(selected);
         return;
     }
-    MessageBox("The ignore list was not changed: its file could not be read or written.", nullptr,
-               MB_ICONINFORMATION);
+    MessageBox(("The ignore list was not changed: \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be written.")
+                   .c_str(),
+               nullptr, MB_OK | MB_ICONWARNING);
 }
 
 void CAdvanceSettingsDlg::ShowSettings(int tab)

@@ -38,13 +38,17 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT controlType) override;
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
+    void OnTimer(UINT_PTR id) override;
 
 private:
     void FillIgnoreList();
-    // One row per entry, item and category, each knowing its entry's key.
-    void InsertRows(const std::map<std::string, int>& entries);
-    // Tells the user why the list is empty when its file was too large to read.
-    void TellIfTooLarge(CAbstractScanItemsInfo* items);
+    // The rows of the entries, item and category, each knowing its entry's
+    // key, go in a step at a time: a list of tens of thousands of entries
+    // takes seconds, and the window answers between the steps.
+    void StartFilling(const std::map<std::string, int>& entries);
+    // One step: sort keys first, then rows; false once every row is in.
+    bool FillStep();
+    void StopFilling();
     void OnRemove();
     // Page 4, and with a tab number that tab of the settings page.
     void ShowSettings(int tab);
@@ -70,5 +74,20 @@ private:
     // The store's key (item "^" category) of each row; a row's item data is
     // its index here.
     std::vector<std::string> m_rowKeys;
+
+    // The rows still to go in, with the key that sorts them as the list
+    // does (by item, without regard to case).
+    struct PendingRow
+    {
+        std::string key;
+        std::string item;
+        std::string category;
+        std::string sortKey;
+    };
+    std::vector<PendingRow> m_pending;
+    size_t m_sortKeysMade = 0;
+    size_t m_rowsInserted = 0;
+    bool m_sorted = false;
+    LONG m_listStyle = 0;
     CAbstractScanItemsInfo* m_pItems = nullptr;
 };

@@ -241,18 +241,30 @@ void CSettingDlg::LoadChecks()
         CheckDlgButton(check.id, ProgramShell().Settings().Record().*check.word ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void CSettingDlg::ApplySettings()
+bool CSettingDlg::ApplySettings()
 {
     for (const SettingCheck& check : kSettingChecks)
         ProgramShell().Settings().Record().*check.word = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
-    ProgramShell().Settings().Save();
+    return ProgramShell().Settings().Save();
 }
 
-void CSettingDlg::OnApply()
+void CSettingDlg::OnApply(bool tellFailure)
 {
     UpdateData(true);
-    ApplySettings();
-    m_savedLabel.ShowWindow(SW_SHOW);
+    if (ApplySettings())
+    {
+        m_savedLabel.ShowWindow(SW_SHOW);
+        return;
+    }
+    HideSavedLabel();
+    // Leaving the page or the program stores the options too, also when a
+    // scheduled scan moves on by itself: only a click waits for an answer.
+    if (!tellFailure)
+        return;
+    const SettingsLocation& location = ProgramShell().Settings().Location();
+    const std::string where = location.portable ? "to \"" + location.iniPath + "\"" : std::string("in the registry");
+    MessageBox(("The settings could not be saved " + where + ". They apply until Quillomar closes.").c_str(), nullptr,
+               MB_OK | MB_ICONWARNING);
 }
 
 void CSettingDlg::HideSavedLabel()
@@ -566,7 +578,7 @@ BOOL CSettingDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         return CBitmapDialog::OnCommand(wParam, lParam);
     switch (id)
     {
-    case IDC_APPLY: OnApply(); return TRUE;
+    case IDC_APPLY: OnApply(true); return TRUE;
     case IDC_DISABLE_SCHEDULE: OnDisableSchedule(); return TRUE;
     case IDC_LOGON_SCAN:
         OnLogonScanCheck();
@@ -589,7 +601,7 @@ BOOL CSettingDlg::OnCommand(WPARAM wParam, LPARAM lParam)
         return TRUE;
     case IDC_TAB_GENERAL: ShowTab(kTabGeneral); return TRUE;
     case IDC_TAB_SCHEDULE:
-        OnApply();
+        OnApply(true);
         ShowTab(kTabSchedule);
         return TRUE;
     case IDC_TAB_IGNORE_LIST: ShowTab(kTabIgnoreList); return TRUE;
@@ -655,11 +667,11 @@ void CSettingDlg::OnShowWindow(BOOL show, UINT status)
     CBitmapDialog::OnShowWindow(show, status);
     // Leaving the page stores the options.
     if (!show && status == 0)
-        OnApply();
+        OnApply(false);
 }
 
 void CSettingDlg::OnDestroy()
 {
     CBitmapDialog::OnDestroy();
-    OnApply();
+    OnApply(false);
 }

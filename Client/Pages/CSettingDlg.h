@@ -40,8 +40,11 @@ public:
     int GetTab() const { return m_tab; }
 
     void LoadChecks();
-    void ApplySettings();
-    void OnApply();
+    // False when the settings could not be stored; they hold for this run.
+    bool ApplySettings();
+    // Stores the check boxes; tellFailure: a store that failed is told
+    // (the user clicked), else it stays silent.
+    void OnApply(bool tellFailure);
 
     // The job operations; TRUE when the Task Scheduler did what was asked.
     BOOL CreateScheduledScanTask(BOOL useDefault);

@@ -67,6 +67,7 @@ void CScanItemsInfo::Clear()
     m_itemValues.clear();
     m_records.clear();
     m_exclusionMarks.clear();
+    m_markItemsStale = true;
     m_ignoredMarks.clear();
     m_cursor = m_foundItems.end();
 }
@@ -144,13 +145,19 @@ DWORD CScanItemsInfo::GetCurrentCategory()
 void CScanItemsInfo::ExcludeItem(const char* mark, int, int number)
 {
     if (mark)
+    {
         m_exclusionMarks.emplace(mark, number);
+        m_markItemsStale = true;
+    }
 }
 
 void CScanItemsInfo::RemoveExclusionMark(const std::string& mark)
 {
     if (m_ignoredMarks.count(mark) == 0)
+    {
         m_exclusionMarks.erase(mark);
+        m_markItemsStale = true;
+    }
 }
 
 void CScanItemsInfo::SetSaveIgnoreList(int on)
@@ -163,15 +170,19 @@ int CScanItemsInfo::LoadIgnoreList()
     if (m_bIgnoreListLoaded)
         return 0;
     IgnoreListFile::Content content;
-    // The map is replaced only by a good read: while the file cannot be read,
-    // the findings ignored so far stay hidden.
-    if (!ReadIgnoreFile(content))
+    // The map is replaced only by a read: while the file cannot be read, the
+    // findings ignored so far stay hidden.
+    const bool read = ReadIgnoreFile(content);
+    m_ignoredItemsState = m_lastIgnoreRead;
+    if (!read)
         return 0;
     m_ignoredItems.clear();
     m_ignoredItems.reserve(content.records.size());
     for (IgnoreListFile::Record& record : content.records)
         m_ignoredItems.emplace(std::move(record.item), record.number);
-    m_bIgnoreListLoaded = 1;
+    // A list read only in part is read again at the next scan's start: it
+    // may have been mended since.
+    m_bIgnoreListLoaded = m_ignoredItemsState == ReadStatus::kDone ? 1 : 0;
     return 1;
 }
 
@@ -243,10 +254,39 @@ int CScanItemsInfo::IsCurrentItemExcluded()
         return 0;
     const std::string& text = m_cursor->second;
     const std::string shortForm = ShortForm(text);
+    // Any mark whose item is the text or its short form excludes it: two
+    // look-ups, not a walk of every mark for every finding.
+    const std::unordered_set<std::string>& items = MarkItems();
+    if (items.count(text) || items.count(shortForm))
+        return 1;
+    // A finding with a record may be named by the record's item instead.
+    if (!GetItemValue(text.c_str()))
+        return 0;
     for (const auto& mark : m_exclusionMarks)
         if (MatchesMark(mark.first, mark.second, text, shortForm))
             return 1;
     return 0;
+}
+
+const std::unordered_set<std::string>& CScanItemsInfo::MarkItems()
+{
+    if (m_markItemsStale)
+    {
+        m_markItems.clear();
+        m_markItems.reserve(m_exclusionMarks.size());
+        for (const auto& mark : m_exclusionMarks)
+        {
+            // As MatchesMark splits it: a mark without a category, or with
+            // an empty item, names nothing.
+            if (mark.first.find(kFieldSeparator) == std::string::npos)
+                continue;
+            std::string item = IgnoreListFile::SplitKey(mark.first).item;
+            if (!item.empty())
+                m_markItems.insert(std::move(item));
+        }
+        m_markItemsStale = false;
+    }
+    return m_markItems;
 }
 
 int CScanItemsInfo::GetIgnoreList(std::map<std::string, int>* out)
@@ -279,6 +319,11 @@ int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 
 int CScanItemsInfo::WriteScanLog()
 {
+    return WriteScanLog(std::string());
+}
+
+int CScanItemsInfo::WriteScanLog(const std::string& notice)
+{
     SYSTEMTIME now = {};
     ::GetLocalTime(&now);
     const std::string folder = ScanLogFolder();
@@ -288,6 +333,7 @@ int CScanItemsInfo::WriteScanLog()
         return 0;
 
     std::string log = AnsiText::Format("Scan Log Created At :%d:%d:%d\r\n", now.wHour, now.wMinute, now.wSecond);
+    log += notice;
     log += kDetectedBanner;
     for (const auto& item : m_foundItems)
         log += IgnoreListFile::FormatRecord(item.second, static_cast<int>(item.first));
@@ -316,6 +362,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     const std::string key = IgnoreListFile::JoinKey(item, category ? category : "");
     // The next repair leaves the item alone even when the file cannot take it.
     m_exclusionMarks.emplace(key, 0);
+    m_markItemsStale = true;
     m_ignoredMarks.insert(key);
     // A ";" would split the record when the file is read back, and the second
     // half would hide a finding the user never chose to ignore.
@@ -343,5 +390,6 @@ int CScanItemsInfo::SkipTempFiles()
 bool CScanItemsInfo::ReadIgnoreFile(IgnoreListFile::Content& content)
 {
     m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Read(content);
-    return m_lastIgnoreRead == ReadStatus::kDone;
+    // A damaged file is read as far as it goes.
+    return m_lastIgnoreRead != ReadStatus::kFailed;
 }

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
@@ -49,6 +50,9 @@ public:
     int ReloadIgnoreList() override;
     int WriteIgnoreList(const std::map<std::string, int>& entries) override;
     int WriteScanLog() override;
+    // The same log with a notice (lines ended by CR LF) after its first
+    // line: why the scan was not acted upon.
+    int WriteScanLog(const std::string& notice);
     int IsIgnored(const char* text, int category, const ScanItemRecord* record) override;
     int AddIgnoreEntry(const char* item, const char* category, int firstValue, int secondValue) override;
     int SkipRecycleBin() override;
@@ -60,9 +64,13 @@ public:
     // "%d%d%d%d%d%d.txt" of day, month, year, hour, minute and second.
     static std::string ScanLogFileName(const SYSTEMTIME& time);
 
-    // How the last read of "IL" went: a file refused for its size is told
-    // to the user by the page that asked.
+    // How the last read of "IL" went, for the page that asked to tell.
     IgnoreListFile::Status LastIgnoreListRead() const { return m_lastIgnoreRead; }
+    // How the list that findings are held against was read by the last
+    // LoadIgnoreList that read it (or tried to): anything but kDone means
+    // some ignored findings may be reported, and must not be repaired
+    // unasked.
+    IgnoreListFile::Status IgnoredItemsState() const { return m_ignoredItemsState; }
     // The part of a finding's text that a mark's item may name instead of the
     // whole text (the site of a cookie file such as "user@site[1].txt").
     static std::string ShortForm(const std::string& text);
@@ -73,6 +81,8 @@ private:
     // Reads "IL" and remembers how the read went.
     bool ReadIgnoreFile(IgnoreListFile::Content& content);
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
+    // The item part of every exclusion mark, made again after a change.
+    const std::unordered_set<std::string>& MarkItems();
 
     int m_bIgnoreListLoaded = 0;
     int m_bSkipRecycleBin = 0;
@@ -84,6 +94,8 @@ private:
     // Marks of items ignored since the last clear: they stay whatever the
     // tree takes back.
     std::set<std::string> m_ignoredMarks;
+    std::unordered_set<std::string> m_markItems;
+    bool m_markItemsStale = true;
     // Looked up for every finding of a scan.
     std::unordered_map<std::string, int> m_ignoredItems;
     std::map<std::string, int> m_ignoreEntries;
@@ -91,4 +103,5 @@ private:
     std::list<ScanItemRecord> m_records;
     DWORD m_foundMask = 0;
     IgnoreListFile::Status m_lastIgnoreRead = IgnoreListFile::Status::kDone;
+    IgnoreListFile::Status m_ignoredItemsState = IgnoreListFile::Status::kDone;
 };

@@ -274,14 +274,9 @@ std::set<std::string> CScanningDlg::ScanFolders()
 
 void CScanningDlg::LoadWhiteList()
 {
-    // An unreadable list leaves the fragments read at earlier scans; one too
-    // large to be a list is not read either, and the user learns why this
-    // scan reports what it names.
+    // An unreadable list leaves the fragments read at earlier scans.
     const std::string path = WhiteListPath();
-    if (m_whiteList.Read(path) == WhiteList::Status::kTooLarge)
-        MessageBox(ListFile::TooLargeMessage("white list", path, "This scan reports the findings it names.")
-                       .c_str(),
-                   nullptr, MB_OK | MB_ICONWARNING);
+    NoteListState("white list", path, m_whiteList.Read(path));
 }
 
 void CScanningDlg::LoadIgnoreList()
@@ -290,11 +285,38 @@ void CScanningDlg::LoadIgnoreList()
     if (!store)
         return;
     store->LoadIgnoreList();
-    if (store->LastIgnoreListRead() == IgnoreListFile::Status::kTooLarge)
-        MessageBox(ListFile::TooLargeMessage("ignore list", CScanItemsInfo::IgnoreListPath(),
-                                             "This scan may report the findings on it.")
-                       .c_str(),
-                   nullptr, MB_OK | MB_ICONWARNING);
+    NoteListState("ignore list", CScanItemsInfo::IgnoreListPath(), store->IgnoredItemsState());
+}
+
+void CScanningDlg::NoteListState(const char* listName, const std::string& path, ListFile::Status state)
+{
+    if (state == ListFile::Status::kDone)
+        return;
+    // This page shows no message box: a scheduled scan would wait for an
+    // answer. The scan's end shows the short text and logs the whole one.
+    const bool damaged = state == ListFile::Status::kDamaged;
+    const std::string what = damaged ? "is damaged" : "could not be read";
+    if (m_listNotice.empty())
+        m_listNotice = AnsiText::Format("The %s %s: check the findings before repairing.", listName, what.c_str());
+    m_listNoticeLog += AnsiText::Format("The %s \"%s\" %s%s, so findings on it may be listed. Nothing was "
+                                        "repaired automatically.\r\n",
+                                        listName, path.c_str(), what.c_str(),
+                                        damaged ? " (part of it was not read)" : "");
+}
+
+bool CScanningDlg::ListsHonoured() const
+{
+    return m_listNotice.empty();
+}
+
+void CScanningDlg::TellListNotice(bool showOnPage)
+{
+    if (m_listNotice.empty())
+        return;
+    if (showOnPage)
+        SetLabelText(IDC_SCAN_ITEM, m_listNotice);
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
+        store->WriteScanLog(m_listNoticeLog);
 }
 
 bool CScanningDlg::IsWhiteListed(const std::string& text) const
@@ -388,6 +410,8 @@ int CScanningDlg::BeginScan()
     m_currentCode.clear();
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
+    m_listNotice.clear();
+    m_listNoticeLog.clear();
     LoadWhiteList();
     LoadIgnoreList();
     StartPictures();
@@ -733,11 +757,15 @@ LRESULT CScanningDlg::OnScanFinished()
     if (m_workflow)
         m_workflow->HandOverResults(outcome);
 
+    bool saved = true;
     if (m_saveScanDate == 1)
-        ProgramShell().Settings().SaveLastScan(LastScanDateText());
-    SaveLastErrors();
+        saved = ProgramShell().Settings().SaveLastScan(LastScanDateText());
+    saved = SaveLastErrors() && saved;
     SetBitmap(IDB_SCANNED_BACKGROUND);
     RepaintWhole();
+    TellListNotice(!incomplete);
+    if (!saved && !incomplete && m_listNotice.empty())
+        SetLabelText(IDC_SCAN_ITEM, "The scan's date and numbers could not be saved.");
     if (m_workflow && m_workflow->CurrentStep() == kStepProgress && IsWindowVisible())
         ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
 
@@ -771,7 +799,7 @@ void CScanningDlg::OnShowResults()
         m_workflow->ShowResults();
 }
 
-void CScanningDlg::SaveLastErrors()
+bool CScanningDlg::SaveLastErrors()
 {
     LastResults::FoundStatistics found;
     CScanItemsInfo* store = ProgramShell().ResultsStore();
@@ -785,5 +813,5 @@ void CScanningDlg::SaveLastErrors()
     found.tempFilesKB = m_tempFilesKB;
     if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
         home->ShowFound(found);
-    CStatusDlg::StoredStatistics().WriteFound(found);
+    return CStatusDlg::StoredStatistics().WriteFound(found);
 }

@@ -62,9 +62,13 @@ public:
     // that contains one (without regard to case) is not reported.
     void LoadWhiteList();
     // The results store's ignore list, read again once the program has
-    // changed it; a file too large to be a list is told, as the white
-    // list's is.
+    // changed it; a list that could not be read whole is noted, as the
+    // white list's is.
     void LoadIgnoreList();
+    // False when this scan's white list or ignore list could not be read
+    // whole: its findings may hold what the user chose to keep, and nothing
+    // repairs them unasked.
+    bool ListsHonoured() const;
     bool IsWhiteListed(const std::string& text) const;
     static std::string WhiteListPath();
     // The folder set handed to the engine's scan.
@@ -126,7 +130,12 @@ private:
     void ShowIncompleteScan();
     int JobResult();
     void OnShowResults();
-    void SaveLastErrors();
+    // False when the numbers could not be stored.
+    bool SaveLastErrors();
+    // A list that was not read whole: a short text for the page's item line
+    // at the scan's end, and the whole story for the scan log.
+    void NoteListState(const char* listName, const std::string& path, ListFile::Status state);
+    void TellListNotice(bool showOnPage);
     void SetMark(size_t row, HBITMAP mark);
     void SetLabelText(int id, const std::string& text);
     CLabel* Label(int id) const;
@@ -165,6 +174,9 @@ private:
     // The window thread's own from here.
     std::string m_currentCode;
     WhiteList m_whiteList;
+    // What NoteListState noted since the scan's start.
+    std::string m_listNotice;
+    std::string m_listNoticeLog;
     int m_foundCount = 0;
     // Per row: a finding came since its count was last asked, and what its
     // counter shows.

@@ -1,6 +1,7 @@
 #include "Client/Scan/IgnoreListFile.h"
 
 #include <climits>
+#include <new>
 #include <unordered_map>
 
 #include "Client/Scan/ListFile.h"
@@ -80,9 +81,18 @@ IgnoreListFile::Status IgnoreListFile::Read(Content& content) const
     content = Content();
     std::string text;
     const Status read = ListFile::Read(m_path, text);
-    if (read == Status::kDone)
+    if (read != Status::kDone)
+        return read;
+    try
+    {
         content = Parse(std::move(text));
-    return read;
+    }
+    catch (const std::bad_alloc&)
+    {
+        content = Content();
+        return Status::kFailed;
+    }
+    return content.damaged ? Status::kDamaged : Status::kDone;
 }
 
 IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
@@ -90,7 +100,7 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
     Content content;
     content.text = std::move(text);
     const std::string& t = content.text;
-    ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
+    const size_t stop = ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
         const size_t lineEnd = LineEndAfter(t, end);
         content.readEnd = lineEnd;
         // key "^" number, and the key is item "^" category.
@@ -109,19 +119,22 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
         record.lineEnd = lineEnd;
         content.records.push_back(std::move(record));
     });
+    content.damaged = ListFile::HoldsMoreFrom(t, stop);
     return content;
 }
 
 IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& entries) const
 {
     Content content;
-    const Status read = Read(content);
-    if (read != Status::kDone)
-        return read;
-    return Write(content, Merged(content, entries));
+    if (Read(content) == Status::kFailed)
+        return Status::kFailed;
+    std::string text;
+    if (!Merged(content, entries, text))
+        return Status::kFailed;
+    return Write(content, text);
 }
 
-std::string IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries)
+bool IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text)
 {
     // A key is read with the number of its first record.
     std::vector<std::string> keys;
@@ -135,11 +148,18 @@ std::string IgnoreListFile::Merged(const Content& content, const std::map<std::s
     }
     std::vector<const std::pair<const std::string, int>*> added;
     for (const auto& entry : entries)
-        if (firstRecord.count(entry.first) == 0)
-            added.push_back(&entry);
+    {
+        if (firstRecord.count(entry.first) != 0)
+            continue;
+        // The records kept are read back as they were read; a new one must
+        // read back as it goes in.
+        if (!ReadsBack(entry.first, entry.second))
+            return false;
+        added.push_back(&entry);
+    }
 
     const std::string& old = content.text;
-    std::string text;
+    text.clear();
     text.reserve(old.size() + 64 * added.size());
     size_t copied = 0;
     const auto copyTo = [&](size_t at) {
@@ -172,18 +192,21 @@ std::string IgnoreListFile::Merged(const Content& content, const std::map<std::s
     for (; next < added.size(); ++next)
         text += FormatRecord(added[next]->first, added[next]->second);
     copyTo(old.size());
-    return text;
+    return true;
 }
 
 IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& entries) const
 {
     Content content;
-    const Status read = Read(content);
-    if (read != Status::kDone)
-        return read;
+    if (Read(content) == Status::kFailed)
+        return Status::kFailed;
     std::string text = content.text.substr(0, content.readEnd);
     for (const auto& entry : entries)
+    {
+        if (!ReadsBack(entry.first, entry.second))
+            return Status::kFailed;
         text += FormatRecord(entry.first, entry.second);
+    }
     text.append(content.text, content.readEnd, std::string::npos);
     return Write(content, text);
 }
@@ -192,5 +215,13 @@ IgnoreListFile::Status IgnoreListFile::Write(const Content& content, const std::
 {
     if (text == content.text)
         return Status::kDone;
-    return CBinaryFile::Write(m_path, text) ? Status::kDone : Status::kFailed;
+    // A file cut short by a full disk would lose records the user kept.
+    return CBinaryFile::ReplaceWhole(m_path, text) ? Status::kDone : Status::kFailed;
+}
+
+bool IgnoreListFile::ReadsBack(const std::string& key, int number)
+{
+    const Content read = Parse(FormatRecord(key, number));
+    return !read.damaged && read.records.size() == 1 && read.records[0].KeyText() == key &&
+           read.records[0].number == number;
 }

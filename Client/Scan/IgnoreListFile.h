@@ -17,7 +17,8 @@
 //
 // A change writes only what changes: a record taken out is cut out with its
 // line end, one put in goes in among the others; every other byte of the
-// file, including whatever the reading passed over, stays as it was.
+// file, including whatever the reading passed over, stays as it was. The
+// file is replaced only once its new text is on the disk whole.
 class IgnoreListFile
 {
 public:
@@ -55,17 +56,23 @@ public:
         // Where the reading stopped: after the line of the last entry read,
         // before an empty entry or a last entry without its ";".
         size_t readEnd = 0;
+        // Something other than white space lies after readEnd: records the
+        // reading could not take.
+        bool damaged = false;
     };
 
     explicit IgnoreListFile(std::string path) : m_path(std::move(path)) {}
 
-    // Reads the whole file (created empty when missing).
+    // Reads the whole file (created empty when missing); kDamaged when part
+    // of it could not be taken (what was read is in content).
     Status Read(Content& content) const;
     // Makes the file hold exactly these entries (key: item "^" category):
     // records whose key is not among them are cut out, an entry whose key is
     // not in the file goes in before the first record whose key sorts after
     // it (or where the reading stopped), and a key whose first record has
-    // another number gets that record rewritten.
+    // another number gets that record rewritten. A text that would not read
+    // back as these entries (an item with a ";" or with white space at an
+    // end) is not written: kFailed, and the file stays as it was.
     Status Update(const std::map<std::string, int>& entries) const;
     // Puts these records in where the reading stopped, whether their keys
     // are in the file or not.
@@ -81,9 +88,13 @@ public:
     static std::string FormatRecord(const std::string& key, int number);
 
 private:
-    // The file's text holding exactly these entries (see Update).
-    static std::string Merged(const Content& content, const std::map<std::string, int>& entries);
+    // The file's text holding exactly these entries (see Update); false when
+    // one of those it adds would not read back as it went in.
+    static bool Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text);
     Status Write(const Content& content, const std::string& text) const;
+    // True when the record of this key and number, read on its own, is that
+    // key and number again.
+    static bool ReadsBack(const std::string& key, int number);
 
     std::string m_path;
 };

@@ -51,22 +51,23 @@ LastResults::LastResults(IniDocument& document, const SettingsLocation& location
 {
 }
 
-void LastResults::WriteNumbers(const std::vector<std::pair<std::string, DWORD>>& values, bool createSection) const
+bool LastResults::WriteNumbers(const std::vector<std::pair<std::string, DWORD>>& values, bool createSection) const
 {
     if (m_location.portable)
     {
         if (!createSection && !m_document.FindSection(SettingsKeys::kSection))
-            return;
+            return true;
         for (const auto& value : values)
             m_document.SetValue(SettingsKeys::kSection, value.first, AnsiText::Format("%lu", value.second));
-        m_document.Save(m_location.iniPath);
-        return;
+        return m_document.Save(m_location.iniPath) != FALSE;
     }
     CRegKey key;
     if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
-        return;
+        return false;
+    bool written = true;
     for (const auto& value : values)
-        key.SetDword(value.first.c_str(), value.second);
+        written = key.SetDword(value.first.c_str(), value.second) == ERROR_SUCCESS && written;
+    return written;
 }
 
 void LastResults::ResetCleaned() const
@@ -90,7 +91,7 @@ void LastResults::ResetErrors() const
     WriteNumbers(values, true);
 }
 
-void LastResults::WriteFound(const FoundStatistics& found) const
+bool LastResults::WriteFound(const FoundStatistics& found) const
 {
     std::vector<std::pair<std::string, DWORD>> values;
     for (const auto& count : found.counts)
@@ -102,7 +103,7 @@ void LastResults::WriteFound(const FoundStatistics& found) const
     values.emplace_back(kRecycleBinFound, WholeKB(found.recycleBinKB));
     values.emplace_back(kTempFilesFound, WholeKB(found.tempFilesKB));
     values.emplace_back(kTotalFound, static_cast<DWORD>(found.total));
-    WriteNumbers(values, true);
+    return WriteNumbers(values, true);
 }
 
 void LastResults::WriteRepaired(const RepairedStatistics& repaired) const

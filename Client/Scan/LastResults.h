@@ -66,7 +66,8 @@ public:
     // := 0; type libraries, sound events and junk sizes are left to the
     // scan's own write.
     void ResetErrors() const;
-    void WriteFound(const FoundStatistics& found) const;
+    // False when the numbers could not be stored.
+    bool WriteFound(const FoundStatistics& found) const;
     // With the INI store the per-category counts need the section to exist;
     // the sizes and totals are written whenever the store opens.
     void WriteRepaired(const RepairedStatistics& repaired) const;
@@ -77,7 +78,7 @@ public:
     static std::vector<std::string> AllNames();
 
 private:
-    void WriteNumbers(const std::vector<std::pair<std::string, DWORD>>& values, bool createSection) const;
+    bool WriteNumbers(const std::vector<std::pair<std::string, DWORD>>& values, bool createSection) const;
 
     IniDocument& m_document;
     SettingsLocation m_location;

@@ -159,6 +159,10 @@ void ScanWorkflow::ContinueAutomatically()
     CScanResultDlg::CategoryCounts counts;
     if (m_results.CountAllErrors(counts) > 0)
     {
+        // Findings the user chose to keep may be among them: the progress
+        // page says why nothing goes on, and stays.
+        if (!m_progress.ListsHonoured())
+            return;
         m_autoRepairArmed = true;
         ShowResults();
         return;

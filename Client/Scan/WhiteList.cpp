@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "Client/Scan/ListFile.h"
 #include "Framework/AnsiText.h"
@@ -46,17 +47,24 @@ size_t FirstSlot(uint64_t hash, size_t length, size_t mask)
 WhiteList::Status WhiteList::Read(const std::string& path)
 {
     std::string text;
-    const Status read = ListFile::Read(path, text);
-    if (read == Status::kDone)
-        Add(text);
-    return read;
+    if (ListFile::Read(path, text) != Status::kDone)
+        return Status::kFailed;
+    try
+    {
+        return Add(text) ? Status::kDone : Status::kDamaged;
+    }
+    catch (const std::bad_alloc&)
+    {
+        return Status::kFailed;
+    }
 }
 
-void WhiteList::Add(const std::string& text)
+bool WhiteList::Add(const std::string& text)
 {
     const std::string lower = AnsiText::ToLower(text);
-    ListFile::ForEachEntry(lower,
-                           [&](size_t first, size_t last, size_t) { Insert(lower.data() + first, last - first); });
+    const size_t stop = ListFile::ForEachEntry(
+        lower, [&](size_t first, size_t last, size_t) { Insert(lower.data() + first, last - first); });
+    return !ListFile::HoldsMoreFrom(lower, stop);
 }
 
 bool WhiteList::Matches(const std::string& text) const

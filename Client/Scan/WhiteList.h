@@ -21,12 +21,14 @@ class WhiteList
 public:
     using Status = ListFile::Status;
 
-    // Adds the fragments of the file (created empty when missing).
+    // Adds the fragments of the file (created empty when missing); kDamaged
+    // when part of it could not be taken.
     Status Read(const std::string& path);
     // Adds the fragments of a list's text: the text up to each ";", trimmed
     // of white space and lower-cased. The text after the last ";" is no
-    // fragment, and an empty fragment (as in ";;") ends the list.
-    void Add(const std::string& text);
+    // fragment, and an empty fragment (as in ";;") ends the list. False when
+    // anything but white space was left after where the list ended.
+    bool Add(const std::string& text);
     // True when the text, lower-cased, holds one of the fragments.
     bool Matches(const std::string& text) const;
 

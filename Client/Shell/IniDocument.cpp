@@ -96,6 +96,7 @@ BOOL IniDocument::Save(const std::string& path) const
     ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::ostringstream out;
     Write(out);
-    // Another instance may hold the file open while it saves its own.
-    return CBinaryFile::Write(path, out.str(), CBinaryFile::kReplace, CBinaryFile::Sharing::kWithWriters);
+    // Whole or not at all: a disk that fills up half way keeps the last
+    // good file instead of one cut in the middle of a line.
+    return CBinaryFile::ReplaceWhole(path, out.str()) ? TRUE : FALSE;
 }

@@ -63,20 +63,14 @@ void SettingsStore::Load()
         LoadRegistry();
 }
 
-void SettingsStore::Save()
+bool SettingsStore::Save()
 {
-    if (m_location.portable)
-        SaveIni();
-    else
-        SaveRegistry();
+    return m_location.portable ? SaveIni() : SaveRegistry();
 }
 
-void SettingsStore::SaveLastScan(const std::string& text)
+bool SettingsStore::SaveLastScan(const std::string& text)
 {
-    if (m_location.portable)
-        SaveLastScanIni(text);
-    else
-        SaveLastScanRegistry(text);
+    return m_location.portable ? SaveLastScanIni(text) : SaveLastScanRegistry(text);
 }
 
 void SettingsStore::ProbeSibling()
@@ -144,7 +138,7 @@ void SettingsStore::LoadIni()
     m_document.Save(m_location.iniPath);
 }
 
-void SettingsStore::SaveIni()
+bool SettingsStore::SaveIni()
 {
     m_document.SetValue(kSection, kLogScanSummary, FlagToDigit(m_record.logScanSummary));
     m_document.SetValue(kSection, kRestorePoint, FlagToDigit(m_record.restorePoint));
@@ -155,19 +149,19 @@ void SettingsStore::SaveIni()
     m_document.SetValue(kSection, kAutoShutdown, FlagToDigit(m_record.autoShutdown));
     m_document.SetValue(kSection, kAutoShutdownSystem, FlagToDigit(m_record.autoShutdownSystem));
     m_document.SetValue(kSection, kAutoRestartSystem, FlagToDigit(m_record.autoRestartSystem));
-    m_document.Save(m_location.iniPath);
+    return m_document.Save(m_location.iniPath) != FALSE;
 }
 
-void SettingsStore::SaveLastScanIni(const std::string& text)
+bool SettingsStore::SaveLastScanIni(const std::string& text)
 {
     const std::string trimmed = AnsiText::Trimmed(text, kWhiteSpace);
     if (trimmed.empty())
-        return;
+        return true;
     m_document.SetValue(kSection, kLastScan, trimmed);
     m_record.lastScan = trimmed;
     if (onLastScanStored)
         onLastScanStored(trimmed);
-    m_document.Save(m_location.iniPath);
+    return m_document.Save(m_location.iniPath) != FALSE;
 }
 
 // ---- Registry ----
@@ -243,34 +237,42 @@ void SettingsStore::LoadRegistry()
     LoadRegistryFlag(key, kAutoRestartSystem, m_record.autoRestartSystem);
 }
 
-void SettingsStore::SaveRegistry()
+bool SettingsStore::SaveRegistry()
 {
     CRegKey key;
     if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
-        return;
-    key.SetDword(kLogScanSummary, m_record.logScanSummary ? 1 : 0);
-    key.SetDword(kFirstRun, 0);
-    key.SetDword(kRestorePoint, m_record.restorePoint ? 1 : 0);
-    key.SetDword(kAutoRepair, m_record.autoRepair ? 1 : 0);
-    key.SetDword(kSoftwareUpdate, m_record.softwareUpdate ? 1 : 0);
-    if (key.SetDword(kContextMenu, m_record.contextMenu ? 1 : 0) == ERROR_SUCCESS)
+        return false;
+    bool saved = true;
+    const auto write = [&](const char* name, int flag) {
+        const bool written = key.SetDword(name, flag ? 1 : 0) == ERROR_SUCCESS;
+        saved = saved && written;
+        return written;
+    };
+    write(kLogScanSummary, m_record.logScanSummary);
+    write(kFirstRun, 0);
+    write(kRestorePoint, m_record.restorePoint);
+    write(kAutoRepair, m_record.autoRepair);
+    write(kSoftwareUpdate, m_record.softwareUpdate);
+    if (write(kContextMenu, m_record.contextMenu))
         ChangeContextMenu(m_record.contextMenu == 1);
-    key.SetDword(kAutoShutdown, m_record.autoShutdown ? 1 : 0);
-    key.SetDword(kAutoShutdownSystem, m_record.autoShutdownSystem ? 1 : 0);
-    key.SetDword(kAutoRestartSystem, m_record.autoRestartSystem ? 1 : 0);
+    write(kAutoShutdown, m_record.autoShutdown);
+    write(kAutoShutdownSystem, m_record.autoShutdownSystem);
+    write(kAutoRestartSystem, m_record.autoRestartSystem);
+    return saved;
 }
 
-void SettingsStore::SaveLastScanRegistry(const std::string& text)
+bool SettingsStore::SaveLastScanRegistry(const std::string& text)
 {
     const std::string trimmed = AnsiText::Trimmed(text, kWhiteSpace);
     if (trimmed.empty())
-        return;
+        return true;
     CRegKey key;
     if (key.Create(m_location.registryRoot, m_location.registryKey.c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
-        return;
+        return false;
     if (key.SetStringUnterminated(kLastScan, trimmed) != ERROR_SUCCESS)
-        return;
+        return false;
     m_record.lastScan = trimmed;
     if (onLastScanStored)
         onLastScanStored(trimmed);
+    return true;
 }

@@ -43,7 +43,8 @@ std::string IniValueOrZero(const std::string& value);
 
 // Loads the settings once at start-up and writes them back, in the INI file
 // or in the registry. Nothing here shows a message: a store that cannot be
-// opened leaves the record as it is.
+// opened leaves the record as it is, and a save says whether it was kept for
+// the caller to tell.
 class SettingsStore
 {
 public:
@@ -57,8 +58,10 @@ public:
     std::function<void(const std::string&)> onLastScanStored;
 
     void Load();
-    void Save();
-    void SaveLastScan(const std::string& text);
+    // False when the settings could not be stored (the file or the key
+    // keeps what it held before).
+    bool Save();
+    bool SaveLastScan(const std::string& text);
 
     BOOL IsSiblingInstalled() const { return m_siblingInstalled; }
     const SettingsLocation& Location() const { return m_location; }
@@ -70,11 +73,11 @@ public:
 private:
     void ProbeSibling();
     void LoadIni();
-    void SaveIni();
-    void SaveLastScanIni(const std::string& text);
+    bool SaveIni();
+    bool SaveLastScanIni(const std::string& text);
     void LoadRegistry();
-    void SaveRegistry();
-    void SaveLastScanRegistry(const std::string& text);
+    bool SaveRegistry();
+    bool SaveLastScanRegistry(const std::string& text);
 
     // INI: reads a flag by the "exactly 1" rule; anything else is written "0".
     void LoadIniFlag(const char* key, int& flag);

@@ -116,8 +116,7 @@ void BenchIgnoreList(double megabytes)
     }
     Times start = Measure([] {
         CScanItemsInfo store;
-        return std::string(store.LastIgnoreListRead() == IgnoreListFile::Status::kTooLarge ? "refused: too large"
-                                                                                            : "read");
+        return std::string(store.IgnoredItemsState() == IgnoreListFile::Status::kFailed ? "not read" : "read");
     });
     Print("IL start", megabytes, start);
     CScanItemsInfo store;
@@ -157,8 +156,8 @@ void BenchWhiteList(double megabytes)
     Times start = Measure([&] {
         WhiteList list;
         const WhiteList::Status status = list.Read(path);
-        return status == WhiteList::Status::kTooLarge ? std::string("refused: too large")
-                                                      : std::to_string(list.Size()) + " fragments";
+        return status == WhiteList::Status::kFailed ? std::string("not read")
+                                                    : std::to_string(list.Size()) + " fragments";
     });
     Print("WL start", megabytes, start);
     WhiteList list;

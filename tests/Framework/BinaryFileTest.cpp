@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Framework/CBinaryFile.h"
+#include "Framework/CHandle.h"
 
 namespace
 {
@@ -62,5 +63,51 @@ TEST(BinaryFileTest, EachModeOpensAsItsNameSays)
     ASSERT_TRUE(holder.Open(path, CBinaryFile::kAppend, CBinaryFile::Sharing::kWithWriters));
     EXPECT_TRUE(CBinaryFile::Write(path, "new", CBinaryFile::kReplace, CBinaryFile::Sharing::kWithWriters));
     holder.Close();
+    ::DeleteFileA(path.c_str());
+}
+
+// Nothing of a replacement is left beside the file.
+bool LeftBeside(const std::string& path)
+{
+    WIN32_FIND_DATAA found = {};
+    const HANDLE search = ::FindFirstFileA((path + ".*.new").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(search);
+    return true;
+}
+
+// A replacement is whole or nothing: the file holds the old text or the new
+// one, never a piece, and nothing is left beside it.
+TEST(BinaryFileTest, AReplacementTakesThePlaceOfTheFileOnlyOnceWhole)
+{
+    const std::string path = TempPath("qm-replaced.ini");
+    const std::string unfinished = CBinaryFile::UnfinishedName(path, 0);
+    EXPECT_EQ(unfinished.compare(0, path.size() + 1, path + "."), 0) << "written elsewhere than beside the file";
+    ASSERT_TRUE(CBinaryFile::ReplaceWhole(path, "first")) << "a missing file is made";
+    std::string text;
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ("first", text);
+    // A name left by a copy that ended before its replacement is passed by.
+    ASSERT_TRUE(CBinaryFile::Write(unfinished, "left by a crash"));
+    ASSERT_TRUE(CBinaryFile::ReplaceWhole(path, std::string(100000, 's')));
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ(std::string(100000, 's'), text);
+    ASSERT_TRUE(::DeleteFileA(unfinished.c_str()));
+    EXPECT_FALSE(LeftBeside(path));
+
+    // One that cannot take the file's place leaves the file as it was.
+    ASSERT_TRUE(CBinaryFile::Write(path, "kept"));
+    {
+        // Another program holds it open and lets nobody take it away nor
+        // write to it.
+        CHandle held(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_FALSE(CBinaryFile::ReplaceWhole(path, "lost"));
+    }
+    ASSERT_TRUE(CBinaryFile::Read(path, text));
+    EXPECT_EQ("kept", text);
+    EXPECT_FALSE(LeftBeside(path));
     ::DeleteFileA(path.c_str());
 }

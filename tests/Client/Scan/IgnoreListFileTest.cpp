@@ -246,28 +246,131 @@ TEST(IgnoreListFile, ChangingOneEntryRewritesNoOtherByte)
     EXPECT_EQ(store.AddFoundItem("A", kScanFonts, 0, 0), 0);
 }
 
-// A file far larger than any ignore list is not read at all: the program
-// starts and pages show at once, and nothing is written to it.
-TEST(IgnoreListFile, AFileTooLargeToBeAListIsNeitherReadNorWritten)
+// The program lets the list grow by a record a click: a list of any size is
+// read and written, and one record more is one record more.
+TEST(IgnoreListFile, AListOfAnySizeIsReadAndGrowsByTheOneRecordIgnored)
 {
     if (!RunInOwnFolder())
         return;
-    const std::string record = "HKEY_LOCAL_MACHINE\\Software\\Qm^Empty Registry Keys^0;\r\n";
+    const std::string base = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm";
     std::string large;
-    large.reserve(ListFile::kMaxBytes + record.size());
-    while (large.size() <= ListFile::kMaxBytes)
-        large += record;
+    int records = 0;
+    while (large.size() <= (3u << 20))
+        large += base + std::to_string(100000 + records++) + "^Windows Startup Items^0;\r\n";
     PlantIgnoreList(large);
 
     CScanItemsInfo store;
-    EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
-    EXPECT_EQ(store.AddFoundItem("HKEY_LOCAL_MACHINE\\Software\\Qm", kScanEmptyKeys, 0, 0), 1);
-    ExpectRefused(store);
-    EXPECT_EQ(store.LastIgnoreListRead(), IgnoreListFile::Status::kTooLarge);
-    EXPECT_TRUE(IgnoreListBytes() == large) << "the file was changed";
-
-    // Once it is a list again, the next scan reads it.
-    PlantIgnoreList(record);
+    EXPECT_EQ(store.IgnoredItemsState(), IgnoreListFile::Status::kDone);
+    EXPECT_EQ(store.AddFoundItem((base + "100000").c_str(), kScanStartup, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem((base + std::to_string(100000 + records - 1)).c_str(), kScanStartup, 0, 0), 0);
+    EXPECT_EQ(store.AddIgnoreEntry((base + "999999").c_str(), "Windows Startup Items", 0, 0), 1);
+    const std::string added = base + "999999^Windows Startup Items^0;\r\n";
+    EXPECT_TRUE(IgnoreListBytes() == large + added) << "the file is not the list with the one record added";
+    EXPECT_EQ(ReloadedEntries(store).size(), static_cast<size_t>(records + 1));
     EXPECT_EQ(store.LoadIgnoreList(), 1);
-    EXPECT_EQ(store.AddFoundItem("HKEY_LOCAL_MACHINE\\Software\\Qm", kScanEmptyKeys, 0, 0), 0);
+    EXPECT_EQ(store.AddFoundItem((base + "999999").c_str(), kScanStartup, 0, 0), 0);
+}
+
+// An item that would come back otherwise than it went in (trimmed, or cut
+// at a ";") is not written: the list the file holds is the list the
+// program means.
+TEST(IgnoreListFile, AListThatWouldNotReadBackAsWrittenIsNotWritten)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList("a^B^3;\r\n");
+    CScanItemsInfo store;
+    for (const char* item : {" padded", "\r\nline"})
+    {
+        SCOPED_TRACE(item);
+        EXPECT_EQ(store.AddIgnoreEntry(item, "Windows Fonts", 0, 0), 0);
+        EXPECT_EQ(IgnoreListBytes(), "a^B^3;\r\n");
+    }
+    EXPECT_EQ(store.WriteIgnoreList({{"a^B", 3}, {"x;y^C", 0}}), 0);
+    EXPECT_EQ(store.WriteIgnoreList({{"a^B", 3}, {"no category", 0}}), 0);
+    EXPECT_EQ(IgnoreListBytes(), "a^B^3;\r\n");
+}
+
+// A list read only in part is read as far as it goes, and says so: the scan
+// will not repair by itself while it may report what the user kept.
+TEST(IgnoreListFile, AListReadOnlyInPartSaysSo)
+{
+    if (!RunInOwnFolder())
+        return;
+    struct Case
+    {
+        const char* file;
+        size_t size;
+        IgnoreListFile::Status state;
+    };
+    const Case cases[] = {
+        {"a^B^1;\r\n;;\r\nc^D^2;\r\n", 0, IgnoreListFile::Status::kDamaged},
+        {"a^B^1;\r\nc^D^2", 0, IgnoreListFile::Status::kDamaged},
+        {"a^B^1;\r\n \t\r\n\0\0\0", 13, IgnoreListFile::Status::kDone},
+        {"a^B^1;\r\nno caret;\r\n", 0, IgnoreListFile::Status::kDone},
+    };
+    for (const Case& c : cases)
+    {
+        const std::string file = c.size ? std::string(c.file, c.size) : std::string(c.file);
+        SCOPED_TRACE(file);
+        PlantIgnoreList(file);
+        CScanItemsInfo store;
+        EXPECT_EQ(store.IgnoredItemsState(), c.state);
+        EXPECT_EQ(store.AddFoundItem("a", kScanFonts, 0, 0), 0);
+        EXPECT_EQ(store.AddFoundItem("c", kScanFonts, 0, 0), 1);
+        // Ignoring one more keeps the part that was not read.
+        EXPECT_EQ(store.AddIgnoreEntry("b", "C", 0, 0), 1);
+        EXPECT_NE(IgnoreListBytes().find("b^C^0;\r\n"), std::string::npos);
+        EXPECT_NE(IgnoreListBytes().find(file.substr(file.find('\n') + 1)), std::string::npos);
+    }
+
+    // A file that cannot be read at all.
+    PlantIgnoreList("a^B^1;\r\n");
+    CScanItemsInfo store;
+    EXPECT_EQ(store.IgnoredItemsState(), IgnoreListFile::Status::kDone);
+    {
+        CHandle lock(::CreateFileA(CScanItemsInfo::IgnoreListPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(lock);
+        store.WriteIgnoreList({{"a^B", 1}});
+        EXPECT_EQ(store.LoadIgnoreList(), 0);
+        EXPECT_EQ(store.IgnoredItemsState(), IgnoreListFile::Status::kFailed);
+    }
+    EXPECT_EQ(store.LoadIgnoreList(), 1);
+    EXPECT_EQ(store.IgnoredItemsState(), IgnoreListFile::Status::kDone);
+}
+
+// A finding is held against every exclusion mark by two look-ups: tens of
+// thousands of marks and findings take no quadratic walk, and the answer is
+// the one the marks give.
+TEST(IgnoreListFile, ExclusionMarksAreLookedUpNotWalked)
+{
+    if (!RunInOwnFolder())
+        return;
+    CScanItemsInfo store;
+    const int count = 30000;
+    for (int i = 0; i < count; ++i)
+    {
+        const std::string text = "HKEY_CURRENT_USER\\Software\\Qm" + std::to_string(i);
+        store.AddFoundItem(text.c_str(), kScanEmptyKeys, 0, 0);
+        if (i % 2 == 0)
+            store.ExcludeItem((text + "^Empty Registry Keys").c_str(), 0, 0);
+    }
+    // A mark without a category names nothing; one differing in case names
+    // another item.
+    store.ExcludeItem("HKEY_CURRENT_USER\\Software\\Qm1", 0, 0);
+    store.ExcludeItem("HKEY_CURRENT_USER\\Software\\qm3^Empty Registry Keys", 0, 0);
+    int excluded = 0;
+    ASSERT_EQ(store.MoveFirst(), 1);
+    do
+    {
+        const std::string text = store.GetCurrentText();
+        const int number = std::stoi(text.substr(text.find("Qm") + 2));
+        EXPECT_EQ(store.IsCurrentItemExcluded(), number % 2 == 0 ? 1 : 0) << text;
+        excluded += store.IsCurrentItemExcluded();
+    } while (store.MoveNext());
+    EXPECT_EQ(excluded, count / 2);
+    store.RemoveExclusionMark("HKEY_CURRENT_USER\\Software\\Qm0^Empty Registry Keys");
+    ASSERT_EQ(store.MoveFirst(), 1);
+    EXPECT_EQ(store.IsCurrentItemExcluded(), 0);
 }

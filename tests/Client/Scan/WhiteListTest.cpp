@@ -1,5 +1,5 @@
 // The white list "WL": which fragments a file gives, which texts they match,
-// and a file too large to be a list.
+// and a list read only in part.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 
 #include "Client/Scan/ListFile.h"
 #include "Client/Scan/WhiteList.h"
+#include "Framework/CHandle.h"
 #include "Framework/AnsiText.h"
 #include "support/TestRegistry.h"
 
@@ -19,13 +20,14 @@ TEST(WhiteList, MatchesEntriesBeforeTheirSemicolonInAnyCase)
     const std::string path = folder + "WL";
     ASSERT_TRUE(TestEnv::WriteFile(path, " Foo ;bar"));
     WhiteList list;
-    EXPECT_EQ(list.Read(path), WhiteList::Status::kDone);
+    // The fragment without its ";" is not taken, and the list says so.
+    EXPECT_EQ(list.Read(path), WhiteList::Status::kDamaged);
     EXPECT_TRUE(list.Matches("HKEY_CURRENT_USER\\xFOOy"));
     EXPECT_FALSE(list.Matches("bar"));
 
     WhiteList leadingEmpty;
     ASSERT_TRUE(TestEnv::WriteFile(path, ";foo;"));
-    EXPECT_EQ(leadingEmpty.Read(path), WhiteList::Status::kDone);
+    EXPECT_EQ(leadingEmpty.Read(path), WhiteList::Status::kDamaged);
     EXPECT_FALSE(leadingEmpty.Matches("foo"));
 
     // White space of every kind around a fragment; an empty one ends the list.
@@ -89,8 +91,8 @@ TEST(WhiteList, FindsEveryFragmentWhereverItLies)
 }
 
 // What was read at one scan stays for the next, as the file is read again;
-// a file too large to be a list is not read and adds nothing.
-TEST(WhiteList, ReadsAddToWhatWasReadAndATooLargeFileIsNotRead)
+// a list of any size is read, and one read only in part says so.
+TEST(WhiteList, ReadsAddToWhatWasReadAListOfAnySizeIsReadAndOneReadInPartSaysSo)
 {
     const std::string path = TestEnv::MakeScratchFolder("whitelist-reads") + "WL";
     ASSERT_TRUE(TestEnv::WriteFile(path, "alpha;beta;"));
@@ -103,13 +105,26 @@ TEST(WhiteList, ReadsAddToWhatWasReadAndATooLargeFileIsNotRead)
         EXPECT_TRUE(list.Matches(text)) << text;
 
     std::string large;
-    while (large.size() <= ListFile::kMaxBytes)
-        large += "c:\\program files\\delta\\;\r\n";
+    for (unsigned i = 0; large.size() <= (3u << 20); ++i)
+        large += "c:\\program files\\delta " + std::to_string(i) + "\\;\r\n";
     ASSERT_TRUE(TestEnv::WriteFile(path, large));
-    EXPECT_TRUE(ListFile::IsTooLarge(path));
-    EXPECT_EQ(list.Read(path), WhiteList::Status::kTooLarge);
-    EXPECT_EQ(list.Size(), 3u);
-    EXPECT_FALSE(list.Matches("c:\\program files\\delta\\x.exe"));
-    EXPECT_NE(ListFile::TooLargeMessage("white list", path, "Next.").find("too large to be a list"),
-              std::string::npos);
+    EXPECT_EQ(list.Read(path), WhiteList::Status::kDone);
+    EXPECT_TRUE(list.Matches("C:\\Program Files\\Delta 7\\x.exe"));
+    EXPECT_TRUE(list.Matches("c:\\program files\\delta 90000\\x.exe"));
+
+    for (const char* damaged : {"epsilon;zeta", "epsilon;;zeta;"})
+    {
+        ASSERT_TRUE(TestEnv::WriteFile(path, damaged));
+        WhiteList part;
+        EXPECT_EQ(part.Read(path), WhiteList::Status::kDamaged) << damaged;
+        EXPECT_TRUE(part.Matches("epsilon")) << damaged;
+        EXPECT_FALSE(part.Matches("zeta")) << damaged;
+    }
+    ASSERT_TRUE(TestEnv::WriteFile(path, std::string("eta; \r\n\0", 9)));
+    EXPECT_EQ(list.Read(path), WhiteList::Status::kDone);
+
+    CHandle lock(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(lock);
+    EXPECT_EQ(list.Read(path), WhiteList::Status::kFailed);
+    EXPECT_TRUE(list.Matches("eta"));
 }

@@ -254,6 +254,30 @@ TEST_F(IniSettings, SaveWritesTheOptionsOnlyAndKeepsCountsAndDate)
     EXPECT_EQ(run.contextMenuCalls, (std::vector<bool>{true, false}));
 }
 
+// A save that cannot be written whole keeps the file as it was and says so,
+// for the settings page to tell.
+TEST_F(IniSettings, ASaveThatCannotBeWrittenKeepsTheFileAndSaysSo)
+{
+    SettingsRun run(m_location);
+    run.store.Load();
+    ASSERT_TRUE(run.store.Save());
+    const std::string saved = FileText();
+    {
+        // Another program reads the file and lets nobody write it or take it
+        // away.
+        CHandle held(::CreateFileA(m_location.iniPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                   0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        run.record.autoRepair = 1;
+        EXPECT_FALSE(run.store.Save());
+        EXPECT_FALSE(run.store.SaveLastScan("14 July 2024, 08:05PM"));
+        EXPECT_EQ(FileText(), saved);
+    }
+    EXPECT_TRUE(run.store.Save());
+    EXPECT_EQ(Stored("AutoRepair"), "1");
+    EXPECT_EQ(Stored("LastScan"), "14 July 2024, 08:05PM");
+}
+
 TEST_F(IniSettings, LastScanIsStoredTrimmedAndShownAndBlankTextIsRefused)
 {
     SettingsRun run(m_location);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Client/res/IgnoreListResource.h"
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "support/ProgramDriver.h"
@@ -114,4 +115,63 @@ TEST(IgnoreListProgram, IgnoredOnTheResultsRemovedOnTheListAndReportedAgain)
 
     ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+}
+
+// A list just under the 2 MB the program once refused: ignoring one more
+// finding takes it past them, and the next start still honours every
+// record; with the automatic repair on, nothing the user kept is deleted.
+TEST(IgnoreListProgram, AListPastTwoMegabytesIsHonouredAtTheNextStartAndNothingOnItIsRepaired)
+{
+    for (const char* app : {kCaretApp, kPlainApp})
+        ASSERT_TRUE(TestEnv::SetString(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\" + app, "",
+                                       std::string("C:\\QmNowhere\\") + app));
+    const std::string folder = MakeProgramFolder("ignore-long");
+    const std::string settings = "[SETTINGS]\r\nFirstRun=0\r\nLastSelectedScanTypes=" +
+                                 std::to_string(kScannedCategories) + "\r\n";
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", settings));
+    // Records of values long gone, sorted before the two findings'.
+    std::string planted;
+    for (int i = 0; planted.size() + Record(kPlainApp).size() + Record(kCaretApp).size() <= (2u << 20); ++i)
+        planted += "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Qm" +
+                   std::to_string(100000 + i) + "^Windows Startup Items^0;\r\n";
+    planted += Record(kPlainApp);
+    ASSERT_LT(planted.size(), 2u << 20);
+    const std::string ignoreList = folder + "IL";
+    ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND mainWindow = program.WaitForMainWindow();
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
+    HWND tree = ScanAndShowResults(mainWindow);
+    ASSERT_NE(tree, static_cast<HWND>(NULL));
+    EXPECT_EQ(FindLeaf(TreeRows(tree), FindingText(kPlainApp)), nullptr) << "the ignored item is reported";
+    ASSERT_TRUE(IgnoreFinding(mainWindow, tree, FindingText(kCaretApp)));
+    const std::string grown = TestEnv::ReadFile(ignoreList);
+    EXPECT_GT(grown.size(), 2u << 20);
+    EXPECT_TRUE(grown == planted.substr(0, planted.size() - Record(kPlainApp).size()) + Record(kCaretApp) +
+                             Record(kPlainApp))
+        << "the list did not grow by the one record";
+    EXPECT_EQ(WaitForMessageBoxOf(program.ProcessId(), 500), static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
+    ASSERT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", settings + "AutoRepair=1\r\n"));
+    RunningProgram again;
+    ASSERT_TRUE(again.Start(folder + "Quillomar.exe"));
+    const HWND secondWindow = again.WaitForMainWindow();
+    ASSERT_NE(secondWindow, static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickWhenUsable(secondWindow, IDC_SCAN_START, 20000));
+    ASSERT_NE(WaitForUsable(secondWindow, IDC_SHOW_RESULTS, 120000), static_cast<HWND>(NULL)) << "the scan did not end";
+    const HWND box = WaitForMessageBoxOf(again.ProcessId(), 2000);
+    EXPECT_EQ(box, static_cast<HWND>(NULL)) << MessageBoxText(box);
+    if (box)
+        AnswerMessageBox(box, IDOK);
+    ::Sleep(2000);
+    for (const char* app : {kCaretApp, kPlainApp})
+        EXPECT_TRUE(TestEnv::KeyExists(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "\\" + app))
+            << app << " was repaired";
+    EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == grown) << "the list changed";
+    ASSERT_TRUE(ClickWhenUsable(secondWindow, IDC_CLOSE_BUTTON));
+    EXPECT_TRUE(again.WaitForExit(20000)) << "the program did not end";
 }
