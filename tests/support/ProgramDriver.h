@@ -170,3 +170,43 @@ bool TreeClickCheckBox(HWND tree, HTREEITEM item);
 // Selects the item (TVM_SELECTITEM) and scrolls it into view.
 bool TreeSelect(HWND tree, HTREEITEM item);
 }
+
+// Roads to a job that outlives what the program waits for.
+namespace ProgramDriver
+{
+// From the scan page: starts a scan and holds its job thread at once, by the
+// progress page's pause command (its button is hidden, so the command is
+// sent as the button would). The progress page, or NULL when the scan did
+// not start or ended before it was held (reported as a test failure).
+HWND StartScanAndHoldItsThread(HWND mainWindow);
+
+// Follows a process to its end as its debugger, from a thread of its own,
+// and notes whether one of its modules was unloaded while it still ran.
+class ModuleUnloadWatch
+{
+public:
+    ModuleUnloadWatch() = default;
+    ~ModuleUnloadWatch();
+    ModuleUnloadWatch(const ModuleUnloadWatch&) = delete;
+    ModuleUnloadWatch& operator=(const ModuleUnloadWatch&) = delete;
+
+    // False when the module is not loaded in the process or it could not be
+    // debugged.
+    bool Attach(DWORD processId, const std::string& moduleName);
+    // True once the process has ended, within milliseconds.
+    bool WaitForEnd(DWORD milliseconds);
+    bool SawUnload() const { return m_sawUnload; }
+
+private:
+    static DWORD WINAPI Follow(void* self);
+
+    DWORD m_processId = 0;
+    ULONG_PTR m_moduleBase = 0;
+    HANDLE m_thread = NULL;
+    HANDLE m_attached = NULL;
+    HANDLE m_ended = NULL;
+    volatile LONG m_stop = 0;
+    volatile LONG m_attachOk = 0;
+    volatile bool m_sawUnload = false;
+};
+}

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
 #include "support/ProgramDriver.h"
@@ -372,4 +373,27 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
     for (const char* option : {"RestorePoint=1\r\n", "AutoRepair=1\r\n", "LogScanSummary=1\r\n", "AutoShutdown=1\r\n",
                                "AutoRestartSystem=1\r\n", "SoftwareUpdate=0\r\n", "AutoShutdownSystem=0\r\n"})
         EXPECT_NE(settings.find(option), std::string::npos) << option << " lost:\n" << settings;
+}
+
+TEST_F(ProgramTest, EndingWhileAStoppedScanStillRunsFreesNothingItUses)
+{
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    // A scan whose thread does not come back, as one held in a slow check.
+    const HWND page = StartScanAndHoldItsThread(window);
+    ASSERT_NE(page, static_cast<HWND>(NULL));
+    ModuleUnloadWatch watch;
+    ASSERT_TRUE(watch.Attach(program.ProcessId(), "qmsag.dll"));
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_SCAN, BN_CLICKED), 0);
+    EXPECT_TRUE(WaitFor(10000, [page] { return WindowText(::GetDlgItem(page, IDC_SCAN_STATE)) == "Scan is canceled."; }));
+    // The main window ends as the Enter key ends a dialog; the program then
+    // waits for the job's thread, in vain, and ends around it.
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    ASSERT_TRUE(watch.WaitForEnd(180000)) << "the program did not end";
+    EXPECT_FALSE(watch.SawUnload()) << "the engine's library was freed under the job's thread";
+    DWORD code = 1;
+    EXPECT_TRUE(program.WaitForExit(10000, &code));
+    EXPECT_EQ(code, 0u);
+    EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("RunCount=1"), std::string::npos);
 }
