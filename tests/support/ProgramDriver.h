@@ -179,34 +179,7 @@ namespace ProgramDriver
 // sent as the button would). The progress page, or NULL when the scan did
 // not start or ended before it was held (reported as a test failure).
 HWND StartScanAndHoldItsThread(HWND mainWindow);
-
-// Follows a process to its end as its debugger, from a thread of its own,
-// and notes whether one of its modules was unloaded while it still ran.
-class ModuleUnloadWatch
-{
-public:
-    ModuleUnloadWatch() = default;
-    ~ModuleUnloadWatch();
-    ModuleUnloadWatch(const ModuleUnloadWatch&) = delete;
-    ModuleUnloadWatch& operator=(const ModuleUnloadWatch&) = delete;
-
-    // False when the module is not loaded in the process or it could not be
-    // debugged.
-    bool Attach(DWORD processId, const std::string& moduleName);
-    // True once the process has ended, within milliseconds.
-    bool WaitForEnd(DWORD milliseconds);
-    bool SawUnload() const { return m_sawUnload; }
-
-private:
-    static DWORD WINAPI Follow(void* self);
-
-    DWORD m_processId = 0;
-    ULONG_PTR m_moduleBase = 0;
-    HANDLE m_thread = NULL;
-    HANDLE m_attached = NULL;
-    HANDLE m_ended = NULL;
-    volatile LONG m_stop = 0;
-    volatile LONG m_attachOk = 0;
-    volatile bool m_sawUnload = false;
-};
+// Cancels that scan (its thread stays held) and ends the main window as the
+// Enter key does; true when the window has gone.
+bool CancelHeldScanAndEndTheMainWindow(HWND mainWindow, HWND page);
 }

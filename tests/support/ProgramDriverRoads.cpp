@@ -1,7 +1,6 @@
 // Roads through the program's pages, by the ids of its resources.
 #include "support/ProgramDriver.h"
 
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -58,13 +57,30 @@ HWND StartScanAndHoldItsThread(HWND mainWindow)
         EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_BUTTON));
     }
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << "no scan button";
-    const HWND cancel = WaitForUsable(mainWindow, IDC_CANCEL_SCAN, 20000);
-    EXPECT_NE(cancel, static_cast<HWND>(NULL)) << "the scan did not start";
-    if (!cancel)
+    // The progress page: the one with both a usable cancel button and a
+    // continue button (other pages share the first id).
+    struct Search
+    {
+        HWND page;
+    } search = {NULL};
+    const auto findPage = [mainWindow, &search] {
+        ::EnumChildWindows(
+            mainWindow,
+            [](HWND child, LPARAM context) -> BOOL {
+                if (::GetDlgCtrlID(child) != IDC_CANCEL_SCAN || !IsUsable(child) ||
+                    !::GetDlgItem(::GetParent(child), IDC_RESUME_SCAN))
+                    return TRUE;
+                reinterpret_cast<Search*>(context)->page = ::GetParent(child);
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.page != NULL;
+    };
+    EXPECT_TRUE(WaitFor(20000, findPage)) << "the scan did not start";
+    const HWND page = search.page;
+    if (!page)
         return NULL;
-    const HWND page = ::GetParent(cancel);
-    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PAUSE_SCAN, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(page, IDC_PAUSE_SCAN)));
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PAUSE_SCAN, BN_CLICKED), 0);
     // Held: the page shows its continue button in place of the pause button.
     const bool held = WaitFor(10000, [page] { return ::IsWindowVisible(::GetDlgItem(page, IDC_RESUME_SCAN)) != FALSE; });
     EXPECT_TRUE(held) << "the scan's thread was not held";
@@ -73,102 +89,18 @@ HWND StartScanAndHoldItsThread(HWND mainWindow)
     return held && !ended ? page : NULL;
 }
 
-ModuleUnloadWatch::~ModuleUnloadWatch()
+bool CancelHeldScanAndEndTheMainWindow(HWND mainWindow, HWND page)
 {
-    if (m_thread)
-    {
-        ::InterlockedExchange(&m_stop, 1);
-        ::WaitForSingleObject(m_thread, 30000);
-        ::CloseHandle(m_thread);
-    }
-    if (m_attached)
-        ::CloseHandle(m_attached);
-    if (m_ended)
-        ::CloseHandle(m_ended);
-}
-
-bool ModuleUnloadWatch::Attach(DWORD processId, const std::string& moduleName)
-{
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE)
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_SCAN, BN_CLICKED), 0);
+    const bool cancelled =
+        WaitFor(10000, [page] { return WindowText(::GetDlgItem(page, IDC_SCAN_STATE)) == "Scan is canceled."; });
+    EXPECT_TRUE(cancelled) << "the scan was not cancelled";
+    if (!cancelled)
         return false;
-    MODULEENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Module32First(snapshot, &entry); more; more = ::Module32Next(snapshot, &entry))
-        if (::lstrcmpiA(entry.szModule, moduleName.c_str()) == 0)
-            m_moduleBase = reinterpret_cast<ULONG_PTR>(entry.modBaseAddr);
-    ::CloseHandle(snapshot);
-    if (!m_moduleBase || m_thread)
-        return false;
-    m_processId = processId;
-    m_attached = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_ended = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    m_thread = ::CreateThread(nullptr, 0, &ModuleUnloadWatch::Follow, this, 0, nullptr);
-    if (!m_thread)
-        return false;
-    ::WaitForSingleObject(m_attached, 30000);
-    return m_attachOk != 0;
-}
-
-bool ModuleUnloadWatch::WaitForEnd(DWORD milliseconds)
-{
-    return m_ended && ::WaitForSingleObject(m_ended, milliseconds) == WAIT_OBJECT_0;
-}
-
-DWORD WINAPI ModuleUnloadWatch::Follow(void* parameter)
-{
-    ModuleUnloadWatch& self = *static_cast<ModuleUnloadWatch*>(parameter);
-    // The debugger is the thread that attached: every event comes to it.
-    if (!::DebugActiveProcess(self.m_processId))
-    {
-        ::SetEvent(self.m_attached);
-        return 1;
-    }
-    ::DebugSetProcessKillOnExit(FALSE);
-    self.m_attachOk = 1;
-    ::SetEvent(self.m_attached);
-    for (;;)
-    {
-        DEBUG_EVENT event = {};
-        if (!::WaitForDebugEvent(&event, 100))
-        {
-            if (self.m_stop)
-            {
-                ::DebugActiveProcessStop(self.m_processId);
-                return 0;
-            }
-            continue;
-        }
-        DWORD status = DBG_CONTINUE;
-        switch (event.dwDebugEventCode)
-        {
-        case CREATE_PROCESS_DEBUG_EVENT:
-            if (event.u.CreateProcessInfo.hFile)
-                ::CloseHandle(event.u.CreateProcessInfo.hFile);
-            break;
-        case LOAD_DLL_DEBUG_EVENT:
-            if (event.u.LoadDll.hFile)
-                ::CloseHandle(event.u.LoadDll.hFile);
-            break;
-        case UNLOAD_DLL_DEBUG_EVENT:
-            if (reinterpret_cast<ULONG_PTR>(event.u.UnloadDll.lpBaseOfDll) == self.m_moduleBase)
-                self.m_sawUnload = true;
-            break;
-        case EXCEPTION_DEBUG_EVENT:
-            // The attach's own breakpoint is ours; everything else is the
-            // program's to handle.
-            if (event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
-                status = DBG_EXCEPTION_NOT_HANDLED;
-            break;
-        default:
-            break;
-        }
-        ::ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
-        if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
-        {
-            ::SetEvent(self.m_ended);
-            return 0;
-        }
-    }
+    // As the Enter key ends a dialog.
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const bool ended = WaitFor(10000, [mainWindow] { return !::IsWindowVisible(mainWindow); });
+    EXPECT_TRUE(ended) << "the main window did not end";
+    return ended;
 }
 }

@@ -11,6 +11,7 @@
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
+#include "Framework/ModulePath.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -375,25 +376,23 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
         EXPECT_NE(settings.find(option), std::string::npos) << option << " lost:\n" << settings;
 }
 
-TEST_F(ProgramTest, EndingWhileAStoppedScanStillRunsFreesNothingItUses)
+TEST_F(ProgramTest, EndingAroundAStoppedScanThatStillRunsDestroysNothingItUses)
 {
+    // The program's application object behind an entry that reports whether
+    // it got control back: the runtime destroys the object from there.
+    const std::string probe = m_folder + "shell_exit_probe.exe";
+    ASSERT_TRUE(::CopyFileA((ModulePath::Folder() + "shell_exit_probe.exe").c_str(), probe.c_str(), FALSE));
+    const std::string report = m_folder + "exit-report.txt";
     RunningProgram program;
-    HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
-    // A scan whose thread does not come back, as one held in a slow check.
-    const HWND page = StartScanAndHoldItsThread(window);
-    ASSERT_NE(page, static_cast<HWND>(NULL));
-    ModuleUnloadWatch watch;
-    ASSERT_TRUE(watch.Attach(program.ProcessId(), "qmsag.dll"));
-    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_SCAN, BN_CLICKED), 0);
-    EXPECT_TRUE(WaitFor(10000, [page] { return WindowText(::GetDlgItem(page, IDC_SCAN_STATE)) == "Scan is canceled."; }));
-    // The main window ends as the Enter key ends a dialog; the program then
-    // waits for the job's thread, in vain, and ends around it.
-    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ASSERT_TRUE(watch.WaitForEnd(180000)) << "the program did not end";
-    EXPECT_FALSE(watch.SawUnload()) << "the engine's library was freed under the job's thread";
+    ASSERT_TRUE(program.Start(probe, "\"" + report + "\""));
+    // The program waits half a minute for the held thread.
     DWORD code = 1;
-    EXPECT_TRUE(program.WaitForExit(10000, &code));
+    ASSERT_TRUE(program.WaitForExit(180000, &code)) << "the program did not end: " << ReadFileText(report);
+    const std::string steps = ReadFileText(report);
+    ASSERT_NE(steps.find("held\n"), std::string::npos) << steps;
+    ASSERT_NE(steps.find("ended the main window\n"), std::string::npos) << steps;
+    EXPECT_EQ(steps.find("returned"), std::string::npos)
+        << "the application object, with the pages the held thread reports to, was left to be destroyed";
     EXPECT_EQ(code, 0u);
     EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("RunCount=1"), std::string::npos);
 }
