@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Client/res/ScanPagesResource.h"
+#include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
 #include "Framework/ModulePath.h"
@@ -395,4 +396,36 @@ TEST_F(ProgramTest, EndingAroundAStoppedScanThatStillRunsDestroysNothingItUses)
         << "the application object, with the pages the held thread reports to, was left to be destroyed";
     EXPECT_EQ(code, 0u);
     EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("RunCount=1"), std::string::npos);
+}
+
+TEST_F(ProgramTest, IncompleteScanRepairsNothingByItselfButStillShutsDownAsTheSettingsAsk)
+{
+    // An engine whose every scan is incomplete, with one finding.
+    m_folder = MakeProgramFolder("IncompleteScanShutdown", "qmtest_incompleteengine.dll");
+    m_exe = m_folder + "Quillomar.exe";
+    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini",
+                                   "[SETTINGS]\r\nFirstRun=0\r\nAutoRepair=1\r\nAutoShutdownSystem=1\r\n"));
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    if (IsUsable(FindVisibleControl(window, IDC_SCAN_BUTTON)))
+    {
+        ASSERT_TRUE(ClickWhenUsable(window, IDC_SCAN_BUTTON));
+    }
+    ASSERT_TRUE(ClickWhenUsable(window, IDC_SCAN_START, 20000)) << "no scan button";
+    // The shutdown asks first, and Wine never answers by itself: a Cancel
+    // here keeps the prefix (a yes would end every process of it).
+    const HWND question = WaitForMessageBoxWith(program.ProcessId(), "shutdown momentarily", 30000);
+    ASSERT_NE(question, static_cast<HWND>(NULL)) << "the scan's tail did not ask to shut down";
+    EXPECT_EQ(MessageBoxText(question), "Your system will shutdown momentarily.\n\nClick Cancel to abort.");
+    ASSERT_TRUE(AnswerMessageBox(question, IDCANCEL));
+    // Nothing was repaired: the scan's page still says what it could not check.
+    const HWND state = WaitForUsable(window, IDC_SHOW_RESULTS, 10000) ? FindVisibleControl(window, IDC_SCAN_STATE)
+                                                                     : NULL;
+    ASSERT_NE(state, static_cast<HWND>(NULL)) << "the scan's page is not on show";
+    EXPECT_EQ(WindowText(state), "Scan is incomplete.");
+    EXPECT_FALSE(IsUsable(FindVisibleControl(window, IDC_IGNORE_BUTTON))) << "the results page showed";
+    EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("LastStartupErr=1"), std::string::npos)
+        << "the home page's statistics keep the finding";
+    ASSERT_NO_FATAL_FAILURE(CloseProgram(program, window));
 }
