@@ -48,6 +48,18 @@ HWND ShowIgnoreListPage(HWND mainWindow)
 
 // ---- A job that outlives what the program waits for ----
 
+namespace
+{
+BOOL CALLBACK FindProgressPage(HWND child, LPARAM found)
+{
+    if (::GetDlgCtrlID(child) != IDC_CANCEL_SCAN || !ProgramDriver::IsUsable(child) ||
+        !::GetDlgItem(::GetParent(child), IDC_RESUME_SCAN))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = ::GetParent(child);
+    return FALSE;
+}
+}
+
 namespace ProgramDriver
 {
 HWND StartScanAndHoldItsThread(HWND mainWindow)
@@ -59,25 +71,12 @@ HWND StartScanAndHoldItsThread(HWND mainWindow)
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << "no scan button";
     // The progress page: the one with both a usable cancel button and a
     // continue button (other pages share the first id).
-    struct Search
-    {
-        HWND page;
-    } search = {NULL};
-    const auto findPage = [mainWindow, &search] {
-        ::EnumChildWindows(
-            mainWindow,
-            [](HWND child, LPARAM context) -> BOOL {
-                if (::GetDlgCtrlID(child) != IDC_CANCEL_SCAN || !IsUsable(child) ||
-                    !::GetDlgItem(::GetParent(child), IDC_RESUME_SCAN))
-                    return TRUE;
-                reinterpret_cast<Search*>(context)->page = ::GetParent(child);
-                return FALSE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.page != NULL;
+    HWND page = NULL;
+    const auto findPage = [mainWindow, &page] {
+        ::EnumChildWindows(mainWindow, &FindProgressPage, reinterpret_cast<LPARAM>(&page));
+        return page != NULL;
     };
     EXPECT_TRUE(WaitFor(20000, findPage)) << "the scan did not start";
-    const HWND page = search.page;
     if (!page)
         return NULL;
     ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PAUSE_SCAN, BN_CLICKED), 0);
