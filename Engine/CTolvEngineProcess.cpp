@@ -92,6 +92,10 @@ int CTolvEngineProcess::Stop(int flag)
 {
     if (!flag)
         return 1;
+    // A job created and not resumed yet is cancelled before it begins: its
+    // first Resume must not raise the flag again.
+    if (m_hThread.load() && !WasResumed())
+        m_bStoppedBeforeResume = 1;
     // The running flag first: a backup that publishes its manager after this
     // sees the flag and cancels itself.
     m_bRunning = 0;
@@ -111,7 +115,7 @@ BOOL CTolvEngineProcess::Resume()
     // The first Resume starts the job: a Stop from then on is never lost,
     // however late the thread begins.
     if (IsRunning() && !WasResumed())
-        m_bRunning = 1;
+        m_bRunning = m_bStoppedBeforeResume ? 0 : 1;
     return CSmartThread::Resume();
 }
 
@@ -157,6 +161,7 @@ bool CTolvEngineProcess::WaitForFinishedJob()
 int CTolvEngineProcess::StartJob()
 {
     m_bFinalCallMade = 0;
+    m_bStoppedBeforeResume = 0;
     return CreateSuspendedThread() ? 1 : -1;
 }
 
@@ -278,15 +283,40 @@ int CTolvEngineProcess::FailedJobResult() const
     }
 }
 
+int CTolvEngineProcess::CancelledBeforeStartResult() const
+{
+    // What a cancelled scan or repair gives; the other jobs did nothing, which
+    // is never a success.
+    switch (m_nJobType)
+    {
+    case kJobScan:
+        return kScanComplete;
+    case kJobRepair:
+        return kRepairDone;
+    default:
+        return FailedJobResult();
+    }
+}
+
 int CTolvEngineProcess::Run()
 {
     CAbstractStatus* const sink = m_pStatus;
     sink->OnProgress(0);
 
-    const bool redirected = DisableRedirection();
-    const int result = RunJobBody();
-    if (redirected)
-        RevertRedirection();
+    int result = 0;
+    if (m_bStoppedBeforeResume)
+    {
+        // Stopped before it began: no body runs (a restore or a compaction
+        // would otherwise run to its end), only the calls every job makes.
+        result = CancelledBeforeStartResult();
+    }
+    else
+    {
+        const bool redirected = DisableRedirection();
+        result = RunJobBody();
+        if (redirected)
+            RevertRedirection();
+    }
 
     if (m_bReleased)
         return result;

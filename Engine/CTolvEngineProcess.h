@@ -104,6 +104,8 @@ protected:
     int RunJobBody();
     // The result of a job whose body failed: never that of a success.
     int FailedJobResult() const;
+    // The result of a job stopped before its first Resume: a cancelled one.
+    int CancelledBeforeStartResult() const;
     bool DisableRedirection();
     void RevertRedirection();
     bool IsRedirectedJob() const;
@@ -237,6 +239,9 @@ protected:
 
     // Set just before the final sink call of a job, cleared by the next start.
     std::atomic<int> m_bFinalCallMade{0};
+    // Set by a Stop that came between the start and the first Resume, cleared
+    // by the next start: the job ends at once as cancelled.
+    std::atomic<int> m_bStoppedBeforeResume{0};
     // Set by a release that gave up waiting: the sink may be gone.
     std::atomic<int> m_bReleased{0};
 };

@@ -4,9 +4,15 @@
 
 bool CRegKey::IsPredefined(HKEY h)
 {
-    // The predefined keys are the handle values 0x80000000 to 0x8000000F.
-    const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(h);
-    return value >= 0x80000000UL && value <= 0x8000000FUL;
+    // The predefined keys are the 32-bit values 0x80000000 to 0x8000000F; a
+    // 64-bit build holds them sign-extended (0xFFFFFFFF80000001 is
+    // HKEY_CURRENT_USER), so only a value that is its own 32-bit value, as a
+    // signed one, is compared.
+    const LONG_PTR value = reinterpret_cast<LONG_PTR>(h);
+    if (value != static_cast<LONG_PTR>(static_cast<LONG>(value)))
+        return false;
+    const ULONG low = static_cast<ULONG>(value);
+    return low >= 0x80000000UL && low <= 0x8000000FUL;
 }
 
 LONG CRegKey::Open(HKEY parent, const char* path, REGSAM access)

@@ -527,16 +527,14 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
         return 1;
     }
     RecordRepairedStatistics(outcome);
-    if (m_repairResult == kRepairIncomplete)
-    {
-        // The summary counts what is gone; nothing else runs unasked.
-        ShowSummaryPage();
-        MessageBox("The repair stopped part-way because of an error. The summary counts the findings that were "
+    // The home page counts what is gone, also after a failure: the close,
+    // shutdown or restart the settings ask for still follow. Only when none
+    // follows is the failure told in a box; a box would hold an unattended
+    // run's end until someone answered it.
+    if (!RunAutomaticTail() && m_repairResult == kRepairIncomplete)
+        MessageBox("The repair stopped part-way because of an error. The home page counts the findings that were "
                    "repaired; scan again to see what remains.",
                    nullptr, MB_OK | MB_ICONWARNING);
-        return 1;
-    }
-    RunAutomaticTail();
     return 1;
 }
 
@@ -575,7 +573,7 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
         home->ShowRepaired(repaired);
 }
 
-void CScanResultDlg::ShowSummaryPage()
+void CScanResultDlg::ShowHomePage()
 {
     // The scan page opens on its first step next time, without showing it now.
     if (m_workflow)
@@ -583,10 +581,10 @@ void CScanResultDlg::ShowSummaryPage()
     ProgramShell().ShowPage(kPageResults);
 }
 
-void CScanResultDlg::RunAutomaticTail()
+bool CScanResultDlg::RunAutomaticTail()
 {
-    ShowSummaryPage();
-    ScanWorkflow::EndAsTheSettingsAsk();
+    ShowHomePage();
+    return ScanWorkflow::EndAsTheSettingsAsk();
 }
 
 // ---- The repair's job thread reports, shown on the window thread ----

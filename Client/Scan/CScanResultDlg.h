@@ -130,8 +130,10 @@ private:
     RepairOutcome CountRepaired(bool refused) const;
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
-    void ShowSummaryPage();
-    void RunAutomaticTail();
+    void ShowHomePage();
+    // The home page, then the close, shutdown or restart the settings ask
+    // for; true when one of them came.
+    bool RunAutomaticTail();
     // The status text the job thread reported last, shown.
     void ShowReportedStatus();
 

@@ -13,6 +13,7 @@
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/ListFile.h"
 #include "Client/Scan/ClientCategories.h"
+#include "Client/Scan/IncompleteScanLine.h"
 #include "Client/Shell/JobFinishGate.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
@@ -378,7 +379,7 @@ int CScanningDlg::BeginScan()
         m_reports.clear();
         m_reportedItemChanged = false;
         m_reportedCode.clear();
-        m_lastSaidText.clear();
+        m_jobNote.clear();
         m_jobResult = kScanComplete;
     }
     // The job is made first, still suspended: when the engine refuses it the
@@ -467,8 +468,8 @@ void CScanningDlg::SetStatusText(const char* text, const char* code)
         CCriticalSectionLock lock(m_reportLock);
         m_reportedItem.assign(text ? text : "", length);
         m_reportedItemChanged = true;
-        if (length)
-            m_lastSaidText = m_reportedItem;
+        if (length && AnsiText::CompareNoCase(letter, "Scanning") == 0)
+            m_jobNote = m_reportedItem;
         if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
         {
             m_reportedCode = letter;
@@ -747,8 +748,10 @@ LRESULT CScanningDlg::OnScanFinished()
     m_backButton.EnableWindow(true);
     m_showResultsButton.EnableWindow(true);
 
-    // An incomplete scan keeps what it found, but nothing acts on it unasked.
-    const bool completed = g_scanState == kScanRunning && !incomplete;
+    // An incomplete scan keeps what it found; only the repair of what could
+    // not be checked is held back, the rest of the tail follows the settings.
+    const bool cancelled = g_scanState != kScanRunning;
+    const bool completed = !cancelled && !incomplete;
     g_scanState = kScanIdle;
     const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
@@ -769,8 +772,8 @@ LRESULT CScanningDlg::OnScanFinished()
     if (m_workflow && m_workflow->CurrentStep() == kStepProgress && IsWindowVisible())
         ProgramShell().SetPageCaptions("SCAN", "Step 2 of 3");
 
-    if (completed && m_workflow)
-        m_workflow->ContinueAutomatically();
+    if (!cancelled && m_workflow)
+        m_workflow->ContinueAutomatically(completed);
     return 0;
 }
 
@@ -780,16 +783,19 @@ int CScanningDlg::JobResult()
     return m_jobResult;
 }
 
-// The engine's last status text names the categories it could not check to
-// the end; the final calls have cleared the item line since.
+// The engine's note names the categories it could not check to the end (the
+// final calls have cleared the item line since); a failure that its own guard
+// caught leaves no note, and the last item scanned is no reason.
 void CScanningDlg::ShowIncompleteScan()
 {
-    std::string said;
+    std::string note;
     {
         CCriticalSectionLock lock(m_reportLock);
-        said = m_lastSaidText;
+        note = m_jobNote;
     }
-    SetLabelText(IDC_SCAN_ITEM, said);
+    const CLabel* line = Label(IDC_SCAN_ITEM);
+    SetLabelText(IDC_SCAN_ITEM, IncompleteScanLine::FitToWidth(note, line ? line->GetLabelFont() : NULL,
+                                                               static_cast<int>(kItemTextWidth)));
     SetLabelText(IDC_SCAN_STATE, "Scan is incomplete.");
 }
 

@@ -163,9 +163,10 @@ private:
     std::vector<JobReport> m_reports;
     std::string m_reportedItem;
     bool m_reportedItemChanged = false;
-    // The last item text that said something, whole: the job's final calls
-    // clear the item line, and an incomplete scan's last word must stay.
-    std::string m_lastSaidText;
+    // The job's own word under "Scanning" rather than a category letter,
+    // whole: an incomplete scan's note, which the final calls' empty text
+    // must not wipe.
+    std::string m_jobNote;
     int m_jobResult = kScanComplete;
     // The category the job thread reported last (job thread only, reset
     // before the job starts).

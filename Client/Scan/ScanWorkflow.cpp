@@ -71,14 +71,22 @@ void ScanWorkflow::ShowOnly(CWnd* shown)
 void ScanWorkflow::ShowStep(int step)
 {
     const bool reshown = step == kStepCurrent;
+    // The page switch shows the current step again; while a step is being
+    // shown here that is the step this call shows, and it shows it once.
+    if (reshown && m_showingStep)
+        return;
     if (reshown)
     {
         step = m_currentStep;
     }
     else
     {
-        ProgramShell().ShowPage(kPageScan);
+        // The step is current before the page switch: its refresh must never
+        // bring back the step that is being left.
         m_currentStep = step;
+        m_showingStep = true;
+        ProgramShell().ShowPage(kPageScan);
+        m_showingStep = false;
     }
 
     switch (step)
@@ -151,13 +159,14 @@ void ScanWorkflow::HandOverResults(const ScanOutcome& outcome)
     m_results.ShowResults(outcome);
 }
 
-void ScanWorkflow::ContinueAutomatically()
+void ScanWorkflow::ContinueAutomatically(bool checkedToTheEnd)
 {
     const SettingsRecord& settings = ProgramShell().Settings().Record();
     if (!settings.autoRepair)
         return;
+    // Nothing repairs by itself what a scan could not check to the end.
     CScanResultDlg::CategoryCounts counts;
-    if (m_results.CountAllErrors(counts) > 0)
+    if (checkedToTheEnd && m_results.CountAllErrors(counts) > 0)
     {
         // Findings the user chose to keep may be among them: the progress
         // page says why nothing goes on, and stays.
@@ -170,16 +179,18 @@ void ScanWorkflow::ContinueAutomatically()
     EndAsTheSettingsAsk();
 }
 
-void ScanWorkflow::EndAsTheSettingsAsk()
+bool ScanWorkflow::EndAsTheSettingsAsk()
 {
     const SettingsRecord& settings = ProgramShell().Settings().Record();
     const bool startedAtLogon = ProgramShell().StartedToScanAtLogon();
     if (settings.autoShutdownSystem && !startedAtLogon)
-        ProgramShell().ShutdownOrRestart(FALSE, TRUE);
-    else if (settings.autoRestartSystem && !startedAtLogon)
-        ProgramShell().ShutdownOrRestart(TRUE, TRUE);
-    else if (settings.autoShutdown)
-        ProgramShell().CloseMainWindow();
+        return ProgramShell().ShutdownOrRestart(FALSE, TRUE) != FALSE;
+    if (settings.autoRestartSystem && !startedAtLogon)
+        return ProgramShell().ShutdownOrRestart(TRUE, TRUE) != FALSE;
+    if (!settings.autoShutdown)
+        return false;
+    ProgramShell().CloseMainWindow();
+    return true;
 }
 
 void ScanWorkflow::ShowResults()

@@ -77,13 +77,15 @@ public:
     bool BeginScan(DWORD mask);
     // The progress step's end: the results page is made from the outcome.
     void HandOverResults(const ScanOutcome& outcome);
-    // After a completed scan: the results and their repair, or a shutdown,
-    // restart or close, as the settings ask.
-    void ContinueAutomatically();
+    // After a scan that was not cancelled: the results and their repair
+    // (only when it was checked to the end), or a shutdown, restart or
+    // close, as the settings ask.
+    void ContinueAutomatically(bool checkedToTheEnd);
     // The end of an automatic scan or repair: shut the computer down,
     // restart it (neither after a start at log-on) or close the program, as
-    // the settings ask; nothing when they ask for none.
-    static void EndAsTheSettingsAsk();
+    // the settings ask; nothing when they ask for none. True when it did
+    // one of them (a shutdown the user cancelled is none).
+    static bool EndAsTheSettingsAsk();
     // To the results step, or back to the options when there is nothing to
     // show (the progress step's show-results button).
     void ShowResults();
@@ -101,6 +103,8 @@ private:
     CRepairResultDlg& m_summary;
     CStatusDlg* m_home = nullptr;
     int m_currentStep = kStepOptions;
+    // A step is being shown: the page switch's refresh leaves it to that call.
+    bool m_showingStep = false;
     // Only the end of a completed scan repairs by itself, and only once.
     bool m_autoRepairArmed = false;
 };

@@ -225,7 +225,21 @@ void CRegClientApp::ReleaseEngine()
 int CRegClientApp::ExitInstance()
 {
     ReleaseEngine();
-    return CWinApp::ExitInstance();
+    const int code = CWinApp::ExitInstance();
+    if (m_jobThreadWaitedOut)
+        EndAroundJobThread(code);
+    return code;
+}
+
+void CRegClientApp::EndAroundJobThread(int code)
+{
+    // A job's thread outlived the wait: it still runs in the engine's code
+    // and reports to the pages. Returning would let the runtime destroy this
+    // object with the pages and free the engine's library under it. The
+    // settings and statistics are on disk already (each is saved as it
+    // changes), so the process ends here, that thread with it, and nothing
+    // is destroyed first.
+    ::TerminateProcess(::GetCurrentProcess(), static_cast<UINT>(code));
 }
 
 // ---- The shell the pages reach ----

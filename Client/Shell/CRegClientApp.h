@@ -143,6 +143,9 @@ private:
     // Gives back the job object, the store and the library, only when the
     // job's thread has ended.
     void ReleaseEngine();
+    // Ends the process at once, destroying nothing a job's thread that is
+    // still running uses.
+    static void EndAroundJobThread(int code);
 
     CRegUpdateDlg* m_openUpdater = nullptr;
     CRegClientDlg* m_shellWindow = nullptr;

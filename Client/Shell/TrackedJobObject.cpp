@@ -17,16 +17,28 @@ int TrackedJobObject::Started(int result)
 
 void TrackedJobObject::KeepEngineThread()
 {
+    // A job may be started from the previous job's last call, on that job's
+    // thread, while the window thread asks here: both go through this lock.
+    CCriticalSectionLock lock(m_lock);
     if (!m_engine)
         return;
     const HANDLE thread = m_engine->GetThreadHandle();
-    const DWORD id = m_engine->GetThreadId();
-    if (!thread || (m_thread && id == m_threadId))
+    if (!thread)
+        return;
+    // The id comes from the handle itself: the engine's id and handle are
+    // two reads, between which it may have created the next thread.
+    const DWORD id = ::GetThreadId(thread);
+    if (!id || (m_thread && id == m_threadId))
         return;
     HANDLE kept = NULL;
-    if (!::DuplicateHandle(::GetCurrentProcess(), thread, ::GetCurrentProcess(), &kept, SYNCHRONIZE, FALSE, 0))
+    if (!::DuplicateHandle(::GetCurrentProcess(), thread, ::GetCurrentProcess(), &kept,
+                           SYNCHRONIZE | THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
         return;
-    m_thread.Attach(kept);
+    CHandle copy(kept);
+    // The engine's handle may have been closed and its value reused meanwhile.
+    if (::GetThreadId(kept) != id)
+        return;
+    m_thread = std::move(copy);
     m_threadId = id;
     m_stopped = false;
 }
@@ -36,29 +48,41 @@ bool TrackedJobObject::ThreadRuns() const
     return m_thread && ::WaitForSingleObject(m_thread.Get(), 0) == WAIT_TIMEOUT;
 }
 
+CHandle TrackedJobObject::RunningThreadCopy()
+{
+    KeepEngineThread();
+    CCriticalSectionLock lock(m_lock);
+    HANDLE copy = NULL;
+    if (ThreadRuns())
+        ::DuplicateHandle(::GetCurrentProcess(), m_thread.Get(), ::GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0);
+    return CHandle(copy);
+}
+
 bool TrackedJobObject::HasUnstoppedJob()
 {
     KeepEngineThread();
+    CCriticalSectionLock lock(m_lock);
     return ThreadRuns() && !m_stopped;
 }
 
 bool TrackedJobObject::WaitForThreadEnd(DWORD milliseconds)
 {
-    KeepEngineThread();
-    if (!ThreadRuns())
-        return true;
     const DWORD start = ::GetTickCount();
     for (;;)
     {
+        // A copy of its own is waited on: the kept handle changes when the
+        // ending job starts the next one from its last call, and that one
+        // is waited for in turn.
+        const CHandle thread = RunningThreadCopy();
+        if (!thread)
+            return true;
         const DWORD spent = ::GetTickCount() - start;
         if (spent >= milliseconds)
-            return !ThreadRuns();
-        const HANDLE thread = m_thread.Get();
-        const DWORD woken = ::MsgWaitForMultipleObjects(1, &thread, FALSE, milliseconds - spent, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0)
-            return true;
+            return false;
+        const HANDLE waited = thread.Get();
+        const DWORD woken = ::MsgWaitForMultipleObjects(1, &waited, FALSE, milliseconds - spent, QS_ALLINPUT);
         if (woken != WAIT_OBJECT_0 + 1)
-            return !ThreadRuns();
+            continue;
         // Whatever the job or the windows still ask of this thread is answered.
         MSG message;
         while (::PeekMessageA(&message, NULL, 0, 0, PM_REMOVE))
@@ -78,7 +102,10 @@ int TrackedJobObject::Stop(int flag)
 {
     KeepEngineThread();
     if (flag)
+    {
+        CCriticalSectionLock lock(m_lock);
         m_stopped = true;
+    }
     return m_engine->Stop(flag);
 }
 
@@ -100,6 +127,7 @@ BOOL TrackedJobObject::Suspend()
 HANDLE TrackedJobObject::GetThreadHandle()
 {
     KeepEngineThread();
+    CCriticalSectionLock lock(m_lock);
     if (!m_thread)
         return m_engine->GetThreadHandle();
     return ThreadRuns() ? m_thread.Get() : NULL;

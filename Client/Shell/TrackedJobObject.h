@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "Engine/CAbstractProcess.h"
+#include "Framework/CCriticalSection.h"
 #include "Framework/CHandle.h"
 
 // The engine's job object as the pages use it. Every call goes through to
@@ -52,11 +53,17 @@ private:
     // After a starter: a job that started gets its thread's handle kept.
     int Started(int result);
     // Keeps a handle of the thread the engine names, when it is a thread not
-    // kept yet; a new thread is a new job, not stopped.
+    // kept yet; a new thread is a new job, not stopped. Safe on the job's own
+    // thread (a job started from the last call of the one before).
     void KeepEngineThread();
+    // With the lock held.
     bool ThreadRuns() const;
+    // A handle of its own of the kept thread while it runs, else none.
+    CHandle RunningThreadCopy();
 
     CAbstractProcess*& m_engine;
+    // Guards what follows: the window thread and a job's thread both keep.
+    CCriticalSection m_lock;
     CHandle m_thread;
     DWORD m_threadId = 0;
     bool m_stopped = false;

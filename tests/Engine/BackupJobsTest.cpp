@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <new>
 #include <string>
 #include <thread>
@@ -459,13 +460,31 @@ TEST(RestoreJob, StopWhileTheJobFreesItsManagerIsSafe)
                                          "    <k name=\"QmStopRace\"/>\r\n   </k>\r\n  </k>\r\n </registry>\r\n"));
     TestProcess process;
     std::atomic<bool> done(false);
+    // Stops come only while a job has begun: one stopped before its first
+    // Resume would end at once without restoring anything.
+    std::mutex stopping;
+    bool begun = false;
     std::thread stopper([&] {
         while (!done)
-            process.Stop(1);
+        {
+            std::lock_guard<std::mutex> lock(stopping);
+            if (begun)
+                process.Stop(1);
+        }
     });
     for (int i = 0; i < 40; ++i)
     {
         RecordingStatus status;
+        status.onCall = [&](const RecordingStatus::Call& call) {
+            if (call.op != "progress" || call.value != 0)
+                return;
+            std::lock_guard<std::mutex> lock(stopping);
+            begun = true;
+        };
+        status.onFinished = [&](int) {
+            std::lock_guard<std::mutex> lock(stopping);
+            begun = false;
+        };
         const int result = RunJob(process, status, process.StartRestore(file.c_str(), &status));
         EXPECT_EQ(result, 1);
     }

@@ -7,6 +7,7 @@
 
 #include "Engine/CTolvEngineInterface.h"
 #include "Engine/CTolvEngineProcess.h"
+#include "Engine/DefragResult.h"
 #include "Framework/CHandle.h"
 #include "support/RecordingStatus.h"
 #include "support/TestRegistry.h"
@@ -416,6 +417,46 @@ TEST(JobThread, StopRightAfterResumeIsNeverLost)
         EXPECT_LE(scanned.size(), 1u) << testing::PrintToString(scanned);
         EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
         ExpectFinalCalls(status.Calls(), 0);
+    }
+}
+
+TEST(JobThread, StopBeforeTheFirstResumeEndsTheJobAtOnceAsCancelled)
+{
+    TestProcess process;
+    {
+        RecordingStatus status;
+        ASSERT_EQ(process.StartScan({"C:"}, 0xFFFFFFFF, &status, 0), 1);
+        EXPECT_EQ(process.Stop(1), 1);
+        EXPECT_EQ(process.IsBusy(), 0);
+        ASSERT_TRUE(process.Resume());
+        ASSERT_TRUE(status.WaitFinished());
+        // No category was even begun: the first call and the final three.
+        EXPECT_EQ(status.Calls().size(), 4u);
+        ExpectFinalCalls(status.Calls(), kScanComplete);
+        EXPECT_TRUE(status.Findings().empty());
+        WaitForIdle(process);
+    }
+    {
+        // A compaction would run to its end after a stop; stopped before it
+        // began it does nothing and says so.
+        RecordingStatus status;
+        ASSERT_EQ(process.StartDefrag(0, &status, 10), 1);
+        process.Stop(1);
+        process.Resume();
+        ASSERT_TRUE(status.WaitFinished());
+        EXPECT_EQ(status.Calls().size(), 4u);
+        ExpectFinalCalls(status.Calls(), kDefragFailedBeforeHiveList);
+        WaitForIdle(process);
+    }
+    {
+        // The next job knows nothing of that stop.
+        RecordingStatus status;
+        ASSERT_EQ(process.StartScan({}, 0, &status, 0), 1);
+        process.Resume();
+        ASSERT_TRUE(status.WaitFinished());
+        EXPECT_EQ(status.StatusCodes(), AllLettersAndEnd());
+        ExpectFinalCalls(status.Calls(), 0);
+        WaitForIdle(process);
     }
 }
 

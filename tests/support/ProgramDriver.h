@@ -170,3 +170,16 @@ bool TreeClickCheckBox(HWND tree, HTREEITEM item);
 // Selects the item (TVM_SELECTITEM) and scrolls it into view.
 bool TreeSelect(HWND tree, HTREEITEM item);
 }
+
+// Roads to a job that outlives what the program waits for.
+namespace ProgramDriver
+{
+// From the scan page: starts a scan and holds its job thread at once, by the
+// progress page's pause command (its button is hidden, so the command is
+// sent as the button would). The progress page, or NULL when the scan did
+// not start or ended before it was held (reported as a test failure).
+HWND StartScanAndHoldItsThread(HWND mainWindow);
+// Cancels that scan (its thread stays held) and ends the main window as the
+// Enter key does; true when the window has gone.
+bool CancelHeldScanAndEndTheMainWindow(HWND mainWindow, HWND page);
+}

@@ -1,6 +1,7 @@
 // Roads through the program's pages, by the ids of its resources.
 #include "support/ProgramDriver.h"
 
+
 #include <gtest/gtest.h>
 
 #include "Client/res/IgnoreListResource.h"
@@ -42,5 +43,63 @@ HWND ShowIgnoreListPage(HWND mainWindow)
     const HWND list = WaitForUsable(mainWindow, IDC_IGNORE_LIST);
     EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
     return list;
+}
+}
+
+// ---- A job that outlives what the program waits for ----
+
+namespace
+{
+BOOL CALLBACK FindProgressPage(HWND child, LPARAM found)
+{
+    if (::GetDlgCtrlID(child) != IDC_CANCEL_SCAN || !ProgramDriver::IsUsable(child) ||
+        !::GetDlgItem(::GetParent(child), IDC_RESUME_SCAN))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = ::GetParent(child);
+    return FALSE;
+}
+}
+
+namespace ProgramDriver
+{
+HWND StartScanAndHoldItsThread(HWND mainWindow)
+{
+    if (IsUsable(FindVisibleControl(mainWindow, IDC_SCAN_BUTTON)))
+    {
+        EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_BUTTON));
+    }
+    EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << "no scan button";
+    // The progress page: the one with both a usable cancel button and a
+    // continue button (other pages share the first id).
+    HWND page = NULL;
+    const auto findPage = [mainWindow, &page] {
+        ::EnumChildWindows(mainWindow, &FindProgressPage, reinterpret_cast<LPARAM>(&page));
+        return page != NULL;
+    };
+    EXPECT_TRUE(WaitFor(20000, findPage)) << "the scan did not start";
+    if (!page)
+        return NULL;
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_PAUSE_SCAN, BN_CLICKED), 0);
+    // Held: the page shows its continue button in place of the pause button.
+    const bool held = WaitFor(10000, [page] { return ::IsWindowVisible(::GetDlgItem(page, IDC_RESUME_SCAN)) != FALSE; });
+    EXPECT_TRUE(held) << "the scan's thread was not held";
+    const bool ended = ::IsWindowEnabled(::GetDlgItem(page, IDC_SHOW_RESULTS)) != FALSE;
+    EXPECT_FALSE(ended) << "the scan ended before it was held";
+    return held && !ended ? page : NULL;
+}
+
+bool CancelHeldScanAndEndTheMainWindow(HWND mainWindow, HWND page)
+{
+    ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_SCAN, BN_CLICKED), 0);
+    const bool cancelled =
+        WaitFor(10000, [page] { return WindowText(::GetDlgItem(page, IDC_SCAN_STATE)) == "Scan is canceled."; });
+    EXPECT_TRUE(cancelled) << "the scan was not cancelled";
+    if (!cancelled)
+        return false;
+    // As the Enter key ends a dialog.
+    ::PostMessageA(mainWindow, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    const bool ended = WaitFor(10000, [mainWindow] { return !::IsWindowVisible(mainWindow); });
+    EXPECT_TRUE(ended) << "the main window did not end";
+    return ended;
 }
 }

@@ -6,17 +6,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
 #include <thread>
+#include <vector>
 #include <cstdlib>
 
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/IncompleteScanLine.h"
 #include "Client/Scan/ListFile.h"
 #include "Client/Scan/StoreTestFolder.h"
 #include "Client/Shell/CRegClientApp.h"
@@ -236,6 +239,20 @@ protected:
         Pump(100);
     }
     std::string Ini(const char* key) { return theApp.m_pIniDoc->GetValue("SETTINGS", key); }
+    // The width of a text in the item line's font (Tahoma, 10 points), in pixels.
+    static int ItemLineWidth(const std::string& text)
+    {
+        const HDC dc = ::GetDC(NULL);
+        const HFONT font = ::CreateFontA(-::MulDiv(10, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, 0, 0,
+                                         0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma");
+        const HGDIOBJ old = ::SelectObject(dc, font);
+        SIZE size = {};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        ::SelectObject(dc, old);
+        ::DeleteObject(font);
+        ::ReleaseDC(NULL, dc);
+        return size.cx;
+    }
 
     ScriptedJob m_job;
     std::unique_ptr<CScanItemsInfo> m_store;
@@ -377,6 +394,60 @@ TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)
     EXPECT_EQ(m_job.repairStarts, 1);
 }
 
+namespace
+{
+// The windows of this thread that were shown while it lived.
+class ShownWindows
+{
+public:
+    ShownWindows()
+    {
+        s_shown.clear();
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &ShownWindows::OnCall, nullptr, ::GetCurrentThreadId());
+    }
+    ~ShownWindows() { ::UnhookWindowsHookEx(m_hook); }
+    static bool Saw(HWND window) { return std::find(s_shown.begin(), s_shown.end(), window) != s_shown.end(); }
+
+private:
+    static LRESULT CALLBACK OnCall(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && call->message == WM_SHOWWINDOW && call->wParam)
+            s_shown.push_back(call->hwnd);
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static std::vector<HWND> s_shown;
+    HHOOK m_hook = NULL;
+};
+std::vector<HWND> ShownWindows::s_shown;
+}
+
+TEST_F(ScanPagesTest, ShowingAStepFromAnotherPageNeverShowsTheStepBeingLeft)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    ASSERT_TRUE(Shows(Progress())) << "the ended scan's step stays";
+    Click(m_window.operator*(), IDC_HOME_BUTTON);
+    ASSERT_TRUE(Shows(Home()));
+    ASSERT_FALSE(Shows(Progress()));
+    {
+        ShownWindows shown;
+        Options().ShowStep(kStepOptions);
+        EXPECT_FALSE(ShownWindows::Saw(Progress().GetSafeHwnd())) << "the step being left came back for a moment";
+        EXPECT_TRUE(ShownWindows::Saw(Options().GetSafeHwnd()));
+    }
+    EXPECT_TRUE(Shows(Options()));
+    EXPECT_FALSE(Shows(Progress()));
+    EXPECT_FALSE(Shows(Home()));
+    EXPECT_EQ(Caption(IDC_STEP_LABEL), "Step 1 of 3");
+    // The page switch alone shows the current step, as before.
+    Click(m_window.operator*(), IDC_HOME_BUTTON);
+    Click(m_window.operator*(), IDC_SCAN_BUTTON);
+    EXPECT_TRUE(Shows(Options()));
+}
+
 TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepairsNothingByItself)
 {
     if (!RunInOwnFolder())
@@ -390,7 +461,10 @@ TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepa
     };
     ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
     Pump(300);
-    EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), note) << "the final calls do not wipe the engine's last word";
+    const std::string line = Text(Progress(), IDC_SCAN_ITEM);
+    EXPECT_NE(line.find("Windows Startup Items"), std::string::npos)
+        << "the final calls do not wipe the engine's last word: " << line;
+    EXPECT_LE(ItemLineWidth(line), 365) << line;
     EXPECT_EQ(Text(Progress(), IDC_SCAN_STATE), "Scan is incomplete.");
     EXPECT_TRUE(::IsWindowVisible(Progress().GetDlgItem(IDC_SCAN_STATE)));
     EXPECT_TRUE(Shows(Progress())) << "an incomplete scan goes nowhere by itself";
@@ -409,11 +483,87 @@ TEST_F(ScanPagesTest, IncompleteScanSaysWhatWasNotCheckedKeepsItsFindingsAndRepa
     EXPECT_EQ(Text(Progress(), IDC_SCAN_ITEM), "");
 }
 
-TEST_F(ScanPagesTest, RepairThatFailsPartWayIsToldAndNothingElseRunsUnasked)
+TEST_F(ScanPagesTest, IncompleteScanLineNamesNoScannedPathAndFitsItsLine)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    // A failure that the job's own guard caught: no note, only scanned items.
+    const std::string path = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{QmLastScannedPath}";
+    m_job.scanResult = kScanIncomplete;
+    m_job.scanBody = [&path](CAbstractStatus& sink, ScriptedJob&) { sink.SetStatusText(path.c_str(), "X"); };
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    Pump(200);
+    std::string line = Text(Progress(), IDC_SCAN_ITEM);
+    EXPECT_EQ(line.find("QmLastScannedPath"), std::string::npos) << "the last item scanned is no reason: " << line;
+    EXPECT_EQ(line, IncompleteScanLine::kStoppedAtError);
+    EXPECT_LE(ItemLineWidth(line), 365) << line;
+
+    // Every category named: said shorter, never past the line.
+    const std::string note = "Scan incomplete: ActiveX Objects, Uninstall Entries, Windows Fonts, Shared DLLs, "
+                             "Application Paths, Help Files Information could not be checked to the end.";
+    m_job.scanBody = [&note](CAbstractStatus& sink, ScriptedJob&) { sink.SetStatusText(note.c_str(), "Scanning"); };
+    Options().ShowStep(kStepOptions);
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    Pump(200);
+    line = Text(Progress(), IDC_SCAN_ITEM);
+    EXPECT_LE(ItemLineWidth(line), 365) << line;
+    EXPECT_EQ(line, "Scan incomplete: 6 categories not checked to the end.");
+    EXPECT_TRUE(ProgramDriver::SaveScreenshot(m_window->GetSafeHwnd(), "scan-incomplete-many"));
+}
+
+TEST(IncompleteScanLine, SaysTheNamesShorterThenCountsThemThenCuts)
+{
+    const std::string note = "Scan incomplete: Application Paths, Help Files Information, Windows Services could "
+                             "not be checked to the end.";
+    const auto upTo = [](size_t length) { return [length](const std::string& text) { return text.size() <= length; }; };
+    EXPECT_EQ(IncompleteScanLine::Fit(note, upTo(200)), note);
+    EXPECT_EQ(IncompleteScanLine::Fit(note, upTo(90)),
+              "Not checked to the end: Application Paths, Help Files Information, Windows Services.");
+    EXPECT_EQ(IncompleteScanLine::Fit(note, upTo(60)), "Scan incomplete: 3 categories not checked to the end.");
+    EXPECT_EQ(IncompleteScanLine::Fit(note, upTo(50)), "Scan incomplete: 3 categories not checked to...");
+    EXPECT_EQ(IncompleteScanLine::Fit(note, upTo(21)), "Scan incomplete: 3...");
+    EXPECT_EQ(IncompleteScanLine::Fit("", upTo(200)), IncompleteScanLine::kStoppedAtError);
+    EXPECT_EQ(IncompleteScanLine::Fit("Something else went wrong here", upTo(20)), "Something else...");
+}
+
+TEST_F(ScanPagesTest, IncompleteScanStillClosesTheProgramAsTheSettingsAskButRepairsNothing)
 {
     if (!RunInOwnFolder())
         return;
     ASSERT_NO_FATAL_FAILURE(OpenWindow("AutoRepair=1\r\nAutoShutdown=1\r\n"));
+    m_job.scanResult = kScanIncomplete;
+    m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) {
+        sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
+        sink.SetStatusText("Scan incomplete: Windows Startup Items could not be checked to the end.", "Scanning");
+    };
+    Click(Options(), IDC_SCAN_START);
+    EXPECT_TRUE(PumpUntil([this] { return !m_window->IsWindowVisible(); })) << "the program did not close";
+    EXPECT_EQ(m_job.repairStarts, 0) << "what could not be checked is not repaired by itself";
+    EXPECT_EQ(Ini("LastStartupErr"), "1") << "the home page's statistics keep the findings";
+}
+
+TEST_F(ScanPagesTest, RepairThatFailsPartWayStillClosesTheProgramAsTheSettingsAsk)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow("AutoRepair=1\r\nAutoShutdown=1\r\n"));
+    m_job.repairResult = kRepairIncomplete;
+    m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) {
+        sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
+    };
+    BoxAnswer answer;
+    Click(Options(), IDC_SCAN_START);
+    EXPECT_TRUE(PumpUntil([this] { return !m_window->IsWindowVisible(); })) << "the program did not close";
+    EXPECT_EQ(m_job.repairStarts, 1);
+    EXPECT_EQ(answer.Text(), "") << "a box held the close";
+}
+
+TEST_F(ScanPagesTest, RepairThatFailsPartWayIsToldOverTheHomePageWhenNothingFollows)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow("AutoRepair=1\r\n"));
     m_job.repairResult = kRepairIncomplete;
     m_job.scanBody = [](CAbstractStatus& sink, ScriptedJob&) {
         sink.OnItemFound(Finding(1).c_str(), kScanStartup, 0, 0);
@@ -427,8 +577,10 @@ TEST_F(ScanPagesTest, RepairThatFailsPartWayIsToldAndNothingElseRunsUnasked)
     }
     EXPECT_EQ(m_job.repairStarts, 1);
     EXPECT_NE(told.find("The repair stopped part-way"), std::string::npos) << told;
+    EXPECT_NE(told.find("The home page counts"), std::string::npos) << told;
+    EXPECT_TRUE(Shows(Home())) << "the box stands over the home page";
     Pump(300);
-    ASSERT_TRUE(m_window->GetSafeHwnd() && m_window->IsWindowVisible()) << "the program closed after a failed repair";
+    ASSERT_TRUE(m_window->GetSafeHwnd() && m_window->IsWindowVisible()) << "the program closed unasked";
 }
 
 // A list read only in part may let through findings the user chose to keep:

@@ -8,8 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "Client/res/ScanPagesResource.h"
+#include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
+#include "Framework/ModulePath.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -372,4 +375,57 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
     for (const char* option : {"RestorePoint=1\r\n", "AutoRepair=1\r\n", "LogScanSummary=1\r\n", "AutoShutdown=1\r\n",
                                "AutoRestartSystem=1\r\n", "SoftwareUpdate=0\r\n", "AutoShutdownSystem=0\r\n"})
         EXPECT_NE(settings.find(option), std::string::npos) << option << " lost:\n" << settings;
+}
+
+TEST_F(ProgramTest, EndingAroundAStoppedScanThatStillRunsDestroysNothingItUses)
+{
+    // The program's application object behind an entry that reports whether
+    // it got control back: the runtime destroys the object from there.
+    const std::string probe = m_folder + "shell_exit_probe.exe";
+    ASSERT_TRUE(::CopyFileA((ModulePath::Folder() + "shell_exit_probe.exe").c_str(), probe.c_str(), FALSE));
+    const std::string report = m_folder + "exit-report.txt";
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(probe, "\"" + report + "\""));
+    // The program waits half a minute for the held thread.
+    DWORD code = 1;
+    ASSERT_TRUE(program.WaitForExit(180000, &code)) << "the program did not end: " << ReadFileText(report);
+    const std::string steps = ReadFileText(report);
+    ASSERT_NE(steps.find("held\n"), std::string::npos) << steps;
+    ASSERT_NE(steps.find("ended the main window\n"), std::string::npos) << steps;
+    EXPECT_EQ(steps.find("returned"), std::string::npos)
+        << "the application object, with the pages the held thread reports to, was left to be destroyed";
+    EXPECT_EQ(code, 0u);
+    EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("RunCount=1"), std::string::npos);
+}
+
+TEST_F(ProgramTest, IncompleteScanRepairsNothingByItselfButStillShutsDownAsTheSettingsAsk)
+{
+    // An engine whose every scan is incomplete, with one finding.
+    m_folder = MakeProgramFolder("IncompleteScanShutdown", "qmtest_incompleteengine.dll");
+    m_exe = m_folder + "Quillomar.exe";
+    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini",
+                                   "[SETTINGS]\r\nFirstRun=0\r\nAutoRepair=1\r\nAutoShutdownSystem=1\r\n"));
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    if (IsUsable(FindVisibleControl(window, IDC_SCAN_BUTTON)))
+    {
+        ASSERT_TRUE(ClickWhenUsable(window, IDC_SCAN_BUTTON));
+    }
+    ASSERT_TRUE(ClickWhenUsable(window, IDC_SCAN_START, 20000)) << "no scan button";
+    // The shutdown asks first, and Wine never answers by itself: a Cancel
+    // here keeps the prefix (a yes would end every process of it).
+    const HWND question = WaitForMessageBoxWith(program.ProcessId(), "shutdown momentarily", 30000);
+    ASSERT_NE(question, static_cast<HWND>(NULL)) << "the scan's tail did not ask to shut down";
+    EXPECT_EQ(MessageBoxText(question), "Your system will shutdown momentarily.\n\nClick Cancel to abort.");
+    ASSERT_TRUE(AnswerMessageBox(question, IDCANCEL));
+    // Nothing was repaired: the scan's page still says what it could not check.
+    const HWND state = WaitForUsable(window, IDC_SHOW_RESULTS, 10000) ? FindVisibleControl(window, IDC_SCAN_STATE)
+                                                                     : NULL;
+    ASSERT_NE(state, static_cast<HWND>(NULL)) << "the scan's page is not on show";
+    EXPECT_EQ(WindowText(state), "Scan is incomplete.");
+    EXPECT_FALSE(IsUsable(FindVisibleControl(window, IDC_IGNORE_BUTTON))) << "the results page showed";
+    EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("LastStartupErr=1"), std::string::npos)
+        << "the home page's statistics keep the finding";
+    ASSERT_NO_FATAL_FAILURE(CloseProgram(program, window));
 }
