@@ -448,3 +448,28 @@ TEST_F(ProgramTest, AScheduledRequestReachesAFirstInstanceThatShowedOnlyItsScanP
     }, &captions)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
+
+TEST_F(ProgramTest, TheUpdateCheckAtStartFindsItsInternetLibraryWhenItFirstCallsIt)
+{
+    // The program loads WinINet at its first call, not at its start: the
+    // silent check must reach it and end as it would without a connection,
+    // the program running on.
+    const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=1\r\n";
+    HANDLE file = ::CreateFileA((m_folder + "qmsettings.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(file, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr);
+    ::CloseHandle(file);
+
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ::Sleep(2000);
+    EXPECT_TRUE(WaitFor(60000, [&] { return program.HasEnded() || ::IsWindowEnabled(window); }))
+        << "the update check did not end";
+    ASSERT_FALSE(program.HasEnded()) << "the program ended during its update check";
+    ASSERT_TRUE(ClickButton(window, IDC_HOME_BUTTON));
+    EXPECT_FALSE(IsEnabled(window, IDC_HOME_BUTTON));
+    CloseProgram(program, window);
+}
