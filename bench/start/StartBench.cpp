@@ -112,7 +112,9 @@ HWND WaitForVisibleWindow(const PROCESS_INFORMATION& process, const BenchClock& 
         ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
-        if (::WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0)
+        // Looked for every 2 ms: a closer look would load the new process's
+        // Wine server with the bench's own questions.
+        if (::WaitForSingleObject(process.hProcess, 2) == WAIT_OBJECT_0)
             return NULL;
     }
     return NULL;
