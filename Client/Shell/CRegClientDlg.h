@@ -101,6 +101,7 @@ private:
     void JoinStartupPage();
     void JoinSettingsPage();
     void JoinAboutPage();
+    static bool HasSettingsTemplate();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
