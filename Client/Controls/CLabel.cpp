@@ -46,7 +46,10 @@ CLabel& CLabel::Redrawn()
 
 void CLabel::UpdateSurface()
 {
-    if (!m_hWnd)
+    // A label that is not on screen (it, or a window it sits in, is hidden)
+    // is painted whole when it shows: painting it now, and the parent under
+    // it, would only be painted over.
+    if (!m_hWnd || !::IsWindowVisible(m_hWnd))
         return;
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     // A transparent label shows its parent: that part is painted anew.

@@ -14,12 +14,6 @@ int Signed16(int value)
 {
     return static_cast<short>(value & 0xFFFF);
 }
-
-void LoadIfGiven(CBitmap& bitmap, int id)
-{
-    if (id)
-        bitmap.LoadBitmap(static_cast<UINT>(id));
-}
 }
 
 CxSkinButton::CxSkinButton() : m_textColour(::GetSysColor(COLOR_BTNTEXT)) {}
@@ -42,13 +36,12 @@ void CxSkinButton::PreSubclassWindow()
 void CxSkinButton::SetSkin(int normal, int pressed, int hover, int disabled, int focus, int mask, int drawMode,
                            int border, int margin)
 {
-    for (CBitmap* bitmap : {&m_normal, &m_pressed, &m_disabled, &m_mask, &m_hoverBitmap, &m_focus})
-        bitmap->DeleteObject();
-    LoadIfGiven(m_normal, normal);
-    LoadIfGiven(m_pressed, pressed);
-    LoadIfGiven(m_hoverBitmap, hover);
-    LoadIfGiven(m_focus, focus);
-    LoadIfGiven(m_disabled, disabled ? disabled : normal);
+    m_mask.DeleteObject();
+    SetStateBitmap(m_normal, normal);
+    SetStateBitmap(m_pressed, pressed);
+    SetStateBitmap(m_hoverBitmap, hover);
+    SetStateBitmap(m_focus, focus);
+    SetStateBitmap(m_disabled, disabled ? disabled : normal);
 
     if (drawMode & 0x8000)
         m_drawMode = kDrawNormal;
@@ -74,6 +67,24 @@ void CxSkinButton::SetSkin(int normal, int pressed, int hover, int disabled, int
         const SIZE size = m_mask.GetSize();
         SetWindowPos(nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
+}
+
+void CxSkinButton::SetStateBitmap(StateBitmap& state, int id)
+{
+    state.bitmap.DeleteObject();
+    state.id = id;
+    state.loaded = false;
+}
+
+const CBitmap* CxSkinButton::Loaded(StateBitmap& state)
+{
+    if (!state.loaded)
+    {
+        state.loaded = true;
+        if (state.id)
+            state.bitmap.LoadBitmap(static_cast<UINT>(state.id));
+    }
+    return state.bitmap.IsValid() ? &state.bitmap : nullptr;
 }
 
 HRGN CxSkinButton::CreateRegionFromBitmap(HBITMAP bitmap, COLORREF key) const
@@ -360,8 +371,8 @@ void CxSkinButton::DrawItem(DRAWITEMSTRUCT* item)
 
     if (item->itemState & ODS_DISABLED)
     {
-        if (m_disabled.IsValid())
-            DrawBitmap(dc, rect, m_disabled);
+        if (const CBitmap* disabled = Loaded(m_disabled))
+            DrawBitmap(dc, rect, *disabled);
         else
             FillFace(dc, rect);
         if (m_border)
@@ -376,8 +387,8 @@ void CxSkinButton::DrawItem(DRAWITEMSTRUCT* item)
 
     if ((item->itemState & ODS_SELECTED) || m_checked)
     {
-        if (m_pressed.IsValid())
-            DrawBitmap(dc, rect, m_pressed);
+        if (const CBitmap* pressed = Loaded(m_pressed))
+            DrawBitmap(dc, rect, *pressed);
         else
             FillFace(dc, rect);
         ::OffsetRect(&textRect, 1, 1);
@@ -386,14 +397,17 @@ void CxSkinButton::DrawItem(DRAWITEMSTRUCT* item)
     }
     else
     {
-        if (!m_normal.IsValid())
+        const CBitmap* normal = Loaded(m_normal);
+        const CBitmap* hover = m_hover ? Loaded(m_hoverBitmap) : nullptr;
+        const CBitmap* focus = (item->itemState & ODS_FOCUS) ? Loaded(m_focus) : nullptr;
+        if (!normal)
             FillFace(dc, rect);
-        else if (m_hover && m_hoverBitmap.IsValid())
-            DrawBitmap(dc, rect, m_hoverBitmap);
-        else if ((item->itemState & ODS_FOCUS) && m_focus.IsValid())
-            DrawBitmap(dc, rect, m_focus);
+        else if (hover)
+            DrawBitmap(dc, rect, *hover);
+        else if (focus)
+            DrawBitmap(dc, rect, *focus);
         else
-            DrawBitmap(dc, rect, m_normal);
+            DrawBitmap(dc, rect, *normal);
         if (m_border)
             ::DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
     }

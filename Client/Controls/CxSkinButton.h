@@ -63,6 +63,20 @@ private:
     void RelayToTooltip(UINT message, WPARAM wParam, LPARAM lParam);
     bool IsUnderScreenPoint(POINT screenPoint) const;
     void DrawBitmap(HDC dc, const RECT& rect, const CBitmap& bitmap) const;
+
+    // One state's bitmap, loaded the first time the button is drawn in that
+    // state: most buttons are only ever drawn in one or two of their states,
+    // and a page that loaded them all was slower to make.
+    struct StateBitmap
+    {
+        int id = 0;
+        bool loaded = false;
+        CBitmap bitmap;
+    };
+    static void SetStateBitmap(StateBitmap& state, int id);
+    // The state's bitmap, loaded now if it was not yet; nullptr when the
+    // state has none.
+    static const CBitmap* Loaded(StateBitmap& state);
     void FillFace(HDC dc, const RECT& rect) const;
     void DrawCaption(HDC dc, RECT rect, const std::string& text, COLORREF colour) const;
 
@@ -71,7 +85,8 @@ private:
     bool m_hover = false;
     bool m_buttonDown = false;
     CToolTipCtrl m_tooltip;
-    CBitmap m_normal, m_pressed, m_disabled, m_mask, m_hoverBitmap, m_focus;
+    StateBitmap m_normal, m_pressed, m_disabled, m_hoverBitmap, m_focus;
+    CBitmap m_mask;
     int m_margin = 0;
     COLORREF m_textColour;
     int m_border = 0;

@@ -11,6 +11,16 @@ int Scale(int units, int base, int divisor)
     return static_cast<int>(units * base / static_cast<double>(divisor) + 0.5);
 }
 
+// The child's rectangle in its parent's client area is place.
+bool IsPlacedAt(HWND child, const RECT& place)
+{
+    RECT rect{};
+    if (!::GetWindowRect(child, &rect))
+        return false;
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return ::EqualRect(&rect, &place) != FALSE;
+}
+
 // The template's ids are 32 bits in an extended template and 16 in a plain
 // one; the child's id is compared in the same width.
 bool SameId(HWND child, DWORD itemId, bool extended)
@@ -126,10 +136,18 @@ bool DialogFontScaler::Apply(HMODULE module, HWND window, int templateId, double
     const SIZE base = MeasureFont(CClientDC(window), m_newFont);
 
     ResizeDialog(t, font, base);
+    // A dialog not on screen (one being made) is painted whole when it shows;
+    // a child already where the font puts it (the dialog manager measured
+    // the same font) is left there. Either saves a page a round of work per
+    // control.
+    const BOOL redraw = ::IsWindowVisible(window);
     ForEachMatchedChild(t, [&](HWND child, const DialogTemplateWalker::Item& item) {
-        ::MoveWindow(child, Scale(item.x, base.cx, 4), Scale(item.y, base.cy, 8), Scale(item.cx, base.cx, 4),
-                     Scale(item.cy, base.cy, 8), TRUE);
-        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont.Get()), TRUE);
+        const RECT place{Scale(item.x, base.cx, 4), Scale(item.y, base.cy, 8),
+                         Scale(item.x, base.cx, 4) + Scale(item.cx, base.cx, 4),
+                         Scale(item.y, base.cy, 8) + Scale(item.cy, base.cy, 8)};
+        if (!IsPlacedAt(child, place))
+            ::MoveWindow(child, place.left, place.top, place.right - place.left, place.bottom - place.top, redraw);
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_newFont.Get()), redraw);
     });
     return true;
 }

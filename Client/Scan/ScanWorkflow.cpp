@@ -23,22 +23,36 @@ ScanWorkflow::ScanWorkflow(CScanDlg& options, CScanningDlg& progress, CScanResul
 
 // ---- The pages in the main window ----
 
-bool ScanWorkflow::CreateFirstSteps(CWnd* mainWindow, CStatusDlg& home)
+bool ScanWorkflow::CreateFirstSteps(CWnd* mainWindow)
 {
-    if (!home.Create(IDD_STATUS_PAGE, mainWindow))
-        return false;
-    m_home = &home;
-    if (!m_options.Create(IDD_SCAN_PAGE, mainWindow))
-        return false;
-    // The progress step sits beside the options in the main window.
-    return m_progress.GetSafeHwnd() || m_progress.Create(IDD_SCANNING_PAGE, mainWindow);
+    m_mainWindow = mainWindow ? mainWindow->GetSafeHwnd() : NULL;
+    const bool made = m_options.Create(IDD_SCAN_PAGE, mainWindow);
+    return made;
 }
 
-void ScanWorkflow::CreateLastSteps(CWnd* mainWindow)
+void ScanWorkflow::MakeStep(CDialog& step) const
 {
-    for (CDialog* step : std::initializer_list<CDialog*>{&m_results, &m_summary})
-        if (!step->GetSafeHwnd())
-            step->Create(step->GetTemplateId(), mainWindow);
+    CWnd* mainWindow = CWnd::FromHandle(m_mainWindow);
+    if (!step.GetSafeHwnd() && mainWindow)
+        step.Create(step.GetTemplateId(), mainWindow);
+}
+
+CScanningDlg& ScanWorkflow::Progress()
+{
+    MakeStep(m_progress);
+    return m_progress;
+}
+
+CScanResultDlg& ScanWorkflow::Results()
+{
+    MakeStep(m_results);
+    return m_results;
+}
+
+CRepairResultDlg& ScanWorkflow::Summary()
+{
+    MakeStep(m_summary);
+    return m_summary;
 }
 
 std::vector<CWnd*> ScanWorkflow::LaterSteps() const
@@ -96,14 +110,14 @@ void ScanWorkflow::ShowStep(int step)
         SetCaptions("SCAN", "Step 1 of 3");
         break;
     case kStepProgress:
-        ShowOnly(&m_progress);
+        ShowOnly(&Progress());
         SetCaptions(IsJobRunning() ? "SCANNING" : "SCAN", "Step 2 of 3");
         break;
     case kStepResults:
         ShowResultsStep(reshown);
         break;
     case kStepSummary:
-        ShowOnly(&m_summary);
+        ShowOnly(&Summary());
         break;
     default:
         break;
@@ -116,7 +130,7 @@ void ScanWorkflow::ShowStep(int step)
 
 void ScanWorkflow::ShowResultsStep(bool reshown)
 {
-    ShowOnly(&m_results);
+    ShowOnly(&Results());
     SetCaptions("SCAN RESULTS", "Step 3 of 3");
     // While a job runs (a repair, or one still winding down) the results
     // stay as they are.
@@ -134,21 +148,23 @@ void ScanWorkflow::ShowResultsStep(bool reshown)
 
 void ScanWorkflow::RequestScan(int mode, const std::string& path)
 {
-    m_progress.m_scanPath = path;
-    m_progress.m_scanOption = mode;
+    CScanningDlg& progress = Progress();
+    progress.m_scanPath = path;
+    progress.m_scanOption = mode;
     m_options.StartScan();
 }
 
 void ScanWorkflow::SetScanOption(int scanOption)
 {
-    m_progress.m_scanOption = scanOption;
+    Progress().m_scanOption = scanOption;
 }
 
 bool ScanWorkflow::BeginScan(DWORD mask)
 {
-    m_progress.m_scanMask = mask;
+    CScanningDlg& progress = Progress();
+    progress.m_scanMask = mask;
     m_autoRepairArmed = false;
-    if (!m_progress.BeginScan())
+    if (!progress.BeginScan())
         return false;
     ShowStep(kStepProgress);
     return true;
@@ -156,7 +172,7 @@ bool ScanWorkflow::BeginScan(DWORD mask)
 
 void ScanWorkflow::HandOverResults(const ScanOutcome& outcome)
 {
-    m_results.ShowResults(outcome);
+    Results().ShowResults(outcome);
 }
 
 void ScanWorkflow::ContinueAutomatically(bool checkedToTheEnd)
@@ -166,7 +182,7 @@ void ScanWorkflow::ContinueAutomatically(bool checkedToTheEnd)
         return;
     // Nothing repairs by itself what a scan could not check to the end.
     CScanResultDlg::CategoryCounts counts;
-    if (checkedToTheEnd && m_results.CountAllErrors(counts) > 0)
+    if (checkedToTheEnd && Results().CountAllErrors(counts) > 0)
     {
         // Findings the user chose to keep may be among them: the progress
         // page says why nothing goes on, and stays.
@@ -196,8 +212,9 @@ bool ScanWorkflow::EndAsTheSettingsAsk()
 void ScanWorkflow::ShowResults()
 {
     CScanResultDlg::CategoryCounts counts;
-    const int found = m_results.CountAllErrors(counts);
-    if (found == 0 && m_results.LastScan().junkRows == 0)
+    CScanResultDlg& results = Results();
+    const int found = results.CountAllErrors(counts);
+    if (found == 0 && results.LastScan().junkRows == 0)
     {
         m_autoRepairArmed = false;
         ShowStep(kStepOptions);
@@ -206,11 +223,11 @@ void ScanWorkflow::ShowResults()
     // The results page is made ready before it is shown: showing it may start
     // the automatic repair, which writes its own lines. The registry group
     // when there are findings, else the junk-file group.
-    m_results.PrepareToShow(found > 0);
+    results.PrepareToShow(found > 0);
     ShowStep(kStepResults);
 }
 
 void ScanWorkflow::ShowSummary(int found, int skipped, int scanned, int repaired, const std::string& scanTime)
 {
-    m_summary.ShowNumbers(found, skipped, scanned, repaired, scanTime);
+    Summary().ShowNumbers(found, skipped, scanned, repaired, scanTime);
 }

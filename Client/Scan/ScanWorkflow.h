@@ -1,11 +1,13 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Client/Scan/ScanOutcome.h"
 
+class CDialog;
 class CWnd;
 class CRepairResultDlg;
 class CScanDlg;
@@ -42,16 +44,24 @@ public:
     ScanWorkflow& operator=(const ScanWorkflow&) = delete;
 
     // ---- the pages in the main window ----
-    // The home page and the first two steps, as children of the main window;
-    // false without the pages' templates (a test of the bare window).
-    bool CreateFirstSteps(CWnd* mainWindow, CStatusDlg& home);
-    // The results step and the repair summary.
-    void CreateLastSteps(CWnd* mainWindow);
-    // The steps after the first, which every page switch hides.
+    // The options step, as a child of the main window; false without the
+    // pages' templates (a test of the bare window). The later steps are made
+    // in the same window when the road first needs them (Progress, Results,
+    // Summary).
+    bool CreateFirstSteps(CWnd* mainWindow);
+    // The home page, reached through whoever holds it (the main window makes
+    // it when it is first needed); nullptr while there is none.
+    void JoinHomePage(std::function<CStatusDlg*()> home) { m_home = std::move(home); }
+    // The steps after the first, which every page switch hides (those made).
     std::vector<CWnd*> LaterSteps() const;
     CScanDlg& Options() { return m_options; }
+    // The later steps, each made first when it was not yet (while the main
+    // window exists).
+    CScanningDlg& Progress();
+    CScanResultDlg& Results();
+    CRepairResultDlg& Summary();
     // The home page once it joined the road, else nullptr.
-    CStatusDlg* HomePage() const { return m_home; }
+    CStatusDlg* HomePage() const { return m_home ? m_home() : nullptr; }
 
     // ---- the step switch ----
     // Shows a step (kStepCurrent: the one shown last) with its captions; any
@@ -96,12 +106,16 @@ private:
     void ShowOnly(CWnd* page);
     static void SetCaptions(const char* title, const char* step);
     void ShowResultsStep(bool reshown);
+    void MakeStep(CDialog& step) const;
 
     CScanDlg& m_options;
     CScanningDlg& m_progress;
     CScanResultDlg& m_results;
     CRepairResultDlg& m_summary;
-    CStatusDlg* m_home = nullptr;
+    // The main window the steps are made in; a handle, so that a window
+    // gone makes nothing.
+    HWND m_mainWindow = NULL;
+    std::function<CStatusDlg*()> m_home;
     int m_currentStep = kStepOptions;
     // A step is being shown: the page switch's refresh leaves it to that call.
     bool m_showingStep = false;

@@ -7,6 +7,7 @@
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SharedInstanceData.h"
 #include "Client/res/AboutResource.h"
+#include "Client/res/ScanPagesResource.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Client/res/StartupResource.h"
@@ -101,14 +102,13 @@ BOOL CRegClientDlg::OnInitDialog()
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
 
-    // The findings and repair step and the repair summary.
-    theApp.m_scanWorkflow.CreateLastSteps(this);
+    // The later scan steps, which every page switch hides once they are made.
     for (CWnd* step : theApp.m_scanWorkflow.LaterSteps())
         AddScanStepPage(step);
 
-    // The settings page holds the stored options from its creation; it reads
-    // the Task Scheduler, which may first have to start, when it is shown.
-
+    // The settings page is made when it is first shown, or when the update
+    // check reads its boxes; it holds the stored options from then on and
+    // reads the Task Scheduler, which may first have to start, when shown.
     if (theApp.m_cmdInfo.m_bSchedule || theApp.m_cmdInfo.m_bStartScan)
     {
         // A scheduled or log-on start goes straight to its scan and leaves
@@ -160,17 +160,13 @@ void CRegClientDlg::InitSkin()
         (this->*skin.button).SetSkin(skin.normal, skin.pressed, skin.hover, skin.disabled, 0, 0, 0, 0, 0);
     if (theApp.m_bSiblingInstalled)
         m_siblingBanner.ShowWindow(SW_HIDE);
-    ShowFrameBeforePages();
-    // The home page and the scan road's first steps.
+    // The scan page is the first one shown; the others are made when they
+    // are first shown or addressed, so that the start makes only that one.
     ConnectScanRoad();
-
-    CreateMaintenancePages();
-
-    CreateStartupPage();
-    CreateSettingsPage();
-    // The About page comes last of the pages.
-    if (m_aboutPage.Create(IDD_ABOUT, this))
-        SetPageWindow(kPageAbout, &m_aboutPage);
+    JoinMaintenancePages();
+    JoinStartupPage();
+    JoinSettingsPage();
+    JoinAboutPage();
 
     // The captions sit in the left column under the page buttons; at 12
     // points the longest ("SETTINGS - SCHEDULE") would not fit its width.
@@ -182,34 +178,24 @@ void CRegClientDlg::InitSkin()
 void CRegClientDlg::ConnectScanRoad()
 {
     ScanWorkflow& road = theApp.m_scanWorkflow;
-    const bool created = road.CreateFirstSteps(this, m_homePage);
+    // The road keeps the statistics on the home page: it reaches the page
+    // through the page switch, which makes it when the road first needs it.
+    SetPageMaker(kPageResults, &m_homePage, [this] { return m_homePage.Create(IDD_STATUS_PAGE, this); });
+    SetPageRefresh(kPageResults, [this] {
+        if (!m_homePage.GetSafeHwnd())
+            return;
+        m_homePage.RefreshIgnoredCounts();
+        m_homePage.LoadLastResults();
+    });
+    road.JoinHomePage([this] { return static_cast<CStatusDlg*>(PageWindow(kPageResults)); });
     // Without the pages' templates (a test of the bare main window) nothing
-    // is connected.
-    if (m_homePage.GetSafeHwnd())
-    {
-        SetPageWindow(kPageResults, &m_homePage);
-        SetPageRefresh(kPageResults, [this] {
-            m_homePage.RefreshIgnoredCounts();
-            m_homePage.LoadLastResults();
-        });
-    }
-    if (!created)
+    // more is connected.
+    const bool made = road.CreateFirstSteps(this);
+    if (!made)
         return;
     SetPageWindow(kPageScan, &road.Options());
     SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
     SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
-}
-
-void CRegClientDlg::ShowFrameBeforePages()
-{
-    // The user sees the program the moment its frame and buttons are ready;
-    // the pages are made next, before the first input is handled. Any other
-    // run of this window (a test's) shows it once it is whole.
-    const CWinApp* app = CWinApp::Get();
-    if (!IsModal() || !app || app->GetMainWnd() != this)
-        return;
-    ShowWindow(SW_SHOW);
-    UpdateWindow();
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
@@ -218,22 +204,50 @@ void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::strin
     m_stepLabel.SetText(step);
 }
 
-void CRegClientDlg::CreateStartupPage()
+CStatusDlg& CRegClientDlg::HomePage()
 {
-    m_startupPage.Create(IDD_STARTUP_PAGE, this);
-    SetPageWindow(kPageStartup, &m_startupPage);
+    PageWindow(kPageResults);
+    return m_homePage;
+}
+
+void CRegClientDlg::JoinStartupPage()
+{
+    SetPageMaker(kPageStartup, &m_startupPage, [this] { return m_startupPage.Create(IDD_STARTUP_PAGE, this); });
     SetPageRefresh(kPageStartup, [this] { m_startupPage.Refresh(); });
 }
 
 // The settings page; its update button takes the update link's road.
-void CRegClientDlg::CreateSettingsPage()
+void CRegClientDlg::JoinSettingsPage()
 {
-    m_settingsPage.Create(IDD_SETTINGS, this);
-    SetPageWindow(kPageSettings, &m_settingsPage);
+    SetPageMaker(kPageSettings, &m_settingsPage, [this] {
+        if (!m_settingsPage.Create(IDD_SETTINGS, this))
+            return false;
+        m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
+        return true;
+    });
     SetPageRefresh(kPageSettings, [this] { m_settingsPage.Refresh(); });
-    m_settingsPage.SetUpdateCheck([this] { OnCheckUpdate(); });
     // The ignore-list page's tabs lead back to these.
-    SetSettingsTabHandler([this](int tab) { m_settingsPage.ShowTab(tab); });
+    SetSettingsTabHandler([this](int tab) {
+        if (PageWindow(kPageSettings))
+            m_settingsPage.ShowTab(tab);
+    });
+}
+
+bool CRegClientDlg::HasSettingsTemplate()
+{
+    return ::FindResourceA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDD_SETTINGS),
+                           reinterpret_cast<LPCSTR>(RT_DIALOG)) != NULL;
+}
+
+CSettingDlg& CRegClientDlg::GetSettingsPage()
+{
+    PageWindow(kPageSettings);
+    return m_settingsPage;
+}
+
+void CRegClientDlg::JoinAboutPage()
+{
+    SetPageMaker(kPageAbout, &m_aboutPage, [this] { return m_aboutPage.Create(IDD_ABOUT, this); });
 }
 
 void CRegClientDlg::OnDestroy()
@@ -241,6 +255,11 @@ void CRegClientDlg::OnDestroy()
     // A second start after this point must not find a window that is gone.
     if (GetSharedMainWindow() == m_hWnd)
         SetSharedMainWindow(NULL);
+    // The settings page stores its boxes when it goes; one never made holds
+    // what the settings hold, and they are stored the same. A window without
+    // the page's template (a test's) never had it, and stores nothing.
+    if (m_pages.count(kPageSettings) && !m_pages[kPageSettings].IsMade() && HasSettingsTemplate())
+        theApp.SaveSettings();
     theApp.LeaveShell(this);
     CBitmapDialog::OnDestroy();
 }
@@ -255,15 +274,20 @@ bool CRegClientDlg::IsJobRunning() const
            (theApp.m_pEngineProcess->IsBusy() || theApp.TrackedJob().HasUnstoppedJob());
 }
 
-CWnd* CRegClientDlg::PageWindow(int page) const
+CWnd* CRegClientDlg::PageWindow(int page)
 {
     const auto found = m_pages.find(page);
-    return found == m_pages.end() ? nullptr : found->second;
+    return found == m_pages.end() ? nullptr : found->second.Window();
 }
 
 void CRegClientDlg::SetPageWindow(int page, CWnd* window)
 {
-    m_pages[page] = window;
+    m_pages[page] = PageHolder(window);
+}
+
+void CRegClientDlg::SetPageMaker(int page, CWnd* window, PageHolder::Maker make)
+{
+    m_pages[page] = PageHolder(window, std::move(make));
 }
 
 void CRegClientDlg::AddScanStepPage(CWnd* page)
@@ -279,9 +303,10 @@ void CRegClientDlg::EnablePageButtons()
 
 void CRegClientDlg::HideAllPages()
 {
+    // A page never made has nothing to hide.
     for (const auto& entry : m_pages)
-        if (entry.second && entry.second->GetSafeHwnd())
-            entry.second->ShowWindow(SW_HIDE);
+        if (CWnd* window = entry.second.MadeWindow())
+            window->ShowWindow(SW_HIDE);
 }
 
 void CRegClientDlg::ShowPage(int page)
@@ -300,26 +325,24 @@ void CRegClientDlg::ShowPage(int page)
         ::EnableWindow(GetDlgItem(entry->button), FALSE);
     HideAllPages();
     if (CWnd* window = PageWindow(page))
-        if (window->GetSafeHwnd())
-            window->ShowWindow(SW_SHOW);
+        window->ShowWindow(SW_SHOW);
     m_captionLabel.SetText(entry->caption);
     RefreshPage(page);
 }
 
-void CRegClientDlg::CreateMaintenancePages()
+void CRegClientDlg::JoinMaintenancePages()
 {
-    if (m_backupPage.Create(0, this))
-    {
-        SetPageWindow(kPageBackup, &m_backupPage);
-        SetPageRefresh(kPageBackup, [this] { m_backupPage.Refresh(); });
-    }
-    if (m_defragPage.Create(0, this))
-        SetPageWindow(kPageDefrag, &m_defragPage);
-    if (m_ignoreListPage.Create(0, this))
-    {
-        SetPageWindow(kPageIgnoreList, &m_ignoreListPage);
-        SetPageRefresh(kPageIgnoreList, [this] { m_ignoreListPage.Refresh(); });
-    }
+    SetPageMaker(kPageBackup, &m_backupPage, [this] { return m_backupPage.Create(0, this); });
+    SetPageRefresh(kPageBackup, [this] {
+        if (m_backupPage.GetSafeHwnd())
+            m_backupPage.Refresh();
+    });
+    SetPageMaker(kPageDefrag, &m_defragPage, [this] { return m_defragPage.Create(0, this); });
+    SetPageMaker(kPageIgnoreList, &m_ignoreListPage, [this] { return m_ignoreListPage.Create(0, this); });
+    SetPageRefresh(kPageIgnoreList, [this] {
+        if (m_ignoreListPage.GetSafeHwnd())
+            m_ignoreListPage.Refresh();
+    });
 }
 
 void CRegClientDlg::ShowSettingsTab(int tab)

@@ -14,6 +14,7 @@
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/PageHolder.h"
 #include "Client/Shell/PageShell.h"
 #include "Framework/CIcon.h"
 
@@ -41,8 +42,11 @@ public:
     void CloseMainWindow();
 
     // Pages join the switch here as the program gains them; a page number
-    // without a window still switches the buttons and the caption.
+    // without a window still switches the buttons and the caption. A page
+    // joins with its window made, or with the maker that makes it when it is
+    // first shown or otherwise addressed.
     void SetPageWindow(int page, CWnd* window);
+    void SetPageMaker(int page, CWnd* window, PageHolder::Maker make);
     // What showing a page reloads on it.
     void SetPageRefresh(int page, std::function<void()> refresh);
     // The later scan steps, which the scan workflow shows itself and every
@@ -54,8 +58,9 @@ public:
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
     // The settings page's update button comes here too.
     void CheckForUpdate(bool silent, CWnd* parent);
-    // The window of a page that joined the switch, or nullptr.
-    CWnd* GetPageWindow(int page) const { return PageWindow(page); }
+    // The window of a page that joined the switch, made now if it was not
+    // yet; nullptr when there is none.
+    CWnd* GetPageWindow(int page) { return PageWindow(page); }
     // Shows the settings page at one of its tabs (1 General, 2, 3 Schedule);
     // the settings page says how its tabs are shown.
     void ShowSettingsTab(int tab);
@@ -63,10 +68,10 @@ public:
 
     // The home page with the last results, and the captions above the
     // page on show (title and step).
-    CStatusDlg& HomePage() { return m_homePage; }
+    CStatusDlg& HomePage();
     void SetPageCaptions(const std::string& caption, const std::string& step);
     // The settings page, whose tabs the ignore-list page opens too.
-    CSettingDlg& GetSettingsPage() { return m_settingsPage; }
+    CSettingDlg& GetSettingsPage();
 
     static std::string HelpAddress();
     static std::string SiblingAddress();
@@ -93,9 +98,10 @@ private:
     // The home page and the scan road's pages, joined to the page switch and
     // the scan requests.
     void ConnectScanRoad();
-    void ShowFrameBeforePages();
-    void CreateStartupPage();
-    void CreateSettingsPage();
+    void JoinStartupPage();
+    void JoinSettingsPage();
+    void JoinAboutPage();
+    static bool HasSettingsTemplate();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
@@ -107,12 +113,13 @@ private:
     LRESULT OnScanSharedPath(WPARAM wParam, LPARAM lParam);
     LRESULT OnAutoUpdate(WPARAM wParam, LPARAM lParam);
     bool IsJobRunning() const;
-    // The window of a page, or nullptr while the program has none for it.
-    CWnd* PageWindow(int page) const;
+    // The window of a page, made now if it was not yet; nullptr while the
+    // program has none for it.
+    CWnd* PageWindow(int page);
     void HideAllPages();
     void RefreshPage(int page);
     // The backup, defragmentation and ignore-list pages.
-    void CreateMaintenancePages();
+    void JoinMaintenancePages();
 
     CStatusDlg m_homePage;
     // The startup manager, page 3.
@@ -142,7 +149,7 @@ private:
     CDefrag m_defragPage;
     CAdvanceSettingsDlg m_ignoreListPage;
 
-    std::map<int, CWnd*> m_pages;
+    std::map<int, PageHolder> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
     std::vector<CWnd*> m_scanStepPages;
     std::function<void(int, const std::string&)> m_scanRequest;

@@ -63,7 +63,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    CScanResultDlg& Page() { return theApp.m_scanResultPage; }
+    // Through the scan road, which makes the page when it is first needed.
+    CScanResultDlg& Page() { return theApp.m_scanWorkflow.Results(); }
     CScanItemsInfo& Store() { return *m_store; }
     // Puts findings into the store and shows them as a finished scan would.
     void ShowFindings(const std::vector<std::pair<DWORD, std::string>>& findings, DWORD mask);

@@ -180,8 +180,8 @@ TEST_F(ResultsPageTest, TheRepairCountsOnlyFindingsThatAreReallyGone)
     EXPECT_FALSE(TestEnv::FileExists(shortcut));
     EXPECT_EQ(outcome.total, 5);
     EXPECT_EQ(outcome.skipped, 1);
-    EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_REPAIRED)), "5");
-    EXPECT_EQ(CWnd::GetText(theApp.m_repairResultPage.GetDlgItem(IDC_SUMMARY_SKIPPED)), "1");
+    EXPECT_EQ(CWnd::GetText(theApp.m_scanWorkflow.Summary().GetDlgItem(IDC_SUMMARY_REPAIRED)), "5");
+    EXPECT_EQ(CWnd::GetText(theApp.m_scanWorkflow.Summary().GetDlgItem(IDC_SUMMARY_SKIPPED)), "1");
     EXPECT_FALSE(::IsWindowEnabled(m_window->GetDlgItem(IDC_HOME_BUTTON))) << "the repair did not end on the home page";
     EXPECT_FALSE(Page().IsWindowVisible());
     EXPECT_EQ(theApp.m_scanWorkflow.CurrentStep(), kStepOptions);
@@ -339,7 +339,7 @@ TEST_F(ResultsPageTest, AScanWithoutFindingsFillsTheSummary)
 {
     ShowFindings({}, kScanFonts | kScanSharedDlls);
     EXPECT_TRUE(TreeRows().empty());
-    CRepairResultDlg& summary = theApp.m_repairResultPage;
+    CRepairResultDlg& summary = theApp.m_scanWorkflow.Summary();
     auto text = [&summary](int id) { return CWnd::GetText(summary.GetDlgItem(id)); };
     EXPECT_EQ(text(IDC_SUMMARY_FOUND), "0");
     EXPECT_EQ(text(IDC_SUMMARY_SKIPPED), "0");

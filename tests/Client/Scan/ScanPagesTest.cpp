@@ -208,8 +208,10 @@ protected:
     }
 
     CScanDlg& Options() { return theApp.m_scanPage; }
-    CScanningDlg& Progress() { return theApp.m_scanningPage; }
-    CScanResultDlg& Results() { return theApp.m_scanResultPage; }
+    // The later steps as the program reaches them: through the scan road,
+    // which makes each when it is first needed.
+    CScanningDlg& Progress() { return theApp.m_scanWorkflow.Progress(); }
+    CScanResultDlg& Results() { return theApp.m_scanWorkflow.Results(); }
     CStatusDlg& Home() { return m_window->HomePage(); }
 
     static void Click(CWnd& page, int id)

@@ -304,6 +304,45 @@ TEST_F(MainWindowTest, ShowingAPageHidesTheOthersAndReloadsIt)
     EXPECT_EQ(startupReloads, 2);
 }
 
+TEST_F(MainWindowTest, APageIsMadeWhenFirstShownAndOnlyOnce)
+{
+    CWnd about;
+    const RECT rect = {0, 0, 50, 50};
+    int aboutMade = 0;
+    int startupTried = 0;
+    RunWindow([&](HWND window) {
+        // In place of the real pages' makers, which the window joined as it
+        // started.
+        m_window.SetPageMaker(kPageAbout, &about, [&] {
+            ++aboutMade;
+            return about.CreateEx(0, nullptr, "about", WS_POPUP, rect, NULL, 0);
+        });
+        m_window.SetPageMaker(kPageStartup, nullptr, [&] {
+            ++startupTried;
+            return false;
+        });
+        Click(window, IDC_HOME_BUTTON);
+        EXPECT_EQ(aboutMade, 0) << "showing another page made this one";
+        Click(window, IDC_ABOUT_LINK);
+        EXPECT_EQ(aboutMade, 1);
+        EXPECT_TRUE(about.IsWindowVisible());
+        Click(window, IDC_HOME_BUTTON);
+        EXPECT_FALSE(about.IsWindowVisible());
+        Click(window, IDC_ABOUT_LINK);
+        EXPECT_EQ(aboutMade, 1) << "made again";
+        EXPECT_TRUE(about.IsWindowVisible());
+
+        // A page that cannot be made still switches the buttons and the
+        // caption, and is not tried again.
+        Click(window, IDC_STARTUP_BUTTON);
+        Click(window, IDC_STARTUP_BUTTON);
+        EXPECT_EQ(startupTried, 1);
+        EXPECT_FALSE(IsEnabled(window, IDC_STARTUP_BUTTON));
+        EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "MANAGE STARTUP");
+        EXPECT_FALSE(about.IsWindowVisible());
+    });
+}
+
 TEST_F(MainWindowTest, WindowButtonsAndTrayCommands)
 {
     theApp.m_bSiblingInstalled = 1;

@@ -358,12 +358,7 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
     // stored options from the start.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=1\r\n"
                                "LogScanSummary=1\r\nAutoShutdown=1\r\nAutoRestartSystem=1\r\n";
-    HANDLE file = ::CreateFileA((m_folder + "qmsettings.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                                nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    ::WriteFile(file, stored.data(), static_cast<DWORD>(stored.size()), &written, nullptr);
-    ::CloseHandle(file);
+    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
 
     RunningProgram program;
     HWND window = NULL;
@@ -428,4 +423,94 @@ TEST_F(ProgramTest, IncompleteScanRepairsNothingByItselfButStillShutsDownAsTheSe
     EXPECT_NE(ReadFileText(m_folder + "qmsettings.ini").find("LastStartupErr=1"), std::string::npos)
         << "the home page's statistics keep the finding";
     ASSERT_NO_FATAL_FAILURE(CloseProgram(program, window));
+}
+
+namespace
+{
+// The pages the main window has made so far: its child dialogs.
+int MadePages(HWND mainWindow)
+{
+    int count = 0;
+    for (HWND child = ::FindWindowExA(mainWindow, NULL, "#32770", nullptr); child;
+         child = ::FindWindowExA(mainWindow, child, "#32770", nullptr))
+        ++count;
+    return count;
+}
+}
+
+TEST_F(ProgramTest, TheStartMakesOnlyTheScanPageAndEveryOtherPageShowsWhatItHoldsWhenFirstShown)
+{
+    // Options and statistics stored by an earlier run, which the settings
+    // and home pages show the first time they are shown.
+    const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=0\r\n"
+                               "LastTotalClnCnt=7\r\n";
+    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
+
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    EXPECT_EQ(MadePages(window), 1) << "the start made more than the scan page";
+
+    const HWND settings = ShowSettingsPage(window);
+    ASSERT_NE(settings, static_cast<HWND>(NULL));
+    EXPECT_EQ(::IsDlgButtonChecked(settings, 1089), BST_CHECKED) << "RestorePoint";
+    EXPECT_EQ(::IsDlgButtonChecked(settings, 1085), BST_UNCHECKED) << "AutoRepair";
+    EXPECT_EQ(MadePages(window), 2);
+
+    // Sent, so the page has been made and loaded when the click returns.
+    ASSERT_TRUE(ClickButton(window, IDC_HOME_BUTTON));
+    EXPECT_FALSE(IsEnabled(window, IDC_HOME_BUTTON));
+    EXPECT_EQ(WindowText(FindVisibleControl(window, 1220)), "7") << "the stored total repaired";
+    EXPECT_EQ(WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "RESULTS");
+
+    // Each page once, however often it is shown.
+    for (int button : {IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON, IDC_DEFRAG_BUTTON, IDC_ABOUT_LINK, IDC_HOME_BUTTON,
+                       IDC_STARTUP_BUTTON})
+        ASSERT_TRUE(ClickButton(window, button)) << button;
+    EXPECT_EQ(MadePages(window), 7) << "scan, settings, home, startup, backup, defragmentation, About";
+    CloseProgram(program, window);
+}
+
+TEST_F(ProgramTest, AScheduledRequestReachesAFirstInstanceThatShowedOnlyItsScanPage)
+{
+    RunningProgram first;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(first, m_exe, window));
+    ASSERT_EQ(MadePages(window), 1);
+
+    RunningProgram scheduled;
+    ASSERT_TRUE(scheduled.Start(m_exe, "SCHEDULE"));
+    ASSERT_TRUE(scheduled.WaitForExit(15000));
+    // The scan's progress step, made for the request, shows the scan to its
+    // end.
+    struct Captions
+    {
+        HWND window;
+    } captions{window};
+    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
+        const HWND main = static_cast<Captions*>(context)->window;
+        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
+               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
+    }, &captions)) << "no scan ran to its end";
+    CloseProgram(first, window);
+}
+
+TEST_F(ProgramTest, TheUpdateCheckAtStartFindsItsInternetLibraryWhenItFirstCallsIt)
+{
+    // The program loads WinINet at its first call, not at its start: the
+    // silent check must reach it and end as it would without a connection,
+    // the program running on.
+    const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=1\r\n";
+    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
+
+    RunningProgram program;
+    HWND window = NULL;
+    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ::Sleep(2000);
+    EXPECT_TRUE(WaitFor(60000, [&] { return program.HasEnded() || ::IsWindowEnabled(window); }))
+        << "the update check did not end";
+    ASSERT_FALSE(program.HasEnded()) << "the program ended during its update check";
+    ASSERT_TRUE(ClickButton(window, IDC_HOME_BUTTON));
+    EXPECT_FALSE(IsEnabled(window, IDC_HOME_BUTTON));
+    CloseProgram(program, window);
 }

@@ -50,13 +50,21 @@ TEST(AboutPage, TheAboutLinkShowsTheVersionEveryTime)
 {
     CRegClientDlg mainWindow;
     RunModal(mainWindow, [](HWND window) {
-        const HWND page = AboutPageOf(window);
-        ASSERT_NE(page, static_cast<HWND>(NULL));
-        EXPECT_FALSE(::IsWindowVisible(page)) << "hidden until its link is pressed";
+        // The page is made when its link is first pressed.
+        EXPECT_EQ(AboutPageOf(window), static_cast<HWND>(NULL)) << "made before its link was pressed";
+        HWND page = NULL;
         for (int round = 0; round < 2; ++round)
         {
-            ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_ABOUT_LINK), false);
-            EXPECT_TRUE(ProgramDriver::WaitFor(5000, [&] { return ::IsWindowVisible(page) != FALSE; }));
+            // A failure ends the rounds, never the close below: the modal
+            // window must not outlive the test.
+            const bool shown = ProgramDriver::ClickWhenUsable(window, IDC_ABOUT_LINK) &&
+                               ProgramDriver::WaitFor(5000, [&] {
+                                   page = AboutPageOf(window);
+                                   return page && ::IsWindowVisible(page);
+                               });
+            EXPECT_TRUE(shown) << "the About link did not show the page";
+            if (!shown)
+                break;
             EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)), "ABOUT");
             EXPECT_EQ(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_VERSION)), "0.9.3.1");
             EXPECT_NE(ProgramDriver::WindowText(::GetDlgItem(page, IDC_ABOUT_NOTICE)).find("Quillomar"),
@@ -71,7 +79,7 @@ TEST(AboutPage, TheAboutLinkShowsTheVersionEveryTime)
                 ::Sleep(300);
                 ProgramDriver::SaveScreenshot(window, "about-page");
             }
-            ASSERT_NE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON), false);
+            EXPECT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON));
             EXPECT_TRUE(ProgramDriver::WaitFor(5000, [&] { return !::IsWindowVisible(page); }));
         }
         ::PostMessageA(window, WM_CLOSE, 0, 0);

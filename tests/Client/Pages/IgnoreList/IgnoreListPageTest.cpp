@@ -72,10 +72,10 @@ struct PageRun
     // The same, with the ignore-list page on show.
     void RunWindow(const std::function<void(CRegClientDlg& dialog, HWND window, HWND page, HWND list)>& drive)
     {
+        // Reached as a user would: the page is made on the window's thread
+        // when it is first shown.
         RunMainWindow([&](CRegClientDlg& window, HWND main) {
-            window.ShowPage(kPageIgnoreList);
-            const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
-            EXPECT_NE(list, static_cast<HWND>(NULL)) << "the ignore-list page did not show";
+            const HWND list = ShowIgnoreListPage(main);
             if (list)
                 drive(window, main, ::GetParent(list), list);
         });
