@@ -21,34 +21,6 @@ namespace
 const int kSizeAndTotalLabels[] = {IDC_HOME_RECYCLE_BIN_FOUND, IDC_HOME_RECYCLE_BIN_REPAIRED, IDC_HOME_TEMP_FILES_FOUND,
                                    IDC_HOME_TEMP_FILES_REPAIRED, IDC_HOME_TOTAL_FOUND,        IDC_HOME_TOTAL_REPAIRED,
                                    IDC_HOME_JUNK_TOTAL,          IDC_HOME_LAST_SCAN_CAPTION,   IDC_HOME_LAST_SCAN};
-
-// A label draws itself and the page behind it as its text changes; tens of
-// them changing at once on a page on show would hold the window that long.
-// Meanwhile the page is not drawn; after the last change it and every label
-// are drawn once, as the window gets to it.
-class DrawnOnceAfter
-{
-public:
-    explicit DrawnOnceAfter(CWnd& page) : m_page(page), m_held(page.GetSafeHwnd() && page.IsWindowVisible())
-    {
-        if (m_held)
-            m_page.SendMessage(WM_SETREDRAW, FALSE);
-    }
-    ~DrawnOnceAfter()
-    {
-        // Drawing back on also shows a window: a hidden page is left alone.
-        if (!m_held)
-            return;
-        m_page.SendMessage(WM_SETREDRAW, TRUE);
-        m_page.RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
-    }
-    DrawnOnceAfter(const DrawnOnceAfter&) = delete;
-    DrawnOnceAfter& operator=(const DrawnOnceAfter&) = delete;
-
-private:
-    CWnd& m_page;
-    const bool m_held;
-};
 }
 
 CStatusDlg::CStatusDlg(CWnd* parent) : CBitmapDialog(IDD_STATUS_PAGE, parent)
@@ -113,9 +85,11 @@ CLabel* CStatusDlg::Label(int id) const
 
 void CStatusDlg::SetLabel(int id, const std::string& text) const
 {
+    // The page changes tens of labels at a time: they are drawn as the
+    // window gets to it, not one by one while it waits.
     CLabel* label = Label(id);
     if (label && label->GetSafeHwnd())
-        label->SetText(text);
+        label->SetTextDrawnLater(text);
 }
 
 void CStatusDlg::SetLastScanText(const std::string& text)
@@ -125,7 +99,6 @@ void CStatusDlg::SetLastScanText(const std::string& text)
 
 void CStatusDlg::LoadLastResults()
 {
-    const DrawnOnceAfter drawing(*this);
     LastResults::StoredValues values;
     if (!StoredStatistics().ReadAll(values))
         return;
@@ -147,7 +120,6 @@ void CStatusDlg::LoadLastResults()
 
 void CStatusDlg::RefreshIgnoredCounts()
 {
-    const DrawnOnceAfter drawing(*this);
     std::map<std::string, int> entries;
     if (CScanItemsInfo* store = ProgramShell().ResultsStore())
     {
@@ -168,7 +140,6 @@ void CStatusDlg::RefreshIgnoredCounts()
 
 void CStatusDlg::ResetLastCleaned()
 {
-    const DrawnOnceAfter drawing(*this);
     for (const ClientCategory& row : kClientCategories)
         if (row.IsScanned())
             SetLabel(row.homeRepaired, "0");
@@ -179,7 +150,6 @@ void CStatusDlg::ResetLastCleaned()
 
 void CStatusDlg::ResetLastErrors()
 {
-    const DrawnOnceAfter drawing(*this);
     for (const ClientCategory& row : kClientCategories)
         if (row.IsScanned())
             SetLabel(row.homeFound, "0");
@@ -189,7 +159,6 @@ void CStatusDlg::ResetLastErrors()
 
 void CStatusDlg::ShowFound(const LastResults::FoundStatistics& found)
 {
-    const DrawnOnceAfter drawing(*this);
     for (const auto& count : found.counts)
         if (const ClientCategory* row = FindClientCategory(count.first))
             SetLabel(row->homeFound, AnsiText::Format("%d", count.second));
@@ -200,7 +169,6 @@ void CStatusDlg::ShowFound(const LastResults::FoundStatistics& found)
 
 void CStatusDlg::ShowRepaired(const LastResults::RepairedStatistics& repaired)
 {
-    const DrawnOnceAfter drawing(*this);
     for (const auto& count : repaired.counts)
         if (const ClientCategory* row = FindClientCategory(count.first))
             SetLabel(row->homeRepaired, AnsiText::Format("%d", count.second));
