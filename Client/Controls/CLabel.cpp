@@ -59,19 +59,6 @@ void CLabel::UpdateSurface()
     ::UpdateWindow(parent);
 }
 
-void CLabel::InvalidateSurface()
-{
-    if (!m_hWnd)
-        return;
-    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-    HWND parent = GetParentHwnd();
-    if (!parent)
-        return;
-    RECT rect = GetWindowRect();
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    ::InvalidateRect(parent, &rect, TRUE);
-}
-
 CLabel& CLabel::SetBkColor(COLORREF colour, COLORREF secondColour, int mode)
 {
     m_backgroundColour = colour;
@@ -97,12 +84,10 @@ CLabel& CLabel::SetText(const std::string& text)
     return Redrawn();
 }
 
-CLabel& CLabel::SetTextDrawnLater(const std::string& text)
+CLabel& CLabel::SetTextUndrawn(const std::string& text)
 {
-    if (!m_hWnd || !::IsWindow(m_hWnd))
-        return *this;
-    SetWindowText(text);
-    InvalidateSurface();
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        SetWindowText(text);
     return *this;
 }
 

@@ -37,10 +37,11 @@ public:
     virtual CLabel& SetBkColor(COLORREF colour, COLORREF secondColour = 0, int mode = 0);
     virtual CLabel& SetTextColor(COLORREF colour);
     virtual CLabel& SetText(const std::string& text);
-    // As SetText, but drawn when the window next paints rather than now: for
-    // a page that changes tens of labels at once, which drawn one by one
-    // would hold its window that long.
-    CLabel& SetTextDrawnLater(const std::string& text);
+    // As SetText, but not drawn now: for a page that changes tens of labels
+    // at once, which drawn one by one (each with the page behind it) would
+    // hold its window that long. The page then redraws itself and its
+    // children once.
+    CLabel& SetTextUndrawn(const std::string& text);
     virtual CLabel& SetFontBold(bool bold);
     virtual CLabel& SetFontName(const std::string& faceName, BYTE charSet = DEFAULT_CHARSET);
     virtual CLabel& SetFontUnderline(bool on);
@@ -87,9 +88,6 @@ protected:
 private:
     void ReconstructFont();
     void UpdateSurface();
-    // Marks the label and, as it is transparent, the part of its parent
-    // behind it to be drawn anew.
-    void InvalidateSurface();
     // The tails of the setters: rebuild the font and redraw, or only redraw.
     CLabel& FontChanged();
     CLabel& Redrawn();
