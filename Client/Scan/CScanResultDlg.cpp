@@ -32,8 +32,8 @@ const char kCaptionGap[] = "        ";
 const UINT_PTR kFinishTimer = 2;
 // Lists the findings for a repair, a part at each tick.
 const UINT_PTR kListTimer = 3;
-const DWORD kListSliceMs = 40;
-const int kFindingsBetweenLooks = 64;
+const DWORD kListSliceMs = 30;
+const int kFindingsBetweenLooks = 16;
 
 std::string RemoveAll(std::string text, const std::string& part)
 {

@@ -24,8 +24,9 @@ const int kSizeAndTotalLabels[] = {IDC_HOME_RECYCLE_BIN_FOUND, IDC_HOME_RECYCLE_
 
 // A label draws itself and the page behind it as its text changes: tens of
 // them, drawn one by one, would hold the window that long. The page's
-// operations change the labels' texts undrawn, then the page on show is
-// drawn once with all its labels, behind them first, as the operation ends.
+// operations change the labels' texts undrawn; as an operation ends the page
+// on show and all its labels are marked to be drawn anew, which the window
+// does as it gets to it, the page first and then each label.
 class LabelsDrawnOnce
 {
 public:
@@ -33,7 +34,7 @@ public:
     ~LabelsDrawnOnce()
     {
         if (m_page.GetSafeHwnd() && m_page.IsWindowVisible())
-            m_page.RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            m_page.RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     LabelsDrawnOnce(const LabelsDrawnOnce&) = delete;
     LabelsDrawnOnce& operator=(const LabelsDrawnOnce&) = delete;
