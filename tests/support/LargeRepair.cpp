@@ -1,5 +1,7 @@
 #include "support/LargeRepair.h"
 
+#include <functional>
+
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
@@ -17,40 +19,27 @@ std::string EntryPath(const std::string& key, int index)
     return key + "\\G" + std::to_string(index / kKeysPerGroup) + "\\Entry" + std::to_string(index % kKeysPerGroup);
 }
 
-bool PlantKeys(const std::string& key, int count, const char* valueName, const std::string& (*data)(int, std::string&))
+bool PlantKeys(const std::string& key, int count, const char* valueName, const std::function<std::string(int)>& data)
 {
-    std::string text;
     for (int i = 0; i < count; ++i)
     {
         CRegKey entry;
         if (entry.Create(HKEY_CURRENT_USER, EntryPath(key, i).c_str(), KEY_SET_VALUE) != ERROR_SUCCESS)
             return false;
-        const std::string& value = data(i, text);
+        const std::string value = data(i);
         if (::RegSetValueExA(entry.Get(), valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                              static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
             return false;
     }
     return true;
 }
-
-const std::string& DeadFile(int index, std::string& text)
-{
-    text = "c:\\program files\\qm gone vendor\\gone" + std::to_string(index) + ".exe";
-    return text;
-}
-
-const std::string& LiveFile(int, std::string& text)
-{
-    char windows[MAX_PATH] = {};
-    ::GetWindowsDirectoryA(windows, MAX_PATH);
-    text = std::string(windows) + "\\notepad.exe";
-    return text;
-}
 }
 
 bool PlantDeadReferences(const std::string& key, int count)
 {
-    return PlantKeys(key, count, "Target", &DeadFile);
+    return PlantKeys(key, count, "Target", [](int index) {
+        return "c:\\program files\\qm gone vendor\\gone" + std::to_string(index) + ".exe";
+    });
 }
 
 int DeadReferencesLeft(const std::string& key, int count)
@@ -63,7 +52,10 @@ int DeadReferencesLeft(const std::string& key, int count)
 
 bool PlantLiveKeys(const std::string& key, int count)
 {
-    return PlantKeys(key, count, "Path", &LiveFile);
+    char windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string notepad = std::string(windows) + "\\notepad.exe";
+    return PlantKeys(key, count, "Path", [&notepad](int) { return notepad; });
 }
 
 bool WriteSettings(const std::string& programFolder)
