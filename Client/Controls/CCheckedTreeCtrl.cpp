@@ -298,16 +298,19 @@ void CCheckedTreeCtrl::ExcludeUncheckedItems(HTREEITEM node)
     for (HTREEITEM child = GetChildItem(node); child; child = GetNextSiblingItem(child))
     {
         ExcludeUncheckedItems(child);
-        if (GetCheckState(child) != kUnticked)
-            continue;
-        ++m_excludedCount;
-        if (m_store)
-        {
-            const std::string mark = GetFullText(child) + "^" + caption;
-            m_store->ExcludeItem(mark.c_str(), 0, 0);
-            m_handedMarks.push_back(mark);
-        }
+        if (GetCheckState(child) == kUnticked)
+            ExcludeFinding(child, caption);
     }
+}
+
+void CCheckedTreeCtrl::ExcludeFinding(HTREEITEM leaf, const std::string& caption)
+{
+    ++m_excludedCount;
+    if (!m_store)
+        return;
+    const std::string mark = GetFullText(leaf) + "^" + caption;
+    m_store->ExcludeItem(mark.c_str(), 0, 0);
+    m_handedMarks.push_back(mark);
 }
 
 void CCheckedTreeCtrl::ForgetNode(HTREEITEM item)

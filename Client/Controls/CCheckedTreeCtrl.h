@@ -44,6 +44,10 @@ public:
                  int image);
     void UpdateSelectionLabel(bool add, int count, bool alsoTotal);
     void ExcludeUncheckedItems(HTREEITEM node);
+    // One unticked finding, under the category of that caption, as
+    // ExcludeUncheckedItems hands each: for a caller that walks the findings
+    // itself, a part at a time.
+    void ExcludeFinding(HTREEITEM leaf, const std::string& caption);
     int CountCheckedChildren(HTREEITEM node) const;
     void SetChildrenState(int state, HTREEITEM node);
 

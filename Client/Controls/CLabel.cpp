@@ -87,6 +87,13 @@ CLabel& CLabel::SetText(const std::string& text)
     return Redrawn();
 }
 
+CLabel& CLabel::SetTextUndrawn(const std::string& text)
+{
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        SetWindowText(text);
+    return *this;
+}
+
 CLabel& CLabel::SetFontBold(bool bold)
 {
     m_fontDescription.lfWeight = bold ? FW_BOLD : FW_NORMAL;

@@ -37,6 +37,11 @@ public:
     virtual CLabel& SetBkColor(COLORREF colour, COLORREF secondColour = 0, int mode = 0);
     virtual CLabel& SetTextColor(COLORREF colour);
     virtual CLabel& SetText(const std::string& text);
+    // As SetText, but not drawn now: for a page that changes tens of labels
+    // at once, which drawn one by one (each with the page behind it) would
+    // hold its window that long. The page then redraws itself and its
+    // children once.
+    CLabel& SetTextUndrawn(const std::string& text);
     virtual CLabel& SetFontBold(bool bold);
     virtual CLabel& SetFontName(const std::string& faceName, BYTE charSet = DEFAULT_CHARSET);
     virtual CLabel& SetFontUnderline(bool on);

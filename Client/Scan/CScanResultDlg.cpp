@@ -7,7 +7,6 @@
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/ClientCategories.h"
-#include "Client/Scan/FindingPresence.h"
 #include "Client/Scan/LastResults.h"
 #include "Client/Shell/JobFinishGate.h"
 #include "Client/Shell/PageShell.h"
@@ -31,6 +30,10 @@ const int kTreeInsetLeft = 8, kTreeInsetTop = 96, kTreeInsetRight = 7, kTreeInse
 const char kCaptionGap[] = "        ";
 // Looks again at the finishing message while the job's thread still ends.
 const UINT_PTR kFinishTimer = 2;
+// Lists the findings for a repair, a part at each tick.
+const UINT_PTR kListTimer = 3;
+const DWORD kListSliceMs = 30;
+const int kFindingsBetweenLooks = 16;
 
 std::string RemoveAll(std::string text, const std::string& part)
 {
@@ -393,10 +396,78 @@ void CScanResultDlg::OnRepair()
         if (store)
             store->RemoveExclusionMark(mark);
     m_tree.SetResultsStore(store);
-    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
-        m_tree.ExcludeUncheckedItems(root);
-    NoteFindingsPresent();
+    // The job is made first and resumed only once everything is ready: it
+    // counts as running from here on, so no other job and no close comes
+    // between the steps that ready it, some of which wait for the timer.
+    if (!job || !store || job->StartRepair(store, this) == -1)
+    {
+        AbandonRepair("The repair could not be started. Nothing was changed.");
+        return;
+    }
+    BeginListingFindings();
+}
 
+void CScanResultDlg::BeginListingFindings()
+{
+    m_repairedFindings.Clear();
+    m_offeredFindings = 0;
+    m_skippedFindings = 0;
+    m_listRoot = m_tree.GetRootItem();
+    EnterListedRoot();
+    ListSomeFindings();
+}
+
+void CScanResultDlg::EnterListedRoot()
+{
+    m_listLeaf = nullptr;
+    if (!m_listRoot)
+        return;
+    m_listCaption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(m_listRoot));
+    m_listCategory = FindClientCategoryByCaption(m_listCaption);
+    if (m_listCategory)
+        m_repairedFindings.AddCategory(m_listCategory->bit);
+    m_listLeaf = m_tree.GetChildItem(m_listRoot);
+}
+
+void CScanResultDlg::ListSomeFindings()
+{
+    // Each finding is a few calls to the tree: tens of thousands of them are
+    // listed a part at a time, so that the window answers in between.
+    const DWORD start = ::GetTickCount();
+    for (int listed = 1; m_listRoot; ++listed)
+    {
+        if (listed % kFindingsBetweenLooks == 0 && ::GetTickCount() - start >= kListSliceMs)
+        {
+            SetTimer(kListTimer, USER_TIMER_MINIMUM);
+            return;
+        }
+        if (!m_listLeaf)
+        {
+            m_listRoot = m_tree.GetNextSiblingItem(m_listRoot);
+            EnterListedRoot();
+            continue;
+        }
+        ListFinding(m_listLeaf);
+        m_listLeaf = m_tree.GetNextSiblingItem(m_listLeaf);
+    }
+    KillTimer(kListTimer);
+    ContinueRepairStart();
+}
+
+void CScanResultDlg::ListFinding(HTREEITEM leaf)
+{
+    ++m_offeredFindings;
+    if (m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kUnticked)
+    {
+        ++m_skippedFindings;
+        m_tree.ExcludeFinding(leaf, m_listCaption);
+    }
+    else if (m_listCategory)
+        m_repairedFindings.AddFinding(m_tree.GetFullText(leaf), m_listCategory->bit);
+}
+
+void CScanResultDlg::ContinueRepairStart()
+{
     // The user is told whether the point was made: under a System Restore
     // that refuses, the repair goes on without one.
     const char* restoreNote = "";
@@ -406,19 +477,21 @@ void CScanResultDlg::OnRepair()
         restoreNote = SetRestorePoint() ? "Restore point made. " : "No restore point could be made. ";
         m_statusLabel.SetText("");
     }
-    const char* const refused = "The repair could not be started. Nothing was changed.";
-    if (!job || !store)
-    {
-        AbandonRepair(refused);
-        return;
-    }
     m_statusLabel.SetText(std::string(restoreNote) + "Starting repair...");
-    if (job->StartRepair(store, this) == -1)
-    {
-        AbandonRepair(refused);
+    // Which findings are there before the repair is asked on a worker:
+    // thousands of them take seconds.
+    if (m_repairedFindings.NotePresentBeforeOnWorker(m_hWnd, WM_PRESENCE_NOTED))
         return;
-    }
-    job->Resume();
+    m_repairedFindings.NotePresentBefore();
+    OnPresenceNoted();
+}
+
+void CScanResultDlg::OnPresenceNoted()
+{
+    if (!m_repairing)
+        return;
+    if (CAbstractProcess* job = ProgramShell().JobObject())
+        job->Resume();
 }
 
 void CScanResultDlg::AbandonRepair(const char* message)
@@ -464,48 +537,15 @@ void CScanResultDlg::OnIgnoreItem()
         m_workflow->ShowStep(kStepOptions);
 }
 
-void CScanResultDlg::NoteFindingsPresent()
-{
-    m_presentBeforeRepair.clear();
-    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
-    {
-        const ClientCategory* category = FindClientCategoryByCaption(CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root)));
-        if (!category)
-            continue;
-        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
-            if (m_tree.GetCheckState(leaf) != CCheckedTreeCtrl::kUnticked &&
-                FindingPresence::Check(m_tree.GetFullText(leaf), category->bit) == FindingPresence::kPresent)
-                m_presentBeforeRepair.insert(leaf);
-    }
-}
-
 CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const
 {
     RepairOutcome outcome;
     outcome.refused = refused;
-    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
-    {
-        const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(root));
-        const ClientCategory* category = FindClientCategoryByCaption(caption);
-        int repaired = 0;
-        for (HTREEITEM leaf = m_tree.GetChildItem(root); leaf; leaf = m_tree.GetNextSiblingItem(leaf))
-        {
-            ++outcome.offered;
-            if (m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kUnticked)
-            {
-                ++outcome.skipped;
-                continue;
-            }
-            // The engine reports no outcome per finding: what was there before
-            // and is gone now was repaired; anything else was refused or failed.
-            if (!refused && category && m_presentBeforeRepair.count(leaf) &&
-                FindingPresence::IsGone(m_tree.GetFullText(leaf), category->bit))
-                ++repaired;
-        }
-        if (category)
-            outcome.repaired[category->bit] = repaired;
-        outcome.total += repaired;
-    }
+    outcome.offered = m_offeredFindings;
+    outcome.skipped = m_skippedFindings;
+    const RepairedFindings::Counts counts = m_repairedFindings.CountRepaired(refused);
+    outcome.repaired = counts.repaired;
+    outcome.total = counts.total;
     return outcome;
 }
 
@@ -626,6 +666,8 @@ void CScanResultDlg::OnTimer(UINT_PTR id)
 {
     if (id == kFinishTimer)
         OnRepairFinished(0, 0);
+    else if (id == kListTimer)
+        ListSomeFindings();
     else
         CBitmapDialog::OnTimer(id);
 }
@@ -649,6 +691,11 @@ void CScanResultDlg::OnItemFound(const char* text, DWORD category, int firstValu
 int CScanResultDlg::OnJobFinished(int result)
 {
     m_repairResult = result;
+    // Still on the job's thread, so that the window thread is not held while
+    // thousands of findings are looked for, and the job still counts as
+    // running meanwhile: nothing else can start, nor the program close.
+    if (result != kRepairRefused)
+        m_repairedFindings.NoteGoneAfter();
     PostMessage(WM_REPAIR_DONE, 0, 0);
     return 0;
 }
@@ -683,6 +730,11 @@ LRESULT CScanResultDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_REPAIR_DONE)
         return OnRepairFinished(wParam, lParam);
+    if (message == WM_PRESENCE_NOTED)
+    {
+        OnPresenceNoted();
+        return 0;
+    }
     if (message == WM_JOB_STATUS)
     {
         ShowReportedStatus();

@@ -3,7 +3,6 @@
 
 #include <atomic>
 #include <map>
-#include <set>
 #include <string>
 
 #include "Client/Controls/CBitmapDialog.h"
@@ -11,6 +10,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CheckedTreeOwner.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Scan/RepairedFindings.h"
 #include "Client/Scan/ScanOutcome.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Scan/SystemRestorePoint.h"
@@ -21,6 +21,8 @@
 #include "Framework/CCriticalSection.h"
 #include "Framework/CProgressCtrl.h"
 
+struct ClientCategory;
+
 // Step 3 of 3 of a scan: the findings of the last scan as a tree of check
 // boxes, one root per category. The user unticks findings, ignores one for
 // good or repairs the ticked ones; the repair runs on the engine's job
@@ -30,7 +32,10 @@
 // Threads: the repair's status texts and junk totals come on the engine's
 // job thread; they are kept under a lock, and the status text is shown on the
 // window thread when the message the job thread posts arrives. The repair is
-// finished only once the job's thread has ended.
+// finished only once the job's thread has ended. Nothing that takes long runs
+// on the window thread: the findings are listed from the tree a part at a
+// time, and the registry and the disk are asked whether they are there on
+// other threads (see RepairedFindings).
 class CScanResultDlg : public CBitmapDialog, public CAbstractStatus, public CheckedTreeOwner
 {
 public:
@@ -125,8 +130,18 @@ private:
     void WriteSelectionLine();
     // The repair did not run: the page is usable again and says why.
     void AbandonRepair(const char* message);
-    // Which ticked findings exist as the repair starts.
-    void NoteFindingsPresent();
+    // The findings the repair is offered, as the tree holds them, listed a
+    // part at a time: the unticked ones handed to the store as left out, the
+    // ticked ones noted to be looked for before and after the repair.
+    void BeginListingFindings();
+    void EnterListedRoot();
+    void ListSomeFindings();
+    void ListFinding(HTREEITEM leaf);
+    // Every finding is listed: the restore point, then the look at which
+    // findings are there.
+    void ContinueRepairStart();
+    // The look is done: the repair's job is resumed.
+    void OnPresenceNoted();
     RepairOutcome CountRepaired(bool refused) const;
     void FillSummary(int found, int skipped, int repaired, const std::string& time);
     void RecordRepairedStatistics(const RepairOutcome& outcome);
@@ -174,5 +189,12 @@ private:
     JobFinishGate m_finishGate;
     SystemRestorePoint m_restorePoint;
     RepairOutcome m_lastRepair;
-    std::set<HTREEITEM> m_presentBeforeRepair;
+    RepairedFindings m_repairedFindings;
+    // Where the listing of the findings for a repair stands.
+    HTREEITEM m_listRoot = nullptr;
+    HTREEITEM m_listLeaf = nullptr;
+    std::string m_listCaption;
+    const ClientCategory* m_listCategory = nullptr;
+    int m_offeredFindings = 0;
+    int m_skippedFindings = 0;
 };

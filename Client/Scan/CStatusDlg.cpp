@@ -21,6 +21,27 @@ namespace
 const int kSizeAndTotalLabels[] = {IDC_HOME_RECYCLE_BIN_FOUND, IDC_HOME_RECYCLE_BIN_REPAIRED, IDC_HOME_TEMP_FILES_FOUND,
                                    IDC_HOME_TEMP_FILES_REPAIRED, IDC_HOME_TOTAL_FOUND,        IDC_HOME_TOTAL_REPAIRED,
                                    IDC_HOME_JUNK_TOTAL,          IDC_HOME_LAST_SCAN_CAPTION,   IDC_HOME_LAST_SCAN};
+
+// A label draws itself and the page behind it as its text changes: tens of
+// them, drawn one by one, would hold the window that long. The page's
+// operations change the labels' texts undrawn; as an operation ends the page
+// on show and all its labels are marked to be drawn anew, which the window
+// does as it gets to it, the page first and then each label.
+class LabelsDrawnOnce
+{
+public:
+    explicit LabelsDrawnOnce(CWnd& page) : m_page(page) {}
+    ~LabelsDrawnOnce()
+    {
+        if (m_page.GetSafeHwnd() && m_page.IsWindowVisible())
+            m_page.RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    LabelsDrawnOnce(const LabelsDrawnOnce&) = delete;
+    LabelsDrawnOnce& operator=(const LabelsDrawnOnce&) = delete;
+
+private:
+    CWnd& m_page;
+};
 }
 
 CStatusDlg::CStatusDlg(CWnd* parent) : CBitmapDialog(IDD_STATUS_PAGE, parent)
@@ -85,18 +106,22 @@ CLabel* CStatusDlg::Label(int id) const
 
 void CStatusDlg::SetLabel(int id, const std::string& text) const
 {
+    // Every operation of the page changes many labels: they are drawn once,
+    // together, as it ends (see LabelsDrawnOnce).
     CLabel* label = Label(id);
     if (label && label->GetSafeHwnd())
-        label->SetText(text);
+        label->SetTextUndrawn(text);
 }
 
 void CStatusDlg::SetLastScanText(const std::string& text)
 {
+    const LabelsDrawnOnce drawing(*this);
     SetLabel(IDC_HOME_LAST_SCAN, text.empty() ? std::string("Never") : text);
 }
 
 void CStatusDlg::LoadLastResults()
 {
+    const LabelsDrawnOnce drawing(*this);
     LastResults::StoredValues values;
     if (!StoredStatistics().ReadAll(values))
         return;
@@ -118,6 +143,7 @@ void CStatusDlg::LoadLastResults()
 
 void CStatusDlg::RefreshIgnoredCounts()
 {
+    const LabelsDrawnOnce drawing(*this);
     std::map<std::string, int> entries;
     if (CScanItemsInfo* store = ProgramShell().ResultsStore())
     {
@@ -138,6 +164,7 @@ void CStatusDlg::RefreshIgnoredCounts()
 
 void CStatusDlg::ResetLastCleaned()
 {
+    const LabelsDrawnOnce drawing(*this);
     for (const ClientCategory& row : kClientCategories)
         if (row.IsScanned())
             SetLabel(row.homeRepaired, "0");
@@ -148,6 +175,7 @@ void CStatusDlg::ResetLastCleaned()
 
 void CStatusDlg::ResetLastErrors()
 {
+    const LabelsDrawnOnce drawing(*this);
     for (const ClientCategory& row : kClientCategories)
         if (row.IsScanned())
             SetLabel(row.homeFound, "0");
@@ -157,6 +185,7 @@ void CStatusDlg::ResetLastErrors()
 
 void CStatusDlg::ShowFound(const LastResults::FoundStatistics& found)
 {
+    const LabelsDrawnOnce drawing(*this);
     for (const auto& count : found.counts)
         if (const ClientCategory* row = FindClientCategory(count.first))
             SetLabel(row->homeFound, AnsiText::Format("%d", count.second));
@@ -167,6 +196,7 @@ void CStatusDlg::ShowFound(const LastResults::FoundStatistics& found)
 
 void CStatusDlg::ShowRepaired(const LastResults::RepairedStatistics& repaired)
 {
+    const LabelsDrawnOnce drawing(*this);
     for (const auto& count : repaired.counts)
         if (const ClientCategory* row = FindClientCategory(count.first))
             SetLabel(row->homeRepaired, AnsiText::Format("%d", count.second));

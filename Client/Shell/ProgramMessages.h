@@ -16,3 +16,6 @@
 // (a status text, a progress bar's position) is to be shown on the window
 // thread.
 #define WM_JOB_STATUS (WM_USER + 1050)
+// Posted by the results page's worker to the page: it knows which findings
+// are there as the repair begins, so the repair may go on.
+#define WM_PRESENCE_NOTED (WM_USER + 1060)

@@ -5,12 +5,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
-#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "BenchClock.h"
@@ -20,6 +17,7 @@
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Engine/ScanCategory.h"
+#include "support/AnswerTimeProbe.h"
 #include "support/FakeJobObject.h"
 #include "support/MessagePump.h"
 
@@ -31,42 +29,6 @@ namespace
 const int kRuns = 3;
 const DWORD kCategories[] = {kScanActiveX, kScanUninstall, kScanFonts, kScanSharedDlls, kScanAppPaths,
                              kScanHelpFiles, kScanStartup, kScanFileTypes, kScanTypeLibs, kScanServices};
-
-// Asks the page's thread a question every few milliseconds from a thread of
-// its own and keeps the longest wait for an answer.
-class StallWatch
-{
-public:
-    explicit StallWatch(HWND window) : m_window(window), m_thread([this] { Watch(); }) {}
-    ~StallWatch()
-    {
-        m_stop = true;
-        // The watcher may be waiting for an answer from this thread.
-        while (!m_done)
-            TestPump::PumpMessages(5);
-        m_thread.join();
-    }
-    double LongestMs() const { return m_longest; }
-
-private:
-    void Watch()
-    {
-        while (!m_stop)
-        {
-            const BenchClock clock;
-            DWORD_PTR answer = 0;
-            ::SendMessageTimeoutA(m_window, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &answer);
-            m_longest = std::max(m_longest.load(), clock.Seconds() * 1000.0);
-            ::Sleep(5);
-        }
-        m_done = true;
-    }
-    HWND m_window;
-    std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_done{false};
-    std::atomic<double> m_longest{0.0};
-    std::thread m_thread;
-};
 
 std::string FindingText(int index)
 {
@@ -106,7 +68,7 @@ double TimeShowResults(CScanResultDlg& page, CScanItemsInfo& store, int count, d
     BenchClock clock;
     double seconds = 0.0;
     {
-        StallWatch watch(page.GetSafeHwnd());
+        AnswerTimeProbe probe(page.GetSafeHwnd());
         ::Sleep(20);
         clock.Restart();
         page.ShowResults(outcome);
@@ -115,7 +77,8 @@ double TimeShowResults(CScanResultDlg& page, CScanItemsInfo& store, int count, d
         page.Tree().UpdateWindow();
         seconds = clock.Seconds();
         TestPump::PumpMessages(30);
-        *stallMs = watch.LongestMs();
+        probe.Stop();
+        *stallMs = probe.TakeAnswers().MaxMs();
     }
     if (page.Tree().GetItemsAdded() != count)
         std::printf("  ShowResults showed %d findings of %d\n", page.Tree().GetItemsAdded(), count);

@@ -372,9 +372,13 @@ TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
     ASSERT_TRUE(PlantValue("Fonts", "t1.ttf"));
     ShowFindings({{kScanFonts, ValueText("Fonts", "t1.ttf")}}, kScanFonts);
     std::atomic<DWORD> reportingTook{0};
+    std::atomic<bool> begun{false};
     std::atomic<bool> reported{false};
+    const CHandle go(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     const CHandle hold(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
     m_job.body = [&](CAbstractScanItemsInfo& store) {
+        begun = true;
+        ::WaitForSingleObject(go.Get(), 20000);
         const DWORD start = ::GetTickCount();
         Page().SetStatusText("Creating backup", "Scanning");
         Page().SetStatusText("Repairing corruption(s)", "Scanning");
@@ -385,8 +389,11 @@ TEST_F(ResultsPageTest, TheRepairsThreadReportsWithoutWaitingForTheWindows)
         return DeleteAllBut({})(store);
     };
     Page().OnRepair();
+    // The job is resumed once the page has readied it, on the window thread.
+    ASSERT_TRUE(PumpUntil([&begun] { return begun.load(); }, 10000)) << "the repair's job never ran";
     // The window thread is busy elsewhere for a while: the job reports on
     // regardless.
+    ::SetEvent(go.Get());
     ::Sleep(1500);
     EXPECT_TRUE(reported) << "the repair's thread was held up by the busy window thread";
     EXPECT_LT(reportingTook, 500u);
