@@ -52,12 +52,13 @@ bool Checked(HWND page, int id)
     return Send(::GetDlgItem(page, id), BM_GETCHECK) == BST_CHECKED;
 }
 
-// A click on a control the user can see and use, handled before it returns.
+// A click on a control the user can see and use, handled before it returns;
+// a message box it opens is read into a failure and answered.
 void Click(HWND dialog, int id)
 {
     const HWND control = ::GetDlgItem(dialog, id);
     ASSERT_TRUE(::IsWindowVisible(control) && ::IsWindowEnabled(control)) << "control " << id << " is not usable";
-    Send(control, BM_CLICK);
+    ProgramDriver::SendAndAnswerBoxes(control, BM_CLICK, 0, 0, "the click on control " + std::to_string(id));
 }
 
 // A click on the text beside a check box, posted as the mouse would; true
@@ -184,6 +185,7 @@ protected:
                 ::Sleep(50);
                 window = m_window.GetSafeHwnd();
             }
+            EXPECT_TRUE(window && ::IsWindowVisible(window)) << "the main window did not show";
             if (window)
             {
                 Send(window, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED),
@@ -192,12 +194,29 @@ protected:
                 EXPECT_TRUE(page && ::IsWindowVisible(page)) << "the settings link showed no settings page";
                 if (page)
                     drive(window, page);
+                CloseWindow(window);
             }
-            ::PostMessageA(window, WM_CLOSE, 0, 0);
             ::CoUninitialize();
         });
         m_window.DoModal();
         driver.join();
+    }
+
+    // Closes the main window; a message box left on show (which would keep
+    // the window, and so the test, from ending) is read into a failure and
+    // answered first.
+    static void CloseWindow(HWND window)
+    {
+        const DWORD self = ::GetCurrentProcessId();
+        EXPECT_EQ(ProgramDriver::AnswerAllMessageBoxes(self), "") << "message boxes left on show";
+        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        ProgramDriver::MessageBoxWatch boxes(self, 0);
+        const bool closed = ProgramDriver::WaitFor(30000, [&] {
+            const std::string box = boxes.AnswerLingering();
+            EXPECT_EQ(box, "") << "a message box on closing the main window";
+            return !::IsWindow(window);
+        });
+        EXPECT_TRUE(closed) << "the main window did not close within 30 s";
     }
 
     static HWND FindPage(HWND main)
@@ -576,6 +595,59 @@ TEST_F(SettingsPageTest, ASaveThatFailsKeepsTheScheduleThatWasThere)
     // Where nothing was there, a failed save leaves nothing behind.
     Probe::Remove(name);
     EXPECT_TRUE(FAILED(ScheduledScan(13, 5, CTask::kWeekly).Save(name.c_str())));
+    EXPECT_FALSE(Probe::TaskFileExists(name));
+}
+}
+
+namespace
+{
+// A work item's file opened as the Task Scheduler's service opens it to read
+// it (others may read, none may delete), and closed again after a moment.
+class HeldAsTheServiceReads
+{
+public:
+    HeldAsTheServiceReads(const std::string& path, DWORD milliseconds)
+        : m_file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+        if (IsHeld())
+            m_release = std::thread([this, milliseconds] {
+                ::Sleep(milliseconds);
+                ::CloseHandle(m_file);
+            });
+    }
+    ~HeldAsTheServiceReads()
+    {
+        if (m_release.joinable())
+            m_release.join();
+    }
+    HeldAsTheServiceReads(const HeldAsTheServiceReads&) = delete;
+    HeldAsTheServiceReads& operator=(const HeldAsTheServiceReads&) = delete;
+    bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+    std::thread m_release;
+};
+
+// The service reads a work item the moment it is written: a delete or a
+// save over it that comes meanwhile still goes through.
+TEST_F(SettingsPageTest, AWorkItemTheServiceIsReadingIsStillDeletedAndSavedOver)
+{
+    const std::string name = ScheduledName();
+    ASSERT_EQ(ScheduledScan(5, 3, CTask::kWeekly).Save(name.c_str()), S_OK);
+    {
+        HeldAsTheServiceReads held(Probe::TaskFile(name), 500);
+        ASSERT_TRUE(held.IsHeld());
+        EXPECT_EQ(ScheduledScan(5, 4, CTask::kDaily).Save(name.c_str()), S_OK);
+    }
+    const Probe::WorkItem read = Probe::Read(name);
+    ASSERT_EQ(read.result, S_OK);
+    EXPECT_EQ(read.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(read.trigger.wStartHour, 4);
+
+    HeldAsTheServiceReads held(Probe::TaskFile(name), 500);
+    ASSERT_TRUE(held.IsHeld());
+    EXPECT_EQ(CTask().Delete(name.c_str()), S_OK);
     EXPECT_FALSE(Probe::TaskFileExists(name));
 }
 }
