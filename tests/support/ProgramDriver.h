@@ -89,6 +89,11 @@ private:
     DWORD m_grace;
     std::vector<std::pair<HWND, DWORD>> m_seen;
 };
+// Closes a window of this process run modally on another thread (a test's
+// main window): message boxes left on show are read into a failure and
+// answered first, and any that closing brings up too, so that the modal
+// loop ends. True once the window is gone, else a failure.
+bool CloseAnsweringBoxes(HWND window, DWORD milliseconds = 30000);
 // Reads a box's caption and text, answers it and returns what it said.
 std::string AnswerUnexpectedMessageBox(HWND box);
 // Answers every box of the process now on show; what they said, or empty.

@@ -86,6 +86,30 @@ std::string MessageBoxWatch::AnswerLingering()
     return said;
 }
 
+bool CloseAnsweringBoxes(HWND window, DWORD milliseconds)
+{
+    if (!window || !::IsWindow(window))
+        return true;
+    const DWORD processId = ProcessOf(window);
+    const std::string left = AnswerAllMessageBoxes(processId);
+    EXPECT_EQ(left, "") << "message boxes left on show when the window was to close";
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    const Deadline deadline(milliseconds);
+    MessageBoxWatch boxes(processId);
+    while (::IsWindow(window))
+    {
+        const std::string box = boxes.AnswerLingering();
+        EXPECT_EQ(box, "") << "a message box on closing the window";
+        if (deadline.Passed())
+        {
+            ADD_FAILURE() << "the window did not close within " << milliseconds << " ms";
+            return false;
+        }
+        ::Sleep(50);
+    }
+    return true;
+}
+
 bool RunningProgram::WaitForExit(DWORD milliseconds, DWORD* code) const
 {
     if (!m_process)

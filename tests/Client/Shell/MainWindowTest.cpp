@@ -129,8 +129,8 @@ protected:
             {
                 drive(window);
                 m_job.busy = 0;
+                ProgramDriver::CloseAnsweringBoxes(window);
             }
-            ::PostMessageA(window, WM_CLOSE, 0, 0);
         });
         const INT_PTR result = m_window.DoModal();
         driver.join();

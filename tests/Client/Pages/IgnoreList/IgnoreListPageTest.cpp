@@ -60,7 +60,7 @@ struct PageRun
             if (!main)
                 return;
             drive(window, main);
-            ::PostMessageA(main, WM_CLOSE, 0, 0);
+            CloseAnsweringBoxes(main);
         });
         window.DoModal();
         driver.join();

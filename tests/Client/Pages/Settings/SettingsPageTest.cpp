@@ -194,29 +194,12 @@ protected:
                 EXPECT_TRUE(page && ::IsWindowVisible(page)) << "the settings link showed no settings page";
                 if (page)
                     drive(window, page);
-                CloseWindow(window);
+                ProgramDriver::CloseAnsweringBoxes(window);
             }
             ::CoUninitialize();
         });
         m_window.DoModal();
         driver.join();
-    }
-
-    // Closes the main window; a message box left on show (which would keep
-    // the window, and so the test, from ending) is read into a failure and
-    // answered first.
-    static void CloseWindow(HWND window)
-    {
-        const DWORD self = ::GetCurrentProcessId();
-        EXPECT_EQ(ProgramDriver::AnswerAllMessageBoxes(self), "") << "message boxes left on show";
-        ::PostMessageA(window, WM_CLOSE, 0, 0);
-        ProgramDriver::MessageBoxWatch boxes(self, 0);
-        const bool closed = ProgramDriver::WaitFor(30000, [&] {
-            const std::string box = boxes.AnswerLingering();
-            EXPECT_EQ(box, "") << "a message box on closing the main window";
-            return !::IsWindow(window);
-        });
-        EXPECT_TRUE(closed) << "the main window did not close within 30 s";
     }
 
     static HWND FindPage(HWND main)

@@ -271,7 +271,7 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
         const bool noSchedule =
             ::SendMessageA(ProgramDriver::FindControl(window, IDC_DISABLE_SCHEDULE), BM_GETCHECK, 0, 0);
         expectedBoxes = std::string(logOnScan ? "&sp=1" : "&sp=0") + "&su=0" + (noSchedule ? "&ss=0" : "&ss=1");
-        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        ProgramDriver::CloseAnsweringBoxes(window);
     });
     mainWindow.DoModal();
     driver.join();
