@@ -253,17 +253,16 @@ void PumpAnswers()
         ::DispatchMessageA(&msg);
     }
 }
-}
 
-bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const std::string& what,
-                        DWORD milliseconds, LRESULT* result)
+// Sends the message and waits for its answer, answering the boxes of the
+// window's process meanwhile (their texts added to boxes); false when no
+// answer came in time.
+bool SendAwaitingAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD milliseconds,
+                        LRESULT* result, std::string* boxes)
 {
     const ULONG_PTR sent = ++t_lastSent;
     if (!::SendMessageCallbackA(window, message, wParam, lParam, &OnAnswered, sent))
-    {
-        ADD_FAILURE() << what << ": the message could not be sent (error " << ::GetLastError() << ")";
         return false;
-    }
     const Deadline deadline(milliseconds);
     const DWORD processId = ProcessOf(window);
     while (!t_answers.count(sent))
@@ -271,18 +270,40 @@ bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
         // A box opened by the message keeps it from being answered.
         const std::string box = AnswerAllMessageBoxes(processId);
         if (!box.empty())
-            ADD_FAILURE() << what << " opened a message box, answered: " << box;
+            *boxes += (boxes->empty() ? "" : "; ") + box;
         if (deadline.Passed())
-        {
-            ADD_FAILURE() << what << " was not handled within " << milliseconds << " ms";
             return false;
-        }
         PumpAnswers();
     }
     if (result)
         *result = t_answers[sent];
     t_answers.erase(sent);
     return true;
+}
+}
+
+bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const std::string& what,
+                        DWORD milliseconds, LRESULT* result)
+{
+    std::string boxes;
+    const bool answered = SendAwaitingAnswer(window, message, wParam, lParam, milliseconds, result, &boxes);
+    if (!boxes.empty())
+        ADD_FAILURE() << what << " opened a message box, answered: " << boxes;
+    if (!answered)
+        ADD_FAILURE() << what << " was not handled within " << milliseconds << " ms";
+    return answered;
+}
+
+bool ClickAtAndWait(HWND control, POINT point, std::string* boxes, DWORD milliseconds)
+{
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    std::string answered;
+    const bool handled = SendAwaitingAnswer(control, WM_LBUTTONDOWN, MK_LBUTTON, at, milliseconds, nullptr,
+                                            &answered) &&
+                         SendAwaitingAnswer(control, WM_LBUTTONUP, 0, at, milliseconds, nullptr, &answered);
+    if (boxes)
+        *boxes += answered;
+    return handled;
 }
 
 bool ClickButton(HWND dialog, int id, DWORD milliseconds)

@@ -83,7 +83,11 @@ bool AnswerAnyBox(const RunningProgram& program)
     return true;
 }
 
-// Clicks a control the moment a user could, if at all.
+// Clicks a control the moment a user could, if at all, and waits until the
+// program has handled the click: clicks posted faster than a busy program
+// takes them would still be landing, on whatever page then shows, after the
+// test had found the page it wanted. The boxes the clicks bring are
+// answered; they are the program's word on a job that runs.
 bool ClickIfUsable(HWND mainWindow, int id)
 {
     const HWND control = FindVisibleControl(mainWindow, id);
@@ -91,7 +95,8 @@ bool ClickIfUsable(HWND mainWindow, int id)
         return false;
     RECT area = {};
     ::GetClientRect(control, &area);
-    return ClickAt(control, POINT{area.right / 2, area.bottom / 2});
+    std::string boxes;
+    return ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, &boxes);
 }
 
 // From wherever the scan page stands, back to its first step.

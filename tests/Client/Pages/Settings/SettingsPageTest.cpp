@@ -30,11 +30,17 @@ namespace
 {
 namespace Probe = TaskSchedulerProbe;
 
+// Sent from the driving thread and handled before it returns; a message box
+// that the message opens is read into a failure and answered, so that the
+// test goes on instead of waiting behind it.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result);
-    return static_cast<LRESULT>(result);
+    LRESULT result = 0;
+    ProgramDriver::SendAndAnswerBoxes(window, message, wParam, lParam,
+                                      "message " + std::to_string(message) + " to control " +
+                                          std::to_string(::GetDlgCtrlID(window)),
+                                      30000, &result);
+    return result;
 }
 
 bool Visible(HWND page, int id)
@@ -58,7 +64,7 @@ void Click(HWND dialog, int id)
 {
     const HWND control = ::GetDlgItem(dialog, id);
     ASSERT_TRUE(::IsWindowVisible(control) && ::IsWindowEnabled(control)) << "control " << id << " is not usable";
-    ProgramDriver::SendAndAnswerBoxes(control, BM_CLICK, 0, 0, "the click on control " + std::to_string(id));
+    Send(control, BM_CLICK);
 }
 
 // A click on the text beside a check box, posted as the mouse would; true
