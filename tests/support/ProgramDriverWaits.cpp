@@ -39,11 +39,15 @@ std::string Quoted(const std::string& text)
 }
 }
 
-std::string AnswerUnexpectedMessageBox(HWND box)
+namespace
+{
+// Answers with preferred where the box has it, else as nobody's choice:
+// Cancel, No or OK, whichever it has.
+std::string AnswerBox(HWND box, int preferred)
 {
     const std::string said = Quoted(WindowText(box)) + ": " + Quoted(MessageBoxText(box));
-    for (int answer : {IDCANCEL, IDNO, IDOK})
-        if (::GetDlgItem(box, answer))
+    for (int answer : {preferred, IDCANCEL, IDNO, IDOK})
+        if (answer && ::GetDlgItem(box, answer))
         {
             AnswerMessageBox(box, answer);
             break;
@@ -51,13 +55,24 @@ std::string AnswerUnexpectedMessageBox(HWND box)
     return said;
 }
 
-std::string AnswerAllMessageBoxes(DWORD processId)
+std::string AnswerAllBoxes(DWORD processId, int preferred)
 {
     std::string said;
     for (HWND window : VisibleWindowsOf(processId))
         if (IsMessageBox(window))
-            said += (said.empty() ? "" : "; ") + AnswerUnexpectedMessageBox(window);
+            said += (said.empty() ? "" : "; ") + AnswerBox(window, preferred);
     return said;
+}
+}
+
+std::string AnswerUnexpectedMessageBox(HWND box)
+{
+    return AnswerBox(box, 0);
+}
+
+std::string AnswerAllMessageBoxes(DWORD processId)
+{
+    return AnswerAllBoxes(processId, 0);
 }
 
 MessageBoxWatch::MessageBoxWatch(DWORD processId, DWORD graceMilliseconds)
@@ -258,7 +273,7 @@ void PumpAnswers()
 // window's process meanwhile (their texts added to boxes); false when no
 // answer came in time.
 bool SendAwaitingAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD milliseconds,
-                        LRESULT* result, std::string* boxes)
+                        LRESULT* result, std::string* boxes, int answer = 0)
 {
     const ULONG_PTR sent = ++t_lastSent;
     if (!::SendMessageCallbackA(window, message, wParam, lParam, &OnAnswered, sent))
@@ -268,7 +283,7 @@ bool SendAwaitingAnswer(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
     while (!t_answers.count(sent))
     {
         // A box opened by the message keeps it from being answered.
-        const std::string box = AnswerAllMessageBoxes(processId);
+        const std::string box = AnswerAllBoxes(processId, answer);
         if (!box.empty())
             *boxes += (boxes->empty() ? "" : "; ") + box;
         if (deadline.Passed())
@@ -294,13 +309,13 @@ bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
     return answered;
 }
 
-bool ClickAtAndWait(HWND control, POINT point, std::string* boxes, DWORD milliseconds)
+bool ClickAtAndWait(HWND control, POINT point, int answer, std::string* boxes, DWORD milliseconds)
 {
     const LPARAM at = MAKELPARAM(point.x, point.y);
     std::string answered;
     const bool handled = SendAwaitingAnswer(control, WM_LBUTTONDOWN, MK_LBUTTON, at, milliseconds, nullptr,
-                                            &answered) &&
-                         SendAwaitingAnswer(control, WM_LBUTTONUP, 0, at, milliseconds, nullptr, &answered);
+                                            &answered, answer) &&
+                         SendAwaitingAnswer(control, WM_LBUTTONUP, 0, at, milliseconds, nullptr, &answered, answer);
     if (boxes)
         *boxes += answered;
     return handled;

@@ -87,7 +87,8 @@ bool AnswerAnyBox(const RunningProgram& program)
 // program has handled the click: clicks posted faster than a busy program
 // takes them would still be landing, on whatever page then shows, after the
 // test had found the page it wanted. The boxes the clicks bring are
-// answered; they are the program's word on a job that runs.
+// answered with OK, as AnswerAnyBox does; they are the program's word on a
+// job that runs.
 bool ClickIfUsable(HWND mainWindow, int id)
 {
     const HWND control = FindVisibleControl(mainWindow, id);
@@ -96,7 +97,7 @@ bool ClickIfUsable(HWND mainWindow, int id)
     RECT area = {};
     ::GetClientRect(control, &area);
     std::string boxes;
-    return ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, &boxes);
+    return ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, IDOK, &boxes);
 }
 
 // From wherever the scan page stands, back to its first step.
