@@ -70,6 +70,20 @@ HWND StartAndShowResults(RunningProgram& program, const std::string& name)
     return mainWindow;
 }
 
+// What the program's message boxes said during the test, for its failures.
+std::string g_boxesSaid;
+
+void NoteBoxes(const std::string& said)
+{
+    if (!said.empty() && g_boxesSaid.find(said) == std::string::npos)
+        g_boxesSaid += (g_boxesSaid.empty() ? "" : "; ") + said;
+}
+
+std::string BoxesSaid()
+{
+    return " (message boxes answered: " + (g_boxesSaid.empty() ? std::string("none") : g_boxesSaid) + ")";
+}
+
 // Answers whatever message box the program shows with OK; true when there
 // was one.
 bool AnswerAnyBox(const RunningProgram& program)
@@ -77,6 +91,7 @@ bool AnswerAnyBox(const RunningProgram& program)
     const HWND box = WaitForMessageBoxOf(program.ProcessId(), 0);
     if (!box)
         return false;
+    NoteBoxes("\"" + MessageBoxText(box) + "\"");
     AnswerMessageBox(box, IDOK);
     for (int i = 0; i < 40 && ::IsWindow(box); ++i)
         ::Sleep(25);
@@ -97,7 +112,9 @@ bool ClickIfUsable(HWND mainWindow, int id)
     RECT area = {};
     ::GetClientRect(control, &area);
     std::string boxes;
-    return ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, IDOK, &boxes);
+    const bool handled = ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, IDOK, &boxes);
+    NoteBoxes(boxes);
+    return handled;
 }
 
 // From wherever the scan page stands, back to its first step.
@@ -189,17 +206,17 @@ TEST(JobThreads, AfterRapidClicksDuringARepairTheNextScanEnds)
         ClickIfUsable(mainWindow, clicked[i % (sizeof(clicked) / sizeof(clicked[0]))]);
         ::Sleep(30);
     }
-    ASSERT_TRUE(WaitFor(60000, [&] {
+    ASSERT_TRUE(WaitFor(120000, [&] {
         AnswerAnyBox(program);
         return DeadFontsLeft() == 0;
-    })) << "the repair did not end";
+    })) << "the repair did not end" << BoxesSaid();
     ::Sleep(1000);
     AnswerAnyBox(program);
 
     // The next scan runs to its end.
-    ASSERT_TRUE(ReachScanOptions(mainWindow, program)) << "the scan options could not be reached";
+    ASSERT_TRUE(ReachScanOptions(mainWindow, program)) << "the scan options could not be reached" << BoxesSaid();
     EXPECT_TRUE(SaveScreenshot(mainWindow, "thread-rapid-clicks-options"));
-    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << BoxesSaid();
     EXPECT_FALSE(WaitForMessageBoxOf(program.ProcessId(), 1000)) << "the scan was refused";
     EXPECT_TRUE(WaitForUsable(mainWindow, IDC_SHOW_RESULTS, 120000) != NULL) << "the next scan did not end";
     EXPECT_TRUE(SaveScreenshot(mainWindow, "thread-rapid-clicks-scanned"));

@@ -120,11 +120,9 @@ protected:
     {
         std::thread driver([this, &drive] {
             HWND window = NULL;
-            for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i)
-            {
-                ::Sleep(50);
-                window = m_window.GetSafeHwnd();
-            }
+            EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+                return (window = m_window.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+            })) << "the main window did not show";
             if (window)
             {
                 drive(window);
