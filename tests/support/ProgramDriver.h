@@ -151,7 +151,7 @@ bool ClickAt(HWND control, POINT clientPoint);
 // The same click sent: returns once the control has handled it, so that
 // clicks given quickly do not pile up in a busy program's queue and land
 // after the test has moved on. Message boxes the click opens are answered
-// with answer (else Cancel, No or OK, whichever they have) and their texts
+// with answer (a box without that button is left alone) and their texts
 // added to boxes: the caller decides whether they were expected. False when
 // the click was not handled in time.
 bool ClickAtAndWait(HWND control, POINT clientPoint, int answer, std::string* boxes, DWORD milliseconds = 20000);

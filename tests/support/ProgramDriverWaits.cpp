@@ -41,15 +41,21 @@ std::string Quoted(const std::string& text)
 
 namespace
 {
-// Answers with preferred where the box has it, else as nobody's choice:
-// Cancel, No or OK, whichever it has.
-std::string AnswerBox(HWND box, int preferred)
+// Answers with the caller's answer (a box without that button is left as
+// it is: the caller's road does not expect it), or with none given as
+// nobody's choice: Cancel, No or OK, whichever it has.
+std::string AnswerBox(HWND box, int answer)
 {
     const std::string said = Quoted(WindowText(box)) + ": " + Quoted(MessageBoxText(box));
-    for (int answer : {preferred, IDCANCEL, IDNO, IDOK})
-        if (answer && ::GetDlgItem(box, answer))
+    if (answer)
+    {
+        AnswerMessageBox(box, answer);
+        return said;
+    }
+    for (int choice : {IDCANCEL, IDNO, IDOK})
+        if (::GetDlgItem(box, choice))
         {
-            AnswerMessageBox(box, answer);
+            AnswerMessageBox(box, choice);
             break;
         }
     return said;

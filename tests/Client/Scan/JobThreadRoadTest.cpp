@@ -206,10 +206,14 @@ TEST(JobThreads, AfterRapidClicksDuringARepairTheNextScanEnds)
         ClickIfUsable(mainWindow, clicked[i % (sizeof(clicked) / sizeof(clicked[0]))]);
         ::Sleep(30);
     }
-    ASSERT_TRUE(WaitFor(120000, [&] {
+    const bool repaired = WaitFor(120000, [&] {
         AnswerAnyBox(program);
         return DeadFontsLeft() == 0;
-    })) << "the repair did not end" << BoxesSaid();
+    });
+    if (!repaired)
+        SaveScreenshot(mainWindow, "thread-rapid-clicks-unrepaired");
+    ASSERT_TRUE(repaired) << "the repair did not end: " << DeadFontsLeft() << " dead fonts left" << BoxesSaid()
+                          << "; the window as it was: thread-rapid-clicks-unrepaired";
     ::Sleep(1000);
     AnswerAnyBox(program);
 
