@@ -28,7 +28,7 @@ RunningProgram::~RunningProgram()
     if (m_process && !HasEnded())
     {
         // A box left on show tells why the test could not end the program.
-        const std::string boxes = AnswerAllMessageBoxes(m_processId);
+        const std::string boxes = AnswerBoxesLeftOnShow(m_processId);
         EXPECT_EQ(boxes, "") << "message boxes left on show at the end of the test";
         ::TerminateProcess(m_process, 99);
         ::WaitForSingleObject(m_process, 5000);

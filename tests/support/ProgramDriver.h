@@ -98,6 +98,9 @@ bool CloseAnsweringBoxes(HWND window, DWORD milliseconds = 30000);
 std::string AnswerUnexpectedMessageBox(HWND box);
 // Answers every box of the process now on show; what they said, or empty.
 std::string AnswerAllMessageBoxes(DWORD processId);
+// The same for boxes that stay: one that goes by itself within a moment (a
+// box just answered) is let go.
+std::string AnswerBoxesLeftOnShow(DWORD processId);
 
 // The text and caption of a message box, and its answer by button id.
 std::string MessageBoxText(HWND box);

@@ -71,6 +71,23 @@ std::string AnswerAllBoxes(DWORD processId, int preferred)
 }
 }
 
+std::string AnswerBoxesLeftOnShow(DWORD processId)
+{
+    // A box the test has just answered may still be going.
+    MessageBoxWatch boxes(processId);
+    const Deadline grace(5000);
+    for (;;)
+    {
+        const std::string said = boxes.AnswerLingering();
+        if (!said.empty())
+            return said;
+        const std::vector<HWND> windows = VisibleWindowsOf(processId);
+        if (std::none_of(windows.begin(), windows.end(), &IsMessageBox) || grace.Passed())
+            return AnswerAllMessageBoxes(processId);
+        ::Sleep(50);
+    }
+}
+
 std::string AnswerUnexpectedMessageBox(HWND box)
 {
     return AnswerBox(box, 0);
@@ -112,7 +129,7 @@ bool CloseAnsweringBoxes(HWND window, DWORD milliseconds)
     if (!window || !::IsWindow(window))
         return true;
     const DWORD processId = ProcessOf(window);
-    const std::string left = AnswerAllMessageBoxes(processId);
+    const std::string left = AnswerBoxesLeftOnShow(processId);
     EXPECT_EQ(left, "") << "message boxes left on show when the window was to close";
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     const Deadline deadline(milliseconds);
