@@ -63,7 +63,10 @@ bool RunningProgram::Start(const std::string& exe, const std::string& arguments,
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                           &startup, &info))
+    {
+        ADD_FAILURE() << "could not start " << exe << " (error " << ::GetLastError() << ")";
         return false;
+    }
     ::CloseHandle(info.hThread);
     m_process = info.hProcess;
     m_processId = info.dwProcessId;
