@@ -43,6 +43,25 @@ HRESULT ActivateTask(ITaskScheduler* scheduler, const std::wstring& name, CComPt
     return item.QueryInterface(IID_ITask, task);
 }
 
+// The Task Scheduler's service reads a work item as soon as it is written
+// or changed, and holds its file meanwhile without letting it be deleted. A
+// delete that meets it is tried again for a moment, as the service itself
+// tries again when it meets a file being written.
+const int kDeleteAttempts = 20;
+const DWORD kDeleteRetryMs = 100;
+
+HRESULT DeleteWorkItem(ITaskScheduler* scheduler, const std::wstring& name)
+{
+    HRESULT result = scheduler->Delete(name.c_str());
+    for (int attempt = 1; result == HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION) && attempt < kDeleteAttempts;
+         ++attempt)
+    {
+        ::Sleep(kDeleteRetryMs);
+        result = scheduler->Delete(name.c_str());
+    }
+    return result;
+}
+
 // A fresh trigger record: zero-filled, with its size set, as both
 // SetTrigger and GetTrigger expect.
 TASK_TRIGGER EmptyTrigger()
@@ -150,7 +169,7 @@ HRESULT CTask::Save(const char* name)
             result = existing.QueryInterface(IID_IPersistFile, previous);
             if (FAILED(result))
                 return result;
-            result = scheduler->Delete(itemName.c_str());
+            result = DeleteWorkItem(scheduler.Get(), itemName);
             if (FAILED(result))
                 return result;
         }
@@ -290,5 +309,5 @@ HRESULT CTask::Delete(const char* name)
     const HRESULT result = CreateScheduler(scheduler);
     if (FAILED(result))
         return result;
-    return scheduler->Delete(Widen(name).c_str());
+    return DeleteWorkItem(scheduler.Get(), Widen(name));
 }

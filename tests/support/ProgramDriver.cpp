@@ -2,9 +2,11 @@
 
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
 #include "Framework/AnsiText.h"
-#include "Framework/ModulePath.h"
 #include "support/MessagePump.h"
+#include "support/OwnFolder.h"
 #include "support/TestRegistry.h"
 
 namespace ProgramDriver
@@ -12,7 +14,7 @@ namespace ProgramDriver
 std::string MakeProgramFolder(const std::string& name, const char* engine)
 {
     const std::string folder = TestEnv::MakeScratchFolder("program-" + name);
-    const std::string source = ModulePath::Folder();
+    const std::string source = OwnFolder::BinariesFolder();
     ::DeleteFileA((folder + "qmsettings.ini").c_str());
     ::DeleteFileA((folder + "qmsag.dll").c_str());
     ::CopyFileA((source + "Quillomar.exe").c_str(), (folder + "Quillomar.exe").c_str(), FALSE);
@@ -25,10 +27,18 @@ RunningProgram::~RunningProgram()
 {
     if (m_process && !HasEnded())
     {
+        // A box left on show tells why the test could not end the program.
+        const std::string boxes = AnswerBoxesLeftOnShow(m_processId);
+        EXPECT_EQ(boxes, "") << "message boxes left on show at the end of the test";
         ::TerminateProcess(m_process, 99);
         ::WaitForSingleObject(m_process, 5000);
     }
     Forget();
+}
+
+bool RunningProgram::HasEnded() const
+{
+    return m_process && ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
 }
 
 void RunningProgram::Forget()
@@ -53,7 +63,10 @@ bool RunningProgram::Start(const std::string& exe, const std::string& arguments,
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                           &startup, &info))
+    {
+        ADD_FAILURE() << "could not start " << exe << " (error " << ::GetLastError() << ")";
         return false;
+    }
     ::CloseHandle(info.hThread);
     m_process = info.hProcess;
     m_processId = info.dwProcessId;
@@ -66,15 +79,6 @@ bool RunningProgram::Adopt(DWORD processId)
     m_process = ::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, processId);
     m_processId = m_process ? processId : 0;
     return m_process != NULL;
-}
-
-bool RunningProgram::WaitForExit(DWORD milliseconds, DWORD* code) const
-{
-    if (!m_process || ::WaitForSingleObject(m_process, milliseconds) != WAIT_OBJECT_0)
-        return false;
-    if (code)
-        ::GetExitCodeProcess(m_process, code);
-    return true;
 }
 
 namespace
@@ -102,27 +106,13 @@ std::string ClassOf(HWND window)
     return name;
 }
 
+}
+
 // The main window is the dialog with the page buttons; a message box has
 // its text in the static control 0xFFFF.
 bool IsMainWindow(HWND window)
 {
     return ClassOf(window) == "#32770" && ::GetDlgItem(window, 1001) != NULL;
-}
-
-// The program shows its main window as soon as its frame is drawn and makes
-// its pages after that; it is ready for a user once a page is on show.
-bool ShowsAPage(HWND window)
-{
-    for (HWND child = ::FindWindowExA(window, NULL, "#32770", nullptr); child;
-         child = ::FindWindowExA(window, child, "#32770", nullptr))
-        if (::IsWindowVisible(child))
-            return true;
-    return false;
-}
-
-bool IsReadyMainWindow(HWND window)
-{
-    return IsMainWindow(window) && ShowsAPage(window);
 }
 
 bool IsMessageBox(HWND window)
@@ -150,7 +140,6 @@ HWND WaitForWindow(DWORD processId, bool (*matches)(HWND), DWORD milliseconds, c
             return NULL;
         ::Sleep(100);
     }
-}
 }
 
 HWND WaitForMessageBoxOf(DWORD processId, DWORD milliseconds)
@@ -181,7 +170,7 @@ std::string ImageOf(DWORD processId)
 BOOL CALLBACK FindByImage(HWND window, LPARAM context)
 {
     ImageSearch* search = reinterpret_cast<ImageSearch*>(context);
-    if (!::IsWindowVisible(window) || !IsReadyMainWindow(window))
+    if (!::IsWindowVisible(window) || !IsMainWindow(window))
         return TRUE;
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
@@ -199,8 +188,13 @@ HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds)
     {
         ImageSearch search{exe, NULL};
         ::EnumWindows(&FindByImage, reinterpret_cast<LPARAM>(&search));
-        if (search.found || ::GetTickCount() - start > milliseconds)
+        if (search.found)
             return search.found;
+        if (::GetTickCount() - start > milliseconds)
+        {
+            ADD_FAILURE() << "no visible main window of " << exe << " within " << milliseconds << " ms";
+            return NULL;
+        }
         ::Sleep(100);
     }
 }
@@ -208,11 +202,6 @@ HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds)
 std::vector<HWND> RunningProgram::Windows() const
 {
     return VisibleWindowsOf(m_processId);
-}
-
-HWND RunningProgram::WaitForMainWindow(DWORD milliseconds) const
-{
-    return WaitForWindow(m_processId, &IsReadyMainWindow, milliseconds, this);
 }
 
 HWND RunningProgram::WaitForMessageBox(DWORD milliseconds) const
@@ -238,14 +227,6 @@ bool PressButton(HWND dialog, int id)
     if (!button)
         return false;
     return ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) != FALSE;
-}
-
-bool ClickButton(HWND dialog, int id)
-{
-    const HWND button = ::GetDlgItem(dialog, id);
-    DWORD_PTR result = 0;
-    return button && ::SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                                           reinterpret_cast<LPARAM>(button), SMTO_ABORTIFHUNG, 10000, &result);
 }
 
 bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context)

@@ -29,14 +29,23 @@ public:
     // Takes over a process started some other way.
     bool Adopt(DWORD processId);
 
-    // The main window once it is visible with a page on show (ready for a
-    // user); NULL on time-out.
-    HWND WaitForMainWindow(DWORD milliseconds = 20000) const;
+    // The main window once it is ready for a user, as a user tells: it is
+    // visible, the process waits for input, the window answers a message and
+    // its caption label holds a text. NULL on time-out, reported as a
+    // failure that names the step it waited for; a message box that stays
+    // on show meanwhile is read into the failure and answered.
+    HWND WaitForMainWindow(DWORD milliseconds = 30000) const;
+    // The same, and then the caption and step labels read until they hold
+    // these texts: the first page as the user sees it.
+    HWND WaitForFirstPage(const std::string& caption = "SCAN", const std::string& step = "Step 1 of 3",
+                          DWORD milliseconds = 30000) const;
     // A message box of the process; NULL on time-out.
     HWND WaitForMessageBox(DWORD milliseconds = 20000) const;
-    // True when the process ended in time; its exit code then in code.
+    // True when the process ended in time; its exit code then in code. A
+    // message box that stays on show meanwhile is read into a failure and
+    // answered, so that the end is not waited for in vain.
     bool WaitForExit(DWORD milliseconds, DWORD* code = nullptr) const;
-    bool HasEnded() const { return WaitForExit(0); }
+    bool HasEnded() const;
     // Every visible top-level window of the process.
     std::vector<HWND> Windows() const;
 
@@ -51,16 +60,61 @@ private:
 
 // A message box of the given process (this one too); NULL on time-out.
 HWND WaitForMessageBoxOf(DWORD processId, DWORD milliseconds = 20000);
-// The main window of whichever process runs exe; NULL on time-out.
-HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds = 20000);
+// The visible main window of whichever process runs exe; NULL on time-out
+// (reported). Adopt its process and wait for it to be ready from there.
+HWND WaitForMainWindowOf(const std::string& exe, DWORD milliseconds = 30000);
+// Every visible top-level window of the process.
+std::vector<HWND> VisibleWindowsOf(DWORD processId);
+bool IsMessageBox(HWND window);
+bool IsMainWindow(HWND window);
+// A visible top-level window of the process that matches; NULL on time-out
+// or once program (when given) has ended.
+HWND WaitForWindow(DWORD processId, bool (*matches)(HWND), DWORD milliseconds, const RunningProgram* program);
+
+// Message boxes that nobody waits for. A wait for something else watches the
+// process's boxes: one that stays on show longer than graceMilliseconds
+// (a box the test answers itself goes at once) is read, answered with
+// Cancel, No or OK (whichever it has) and its text handed back for the
+// failure, so that no wait runs into its time-out behind it.
+class MessageBoxWatch
+{
+public:
+    explicit MessageBoxWatch(DWORD processId, DWORD graceMilliseconds = 3000);
+    // Empty while no box has stayed; else the caption and text of the box
+    // that was answered.
+    std::string AnswerLingering();
+
+private:
+    DWORD m_processId;
+    DWORD m_grace;
+    std::vector<std::pair<HWND, DWORD>> m_seen;
+};
+// Closes a window of this process run modally on another thread (a test's
+// main window): message boxes left on show are read into a failure and
+// answered first, and any that closing brings up too, so that the modal
+// loop ends. True once the window is gone, else a failure.
+bool CloseAnsweringBoxes(HWND window, DWORD milliseconds = 30000);
+// Reads a box's caption and text, answers it and returns what it said.
+std::string AnswerUnexpectedMessageBox(HWND box);
+// Answers every box of the process now on show; what they said, or empty.
+std::string AnswerAllMessageBoxes(DWORD processId);
+// The same for boxes that stay: one that goes by itself within a moment (a
+// box just answered) is let go.
+std::string AnswerBoxesLeftOnShow(DWORD processId);
 
 // The text and caption of a message box, and its answer by button id.
 std::string MessageBoxText(HWND box);
 std::string WindowText(HWND window);
 // Posts the click, for a button that may open a modal window.
 bool PressButton(HWND dialog, int id);
-// Sends the click and returns once it was handled.
-bool ClickButton(HWND dialog, int id);
+// Sends the click and returns once it was handled. A message box that the
+// click opens is read into a failure and answered; a click not handled in
+// time is a failure too.
+bool ClickButton(HWND dialog, int id, DWORD milliseconds = 20000);
+// Sends a message and returns once it was handled, as ClickButton does; the
+// answer in result. what names it in a failure.
+bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam, const std::string& what,
+                        DWORD milliseconds = 20000, LRESULT* result = nullptr);
 // Waits until condition holds (polled), true when it did in time.
 bool WaitUntil(DWORD milliseconds, bool (*condition)(void*), void* context);
 bool WaitFor(DWORD milliseconds, const std::function<bool()>& condition);
@@ -86,6 +140,8 @@ HWND FindVisibleControl(HWND window, int id);
 // driver checks this first.
 bool IsUsable(HWND control);
 // Waits until a usable descendant with that id exists; NULL on time-out.
+// A message box of window's process that stays on show meanwhile is read
+// into a failure and answered, and ends the wait.
 HWND WaitForUsable(HWND window, int id, DWORD milliseconds = 10000);
 // Waits until the control with that id is usable, then presses and releases
 // the left button at its centre, as a user's click would (a skinned check or
@@ -95,6 +151,13 @@ HWND WaitForUsable(HWND window, int id, DWORD milliseconds = 10000);
 bool ClickWhenUsable(HWND window, int id, DWORD milliseconds = 10000);
 // Posts a left-button click at a point of control's client area.
 bool ClickAt(HWND control, POINT clientPoint);
+// The same click sent: returns once the control has handled it, so that
+// clicks given quickly do not pile up in a busy program's queue and land
+// after the test has moved on. Message boxes the click opens are answered
+// with answer (a box without that button is left alone) and their texts
+// added to boxes: the caller decides whether they were expected. False when
+// the click was not handled in time.
+bool ClickAtAndWait(HWND control, POINT clientPoint, int answer, std::string* boxes, DWORD milliseconds = 20000);
 bool DoubleClickAt(HWND control, POINT clientPoint);
 // Sets the text of an edit or other control (WM_SETTEXT crosses processes)
 // and tells its parent as typing would (EN_CHANGE).
@@ -108,7 +171,8 @@ bool DateTimeGet(HWND picker, SYSTEMTIME* time);
 // Message boxes.
 
 // A message box of the process whose text contains textPart; NULL on
-// time-out (other boxes are left alone).
+// time-out (other boxes are left alone: a test may wait for a box not to
+// come while it keeps another on show).
 HWND WaitForMessageBoxWith(DWORD processId, const std::string& textPart, DWORD milliseconds = 20000);
 // Answers a message box with one of its buttons (IDOK, IDYES, IDNO, IDCANCEL...).
 bool AnswerMessageBox(HWND box, int buttonId);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include <gtest/gtest.h>
+
 namespace ProgramDriver
 {
 namespace
@@ -133,11 +135,21 @@ HWND FindVisibleControl(HWND window, int id)
 HWND WaitForUsable(HWND window, int id, DWORD milliseconds)
 {
     const DWORD start = ::GetTickCount();
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(window, &processId);
+    MessageBoxWatch boxes(processId);
     for (;;)
     {
         const HWND control = FindVisibleControl(window, id);
         if (IsUsable(control))
             return control;
+        const std::string box = boxes.AnswerLingering();
+        if (!box.empty())
+        {
+            ADD_FAILURE() << "while waiting for control " << id << " to be usable, a message box stayed on show"
+                          << " and was answered: " << box;
+            return NULL;
+        }
         if (::GetTickCount() - start > milliseconds || !::IsWindow(window))
             return NULL;
         ::Sleep(50);
@@ -205,19 +217,28 @@ bool DateTimeGet(HWND picker, SYSTEMTIME* time)
            buffer.Read(0, time, sizeof(*time));
 }
 
+namespace
+{
+HWND FindMessageBoxWith(DWORD processId, const std::string& textPart)
+{
+    for (HWND window : VisibleWindowsOf(processId))
+        if (IsMessageBox(window) && MessageBoxText(window).find(textPart) != std::string::npos)
+            return window;
+    return NULL;
+}
+}
+
 HWND WaitForMessageBoxWith(DWORD processId, const std::string& textPart, DWORD milliseconds)
 {
     const DWORD start = ::GetTickCount();
     for (;;)
     {
-        const DWORD left = milliseconds - std::min<DWORD>(milliseconds, ::GetTickCount() - start);
-        const HWND box = WaitForMessageBoxOf(processId, std::min<DWORD>(left, 200));
-        if (box && MessageBoxText(box).find(textPart) != std::string::npos)
+        if (const HWND box = FindMessageBoxWith(processId, textPart))
             return box;
         if (::GetTickCount() - start > milliseconds)
             return NULL;
-        // Another box is on show: let it be and look again.
-        ::Sleep(box ? 100 : 0);
+        // Another box may be on show: let it be and look again.
+        ::Sleep(100);
     }
 }
 

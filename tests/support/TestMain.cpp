@@ -1,10 +1,14 @@
-// main() of every test program: COM on the main thread, as the program has it.
+// main() of every test program: run in a folder of its own, COM on the main
+// thread as the program has it, and a time limit that fails by itself.
 #include <windows.h>
 #include <objbase.h>
 
 #include <cstdio>
 
 #include <gmock/gmock.h>
+
+#include "support/OwnFolder.h"
+#include "support/TimeLimit.h"
 
 namespace
 {
@@ -26,8 +30,12 @@ LONG WINAPI FailOnCrash(EXCEPTION_POINTERS* pointers)
 int main(int argc, char** argv)
 {
     ::SetUnhandledExceptionFilter(&FailOnCrash);
+    int copyExitCode = 0;
+    if (OwnFolder::RunCopy(&copyExitCode))
+        return copyExitCode;
     ::CoInitialize(nullptr);
     testing::InitGoogleMock(&argc, argv);
+    TimeLimit::Start();
     const int rc = RUN_ALL_TESTS();
     ::CoUninitialize();
     return rc;

@@ -32,7 +32,7 @@ public:
         if (hangNext.exchange(false))
         {
             ::ResetEvent(m_release);
-            ::WaitForSingleObject(m_release, INFINITE);
+            ::WaitForSingleObject(m_release, 60000);
         }
         return PictureRenderer::Render(picture, target, left, top, width, height);
     }

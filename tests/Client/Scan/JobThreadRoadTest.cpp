@@ -70,6 +70,20 @@ HWND StartAndShowResults(RunningProgram& program, const std::string& name)
     return mainWindow;
 }
 
+// What the program's message boxes said during the test, for its failures.
+std::string g_boxesSaid;
+
+void NoteBoxes(const std::string& said)
+{
+    if (!said.empty() && g_boxesSaid.find(said) == std::string::npos)
+        g_boxesSaid += (g_boxesSaid.empty() ? "" : "; ") + said;
+}
+
+std::string BoxesSaid()
+{
+    return " (message boxes answered: " + (g_boxesSaid.empty() ? std::string("none") : g_boxesSaid) + ")";
+}
+
 // Answers whatever message box the program shows with OK; true when there
 // was one.
 bool AnswerAnyBox(const RunningProgram& program)
@@ -77,13 +91,19 @@ bool AnswerAnyBox(const RunningProgram& program)
     const HWND box = WaitForMessageBoxOf(program.ProcessId(), 0);
     if (!box)
         return false;
+    NoteBoxes("\"" + MessageBoxText(box) + "\"");
     AnswerMessageBox(box, IDOK);
     for (int i = 0; i < 40 && ::IsWindow(box); ++i)
         ::Sleep(25);
     return true;
 }
 
-// Clicks a control the moment a user could, if at all.
+// Clicks a control the moment a user could, if at all, and waits until the
+// program has handled the click: clicks posted faster than a busy program
+// takes them would still be landing, on whatever page then shows, after the
+// test had found the page it wanted. The boxes the clicks bring are
+// answered with OK, as AnswerAnyBox does; they are the program's word on a
+// job that runs.
 bool ClickIfUsable(HWND mainWindow, int id)
 {
     const HWND control = FindVisibleControl(mainWindow, id);
@@ -91,7 +111,10 @@ bool ClickIfUsable(HWND mainWindow, int id)
         return false;
     RECT area = {};
     ::GetClientRect(control, &area);
-    return ClickAt(control, POINT{area.right / 2, area.bottom / 2});
+    std::string boxes;
+    const bool handled = ClickAtAndWait(control, POINT{area.right / 2, area.bottom / 2}, IDOK, &boxes);
+    NoteBoxes(boxes);
+    return handled;
 }
 
 // From wherever the scan page stands, back to its first step.
@@ -172,7 +195,10 @@ TEST(JobThreads, AfterRapidClicksDuringARepairTheNextScanEnds)
     const HWND mainWindow = StartAndShowResults(program, "thread-rapid-clicks");
     ASSERT_NE(mainWindow, static_cast<HWND>(NULL)) << "no results to repair";
 
-    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_REPAIR_BUTTON));
+    // Handled before the first of the quick clicks, as a user's would be: a
+    // click posted here would come after the sent ones.
+    ASSERT_NE(WaitForUsable(mainWindow, IDC_REPAIR_BUTTON), static_cast<HWND>(NULL));
+    ASSERT_TRUE(ClickIfUsable(mainWindow, IDC_REPAIR_BUTTON)) << BoxesSaid();
     const int clicked[] = {IDC_CANCEL_SCAN,   IDC_RESULTS_BACK, IDC_PROGRESS_BACK, IDC_SCAN_BUTTON,
                            IDC_SHOW_RESULTS, IDC_HOME_BUTTON,  IDC_SCAN_START,    IDC_STARTUP_BUTTON,
                            IDC_SCAN_BUTTON,  IDC_BACKUP_BUTTON, IDC_SCAN_BUTTON,  IDC_DEFRAG_BUTTON};
@@ -183,17 +209,21 @@ TEST(JobThreads, AfterRapidClicksDuringARepairTheNextScanEnds)
         ClickIfUsable(mainWindow, clicked[i % (sizeof(clicked) / sizeof(clicked[0]))]);
         ::Sleep(30);
     }
-    ASSERT_TRUE(WaitFor(60000, [&] {
+    const bool repaired = WaitFor(120000, [&] {
         AnswerAnyBox(program);
         return DeadFontsLeft() == 0;
-    })) << "the repair did not end";
+    });
+    if (!repaired)
+        SaveScreenshot(mainWindow, "thread-rapid-clicks-unrepaired");
+    ASSERT_TRUE(repaired) << "the repair did not end: " << DeadFontsLeft() << " dead fonts left" << BoxesSaid()
+                          << "; the window as it was: thread-rapid-clicks-unrepaired";
     ::Sleep(1000);
     AnswerAnyBox(program);
 
     // The next scan runs to its end.
-    ASSERT_TRUE(ReachScanOptions(mainWindow, program)) << "the scan options could not be reached";
+    ASSERT_TRUE(ReachScanOptions(mainWindow, program)) << "the scan options could not be reached" << BoxesSaid();
     EXPECT_TRUE(SaveScreenshot(mainWindow, "thread-rapid-clicks-options"));
-    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_SCAN_START, 20000)) << BoxesSaid();
     EXPECT_FALSE(WaitForMessageBoxOf(program.ProcessId(), 1000)) << "the scan was refused";
     EXPECT_TRUE(WaitForUsable(mainWindow, IDC_SHOW_RESULTS, 120000) != NULL) << "the next scan did not end";
     EXPECT_TRUE(SaveScreenshot(mainWindow, "thread-rapid-clicks-scanned"));

@@ -289,10 +289,9 @@ protected:
 TEST_F(ScanRoad, TickedCategoriesAreScannedLiveAndReachResultsAndHomePage)
 {
     ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_EQ(m_program.WaitForFirstPage("SCAN", "Step 1 of 3"), m_window);
     const HWND options = WaitForPageWith(m_window, IDC_SCAN_START);
     ASSERT_NE(options, static_cast<HWND>(NULL));
-    EXPECT_TRUE(WaitForText(m_window, IDC_CAPTION_LABEL, "SCAN"));
-    EXPECT_TRUE(WaitForText(m_window, IDC_STEP_LABEL, "Step 1 of 3"));
     // A first run ticks every category.
     for (int box : kVisibleBoxes)
         EXPECT_TRUE(IsTicked(options, box)) << box;

@@ -45,8 +45,10 @@ std::string FreshFolder(const std::string& testName)
     return TestEnv::MakeScratchFolder(name);
 }
 
-// Runs the copy with the output handles of this process; its exit code, or -1.
-int RunCopy(const std::string& program, const std::string& testName, const std::string& report)
+// Runs the copy with the output handles of this process; its exit code, or -1
+// (with why in failure).
+int RunCopy(const std::string& program, const std::string& testName, const std::string& report,
+            std::string* failure)
 {
     std::string commandLine =
         "\"" + program + "\" --gtest_color=no --gtest_filter=" + testName + " \"--gtest_output=xml:" + report + "\"";
@@ -60,14 +62,19 @@ int RunCopy(const std::string& program, const std::string& testName, const std::
     ::SetEnvironmentVariableA(kCopyVariable, "1");
     const BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                                           nullptr, &startup, &process);
+    const DWORD startError = ::GetLastError();
     ::SetEnvironmentVariableA(kCopyVariable, nullptr);
     if (!started)
+    {
+        *failure = "it could not be started (error " + std::to_string(startError) + ")";
         return -1;
+    }
     CHandle processHandle(process.hProcess);
     CHandle threadHandle(process.hThread);
     if (::WaitForSingleObject(processHandle.Get(), kCopyTimeoutMs) != WAIT_OBJECT_0)
     {
         ::TerminateProcess(processHandle.Get(), 1);
+        *failure = "it did not end within " + std::to_string(kCopyTimeoutMs) + " ms";
         return -1;
     }
     DWORD exitCode = 1;
@@ -90,7 +97,8 @@ bool RunInOwnFolder()
         return false;
     }
     const std::string report = folder + kReportName;
-    EXPECT_EQ(RunCopy(copy, testName, report), 0) << "the copy in " << folder << " failed";
+    std::string failure;
+    EXPECT_EQ(RunCopy(copy, testName, report, &failure), 0) << "the copy in " << folder << " failed: " << failure;
     const std::string results = FileBytes(report);
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     EXPECT_NE(results.find("<testcase name=\"" + name + "\""), std::string::npos)

@@ -120,17 +120,15 @@ protected:
     {
         std::thread driver([this, &drive] {
             HWND window = NULL;
-            for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i)
-            {
-                ::Sleep(50);
-                window = m_window.GetSafeHwnd();
-            }
+            EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+                return (window = m_window.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+            })) << "the main window did not show";
             if (window)
             {
                 drive(window);
                 m_job.busy = 0;
+                ProgramDriver::CloseAnsweringBoxes(window);
             }
-            ::PostMessageA(window, WM_CLOSE, 0, 0);
         });
         const INT_PTR result = m_window.DoModal();
         driver.join();

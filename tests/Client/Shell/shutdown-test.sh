@@ -20,12 +20,14 @@ fail() { echo "FAILED: $case_name: $*"; failed=$((failed + 1)); }
 run_case() {
     case_name="$1 $2 $3"
     local report="$scratch/$1-$2-$3.txt"
-    rm -f "$report" "$report.idle"
-    QM_XVFB=1 timeout 120 "$wine_run" "$probe" "$1" "$2" "$3" "Z:${report//\//\\}" >/dev/null 2>&1
+    rm -f "$report" "$report.idle" "$report.out"
+    QM_XVFB=1 timeout 120 "$wine_run" "$probe" "$1" "$2" "$3" "Z:${report//\//\\}" >"$report.out" 2>&1
+    local rc=$?
     local text
     text=$(cat "$report" 2>/dev/null)
     local before=$failed
-    grep -qx "asking" <<<"$text" || fail "the probe did not run: $text"
+    grep -qx "asking" <<<"$text" ||
+        fail "the probe did not run (exit code $rc): $text; its output: $(tail -n 20 "$report.out" 2>/dev/null)"
     grep -qx "idle started" "$report.idle" 2>/dev/null || fail "the idle companion did not start"
     if [ "$4" = question ]; then
         grep -qx "question: Your system will $5 momentarily.\\\\n\\\\nClick Cancel to abort." <<<"$text" ||

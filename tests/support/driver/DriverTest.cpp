@@ -1,4 +1,8 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
@@ -185,5 +189,82 @@ TEST_F(DriverTest, ReadsTreeRowsAndClicksCheckBoxes)
     EXPECT_TRUE(SaveScreenshot(m_top, "driver-controls"));
     ::SendMessageA(m_tree, TVM_SETIMAGELIST, TVSIL_STATE, 0);
     ::ImageList_Destroy(states);
+}
+}
+
+namespace
+{
+const char kBoxText[] = "The disk is full.";
+
+// A window on a thread of its own whose button opens a message box, as a
+// page's click may; the test's thread drives it as it drives the program.
+class WindowWithABox
+{
+public:
+    WindowWithABox()
+    {
+        m_thread = std::thread([this] { Run(); });
+        WaitFor(10000, [this] { return m_window != NULL; });
+    }
+    ~WindowWithABox()
+    {
+        ::PostMessageA(m_window, WM_CLOSE, 0, 0);
+        m_thread.join();
+    }
+    WindowWithABox(const WindowWithABox&) = delete;
+    WindowWithABox& operator=(const WindowWithABox&) = delete;
+
+    HWND Window() const { return m_window; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_COMMAND && LOWORD(wParam) == kButtonId)
+        {
+            ::MessageBoxA(window, kBoxText, "Quillomar", MB_OK);
+            return 0;
+        }
+        if (message == WM_CLOSE)
+            ::DestroyWindow(window);
+        if (message == WM_DESTROY)
+            ::PostQuitMessage(0);
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    }
+
+    void Run()
+    {
+        const HWND window = ::CreateWindowExA(0, "STATIC", "boxes", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200,
+                                              NULL, NULL, NULL, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
+        ::CreateWindowExA(0, WC_BUTTONA, "Press", WS_CHILD | WS_VISIBLE, 10, 10, 100, 30, window,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kButtonId)), NULL, nullptr);
+        m_window = window;
+        MSG msg;
+        while (::GetMessageA(&msg, NULL, 0, 0) > 0)
+        {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+
+    std::atomic<HWND> m_window{NULL};
+    std::thread m_thread;
+};
+
+// A box that nobody waits for is read into the failure and answered: the
+// click returns once handled, and a wait for something else ends at once.
+TEST(DriverWaits, AMessageBoxOnTheWayIsReadIntoTheFailureAndAnswered)
+{
+    WindowWithABox boxes;
+    ASSERT_NE(boxes.Window(), static_cast<HWND>(NULL));
+    bool handled = false;
+    EXPECT_NONFATAL_FAILURE(handled = ClickButton(boxes.Window(), kButtonId, 20000), kBoxText);
+    EXPECT_TRUE(handled) << "the click was not handled once the box was answered";
+
+    ASSERT_TRUE(PressButton(boxes.Window(), kButtonId));
+    HWND usable = NULL;
+    EXPECT_NONFATAL_FAILURE(usable = WaitForUsable(boxes.Window(), 999, 60000), kBoxText);
+    EXPECT_EQ(usable, static_cast<HWND>(NULL));
+    EXPECT_TRUE(WaitFor(10000, [] { return AnswerAllMessageBoxes(::GetCurrentProcessId()).empty(); }));
 }
 }

@@ -26,7 +26,9 @@ INT_PTR RunModal(Dialog& dialog, const std::function<void(HWND)>& drive)
 {
     std::thread driver([&] {
         HWND window = NULL;
-        ProgramDriver::WaitFor(10000, [&] { return (window = dialog.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+        EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+            return (window = dialog.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+        })) << "the dialog did not show";
         if (window)
             drive(window);
     });

@@ -113,7 +113,7 @@ struct PageRun
 // Answers the page's message with the given text (and caption) by button.
 void Answer(const std::string& text, int button = IDOK)
 {
-    const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), text, 10000);
+    const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), text, 30000);
     ASSERT_NE(box, static_cast<HWND>(NULL)) << "no message: " << text;
     EXPECT_EQ(MessageBoxText(box), text);
     EXPECT_EQ(WindowText(box), "Quillomar");
@@ -124,7 +124,7 @@ void Answer(const std::string& text, int button = IDOK)
 
 void AnswerQuestion(int button = IDOK)
 {
-    const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), kQuestionPart, 10000);
+    const HWND box = WaitForMessageBoxWith(::GetCurrentProcessId(), kQuestionPart, 30000);
     ASSERT_NE(box, static_cast<HWND>(NULL)) << "no question before the analysis";
     AnswerMessageBox(box, button);
     for (int i = 0; i < 100 && ::IsWindow(box); ++i)

@@ -54,15 +54,12 @@ struct PageRun
         CRegClientDlg window;
         std::thread driver([&] {
             HWND main = NULL;
-            for (int i = 0; i < 200 && !(main && ::IsWindowVisible(main)); ++i)
-            {
-                ::Sleep(50);
-                main = window.GetSafeHwnd();
-            }
+            EXPECT_TRUE(WaitFor(30000, [&] { return (main = window.GetSafeHwnd()) != NULL && ::IsWindowVisible(main); }))
+                << "the main window did not show";
             if (!main)
                 return;
             drive(window, main);
-            ::PostMessageA(main, WM_CLOSE, 0, 0);
+            CloseAnsweringBoxes(main);
         });
         window.DoModal();
         driver.join();

@@ -30,11 +30,17 @@ namespace
 {
 namespace Probe = TaskSchedulerProbe;
 
+// Sent from the driving thread and handled before it returns; a message box
+// that the message opens is read into a failure and answered, so that the
+// test goes on instead of waiting behind it.
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
 {
-    DWORD_PTR result = 0;
-    ::SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, 30000, &result);
-    return static_cast<LRESULT>(result);
+    LRESULT result = 0;
+    ProgramDriver::SendAndAnswerBoxes(window, message, wParam, lParam,
+                                      "message " + std::to_string(message) + " to control " +
+                                          std::to_string(::GetDlgCtrlID(window)),
+                                      30000, &result);
+    return result;
 }
 
 bool Visible(HWND page, int id)
@@ -52,7 +58,8 @@ bool Checked(HWND page, int id)
     return Send(::GetDlgItem(page, id), BM_GETCHECK) == BST_CHECKED;
 }
 
-// A click on a control the user can see and use, handled before it returns.
+// A click on a control the user can see and use, handled before it returns;
+// a message box it opens is read into a failure and answered.
 void Click(HWND dialog, int id)
 {
     const HWND control = ::GetDlgItem(dialog, id);
@@ -179,11 +186,9 @@ protected:
         std::thread driver([this, &drive] {
             ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
             HWND window = NULL;
-            for (int i = 0; i < 200 && !(window && ::IsWindowVisible(window)); ++i)
-            {
-                ::Sleep(50);
-                window = m_window.GetSafeHwnd();
-            }
+            EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+                return (window = m_window.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+            })) << "the main window did not show";
             if (window)
             {
                 Send(window, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED),
@@ -192,8 +197,8 @@ protected:
                 EXPECT_TRUE(page && ::IsWindowVisible(page)) << "the settings link showed no settings page";
                 if (page)
                     drive(window, page);
+                ProgramDriver::CloseAnsweringBoxes(window);
             }
-            ::PostMessageA(window, WM_CLOSE, 0, 0);
             ::CoUninitialize();
         });
         m_window.DoModal();
@@ -576,6 +581,59 @@ TEST_F(SettingsPageTest, ASaveThatFailsKeepsTheScheduleThatWasThere)
     // Where nothing was there, a failed save leaves nothing behind.
     Probe::Remove(name);
     EXPECT_TRUE(FAILED(ScheduledScan(13, 5, CTask::kWeekly).Save(name.c_str())));
+    EXPECT_FALSE(Probe::TaskFileExists(name));
+}
+}
+
+namespace
+{
+// A work item's file opened as the Task Scheduler's service opens it to read
+// it (others may read, none may delete), and closed again after a moment.
+class HeldAsTheServiceReads
+{
+public:
+    HeldAsTheServiceReads(const std::string& path, DWORD milliseconds)
+        : m_file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+        if (IsHeld())
+            m_release = std::thread([this, milliseconds] {
+                ::Sleep(milliseconds);
+                ::CloseHandle(m_file);
+            });
+    }
+    ~HeldAsTheServiceReads()
+    {
+        if (m_release.joinable())
+            m_release.join();
+    }
+    HeldAsTheServiceReads(const HeldAsTheServiceReads&) = delete;
+    HeldAsTheServiceReads& operator=(const HeldAsTheServiceReads&) = delete;
+    bool IsHeld() const { return m_file != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE m_file;
+    std::thread m_release;
+};
+
+// The service reads a work item the moment it is written: a delete or a
+// save over it that comes meanwhile still goes through.
+TEST_F(SettingsPageTest, AWorkItemTheServiceIsReadingIsStillDeletedAndSavedOver)
+{
+    const std::string name = ScheduledName();
+    ASSERT_EQ(ScheduledScan(5, 3, CTask::kWeekly).Save(name.c_str()), S_OK);
+    {
+        HeldAsTheServiceReads held(Probe::TaskFile(name), 500);
+        ASSERT_TRUE(held.IsHeld());
+        EXPECT_EQ(ScheduledScan(5, 4, CTask::kDaily).Save(name.c_str()), S_OK);
+    }
+    const Probe::WorkItem read = Probe::Read(name);
+    ASSERT_EQ(read.result, S_OK);
+    EXPECT_EQ(read.trigger.TriggerType, TASK_TIME_TRIGGER_DAILY);
+    EXPECT_EQ(read.trigger.wStartHour, 4);
+
+    HeldAsTheServiceReads held(Probe::TaskFile(name), 500);
+    ASSERT_TRUE(held.IsHeld());
+    EXPECT_EQ(CTask().Delete(name.c_str()), S_OK);
     EXPECT_FALSE(Probe::TaskFileExists(name));
 }
 }

@@ -191,10 +191,13 @@ TEST(ExplorerMenuProgram, TheSettingsPageMakesTheEntriesAndTheyGoWhenTheBoxIsCle
         return ::SendMessageA(::GetDlgItem(page, IDC_CONTEXT_MENU), BM_GETCHECK, 0, 0) == BST_UNCHECKED;
     }));
     EXPECT_TRUE(HasKey(kFileMenu)) << "removed before the page was left";
+    // Leaving the page takes the entries away and then stores the box: the
+    // one is done a moment before the other.
     ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_HOME_BUTTON));
     EXPECT_TRUE(ProgramDriver::WaitFor(10000, [] { return !HasKey(kFileMenu) && !HasKey(kFolderMenu); }))
         << "the entries stayed";
-    EXPECT_EQ(TestEnv::SettingsValue(ini, "ContextMenu"), "0");
+    EXPECT_TRUE(ProgramDriver::WaitFor(10000, [&] { return TestEnv::SettingsValue(ini, "ContextMenu") == "0"; }))
+        << "the cleared box was not stored: ContextMenu=" << TestEnv::SettingsValue(ini, "ContextMenu");
     ASSERT_TRUE(ProgramDriver::ClickWhenUsable(window, IDC_CLOSE_BUTTON));
     EXPECT_TRUE(again.WaitForExit(15000, &code));
 }

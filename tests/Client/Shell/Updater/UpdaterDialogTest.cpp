@@ -110,7 +110,9 @@ protected:
             });
         std::thread driver([&] {
             HWND window = NULL;
-            ProgramDriver::WaitFor(10000, [&] { return (window = updater.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
+            EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+                return (window = updater.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+            })) << "the updater's window did not show";
             if (window)
                 drive(window);
         });
@@ -240,8 +242,9 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
     std::string expectedBoxes;
     std::thread driver([&] {
         HWND window = NULL;
-        ProgramDriver::WaitFor(10000, [&] { return (window = mainWindow.GetSafeHwnd()) != NULL && ::IsWindowVisible(window); });
-        EXPECT_NE(window, static_cast<HWND>(NULL));
+        EXPECT_TRUE(ProgramDriver::WaitFor(30000, [&] {
+            return (window = mainWindow.GetSafeHwnd()) != NULL && ::IsWindowVisible(window);
+        })) << "the main window did not show";
         for (const char* way : {"update link", "settings page's button", "start-up check"})
         {
             SCOPED_TRACE(way);
@@ -271,7 +274,7 @@ TEST_F(UpdaterDialogTest, TheMainWindowsLinkAndStartUpCheckOpenTheUpdater)
         const bool noSchedule =
             ::SendMessageA(ProgramDriver::FindControl(window, IDC_DISABLE_SCHEDULE), BM_GETCHECK, 0, 0);
         expectedBoxes = std::string(logOnScan ? "&sp=1" : "&sp=0") + "&su=0" + (noSchedule ? "&ss=0" : "&ss=1");
-        ::PostMessageA(window, WM_CLOSE, 0, 0);
+        ProgramDriver::CloseAnsweringBoxes(window);
     });
     mainWindow.DoModal();
     driver.join();

@@ -1,0 +1,129 @@
+#include "support/OwnFolder.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "Framework/CHandle.h"
+#include "Framework/ModulePath.h"
+#include "support/TestRegistry.h"
+
+namespace OwnFolder
+{
+namespace
+{
+const char kBinariesVariable[] = "QM_TEST_BINARIES";
+
+std::string Variable(const char* name)
+{
+    char value[MAX_PATH * 2] = {};
+    const DWORD length = ::GetEnvironmentVariableA(name, value, sizeof(value));
+    return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
+}
+
+std::vector<std::string> LibrariesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found = {};
+    const HANDLE search = ::FindFirstFileA((folder + "*.dll").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+// The command line after the program's own name, as it was given.
+std::string Arguments()
+{
+    const char* line = ::GetCommandLineA();
+    const bool quoted = *line == '"';
+    for (++line; *line && (quoted ? *line != '"' : *line != ' '); ++line)
+    {
+    }
+    if (quoted && *line)
+        ++line;
+    return line;
+}
+
+// How long the copy may take: the time limit of the test program and a
+// little more, for the copy's own report when it runs out.
+DWORD CopyTimeLimit()
+{
+    const char* limit = std::getenv("QM_TIME_LIMIT");
+    const unsigned long seconds = limit ? std::strtoul(limit, nullptr, 10) : 0;
+    return seconds ? (seconds + 15) * 1000 : INFINITE;
+}
+
+std::string FreshFolder()
+{
+    const std::string self = ModulePath::FileName();
+    std::string name = self.substr(self.find_last_of('\\') + 1);
+    name = name.substr(0, name.find_last_of('.')) + "-" + std::to_string(::GetCurrentProcessId());
+    return TestEnv::MakeScratchFolder(name);
+}
+}
+
+std::string BinariesFolder()
+{
+    const std::string given = Variable(kBinariesVariable);
+    return given.empty() ? ModulePath::Folder() : given;
+}
+
+bool RunCopy(int* exitCode)
+{
+    if (!Variable(kBinariesVariable).empty())
+        return false;
+    const std::string binaries = ModulePath::Folder();
+    const std::string self = ModulePath::FileName();
+    const std::string folder = FreshFolder();
+    const std::string copy = folder + self.substr(self.find_last_of('\\') + 1);
+    bool copied = ::CopyFileA(self.c_str(), copy.c_str(), FALSE) != FALSE;
+    for (const std::string& library : LibrariesIn(binaries))
+        copied = copied && ::CopyFileA((binaries + library).c_str(), (folder + library).c_str(), FALSE);
+    if (!copied)
+    {
+        std::fprintf(stderr, "cannot copy the test program and its libraries to %s (error %lu)\n", folder.c_str(),
+                     ::GetLastError());
+        *exitCode = 1;
+        return true;
+    }
+    std::string commandLine = "\"" + copy + "\"" + Arguments();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    ::SetEnvironmentVariableA(kBinariesVariable, binaries.c_str());
+    const BOOL started = ::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                          folder.c_str(), &startup, &process);
+    if (!started)
+    {
+        std::fprintf(stderr, "cannot start %s (error %lu)\n", copy.c_str(), ::GetLastError());
+        *exitCode = 1;
+        return true;
+    }
+    CHandle processHandle(process.hProcess);
+    CHandle threadHandle(process.hThread);
+    DWORD code = 1;
+    if (::WaitForSingleObject(processHandle.Get(), CopyTimeLimit()) != WAIT_OBJECT_0)
+    {
+        std::fprintf(stderr, "the test program in %s did not end within its time limit\n", folder.c_str());
+        ::TerminateProcess(processHandle.Get(), 4);
+        code = 4;
+    }
+    else
+    {
+        ::GetExitCodeProcess(processHandle.Get(), &code);
+    }
+    std::fflush(stderr);
+    *exitCode = static_cast<int>(code);
+    return true;
+}
+}
