@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Framework/CHandle.h"
-#include "Framework/ModulePath.h"
+#include "support/OwnFolder.h"
 
 namespace ProgramDriver
 {
@@ -45,7 +45,7 @@ std::string MakeProgramFolderOnSmallDisk(const std::string& name)
         return std::string();
     const std::string folder = disk + name + "\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string source = ModulePath::Folder();
+    const std::string source = OwnFolder::BinariesFolder();
     if (!::CopyFileA((source + "Quillomar.exe").c_str(), (folder + "Quillomar.exe").c_str(), FALSE) ||
         !::CopyFileA((source + "qmsag.dll").c_str(), (folder + "qmsag.dll").c_str(), FALSE))
         return std::string();

@@ -12,7 +12,7 @@
 #include "Client/res/ScanResultsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
-#include "Framework/ModulePath.h"
+#include "support/OwnFolder.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
 
@@ -389,7 +389,7 @@ TEST_F(ProgramTest, EndingAroundAStoppedScanThatStillRunsDestroysNothingItUses)
     // The program's application object behind an entry that reports whether
     // it got control back: the runtime destroys the object from there.
     const std::string probe = m_folder + "shell_exit_probe.exe";
-    ASSERT_TRUE(::CopyFileA((ModulePath::Folder() + "shell_exit_probe.exe").c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA((OwnFolder::BinariesFolder() + "shell_exit_probe.exe").c_str(), probe.c_str(), FALSE));
     const std::string report = m_folder + "exit-report.txt";
     RunningProgram program;
     ASSERT_TRUE(program.Start(probe, "\"" + report + "\""));
