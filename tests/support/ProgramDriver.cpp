@@ -298,12 +298,14 @@ bool SaveScreenshot(HWND window, const std::string& name)
     ::GetWindowRect(window, &rect);
     const std::string target = folder + "/" + name + "-" + TestEnv::Configuration() + ".png";
     // Wine starts Unix programs too: the X server's own picture of the
-    // screen, cut to the window.
+    // screen, cut to the window. The part file is this process's own, so
+    // that two runs of the suite side by side never move each other's.
+    const std::string part = AnsiText::Format("%s.%lu.part.png", target.c_str(), ::GetCurrentProcessId());
     const std::string script = AnsiText::Format(
-        "mkdir -p '%s' && rm -f '%s' && xwd -root -silent | convert xwd:- -crop %ldx%ld+%ld+%ld +repage '%s.part.png'"
-        " && mv '%s.part.png' '%s'",
+        "mkdir -p '%s' && rm -f '%s' && xwd -root -silent | convert xwd:- -crop %ldx%ld+%ld+%ld +repage '%s'"
+        " && mv '%s' '%s'",
         folder.c_str(), target.c_str(), rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top,
-        target.c_str(), target.c_str(), target.c_str());
+        part.c_str(), part.c_str(), target.c_str());
     std::string windowsTarget = "Z:" + target;
     for (char& c : windowsTarget)
         if (c == '/')
