@@ -149,7 +149,10 @@ HWND WaitForUsable(HWND window, int id, DWORD milliseconds = 10000);
 // a click that opens a modal window returns at once. False when the control
 // never became usable.
 bool ClickWhenUsable(HWND window, int id, DWORD milliseconds = 10000);
-// Posts a left-button click at a point of control's client area.
+// Puts the mouse cursor over a point of a control, where a click would be.
+void PointCursorAt(HWND control, POINT clientPoint);
+// Posts a left-button click at a point of control's client area, with the
+// cursor there.
 bool ClickAt(HWND control, POINT clientPoint);
 // The same click sent: returns once the control has handled it, so that
 // clicks given quickly do not pile up in a busy program's queue and land

@@ -156,8 +156,20 @@ HWND WaitForUsable(HWND window, int id, DWORD milliseconds)
     }
 }
 
+void PointCursorAt(HWND control, POINT point)
+{
+    // A skinned button drawn while held down asks where the cursor really
+    // is, as it must for a user who drags off it: a press far from the
+    // cursor is let go by any paint that comes between it and its release.
+    // The cursor goes where a user's would be.
+    POINT screen = point;
+    if (::ClientToScreen(control, &screen))
+        ::SetCursorPos(screen.x, screen.y);
+}
+
 bool ClickAt(HWND control, POINT point)
 {
+    PointCursorAt(control, point);
     const LPARAM at = MAKELPARAM(point.x, point.y);
     return ::PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, at) && ::PostMessageA(control, WM_LBUTTONUP, 0, at);
 }

@@ -334,6 +334,7 @@ bool SendAndAnswerBoxes(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
 
 bool ClickAtAndWait(HWND control, POINT point, int answer, std::string* boxes, DWORD milliseconds)
 {
+    PointCursorAt(control, point);
     const LPARAM at = MAKELPARAM(point.x, point.y);
     std::string answered;
     const bool handled = SendAwaitingAnswer(control, WM_LBUTTONDOWN, MK_LBUTTON, at, milliseconds, nullptr,

@@ -122,6 +122,29 @@ TEST_F(SkinButtonTest, AClickTogglesOnlyWhenPressAndReleaseAreOnTheButton)
     EXPECT_TRUE(Checked(Radio(2)));
 }
 
+TEST_F(SkinButtonTest, APressHoldsThroughAPaintOnlyWhileTheCursorIsOnTheButton)
+{
+    // A paint between press and release asks where the cursor is, as a
+    // user's drag off the button needs, and a press let go there sends no
+    // click: a driver's click must put the cursor on the button first.
+    const POINT centre = KitTest::CentreOf(Push());
+    const LPARAM at = MAKELPARAM(centre.x, centre.y);
+    for (const bool cursorOnButton : {true, false})
+    {
+        POINT screen = centre;
+        ::ClientToScreen(Push(), &screen);
+        if (!cursorOnButton)
+            screen.x += 200;
+        ASSERT_TRUE(::SetCursorPos(screen.x, screen.y));
+        ::SendMessageA(Push(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        ::RedrawWindow(Push(), nullptr, NULL, RDW_INVALIDATE | RDW_UPDATENOW);
+        const bool held = (::SendMessageA(Push(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+        ::SendMessageA(Push(), WM_LBUTTONUP, 0, at);
+        KitTest::PumpMessages();
+        EXPECT_EQ(held, cursorOnButton) << "cursor on the button: " << cursorOnButton;
+    }
+}
+
 TEST_F(SkinButtonTest, ADoubleClickActsAsASecondPress)
 {
     KitTest::Click(Check(), KitTest::CentreOf(Check()));
