@@ -79,11 +79,11 @@ if [ ${#missing_wine32[@]} -gt 0 ]; then
     if ! apt_install "${missing_wine32[@]}" >/tmp/qm-apt-wine32.$$ 2>&1; then
         why=$(grep -E '^E:' /tmp/qm-apt-wine32.$$ | head -1 | sed 's/^E: *//')
         if grep -q 'unmet dependencies' /tmp/qm-apt-wine32.$$; then
-            why="its 32-bit packages have unmet dependencies on this mirror: ${why:-apt failed}"
+            why="its 32-bit packages have unmet dependencies on this package mirror (apt: ${why:-no reason given})"
         fi
         echo "install-deps: Wine's 32-bit side (wine32:i386) could not be installed (${why:-apt failed}); the wow64 and win32 configurations will be skipped on this machine"
         $sudo mkdir -p "$(dirname "$wine32_note")"
-        echo "apt: ${why:-apt failed}" | $sudo tee "$wine32_note" >/dev/null
+        echo "${why:-apt failed}" | $sudo tee "$wine32_note" >/dev/null
     else
         $sudo rm -f "$wine32_note"
     fi

@@ -34,7 +34,7 @@ qm_kind_blocked() {
              ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
             local note=/var/cache/quillomar-deps/wine32-not-installed
             if [ -s "$note" ]; then
-                echo "Wine's 32-bit side (wine32:i386) could not be installed from this machine's package mirror ($(head -c 200 "$note"))"
+                echo "Wine's 32-bit side (wine32:i386) could not be installed: $(head -c 300 "$note")"
             else
                 echo "Wine's 32-bit side (wine32:i386) is not installed (scripts/install-deps.sh installs it)"
             fi
