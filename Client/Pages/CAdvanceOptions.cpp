@@ -3,6 +3,7 @@
 #include "Client/Pages/PageProgress.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/BackupResource.h"
 #include "Engine/BackupFolder.h"
 #include "Engine/CAbstractProcess.h"
@@ -156,7 +157,7 @@ void CAdvanceOptions::OnBackup()
     CAbstractProcess* process = EngineProcess();
     if (!process)
         return;
-    if (process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         ShowMessage("Please stop other active operation before starting registry backup.");
         return;
@@ -201,7 +202,7 @@ void CAdvanceOptions::StartRestoreJob(const std::string& path)
         m_nRestoreIndex = -1;
         return;
     }
-    if (process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         ShowMessage("Please stop other active operation before starting registry restore.");
         m_nRestoreIndex = -1;

@@ -3,6 +3,7 @@
 #include "Client/Pages/PageProgress.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/Shell/WindowsVersion.h"
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
@@ -115,7 +116,7 @@ void CDefrag::RestoreFaceButtons()
 bool CDefrag::StartJob(int replace, const char* busyMessage)
 {
     CAbstractProcess* process = EngineProcess();
-    if (process && process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         MessageBox(busyMessage, nullptr, MB_ICONINFORMATION);
         return false;

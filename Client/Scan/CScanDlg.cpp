@@ -4,6 +4,7 @@
 
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Shell/PageShell.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
@@ -140,7 +141,7 @@ void CScanDlg::OnScanButton()
 void CScanDlg::StartScan()
 {
     // A job still winding down counts as running: the engine would refuse.
-    if (ScanWorkflow::IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(ProgramShell().JobObject()))
     {
         MessageBox("Please stop other active operation before starting scan.", nullptr, MB_ICONINFORMATION);
         return;

@@ -12,6 +12,7 @@
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Engine/CAbstractProcess.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
@@ -371,7 +372,7 @@ void CScanResultDlg::OnRepair()
     }
     CAbstractProcess* job = ProgramShell().JobObject();
     // A job still winding down counts as running: the engine would refuse.
-    if (ScanWorkflow::IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(job))
     {
         MessageBox("Please stop other active operation before starting repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;

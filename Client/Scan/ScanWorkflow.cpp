@@ -7,6 +7,7 @@
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/CAbstractProcess.h"
@@ -62,12 +63,6 @@ std::vector<CWnd*> ScanWorkflow::LaterSteps() const
 
 // ---- The step switch ----
 
-bool ScanWorkflow::IsJobRunning()
-{
-    CAbstractProcess* job = ProgramShell().JobObject();
-    return job && (job->IsBusy() || job->GetThreadHandle());
-}
-
 void ScanWorkflow::SetCaptions(const char* title, const char* step)
 {
     ProgramShell().SetPageCaptions(title, step);
@@ -111,7 +106,7 @@ void ScanWorkflow::ShowStep(int step)
         break;
     case kStepProgress:
         ShowOnly(&Progress());
-        SetCaptions(IsJobRunning() ? "SCANNING" : "SCAN", "Step 2 of 3");
+        SetCaptions(TrackedJobObject::IsJobRunning(ProgramShell().JobObject()) ? "SCANNING" : "SCAN", "Step 2 of 3");
         break;
     case kStepResults:
         ShowResultsStep(reshown);
@@ -134,7 +129,7 @@ void ScanWorkflow::ShowResultsStep(bool reshown)
     SetCaptions("SCAN RESULTS", "Step 3 of 3");
     // While a job runs (a repair, or one still winding down) the results
     // stay as they are.
-    if (IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(ProgramShell().JobObject()))
         return;
     if (m_results.GetSafeHwnd())
         ::EnableWindow(m_results.GetDlgItem(IDC_RESULTS_BACK), TRUE);

@@ -71,9 +71,6 @@ public:
     int CurrentStep() const { return m_currentStep; }
     // The scan page opens on its first step next time; nothing is shown now.
     void ReturnToFirstStepLater() { m_currentStep = kStepOptions; }
-    // A job of the engine runs: from its start until its thread has ended.
-    static bool IsJobRunning();
-
     // ---- the hand-overs ----
     // A scan asked for from outside the page (scheduled, at log-on, with a
     // path): the progress step takes its mode and path, then the options

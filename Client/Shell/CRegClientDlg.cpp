@@ -264,16 +264,6 @@ void CRegClientDlg::OnDestroy()
     CBitmapDialog::OnDestroy();
 }
 
-bool CRegClientDlg::IsJobRunning() const
-{
-    // Also a job whose thread has not run a line yet, or that the engine no
-    // longer calls busy but whose thread still makes its final calls: closing
-    // then would cut it off. A job the user stopped may wind down while the
-    // program ends: the program waits for its thread before it lets go.
-    return theApp.m_pEngineProcess &&
-           (theApp.m_pEngineProcess->IsBusy() || theApp.TrackedJob().HasUnstoppedJob());
-}
-
 CWnd* CRegClientDlg::PageWindow(int page)
 {
     const auto found = m_pages.find(page);
@@ -383,7 +373,9 @@ void CRegClientDlg::SetScanRequestHandler(std::function<void(int, const std::str
 
 void CRegClientDlg::OnCancel()
 {
-    if (IsJobRunning())
+    // Closing would cut a running job off, except one the user stopped: the
+    // program waits for its thread before it lets go.
+    if (theApp.TrackedJob().KeepsProgramOpen())
     {
         MessageBox("Please stop active operation before closing.", nullptr, MB_ICONINFORMATION);
         return;
@@ -454,14 +446,14 @@ void CRegClientDlg::OnTrayHide()
 LRESULT CRegClientDlg::OnInstanceRequest(WPARAM wParam, LPARAM)
 {
     // A request that comes while a job runs is dropped, not queued.
-    if (!IsJobRunning())
+    if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
         RequestScan(static_cast<int>(wParam), std::string());
     return 1;
 }
 
 LRESULT CRegClientDlg::OnScanSharedPath(WPARAM, LPARAM)
 {
-    if (!IsJobRunning())
+    if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
         RequestScan(4, std::string(GetSharedPath()));
     return 1;
 }

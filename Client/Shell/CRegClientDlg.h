@@ -112,7 +112,6 @@ private:
     LRESULT OnInstanceRequest(WPARAM wParam, LPARAM lParam);
     LRESULT OnScanSharedPath(WPARAM wParam, LPARAM lParam);
     LRESULT OnAutoUpdate(WPARAM wParam, LPARAM lParam);
-    bool IsJobRunning() const;
     // The window of a page, made now if it was not yet; nullptr while the
     // program has none for it.
     CWnd* PageWindow(int page);
