@@ -27,7 +27,6 @@
 #include "Framework/CDataExchange.h"
 #include "Framework/ModulePath.h"
 
-int g_scanState = kScanIdle;
 
 namespace
 {
@@ -367,7 +366,7 @@ void CScanningDlg::ResetCounters()
     }
 }
 
-int CScanningDlg::BeginScan()
+int CScanningDlg::BeginScan(const ScanRequest& request)
 {
     // One scan at a time on this page: the last one is finished first.
     if (m_scanInProgress)
@@ -385,8 +384,9 @@ int CScanningDlg::BeginScan()
     // The job is made first, still suspended: when the engine refuses it the
     // page, the store and the statistics stay as they were.
     const std::set<std::string> folders = ScanFolders();
-    if (engine && engine->StartScan(folders, m_scanMask, this, m_scanOption) == -1)
+    if (engine && engine->StartScan(folders, request.categories, this, static_cast<int>(request.mode)) == -1)
         return 0;
+    m_request = request;
 
     m_scanInProgress = true;
     m_saveScanDate = 1;
@@ -419,7 +419,7 @@ int CScanningDlg::BeginScan()
 
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (m_scanMask & Rows()[i]->bit)
+        if (m_request.categories & Rows()[i]->bit)
             SetMark(i, Rows()[i]->tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
     ResetCounters();
     for (size_t i = 0; i < kRowCount; ++i)
@@ -427,7 +427,7 @@ int CScanningDlg::BeginScan()
         ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
         ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
-    g_scanState = kScanRunning;
+    m_runState = RunState::Running;
     m_finishGate.Reset();
     SetTimer(kCounterTimer, kCounterIntervalMs);
     if (engine)
@@ -675,7 +675,7 @@ void CScanningDlg::OnCancelScan()
             SetMark(i, m_neutralMark.Get());
     m_cancelButton.EnableWindow(false);
     m_percentBar.SetPos(100);
-    g_scanState = kScanCancelled;
+    m_runState = RunState::Cancelled;
     if (engine)
         engine->Stop(1);
 }
@@ -715,7 +715,7 @@ void CScanningDlg::OnBack()
 ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
 {
     ScanOutcome outcome;
-    outcome.mask = m_scanMask;
+    outcome.mask = m_request.categories;
     outcome.found = m_foundCount;
     outcome.junkRows = m_junkRows;
     outcome.junkText = m_junkText;
@@ -733,7 +733,7 @@ LRESULT CScanningDlg::OnScanFinished()
     KillTimer(kCounterTimer);
     m_scanInProgress = false;
     TakeJobReports(true);
-    const bool incomplete = JobResult() == kScanIncomplete && g_scanState == kScanRunning;
+    const bool incomplete = JobResult() == kScanIncomplete && m_runState == RunState::Running;
     if (incomplete)
         ShowIncompleteScan();
     m_cancelButton.EnableWindow(false);
@@ -742,7 +742,7 @@ LRESULT CScanningDlg::OnScanFinished()
     for (auto& picture : m_pictures)
         picture->Stop();
     ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
-    if (g_scanState == kScanCancelled || incomplete)
+    if (m_runState == RunState::Cancelled || incomplete)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
     // The buttons last: whoever sees them usable sees the finished page.
     m_backButton.EnableWindow(true);
@@ -750,9 +750,9 @@ LRESULT CScanningDlg::OnScanFinished()
 
     // An incomplete scan keeps what it found; only the repair of what could
     // not be checked is held back, the rest of the tail follows the settings.
-    const bool cancelled = g_scanState != kScanRunning;
+    const bool cancelled = m_runState != RunState::Running;
     const bool completed = !cancelled && !incomplete;
-    g_scanState = kScanIdle;
+    m_runState = RunState::Idle;
     const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
     m_junkRows = 0;

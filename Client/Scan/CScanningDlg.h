@@ -13,6 +13,7 @@
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/LastResults.h"
 #include "Client/Scan/ScanOutcome.h"
+#include "Client/Scan/ScanRequest.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
@@ -24,17 +25,6 @@
 #include "Framework/CListCtrl.h"
 #include "Framework/CProgressCtrl.h"
 #include "Framework/CStatic.h"
-
-// The state of the scan that BeginScan started: kScanRunning until it ends,
-// kScanCancelled once the user cancelled it. Only a scan still running when
-// it ends continues by itself.
-enum ScanRunState
-{
-    kScanIdle = 0,
-    kScanCancelled = 2,
-    kScanRunning = 6,
-};
-extern int g_scanState;
 
 // Step 2 of the scan: starts the engine's scan, shows it category by
 // category with live counters, gathers the findings into the results store,
@@ -52,10 +42,13 @@ public:
     explicit CScanningDlg(CWnd* parent = nullptr);
     ~CScanningDlg() override;
 
-    // Starts a scan of m_scanMask; 0 when the engine refused the job or the
+    // Starts the scan asked for; 0 when the engine refused the job or the
     // last scan is not finished yet, in which case nothing on the page or in
     // the store has changed.
-    int BeginScan();
+    int BeginScan(const ScanRequest& request);
+    // The scan BeginScan started runs: it has not ended and the user did
+    // not cancel it.
+    bool IsScanRunning() const { return m_runState == RunState::Running; }
     void SetWorkflow(ScanWorkflow* workflow) { m_workflow = workflow; }
 
     // The white list "WL" beside the program: ";"-ended fragments; a finding
@@ -84,10 +77,6 @@ public:
     int OnJobFinished(int result) override;
     int OnDefragResult(int result) override;
 
-    int m_scanOption = 0;
-    DWORD m_scanMask = 0;
-    std::string m_scanPath;
-
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
@@ -97,6 +86,16 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
+    // The state of the scan that BeginScan started: Running until it ends,
+    // Cancelled once the user cancelled it. Only a scan still running when
+    // it ends continues by itself.
+    enum class RunState
+    {
+        Idle,
+        Cancelled,
+        Running,
+    };
+
     // One finding or one change of category, as the job thread reported it.
     struct JobReport
     {
@@ -157,6 +156,9 @@ private:
     CBitmap m_neutralMark, m_pendingMark, m_foundMark, m_pendingTintMark, m_foundTintMark;
 
     ScanWorkflow* m_workflow = nullptr;
+    // The scan BeginScan started last, and how far it is.
+    ScanRequest m_request;
+    RunState m_runState = RunState::Idle;
 
     // What the job thread reported and the window thread has not taken yet.
     CCriticalSection m_reportLock;

@@ -141,25 +141,16 @@ void ScanWorkflow::ShowResultsStep(bool reshown)
 
 // ---- The hand-overs ----
 
-void ScanWorkflow::RequestScan(int mode, const std::string& path)
+void ScanWorkflow::RequestScan(ScanMode mode, const std::string& path)
 {
-    CScanningDlg& progress = Progress();
-    progress.m_scanPath = path;
-    progress.m_scanOption = mode;
-    m_options.StartScan();
+    m_options.StartScan(mode, path);
 }
 
-void ScanWorkflow::SetScanOption(int scanOption)
-{
-    Progress().m_scanOption = scanOption;
-}
-
-bool ScanWorkflow::BeginScan(DWORD mask)
+bool ScanWorkflow::BeginScan(const ScanRequest& request)
 {
     CScanningDlg& progress = Progress();
-    progress.m_scanMask = mask;
     m_autoRepairArmed = false;
-    if (!progress.BeginScan())
+    if (!progress.BeginScan(request))
         return false;
     ShowStep(kStepProgress);
     return true;

@@ -113,7 +113,7 @@ BOOL CRegClientDlg::OnInitDialog()
     {
         // A scheduled or log-on start goes straight to its scan and leaves
         // the update check alone.
-        RequestScan(theApp.m_cmdInfo.m_bSchedule, std::string());
+        RequestScan(ScanModeOf(theApp.m_cmdInfo.m_bSchedule), std::string());
         return TRUE;
     }
     ShowPage(kPageScan);
@@ -195,7 +195,7 @@ void CRegClientDlg::ConnectScanRoad()
         return;
     SetPageWindow(kPageScan, &road.Options());
     SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
-    SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
+    SetScanRequestHandler([&road](ScanMode mode, const std::string& path) { road.RequestScan(mode, path); });
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
@@ -359,14 +359,14 @@ void CRegClientDlg::SetPageRefresh(int page, std::function<void()> refresh)
     m_pageRefresh[page] = std::move(refresh);
 }
 
-void CRegClientDlg::RequestScan(int mode, const std::string& path)
+void CRegClientDlg::RequestScan(ScanMode mode, const std::string& path)
 {
     ShowPage(kPageScan);
     if (m_scanRequest)
         m_scanRequest(mode, path);
 }
 
-void CRegClientDlg::SetScanRequestHandler(std::function<void(int, const std::string&)> handler)
+void CRegClientDlg::SetScanRequestHandler(std::function<void(ScanMode, const std::string&)> handler)
 {
     m_scanRequest = std::move(handler);
 }
@@ -447,14 +447,14 @@ LRESULT CRegClientDlg::OnInstanceRequest(WPARAM wParam, LPARAM)
 {
     // A request that comes while a job runs is dropped, not queued.
     if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
-        RequestScan(static_cast<int>(wParam), std::string());
+        RequestScan(ScanModeOf(static_cast<int>(wParam)), std::string());
     return 1;
 }
 
 LRESULT CRegClientDlg::OnScanSharedPath(WPARAM, LPARAM)
 {
     if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
-        RequestScan(4, std::string(GetSharedPath()));
+        RequestScan(ScanMode::WithPath, std::string(GetSharedPath()));
     return 1;
 }
 
