@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
@@ -45,26 +46,40 @@ const std::vector<const ClientCategory*>& Rows()
 }
 const size_t kRowCount = kScannedCategoryCount;
 
-// Every animated picture of the page with its background colour; the first
-// eleven and the services row's are the rows' own.
-const struct
+// An animated picture of the page with the page's colour behind it.
+struct Picture
 {
     int id;
     COLORREF background;
-} kPictures[] = {
-    {IDC_PROGRESS_PICTURE_ACTIVEX, 0xFFFFFF},      {IDC_PROGRESS_PICTURE_UNINSTALL, 0xFEFBFB},
-    {IDC_PROGRESS_PICTURE_FONTS, 0xFDFAFA},        {IDC_PROGRESS_PICTURE_SHARED_DLLS, 0xFDF9F8},
-    {IDC_PROGRESS_PICTURE_APP_PATHS, 0xFBF6F6},    {IDC_PROGRESS_PICTURE_HELP_FILES, 0xFAF5F5},
-    {IDC_PROGRESS_PICTURE_STARTUP, 0xFFFEFE},      {IDC_PROGRESS_PICTURE_FILE_PATHS, 0xFEFBFB},
-    {IDC_PROGRESS_PICTURE_SHORTCUTS, 0xFDFAF9},    {IDC_PROGRESS_PICTURE_EMPTY_KEYS, 0xFDF9F8},
-    {IDC_PROGRESS_PICTURE_FILE_TYPES, 0xFBF6F6},   {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
-    {IDC_PROGRESS_PICTURE_SERVICES, 0xFEFBFB},     {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
-    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},      {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
 };
 
-// The labels of the page, by their looks.
+// The pictures that belong to no row; the rows' own come from the category
+// table.
+const Picture kSparePictures[] = {
+    {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
+    {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
+    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
+};
+
+// Every animated picture of the page: the rows' first, then the spare ones.
+const std::vector<Picture>& Pictures()
+{
+    static const std::vector<Picture> pictures = [] {
+        std::vector<Picture> all;
+        for (const ClientCategory* row : Rows())
+            all.push_back({row->progressPicture, row->progressBackground});
+        all.insert(all.end(), std::begin(kSparePictures), std::end(kSparePictures));
+        return all;
+    }();
+    return pictures;
+}
+
+// The labels of the page, by their looks: those named here and, where a
+// style has one, each row's label of that kind (its counter or caption).
 struct LabelStyle
 {
+    int ClientCategory::*rowLabel;
     std::vector<int> ids;
     const char* font;
     int points;
@@ -72,24 +87,28 @@ struct LabelStyle
     COLORREF colour;
 };
 const LabelStyle kLabelStyles[] = {
-    {{IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
-    {{IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
-    {{IDC_PROGRESS_COUNT_ACTIVEX, IDC_PROGRESS_COUNT_UNINSTALL, IDC_PROGRESS_COUNT_FONTS, IDC_PROGRESS_COUNT_SHARED_DLLS,
-      IDC_PROGRESS_COUNT_APP_PATHS, IDC_PROGRESS_COUNT_HELP_FILES, IDC_PROGRESS_COUNT_STARTUP,
-      IDC_PROGRESS_COUNT_FILE_PATHS, IDC_PROGRESS_COUNT_SHORTCUTS, IDC_PROGRESS_COUNT_EMPTY_KEYS,
-      IDC_PROGRESS_COUNT_FILE_TYPES, IDC_PROGRESS_COUNT_SERVICES},
-     "Verdana", 9, false, 0x444444},
-    {{IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
-    {{IDC_PROGRESS_CAPTION_ACTIVEX, IDC_PROGRESS_CAPTION_UNINSTALL, IDC_PROGRESS_CAPTION_FONTS,
-      IDC_PROGRESS_CAPTION_SHARED_DLLS, IDC_PROGRESS_CAPTION_APP_PATHS, IDC_PROGRESS_CAPTION_HELP_FILES,
-      IDC_PROGRESS_CAPTION_STARTUP, IDC_PROGRESS_CAPTION_FILE_PATHS, IDC_PROGRESS_CAPTION_SHORTCUTS,
-      IDC_PROGRESS_CAPTION_EMPTY_KEYS, IDC_PROGRESS_CAPTION_FILE_TYPES, IDC_SCAN_CATEGORY},
-     "Arial", 9, false, 0x404040},
-    {{IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
-    {{IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
-    {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
-    {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
+    {nullptr, {IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
+    {nullptr, {IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
+    {&ClientCategory::progressCounter, {}, "Verdana", 9, false, 0x444444},
+    {nullptr, {IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
+    {&ClientCategory::progressLabel, {IDC_SCAN_CATEGORY}, "Arial", 9, false, 0x404040},
+    {nullptr, {IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
+    {nullptr, {IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
+    {nullptr, {IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
+    {nullptr, {IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
 };
+
+// The labels a style applies to: the rows' first, then those it names.
+std::vector<int> LabelsOf(const LabelStyle& style)
+{
+    std::vector<int> ids;
+    if (style.rowLabel)
+        for (const ClientCategory* row : Rows())
+            if (const int id = row->*style.rowLabel)
+                ids.push_back(id);
+    ids.insert(ids.end(), style.ids.begin(), style.ids.end());
+    return ids;
+}
 
 const UINT kItemTextWidth = 365;
 // The counters follow the findings on the page's own thread at this pace:
@@ -130,13 +149,10 @@ std::string LastScanDateText()
 CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, parent)
 {
     for (const LabelStyle& style : kLabelStyles)
-        for (int id : style.ids)
+        for (int id : LabelsOf(style))
             m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
-    for (const auto& picture : kPictures)
-    {
-        (void)picture;
+    for (size_t i = 0; i < Pictures().size(); ++i)
         m_pictures.emplace_back(new CPictureEx);
-    }
     for (size_t i = 0; i < kRowCount; ++i)
         m_marks.emplace_back(new CStatic);
     m_shownMarks.assign(kRowCount, nullptr);
@@ -158,7 +174,7 @@ void CScanningDlg::DoDataExchange(CDataExchange* dx)
     for (auto& label : m_labels)
         dx->Control(label.first, *label.second);
     for (size_t i = 0; i < m_pictures.size(); ++i)
-        dx->Control(kPictures[i].id, *m_pictures[i]);
+        dx->Control(Pictures()[i].id, *m_pictures[i]);
     for (size_t i = 0; i < kRowCount; ++i)
         dx->Control(Rows()[i]->progressMark, *m_marks[i]);
 }
@@ -227,7 +243,7 @@ void CScanningDlg::SetLabelText(int id, const std::string& text)
 void CScanningDlg::StyleLabels()
 {
     for (const LabelStyle& style : kLabelStyles)
-        for (int id : style.ids)
+        for (int id : LabelsOf(style))
             if (CLabel* label = Label(id))
                 label->SetFontName(style.font)
                     .SetFontSize(style.points)
@@ -332,7 +348,7 @@ void CScanningDlg::StartPictures()
         picture.UnLoad();
         if (picture.LoadFromResource(MAKEINTRESOURCEA(IDR_SCAN_SPINNER), "GIF"))
             picture.Draw();
-        picture.SetBkColor(kPictures[i].background);
+        picture.SetBkColor(Pictures()[i].background);
     }
 }
 
