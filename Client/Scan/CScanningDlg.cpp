@@ -375,11 +375,6 @@ void CScanningDlg::ResetCounters()
         m_shownRowCounts[i] = 0;
         SetLabelText(Rows()[i]->progressCounter, "0");
     }
-    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
-    {
-        home->ResetLastCleaned();
-        home->ResetLastErrors();
-    }
 }
 
 int CScanningDlg::BeginScan(const ScanRequest& request)
@@ -388,6 +383,30 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
     if (m_scanInProgress)
         return 0;
     CAbstractProcess* engine = ProgramShell().JobObject();
+    // The job is made first, still suspended: when the engine refuses it the
+    // page, the store and the statistics stay as they were.
+    if (!MakeScanJob(engine, request))
+        return 0;
+    m_request = request;
+    m_scanInProgress = true;
+    m_saveScanDate = 1;
+    m_scanStartTick = ::GetTickCount();
+    m_scanEndTick = m_scanStartTick;
+    ResetPage();
+    // The lists are read before the store is emptied: its ignore list is
+    // read into it.
+    ReadLists();
+    ResetLastResults(engine != nullptr);
+    m_runState = RunState::Running;
+    m_finishGate.Reset();
+    SetTimer(kCounterTimer, kCounterIntervalMs);
+    if (engine)
+        engine->Resume();
+    return 1;
+}
+
+bool CScanningDlg::MakeScanJob(CAbstractProcess* engine, const ScanRequest& request)
+{
     // What the job thread reports starts afresh before it can run.
     {
         CCriticalSectionLock lock(m_reportLock);
@@ -397,17 +416,12 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
         m_jobNote.clear();
         m_jobResult = kScanComplete;
     }
-    // The job is made first, still suspended: when the engine refuses it the
-    // page, the store and the statistics stay as they were.
     const std::set<std::string> folders = ScanFolders();
-    if (engine && engine->StartScan(folders, request.categories, this, static_cast<int>(request.mode)) == -1)
-        return 0;
-    m_request = request;
+    return !engine || engine->StartScan(folders, request.categories, this, static_cast<int>(request.mode)) != -1;
+}
 
-    m_scanInProgress = true;
-    m_saveScanDate = 1;
-    m_scanStartTick = ::GetTickCount();
-    m_scanEndTick = m_scanStartTick;
+void CScanningDlg::ResetPage()
+{
     SetBitmap(IDB_SCANNING_BACKGROUND);
     RepaintWhole();
     SetLabelText(IDC_FOUND_COUNT, "0");
@@ -427,12 +441,7 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
     m_currentCode.clear();
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
-    m_listNotice.clear();
-    m_listNoticeLog.clear();
-    LoadWhiteList();
-    LoadIgnoreList();
     StartPictures();
-
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
         if (m_request.categories & Rows()[i]->bit)
@@ -443,16 +452,27 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
         ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
         ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
-    m_runState = RunState::Running;
-    m_finishGate.Reset();
-    SetTimer(kCounterTimer, kCounterIntervalMs);
-    if (engine)
+}
+
+void CScanningDlg::ReadLists()
+{
+    m_listNotice.clear();
+    m_listNoticeLog.clear();
+    LoadWhiteList();
+    LoadIgnoreList();
+}
+
+void CScanningDlg::ResetLastResults(bool emptyStore)
+{
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
     {
-        if (CScanItemsInfo* store = ProgramShell().ResultsStore())
-            store->Clear();
-        engine->Resume();
+        home->ResetLastCleaned();
+        home->ResetLastErrors();
     }
-    return 1;
+    if (!emptyStore)
+        return;
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
+        store->Clear();
 }
 
 // ---- The engine's calls, on its job thread: queued, never shown here ----

@@ -110,6 +110,18 @@ private:
     void RepaintWhole();
     void StyleLabels();
     void StartPictures();
+    // The steps of BeginScan, in the order the start needs them. The
+    // engine's job, made suspended (with the reports of the last one
+    // dropped); false when the engine refused it.
+    bool MakeScanJob(CAbstractProcess* engine, const ScanRequest& request);
+    // The page's bars, counters, marks, pictures and buttons as a new scan
+    // starts.
+    void ResetPage();
+    // The white list and the ignore list, with their notices.
+    void ReadLists();
+    // The home page's last results and, with a job to fill it again, the
+    // results store.
+    void ResetLastResults(bool emptyStore);
     void ResetMarks();
     void ResetCounters();
     void ShowCategoryRow(const std::string& code);
