@@ -391,7 +391,6 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
     m_scanInProgress = true;
     m_saveScanDate = 1;
     m_scanStartTick = ::GetTickCount();
-    m_scanEndTick = m_scanStartTick;
     ResetPage();
     // The lists are read before the store is emptied: its ignore list is
     // read into it.
@@ -407,15 +406,11 @@ int CScanningDlg::BeginScan(const ScanRequest& request)
 
 bool CScanningDlg::MakeScanJob(CAbstractProcess* engine, const ScanRequest& request)
 {
-    // What the job thread reports starts afresh before it can run.
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_reports.clear();
-        m_reportedItemChanged = false;
-        m_reportedCode.clear();
-        m_jobNote.clear();
-        m_jobResult = kScanComplete;
-    }
+    // What the job thread reports starts afresh before it can run; the
+    // page's timer takes it.
+    m_jobReports.Restart();
+    m_reportedCode.clear();
+    m_jobNote.clear();
     const std::set<std::string> folders = ScanFolders();
     return !engine || engine->StartScan(folders, request.categories, this, static_cast<int>(request.mode)) != -1;
 }
@@ -500,20 +495,13 @@ void CScanningDlg::SetStatusText(const char* text, const char* code)
     // line's width then, on the window thread.
     const size_t length = text ? std::min(strlen(text), kStatusTextLimit) : 0;
     const std::string letter(code ? code : "");
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_reportedItem.assign(text ? text : "", length);
-        m_reportedItemChanged = true;
-        if (length && AnsiText::CompareNoCase(letter, "Scanning") == 0)
-            m_jobNote = m_reportedItem;
-        if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
-        {
-            m_reportedCode = letter;
-            m_reports.push_back({false, letter, 0, 0, 0});
-        }
-    }
-    if (text && *text)
-        ++m_examinedCount;
+    // Kept in order with the findings: a change of category, and the job's
+    // own word under "Scanning" (an incomplete scan's note).
+    const bool note = AnsiText::CompareNoCase(letter, "Scanning") == 0;
+    const bool newCategory = !note && AnsiText::CompareNoCase(letter, m_reportedCode) != 0;
+    if (newCategory)
+        m_reportedCode = letter;
+    m_jobReports.SetStatus(std::string(text ? text : "", length), letter, newCategory || (note && length));
 }
 
 void CScanningDlg::OnProgress(int) {}
@@ -522,17 +510,12 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue,
 {
     if (!text)
         return;
-    CCriticalSectionLock lock(m_reportLock);
-    m_reports.push_back({true, text, category, firstValue, secondValue});
+    m_jobReports.AddFinding(text, category, firstValue, secondValue);
 }
 
 int CScanningDlg::OnJobFinished(int result)
 {
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_jobResult = result;
-    }
-    m_scanEndTick = ::GetTickCount();
+    m_jobReports.SetEnd(result);
     PostMessage(WM_SCAN_DONE, 0, 0);
     return 1;
 }
@@ -546,28 +529,22 @@ int CScanningDlg::OnDefragResult(int)
 
 void CScanningDlg::TakeJobReports(bool wait)
 {
-    std::vector<JobReport> reports;
-    std::string item;
-    bool itemChanged = false;
+    JobReports::Taken taken;
     // The timer does not wait for a job thread that is queueing this moment
     // (nor for one paused there): it takes the queue at its next tick.
-    if (wait)
-        m_reportLock.Enter();
-    else if (!m_reportLock.TryEnter())
+    if (!m_jobReports.Take(taken, wait))
         return;
-    reports.swap(m_reports);
-    item.swap(m_reportedItem);
-    itemChanged = m_reportedItemChanged;
-    m_reportedItemChanged = false;
-    m_reportLock.Leave();
-    if (itemChanged)
-        SetLabelText(IDC_SCAN_ITEM, CompactStatusText(item.c_str(), kItemTextWidth));
-    for (const JobReport& report : reports)
+    m_examinedCount += taken.statusTexts;
+    if (taken.statusChanged)
+        SetLabelText(IDC_SCAN_ITEM, CompactStatusText(taken.status.c_str(), kItemTextWidth));
+    for (const JobReports::Report& report : taken.reports)
     {
         if (report.finding)
             TakeFinding(report);
+        else if (AnsiText::CompareNoCase(report.code, "Scanning") == 0)
+            m_jobNote = report.text;
         else
-            TakeCategory(report.text);
+            TakeCategory(report.code);
     }
     ShowCounters();
 }
@@ -595,7 +572,7 @@ void CScanningDlg::ShowCategoryRow(const std::string& code)
     SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
 }
 
-void CScanningDlg::TakeFinding(const JobReport& report)
+void CScanningDlg::TakeFinding(const JobReports::Report& report)
 {
     CScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || IsWhiteListed(report.text))
@@ -756,7 +733,7 @@ ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
     outcome.junkRows = m_junkRows;
     outcome.junkText = m_junkText;
     outcome.startTick = m_scanStartTick;
-    outcome.endTick = m_scanEndTick;
+    outcome.endTick = m_jobReports.EndTick();
     outcome.examined = m_examinedCount;
     outcome.completed = completed;
     return outcome;
@@ -815,8 +792,7 @@ LRESULT CScanningDlg::OnScanFinished()
 
 int CScanningDlg::JobResult()
 {
-    CCriticalSectionLock lock(m_reportLock);
-    return m_jobResult;
+    return m_jobReports.Result();
 }
 
 // The engine's note names the categories it could not check to the end (the
@@ -824,11 +800,7 @@ int CScanningDlg::JobResult()
 // caught leaves no note, and the last item scanned is no reason.
 void CScanningDlg::ShowIncompleteScan()
 {
-    std::string note;
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        note = m_jobNote;
-    }
+    const std::string& note = m_jobNote;
     const CLabel* line = Label(IDC_SCAN_ITEM);
     SetLabelText(IDC_SCAN_ITEM, IncompleteScanLine::FitToWidth(note, line ? line->GetLabelFont() : NULL,
                                                                static_cast<int>(kItemTextWidth)));

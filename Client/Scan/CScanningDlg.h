@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
@@ -18,10 +17,10 @@
 #include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Client/Shell/JobFinishGate.h"
+#include "Client/Shell/JobReports.h"
 #include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CBitmap.h"
-#include "Framework/CCriticalSection.h"
 #include "Framework/CListCtrl.h"
 #include "Framework/CProgressCtrl.h"
 #include "Framework/CStatic.h"
@@ -96,16 +95,6 @@ private:
         Running,
     };
 
-    // One finding or one change of category, as the job thread reported it.
-    struct JobReport
-    {
-        bool finding;
-        std::string text; // the finding's text, or the category letter
-        DWORD category;
-        int firstValue;
-        int secondValue;
-    };
-
     void LoadSkins();
     void RepaintWhole();
     void StyleLabels();
@@ -128,7 +117,7 @@ private:
     // The queue of the job thread's reports, shown and stored; wait: also
     // when the job thread is queueing this moment (at the scan's end).
     void TakeJobReports(bool wait);
-    void TakeFinding(const JobReport& report);
+    void TakeFinding(const JobReports::Report& report);
     void TakeCategory(const std::string& letter);
     void UpdateRowsOf(DWORD category);
     void ShowCounters();
@@ -173,20 +162,16 @@ private:
     RunState m_runState = RunState::Idle;
 
     // What the job thread reported and the window thread has not taken yet.
-    CCriticalSection m_reportLock;
-    std::vector<JobReport> m_reports;
-    std::string m_reportedItem;
-    bool m_reportedItemChanged = false;
-    // The job's own word under "Scanning" rather than a category letter,
-    // whole: an incomplete scan's note, which the final calls' empty text
-    // must not wipe.
-    std::string m_jobNote;
-    int m_jobResult = kScanComplete;
+    JobReports m_jobReports;
     // The category the job thread reported last (job thread only, reset
     // before the job starts).
     std::string m_reportedCode;
 
     // The window thread's own from here.
+    // The job's own word under "Scanning" rather than a category letter,
+    // whole: an incomplete scan's note, which the final calls' empty text
+    // must not wipe.
+    std::string m_jobNote;
     std::string m_currentCode;
     WhiteList m_whiteList;
     // What NoteListState noted since the scan's start.
@@ -208,6 +193,6 @@ private:
     bool m_scanInProgress = false;
     JobFinishGate m_finishGate;
 
-    std::atomic<int> m_examinedCount{0};
-    std::atomic<DWORD> m_scanEndTick{0};
+    // The items the job looked at, as far as taken.
+    int m_examinedCount = 0;
 };
