@@ -1,8 +1,8 @@
 #include "Client/Pages/CAdvanceOptions.h"
 
-#include "Client/Pages/PageProgress.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/BackupResource.h"
 #include "Engine/BackupFolder.h"
 #include "Engine/CAbstractProcess.h"
@@ -62,6 +62,7 @@ void CAdvanceOptions::DoDataExchange(CDataExchange* dx)
 BOOL CAdvanceOptions::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
+    m_jobReports.AnnounceTo(m_hWnd, WM_JOB_STATUS);
     InitPage();
     MoveWindow(kPageX, kPageY, kPageWidth, kPageHeight, true);
     return TRUE;
@@ -156,7 +157,7 @@ void CAdvanceOptions::OnBackup()
     CAbstractProcess* process = EngineProcess();
     if (!process)
         return;
-    if (process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         ShowMessage("Please stop other active operation before starting registry backup.");
         return;
@@ -201,7 +202,7 @@ void CAdvanceOptions::StartRestoreJob(const std::string& path)
         m_nRestoreIndex = -1;
         return;
     }
-    if (process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         ShowMessage("Please stop other active operation before starting registry restore.");
         m_nRestoreIndex = -1;
@@ -239,7 +240,8 @@ int CAdvanceOptions::DeleteBackupFile(const std::string& path)
 
 LRESULT CAdvanceOptions::OnBackupFinished()
 {
-    const int result = static_cast<int>(::InterlockedCompareExchange(&m_jobResult, 0, 0));
+    TakeJobReports();
+    const int result = m_jobReports.Result();
     const bool restored = m_nRestoreIndex >= 0;
     // The file restored is consumed; a failed restore keeps it for another try.
     if (result == kJobSuccess && restored && !m_restorePath.empty())
@@ -248,11 +250,13 @@ LRESULT CAdvanceOptions::OnBackupFinished()
     FillBackupList();
     m_nRestoreIndex = -1;
     m_restorePath.clear();
-    ShowJobOutcome(result, restored, TakeJobReports());
+    const ToldByJob told = std::move(m_told);
+    m_told = ToldByJob();
+    ShowJobOutcome(result, restored, told);
     return 1;
 }
 
-void CAdvanceOptions::ShowJobOutcome(int result, bool restored, const JobReports& reports) const
+void CAdvanceOptions::ShowJobOutcome(int result, bool restored, const ToldByJob& reports) const
 {
     // Shown here, by the window thread and owned by the main window: a box
     // of the job thread would belong to no window and keep the job running
@@ -271,16 +275,27 @@ void CAdvanceOptions::ShowJobOutcome(int result, bool restored, const JobReports
 
 void CAdvanceOptions::ClearJobReports()
 {
-    CCriticalSectionLock lock(m_reportsLock);
-    m_reports = JobReports();
+    m_told = ToldByJob();
+    m_jobReports.Restart();
 }
 
-CAdvanceOptions::JobReports CAdvanceOptions::TakeJobReports()
+void CAdvanceOptions::TakeJobReports()
 {
-    CCriticalSectionLock lock(m_reportsLock);
-    JobReports reports;
-    std::swap(reports, m_reports);
-    return reports;
+    JobReports::Taken taken;
+    m_jobReports.Take(taken);
+    if (taken.progressChanged && m_progress.GetSafeHwnd())
+        m_progress.SetPos(taken.progress);
+    for (const JobReports::Report& report : taken.reports)
+    {
+        if (report.code == kStatusCodeMessage)
+        {
+            m_told.messages.push_back(report.text);
+            continue;
+        }
+        if (m_told.notRestored.size() < kNotRestoredShown)
+            m_told.notRestored.push_back(report.text);
+        ++m_told.notRestoredCount;
+    }
 }
 
 void CAdvanceOptions::SetStatusText(const char* text, const char* code)
@@ -288,17 +303,10 @@ void CAdvanceOptions::SetStatusText(const char* text, const char* code)
     if (!text || !code)
         return;
     const std::string status = code;
-    CCriticalSectionLock lock(m_reportsLock);
-    if (status == kStatusCodeMessage)
-    {
-        m_reports.messages.push_back(text);
-    }
-    else if (status == kStatusCodeNotRestored)
-    {
-        if (m_reports.notRestored.size() < kNotRestoredShown)
-            m_reports.notRestored.push_back(text);
-        ++m_reports.notRestoredCount;
-    }
+    // Only the job's messages and the keys a restore could not write are
+    // shown, at its end.
+    if (status == kStatusCodeMessage || status == kStatusCodeNotRestored)
+        m_jobReports.SetStatus(text, status, true);
 }
 
 void CAdvanceOptions::OnProgress(int state)
@@ -307,10 +315,10 @@ void CAdvanceOptions::OnProgress(int state)
     {
     case 0:
         m_progressStep = m_nRestoreIndex < 0 ? kFullBackupStep : 1;
-        m_jobProgress.Set(m_nRestoreIndex < 0 ? kFullBackupStart : 0, m_hWnd, WM_JOB_STATUS);
+        m_jobReports.SetProgress(m_nRestoreIndex < 0 ? kFullBackupStart : 0);
         break;
-    case 1: m_jobProgress.Step(m_progressStep, m_hWnd, WM_JOB_STATUS); break;
-    case 2: m_jobProgress.Set(PageProgress::kFull, m_hWnd, WM_JOB_STATUS); break;
+    case 1: m_jobReports.StepProgress(m_progressStep); break;
+    case 2: m_jobReports.SetProgress(JobReports::kFullProgress); break;
     default: break;
     }
 }
@@ -319,7 +327,7 @@ void CAdvanceOptions::OnItemFound(const char*, DWORD, int, int) {}
 
 int CAdvanceOptions::OnJobFinished(int result)
 {
-    ::InterlockedExchange(&m_jobResult, result);
+    m_jobReports.SetEnd(result);
     PostMessage(WM_BACKUP_DONE, 0, 0);
     return 1;
 }
@@ -347,7 +355,7 @@ LRESULT CAdvanceOptions::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message)
     {
     case WM_BACKUP_DONE: return OnBackupFinished();
-    case WM_JOB_STATUS: m_jobProgress.Show(m_progress); return 0;
+    case WM_JOB_STATUS: TakeJobReports(); return 0;
     case WM_LISTCHECK: return 0;
     default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }

@@ -9,10 +9,9 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Pages/BackupList.h"
-#include "Client/Pages/PageProgress.h"
 #include "Client/Shell/CAbstractStatus.h"
+#include "Client/Shell/JobReports.h"
 #include "Framework/CBrush.h"
-#include "Framework/CCriticalSection.h"
 #include "Framework/CProgressCtrl.h"
 
 class CAbstractProcess;
@@ -74,17 +73,18 @@ private:
     // the list was made.
     bool IsStillThere(const BackupEntry& entry) const;
     void ShowMessage(const char* text) const;
-    // What the job handed the page to show, gathered on the job thread.
-    struct JobReports
+    // What the job handed the page to show at its end.
+    struct ToldByJob
     {
         std::vector<std::string> messages;
         std::vector<std::string> notRestored; // the first few
         size_t notRestoredCount = 0;
     };
     void ClearJobReports();
-    JobReports TakeJobReports();
+    // What the job reported: the bar moved, its texts gathered for its end.
+    void TakeJobReports();
     // The job's own messages, then what its result means to the user.
-    void ShowJobOutcome(int result, bool restored, const JobReports& reports) const;
+    void ShowJobOutcome(int result, bool restored, const ToldByJob& reports) const;
 
     CLabel m_infoLabel;
     CLabel m_detailsLabel;
@@ -100,13 +100,11 @@ private:
     // The file being restored, kept from the start of the restore: the list
     // may be rebuilt while it runs, so its rows say nothing by then.
     std::string m_restorePath;
-    // The job's result, handed from the job thread to the window thread.
-    volatile LONG m_jobResult = 0;
-    CCriticalSection m_reportsLock;
-    JobReports m_reports;
+    // What the job thread reported and the window thread has not taken yet.
+    JobReports m_jobReports;
+    ToldByJob m_told;
     // Set on the job thread (its first call, before any step), read there.
     int m_progressStep = 1;
-    JobProgress m_jobProgress;
     CBrush m_whiteBrush;
     CAbstractProcess* m_pProcess = nullptr;
 };

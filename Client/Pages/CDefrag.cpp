@@ -1,8 +1,8 @@
 #include "Client/Pages/CDefrag.h"
 
-#include "Client/Pages/PageProgress.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/Shell/WindowsVersion.h"
 #include "Client/res/DefragResource.h"
 #include "Engine/CAbstractProcess.h"
@@ -63,11 +63,12 @@ void CDefrag::DoDataExchange(CDataExchange* dx)
 BOOL CDefrag::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
+    m_jobReports.AnnounceTo(m_hWnd, WM_JOB_STATUS);
     m_analyseButton.SetSkin(IDB_DEFRAG_ANALYSE_NORMAL, IDB_DEFRAG_ANALYSE_HOVER, IDB_DEFRAG_ANALYSE_HOVER, 0, 0, 0, 0,
                             0, 0);
     m_defragButton.SetSkin(IDB_DEFRAG_START_NORMAL, IDB_DEFRAG_START_HOVER, IDB_DEFRAG_START_HOVER, 0, 0, 0, 0, 0, 0);
     m_backButton.SetSkin(IDB_DEFRAG_BACK_NORMAL, IDB_DEFRAG_BACK_HOVER, IDB_DEFRAG_BACK_HOVER, 0, 0, 0, 0, 0, 0);
-    m_progress.SetRange(0, PageProgress::kFull);
+    m_progress.SetRange(0, JobReports::kFullProgress);
     ShowStartFace();
     MoveWindow(kPageX, kPageY, kPageWidth, kPageHeight, true);
     return TRUE;
@@ -115,7 +116,7 @@ void CDefrag::RestoreFaceButtons()
 bool CDefrag::StartJob(int replace, const char* busyMessage)
 {
     CAbstractProcess* process = EngineProcess();
-    if (process && process->IsBusy())
+    if (TrackedJobObject::IsJobRunning(process))
     {
         MessageBox(busyMessage, nullptr, MB_ICONINFORMATION);
         return false;
@@ -125,7 +126,8 @@ bool CDefrag::StartJob(int replace, const char* busyMessage)
     m_analyseButton.EnableWindow(false);
     m_defragButton.EnableWindow(false);
     if (replace == 0)
-        ::InterlockedExchange(&m_nFragmentation, 0);
+        m_nFragmentation = 0;
+    m_jobReports.Restart();
     // The findings of the last scan stay: the results page may still repair
     // them after an analysis.
     if (!process || process->StartDefrag(replace, this, WindowsVersion::Current()) < 0)
@@ -175,7 +177,8 @@ LRESULT CDefrag::OnDefragDone()
 {
     m_analyseButton.EnableWindow(true);
     m_defragButton.EnableWindow(false);
-    const int result = static_cast<int>(::InterlockedCompareExchange(&m_nDefragResult, 0, 0));
+    TakeJobReports();
+    const int result = m_jobReports.Result();
     switch (result)
     {
     case kHiveListFailed:
@@ -186,8 +189,7 @@ LRESULT CDefrag::OnDefragDone()
         ShowAnalysedFace();
         RedrawWindow(nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
         ShowResultMessage(
-            AnsiText::Format(kAnalysed, static_cast<int>(::InterlockedCompareExchange(&m_nFragmentation, 0, 0)))
-                .c_str());
+            AnsiText::Format(kAnalysed, m_nFragmentation).c_str());
         break;
     case kSwappedRestart: return AskForRestart();
     case kNothingToGain: ShowResultMessage(kAlreadyCompact); break;
@@ -199,22 +201,33 @@ LRESULT CDefrag::OnDefragDone()
     return 1;
 }
 
+void CDefrag::TakeJobReports()
+{
+    JobReports::Taken taken;
+    m_jobReports.Take(taken);
+    if (taken.progressChanged && m_progress.GetSafeHwnd())
+        m_progress.SetPos(taken.progress);
+    for (const JobReports::Report& report : taken.reports)
+        m_nFragmentation = static_cast<int>(report.category);
+}
+
 void CDefrag::SetStatusText(const char*, const char*) {}
 
 void CDefrag::OnProgress(int state)
 {
     switch (state)
     {
-    case 0: m_jobProgress.Set(0, m_hWnd, WM_JOB_STATUS); break;
-    case 1: m_jobProgress.Step(kProgressStep, m_hWnd, WM_JOB_STATUS); break;
-    case 2: m_jobProgress.Set(PageProgress::kFull, m_hWnd, WM_JOB_STATUS); break;
+    case 0: m_jobReports.SetProgress(0); break;
+    case 1: m_jobReports.StepProgress(kProgressStep); break;
+    case 2: m_jobReports.SetProgress(JobReports::kFullProgress); break;
     default: break;
     }
 }
 
 void CDefrag::OnItemFound(const char*, DWORD category, int, int)
 {
-    ::InterlockedExchange(&m_nFragmentation, static_cast<LONG>(category));
+    // The analysis reports the fragmentation as the category.
+    m_jobReports.AddFinding(std::string(), category, 0, 0);
 }
 
 int CDefrag::OnJobFinished(int)
@@ -224,7 +237,7 @@ int CDefrag::OnJobFinished(int)
 
 int CDefrag::OnDefragResult(int result)
 {
-    ::InterlockedExchange(&m_nDefragResult, result);
+    m_jobReports.SetEnd(result);
     PostMessage(WM_DEFRAG_DONE, 0, 0);
     return 1;
 }
@@ -246,7 +259,7 @@ LRESULT CDefrag::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_JOB_STATUS)
     {
-        m_jobProgress.Show(m_progress);
+        TakeJobReports();
         return 0;
     }
     if (message == WM_DEFRAG_DONE)

@@ -6,7 +6,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Shell/CAbstractStatus.h"
-#include "Client/Pages/PageProgress.h"
+#include "Client/Shell/JobReports.h"
 #include "Framework/CProgressCtrl.h"
 
 class CAbstractProcess;
@@ -58,18 +58,19 @@ private:
     void RestoreFaceButtons();
     void ShowResultMessage(const char* text);
     LRESULT AskForRestart();
+    // What the job reported: the bar moved, the fragmentation kept.
+    void TakeJobReports();
     CAbstractProcess* EngineProcess() const;
 
     CxSkinButton m_analyseButton;
     CxSkinButton m_defragButton;
     CProgressCtrl m_progress;
-    // Where the job's thread wants the bar.
-    JobProgress m_jobProgress;
     CxSkinButton m_backButton;
 
-    // Written on the job thread, read on the window thread.
-    volatile LONG m_nFragmentation = 0;
-    volatile LONG m_nDefragResult = 0;
+    // What the job thread reported and the window thread has not taken yet.
+    JobReports m_jobReports;
+    // The fragmentation the analysis found, as taken from the job's reports.
+    int m_nFragmentation = 0;
     // Which start the result answers: 0 analysis, 1 swap.
     int m_nReplace = 0;
     bool m_analysedFace = false;

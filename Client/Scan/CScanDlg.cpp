@@ -4,6 +4,7 @@
 
 #include "Client/Scan/ClientCategories.h"
 #include "Client/Shell/PageShell.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
@@ -132,15 +133,13 @@ DWORD CScanDlg::GetSelectedScanTypes() const
 
 void CScanDlg::OnScanButton()
 {
-    if (m_workflow)
-        m_workflow->SetScanOption(m_scanOption);
     StartScan();
 }
 
-void CScanDlg::StartScan()
+void CScanDlg::StartScan(ScanMode mode, const std::string& path)
 {
     // A job still winding down counts as running: the engine would refuse.
-    if (ScanWorkflow::IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(ProgramShell().JobObject()))
     {
         MessageBox("Please stop other active operation before starting scan.", nullptr, MB_ICONINFORMATION);
         return;
@@ -153,7 +152,7 @@ void CScanDlg::StartScan()
         MessageBox("Please select appropriate scanning options", nullptr, MB_ICONINFORMATION);
         return;
     }
-    if (!m_workflow->BeginScan(mask))
+    if (!m_workflow->BeginScan(ScanRequest{mask, mode, path}))
     {
         // The engine refused the job (its last thread has not ended yet):
         // the user stays here with everything usable and can try again.

@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Scan/ScanRequest.h"
 #include "Client/Shell/IniDocument.h"
 #include "Client/Shell/SettingsStore.h"
 #include "Framework/CBrush.h"
@@ -25,9 +27,9 @@ public:
     // Shows a scan step (kStepCurrent: the one shown last): the road's step
     // switch.
     void ShowStep(int step);
-    // Checks that no job runs and something is ticked, then starts the scan
-    // and shows its progress.
-    void StartScan();
+    // Checks that no job runs and something is ticked, then starts a scan of
+    // the ticked categories as asked for and shows its progress.
+    void StartScan(ScanMode mode = ScanMode::Ordinary, const std::string& path = std::string());
     // The ticked categories among the twelve visible boxes.
     DWORD GetSelectedScanTypes() const;
     static DWORD DefaultScanTypes() { return 0xFDF400; }
@@ -38,8 +40,6 @@ public:
     // first run, after which the default is stored).
     static std::pair<bool, DWORD> LoadStoredSelection(IniDocument& document, const SettingsLocation& location);
     static void StoreSelection(IniDocument& document, const SettingsLocation& location, DWORD mask);
-
-    int m_scanOption = 0;
 
 protected:
     BOOL OnInitDialog() override;

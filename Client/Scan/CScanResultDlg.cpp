@@ -12,6 +12,7 @@
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Engine/CAbstractProcess.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/ScanCategory.h"
@@ -81,6 +82,7 @@ void CScanResultDlg::DoDataExchange(CDataExchange* dx)
 BOOL CScanResultDlg::OnInitDialog()
 {
     CBitmapDialog::OnInitDialog();
+    m_jobReports.AnnounceTo(m_hWnd, WM_JOB_STATUS);
     SetTransparentStatics(0);
     InitSkin();
     MoveWindow(kPagePlace.left, kPagePlace.top, kPagePlace.right - kPagePlace.left,
@@ -371,7 +373,7 @@ void CScanResultDlg::OnRepair()
     }
     CAbstractProcess* job = ProgramShell().JobObject();
     // A job still winding down counts as running: the engine would refuse.
-    if (ScanWorkflow::IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(job))
     {
         MessageBox("Please stop other active operation before starting repair.", nullptr, MB_OK | MB_ICONINFORMATION);
         return;
@@ -379,14 +381,10 @@ void CScanResultDlg::OnRepair()
     m_repairing = true;
     m_selectionLabel.SetText("Repairing Errors");
     EnableControls(false);
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_junkKBTotal = 0;
-        m_recycleBinKB = 0.0;
-        m_tempFilesKB = 0.0;
-        m_statusReported = false;
-    }
-    m_repairResult = 0;
+    m_junkKBTotal = 0;
+    m_recycleBinKB = 0.0;
+    m_tempFilesKB = 0.0;
+    m_jobReports.Restart();
     m_finishGate.Reset();
 
     CScanItemsInfo* store = ProgramShell().ResultsStore();
@@ -553,11 +551,12 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
 {
     if (!m_repairing || !m_finishGate.MayFinish(*this, kFinishTimer))
         return 1;
-    ShowReportedStatus();
+    TakeJobReports();
     m_restorePoint.End();
     m_repairing = false;
     // A repair whose backup could not be written deletes nothing.
-    const bool refused = m_repairResult == kRepairRefused;
+    const int result = m_jobReports.Result();
+    const bool refused = result == kRepairRefused;
     const RepairOutcome outcome = CountRepaired(refused);
     m_lastRepair = outcome;
     FillSummary(outcome.offered, outcome.skipped, outcome.total, FormatScanTime(m_scan.endTick - m_scan.startTick));
@@ -571,7 +570,7 @@ LRESULT CScanResultDlg::OnRepairFinished(WPARAM, LPARAM)
     // shutdown or restart the settings ask for still follow. Only when none
     // follows is the failure told in a box; a box would hold an unattended
     // run's end until someone answered it.
-    if (!RunAutomaticTail() && m_repairResult == kRepairIncomplete)
+    if (!RunAutomaticTail() && result == kRepairIncomplete)
         MessageBox("The repair stopped part-way because of an error. The home page counts the findings that were "
                    "repaired; scan again to see what remains.",
                    nullptr, MB_OK | MB_ICONWARNING);
@@ -602,12 +601,9 @@ void CScanResultDlg::RecordRepairedStatistics(const RepairOutcome& outcome)
             repaired.counts.emplace_back(count->first, count->second);
     }
     repaired.total = static_cast<unsigned>(outcome.total);
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        repaired.recycleBinKB = m_recycleBinKB;
-        repaired.tempFilesKB = m_tempFilesKB;
-        repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
-    }
+    repaired.recycleBinKB = m_recycleBinKB;
+    repaired.tempFilesKB = m_tempFilesKB;
+    repaired.junkRunningTotal = m_junkKBTotal + (home ? home->GetJunkRunningTotal() : 0);
     CStatusDlg::StoredStatistics().WriteRepaired(repaired);
     if (home && home->GetSafeHwnd())
         home->ShowRepaired(repaired);
@@ -629,31 +625,34 @@ bool CScanResultDlg::RunAutomaticTail()
 
 // ---- The repair's job thread reports, shown on the window thread ----
 
-void CScanResultDlg::SetStatusText(const char* text, const char*)
+void CScanResultDlg::SetStatusText(const char* text, const char* code)
 {
-    bool post = false;
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_reportedStatus = text ? text : "";
-        post = !m_statusReported;
-        m_statusReported = true;
-    }
     // One message for any number of texts until the window thread shows the
     // last of them.
-    if (post)
-        PostMessage(WM_JOB_STATUS, 0, 0);
+    m_jobReports.SetStatus(text ? text : "", code ? code : "", false);
 }
 
-void CScanResultDlg::ShowReportedStatus()
+void CScanResultDlg::TakeJobReports()
 {
-    std::string shown;
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        if (!m_statusReported)
-            return;
-        m_statusReported = false;
-        shown = m_reportedStatus;
-    }
+    JobReports::Taken taken;
+    m_jobReports.Take(taken);
+    for (const JobReports::Report& report : taken.reports)
+        TakeJunkSize(report.category, report.firstValue);
+    if (taken.statusChanged)
+        ShowStatus(taken.status);
+}
+
+void CScanResultDlg::TakeJunkSize(DWORD category, int kb)
+{
+    m_junkKBTotal += static_cast<unsigned>(kb);
+    if (category == kScanRecycleBin)
+        m_recycleBinKB = static_cast<double>(static_cast<unsigned>(kb));
+    else
+        m_tempFilesKB = static_cast<double>(static_cast<unsigned>(kb));
+}
+
+void CScanResultDlg::ShowStatus(const std::string& shown)
+{
     if (!m_statusLabel.GetSafeHwnd())
         return;
     CClientDC dc(m_statusLabel.GetSafeHwnd());
@@ -680,17 +679,13 @@ void CScanResultDlg::OnItemFound(const char* text, DWORD category, int firstValu
         return;
     if (category != kScanRecycleBin && category != kScanTempFiles)
         return;
-    CCriticalSectionLock lock(m_reportLock);
-    m_junkKBTotal += static_cast<unsigned>(firstValue);
-    if (category == kScanRecycleBin)
-        m_recycleBinKB = static_cast<double>(static_cast<unsigned>(firstValue));
-    else
-        m_tempFilesKB = static_cast<double>(static_cast<unsigned>(firstValue));
+    // The size the repair freed in a junk category.
+    m_jobReports.AddFinding(text, category, firstValue, 0);
 }
 
 int CScanResultDlg::OnJobFinished(int result)
 {
-    m_repairResult = result;
+    m_jobReports.SetEnd(result);
     // Still on the job's thread, so that the window thread is not held while
     // thousands of findings are looked for, and the job still counts as
     // running meanwhile: nothing else can start, nor the program close.
@@ -737,7 +732,7 @@ LRESULT CScanResultDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (message == WM_JOB_STATUS)
     {
-        ShowReportedStatus();
+        TakeJobReports();
         return 0;
     }
     return CBitmapDialog::WindowProc(message, wParam, lParam);

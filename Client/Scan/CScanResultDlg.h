@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <map>
 #include <string>
 
@@ -16,9 +15,9 @@
 #include "Client/Scan/SystemRestorePoint.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Client/Shell/JobFinishGate.h"
+#include "Client/Shell/JobReports.h"
 #include "Framework/CBrush.h"
 #include "Framework/CButton.h"
-#include "Framework/CCriticalSection.h"
 #include "Framework/CProgressCtrl.h"
 
 struct ClientCategory;
@@ -149,8 +148,11 @@ private:
     // The home page, then the close, shutdown or restart the settings ask
     // for; true when one of them came.
     bool RunAutomaticTail();
-    // The status text the job thread reported last, shown.
-    void ShowReportedStatus();
+    // What the repair's job thread reported: the status it reported last
+    // shown, the junk sizes it freed counted.
+    void TakeJobReports();
+    void TakeJunkSize(DWORD category, int kb);
+    void ShowStatus(const std::string& text);
 
     CCheckedTreeCtrl m_tree;
     CLabel m_headingLabel;
@@ -176,14 +178,12 @@ private:
     ScanWorkflow* m_workflow = nullptr;
     ScanOutcome m_scan;
 
-    // What the repair's job thread reported, under the lock.
-    CCriticalSection m_reportLock;
-    std::string m_reportedStatus;
-    bool m_statusReported = false;
+    // What the repair's job thread reported and the window thread has not
+    // taken yet; the junk sizes taken so far.
+    JobReports m_jobReports;
     unsigned m_junkKBTotal = 0;
     double m_recycleBinKB = 0.0;
     double m_tempFilesKB = 0.0;
-    std::atomic<int> m_repairResult{0};
 
     bool m_repairing = false;
     JobFinishGate m_finishGate;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/CStatusDlg.h"
@@ -27,7 +28,6 @@
 #include "Framework/CDataExchange.h"
 #include "Framework/ModulePath.h"
 
-int g_scanState = kScanIdle;
 
 namespace
 {
@@ -46,26 +46,40 @@ const std::vector<const ClientCategory*>& Rows()
 }
 const size_t kRowCount = kScannedCategoryCount;
 
-// Every animated picture of the page with its background colour; the first
-// eleven and the services row's are the rows' own.
-const struct
+// An animated picture of the page with the page's colour behind it.
+struct Picture
 {
     int id;
     COLORREF background;
-} kPictures[] = {
-    {IDC_PROGRESS_PICTURE_ACTIVEX, 0xFFFFFF},      {IDC_PROGRESS_PICTURE_UNINSTALL, 0xFEFBFB},
-    {IDC_PROGRESS_PICTURE_FONTS, 0xFDFAFA},        {IDC_PROGRESS_PICTURE_SHARED_DLLS, 0xFDF9F8},
-    {IDC_PROGRESS_PICTURE_APP_PATHS, 0xFBF6F6},    {IDC_PROGRESS_PICTURE_HELP_FILES, 0xFAF5F5},
-    {IDC_PROGRESS_PICTURE_STARTUP, 0xFFFEFE},      {IDC_PROGRESS_PICTURE_FILE_PATHS, 0xFEFBFB},
-    {IDC_PROGRESS_PICTURE_SHORTCUTS, 0xFDFAF9},    {IDC_PROGRESS_PICTURE_EMPTY_KEYS, 0xFDF9F8},
-    {IDC_PROGRESS_PICTURE_FILE_TYPES, 0xFBF6F6},   {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
-    {IDC_PROGRESS_PICTURE_SERVICES, 0xFEFBFB},     {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
-    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},      {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
 };
 
-// The labels of the page, by their looks.
+// The pictures that belong to no row; the rows' own come from the category
+// table.
+const Picture kSparePictures[] = {
+    {IDC_PROGRESS_PICTURE_SPARE_A, 0xFFFFFF},
+    {IDC_PROGRESS_PICTURE_SPARE_B, 0xFDFAFA},
+    {IDC_PROGRESS_PICTURE_SPARE_C, 0xFDF9F8},
+    {IDC_PROGRESS_PICTURE_SPARE_D, 0xFBF6F6},
+};
+
+// Every animated picture of the page: the rows' first, then the spare ones.
+const std::vector<Picture>& Pictures()
+{
+    static const std::vector<Picture> pictures = [] {
+        std::vector<Picture> all;
+        for (const ClientCategory* row : Rows())
+            all.push_back({row->progressPicture, row->progressBackground});
+        all.insert(all.end(), std::begin(kSparePictures), std::end(kSparePictures));
+        return all;
+    }();
+    return pictures;
+}
+
+// The labels of the page, by their looks: those named here and, where a
+// style has one, each row's label of that kind (its counter or caption).
 struct LabelStyle
 {
+    int ClientCategory::*rowLabel;
     std::vector<int> ids;
     const char* font;
     int points;
@@ -73,24 +87,28 @@ struct LabelStyle
     COLORREF colour;
 };
 const LabelStyle kLabelStyles[] = {
-    {{IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
-    {{IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
-    {{IDC_PROGRESS_COUNT_ACTIVEX, IDC_PROGRESS_COUNT_UNINSTALL, IDC_PROGRESS_COUNT_FONTS, IDC_PROGRESS_COUNT_SHARED_DLLS,
-      IDC_PROGRESS_COUNT_APP_PATHS, IDC_PROGRESS_COUNT_HELP_FILES, IDC_PROGRESS_COUNT_STARTUP,
-      IDC_PROGRESS_COUNT_FILE_PATHS, IDC_PROGRESS_COUNT_SHORTCUTS, IDC_PROGRESS_COUNT_EMPTY_KEYS,
-      IDC_PROGRESS_COUNT_FILE_TYPES, IDC_PROGRESS_COUNT_SERVICES},
-     "Verdana", 9, false, 0x444444},
-    {{IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
-    {{IDC_PROGRESS_CAPTION_ACTIVEX, IDC_PROGRESS_CAPTION_UNINSTALL, IDC_PROGRESS_CAPTION_FONTS,
-      IDC_PROGRESS_CAPTION_SHARED_DLLS, IDC_PROGRESS_CAPTION_APP_PATHS, IDC_PROGRESS_CAPTION_HELP_FILES,
-      IDC_PROGRESS_CAPTION_STARTUP, IDC_PROGRESS_CAPTION_FILE_PATHS, IDC_PROGRESS_CAPTION_SHORTCUTS,
-      IDC_PROGRESS_CAPTION_EMPTY_KEYS, IDC_PROGRESS_CAPTION_FILE_TYPES, IDC_SCAN_CATEGORY},
-     "Arial", 9, false, 0x404040},
-    {{IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
-    {{IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
-    {{IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
-    {{IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
+    {nullptr, {IDC_SCAN_WAIT, IDC_SCAN_JUNK}, "Myriad Pro", 14, true, 0x9D},
+    {nullptr, {IDC_PROGRESS_HEADLINE}, "Verdana", 10, false, 0},
+    {&ClientCategory::progressCounter, {}, "Verdana", 9, false, 0x444444},
+    {nullptr, {IDC_PROGRESS_NOTE_A, IDC_PROGRESS_NOTE_B, IDC_SCAN_STATE}, "Verdana", 9, false, 0},
+    {&ClientCategory::progressLabel, {IDC_SCAN_CATEGORY}, "Arial", 9, false, 0x404040},
+    {nullptr, {IDC_PROGRESS_SMALL_A, IDC_PROGRESS_SMALL_B}, "Arial", 8, false, 0x404040},
+    {nullptr, {IDC_PROGRESS_ALERT}, "Tahoma", 8, true, 0xFF},
+    {nullptr, {IDC_FOUND_COUNT}, "Arial", 9, true, 0x0200F1},
+    {nullptr, {IDC_SCAN_ITEM}, "Tahoma", 10, false, 0x444444},
 };
+
+// The labels a style applies to: the rows' first, then those it names.
+std::vector<int> LabelsOf(const LabelStyle& style)
+{
+    std::vector<int> ids;
+    if (style.rowLabel)
+        for (const ClientCategory* row : Rows())
+            if (const int id = row->*style.rowLabel)
+                ids.push_back(id);
+    ids.insert(ids.end(), style.ids.begin(), style.ids.end());
+    return ids;
+}
 
 const UINT kItemTextWidth = 365;
 // The counters follow the findings on the page's own thread at this pace:
@@ -131,13 +149,10 @@ std::string LastScanDateText()
 CScanningDlg::CScanningDlg(CWnd* parent) : CBitmapDialog(IDD_SCANNING_PAGE, parent)
 {
     for (const LabelStyle& style : kLabelStyles)
-        for (int id : style.ids)
+        for (int id : LabelsOf(style))
             m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
-    for (const auto& picture : kPictures)
-    {
-        (void)picture;
+    for (size_t i = 0; i < Pictures().size(); ++i)
         m_pictures.emplace_back(new CPictureEx);
-    }
     for (size_t i = 0; i < kRowCount; ++i)
         m_marks.emplace_back(new CStatic);
     m_shownMarks.assign(kRowCount, nullptr);
@@ -159,7 +174,7 @@ void CScanningDlg::DoDataExchange(CDataExchange* dx)
     for (auto& label : m_labels)
         dx->Control(label.first, *label.second);
     for (size_t i = 0; i < m_pictures.size(); ++i)
-        dx->Control(kPictures[i].id, *m_pictures[i]);
+        dx->Control(Pictures()[i].id, *m_pictures[i]);
     for (size_t i = 0; i < kRowCount; ++i)
         dx->Control(Rows()[i]->progressMark, *m_marks[i]);
 }
@@ -228,7 +243,7 @@ void CScanningDlg::SetLabelText(int id, const std::string& text)
 void CScanningDlg::StyleLabels()
 {
     for (const LabelStyle& style : kLabelStyles)
-        for (int id : style.ids)
+        for (int id : LabelsOf(style))
             if (CLabel* label = Label(id))
                 label->SetFontName(style.font)
                     .SetFontSize(style.points)
@@ -333,7 +348,7 @@ void CScanningDlg::StartPictures()
         picture.UnLoad();
         if (picture.LoadFromResource(MAKEINTRESOURCEA(IDR_SCAN_SPINNER), "GIF"))
             picture.Draw();
-        picture.SetBkColor(kPictures[i].background);
+        picture.SetBkColor(Pictures()[i].background);
     }
 }
 
@@ -360,38 +375,48 @@ void CScanningDlg::ResetCounters()
         m_shownRowCounts[i] = 0;
         SetLabelText(Rows()[i]->progressCounter, "0");
     }
-    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
-    {
-        home->ResetLastCleaned();
-        home->ResetLastErrors();
-    }
 }
 
-int CScanningDlg::BeginScan()
+int CScanningDlg::BeginScan(const ScanRequest& request)
 {
     // One scan at a time on this page: the last one is finished first.
     if (m_scanInProgress)
         return 0;
     CAbstractProcess* engine = ProgramShell().JobObject();
-    // What the job thread reports starts afresh before it can run.
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_reports.clear();
-        m_reportedItemChanged = false;
-        m_reportedCode.clear();
-        m_jobNote.clear();
-        m_jobResult = kScanComplete;
-    }
     // The job is made first, still suspended: when the engine refuses it the
     // page, the store and the statistics stay as they were.
-    const std::set<std::string> folders = ScanFolders();
-    if (engine && engine->StartScan(folders, m_scanMask, this, m_scanOption) == -1)
+    if (!MakeScanJob(engine, request))
         return 0;
-
+    m_request = request;
     m_scanInProgress = true;
     m_saveScanDate = 1;
     m_scanStartTick = ::GetTickCount();
-    m_scanEndTick = m_scanStartTick;
+    ResetPage();
+    // The lists are read before the store is emptied: its ignore list is
+    // read into it.
+    ReadLists();
+    ResetLastResults(engine != nullptr);
+    m_runState = RunState::Running;
+    m_finishGate.Reset();
+    SetTimer(kCounterTimer, kCounterIntervalMs);
+    if (engine)
+        engine->Resume();
+    return 1;
+}
+
+bool CScanningDlg::MakeScanJob(CAbstractProcess* engine, const ScanRequest& request)
+{
+    // What the job thread reports starts afresh before it can run; the
+    // page's timer takes it.
+    m_jobReports.Restart();
+    m_reportedCode.clear();
+    m_jobNote.clear();
+    const std::set<std::string> folders = ScanFolders();
+    return !engine || engine->StartScan(folders, request.categories, this, static_cast<int>(request.mode)) != -1;
+}
+
+void CScanningDlg::ResetPage()
+{
     SetBitmap(IDB_SCANNING_BACKGROUND);
     RepaintWhole();
     SetLabelText(IDC_FOUND_COUNT, "0");
@@ -411,15 +436,10 @@ int CScanningDlg::BeginScan()
     m_currentCode.clear();
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
-    m_listNotice.clear();
-    m_listNoticeLog.clear();
-    LoadWhiteList();
-    LoadIgnoreList();
     StartPictures();
-
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
-        if (m_scanMask & Rows()[i]->bit)
+        if (m_request.categories & Rows()[i]->bit)
             SetMark(i, Rows()[i]->tinted ? m_pendingTintMark.Get() : m_pendingMark.Get());
     ResetCounters();
     for (size_t i = 0; i < kRowCount; ++i)
@@ -427,16 +447,27 @@ int CScanningDlg::BeginScan()
         ::ShowWindow(GetDlgItem(Rows()[i]->progressPicture), SW_HIDE);
         ::ShowWindow(GetDlgItem(Rows()[i]->progressMark), SW_HIDE);
     }
-    g_scanState = kScanRunning;
-    m_finishGate.Reset();
-    SetTimer(kCounterTimer, kCounterIntervalMs);
-    if (engine)
+}
+
+void CScanningDlg::ReadLists()
+{
+    m_listNotice.clear();
+    m_listNoticeLog.clear();
+    LoadWhiteList();
+    LoadIgnoreList();
+}
+
+void CScanningDlg::ResetLastResults(bool emptyStore)
+{
+    if (CStatusDlg* home = m_workflow ? m_workflow->HomePage() : nullptr)
     {
-        if (CScanItemsInfo* store = ProgramShell().ResultsStore())
-            store->Clear();
-        engine->Resume();
+        home->ResetLastCleaned();
+        home->ResetLastErrors();
     }
-    return 1;
+    if (!emptyStore)
+        return;
+    if (CScanItemsInfo* store = ProgramShell().ResultsStore())
+        store->Clear();
 }
 
 // ---- The engine's calls, on its job thread: queued, never shown here ----
@@ -464,20 +495,13 @@ void CScanningDlg::SetStatusText(const char* text, const char* code)
     // line's width then, on the window thread.
     const size_t length = text ? std::min(strlen(text), kStatusTextLimit) : 0;
     const std::string letter(code ? code : "");
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_reportedItem.assign(text ? text : "", length);
-        m_reportedItemChanged = true;
-        if (length && AnsiText::CompareNoCase(letter, "Scanning") == 0)
-            m_jobNote = m_reportedItem;
-        if (AnsiText::CompareNoCase(letter, "Scanning") != 0 && AnsiText::CompareNoCase(letter, m_reportedCode) != 0)
-        {
-            m_reportedCode = letter;
-            m_reports.push_back({false, letter, 0, 0, 0});
-        }
-    }
-    if (text && *text)
-        ++m_examinedCount;
+    // Kept in order with the findings: a change of category, and the job's
+    // own word under "Scanning" (an incomplete scan's note).
+    const bool note = AnsiText::CompareNoCase(letter, "Scanning") == 0;
+    const bool newCategory = !note && AnsiText::CompareNoCase(letter, m_reportedCode) != 0;
+    if (newCategory)
+        m_reportedCode = letter;
+    m_jobReports.SetStatus(std::string(text ? text : "", length), letter, newCategory || (note && length));
 }
 
 void CScanningDlg::OnProgress(int) {}
@@ -486,17 +510,12 @@ void CScanningDlg::OnItemFound(const char* text, DWORD category, int firstValue,
 {
     if (!text)
         return;
-    CCriticalSectionLock lock(m_reportLock);
-    m_reports.push_back({true, text, category, firstValue, secondValue});
+    m_jobReports.AddFinding(text, category, firstValue, secondValue);
 }
 
 int CScanningDlg::OnJobFinished(int result)
 {
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        m_jobResult = result;
-    }
-    m_scanEndTick = ::GetTickCount();
+    m_jobReports.SetEnd(result);
     PostMessage(WM_SCAN_DONE, 0, 0);
     return 1;
 }
@@ -510,28 +529,22 @@ int CScanningDlg::OnDefragResult(int)
 
 void CScanningDlg::TakeJobReports(bool wait)
 {
-    std::vector<JobReport> reports;
-    std::string item;
-    bool itemChanged = false;
+    JobReports::Taken taken;
     // The timer does not wait for a job thread that is queueing this moment
     // (nor for one paused there): it takes the queue at its next tick.
-    if (wait)
-        m_reportLock.Enter();
-    else if (!m_reportLock.TryEnter())
+    if (!m_jobReports.Take(taken, wait))
         return;
-    reports.swap(m_reports);
-    item.swap(m_reportedItem);
-    itemChanged = m_reportedItemChanged;
-    m_reportedItemChanged = false;
-    m_reportLock.Leave();
-    if (itemChanged)
-        SetLabelText(IDC_SCAN_ITEM, CompactStatusText(item.c_str(), kItemTextWidth));
-    for (const JobReport& report : reports)
+    m_examinedCount += taken.statusTexts;
+    if (taken.statusChanged)
+        SetLabelText(IDC_SCAN_ITEM, CompactStatusText(taken.status.c_str(), kItemTextWidth));
+    for (const JobReports::Report& report : taken.reports)
     {
         if (report.finding)
             TakeFinding(report);
+        else if (AnsiText::CompareNoCase(report.code, "Scanning") == 0)
+            m_jobNote = report.text;
         else
-            TakeCategory(report.text);
+            TakeCategory(report.code);
     }
     ShowCounters();
 }
@@ -559,7 +572,7 @@ void CScanningDlg::ShowCategoryRow(const std::string& code)
     SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
 }
 
-void CScanningDlg::TakeFinding(const JobReport& report)
+void CScanningDlg::TakeFinding(const JobReports::Report& report)
 {
     CScanItemsInfo* store = ProgramShell().ResultsStore();
     if (!store || IsWhiteListed(report.text))
@@ -675,7 +688,7 @@ void CScanningDlg::OnCancelScan()
             SetMark(i, m_neutralMark.Get());
     m_cancelButton.EnableWindow(false);
     m_percentBar.SetPos(100);
-    g_scanState = kScanCancelled;
+    m_runState = RunState::Cancelled;
     if (engine)
         engine->Stop(1);
 }
@@ -715,12 +728,12 @@ void CScanningDlg::OnBack()
 ScanOutcome CScanningDlg::MakeOutcome(bool completed) const
 {
     ScanOutcome outcome;
-    outcome.mask = m_scanMask;
+    outcome.mask = m_request.categories;
     outcome.found = m_foundCount;
     outcome.junkRows = m_junkRows;
     outcome.junkText = m_junkText;
     outcome.startTick = m_scanStartTick;
-    outcome.endTick = m_scanEndTick;
+    outcome.endTick = m_jobReports.EndTick();
     outcome.examined = m_examinedCount;
     outcome.completed = completed;
     return outcome;
@@ -733,7 +746,7 @@ LRESULT CScanningDlg::OnScanFinished()
     KillTimer(kCounterTimer);
     m_scanInProgress = false;
     TakeJobReports(true);
-    const bool incomplete = JobResult() == kScanIncomplete && g_scanState == kScanRunning;
+    const bool incomplete = JobResult() == kScanIncomplete && m_runState == RunState::Running;
     if (incomplete)
         ShowIncompleteScan();
     m_cancelButton.EnableWindow(false);
@@ -742,7 +755,7 @@ LRESULT CScanningDlg::OnScanFinished()
     for (auto& picture : m_pictures)
         picture->Stop();
     ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
-    if (g_scanState == kScanCancelled || incomplete)
+    if (m_runState == RunState::Cancelled || incomplete)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);
     // The buttons last: whoever sees them usable sees the finished page.
     m_backButton.EnableWindow(true);
@@ -750,9 +763,9 @@ LRESULT CScanningDlg::OnScanFinished()
 
     // An incomplete scan keeps what it found; only the repair of what could
     // not be checked is held back, the rest of the tail follows the settings.
-    const bool cancelled = g_scanState != kScanRunning;
+    const bool cancelled = m_runState != RunState::Running;
     const bool completed = !cancelled && !incomplete;
-    g_scanState = kScanIdle;
+    m_runState = RunState::Idle;
     const ScanOutcome outcome = MakeOutcome(completed);
     m_foundCount = 0;
     m_junkRows = 0;
@@ -779,8 +792,7 @@ LRESULT CScanningDlg::OnScanFinished()
 
 int CScanningDlg::JobResult()
 {
-    CCriticalSectionLock lock(m_reportLock);
-    return m_jobResult;
+    return m_jobReports.Result();
 }
 
 // The engine's note names the categories it could not check to the end (the
@@ -788,11 +800,7 @@ int CScanningDlg::JobResult()
 // caught leaves no note, and the last item scanned is no reason.
 void CScanningDlg::ShowIncompleteScan()
 {
-    std::string note;
-    {
-        CCriticalSectionLock lock(m_reportLock);
-        note = m_jobNote;
-    }
+    const std::string& note = m_jobNote;
     const CLabel* line = Label(IDC_SCAN_ITEM);
     SetLabelText(IDC_SCAN_ITEM, IncompleteScanLine::FitToWidth(note, line ? line->GetLabelFont() : NULL,
                                                                static_cast<int>(kItemTextWidth)));

@@ -1,7 +1,6 @@
 #pragma once
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,28 +12,18 @@
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/LastResults.h"
 #include "Client/Scan/ScanOutcome.h"
+#include "Client/Scan/ScanRequest.h"
 #include "Client/Scan/ScanWorkflow.h"
 #include "Client/Scan/WhiteList.h"
 #include "Client/Shell/CAbstractStatus.h"
 #include "Client/Shell/JobFinishGate.h"
+#include "Client/Shell/JobReports.h"
 #include "Engine/CAbstractProcess.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CBitmap.h"
-#include "Framework/CCriticalSection.h"
 #include "Framework/CListCtrl.h"
 #include "Framework/CProgressCtrl.h"
 #include "Framework/CStatic.h"
-
-// The state of the scan that BeginScan started: kScanRunning until it ends,
-// kScanCancelled once the user cancelled it. Only a scan still running when
-// it ends continues by itself.
-enum ScanRunState
-{
-    kScanIdle = 0,
-    kScanCancelled = 2,
-    kScanRunning = 6,
-};
-extern int g_scanState;
 
 // Step 2 of the scan: starts the engine's scan, shows it category by
 // category with live counters, gathers the findings into the results store,
@@ -52,10 +41,13 @@ public:
     explicit CScanningDlg(CWnd* parent = nullptr);
     ~CScanningDlg() override;
 
-    // Starts a scan of m_scanMask; 0 when the engine refused the job or the
+    // Starts the scan asked for; 0 when the engine refused the job or the
     // last scan is not finished yet, in which case nothing on the page or in
     // the store has changed.
-    int BeginScan();
+    int BeginScan(const ScanRequest& request);
+    // The scan BeginScan started runs: it has not ended and the user did
+    // not cancel it.
+    bool IsScanRunning() const { return m_runState == RunState::Running; }
     void SetWorkflow(ScanWorkflow* workflow) { m_workflow = workflow; }
 
     // The white list "WL" beside the program: ";"-ended fragments; a finding
@@ -84,10 +76,6 @@ public:
     int OnJobFinished(int result) override;
     int OnDefragResult(int result) override;
 
-    int m_scanOption = 0;
-    DWORD m_scanMask = 0;
-    std::string m_scanPath;
-
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* dx) override;
@@ -97,27 +85,39 @@ protected:
     void OnTimer(UINT_PTR id) override;
 
 private:
-    // One finding or one change of category, as the job thread reported it.
-    struct JobReport
+    // The state of the scan that BeginScan started: Running until it ends,
+    // Cancelled once the user cancelled it. Only a scan still running when
+    // it ends continues by itself.
+    enum class RunState
     {
-        bool finding;
-        std::string text; // the finding's text, or the category letter
-        DWORD category;
-        int firstValue;
-        int secondValue;
+        Idle,
+        Cancelled,
+        Running,
     };
 
     void LoadSkins();
     void RepaintWhole();
     void StyleLabels();
     void StartPictures();
+    // The steps of BeginScan, in the order the start needs them. The
+    // engine's job, made suspended (with the reports of the last one
+    // dropped); false when the engine refused it.
+    bool MakeScanJob(CAbstractProcess* engine, const ScanRequest& request);
+    // The page's bars, counters, marks, pictures and buttons as a new scan
+    // starts.
+    void ResetPage();
+    // The white list and the ignore list, with their notices.
+    void ReadLists();
+    // The home page's last results and, with a job to fill it again, the
+    // results store.
+    void ResetLastResults(bool emptyStore);
     void ResetMarks();
     void ResetCounters();
     void ShowCategoryRow(const std::string& code);
     // The queue of the job thread's reports, shown and stored; wait: also
     // when the job thread is queueing this moment (at the scan's end).
     void TakeJobReports(bool wait);
-    void TakeFinding(const JobReport& report);
+    void TakeFinding(const JobReports::Report& report);
     void TakeCategory(const std::string& letter);
     void UpdateRowsOf(DWORD category);
     void ShowCounters();
@@ -157,22 +157,21 @@ private:
     CBitmap m_neutralMark, m_pendingMark, m_foundMark, m_pendingTintMark, m_foundTintMark;
 
     ScanWorkflow* m_workflow = nullptr;
+    // The scan BeginScan started last, and how far it is.
+    ScanRequest m_request;
+    RunState m_runState = RunState::Idle;
 
     // What the job thread reported and the window thread has not taken yet.
-    CCriticalSection m_reportLock;
-    std::vector<JobReport> m_reports;
-    std::string m_reportedItem;
-    bool m_reportedItemChanged = false;
-    // The job's own word under "Scanning" rather than a category letter,
-    // whole: an incomplete scan's note, which the final calls' empty text
-    // must not wipe.
-    std::string m_jobNote;
-    int m_jobResult = kScanComplete;
+    JobReports m_jobReports;
     // The category the job thread reported last (job thread only, reset
     // before the job starts).
     std::string m_reportedCode;
 
     // The window thread's own from here.
+    // The job's own word under "Scanning" rather than a category letter,
+    // whole: an incomplete scan's note, which the final calls' empty text
+    // must not wipe.
+    std::string m_jobNote;
     std::string m_currentCode;
     WhiteList m_whiteList;
     // What NoteListState noted since the scan's start.
@@ -194,6 +193,6 @@ private:
     bool m_scanInProgress = false;
     JobFinishGate m_finishGate;
 
-    std::atomic<int> m_examinedCount{0};
-    std::atomic<DWORD> m_scanEndTick{0};
+    // The items the job looked at, as far as taken.
+    int m_examinedCount = 0;
 };

@@ -20,13 +20,16 @@ struct ClientCategory
     UINT optionDescription;
 
     // Scan progress page (0: the category has no row): the busy picture, the
-    // mark, the counter, the caption shown while the row is scanned, and
-    // whether the row lies on the page's tinted band.
+    // mark, the counter, the caption shown while the row is scanned, whether
+    // the row lies on the page's tinted band, the row's caption label (0:
+    // none) and the page's colour behind the busy picture.
     int progressPicture;
     int progressMark;
     int progressCounter;
     const char* progressCaption;
     bool tinted;
+    int progressLabel;
+    COLORREF progressBackground;
 
     // Results page: the root's caption and the category's description, as
     // string-table ids or, where the id is 0, as texts; the root's image.

@@ -7,6 +7,7 @@
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/Shell/SettingsStore.h"
+#include "Client/Shell/TrackedJobObject.h"
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
 #include "Engine/CAbstractProcess.h"
@@ -62,12 +63,6 @@ std::vector<CWnd*> ScanWorkflow::LaterSteps() const
 
 // ---- The step switch ----
 
-bool ScanWorkflow::IsJobRunning()
-{
-    CAbstractProcess* job = ProgramShell().JobObject();
-    return job && (job->IsBusy() || job->GetThreadHandle());
-}
-
 void ScanWorkflow::SetCaptions(const char* title, const char* step)
 {
     ProgramShell().SetPageCaptions(title, step);
@@ -111,7 +106,7 @@ void ScanWorkflow::ShowStep(int step)
         break;
     case kStepProgress:
         ShowOnly(&Progress());
-        SetCaptions(IsJobRunning() ? "SCANNING" : "SCAN", "Step 2 of 3");
+        SetCaptions(TrackedJobObject::IsJobRunning(ProgramShell().JobObject()) ? "SCANNING" : "SCAN", "Step 2 of 3");
         break;
     case kStepResults:
         ShowResultsStep(reshown);
@@ -134,7 +129,7 @@ void ScanWorkflow::ShowResultsStep(bool reshown)
     SetCaptions("SCAN RESULTS", "Step 3 of 3");
     // While a job runs (a repair, or one still winding down) the results
     // stay as they are.
-    if (IsJobRunning())
+    if (TrackedJobObject::IsJobRunning(ProgramShell().JobObject()))
         return;
     if (m_results.GetSafeHwnd())
         ::EnableWindow(m_results.GetDlgItem(IDC_RESULTS_BACK), TRUE);
@@ -146,25 +141,16 @@ void ScanWorkflow::ShowResultsStep(bool reshown)
 
 // ---- The hand-overs ----
 
-void ScanWorkflow::RequestScan(int mode, const std::string& path)
+void ScanWorkflow::RequestScan(ScanMode mode, const std::string& path)
 {
-    CScanningDlg& progress = Progress();
-    progress.m_scanPath = path;
-    progress.m_scanOption = mode;
-    m_options.StartScan();
+    m_options.StartScan(mode, path);
 }
 
-void ScanWorkflow::SetScanOption(int scanOption)
-{
-    Progress().m_scanOption = scanOption;
-}
-
-bool ScanWorkflow::BeginScan(DWORD mask)
+bool ScanWorkflow::BeginScan(const ScanRequest& request)
 {
     CScanningDlg& progress = Progress();
-    progress.m_scanMask = mask;
     m_autoRepairArmed = false;
-    if (!progress.BeginScan())
+    if (!progress.BeginScan(request))
         return false;
     ShowStep(kStepProgress);
     return true;

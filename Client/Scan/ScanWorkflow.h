@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Client/Scan/ScanOutcome.h"
+#include "Client/Scan/ScanRequest.h"
 
 class CDialog;
 class CWnd;
@@ -71,20 +72,15 @@ public:
     int CurrentStep() const { return m_currentStep; }
     // The scan page opens on its first step next time; nothing is shown now.
     void ReturnToFirstStepLater() { m_currentStep = kStepOptions; }
-    // A job of the engine runs: from its start until its thread has ended.
-    static bool IsJobRunning();
-
     // ---- the hand-overs ----
     // A scan asked for from outside the page (scheduled, at log-on, with a
-    // path): the progress step takes its mode and path, then the options
-    // page starts it as its own button does.
-    void RequestScan(int mode, const std::string& path);
-    // The scan option the options page's own button hands on (0).
-    void SetScanOption(int scanOption);
-    // The options page's start: the progress step begins a scan of mask with
-    // the scan option it holds, and is shown; false, with nothing changed,
-    // when the scan could not be started.
-    bool BeginScan(DWORD mask);
+    // path): the options page starts it as its own button does, with this
+    // mode and path.
+    void RequestScan(ScanMode mode, const std::string& path);
+    // The options page's start: the progress step begins the scan asked for
+    // and is shown; false, with nothing changed, when the scan could not be
+    // started.
+    bool BeginScan(const ScanRequest& request);
     // The progress step's end: the results page is made from the outcome.
     void HandOverResults(const ScanOutcome& outcome);
     // After a scan that was not cancelled: the results and their repair

@@ -113,7 +113,7 @@ BOOL CRegClientDlg::OnInitDialog()
     {
         // A scheduled or log-on start goes straight to its scan and leaves
         // the update check alone.
-        RequestScan(theApp.m_cmdInfo.m_bSchedule, std::string());
+        RequestScan(ScanModeOf(theApp.m_cmdInfo.m_bSchedule), std::string());
         return TRUE;
     }
     ShowPage(kPageScan);
@@ -195,7 +195,7 @@ void CRegClientDlg::ConnectScanRoad()
         return;
     SetPageWindow(kPageScan, &road.Options());
     SetPageRefresh(kPageScan, [&road] { road.ShowStep(kStepCurrent); });
-    SetScanRequestHandler([&road](int mode, const std::string& path) { road.RequestScan(mode, path); });
+    SetScanRequestHandler([&road](ScanMode mode, const std::string& path) { road.RequestScan(mode, path); });
 }
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
@@ -262,16 +262,6 @@ void CRegClientDlg::OnDestroy()
         theApp.SaveSettings();
     theApp.LeaveShell(this);
     CBitmapDialog::OnDestroy();
-}
-
-bool CRegClientDlg::IsJobRunning() const
-{
-    // Also a job whose thread has not run a line yet, or that the engine no
-    // longer calls busy but whose thread still makes its final calls: closing
-    // then would cut it off. A job the user stopped may wind down while the
-    // program ends: the program waits for its thread before it lets go.
-    return theApp.m_pEngineProcess &&
-           (theApp.m_pEngineProcess->IsBusy() || theApp.TrackedJob().HasUnstoppedJob());
 }
 
 CWnd* CRegClientDlg::PageWindow(int page)
@@ -369,21 +359,23 @@ void CRegClientDlg::SetPageRefresh(int page, std::function<void()> refresh)
     m_pageRefresh[page] = std::move(refresh);
 }
 
-void CRegClientDlg::RequestScan(int mode, const std::string& path)
+void CRegClientDlg::RequestScan(ScanMode mode, const std::string& path)
 {
     ShowPage(kPageScan);
     if (m_scanRequest)
         m_scanRequest(mode, path);
 }
 
-void CRegClientDlg::SetScanRequestHandler(std::function<void(int, const std::string&)> handler)
+void CRegClientDlg::SetScanRequestHandler(std::function<void(ScanMode, const std::string&)> handler)
 {
     m_scanRequest = std::move(handler);
 }
 
 void CRegClientDlg::OnCancel()
 {
-    if (IsJobRunning())
+    // Closing would cut a running job off, except one the user stopped: the
+    // program waits for its thread before it lets go.
+    if (theApp.TrackedJob().KeepsProgramOpen())
     {
         MessageBox("Please stop active operation before closing.", nullptr, MB_ICONINFORMATION);
         return;
@@ -454,15 +446,15 @@ void CRegClientDlg::OnTrayHide()
 LRESULT CRegClientDlg::OnInstanceRequest(WPARAM wParam, LPARAM)
 {
     // A request that comes while a job runs is dropped, not queued.
-    if (!IsJobRunning())
-        RequestScan(static_cast<int>(wParam), std::string());
+    if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
+        RequestScan(ScanModeOf(static_cast<int>(wParam)), std::string());
     return 1;
 }
 
 LRESULT CRegClientDlg::OnScanSharedPath(WPARAM, LPARAM)
 {
-    if (!IsJobRunning())
-        RequestScan(4, std::string(GetSharedPath()));
+    if (!TrackedJobObject::IsJobRunning(theApp.JobObject()))
+        RequestScan(ScanMode::WithPath, std::string(GetSharedPath()));
     return 1;
 }
 

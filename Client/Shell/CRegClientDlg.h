@@ -10,6 +10,7 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/ScanRequest.h"
 #include "Client/Pages/CAbout.h"
 #include "Client/Pages/CSettingDlg.h"
 #include "Client/Pages/CMonitorDlg.h"
@@ -34,9 +35,8 @@ public:
     ~CRegClientDlg() override;
 
     void ShowPage(int page);
-    // Shows the scan page and starts a scan: mode 1 scheduled, 0 at log-on,
-    // 4 for a path.
-    void RequestScan(int mode, const std::string& path);
+    // Shows the scan page and starts a scan of the ticked categories.
+    void RequestScan(ScanMode mode, const std::string& path);
     void EnablePageButtons();
     // Closes the program, unless a job runs.
     void CloseMainWindow();
@@ -53,7 +53,7 @@ public:
     // page switch hides.
     void AddScanStepPage(CWnd* page);
     // Starts the scan that RequestScan asks for (mode, path).
-    void SetScanRequestHandler(std::function<void(int, const std::string&)> handler);
+    void SetScanRequestHandler(std::function<void(ScanMode, const std::string&)> handler);
     // Runs the update check: silent, and the parent of its window.
     void SetUpdateCheckHandler(std::function<void(bool, CWnd*)> handler);
     // The settings page's update button comes here too.
@@ -112,7 +112,6 @@ private:
     LRESULT OnInstanceRequest(WPARAM wParam, LPARAM lParam);
     LRESULT OnScanSharedPath(WPARAM wParam, LPARAM lParam);
     LRESULT OnAutoUpdate(WPARAM wParam, LPARAM lParam);
-    bool IsJobRunning() const;
     // The window of a page, made now if it was not yet; nullptr while the
     // program has none for it.
     CWnd* PageWindow(int page);
@@ -152,7 +151,7 @@ private:
     std::map<int, PageHolder> m_pages;
     std::map<int, std::function<void()>> m_pageRefresh;
     std::vector<CWnd*> m_scanStepPages;
-    std::function<void(int, const std::string&)> m_scanRequest;
+    std::function<void(ScanMode, const std::string&)> m_scanRequest;
     std::function<void(bool, CWnd*)> m_updateCheck;
     std::function<void(int)> m_settingsTab;
 };

@@ -58,6 +58,19 @@ CHandle TrackedJobObject::RunningThreadCopy()
     return CHandle(copy);
 }
 
+bool TrackedJobObject::IsJobRunning(CAbstractProcess* job)
+{
+    // Both asked: the engine may call a job busy before the thread handle
+    // is known, and a thread still makes its final calls after the engine
+    // no longer calls the job busy.
+    return job && (job->IsBusy() || job->GetThreadHandle());
+}
+
+bool TrackedJobObject::KeepsProgramOpen()
+{
+    return m_engine && (IsBusy() || HasUnstoppedJob());
+}
+
 bool TrackedJobObject::HasUnstoppedJob()
 {
     KeepEngineThread();

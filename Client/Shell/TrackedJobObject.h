@@ -20,6 +20,16 @@ public:
     explicit TrackedJobObject(CAbstractProcess*& engine);
     ~TrackedJobObject() override;
 
+    // The one answer to "is a job running", for every page and the main
+    // window: the engine calls its job busy, or the job's thread has not
+    // ended (from its start, before it runs a line, through its final calls,
+    // which still reach the page that started it). The engine refuses a new
+    // job meanwhile. job may be null (no engine): then none runs.
+    static bool IsJobRunning(CAbstractProcess* job);
+    // A running job that keeps the program from closing: all but one the
+    // user stopped that the engine no longer calls busy; that one may wind
+    // down while the program ends, which waits for its thread.
+    bool KeepsProgramOpen();
     // A job whose thread has not ended and that the user did not stop: from
     // its start, before its thread runs a line, through its final calls.
     // Closing the program then would cut it off.

@@ -56,6 +56,7 @@ public:
     std::atomic<int> running{0};
     std::set<std::string> folders;
     DWORD mask = 0;
+    int scanOption = -1;
 
     int Stop(int flag) override
     {
@@ -87,13 +88,15 @@ public:
         return TRUE;
     }
     int GetJobType() override { return m_repair ? kJobRepair : kJobScan; }
-    int StartScan(const std::set<std::string>& scanFolders, DWORD categories, CAbstractStatus* sink, int) override
+    int StartScan(const std::set<std::string>& scanFolders, DWORD categories, CAbstractStatus* sink,
+                  int option) override
     {
         ++scanStarts;
         if (scanStartResult == -1 || !sink || busy)
             return -1;
         folders = scanFolders;
         mask = categories;
+        scanOption = option;
         m_sink = sink;
         m_repair = false;
         return 1;
@@ -667,7 +670,7 @@ TEST_F(ScanPagesTest, RefusedOrImpossibleStartsChangeNothing)
     EXPECT_TRUE(::IsWindowEnabled(Options().GetDlgItem(IDC_SCAN_START)));
     EXPECT_EQ(m_store->GetItemCount(kScanStartup), 1) << "the last results are kept";
     EXPECT_EQ(Ini("LastTotalErrCnt"), "7") << "and so are the statistics";
-    EXPECT_NE(g_scanState, static_cast<int>(kScanRunning));
+    EXPECT_FALSE(Progress().IsScanRunning());
 
     m_job.scanStartResult = 1;
     m_job.busy = 1;
@@ -686,13 +689,21 @@ TEST_F(ScanPagesTest, RefusedOrImpossibleStartsChangeNothing)
     EXPECT_EQ(m_job.scanStarts, 1) << "only the refused start reached the engine";
     EXPECT_TRUE(Shows(Options()));
 
-    // A scheduled start hands its scan option over and checks the same way.
+    // A scheduled start checks the same way, and the engine learns that it
+    // is scheduled.
     {
         BoxAnswer answer;
-        m_window->RequestScan(1, std::string());
+        m_window->RequestScan(ScanMode::Scheduled, std::string());
         EXPECT_EQ(answer.Text(), "Please select appropriate scanning options");
     }
-    EXPECT_EQ(Progress().m_scanOption, 1);
+    EXPECT_EQ(m_job.scanStarts, 1);
+    ClickBox(Options(), 1169);
+    m_window->RequestScan(ScanMode::Scheduled, std::string());
+    ASSERT_EQ(m_job.scanStarts, 2);
+    EXPECT_EQ(m_job.scanOption, 1);
+    EXPECT_NE(m_job.mask, 0u);
+    ASSERT_TRUE(PumpUntil([this] { return !Progress().IsScanRunning(); })) << "the scheduled scan did not end";
+    Pump(100);
 }
 
 TEST_F(ScanPagesTest, SelectionIsStoredAsTickedAndShownSoAtTheNextStart)

@@ -45,12 +45,6 @@ void Click(HWND dialog, int id)
     Send(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-struct ScanRequest
-{
-    int mode;
-    std::string path;
-};
-
 // A job object whose thread the test holds and lets go: the engine calls it
 // idle all the while, as it does before a started thread has run a line and
 // after the thread's final call.
@@ -104,8 +98,8 @@ protected:
         theApp.m_cmdInfo = CCommandLineInfoEx();
         theApp.m_settings = SettingsRecord();
         theApp.m_bSiblingInstalled = 0;
-        m_window.SetScanRequestHandler([this](int mode, const std::string& path) {
-            m_scanRequests.push_back({mode, path});
+        m_window.SetScanRequestHandler([this](ScanMode mode, const std::string& path) {
+            m_scanRequests.push_back({0, mode, path});
         });
         m_window.SetUpdateCheckHandler([this](bool silent, CWnd* parent) {
             m_updateChecks.push_back(silent ? (parent == &m_window ? "silent, on the main window" : "silent")
@@ -216,9 +210,9 @@ TEST_F(MainWindowTest, ASecondInstancesRequestStartsAScanUnlessAJobRuns)
         GetSharedPath()[0] = '\0';
     });
     ASSERT_EQ(m_scanRequests.size(), 2u);
-    EXPECT_EQ(m_scanRequests[0].mode, 1);
+    EXPECT_EQ(m_scanRequests[0].mode, ScanMode::Scheduled);
     EXPECT_EQ(m_scanRequests[0].path, "");
-    EXPECT_EQ(m_scanRequests[1].mode, 4);
+    EXPECT_EQ(m_scanRequests[1].mode, ScanMode::WithPath);
     EXPECT_EQ(m_scanRequests[1].path, "C:\\users");
 }
 
@@ -231,14 +225,14 @@ TEST_F(MainWindowTest, AScheduledOrLogOnStartScansAtOnceWithoutAnUpdateCheck)
         EXPECT_FALSE(IsEnabled(window, IDC_SCAN_BUTTON));
     });
     ASSERT_EQ(m_scanRequests.size(), 1u);
-    EXPECT_EQ(m_scanRequests[0].mode, 0);
+    EXPECT_EQ(m_scanRequests[0].mode, ScanMode::Ordinary);
     EXPECT_TRUE(m_updateChecks.empty());
 
     m_scanRequests.clear();
     theApp.m_cmdInfo.m_bSchedule = 1;
     RunWindow([&](HWND window) { Send(window, WM_NULL); });
     ASSERT_EQ(m_scanRequests.size(), 1u);
-    EXPECT_EQ(m_scanRequests[0].mode, 1);
+    EXPECT_EQ(m_scanRequests[0].mode, ScanMode::Scheduled);
     EXPECT_TRUE(m_updateChecks.empty());
 }
 
