@@ -45,6 +45,19 @@ bool WaitForPageButtonOff(HWND window, int button)
     return WaitUntil(10000, &ShowsPageOf, &wait);
 }
 
+// Waits until the scan's progress step shows a scan run to its end.
+bool ShowsScanProgressStep(void* context)
+{
+    const HWND window = *static_cast<const HWND*>(context);
+    return WindowText(::GetDlgItem(window, IDC_STEP_LABEL)) == "Step 2 of 3" &&
+           WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)) == "SCAN";
+}
+
+bool WaitForScanProgressStep(HWND window)
+{
+    return WaitUntil(180000, &ShowsScanProgressStep, &window);
+}
+
 // Starts the program and waits until its main window is ready for a user.
 void StartProgram(RunningProgram& program, const std::string& exe, HWND& window,
                   const std::string& arguments = std::string())
@@ -232,15 +245,7 @@ TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
     EXPECT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scheduled request did not reach the first";
     EXPECT_TRUE(IsEnabled(window, IDC_HOME_BUTTON));
     // The request started a scan; the program closes once it has ended.
-    struct Captions
-    {
-        HWND window;
-    } captions{window};
-    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
-        const HWND main = static_cast<Captions*>(context)->window;
-        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
-               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
-    }, &captions)) << "no scan ran to its end";
+    EXPECT_TRUE(WaitForScanProgressStep(window)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 
@@ -495,15 +500,7 @@ TEST_F(ProgramTest, AScheduledRequestReachesAFirstInstanceThatShowedOnlyItsScanP
     ASSERT_TRUE(scheduled.WaitForExit(15000));
     // The scan's progress step, made for the request, shows the scan to its
     // end.
-    struct Captions
-    {
-        HWND window;
-    } captions{window};
-    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
-        const HWND main = static_cast<Captions*>(context)->window;
-        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
-               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
-    }, &captions)) << "no scan ran to its end";
+    EXPECT_TRUE(WaitForScanProgressStep(window)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 
