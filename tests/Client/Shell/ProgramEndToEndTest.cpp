@@ -125,6 +125,15 @@ protected:
     }
     void TearDown() override { TestEnv::DeleteTree(HKEY_CURRENT_USER, kAppDefaults); }
 
+    // Starts the program with these settings stored beside it, as an earlier
+    // run left them.
+    void StartWithSettings(const std::string& stored, RunningProgram& program, HWND& window)
+    {
+        window = NULL;
+        ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    }
+
     std::string m_folder;
     std::string m_exe;
 };
@@ -375,11 +384,9 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
     // stored options from the start.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=1\r\n"
                                "LogScanSummary=1\r\nAutoShutdown=1\r\nAutoRestartSystem=1\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     ASSERT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scan page never showed";
     CloseProgram(program, window);
 
@@ -461,11 +468,9 @@ TEST_F(ProgramTest, TheStartMakesOnlyTheScanPageAndEveryOtherPageShowsWhatItHold
     // and home pages show the first time they are shown.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=0\r\n"
                                "LastTotalClnCnt=7\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     EXPECT_EQ(MadePages(window), 1) << "the start made more than the scan page";
 
     const HWND settings = ShowSettingsPage(window);
@@ -510,11 +515,9 @@ TEST_F(ProgramTest, TheUpdateCheckAtStartFindsItsInternetLibraryWhenItFirstCalls
     // silent check must reach it and end as it would without a connection,
     // the program running on.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=1\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     ::Sleep(2000);
     EXPECT_TRUE(WaitFor(60000, [&] { return program.HasEnded() || ::IsWindowEnabled(window); }))
         << "the update check did not end";
