@@ -320,6 +320,11 @@ int CTolvEngineProcess::Run()
 
     if (m_bReleased)
         return result;
+    return FinishJob(sink, result);
+}
+
+int CTolvEngineProcess::FinishJob(CAbstractStatus* sink, int result)
+{
     sink->OnProgress(2);
     sink->SetStatusText("", "Scanning");
     // The job's inputs are free before its final call: the page may start

@@ -106,6 +106,8 @@ protected:
     int FailedJobResult() const;
     // The result of a job stopped before its first Resume: a cancelled one.
     int CancelledBeforeStartResult() const;
+    // The calls that end every job, the final one last; returns result.
+    int FinishJob(CAbstractStatus* sink, int result);
     bool DisableRedirection();
     void RevertRedirection();
     bool IsRedirectedJob() const;

@@ -9,6 +9,7 @@
 #include "Engine/CTolvEngineProcess.h"
 #include "Engine/DefragResult.h"
 #include "Framework/CHandle.h"
+#include "support/Gate.h"
 #include "support/RecordingStatus.h"
 #include "support/TestRegistry.h"
 
@@ -38,18 +39,6 @@ public:
     CAbstractStatus* Sink() const { return m_pStatus; }
     int ScanOption() const { return m_nScanOption; }
     DWORD Mask() const { return m_dwCategoryMask; }
-};
-
-// A manual-reset event the job thread can be held on.
-class Gate
-{
-public:
-    Gate() : m_event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    void Open() { ::SetEvent(m_event.Get()); }
-    bool Wait(DWORD ms = 30000) { return ::WaitForSingleObject(m_event.Get(), ms) == WAIT_OBJECT_0; }
-
-private:
-    CHandle m_event;
 };
 
 void WaitForIdle(CTolvEngineProcess& process)

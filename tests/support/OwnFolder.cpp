@@ -23,20 +23,6 @@ std::string Variable(const char* name)
     return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
 }
 
-std::vector<std::string> LibrariesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    const HANDLE search = ::FindFirstFileA((folder + "*.dll").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
-}
-
 // The command line after the program's own name, as it was given.
 std::string Arguments()
 {
@@ -83,7 +69,7 @@ bool RunCopy(int* exitCode)
     const std::string folder = FreshFolder();
     const std::string copy = folder + self.substr(self.find_last_of('\\') + 1);
     bool copied = ::CopyFileA(self.c_str(), copy.c_str(), FALSE) != FALSE;
-    for (const std::string& library : LibrariesIn(binaries))
+    for (const std::string& library : TestEnv::NamesMatching(binaries + "*.dll"))
         copied = copied && ::CopyFileA((binaries + library).c_str(), (folder + library).c_str(), FALSE);
     if (!copied)
     {
@@ -93,12 +79,7 @@ bool RunCopy(int* exitCode)
         return true;
     }
     std::string commandLine = "\"" + copy + "\"" + Arguments();
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
     PROCESS_INFORMATION process = {};
     ::SetEnvironmentVariableA(kBinariesVariable, binaries.c_str());
     const BOOL started = ::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,

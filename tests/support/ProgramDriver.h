@@ -206,6 +206,11 @@ bool ListSelectRowAndWait(HWND list, int row, DWORD milliseconds = 5000);
 
 // Roads through the program's pages that several tests take.
 
+// Starts the Quillomar.exe in folder (which ends in "\\") and waits until
+// its main window is ready for a user. NULL when it did not start or show
+// one in time (reported as a test failure).
+HWND StartProgramIn(RunningProgram& program, const std::string& folder);
+
 // From any page: the scan page's first step, a scan of the categories the
 // settings hold, and its results shown. The results tree, or NULL when a
 // step did not come in time (reported as a test failure).

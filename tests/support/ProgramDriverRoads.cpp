@@ -12,6 +12,17 @@
 
 namespace ProgramDriver
 {
+HWND StartProgramIn(RunningProgram& program, const std::string& folder)
+{
+    const std::string exe = folder + "Quillomar.exe";
+    if (!program.Start(exe))
+    {
+        ADD_FAILURE() << "cannot start " << exe;
+        return NULL;
+    }
+    return program.WaitForMainWindow();
+}
+
 HWND ScanAndShowResults(HWND mainWindow, DWORD scanMilliseconds)
 {
     // The scan page may be on show already.

@@ -24,6 +24,15 @@ bool WriteFile(const std::string& path, const std::string& content);
 // The file's bytes; empty when it cannot be read. Others may write it meanwhile.
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
+// Adds the line and a line break at the end of the file, creating it, and
+// flushes it, so that a report survives a process that ends right after.
+bool AppendLine(const std::string& path, const std::string& line);
+// The names of the files and folders that match the pattern (a path with
+// wildcards in its last part).
+std::vector<std::string> NamesMatching(const std::string& pattern);
+// Start-up information that hands this process's standard handles on to a
+// child started with handle inheritance.
+STARTUPINFOA WithOurStandardHandles();
 // A value of section "SETTINGS" of the program's settings file at iniPath;
 // fallback when the file or the value is missing.
 std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback = "<missing>");

@@ -8,21 +8,13 @@
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Engine/ScanCategory.h"
 #include "Client/Scan/StoreTestFolder.h"
+#include "support/TestRegistry.h"
 
 namespace
 {
 std::vector<std::string> LogFileNames()
 {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found = {};
-    HANDLE search = ::FindFirstFileA((CScanItemsInfo::ScanLogFolder() + "\\*.txt").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-    return names;
+    return TestEnv::NamesMatching(CScanItemsInfo::ScanLogFolder() + "\\*.txt");
 }
 }
 

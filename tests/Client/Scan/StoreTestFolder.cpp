@@ -52,12 +52,7 @@ int RunCopy(const std::string& program, const std::string& testName, const std::
 {
     std::string commandLine =
         "\"" + program + "\" --gtest_color=no --gtest_filter=" + testName + " \"--gtest_output=xml:" + report + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
     PROCESS_INFORMATION process = {};
     ::SetEnvironmentVariableA(kCopyVariable, "1");
     const BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,

@@ -25,13 +25,7 @@ public:
         sink->OnItemFound("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\xacQmIncomplete",
                           kScanStartup, 0, 0);
         sink->SetStatusText("Scan incomplete: Windows Startup Items could not be checked to the end.", "Scanning");
-        sink->OnProgress(2);
-        sink->SetStatusText("", "Scanning");
-        m_pStatus = nullptr;
-        m_bRunning = 0;
-        m_bFinalCallMade = 1;
-        sink->OnJobFinished(kScanIncomplete);
-        return kScanIncomplete;
+        return FinishJob(sink, kScanIncomplete);
     }
 };
 

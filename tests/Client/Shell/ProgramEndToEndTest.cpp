@@ -45,6 +45,19 @@ bool WaitForPageButtonOff(HWND window, int button)
     return WaitUntil(10000, &ShowsPageOf, &wait);
 }
 
+// Waits until the scan's progress step shows a scan run to its end.
+bool ShowsScanProgressStep(void* context)
+{
+    const HWND window = *static_cast<const HWND*>(context);
+    return WindowText(::GetDlgItem(window, IDC_STEP_LABEL)) == "Step 2 of 3" &&
+           WindowText(::GetDlgItem(window, IDC_CAPTION_LABEL)) == "SCAN";
+}
+
+bool WaitForScanProgressStep(HWND window)
+{
+    return WaitUntil(180000, &ShowsScanProgressStep, &window);
+}
+
 // Starts the program and waits until its main window is ready for a user.
 void StartProgram(RunningProgram& program, const std::string& exe, HWND& window,
                   const std::string& arguments = std::string())
@@ -111,6 +124,15 @@ protected:
         m_exe = m_folder + "Quillomar.exe";
     }
     void TearDown() override { TestEnv::DeleteTree(HKEY_CURRENT_USER, kAppDefaults); }
+
+    // Starts the program with these settings stored beside it, as an earlier
+    // run left them.
+    void StartWithSettings(const std::string& stored, RunningProgram& program, HWND& window)
+    {
+        window = NULL;
+        ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
+        ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    }
 
     std::string m_folder;
     std::string m_exe;
@@ -232,15 +254,7 @@ TEST_F(ProgramTest, OnlyASecondStartWithScheduleAsksTheFirstForAScan)
     EXPECT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scheduled request did not reach the first";
     EXPECT_TRUE(IsEnabled(window, IDC_HOME_BUTTON));
     // The request started a scan; the program closes once it has ended.
-    struct Captions
-    {
-        HWND window;
-    } captions{window};
-    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
-        const HWND main = static_cast<Captions*>(context)->window;
-        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
-               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
-    }, &captions)) << "no scan ran to its end";
+    EXPECT_TRUE(WaitForScanProgressStep(window)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 
@@ -370,11 +384,9 @@ TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
     // stored options from the start.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=1\r\n"
                                "LogScanSummary=1\r\nAutoShutdown=1\r\nAutoRestartSystem=1\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     ASSERT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scan page never showed";
     CloseProgram(program, window);
 
@@ -456,11 +468,9 @@ TEST_F(ProgramTest, TheStartMakesOnlyTheScanPageAndEveryOtherPageShowsWhatItHold
     // and home pages show the first time they are shown.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=0\r\n"
                                "LastTotalClnCnt=7\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     EXPECT_EQ(MadePages(window), 1) << "the start made more than the scan page";
 
     const HWND settings = ShowSettingsPage(window);
@@ -495,15 +505,7 @@ TEST_F(ProgramTest, AScheduledRequestReachesAFirstInstanceThatShowedOnlyItsScanP
     ASSERT_TRUE(scheduled.WaitForExit(15000));
     // The scan's progress step, made for the request, shows the scan to its
     // end.
-    struct Captions
-    {
-        HWND window;
-    } captions{window};
-    EXPECT_TRUE(WaitUntil(180000, [](void* context) {
-        const HWND main = static_cast<Captions*>(context)->window;
-        return WindowText(::GetDlgItem(main, IDC_STEP_LABEL)) == "Step 2 of 3" &&
-               WindowText(::GetDlgItem(main, IDC_CAPTION_LABEL)) == "SCAN";
-    }, &captions)) << "no scan ran to its end";
+    EXPECT_TRUE(WaitForScanProgressStep(window)) << "no scan ran to its end";
     CloseProgram(first, window);
 }
 
@@ -513,11 +515,9 @@ TEST_F(ProgramTest, TheUpdateCheckAtStartFindsItsInternetLibraryWhenItFirstCalls
     // silent check must reach it and end as it would without a connection,
     // the program running on.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=1\r\n";
-    ASSERT_TRUE(TestEnv::WriteFile(m_folder + "qmsettings.ini", stored));
-
     RunningProgram program;
     HWND window = NULL;
-    ASSERT_NO_FATAL_FAILURE(StartProgram(program, m_exe, window));
+    ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     ::Sleep(2000);
     EXPECT_TRUE(WaitFor(60000, [&] { return program.HasEnded() || ::IsWindowEnabled(window); }))
         << "the update check did not end";

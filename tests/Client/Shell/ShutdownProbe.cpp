@@ -13,6 +13,7 @@
 #include "Client/Shell/CRegClientApp.h"
 #include "Framework/CWnd.h"
 #include "support/ProgramDriver.h"
+#include "support/TestRegistry.h"
 
 CRegClientApp theApp;
 
@@ -22,15 +23,7 @@ std::string g_report;
 
 void Report(const std::string& line)
 {
-    const HANDLE file = ::CreateFileA(g_report.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    std::string text = line + "\n";
-    DWORD written = 0;
-    ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::FlushFileBuffers(file);
-    ::CloseHandle(file);
+    TestEnv::AppendLine(g_report, line);
 }
 
 std::string Escaped(const std::string& text)

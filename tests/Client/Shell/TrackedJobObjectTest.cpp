@@ -9,23 +9,11 @@
 
 #include "Client/Shell/TrackedJobObject.h"
 #include "Engine/CTolvEngineProcess.h"
-#include "Framework/CHandle.h"
+#include "support/Gate.h"
 #include "support/RecordingStatus.h"
 
 namespace
 {
-// A manual-reset event a job thread can be held on.
-class Gate
-{
-public:
-    Gate() : m_event(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    void Open() { ::SetEvent(m_event.Get()); }
-    bool Wait(DWORD ms = 30000) { return ::WaitForSingleObject(m_event.Get(), ms) == WAIT_OBJECT_0; }
-
-private:
-    CHandle m_event;
-};
-
 Gate* g_openedByTimer = nullptr;
 
 void CALLBACK OpenGateOnTimer(HWND, UINT, UINT_PTR timer, DWORD)

@@ -71,8 +71,7 @@ TEST(IgnoreListProgram, IgnoredOnTheResultsRemovedOnTheListAndReportedAgain)
     const std::string ignoreList = folder + "IL";
 
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND mainWindow = program.WaitForMainWindow();
+    const HWND mainWindow = StartProgramIn(program, folder);
     ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
 
     // Both are found, and both ignored.
@@ -140,8 +139,7 @@ TEST(IgnoreListProgram, AListPastTwoMegabytesIsHonouredAtTheNextStartAndNothingO
     ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
 
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND mainWindow = program.WaitForMainWindow();
+    const HWND mainWindow = StartProgramIn(program, folder);
     ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
     HWND tree = ScanAndShowResults(mainWindow);
     ASSERT_NE(tree, static_cast<HWND>(NULL));
@@ -158,8 +156,7 @@ TEST(IgnoreListProgram, AListPastTwoMegabytesIsHonouredAtTheNextStartAndNothingO
 
     ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", settings + "AutoRepair=1\r\n"));
     RunningProgram again;
-    ASSERT_TRUE(again.Start(folder + "Quillomar.exe"));
-    const HWND secondWindow = again.WaitForMainWindow();
+    const HWND secondWindow = StartProgramIn(again, folder);
     ASSERT_NE(secondWindow, static_cast<HWND>(NULL));
     ASSERT_TRUE(ClickWhenUsable(secondWindow, IDC_SCAN_START, 20000));
     ASSERT_NE(WaitForUsable(secondWindow, IDC_SHOW_RESULTS, 120000), static_cast<HWND>(NULL)) << "the scan did not end";

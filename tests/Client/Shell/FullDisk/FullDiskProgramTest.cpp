@@ -68,6 +68,17 @@ private:
     std::string m_folder;
 };
 
+// A box the program still shows as it closes is a fault: read into the
+// failure and answered, so that the end is not waited for in vain.
+void AnswerAnyLateBox(const RunningProgram& program)
+{
+    const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
+    if (!late)
+        return;
+    ADD_FAILURE() << "unexpected box: " << MessageBoxText(late);
+    AnswerMessageBox(late, IDOK);
+}
+
 bool RunsOnSmallDisk()
 {
     if (!SmallDiskFolder().empty())
@@ -87,8 +98,7 @@ TEST(FullDiskProgram, ApplyOnAFullDiskKeepsTheSettingsFileAndSaysSo)
     ASSERT_TRUE(TestEnv::WriteFile(ini, SettingsFile()));
 
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND main = program.WaitForMainWindow();
+    const HWND main = StartProgramIn(program, folder);
     ASSERT_NE(main, static_cast<HWND>(NULL));
     const HWND page = ShowSettingsPage(main);
     ASSERT_NE(page, static_cast<HWND>(NULL));
@@ -111,20 +121,14 @@ TEST(FullDiskProgram, ApplyOnAFullDiskKeepsTheSettingsFileAndSaysSo)
     EXPECT_FALSE(LeftBeside(folder, "qmsettings.ini")) << "an unfinished file was left";
 
     ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
-    const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
-    if (late)
-    {
-        ADD_FAILURE() << "unexpected box: " << MessageBoxText(late);
-        AnswerMessageBox(late, IDOK);
-    }
+    AnswerAnyLateBox(program);
     ASSERT_TRUE(program.WaitForExit(20000)) << "the program did not end";
     EXPECT_TRUE(TestEnv::ReadFile(ini) == before) << "the settings file changed at the end";
 
     // With room again, the change is saved.
     FreeDisk(folder);
     RunningProgram again;
-    ASSERT_TRUE(again.Start(folder + "Quillomar.exe"));
-    const HWND second = again.WaitForMainWindow();
+    const HWND second = StartProgramIn(again, folder);
     ASSERT_NE(second, static_cast<HWND>(NULL));
     const HWND secondPage = ShowSettingsPage(second);
     ASSERT_NE(secondPage, static_cast<HWND>(NULL));
@@ -162,8 +166,7 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
     ASSERT_TRUE(TestEnv::WriteFile(ignoreList, planted));
 
     RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND main = program.WaitForMainWindow();
+    const HWND main = StartProgramIn(program, folder);
     ASSERT_NE(main, static_cast<HWND>(NULL));
     const HWND tree = ScanAndShowResults(main);
     ASSERT_NE(tree, static_cast<HWND>(NULL));
@@ -196,12 +199,7 @@ TEST(FullDiskProgram, IgnoringOnAFullDiskKeepsTheIgnoreListAndSaysSo)
     EXPECT_TRUE(TestEnv::ReadFile(folder + "qmsettings.ini") == settingsBefore) << "the settings file changed";
 
     ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
-    const HWND late = WaitForMessageBoxOf(program.ProcessId(), 1000);
-    if (late)
-    {
-        ADD_FAILURE() << "unexpected box: " << MessageBoxText(late);
-        AnswerMessageBox(late, IDOK);
-    }
+    AnswerAnyLateBox(program);
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
     EXPECT_TRUE(TestEnv::ReadFile(ignoreList) == planted) << "the ignore list changed at the end";
 }
