@@ -82,8 +82,7 @@ bool RunCopy(int* exitCode)
     STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
     PROCESS_INFORMATION process = {};
     ::SetEnvironmentVariableA(kBinariesVariable, binaries.c_str());
-    const BOOL started = ::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                          folder.c_str(), &startup, &process);
+    const BOOL started = TestEnv::StartProcess(copy, commandLine, true, folder.c_str(), startup, process);
     if (!started)
     {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", copy.c_str(), ::GetLastError());

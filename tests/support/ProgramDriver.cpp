@@ -61,8 +61,7 @@ bool RunningProgram::Start(const std::string& exe, const std::string& arguments,
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
-                          &startup, &info))
+    if (!TestEnv::StartProcess(exe, commandLine, false, directory.c_str(), startup, info))
     {
         ADD_FAILURE() << "could not start " << exe << " (error " << ::GetLastError() << ")";
         return false;

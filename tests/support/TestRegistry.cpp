@@ -117,6 +117,28 @@ STARTUPINFOA WithOurStandardHandles()
     return startup;
 }
 
+BOOL StartProcess(const std::string& exe, std::string commandLine, bool inheritHandles, const char* folder,
+                  STARTUPINFOA& startup, PROCESS_INFORMATION& process)
+{
+    // Wine now and then refuses to start a process with an internal error
+    // while the machine is loaded (seen with programs copied a moment
+    // before, in two runs of the suite side by side); the same call a
+    // moment later starts it.
+    for (int attempt = 0;; ++attempt)
+    {
+        if (::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, 0, nullptr, folder,
+                             &startup, &process))
+            return TRUE;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INTERNAL_ERROR || attempt == 4)
+        {
+            ::SetLastError(error);
+            return FALSE;
+        }
+        ::Sleep(250);
+    }
+}
+
 std::string MakeScratchFolder(const std::string& name)
 {
     char temp[MAX_PATH] = {};

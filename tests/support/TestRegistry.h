@@ -33,6 +33,10 @@ std::vector<std::string> NamesMatching(const std::string& pattern);
 // Start-up information that hands this process's standard handles on to a
 // child started with handle inheritance.
 STARTUPINFOA WithOurStandardHandles();
+// CreateProcessA, tried again a few times when Wine answers with an internal
+// error; GetLastError tells why it failed.
+BOOL StartProcess(const std::string& exe, std::string commandLine, bool inheritHandles, const char* folder,
+                  STARTUPINFOA& startup, PROCESS_INFORMATION& process);
 // A value of section "SETTINGS" of the program's settings file at iniPath;
 // fallback when the file or the value is missing.
 std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback = "<missing>");

@@ -55,8 +55,7 @@ int RunCopy(const std::string& program, const std::string& testName, const std::
     STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
     PROCESS_INFORMATION process = {};
     ::SetEnvironmentVariableA(kCopyVariable, "1");
-    const BOOL started = ::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                          nullptr, &startup, &process);
+    const BOOL started = TestEnv::StartProcess(program, commandLine, true, nullptr, startup, process);
     const DWORD startError = ::GetLastError();
     ::SetEnvironmentVariableA(kCopyVariable, nullptr);
     if (!started)
