@@ -1,5 +1,7 @@
 #include "support/MessagePump.h"
 
+#include <thread>
+
 #include "Framework/CWinApp.h"
 #include "Framework/CWnd.h"
 
@@ -35,5 +37,21 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms)
         PumpMessages(10);
     }
     return true;
+}
+
+void RunWhileUserDrives(HWND window, const std::function<void(HWND window)>& user)
+{
+    const DWORD windowThread = ::GetCurrentThreadId();
+    std::thread driver([&] {
+        user(window);
+        ::PostThreadMessageA(windowThread, WM_QUIT, 0, 0);
+    });
+    MSG message;
+    while (::GetMessageA(&message, NULL, 0, 0) > 0)
+    {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
+    driver.join();
 }
 }

@@ -11,4 +11,7 @@ namespace TestPump
 void PumpMessages(DWORD ms = 0);
 // Handles messages until done() or ms have passed; the result of done().
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+// Runs this thread's message loop while user, on a thread of its own, works
+// the window as a user would; returns once user has returned.
+void RunWhileUserDrives(HWND window, const std::function<void(HWND window)>& user);
 }

@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <functional>
-#include <thread>
 
 #include "Client/Pages/CAdvanceOptions.h"
 #include "Client/Shell/CRegClientApp.h"
@@ -16,6 +15,7 @@
 #include "Framework/CHandle.h"
 #include "support/FakeJobObject.h"
 #include "support/JobProgressProbe.h"
+#include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 
 CRegClientApp theApp;
@@ -75,19 +75,7 @@ void RunPage(CAbstractProcess& job, const std::function<void(HWND page)>& drive)
     page.UseEngineProcess(&job);
     ASSERT_TRUE(page.Create(IDD_BACKUP_PAGE, &host));
     page.ShowWindow(SW_SHOW);
-    const DWORD windowThread = ::GetCurrentThreadId();
-    const HWND pageWindow = page.GetSafeHwnd();
-    std::thread user([&] {
-        drive(pageWindow);
-        ::PostThreadMessageA(windowThread, WM_QUIT, 0, 0);
-    });
-    MSG message;
-    while (::GetMessageA(&message, NULL, 0, 0) > 0)
-    {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    user.join();
+    TestPump::RunWhileUserDrives(page.GetSafeHwnd(), drive);
     page.DestroyWindow();
 }
 

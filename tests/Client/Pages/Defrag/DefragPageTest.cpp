@@ -8,7 +8,6 @@
 #include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Client/Pages/CDefrag.h"
@@ -19,6 +18,7 @@
 #include "Engine/CAbstractProcess.h"
 #include "support/FakeJobObject.h"
 #include "support/JobProgressProbe.h"
+#include "support/MessagePump.h"
 #include "support/ProgramDriver.h"
 
 CRegClientApp theApp;
@@ -94,19 +94,7 @@ struct PageRun
         });
         ASSERT_TRUE(page.Create(0, &host));
         page.ShowWindow(SW_SHOW);
-        const DWORD uiThread = ::GetCurrentThreadId();
-        const HWND pageWindow = page.GetSafeHwnd();
-        std::thread driver([&] {
-            drive(pageWindow);
-            ::PostThreadMessageA(uiThread, WM_QUIT, 0, 0);
-        });
-        MSG message;
-        while (::GetMessageA(&message, NULL, 0, 0) > 0)
-        {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        driver.join();
+        TestPump::RunWhileUserDrives(page.GetSafeHwnd(), drive);
     }
 };
 
