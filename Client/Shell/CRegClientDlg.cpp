@@ -233,12 +233,6 @@ void CRegClientDlg::JoinSettingsPage()
     });
 }
 
-bool CRegClientDlg::HasSettingsTemplate()
-{
-    return ::FindResourceA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDD_SETTINGS),
-                           reinterpret_cast<LPCSTR>(RT_DIALOG)) != NULL;
-}
-
 CSettingDlg& CRegClientDlg::GetSettingsPage()
 {
     PageWindow(kPageSettings);
@@ -256,9 +250,8 @@ void CRegClientDlg::OnDestroy()
     if (GetSharedMainWindow() == m_hWnd)
         SetSharedMainWindow(NULL);
     // The settings page stores its boxes when it goes; one never made holds
-    // what the settings hold, and they are stored the same. A window without
-    // the page's template (a test's) never had it, and stores nothing.
-    if (m_pages.count(kPageSettings) && !m_pages[kPageSettings].IsMade() && HasSettingsTemplate())
+    // what the settings hold, and they are stored the same.
+    if (m_pages.count(kPageSettings) && !m_pages[kPageSettings].IsMade())
         theApp.SaveSettings();
     theApp.LeaveShell(this);
     CBitmapDialog::OnDestroy();

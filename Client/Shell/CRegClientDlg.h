@@ -101,7 +101,6 @@ private:
     void JoinStartupPage();
     void JoinSettingsPage();
     void JoinAboutPage();
-    static bool HasSettingsTemplate();
     void OnMinimize();
     void OnCheckUpdate();
     void OnHelp();
