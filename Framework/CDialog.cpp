@@ -3,6 +3,7 @@
 #include "Framework/CDataExchange.h"
 #include "Framework/CWinApp.h"
 #include "Framework/CallbackGuard.h"
+#include "Framework/CommonControls.h"
 
 
 namespace
@@ -27,21 +28,27 @@ CDialog::~CDialog()
         CWnd::DestroyWindow();
 }
 
-const DLGTEMPLATE* CDialog::LoadTemplate(UINT templateId)
+DialogTemplateWalker::Template CDialog::LoadTemplate(UINT templateId)
 {
+    DialogTemplateWalker::Template loadedTemplate;
     const HINSTANCE instance = CWinApp::ResourceInstance();
     HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId), reinterpret_cast<LPCSTR>(RT_DIALOG));
     if (!resource)
-        return nullptr;
+        return loadedTemplate;
     HGLOBAL loaded = ::LoadResource(instance, resource);
-    return loaded ? static_cast<const DLGTEMPLATE*>(::LockResource(loaded)) : nullptr;
+    loadedTemplate.data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
+    loadedTemplate.size = loadedTemplate.data ? ::SizeofResource(instance, resource) : 0;
+    return loadedTemplate;
 }
 
-HWND CDialog::CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, HWND parent)
+HWND CDialog::CreateFromTemplate(const DialogTemplateWalker::Template& dialogTemplate, HWND parent)
 {
+    if (CommonControls::NeededBy(dialogTemplate))
+        CommonControls::Ready();
     CDialog* outer = t_dialogBeingCreated;
     t_dialogBeingCreated = this;
-    HWND hwnd = ::CreateDialogIndirectParamA(CWinApp::ResourceInstance(), dialogTemplate, parent,
+    HWND hwnd = ::CreateDialogIndirectParamA(CWinApp::ResourceInstance(),
+                                             reinterpret_cast<const DLGTEMPLATE*>(dialogTemplate.data), parent,
                                              &CDialog::StaticDialogProc, reinterpret_cast<LPARAM>(this));
     t_dialogBeingCreated = outer;
     if (!hwnd && m_hWnd)
@@ -70,8 +77,8 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPAR
 
 INT_PTR CDialog::DoModal()
 {
-    const DLGTEMPLATE* dialogTemplate = LoadTemplate(m_templateId);
-    if (!dialogTemplate || m_hWnd)
+    const DialogTemplateWalker::Template dialogTemplate = LoadTemplate(m_templateId);
+    if (!dialogTemplate.data || m_hWnd)
         return -1;
 
     HWND parent = m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : NULL;
@@ -138,8 +145,8 @@ bool CDialog::Create(UINT templateId, CWnd* parent)
         m_templateId = templateId;
     if (parent)
         m_pParentWnd = parent;
-    const DLGTEMPLATE* dialogTemplate = LoadTemplate(m_templateId);
-    if (!dialogTemplate)
+    const DialogTemplateWalker::Template dialogTemplate = LoadTemplate(m_templateId);
+    if (!dialogTemplate.data)
         return false;
     m_modal = false;
     return CreateFromTemplate(dialogTemplate, m_pParentWnd ? m_pParentWnd->GetSafeHwnd() : NULL) != NULL;

@@ -1,5 +1,6 @@
 #pragma once
 #include "Framework/CWnd.h"
+#include "Framework/DialogTemplateWalker.h"
 
 class CDataExchange;
 
@@ -49,8 +50,8 @@ protected:
 
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static const DLGTEMPLATE* LoadTemplate(UINT templateId);
-    HWND CreateFromTemplate(const DLGTEMPLATE* dialogTemplate, HWND parent);
+    static DialogTemplateWalker::Template LoadTemplate(UINT templateId);
+    HWND CreateFromTemplate(const DialogTemplateWalker::Template& dialogTemplate, HWND parent);
     void RunModalLoop();
 
     UINT m_templateId;

@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include "Framework/CommonControls.h"
+
 bool CToolTipCtrl::Create(HWND owner, DWORD style)
 {
     m_owner = owner;
+    CommonControls::Ready();
     const RECT none{CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT};
     if (!CreateEx(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | style, none, owner, 0))
         return false;

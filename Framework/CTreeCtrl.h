@@ -1,5 +1,6 @@
 #pragma once
 #include "Framework/CWnd.h"
+#include "Framework/CommonControls.h"
 
 #include <commctrl.h>
 #include <string>
@@ -10,6 +11,7 @@ class CTreeCtrl : public CWnd
 public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id)
     {
+        CommonControls::Ready();
         return CreateEx(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", style | WS_CHILD, rect, parent, id);
     }
 

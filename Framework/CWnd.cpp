@@ -64,6 +64,20 @@ bool IsControlColorMessage(UINT message)
 {
     return message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
 }
+
+// A child window whose client area is the whole window has nothing outside
+// it to paint, yet the default frame painting takes a window device
+// context for it, on every first paint of every control; a page of a few
+// dozen controls pays that in its start.
+bool IsFramelessChild(HWND hwnd)
+{
+    if (!(::GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD))
+        return false;
+    RECT window{}, client{};
+    if (!::GetWindowRect(hwnd, &window) || !::GetClientRect(hwnd, &client))
+        return false;
+    return window.right - window.left == client.right && window.bottom - window.top == client.bottom;
+}
 }
 
 CWnd::~CWnd()
@@ -344,6 +358,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DRAWITEM:
         OnDrawItem(static_cast<int>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
         return TRUE;
+    case WM_NCPAINT:
+        return IsFramelessChild(m_hWnd) ? 0 : Default();
     case WM_CLOSE:
         OnClose();
         return 0;

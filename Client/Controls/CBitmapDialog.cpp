@@ -209,13 +209,26 @@ BOOL CBitmapDialog::PreTranslateMessage(MSG* msg)
 
 void CBitmapDialog::ApplyTemplateFont()
 {
-    m_fontScaler.Apply(CWinApp::ResourceInstance(), m_hWnd, m_templateId, 96.0);
+    m_fontScaler.Apply(CWinApp::ResourceInstance(), m_hWnd, m_templateId, kTemplatePointsPerInch);
+}
+
+bool CBitmapDialog::IsScreenAtTemplateScale()
+{
+    const HDC screen = ::GetDC(NULL);
+    const int pointsPerInch = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen)
+        ::ReleaseDC(NULL, screen);
+    return pointsPerInch == static_cast<int>(kTemplatePointsPerInch);
 }
 
 BOOL CBitmapDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    ApplyTemplateFont();
+    // At the template's scale the dialog manager has already made the
+    // template's font and placed every control in its units: the pass
+    // would change nothing, at a round of work per control.
+    if (!IsScreenAtTemplateScale())
+        ApplyTemplateFont();
     return TRUE;
 }
 

@@ -36,6 +36,8 @@ public:
 
     bool HasBitmap() const { return m_hasBitmap != 0; }
     const CBitmap* GetBitmap() const { return m_bitmap; }
+    // The font of the template's pass; NULL where the dialog manager's own
+    // font already was the template's (a screen at the template's scale).
     HFONT GetTemplateFont() const { return m_fontScaler.GetFont(); }
 
     BOOL PreTranslateMessage(MSG* msg) override;
@@ -51,6 +53,9 @@ private:
     // Takes a freshly made bitmap as the background.
     void TakeBitmap(std::unique_ptr<CBitmap> bitmap);
     void ApplyTemplateFont();
+    static bool IsScreenAtTemplateScale();
+
+    static constexpr double kTemplatePointsPerInch = 96.0;
 
     int m_regionOn = 0;
     int m_transparentStatics = 1;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "Client/Controls/DialogTemplateWalker.h"
+#include "Framework/DialogTemplateWalker.h"
 #include "Framework/CFont.h"
 
 // Shows one dialog in the font of its template at a fixed number of points

@@ -47,6 +47,10 @@ const ClientCategory* FindBox(int id)
 
 CScanDlg::CScanDlg(CWnd* parent) : CBitmapDialog(IDD_SCAN_PAGE, parent)
 {
+    ForEachBox([this](const ClientCategory& category) {
+        m_boxes.emplace_back(category.optionBox, std::unique_ptr<CButton>(new CButton));
+    });
+    m_boxes.emplace_back(IDC_OPTION_SELECT_ALL, std::unique_ptr<CButton>(new CButton));
     m_labels.emplace_back(IDC_OPTION_DETAILS, std::unique_ptr<CLabel>(new CLabel));
     for (int id : kHiddenCaptionLabels)
         m_labels.emplace_back(id, std::unique_ptr<CLabel>(new CLabel));
@@ -62,6 +66,8 @@ void CScanDlg::DoDataExchange(CDataExchange* dx)
 {
     CBitmapDialog::DoDataExchange(dx);
     dx->Control(IDC_SCAN_START, m_scanButton);
+    for (auto& box : m_boxes)
+        dx->Control(box.first, *box.second);
     for (auto& label : m_labels)
         dx->Control(label.first, *label.second);
 }
@@ -85,7 +91,9 @@ BOOL CScanDlg::OnInitDialog()
 
     LoadSelectedScanTypes();
     MoveWindow(183, 62, 509, 332);
-    return TRUE;
+    // The main window gives the focus when it shows; a page that took it
+    // here would only have it taken away again.
+    return FALSE;
 }
 
 HBRUSH CScanDlg::OnCtlColor(HDC dc, HWND control, UINT controlType)

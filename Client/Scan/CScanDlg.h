@@ -12,6 +12,7 @@
 #include "Client/Shell/IniDocument.h"
 #include "Client/Shell/SettingsStore.h"
 #include "Framework/CBrush.h"
+#include "Framework/CButton.h"
 
 #include "Client/Scan/ScanWorkflow.h"
 
@@ -55,6 +56,9 @@ private:
     void OnScanButton();
 
     CxSkinButton m_scanButton;
+    // The check boxes are held only so that they take the framework's
+    // painting; their states are read from the page.
+    std::vector<std::pair<int, std::unique_ptr<CButton>>> m_boxes;
     std::vector<std::pair<int, std::unique_ptr<CLabel>>> m_labels;
     CBrush m_backgroundBrush;
     ScanWorkflow* m_workflow = nullptr;

@@ -1,6 +1,5 @@
 #include "Client/Shell/CRegClientApp.h"
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <memory>
@@ -87,8 +86,6 @@ BOOL CRegClientApp::InitInstance()
     if (!ClaimSingleInstance())
         return FALSE;
 
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
-    ::InitCommonControlsEx(&controls);
     CWinApp::InitInstance();
     SetAppName(g_szAppTitle);
     if (!ConfirmUntestedWindows())

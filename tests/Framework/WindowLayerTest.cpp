@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "Framework/CMemoryDC.h"
 #include "Framework/CRgn.h"
 #include "Framework/CStatic.h"
+#include "Framework/CommonControls.h"
 #include "Framework/CWinApp.h"
 #include "FrameworkTestResources.h"
 
@@ -323,4 +325,89 @@ TEST_F(WindowLayerTest, AWindowIsItsObjectsFromCreationToDestructionOnEveryThrea
     elsewhere = &made;
     FoundOnAnotherThread(gone, &elsewhere);
     EXPECT_EQ(nullptr, elsewhere);
+}
+
+namespace
+{
+// A window class whose own procedure counts the frame paints that reach it.
+std::map<HWND, int> g_framePaints;
+LRESULT CALLBACK FrameCountingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_NCPAINT)
+        ++g_framePaints[hwnd];
+    return ::DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+HWND MakeFrameCountingChild(HWND parent, DWORD style, int x)
+{
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = FrameCountingProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QmFrameCounting";
+    ::RegisterClassA(&wc);
+    return ::CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | style, x, 10, 60, 30, parent, NULL,
+                             wc.hInstance, nullptr);
+}
+}
+
+TEST_F(WindowLayerTest, OnlyAControlWithAFrameHasItsFramePainted)
+{
+    CWnd frame;
+    ASSERT_TRUE(frame.CreateEx(0, nullptr, "frames", WS_POPUP | WS_VISIBLE, RECT{0, 0, 300, 60}, NULL, 0));
+    CWnd frameless, bordered, scrolled;
+    ASSERT_TRUE(frameless.SubclassWindow(MakeFrameCountingChild(frame, 0, 10)));
+    ASSERT_TRUE(bordered.SubclassWindow(MakeFrameCountingChild(frame, WS_BORDER, 90)));
+    ASSERT_TRUE(scrolled.SubclassWindow(MakeFrameCountingChild(frame, WS_VSCROLL, 170)));
+    g_framePaints.clear();
+
+    for (HWND child : {frameless.GetSafeHwnd(), bordered.GetSafeHwnd(), scrolled.GetSafeHwnd()})
+        ::RedrawWindow(child, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+
+    EXPECT_EQ(0, g_framePaints[frameless]) << "nothing lies outside its client area";
+    EXPECT_EQ(1, g_framePaints[bordered]) << "its border is still drawn";
+    EXPECT_EQ(1, g_framePaints[scrolled]) << "its scroll bar is still drawn";
+    frameless.UnsubclassWindow();
+    bordered.UnsubclassWindow();
+    scrolled.UnsubclassWindow();
+    frame.DestroyWindow();
+}
+
+namespace
+{
+DialogTemplateWalker::Template TestTemplate(UINT id)
+{
+    const HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    if (!resource)
+        return {};
+    return {static_cast<const BYTE*>(::LockResource(::LoadResource(module, resource))),
+            static_cast<size_t>(::SizeofResource(module, resource))};
+}
+}
+
+// The program loads the common controls only for a page that has one of
+// theirs; a page that is wrongly judged to have none would fail to be made.
+TEST_F(WindowLayerTest, OnlyATemplateWithAClassOfItsOwnNeedsTheCommonControls)
+{
+    EXPECT_FALSE(CommonControls::NeededBy(TestTemplate(IDD_TEST_MODAL)));
+    EXPECT_FALSE(CommonControls::NeededBy(TestTemplate(IDD_TEST_NAMED_BUTTON))) << "system classes by name";
+    const DialogTemplateWalker::Template lists = TestTemplate(IDD_TEST_LISTS);
+    ASSERT_NE(nullptr, lists.data);
+    EXPECT_TRUE(CommonControls::NeededBy(lists));
+
+    // A template that ends inside a class's name counts as needing them.
+    size_t item = DialogTemplateWalker::FirstItem(lists);
+    item = DialogTemplateWalker::NextItem(lists, item, true);
+    ASSERT_NE(0u, item);
+    const DialogTemplateWalker::Template cut{lists.data, item + 24 + 6};
+    EXPECT_TRUE(CommonControls::NeededBy(cut));
+
+    CWnd frame;
+    ASSERT_TRUE(frame.CreateEx(0, nullptr, "frame", WS_POPUP, RECT{0, 0, 300, 100}, NULL, 0));
+    CDialog page(IDD_TEST_LISTS, &frame);
+    ASSERT_TRUE(page.Create());
+    char name[32] = {};
+    ::GetClassNameA(page.GetDlgItem(IDC_TEST_LIST), name, sizeof(name));
+    EXPECT_STREQ(WC_LISTVIEWA, name);
+    frame.DestroyWindow();
 }

@@ -255,6 +255,15 @@ TEST_F(BitmapDialogTest, RefontAppliesTheTemplateFontAgain)
     RecordingPage page(&m_frame);
     ASSERT_TRUE(page.Create());
     HWND push = page.GetDlgItem(IDC_TEST_PUSH);
+    // On a screen at the template's scale the page keeps the dialog
+    // manager's own font; elsewhere the pass has made one already.
+    const LRESULT managerFont = ::SendMessageA(push, WM_GETFONT, 0, 0);
+    if (page.GetTemplateFont())
+    {
+        EXPECT_EQ(reinterpret_cast<LRESULT>(page.GetTemplateFont()), managerFont);
+    }
+
+    EXPECT_EQ(1, ::SendMessageA(page, WM_REFONT, 0, 0));
     HFONT first = page.GetTemplateFont();
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(reinterpret_cast<LRESULT>(first), ::SendMessageA(push, WM_GETFONT, 0, 0));

@@ -197,3 +197,46 @@ TEST_F(DialogFontScalerTest, ACutTemplateIsNeverReadPastItsEnd)
         }
     }
 }
+
+// A page at the template's own scale is not given the pass (it costs a
+// round of work per control at every start): the dialog manager must
+// already have placed it as the pass would, in the same font.
+TEST_F(DialogFontScalerTest, AtTheTemplateScaleTheDialogManagerAlreadyLaysOutAsThePassWould)
+{
+    HDC screen = ::GetDC(nullptr);
+    const int pointsPerInch = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    if (pointsPerInch != 96)
+        GTEST_SKIP() << "the screen is at " << pointsPerInch << " points per inch";
+
+    for (UINT templateId : {IDD_FONT_SETFONT, IDD_FONT_BOLD, IDD_FONT_PLAIN})
+    {
+        HWND page = MakePage(templateId);
+        std::vector<RECT> before;
+        for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+            before.push_back(RectIn(page, child));
+        RECT clientBefore{};
+        ::GetClientRect(page, &clientBefore);
+        const LOGFONTA managerFont = FontOf(page);
+
+        DialogFontScaler scaler;
+        ASSERT_TRUE(scaler.Apply(Module(), page, templateId, 96.0));
+        size_t index = 0;
+        for (HWND child = ::GetWindow(page, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT), ++index)
+        {
+            const RECT after = RectIn(page, child);
+            EXPECT_TRUE(::EqualRect(&before[index], &after))
+                << "template " << templateId << ", control " << index << ": " << before[index].left << ","
+                << before[index].top << "-" << before[index].right << "," << before[index].bottom << " became "
+                << after.left << "," << after.top << "-" << after.right << "," << after.bottom;
+        }
+        RECT clientAfter{};
+        ::GetClientRect(page, &clientAfter);
+        EXPECT_TRUE(::EqualRect(&clientBefore, &clientAfter)) << "template " << templateId;
+        const LOGFONTA passFont = FontOf(page);
+        EXPECT_EQ(passFont.lfHeight, managerFont.lfHeight) << "template " << templateId;
+        EXPECT_EQ(passFont.lfWeight, managerFont.lfWeight) << "template " << templateId;
+        EXPECT_EQ(passFont.lfItalic, managerFont.lfItalic) << "template " << templateId;
+        EXPECT_STREQ(passFont.lfFaceName, managerFont.lfFaceName) << "template " << templateId;
+    }
+}

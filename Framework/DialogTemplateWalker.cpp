@@ -1,4 +1,4 @@
-#include "Client/Controls/DialogTemplateWalker.h"
+#include "Framework/DialogTemplateWalker.h"
 
 namespace DialogTemplateWalker
 {
@@ -62,6 +62,20 @@ bool ReadString(const Template& t, size_t offset, std::wstring* out, size_t* end
         out->push_back(static_cast<wchar_t>(c));
     }
     return false;
+}
+
+void ReadClass(const Template& t, size_t offset, Item* out)
+{
+    out->classOrdinal = 0;
+    out->className.clear();
+    if (Fits(t, offset, 4) && Word(t, offset) == 0xFFFF)
+    {
+        out->classOrdinal = Word(t, offset + 2);
+        return;
+    }
+    size_t end = 0;
+    if (!ReadString(t, offset, &out->className, &end))
+        out->className.clear();
 }
 
 // The offset just past the title, where the font fields (if any) begin.
@@ -194,6 +208,7 @@ bool ReadItem(const Template& t, size_t item, bool extended, Item* out)
     out->cx = static_cast<short>(Word(t, item + 4));
     out->cy = static_cast<short>(Word(t, item + 6));
     out->id = extended ? DWord(t, item + 8) : Word(t, item + 8);
+    ReadClass(t, item + (extended ? 12 : 10), out);
     return true;
 }
 }

@@ -42,6 +42,11 @@ struct Item
     DWORD exStyle = 0;
     short x = 0, y = 0, cx = 0, cy = 0;
     DWORD id = 0;  // 32 bits in an extended template, 16 in a plain one
+    // The class: a system class's ordinal (0x80 button ... 0x85 combo box),
+    // or 0 and the class's name; 0 and no name when the template ends
+    // inside the field.
+    WORD classOrdinal = 0;
+    std::wstring className;
 };
 
 bool IsExtended(const Template& t);
