@@ -97,8 +97,10 @@ BOOL CRegClientDlg::OnInitDialog()
 
     m_hIcon.Attach(static_cast<HICON>(::LoadImageA(CWinApp::ResourceInstance(), MAKEINTRESOURCEA(IDI_MAIN_ICON),
                                                    IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)));
-    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
-    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    // The window manager gets the icons once the first page is painted (a
+    // timer comes after every paint): nothing the user looks at waits for
+    // them, and handing them over is one of the dearer steps of the start.
+    SetTimer(kIconTimer, USER_TIMER_MINIMUM);
     m_aboutLink.ShowWindow(SW_SHOW);
     InitSkin();
 
@@ -488,6 +490,18 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(m_hIcon.Get());
     default: return CBitmapDialog::WindowProc(message, wParam, lParam);
     }
+}
+
+void CRegClientDlg::OnTimer(UINT_PTR id)
+{
+    if (id != kIconTimer)
+    {
+        CBitmapDialog::OnTimer(id);
+        return;
+    }
+    KillTimer(kIconTimer);
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
 }
 
 void CRegClientDlg::OnPaint()

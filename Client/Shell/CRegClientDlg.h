@@ -90,10 +90,13 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnPaint() override;
+    void OnTimer(UINT_PTR id) override;
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
     void OnDestroy() override;
 
 private:
+    static constexpr UINT_PTR kIconTimer = 0x1C0;
+
     void InitSkin();
     // The home page and the scan road's pages, joined to the page switch and
     // the scan requests.

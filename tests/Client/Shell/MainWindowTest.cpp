@@ -335,6 +335,15 @@ TEST_F(MainWindowTest, APageIsMadeWhenFirstShownAndOnlyOnce)
     });
 }
 
+TEST_F(MainWindowTest, TheWindowGetsItsIconsOnceItHasShown)
+{
+    RunWindow([&](HWND window) {
+        for (WPARAM kind : {ICON_BIG, ICON_SMALL})
+            EXPECT_TRUE(ProgramDriver::WaitFor(5000, [&] { return ::SendMessageA(window, WM_GETICON, kind, 0) != 0; }))
+                << "icon kind " << kind;
+    });
+}
+
 TEST_F(MainWindowTest, WindowButtonsAndTrayCommands)
 {
     theApp.m_bSiblingInstalled = 1;

@@ -171,6 +171,12 @@ TEST_F(ProgramTest, StartsWithItsMainWindowOnTheScanPage)
     ::Sleep(1500);
     EXPECT_TRUE(SaveScreenshot(window, "main-window"))
         << "artefacts: " << ArtifactsFolder();
+    // The dialog manager gave the focus to the first page button that takes
+    // it (the scan page's own is disabled); the page took none for itself.
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof(gui);
+    ASSERT_TRUE(::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &gui));
+    EXPECT_EQ(gui.hwndFocus, ::GetDlgItem(window, IDC_DEFRAG_BUTTON));
 
     const std::string settings = ReadFileText(m_folder + "qmsettings.ini");
     EXPECT_NE(settings.find("[SETTINGS]\r\n"), std::string::npos);
