@@ -1,5 +1,6 @@
 #pragma once
 #include "Framework/CWnd.h"
+#include "Framework/CommonControls.h"
 
 #include <commctrl.h>
 
@@ -8,6 +9,7 @@ class CDateTimeCtrl : public CWnd
 public:
     bool Create(DWORD style, const RECT& rect, HWND parent, UINT id)
     {
+        CommonControls::Ready();
         return CreateEx(0, DATETIMEPICK_CLASSA, "", style | WS_CHILD, rect, parent, id);
     }
     bool GetTime(SYSTEMTIME* time) const
