@@ -5,13 +5,15 @@
 #   shutdown-test.sh <probe.exe> <scratch folder>   (QM_WINEARCH, QM_PREFIX_ROOT set)
 set -u
 probe=$1
-scratch=$2
 here=$(cd "$(dirname "$0")" && pwd)
 wine_run="$here/../../../scripts/wine-run.sh"
 . "$here/../../../scripts/wine-kinds.sh"
 why=$(qm_kind_blocked "${QM_WINEARCH:-wow64}")
 [ -z "$why" ] || { echo "skipped: ${QM_WINEARCH:-wow64}: $why"; exit 77; }
-mkdir -p "$scratch"
+# Each run keeps its reports in a folder of its own: two runs side by side
+# would otherwise remove and overwrite each other's.
+mkdir -p "$2"
+scratch=$(mktemp -d "$2/run.XXXXXX") || { echo "cannot make a folder in $2"; exit 1; }
 passed=0
 failed=0
 
@@ -54,4 +56,9 @@ run_case restart  ask   ok      question    restart   ends
 run_case shutdown noask cancel  question    shutdown  stays
 run_case shutdown ask   ok      question    shutdown  ends
 echo "$passed passed, $failed failed"
-[ "$failed" = 0 ]
+if [ "$failed" = 0 ]; then
+    rm -rf "$scratch"
+else
+    echo "the reports are kept in $scratch"
+    exit 1
+fi
