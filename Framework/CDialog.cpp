@@ -28,19 +28,6 @@ CDialog::~CDialog()
         CWnd::DestroyWindow();
 }
 
-DialogTemplateWalker::Template CDialog::LoadTemplate(UINT templateId)
-{
-    DialogTemplateWalker::Template loadedTemplate;
-    const HINSTANCE instance = CWinApp::ResourceInstance();
-    HRSRC resource = ::FindResourceA(instance, MAKEINTRESOURCEA(templateId), reinterpret_cast<LPCSTR>(RT_DIALOG));
-    if (!resource)
-        return loadedTemplate;
-    HGLOBAL loaded = ::LoadResource(instance, resource);
-    loadedTemplate.data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
-    loadedTemplate.size = loadedTemplate.data ? ::SizeofResource(instance, resource) : 0;
-    return loadedTemplate;
-}
-
 HWND CDialog::CreateFromTemplate(const DialogTemplateWalker::Template& dialogTemplate, HWND parent)
 {
     if (CommonControls::NeededBy(dialogTemplate))
@@ -77,7 +64,8 @@ INT_PTR CALLBACK CDialog::StaticDialogProc(HWND hwnd, UINT message, WPARAM, LPAR
 
 INT_PTR CDialog::DoModal()
 {
-    const DialogTemplateWalker::Template dialogTemplate = LoadTemplate(m_templateId);
+    const DialogTemplateWalker::Template dialogTemplate =
+        DialogTemplateWalker::Load(CWinApp::ResourceInstance(), static_cast<int>(m_templateId));
     if (!dialogTemplate.data || m_hWnd)
         return -1;
 
@@ -145,7 +133,8 @@ bool CDialog::Create(UINT templateId, CWnd* parent)
         m_templateId = templateId;
     if (parent)
         m_pParentWnd = parent;
-    const DialogTemplateWalker::Template dialogTemplate = LoadTemplate(m_templateId);
+    const DialogTemplateWalker::Template dialogTemplate =
+        DialogTemplateWalker::Load(CWinApp::ResourceInstance(), static_cast<int>(m_templateId));
     if (!dialogTemplate.data)
         return false;
     m_modal = false;

@@ -50,7 +50,6 @@ protected:
 
 private:
     static INT_PTR CALLBACK StaticDialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static DialogTemplateWalker::Template LoadTemplate(UINT templateId);
     HWND CreateFromTemplate(const DialogTemplateWalker::Template& dialogTemplate, HWND parent);
     void RunModalLoop();
 

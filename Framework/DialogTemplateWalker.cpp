@@ -93,6 +93,21 @@ DWORD StyleOf(const Template& t)
 }
 }
 
+Template Load(HMODULE module, int templateId)
+{
+    Template t;
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(templateId & 0xFFFF), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    if (!resource)
+        return t;
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        return t;
+    t.data = static_cast<const BYTE*>(data);
+    t.size = ::SizeofResource(module, resource);
+    return t;
+}
+
 bool IsExtended(const Template& t)
 {
     return Fits(t, 0, 4) && Word(t, 2) == 0xFFFF;

@@ -49,6 +49,9 @@ struct Item
     std::wstring className;
 };
 
+// The template of a dialog resource of module; data null when it cannot be
+// had.
+Template Load(HMODULE module, int templateId);
 bool IsExtended(const Template& t);
 int ItemCount(const Template& t);
 bool ReadHeader(const Template& t, Header* header);

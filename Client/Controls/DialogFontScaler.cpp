@@ -39,21 +39,6 @@ void DialogFontScaler::Reset()
     m_oldFont = NULL;
 }
 
-DialogTemplateWalker::Template DialogFontScaler::LoadTemplate(HMODULE module, int templateId)
-{
-    DialogTemplateWalker::Template t;
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(templateId & 0xFFFF), reinterpret_cast<LPCSTR>(RT_DIALOG));
-    if (!resource)
-        return t;
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
-    if (!data)
-        return t;
-    t.data = static_cast<const BYTE*>(data);
-    t.size = ::SizeofResource(module, resource);
-    return t;
-}
-
 DialogFontScaler::TemplateFont DialogFontScaler::ReadTemplateFont(const DialogTemplateWalker::Template& t)
 {
     TemplateFont font;
@@ -110,7 +95,7 @@ void DialogFontScaler::ForEachMatchedChild(const DialogTemplateWalker::Template&
 
 bool DialogFontScaler::Apply(HMODULE module, HWND window, int templateId, double pointsPerInch)
 {
-    const DialogTemplateWalker::Template t = LoadTemplate(module, templateId);
+    const DialogTemplateWalker::Template t = DialogTemplateWalker::Load(module, templateId);
     if (!t.data || !window)
         return false;
     if (m_window)
@@ -178,7 +163,7 @@ void DialogFontScaler::Restore()
     if (::IsWindow(m_window))
     {
         ::SendMessageA(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(m_oldFont), TRUE);
-        const DialogTemplateWalker::Template t = LoadTemplate(m_module, m_templateId);
+        const DialogTemplateWalker::Template t = DialogTemplateWalker::Load(m_module, m_templateId);
         if (t.data)
             ForEachMatchedChild(t, [&](HWND child, const DialogTemplateWalker::Item&) {
                 ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(m_oldFont), TRUE);

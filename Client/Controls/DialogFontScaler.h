@@ -37,8 +37,6 @@ public:
     static TemplateFont ReadTemplateFont(const DialogTemplateWalker::Template& dialogTemplate);
     // Average character width and height of font in dc, as dialog base units.
     static SIZE MeasureFont(HDC dc, HFONT font);
-    // The template of a dialog resource; data null when it cannot be had.
-    static DialogTemplateWalker::Template LoadTemplate(HMODULE module, int templateId);
 
     HFONT GetFont() const { return m_newFont; }
     HWND GetWindow() const { return m_window; }

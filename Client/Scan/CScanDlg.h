@@ -56,8 +56,9 @@ private:
     void OnScanButton();
 
     CxSkinButton m_scanButton;
-    // The check boxes are held only so that they take the framework's
-    // painting; their states are read from the page.
+    // The check boxes are held so that their frame painting goes through the
+    // framework, which leaves it out for frameless controls; their states
+    // are read from the page.
     std::vector<std::pair<int, std::unique_ptr<CButton>>> m_boxes;
     std::vector<std::pair<int, std::unique_ptr<CLabel>>> m_labels;
     CBrush m_backgroundBrush;

@@ -372,26 +372,15 @@ TEST_F(WindowLayerTest, OnlyAControlWithAFrameHasItsFramePainted)
     frame.DestroyWindow();
 }
 
-namespace
-{
-DialogTemplateWalker::Template TestTemplate(UINT id)
-{
-    const HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(id), reinterpret_cast<LPCSTR>(RT_DIALOG));
-    if (!resource)
-        return {};
-    return {static_cast<const BYTE*>(::LockResource(::LoadResource(module, resource))),
-            static_cast<size_t>(::SizeofResource(module, resource))};
-}
-}
-
 // The program loads the common controls only for a page that has one of
 // theirs; a page that is wrongly judged to have none would fail to be made.
 TEST_F(WindowLayerTest, OnlyATemplateWithAClassOfItsOwnNeedsTheCommonControls)
 {
-    EXPECT_FALSE(CommonControls::NeededBy(TestTemplate(IDD_TEST_MODAL)));
-    EXPECT_FALSE(CommonControls::NeededBy(TestTemplate(IDD_TEST_NAMED_BUTTON))) << "system classes by name";
-    const DialogTemplateWalker::Template lists = TestTemplate(IDD_TEST_LISTS);
+    const HMODULE module = ::GetModuleHandleA(nullptr);
+    EXPECT_FALSE(CommonControls::NeededBy(DialogTemplateWalker::Load(module, IDD_TEST_MODAL)));
+    EXPECT_FALSE(CommonControls::NeededBy(DialogTemplateWalker::Load(module, IDD_TEST_NAMED_BUTTON)))
+        << "system classes by name";
+    const DialogTemplateWalker::Template lists = DialogTemplateWalker::Load(module, IDD_TEST_LISTS);
     ASSERT_NE(nullptr, lists.data);
     EXPECT_TRUE(CommonControls::NeededBy(lists));
 

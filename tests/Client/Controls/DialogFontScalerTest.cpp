@@ -62,7 +62,7 @@ TEST_F(DialogFontScalerTest, TemplateFontIsCreatedAtNinetySixPointsPerInch)
 
 TEST_F(DialogFontScalerTest, ATemplateWithoutAFontGetsEightPointTahoma)
 {
-    const DialogTemplateWalker::Template t = DialogFontScaler::LoadTemplate(Module(), IDD_FONT_NOSETFONT);
+    const DialogTemplateWalker::Template t = DialogTemplateWalker::Load(Module(), IDD_FONT_NOSETFONT);
     ASSERT_NE(nullptr, t.data);
     const DialogFontScaler::TemplateFont font = DialogFontScaler::ReadTemplateFont(t);
     EXPECT_EQ(8, font.pointSize);
@@ -71,7 +71,7 @@ TEST_F(DialogFontScalerTest, ATemplateWithoutAFontGetsEightPointTahoma)
     EXPECT_EQ(std::wstring(L"Tahoma"), font.faceName);
 
     const DialogFontScaler::TemplateFont bold =
-        DialogFontScaler::ReadTemplateFont(DialogFontScaler::LoadTemplate(Module(), IDD_FONT_BOLD));
+        DialogFontScaler::ReadTemplateFont(DialogTemplateWalker::Load(Module(), IDD_FONT_BOLD));
     EXPECT_EQ(10, bold.pointSize);
     EXPECT_EQ(700, bold.weight);
     EXPECT_TRUE(bold.italic);
@@ -154,7 +154,7 @@ TEST_F(DialogFontScalerTest, AMissingTemplateChangesNothing)
 
 TEST_F(DialogFontScalerTest, PlainTemplatesAreWalkedToo)
 {
-    const DialogTemplateWalker::Template t = DialogFontScaler::LoadTemplate(Module(), IDD_FONT_PLAIN);
+    const DialogTemplateWalker::Template t = DialogTemplateWalker::Load(Module(), IDD_FONT_PLAIN);
     ASSERT_FALSE(DialogTemplateWalker::IsExtended(t));
     EXPECT_EQ(2, DialogTemplateWalker::ItemCount(t));
     const DialogFontScaler::TemplateFont font = DialogFontScaler::ReadTemplateFont(t);
@@ -177,7 +177,7 @@ TEST_F(DialogFontScalerTest, PlainTemplatesAreWalkedToo)
 
 TEST_F(DialogFontScalerTest, ACutTemplateIsNeverReadPastItsEnd)
 {
-    const DialogTemplateWalker::Template whole = DialogFontScaler::LoadTemplate(Module(), IDD_FONT_SETFONT);
+    const DialogTemplateWalker::Template whole = DialogTemplateWalker::Load(Module(), IDD_FONT_SETFONT);
     ASSERT_NE(nullptr, whole.data);
     // Every shorter prefix, copied so that reading past it would be noticed
     // by the bounds alone.
