@@ -3,11 +3,12 @@
 #include <commctrl.h>
 
 #include "Framework/CUniqueHandle.h"
+#include "Framework/LateImports.h"
 
 // Owns one image list. A list view keeps the lists it is given only with the
 // LVS_SHAREIMAGELISTS style, which CListCtrl::SetImageList sets, so the list
 // is always destroyed here and only here.
-class CImageList : public CUniqueHandle<FreedBy<HIMAGELIST, &::ImageList_Destroy>>
+class CImageList : public CUniqueHandle<FreedBy<HIMAGELIST, &LateImports::ImageList_Destroy>>
 {
 public:
     // Images of width pixels cut from a bitmap resource; mask is the colour
@@ -19,5 +20,5 @@ public:
     void Destroy() { Close(); }
 
     operator HIMAGELIST() const { return m_h; }
-    int GetImageCount() const { return m_h ? ImageList_GetImageCount(m_h) : 0; }
+    int GetImageCount() const { return m_h ? LateImports::ImageList_GetImageCount(m_h) : 0; }
 };

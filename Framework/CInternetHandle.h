@@ -3,7 +3,7 @@
 #include <wininet.h>
 
 #include "Framework/CUniqueHandle.h"
+#include "Framework/LateImports.h"
 
-// One WinINet session, connection or request, closed by InternetCloseHandle
-// (link wininet).
-using CInternetHandle = CUniqueHandle<FreedBy<HINTERNET, &::InternetCloseHandle>>;
+// One WinINet session, connection or request, closed by InternetCloseHandle.
+using CInternetHandle = CUniqueHandle<FreedBy<HINTERNET, &LateImports::InternetCloseHandle>>;

@@ -1,6 +1,6 @@
 #include "Framework/CommonControls.h"
 
-#include <commctrl.h>
+#include "Framework/LateImports.h"
 
 namespace
 {
@@ -15,7 +15,7 @@ bool IsSystemClassName(const std::wstring& name)
 bool InitialiseLibrary()
 {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
-    return ::InitCommonControlsEx(&controls) != FALSE;
+    return LateImports::InitCommonControlsEx(&controls) != FALSE;
 }
 }
 

@@ -6,6 +6,7 @@
 #include "Framework/CClientDC.h"
 #include "Framework/CGlobalMemory.h"
 #include "Framework/CPaintDC.h"
+#include "Framework/LateImports.h"
 #include "Framework/CWinApp.h"
 #include "Framework/CallbackGuard.h"
 #include "Framework/WorkerThread.h"
@@ -90,8 +91,8 @@ bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, IPicture** out)
         return false;
     // The stream frees the block when it is released.
     memory.Detach();
-    return SUCCEEDED(::OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
-                                      reinterpret_cast<void**>(out))) &&
+    return SUCCEEDED(LateImports::OleLoadPicture(stream.Get(), static_cast<LONG>(size), FALSE, IID_IPicture,
+                                                 reinterpret_cast<void**>(out))) &&
            *out;
 }
 

@@ -9,6 +9,7 @@
 #include "Client/Shell/ProductInfo.h"
 #include "Client/Shell/UpdateProtocol.h"
 #include "Framework/CHandle.h"
+#include "Framework/LateImports.h"
 #include "Framework/ShellCalls.h"
 #include "Framework/WorkerThread.h"
 
@@ -58,7 +59,7 @@ private:
 bool IsConnected()
 {
     DWORD flags = 0;
-    return ::InternetGetConnectedState(&flags, 0) != FALSE;
+    return LateImports::InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
 std::string TempFolder()
@@ -148,16 +149,16 @@ void UpdateWorker::Open(const std::string& file)
 HINTERNET UpdateWorker::OpenSession(DWORD timeoutMs)
 {
     const HINTERNET session =
-        ::InternetOpenA(UpdateProtocol::UserAgent().c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
+        LateImports::InternetOpenA(UpdateProtocol::UserAgent().c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0);
     if (!session)
         return NULL;
     // Only the connect time-out holds under Wine; Windows honours all five.
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
                          INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_CONTROL_SEND_TIMEOUT,
                          INTERNET_OPTION_CONTROL_RECEIVE_TIMEOUT})
-        ::InternetSetOptionA(session, option, &timeoutMs, sizeof(timeoutMs));
+        LateImports::InternetSetOptionA(session, option, &timeoutMs, sizeof(timeoutMs));
     DWORD retries = kConnectRetries;
-    ::InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
+    LateImports::InternetSetOptionA(session, INTERNET_OPTION_CONNECT_RETRIES, &retries, sizeof(retries));
     return session;
 }
 
@@ -165,7 +166,7 @@ HINTERNET UpdateWorker::OpenAddress(HINTERNET session, const std::string& addres
 {
     if (!session || !UpdateProtocol::IsWebAddress(address))
         return NULL;
-    return ::InternetOpenUrlA(session, address.c_str(), nullptr, 0, kOpenFlags, 0);
+    return LateImports::InternetOpenUrlA(session, address.c_str(), nullptr, 0, kOpenFlags, 0);
 }
 
 bool UpdateWorker::IsAnsweredOk(HINTERNET request)
@@ -173,7 +174,7 @@ bool UpdateWorker::IsAnsweredOk(HINTERNET request)
     // An error page is neither a reply nor an installer.
     DWORD status = 0;
     DWORD size = sizeof(status);
-    return ::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+    return LateImports::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
            status == HTTP_STATUS_OK;
 }
 
@@ -186,7 +187,7 @@ bool UpdateWorker::ReadReply(HINTERNET request, std::string& body)
         const DWORD wanted = static_cast<DWORD>(
             std::min<size_t>(sizeof(chunk), UpdateProtocol::kMaxReplyBytes - body.size()));
         DWORD read = 0;
-        if (!::InternetReadFile(request, chunk, wanted, &read) || read == 0)
+        if (!LateImports::InternetReadFile(request, chunk, wanted, &read) || read == 0)
             break;
         body.append(chunk, read);
     }
@@ -255,7 +256,7 @@ std::string UpdateWorker::DownloadUpdate(const std::string& address)
     if (folder.empty() || !::GetTempFileNameA(folder.c_str(), "qmu", 0, tempFile))
         return std::string();
     const std::string target = UpdateProtocol::InstallerPathFor(tempFile);
-    ::DeleteUrlCacheEntryA(address.c_str());
+    LateImports::DeleteUrlCacheEntryA(address.c_str());
 
     TrackedHandle session(job, OpenSession(kDownloadTimeoutMs));
     if (job.IsCancelled())
@@ -274,7 +275,7 @@ std::string UpdateWorker::DownloadUpdate(const std::string& address)
 
     char lengthText[32] = {};
     DWORD lengthSize = sizeof(lengthText);
-    if (!::HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr))
+    if (!LateImports::HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr))
         return std::string();
     const long announced = std::atol(lengthText);
     // An empty installer is as broken as a short one.
@@ -292,7 +293,8 @@ std::string UpdateWorker::DownloadUpdate(const std::string& address)
         for (;;)
         {
             DWORD read = 0;
-            const BOOL ok = ::InternetReadFile(request.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read);
+            const BOOL ok =
+                LateImports::InternetReadFile(request.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read);
             if (job.IsCancelled())
                 break;
             if (!ok || read == 0)
