@@ -2,30 +2,47 @@
 # Installs from Debian's packages what building and testing need, in two steps:
 #   1. the mingw-w64 cross compilers for 32-bit and 64-bit Windows, 64-bit
 #      Wine, CMake, GoogleTest's sources, a virtual display and screenshot
-#      tools: the build and the win64 configuration. This step must succeed.
+#      tools: the build and the win64 configuration.
 #   2. Wine's 32-bit side (wine32:i386 and what it pulls in): the wow64 and
-#      win32 configurations. Where it cannot be installed (a package mirror
-#      whose 32-bit index lags behind, say) the script says so in one line and
-#      still succeeds; the tests then skip those configurations.
-# A package index that fails to download (a mirror in the middle of a sync) is
-# fetched again a few times, then the lists that are there are used. Run again,
-# the script does nothing once everything is installed, nor within a day of
-# finding that Wine's 32-bit side cannot be installed (the reason is kept in
-# $wine32_note, where scripts/wine-kinds.sh reads it); it never asks.
+#      win32 configurations, which run the shipped 32-bit program.
+# Either step failing ends the script non-zero with apt's own words. Only a
+# machine whose kernel refuses 32-bit code (or QM_ONLY_64BIT=1, to check that
+# road anywhere) leaves the second step out, and says so in one line.
+#
+# Where the mirror's 32-bit index lags behind the 64-bit one (a security
+# index in the middle of a sync), every 64-bit library that must have the
+# same version in both architectures is newer than any 32-bit copy on offer,
+# and the plain install fails on unmet dependencies. The script then installs
+# Wine from the main suite for both architectures, moving those libraries
+# back to its versions, says in one line which, and holds them there, so that
+# neither a later run nor a later install moves one architecture forward
+# alone. It never removes a package (the 64-bit Wine least of all), never
+# asks, and run again once everything is installed it does nothing.
 set -euo pipefail
 
 base=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 cmake make googletest
-      xvfb x11-apps imagemagick fonts-wine)
-wine32=(wine32:i386)
-wine32_note=/var/cache/quillomar-deps/wine32-not-installed
+      xvfb x11-apps imagemagick fonts-wine libc6-i386)
+wine32=wine32:i386
+# The suite whose 32-bit and 64-bit indexes always agree.
+main_suite=bookworm
+pin_file=/etc/apt/preferences.d/quillomar-wine32-from-main-suite
+
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/wine-kinds.sh"
 
 sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
 export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp)
+trap '$sudo rm -f "$pin_file"; rm -f "$log"' EXIT
+
+is_installed() {
+    dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'
+}
 
 missing_of() {
     local p
     for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+        is_installed "$p" || echo "$p"
     done
 }
 
@@ -35,58 +52,78 @@ update_lists() {
     lists_updated=1
     local try
     for try in 1 2 3; do
-        if $sudo apt-get update -qq >/tmp/qm-apt-update.$$ 2>&1; then
-            rm -f /tmp/qm-apt-update.$$
-            return 0
-        fi
+        $sudo apt-get update -qq >"$log" 2>&1 && return 0
         [ $try -lt 3 ] && sleep $((try * 5))
     done
+    # A mirror in the middle of a sync: the lists that did come are used.
     echo "install-deps: some package indexes could not be fetched; going on with the lists there are:" >&2
-    grep -E '^(E|W):' /tmp/qm-apt-update.$$ | head -3 >&2 || true
-    rm -f /tmp/qm-apt-update.$$
+    grep -E '^(E|W):' "$log" | head -3 >&2 || true
 }
 
+# apt-get install, never asking and never removing anything; apt's words
+# are left in $log.
 apt_install() {
-    $sudo apt-get install -y -q --no-install-recommends \
-        -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@"
+    $sudo apt-get install -y -q --no-install-recommends --no-remove \
+        -o Dpkg::Options::=--force-confdef -o Dpkg::Options::=--force-confold "$@" >"$log" 2>&1
+}
+
+fail_with_apt_words() {
+    echo "install-deps: $1; apt said:" >&2
+    cat "$log" >&2
+    exit 1
+}
+
+# "package:arch version" of every installed package, sorted.
+installed_versions() {
+    dpkg-query -W -f='${db:Status-Status} ${Package}:${Architecture} ${Version}\n' |
+        awk '$1 == "installed" {print $2, $3}' | LC_ALL=C sort
+}
+
+install_wine32_from_main_suite() {
+    local before moved
+    before=$(installed_versions)
+    printf 'Package: *\nPin: release n=%s\nPin-Priority: 1001\n' "$main_suite" | $sudo tee "$pin_file" >/dev/null
+    apt_install --allow-downgrades wine64 libwine "$wine32" || return 1
+    $sudo rm -f "$pin_file"
+    # Packages installed before whose version changed: those moved back.
+    moved=$(LC_ALL=C join <(printf '%s\n' "$before") <(installed_versions) | awk '$2 != $3 {print $1}' |
+        sed 's/:all$//')
+    [ -n "$moved" ] || return 0
+    # The moved libraries with a 32-bit twin are held in both architectures,
+    # or the next install of a 64-bit package could take the newer copy
+    # again and leave its twin behind; the rest follow them by their
+    # dependencies.
+    local p pairs=""
+    for p in $moved; do
+        p=${p%:amd64}
+        is_installed "$p:i386" && pairs="$pairs $p:amd64 $p:i386"
+    done
+    [ -z "$pairs" ] || $sudo apt-mark hold $pairs >/dev/null
+    echo "install-deps: this mirror's 32-bit index lags behind, so Wine's 32-bit side came from the $main_suite suite;" \
+         "moved back to its versions: $(echo $moved | sed 's/:amd64//g') (held: $(echo $pairs | sed 's/:amd64//g; s/ [^ ]*:i386//g'))"
 }
 
 mapfile -t missing_base < <(missing_of "${base[@]}")
-mapfile -t missing_wine32 < <(missing_of "${wine32[@]}")
-if [ ${#missing_wine32[@]} -gt 0 ] && [ -n "$(find "$wine32_note" -mmin -1440 2>/dev/null)" ]; then
-    missing_wine32=()
+if [ ${#missing_base[@]} -gt 0 ]; then
+    update_lists
+    apt_install "${missing_base[@]}" || fail_with_apt_words "the build's packages could not be installed"
 fi
-[ ${#missing_base[@]} -eq 0 ] && [ ${#missing_wine32[@]} -eq 0 ] && exit 0
 
-if [ ${#missing_wine32[@]} -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+why_not_32bit=$(qm_kind_blocked wow64)
+if [ -n "$why_not_32bit" ]; then
+    echo "install-deps: Wine's 32-bit side is not installed, since $why_not_32bit; only the win64 configuration runs here"
+    exit 0
+fi
+is_installed "$wine32" && exit 0
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
     lists_updated=0
 fi
-
-if [ ${#missing_base[@]} -gt 0 ]; then
-    update_lists
-    # The build and the 64-bit configuration: apt's own words end the script.
-    if ! apt_install "${missing_base[@]}" >/tmp/qm-apt-base.$$ 2>&1; then
-        cat /tmp/qm-apt-base.$$ >&2
-        rm -f /tmp/qm-apt-base.$$
-        exit 1
-    fi
-    rm -f /tmp/qm-apt-base.$$
-fi
-
-if [ ${#missing_wine32[@]} -gt 0 ]; then
-    update_lists
-    if ! apt_install "${missing_wine32[@]}" >/tmp/qm-apt-wine32.$$ 2>&1; then
-        why=$(grep -E '^E:' /tmp/qm-apt-wine32.$$ | head -1 | sed 's/^E: *//')
-        if grep -q 'unmet dependencies' /tmp/qm-apt-wine32.$$; then
-            why="its 32-bit packages have unmet dependencies on this package mirror (apt: ${why:-no reason given})"
-        fi
-        echo "install-deps: Wine's 32-bit side (wine32:i386) could not be installed (${why:-apt failed}); the wow64 and win32 configurations will be skipped on this machine"
-        $sudo mkdir -p "$(dirname "$wine32_note")"
-        echo "${why:-apt failed}" | $sudo tee "$wine32_note" >/dev/null
-    else
-        $sudo rm -f "$wine32_note"
-    fi
-    rm -f /tmp/qm-apt-wine32.$$
+update_lists
+if ! apt_install "$wine32"; then
+    grep -q 'unmet dependencies' "$log" || fail_with_apt_words "Wine's 32-bit side ($wine32) could not be installed"
+    install_wine32_from_main_suite ||
+        fail_with_apt_words "Wine's 32-bit side ($wine32) could not be installed, from the $main_suite suite either"
 fi
 exit 0

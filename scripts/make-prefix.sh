@@ -14,6 +14,11 @@ if [ -n "$why" ]; then
     echo "skipped: no $kind prefix: $why"
     exit 77
 fi
+missing=$(qm_kind_missing "$kind")
+if [ -n "$missing" ]; then
+    echo "cannot make a $kind prefix: $missing" >&2
+    exit 1
+fi
 dest="$root/$kind"
 [ -f "$dest/.ready-fonts" ] && exit 0
 mkdir -p "$root"

@@ -1,7 +1,9 @@
 #!/bin/bash
 # Starts Quillomar.exe under Wine in a prefix of its own (~/.quillomar-wine,
-# made on first use). On a machine that cannot run 32-bit code it starts the
-# 64-bit build instead (prefix ~/.quillomar-wine64) and says so. Without a
+# made on first use). Only on a machine whose kernel refuses 32-bit code (or
+# with QM_ONLY_64BIT=1) it starts the 64-bit build instead (prefix
+# ~/.quillomar-wine64) and says why; where Wine's 32-bit side is missing it
+# says that scripts/install-deps.sh installs it, and ends. Without a
 # display it runs on a virtual one, saves a screenshot to
 # build/artifacts/quillomar.png after a few seconds (QM_SCREENSHOT_DELAY) and
 # then ends the program.
@@ -11,6 +13,11 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 if [ -z "${QM_RUN_VIRTUAL:-}" ]; then
     why=$(qm_kind_blocked wow64)
+    missing=$(qm_kind_missing wow64)
+    if [ -z "$why" ] && [ -n "$missing" ]; then
+        echo "Cannot run the 32-bit program: $missing." >&2
+        exit 1
+    fi
     if [ -z "$why" ]; then
         kind=wow64 exe="$top/build/bin/Quillomar.exe" prefix=$HOME/.quillomar-wine
     else

@@ -5,14 +5,17 @@
 #   win64  64-bit Windows (the 64-bit build)
 # Some machines run only 64-bit user code: their kernel refuses every 32-bit
 # program, Wine's 32-bit loader included, and /usr/bin/wine prefers that
-# loader. On others Wine's 32-bit side could not be installed (a package
-# mirror whose 32-bit index lags behind). There only win64 runs, through
-# /usr/lib/wine/wine64 called directly.
+# loader. There only win64 runs, through /usr/lib/wine/wine64 called
+# directly. Whether the kernel runs 32-bit code is asked of the 32-bit
+# dynamic loader from libc6-i386 (scripts/install-deps.sh installs it).
 #
 # Run it to print the kinds that run here on one line, or source it for:
-#   qm_kind_blocked KIND   prints why KIND cannot run here (nothing when it can)
+#   qm_kind_blocked KIND   prints why this machine can never run KIND
+#                          (nothing when it can)
+#   qm_kind_missing KIND   prints what is missing to run KIND here, though
+#                          the machine could (nothing when nothing is)
 #   qm_use_wine KIND       exports WINELOADER and sets qm_wine to the loader
-#   qm_machine_kinds       the kinds that run here
+#   qm_machine_kinds       the kinds this machine runs
 # QM_ONLY_64BIT=1 takes the road of a machine that cannot run 32-bit code on
 # any machine, to check that road.
 
@@ -28,21 +31,26 @@ qm_kind_blocked() {
     wow64|win32)
         if [ "${QM_ONLY_64BIT:-0}" = 1 ]; then
             echo "QM_ONLY_64BIT=1 takes the road of a machine that cannot run 32-bit code"
-        elif ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-            echo "this machine cannot run 32-bit code (/lib/ld-linux.so.2 does not start)"
+        elif [ -e /lib/ld-linux.so.2 ] && ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+            echo "this machine's kernel refuses 32-bit code (/lib/ld-linux.so.2 does not start)"
+        fi
+        ;;
+    *) echo "unknown kind of Windows: $1" ;;
+    esac
+}
+
+qm_kind_missing() {
+    case "$1" in
+    wow64|win32)
+        if [ ! -e /lib/ld-linux.so.2 ]; then
+            echo "the 32-bit dynamic loader (libc6-i386) is not installed: scripts/install-deps.sh installs it"
         elif command -v dpkg-query >/dev/null &&
              ! dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q 'install ok installed'; then
-            local note=/var/cache/quillomar-deps/wine32-not-installed
-            if [ -s "$note" ]; then
-                echo "Wine's 32-bit side (wine32:i386) could not be installed: $(head -c 300 "$note")"
-            else
-                echo "Wine's 32-bit side (wine32:i386) is not installed (scripts/install-deps.sh installs it)"
-            fi
+            echo "Wine's 32-bit side (wine32:i386) is not installed: scripts/install-deps.sh installs it"
         elif ! "$qm_wine32" --version >/dev/null 2>&1; then
             echo "Wine's 32-bit loader ($qm_wine32) does not start"
         fi
         ;;
-    *) echo "unknown kind of Windows: $1" ;;
     esac
 }
 
