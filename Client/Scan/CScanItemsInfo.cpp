@@ -69,13 +69,14 @@ void CScanItemsInfo::Clear()
     m_exclusionMarks.clear();
     m_markItemsStale = true;
     m_ignoredMarks.clear();
+    m_ignoredPlaces.clear();
     m_cursor = m_foundItems.end();
 }
 
 int CScanItemsInfo::AddFoundItem(const char* text, DWORD category, int, int)
 {
     m_foundMask |= category;
-    if (!text || m_ignoredItems.count(text))
+    if (!text || m_ignoredItems.count(m_places.Of(text)))
         return 0;
     // Equal keys go behind the ones already there, so a category keeps the
     // order in which its findings came.
@@ -179,7 +180,7 @@ int CScanItemsInfo::LoadIgnoreList()
     m_ignoredItems.clear();
     m_ignoredItems.reserve(content.records.size());
     for (IgnoreListFile::Record& record : content.records)
-        m_ignoredItems.emplace(std::move(record.item), record.number);
+        m_ignoredItems.emplace(m_places.Of(record.item), record.number);
     // A list read only in part is read again at the next scan's start: it
     // may have been mended since.
     m_bIgnoreListLoaded = m_ignoredItemsState == ReadStatus::kDone ? 1 : 0;
@@ -257,7 +258,7 @@ int CScanItemsInfo::IsCurrentItemExcluded()
     // Any mark whose item is the text or its short form excludes it: two
     // look-ups, not a walk of every mark for every finding.
     const std::unordered_set<std::string>& items = MarkItems();
-    if (items.count(text) || items.count(shortForm))
+    if (items.count(text) || items.count(shortForm) || IsIgnoredSinceClear(text))
         return 1;
     // A finding with a record may be named by the record's item instead.
     if (!GetItemValue(text.c_str()))
@@ -351,7 +352,7 @@ int CScanItemsInfo::IsIgnored(const char*, int, const ScanItemRecord* record)
     LoadIgnoreList();
     if (!record || record->id == 0)
         return 0;
-    const auto it = m_ignoredItems.find(record->itemText);
+    const auto it = m_ignoredItems.find(m_places.Of(record->itemText));
     return it != m_ignoredItems.end() && it->second == record->id;
 }
 
@@ -364,6 +365,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     m_exclusionMarks.emplace(key, 0);
     m_markItemsStale = true;
     m_ignoredMarks.insert(key);
+    m_ignoredPlaces.insert(m_places.Of(item));
     // A ";" would split the record when the file is read back, and the second
     // half would hide a finding the user never chose to ignore.
     if (key.find(kEntrySeparator) != std::string::npos)
@@ -375,6 +377,11 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     GetIgnoreList(&entries);
     entries.emplace(key, 0);
     return WriteIgnoreList(entries);
+}
+
+bool CScanItemsInfo::IsIgnoredSinceClear(const std::string& finding) const
+{
+    return !m_ignoredPlaces.empty() && m_ignoredPlaces.count(m_places.Of(finding)) != 0;
 }
 
 int CScanItemsInfo::SkipRecycleBin()

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
+#include "Client/Scan/FindingPlace.h"
 #include "Client/Scan/IgnoreListFile.h"
 
 // The results of one scan, the user's exclusions for the next repair, the
@@ -55,6 +56,9 @@ public:
     int WriteScanLog(const std::string& notice);
     int IsIgnored(const char* text, int category, const ScanItemRecord* record) override;
     int AddIgnoreEntry(const char* item, const char* category, int firstValue, int secondValue) override;
+    // True when an item ignored since the last clear names the entry this
+    // finding names, under its own or another name.
+    bool IsIgnoredSinceClear(const std::string& finding) const;
     int SkipRecycleBin() override;
     int SkipTempFiles() override;
 
@@ -94,9 +98,13 @@ private:
     // Marks of items ignored since the last clear: they stay whatever the
     // tree takes back.
     std::set<std::string> m_ignoredMarks;
+    // The places of those items: their twins stay out of the repair too.
+    std::unordered_set<std::string> m_ignoredPlaces;
+    // An ignored item and the findings are held against each other by place.
+    FindingPlace m_places{FindingPlace::CurrentUserSid()};
     std::unordered_set<std::string> m_markItems;
     bool m_markItemsStale = true;
-    // Looked up for every finding of a scan.
+    // Looked up for every finding of a scan; keyed by place.
     std::unordered_map<std::string, int> m_ignoredItems;
     std::map<std::string, int> m_ignoreEntries;
     int m_bSaveIgnoreList = 0;

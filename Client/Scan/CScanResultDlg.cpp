@@ -514,17 +514,13 @@ void CScanResultDlg::OnIgnoreItem()
         return;
     const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(m_tree.GetParentItem(leaf)));
     const std::string text = m_tree.GetFullText(leaf);
-    const bool ticked = m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kTicked;
 
-    CAbstractScanItemsInfo* store = ProgramShell().ResultsStore();
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
     const bool stored = store && store->AddIgnoreEntry(text.c_str(), caption.c_str(), 0, 0) != 0;
 
-    // The tree lowers its own counts as it lets the finding go.
-    HTREEITEM root = m_tree.DeleteFinding(leaf);
-    if (root && !m_tree.ItemHasChildren(root))
-        m_tree.DeleteItem(root);
+    for (HTREEITEM ignored : FindingsIgnoredWith(leaf, store))
+        LetIgnoredFindingGo(ignored);
     RenumberCaptions();
-    m_tree.UpdateSelectionLabel(false, ticked ? 1 : 0, true);
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
 
     if (!stored)
@@ -533,6 +529,26 @@ void CScanResultDlg::OnIgnoreItem()
                    nullptr, MB_OK | MB_ICONWARNING);
     if (m_tree.GetItemsAdded() == 0 && m_workflow)
         m_workflow->ShowStep(kStepOptions);
+}
+
+std::vector<HTREEITEM> CScanResultDlg::FindingsIgnoredWith(HTREEITEM leaf, const CScanItemsInfo* store) const
+{
+    std::vector<HTREEITEM> leaves;
+    for (HTREEITEM root = m_tree.GetRootItem(); root; root = m_tree.GetNextSiblingItem(root))
+        for (HTREEITEM child = m_tree.GetChildItem(root); child; child = m_tree.GetNextSiblingItem(child))
+            if (child == leaf || (store && store->IsIgnoredSinceClear(m_tree.GetFullText(child))))
+                leaves.push_back(child);
+    return leaves;
+}
+
+void CScanResultDlg::LetIgnoredFindingGo(HTREEITEM leaf)
+{
+    const bool ticked = m_tree.GetCheckState(leaf) == CCheckedTreeCtrl::kTicked;
+    // The tree lowers its own counts as it lets the finding go.
+    HTREEITEM root = m_tree.DeleteFinding(leaf);
+    if (root && !m_tree.ItemHasChildren(root))
+        m_tree.DeleteItem(root);
+    m_tree.UpdateSelectionLabel(false, ticked ? 1 : 0, true);
 }
 
 CScanResultDlg::RepairOutcome CScanResultDlg::CountRepaired(bool refused) const

@@ -3,6 +3,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CCheckedTreeCtrl.h"
@@ -20,6 +21,7 @@
 #include "Framework/CButton.h"
 #include "Framework/CProgressCtrl.h"
 
+class CScanItemsInfo;
 struct ClientCategory;
 
 // Step 3 of 3 of a scan: the findings of the last scan as a tree of check
@@ -127,6 +129,11 @@ private:
     void OnJunkCheck(int id, DWORD category);
     void EnableControls(bool enable);
     void WriteSelectionLine();
+    // The leaf the user ignores and every finding that names the same entry
+    // under another name, in any category.
+    std::vector<HTREEITEM> FindingsIgnoredWith(HTREEITEM leaf, const CScanItemsInfo* store) const;
+    // Deletes an ignored finding, and its category when it was the last.
+    void LetIgnoredFindingGo(HTREEITEM leaf);
     // The repair did not run: the page is usable again and says why.
     void AbandonRepair(const char* message);
     // The findings the repair is offered, as the tree holds them, listed a

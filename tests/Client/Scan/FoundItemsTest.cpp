@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "Client/Scan/CScanItemsInfo.h"
+#include "Client/Scan/FindingPlace.h"
+#include "Framework/AnsiText.h"
 #include "Engine/ScanCategory.h"
 #include "Client/Scan/StoreTestFolder.h"
 
@@ -97,6 +99,39 @@ TEST(FoundItems, IgnoredFindingIsNotAcceptedInAnyCategory)
     EXPECT_EQ(ExcludedTexts(store), std::vector<std::string>{"c:\\gone.hlp"});
     EXPECT_EQ(store.LoadIgnoreList(), 1);
     EXPECT_EQ(store.AddFoundItem("c:\\gone.hlp", kScanHelpFiles, 0, 0), 0);
+}
+
+TEST(FoundItems, AnIgnoreHoldsForEveryNameOfTheEntry)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string sid = FindingPlace::CurrentUserSid();
+    ASSERT_FALSE(sid.empty());
+    const std::string run = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\xac";
+    const std::string userHive = "hkey_users\\" + AnsiText::ToLower(sid);
+    // Each record keeps the name it was ignored under.
+    PlantIgnoreList("HKEY_CURRENT_USER" + run + "QmApp^Windows Startup Items^0;\r\n"
+                    "HKEY_USERS\\" + sid + "_Classes\\.qmtwin^File Path References^0;\r\n");
+    CScanItemsInfo store;
+    for (const std::string& twin : {userHive + AnsiText::ToLower(run) + "qmapp", std::string("HKEY_CLASSES_ROOT\\.QmTwin"),
+                                    std::string("HKEY_CURRENT_USER\\Software\\Classes\\.qmtwin"),
+                                    userHive + "\\software\\classes\\.qmtwin",
+                                    std::string("HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\.qmtwin")})
+        EXPECT_EQ(store.AddFoundItem(twin.c_str(), kScanFilePaths, 0, 0), 0) << twin;
+    for (const std::string& other :
+         {"HKEY_USERS\\S-1-5-21-9-9-9-1001" + run + "QmApp", userHive + "0" + run + "QmApp",
+          "HKEY_LOCAL_MACHINE" + run + "QmApp", "HKEY_CURRENT_USER" + run + "QmApp2",
+          std::string("HKEY_CLASSES_ROOT\\.qmtwin2"), std::string("c:\\qmapp")})
+        EXPECT_EQ(store.AddFoundItem(other.c_str(), kScanFilePaths, 0, 0), 1) << other;
+
+    // Ignored during this run under one name: its twins stay out of the repair.
+    store.Clear();
+    const std::string startup = "HKEY_CURRENT_USER" + run + "QmOther", twin = userHive + run + "qmother";
+    store.AddFoundItem(startup.c_str(), kScanStartup, 0, 0);
+    store.AddFoundItem(twin.c_str(), kScanFilePaths, 0, 0);
+    store.AddFoundItem((twin + "2").c_str(), kScanFilePaths, 0, 0);
+    EXPECT_EQ(store.AddIgnoreEntry(startup.c_str(), "Windows Startup Items", 0, 0), 1);
+    EXPECT_EQ(ExcludedTexts(store), (std::vector<std::string>{startup, twin}));
 }
 
 TEST(FoundItems, ExcludedFindingIsWalkedButReportedExcluded)

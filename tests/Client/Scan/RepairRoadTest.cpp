@@ -307,3 +307,59 @@ TEST(RepairRoad, ARepairWhoseBackupCannotBeWrittenChangesNothingAndSaysSo)
     ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
     EXPECT_TRUE(program.WaitForExit(20000)) << "the program did not end";
 }
+
+TEST(RepairRoad, AnIgnoredStartupItemOutlivesTheAutomaticRepairUnderItsOtherName)
+{
+    const std::string run = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+    const std::vector<std::string> names = {"QmTwinA", "QmTwinB", "QmTwinC"};
+    for (const std::string& name : names)
+        ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, run, name, "c:\\qm-twin-gone\\" + name + ".exe"));
+    const std::string folder = MakeProgramFolder("ignored-twins");
+    // Startup items, and the file references of the user hives, which reach
+    // the same values by the user's SID.
+    const std::string categories = "[SETTINGS]\r\nFirstRun=0\r\nLastSelectedScanTypes=" +
+                                   std::to_string(0x400 | 0x400000) + "\r\n";
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", categories));
+
+    RunningProgram program;
+    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+    const HWND mainWindow = program.WaitForMainWindow();
+    ASSERT_NE(mainWindow, static_cast<HWND>(NULL));
+    const HWND tree = ScanAndShowResults(mainWindow);
+    ASSERT_NE(tree, static_cast<HWND>(NULL));
+    const std::string ignored = Lower("\\" + run + "\xAC" + names[1]);
+    auto namesOfIgnored = [tree, &ignored] {
+        std::vector<std::string> texts;
+        for (const TreeRow& row : TreeRows(tree))
+        {
+            const std::string text = Lower(row.text);
+            if (row.depth == 1 && text.size() > ignored.size() &&
+                text.compare(text.size() - ignored.size(), ignored.size(), ignored) == 0)
+                texts.push_back(text);
+        }
+        return texts;
+    };
+    const std::string startup = "hkey_current_user" + ignored;
+    const std::vector<std::string> listed = namesOfIgnored();
+    ASSERT_EQ(listed.size(), 2u) << "the value is not listed under both names";
+    ASSERT_NE(std::find(listed.begin(), listed.end(), startup), listed.end());
+    const TreeRow* row = FindRow(TreeRows(tree), startup);
+    ASSERT_NE(row, nullptr);
+    ASSERT_TRUE(TreeSelect(tree, row->item));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_IGNORE_BUTTON));
+    EXPECT_TRUE(WaitFor(10000, [&] { return namesOfIgnored().empty(); })) << "the ignore left a twin listed";
+    EXPECT_TRUE(SaveScreenshot(mainWindow, "ignored-twins-results"));
+    ASSERT_TRUE(ClickWhenUsable(mainWindow, IDC_CLOSE_BUTTON));
+    ASSERT_TRUE(program.WaitForExit(20000)) << "the program did not end";
+
+    // The next start scans, repairs by itself and ends.
+    ASSERT_TRUE(TestEnv::WriteFile(folder + "qmsettings.ini", categories + "AutoRepair=1\r\nAutoShutdown=1\r\n"));
+    RunningProgram again;
+    ASSERT_TRUE(again.Start(folder + "Quillomar.exe", "STARTSCAN"));
+    ASSERT_TRUE(again.WaitForExit(240000)) << "the program did not end by itself";
+    EXPECT_TRUE(TestEnv::ValueExists(HKEY_CURRENT_USER, run, names[1])) << "the ignored value was repaired";
+    EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, run, names[0]));
+    EXPECT_FALSE(TestEnv::ValueExists(HKEY_CURRENT_USER, run, names[2]));
+    for (const std::string& name : names)
+        ::RegDeleteKeyValueA(HKEY_CURRENT_USER, run.c_str(), name.c_str());
+}

@@ -15,6 +15,7 @@
 #include "Client/res/ShellResource.h"
 #include "Client/Scan/CScanDlg.h"
 #include "Client/Scan/CStatusDlg.h"
+#include "Client/Scan/FindingPlace.h"
 #include "Engine/ScanCategory.h"
 #include "Framework/CHandle.h"
 #include "support/ProgramDriver.h"
@@ -293,6 +294,38 @@ TEST_F(ResultsPageTest, IgnoringTakesAFindingOutOnceAndListsIt)
     tree.SelectItem(tree.GetRootItem());
     Page().OnIgnoreItem();
     EXPECT_EQ(TreeRows().size(), 2u);
+}
+
+TEST_F(ResultsPageTest, IgnoringAFindingTakesItsTwinsOutOfTheTreeAndTheRepair)
+{
+    if (!RunInOwnFolder())
+        return;
+    PlantIgnoreList("");
+    // The walk of the user hives reaches the same values by the user's SID.
+    const std::string app = ValueText("Run", "app"), other = ValueText("Run", "other");
+    auto twin = [](const std::string& text) {
+        return "HKEY_USERS\\" + FindingPlace::CurrentUserSid() + text.substr(text.find('\\'));
+    };
+    ShowFindings({{kScanStartup, app}, {kScanStartup, other}, {kScanFilePaths, twin(app)},
+                  {kScanFilePaths, twin(other)}},
+                 kScanStartup | kScanFilePaths);
+    Page().Tree().SelectItem(FindLeaf(app));
+    Page().OnIgnoreItem();
+    EXPECT_EQ(IgnoreListBytes(), app + "^Windows Startup Items^0;\r\n");
+    EXPECT_EQ(FindLeaf(twin(app)), nullptr) << "the twin is still listed";
+    EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "2 of 2 error(s) selected for repair");
+    EXPECT_EQ(ControlText(IDC_FINDINGS_COUNT), "2");
+
+    std::vector<std::string> repaired;
+    m_job.body = [&repaired](CAbstractScanItemsInfo& store) {
+        for (int more = store.MoveFirst(); more; more = store.MoveNext())
+            if (!store.IsCurrentItemExcluded())
+                repaired.push_back(store.GetCurrentText());
+        return 0;
+    };
+    Page().OnRepair();
+    ASSERT_TRUE(PumpUntil([this] { return RepairEnded(); }));
+    EXPECT_EQ(repaired, (std::vector<std::string>{other, twin(other)}));
 }
 
 TEST_F(ResultsPageTest, AFindingTheIgnoreListCannotTakeIsSaidToComeBack)
