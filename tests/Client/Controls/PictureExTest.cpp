@@ -200,6 +200,9 @@ TEST_F(PictureExTest, AFrameThatThrowsEndsTheAnimationNotTheProgram)
     m_picture.ThrowFromNextRender();
     m_picture.Draw();
     EXPECT_TRUE(KitTest::PumpUntil([&] { return reports == 1 && !m_picture.IsPlaying(); }, 3000));
+    // The report comes while the thread unwinds: a Draw before it has ended
+    // is refused as a second thread. Stop waits for its end.
+    EXPECT_TRUE(m_picture.Stop());
     // The control goes on: it plays again and stops.
     const int before = m_picture.renders;
     m_picture.Draw();
