@@ -31,16 +31,13 @@ std::string HostPath(const std::string& path)
 // A symbolic link made on the host, as Wine shows user folders linked into a home.
 bool MakeHostFolderLink(const std::string& link, const std::string& target)
 {
-    std::string command = "ln -s " + HostPath(target) + " " + HostPath(link);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    TestEnv::ProcessStart start;
+    start.program = "Z:\\bin\\ln";
+    start.commandLine = "ln -s " + HostPath(target) + " " + HostPath(link);
+    const TestEnv::StartedProcess process = TestEnv::StartProcess(start);
+    if (!process)
         return false;
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::WaitForSingleObject(process.process.Get(), 10000);
     return (::GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
