@@ -144,6 +144,7 @@ StartedProcess StartProcess(const ProcessStart& start)
                              folder, &startup, &info))
         {
             StartedProcess started;
+            started.started = true;
             started.process.Attach(info.hProcess);
             started.thread.Attach(info.hThread);
             started.id = info.dwProcessId;

@@ -53,14 +53,15 @@ struct ProcessStart
     STARTUPINFOA startup = PlainStartup();
 };
 
-// A started process, whose handles are closed with it; empty when it could
-// not be started.
+// A started process, whose handles are closed with it. Wine starts a Unix
+// program without giving its handles: started, with no handle to wait on.
 struct StartedProcess
 {
+    bool started = false;
     CHandle process;
     CHandle thread;
     DWORD id = 0;
-    explicit operator bool() const { return process.IsValid(); }
+    explicit operator bool() const { return started; }
 };
 
 // The one way the tests start a process: CreateProcessA, tried again a few
