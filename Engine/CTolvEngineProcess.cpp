@@ -325,6 +325,10 @@ int CTolvEngineProcess::Run()
 
 int CTolvEngineProcess::FinishJob(CAbstractStatus* sink, int result)
 {
+    // The compaction page waits for this call alone, so it comes on every
+    // road the job ends by: its body, a stop before it began, a failure.
+    if (m_nJobType == kJobDefrag)
+        sink->OnDefragResult(result);
     sink->OnProgress(2);
     sink->SetStatusText("", "Scanning");
     // The job's inputs are free before its final call: the page may start

@@ -106,7 +106,8 @@ protected:
     int FailedJobResult() const;
     // The result of a job stopped before its first Resume: a cancelled one.
     int CancelledBeforeStartResult() const;
-    // The calls that end every job, the final one last; returns result.
+    // The calls that end every job (a compaction's result first), the final
+    // one last; returns result.
     int FinishJob(CAbstractStatus* sink, int result);
     bool DisableRedirection();
     void RevertRedirection();

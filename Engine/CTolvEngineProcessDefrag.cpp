@@ -40,6 +40,5 @@ int CTolvEngineProcess::DefragRegistry()
     {
         result = listed ? kDefragFailedAfterHiveList : kDefragFailedBeforeHiveList;
     }
-    sink->OnDefragResult(result);
     return result;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Client/Controls/BitmapPixels.h"
+#include "Framework/CClientDC.h"
 #include "Framework/CMemoryDC.h"
 #include "Framework/CRgn.h"
 #include "Framework/CWinApp.h"
@@ -214,10 +215,8 @@ void CBitmapDialog::ApplyTemplateFont()
 
 bool CBitmapDialog::IsScreenAtTemplateScale()
 {
-    const HDC screen = ::GetDC(NULL);
-    const int pointsPerInch = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen)
-        ::ReleaseDC(NULL, screen);
+    const CClientDC screen(NULL);
+    const int pointsPerInch = screen.IsValid() ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
     return pointsPerInch == static_cast<int>(kTemplatePointsPerInch);
 }
 

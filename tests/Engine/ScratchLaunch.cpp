@@ -50,22 +50,24 @@ struct RunFromScratchFolder
             ::ExitProcess(3);
         ::SetEnvironmentVariableA(kChildMark, "1");
 
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        InheritStdHandle(STD_INPUT_HANDLE, startup.hStdInput);
-        InheritStdHandle(STD_OUTPUT_HANDLE, startup.hStdOutput);
-        InheritStdHandle(STD_ERROR_HANDLE, startup.hStdError);
-        std::string commandLine = "\"" + copy + "\"" + ArgumentsAfterProgram();
-        PROCESS_INFORMATION process = {};
-        if (!::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                              &process))
-            ::ExitProcess(4);
-        ::WaitForSingleObject(process.hProcess, INFINITE);
-        DWORD code = 5;
-        ::GetExitCodeProcess(process.hProcess, &code);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        TestEnv::ProcessStart start;
+        start.program = copy;
+        start.commandLine = "\"" + copy + "\"" + ArgumentsAfterProgram();
+        start.inheritHandles = true;
+        start.startup.dwFlags = STARTF_USESTDHANDLES;
+        InheritStdHandle(STD_INPUT_HANDLE, start.startup.hStdInput);
+        InheritStdHandle(STD_OUTPUT_HANDLE, start.startup.hStdOutput);
+        InheritStdHandle(STD_ERROR_HANDLE, start.startup.hStdError);
+        DWORD code = 4;
+        {
+            const TestEnv::StartedProcess process = TestEnv::StartProcess(start);
+            if (process)
+            {
+                ::WaitForSingleObject(process.process.Get(), INFINITE);
+                code = 5;
+                ::GetExitCodeProcess(process.process.Get(), &code);
+            }
+        }
         ::ExitProcess(code);
     }
 };

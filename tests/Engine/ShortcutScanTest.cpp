@@ -28,20 +28,26 @@ std::string HostPath(const std::string& path)
     return result;
 }
 
+bool IsHostLink(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 // A symbolic link made on the host, as Wine shows user folders linked into a home.
 bool MakeHostFolderLink(const std::string& link, const std::string& target)
 {
-    std::string command = "ln -s " + HostPath(target) + " " + HostPath(link);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &process))
+    TestEnv::ProcessStart start;
+    start.program = "Z:\\bin\\ln";
+    start.commandLine = "ln -s " + HostPath(target) + " " + HostPath(link);
+    if (!TestEnv::StartProcess(start))
         return false;
-    ::WaitForSingleObject(process.hProcess, 10000);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return (::GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    // Wine gives no handle of a Unix process to wait on: the link's arrival
+    // is the end that counts.
+    const DWORD begun = ::GetTickCount();
+    while (!IsHostLink(link) && ::GetTickCount() - begun < 10000)
+        ::Sleep(50);
+    return IsHostLink(link);
 }
 
 class ShortcutScan : public PlantedEntries

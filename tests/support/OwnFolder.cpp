@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Framework/CHandle.h"
 #include "Framework/ModulePath.h"
 #include "support/TestRegistry.h"
 
@@ -78,29 +77,30 @@ bool RunCopy(int* exitCode)
         *exitCode = 1;
         return true;
     }
-    std::string commandLine = "\"" + copy + "\"" + Arguments();
-    STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
-    PROCESS_INFORMATION process = {};
+    TestEnv::ProcessStart start;
+    start.program = copy;
+    start.commandLine = "\"" + copy + "\"" + Arguments();
+    start.folder = folder;
+    start.inheritHandles = true;
+    start.startup = TestEnv::WithOurStandardHandles();
     ::SetEnvironmentVariableA(kBinariesVariable, binaries.c_str());
-    const BOOL started = TestEnv::StartProcess(copy, commandLine, true, folder.c_str(), startup, process);
-    if (!started)
+    const TestEnv::StartedProcess process = TestEnv::StartProcess(start);
+    if (!process)
     {
         std::fprintf(stderr, "cannot start %s (error %lu)\n", copy.c_str(), ::GetLastError());
         *exitCode = 1;
         return true;
     }
-    CHandle processHandle(process.hProcess);
-    CHandle threadHandle(process.hThread);
     DWORD code = 1;
-    if (::WaitForSingleObject(processHandle.Get(), CopyTimeLimit()) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(process.process.Get(), CopyTimeLimit()) != WAIT_OBJECT_0)
     {
         std::fprintf(stderr, "the test program in %s did not end within its time limit\n", folder.c_str());
-        ::TerminateProcess(processHandle.Get(), 4);
+        ::TerminateProcess(process.process.Get(), 4);
         code = 4;
     }
     else
     {
-        ::GetExitCodeProcess(processHandle.Get(), &code);
+        ::GetExitCodeProcess(process.process.Get(), &code);
     }
     std::fflush(stderr);
     *exitCode = static_cast<int>(code);

@@ -52,23 +52,20 @@ void RunningProgram::Forget()
 bool RunningProgram::Start(const std::string& exe, const std::string& arguments, const std::string& folder)
 {
     Forget();
-    std::string commandLine = "\"" + exe + "\"";
+    TestEnv::ProcessStart start;
+    start.program = exe;
+    start.commandLine = "\"" + exe + "\"";
     if (!arguments.empty())
-        commandLine += " " + arguments;
-    std::string directory = folder;
-    if (directory.empty())
-        directory = exe.substr(0, exe.find_last_of('\\') + 1);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!TestEnv::StartProcess(exe, commandLine, false, directory.c_str(), startup, info))
+        start.commandLine += " " + arguments;
+    start.folder = folder.empty() ? exe.substr(0, exe.find_last_of('\\') + 1) : folder;
+    TestEnv::StartedProcess started = TestEnv::StartProcess(start);
+    if (!started)
     {
         ADD_FAILURE() << "could not start " << exe << " (error " << ::GetLastError() << ")";
         return false;
     }
-    ::CloseHandle(info.hThread);
-    m_process = info.hProcess;
-    m_processId = info.dwProcessId;
+    m_process = started.process.Detach();
+    m_processId = started.id;
     return true;
 }
 
@@ -310,14 +307,12 @@ bool SaveScreenshot(HWND window, const std::string& name)
         if (c == '/')
             c = '\\';
     ::DeleteFileA(windowsTarget.c_str());
-    std::string commandLine = "/bin/sh -c \"" + script + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    if (!::CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                          &info))
+    TestEnv::ProcessStart shellStart;
+    shellStart.program = "Z:\\bin\\sh";
+    shellStart.commandLine = "/bin/sh -c \"" + script + "\"";
+    const TestEnv::StartedProcess shell = TestEnv::StartProcess(shellStart);
+    if (!shell)
         return false;
-    ::CloseHandle(info.hThread);
     // The handle of a Unix process does not always signal its end under
     // Wine: the picture is renamed into place whole, so its arrival is the
     // end that counts.
@@ -325,11 +320,10 @@ bool SaveScreenshot(HWND window, const std::string& name)
     while (!TestEnv::FileExists(windowsTarget) && ::GetTickCount() - start < 20000)
     {
         if (own)
-            WaitPumping(info.hProcess, 100);
+            WaitPumping(shell.process.Get(), 100);
         else
             ::Sleep(100);
     }
-    ::CloseHandle(info.hProcess);
     return TestEnv::FileExists(windowsTarget);
 }
 }

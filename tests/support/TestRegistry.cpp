@@ -117,23 +117,44 @@ STARTUPINFOA WithOurStandardHandles()
     return startup;
 }
 
-BOOL StartProcess(const std::string& exe, std::string commandLine, bool inheritHandles, const char* folder,
-                  STARTUPINFOA& startup, PROCESS_INFORMATION& process)
+STARTUPINFOA PlainStartup()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    return startup;
+}
+
+StartedProcess StartProcess(const ProcessStart& start)
 {
     // Wine now and then refuses to start a process with an internal error
     // while the machine is loaded (seen with programs copied a moment
     // before, in two runs of the suite side by side); the same call a
     // moment later starts it.
+    const char* const program = start.program.empty() ? nullptr : start.program.c_str();
+    const char* const folder = start.folder.empty() ? nullptr : start.folder.c_str();
+    std::string environment = start.environment;
+    void* const block = environment.empty() ? nullptr : &environment[0];
+    STARTUPINFOA startup = start.startup;
     for (int attempt = 0;; ++attempt)
     {
-        if (::CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, inheritHandles, 0, nullptr, folder,
-                             &startup, &process))
-            return TRUE;
+        // CreateProcessA may write into the command line.
+        std::string commandLine = start.commandLine;
+        PROCESS_INFORMATION info = {};
+        if (::CreateProcessA(program, &commandLine[0], nullptr, nullptr, start.inheritHandles, start.flags, block,
+                             folder, &startup, &info))
+        {
+            StartedProcess started;
+            started.started = true;
+            started.process.Attach(info.hProcess);
+            started.thread.Attach(info.hThread);
+            started.id = info.dwProcessId;
+            return started;
+        }
         const DWORD error = ::GetLastError();
         if (error != ERROR_INTERNAL_ERROR || attempt == 4)
         {
             ::SetLastError(error);
-            return FALSE;
+            return StartedProcess();
         }
         ::Sleep(250);
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "Framework/CHandle.h"
+
 // Small helpers shared by the tests: facts about the Windows the test runs
 // on, and scratch registry keys and files that clean up after themselves.
 namespace TestEnv
@@ -33,10 +35,39 @@ std::vector<std::string> NamesMatching(const std::string& pattern);
 // Start-up information that hands this process's standard handles on to a
 // child started with handle inheritance.
 STARTUPINFOA WithOurStandardHandles();
-// CreateProcessA, tried again a few times when Wine answers with an internal
-// error; GetLastError tells why it failed.
-BOOL StartProcess(const std::string& exe, std::string commandLine, bool inheritHandles, const char* folder,
-                  STARTUPINFOA& startup, PROCESS_INFORMATION& process);
+STARTUPINFOA PlainStartup();
+
+// What a test gives to start a process. Left as they are: the program is the
+// command line's first word, the folder and environment are this process's,
+// no handle is inherited and no creation flag given.
+struct ProcessStart
+{
+    std::string program;
+    std::string commandLine;
+    std::string folder;
+    // CREATE_SUSPENDED, CREATE_NO_WINDOW, ...
+    DWORD flags = 0;
+    bool inheritHandles = false;
+    // "NAME=value" lines, each ended by a NUL, and one NUL more at the end.
+    std::string environment;
+    STARTUPINFOA startup = PlainStartup();
+};
+
+// A started process, whose handles are closed with it. Wine starts a Unix
+// program without giving its handles: started, with no handle to wait on.
+struct StartedProcess
+{
+    bool started = false;
+    CHandle process;
+    CHandle thread;
+    DWORD id = 0;
+    explicit operator bool() const { return started; }
+};
+
+// The one way the tests start a process: CreateProcessA, tried again a few
+// times when Wine answers with an internal error. When it gives no process,
+// GetLastError tells why.
+StartedProcess StartProcess(const ProcessStart& start);
 // A value of section "SETTINGS" of the program's settings file at iniPath;
 // fallback when the file or the value is missing.
 std::string SettingsValue(const std::string& iniPath, const char* name, const char* fallback = "<missing>");

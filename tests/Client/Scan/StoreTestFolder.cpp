@@ -6,7 +6,6 @@
 #include <string>
 
 #include "Client/Scan/CScanItemsInfo.h"
-#include "Framework/CHandle.h"
 #include "Framework/ModulePath.h"
 #include "support/TestRegistry.h"
 
@@ -50,29 +49,29 @@ std::string FreshFolder(const std::string& testName)
 int RunCopy(const std::string& program, const std::string& testName, const std::string& report,
             std::string* failure)
 {
-    std::string commandLine =
+    TestEnv::ProcessStart start;
+    start.program = program;
+    start.commandLine =
         "\"" + program + "\" --gtest_color=no --gtest_filter=" + testName + " \"--gtest_output=xml:" + report + "\"";
-    STARTUPINFOA startup = TestEnv::WithOurStandardHandles();
-    PROCESS_INFORMATION process = {};
+    start.inheritHandles = true;
+    start.startup = TestEnv::WithOurStandardHandles();
     ::SetEnvironmentVariableA(kCopyVariable, "1");
-    const BOOL started = TestEnv::StartProcess(program, commandLine, true, nullptr, startup, process);
+    const TestEnv::StartedProcess process = TestEnv::StartProcess(start);
     const DWORD startError = ::GetLastError();
     ::SetEnvironmentVariableA(kCopyVariable, nullptr);
-    if (!started)
+    if (!process)
     {
         *failure = "it could not be started (error " + std::to_string(startError) + ")";
         return -1;
     }
-    CHandle processHandle(process.hProcess);
-    CHandle threadHandle(process.hThread);
-    if (::WaitForSingleObject(processHandle.Get(), kCopyTimeoutMs) != WAIT_OBJECT_0)
+    if (::WaitForSingleObject(process.process.Get(), kCopyTimeoutMs) != WAIT_OBJECT_0)
     {
-        ::TerminateProcess(processHandle.Get(), 1);
+        ::TerminateProcess(process.process.Get(), 1);
         *failure = "it did not end within " + std::to_string(kCopyTimeoutMs) + " ms";
         return -1;
     }
     DWORD exitCode = 1;
-    ::GetExitCodeProcess(processHandle.Get(), &exitCode);
+    ::GetExitCodeProcess(process.process.Get(), &exitCode);
     return static_cast<int>(exitCode);
 }
 }

@@ -269,19 +269,15 @@ TEST_F(ProgramTest, ProgramStartedByNameFromAPromptKeepsItsSettingsBesideItself)
     const std::string elsewhere = TestEnv::MakeScratchFolder("prompt-elsewhere");
     ::DeleteFileA((elsewhere + "qmsettings.ini").c_str());
     const std::string pathVariable = m_folder.substr(0, m_folder.size() - 1) + ";C:\\windows\\system32;C:\\windows";
-    std::string environment = "PATH=" + pathVariable + std::string(1, '\0') + "WINEDEBUG=-all" +
-                              std::string(1, '\0') + std::string(1, '\0');
     char system[MAX_PATH] = {};
     ::GetSystemDirectoryA(system, MAX_PATH);
-    const std::string cmd = std::string(system) + "\\cmd.exe";
-    std::string commandLine = "cmd.exe /c Quillomar";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(::CreateProcessA(cmd.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, &environment[0],
-                                 elsewhere.c_str(), &startup, &info));
-    ::CloseHandle(info.hThread);
-    ::CloseHandle(info.hProcess);
+    TestEnv::ProcessStart prompt;
+    prompt.program = std::string(system) + "\\cmd.exe";
+    prompt.commandLine = "cmd.exe /c Quillomar";
+    prompt.folder = elsewhere;
+    prompt.environment = "PATH=" + pathVariable + std::string(1, '\0') + "WINEDEBUG=-all" + std::string(1, '\0') +
+                         std::string(1, '\0');
+    ASSERT_TRUE(TestEnv::StartProcess(prompt)) << "error " << ::GetLastError();
 
     // The program's window, whichever process of the prompt it belongs to.
     const HWND shown = WaitForMainWindowOf(m_exe);

@@ -111,15 +111,9 @@ int main(int argc, char** argv)
     g_report = argv[4];
 
     // Another program of the session, which a real shutdown ends too.
-    std::string idleCommand = "\"" + std::string(argv[0]) + "\" idle \"" + g_report + ".idle\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION idle = {};
-    if (::CreateProcessA(nullptr, &idleCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &idle))
-    {
-        ::CloseHandle(idle.hThread);
-        ::CloseHandle(idle.hProcess);
-    }
+    TestEnv::ProcessStart idle;
+    idle.commandLine = "\"" + std::string(argv[0]) + "\" idle \"" + g_report + ".idle\"";
+    TestEnv::StartProcess(idle);
     // A loaded machine may take seconds to start it; the question waits
     // until it runs, or the shutdown would find nothing to end.
     WaitForIdleCompanion(60000);

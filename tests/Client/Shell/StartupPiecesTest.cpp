@@ -131,17 +131,15 @@ TEST(WindowsVersionCode, TheManifestLetsNewWindowsReportItself)
     {
         ASSERT_TRUE(TestEnv::SetString(HKEY_CURRENT_USER, key, "Version", version.first));
         ASSERT_TRUE(::SetEnvironmentVariableA("QM_EXPECTED_VERSION_CODE", version.second));
-        std::string commandLine = "\"" + copy + "\" --gtest_filter=ManifestedVersion.*";
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof(startup);
-        PROCESS_INFORMATION info = {};
-        ASSERT_TRUE(::CreateProcessA(copy.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                     folder.c_str(), &startup, &info));
-        ::WaitForSingleObject(info.hProcess, 60000);
+        TestEnv::ProcessStart start;
+        start.program = copy;
+        start.commandLine = "\"" + copy + "\" --gtest_filter=ManifestedVersion.*";
+        start.folder = folder;
+        const TestEnv::StartedProcess probe = TestEnv::StartProcess(start);
+        ASSERT_TRUE(probe) << "error " << ::GetLastError();
+        ::WaitForSingleObject(probe.process.Get(), 60000);
         DWORD code = 1;
-        ::GetExitCodeProcess(info.hProcess, &code);
-        ::CloseHandle(info.hThread);
-        ::CloseHandle(info.hProcess);
+        ::GetExitCodeProcess(probe.process.Get(), &code);
         EXPECT_EQ(code, 0u) << "Wine set to " << version.first;
     }
     ::SetEnvironmentVariableA("QM_EXPECTED_VERSION_CODE", nullptr);

@@ -2,11 +2,10 @@
 
 #include <objbase.h>
 
-#include <cstring>
 #include <vector>
 
 #include "Framework/CComPtr.h"
-#include "Framework/CHandle.h"
+#include "support/TestRegistry.h"
 
 namespace TaskSchedulerProbe
 {
@@ -36,16 +35,11 @@ std::string TakeText(HRESULT result, LPWSTR text)
 
 bool RunAndWait(const char* commandLine)
 {
-    std::vector<char> command(commandLine, commandLine + std::strlen(commandLine) + 1);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                          &startup, &process))
-        return false;
-    CHandle thread(process.hThread);
-    CHandle running(process.hProcess);
-    return ::WaitForSingleObject(running.Get(), 90000) == WAIT_OBJECT_0;
+    TestEnv::ProcessStart start;
+    start.commandLine = commandLine;
+    start.flags = CREATE_NO_WINDOW;
+    const TestEnv::StartedProcess process = TestEnv::StartProcess(start);
+    return process && ::WaitForSingleObject(process.process.Get(), 90000) == WAIT_OBJECT_0;
 }
 
 // Through the service manager, which the Task Scheduler asks.
