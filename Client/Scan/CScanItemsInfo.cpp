@@ -75,7 +75,7 @@ void CScanItemsInfo::Clear()
 int CScanItemsInfo::AddFoundItem(const char* text, DWORD category, int, int)
 {
     m_foundMask |= category;
-    if (!text || m_ignoredItems.count(text))
+    if (!text || (m_ignoredItems && m_ignoredItems->FindItem(text)))
         return 0;
     // Equal keys go behind the ones already there, so a category keeps the
     // order in which its findings came.
@@ -169,17 +169,13 @@ int CScanItemsInfo::LoadIgnoreList()
 {
     if (m_bIgnoreListLoaded)
         return 0;
-    IgnoreListFile::Content content;
-    // The map is replaced only by a read: while the file cannot be read, the
-    // findings ignored so far stay hidden.
-    const bool read = ReadIgnoreFile(content);
+    // The list is replaced only by a read: while the file cannot be read,
+    // the findings ignored so far stay hidden.
+    std::shared_ptr<const IgnoreListSnapshot> read = CurrentIgnoreFile();
     m_ignoredItemsState = m_lastIgnoreRead;
-    if (!read)
+    if (m_ignoredItemsState == ReadStatus::kFailed)
         return 0;
-    m_ignoredItems.clear();
-    m_ignoredItems.reserve(content.records.size());
-    for (IgnoreListFile::Record& record : content.records)
-        m_ignoredItems.emplace(std::move(record.item), record.number);
+    m_ignoredItems = std::move(read);
     // A list read only in part is read again at the next scan's start: it
     // may have been mended since.
     m_bIgnoreListLoaded = m_ignoredItemsState == ReadStatus::kDone ? 1 : 0;
@@ -191,6 +187,7 @@ int CScanItemsInfo::AppendIgnoreList()
     if (!m_bSaveIgnoreList)
         return 0;
     m_bIgnoreListLoaded = 0;
+    m_ignoreEntries.reset();
     return IgnoreListFile(IgnoreListPath()).Append(m_exclusionMarks) == ReadStatus::kDone ? 1 : 0;
 }
 
@@ -293,28 +290,75 @@ int CScanItemsInfo::GetIgnoreList(std::map<std::string, int>* out)
 {
     if (!out)
         return 0;
-    *out = m_ignoreEntries;
+    *out = m_ignoreEntries ? m_ignoreEntries->EntryMap() : std::map<std::string, int>();
     return 1;
 }
 
 int CScanItemsInfo::ReloadIgnoreList()
 {
-    m_ignoreEntries.clear();
-    IgnoreListFile::Content content;
-    if (!ReadIgnoreFile(content))
+    std::shared_ptr<const IgnoreListSnapshot> read = CurrentIgnoreFile();
+    m_ignoreEntries.reset();
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
         return 0;
-    for (const IgnoreListFile::Record& record : content.records)
-        m_ignoreEntries.emplace(record.KeyText(), record.number);
+    m_ignoreEntries = std::move(read);
     return 1;
+}
+
+std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::IgnoreEntries() const
+{
+    static const std::shared_ptr<const IgnoreListSnapshot> empty =
+        IgnoreListSnapshot::FromWritten(std::string(), std::string());
+    return m_ignoreEntries ? m_ignoreEntries : empty;
 }
 
 int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 {
     // Only the records that change are touched: the rest of the file,
     // whatever it holds, stays byte for byte.
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Update(entries);
+    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
     m_bIgnoreListLoaded = 0;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+        return 0;
+    std::string written;
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Update(current->Content(), entries, written);
+    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
     return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
+}
+
+int CScanItemsInfo::RemoveIgnoreEntry(const std::string& key)
+{
+    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    m_bIgnoreListLoaded = 0;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+        return 0;
+    std::string written;
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Remove(current->Content(), key, written);
+    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
+    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
+}
+
+void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text)
+{
+    if (written != ReadStatus::kDone || text.empty())
+        return;
+    // The old list goes before the new one is split: a large list is held
+    // once, not twice, while the text that was written is read back. The
+    // findings are held against what the user just chose; the next scan's
+    // start looks at the file again all the same.
+    const bool shared = m_ignoredItems == m_ignoreEntries;
+    m_ignoredItems.reset();
+    m_ignoreEntries.reset();
+    m_ignoreEntries = IgnoreListSnapshot::FromWritten(IgnoreListPath(), std::move(text));
+    if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
+        m_ignoredItems = m_ignoreEntries;
+}
+
+size_t CScanItemsInfo::IgnoreListMemoryBytes() const
+{
+    size_t bytes = m_ignoredItems ? m_ignoredItems->MemoryBytes() : 0;
+    if (m_ignoreEntries && m_ignoreEntries != m_ignoredItems)
+        bytes += m_ignoreEntries->MemoryBytes();
+    return bytes;
 }
 
 int CScanItemsInfo::WriteScanLog()
@@ -351,8 +395,8 @@ int CScanItemsInfo::IsIgnored(const char*, int, const ScanItemRecord* record)
     LoadIgnoreList();
     if (!record || record->id == 0)
         return 0;
-    const auto it = m_ignoredItems.find(record->itemText);
-    return it != m_ignoredItems.end() && it->second == record->id;
+    const IgnoreListFile::Record* ignored = m_ignoredItems ? m_ignoredItems->FindItem(record->itemText) : nullptr;
+    return ignored && ignored->number == record->id;
 }
 
 int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, int)
@@ -369,12 +413,19 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     if (key.find(kEntrySeparator) != std::string::npos)
         return 0;
 
-    if (!ReloadIgnoreList())
+    // The one record goes in among the others; the list is not copied.
+    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    m_bIgnoreListLoaded = 0;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+    {
+        m_ignoreEntries.reset();
         return 0;
-    std::map<std::string, int> entries;
-    GetIgnoreList(&entries);
-    entries.emplace(key, 0);
-    return WriteIgnoreList(entries);
+    }
+    m_ignoreEntries = current;
+    std::string written;
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Insert(current->Content(), key, 0, written);
+    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
+    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
 }
 
 int CScanItemsInfo::SkipRecycleBin()
@@ -387,9 +438,21 @@ int CScanItemsInfo::SkipTempFiles()
     return m_bSkipTempFiles;
 }
 
-bool CScanItemsInfo::ReadIgnoreFile(IgnoreListFile::Content& content)
+std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::CurrentIgnoreFile()
 {
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Read(content);
+    const std::string path = IgnoreListPath();
+    // A list read whole is as good as a new read while the file keeps the
+    // size and the time of writing it had then; a damaged one is read again,
+    // as it may have been mended.
+    const IgnoreListSnapshot::Stamp stamp = IgnoreListSnapshot::StampOf(path);
+    for (const auto& held : {m_ignoreEntries, m_ignoredItems})
+        if (held && held->State() == ReadStatus::kDone && held->FileStamp() == stamp)
+        {
+            m_lastIgnoreRead = ReadStatus::kDone;
+            return held;
+        }
+    std::shared_ptr<const IgnoreListSnapshot> read = IgnoreListSnapshot::Read(path);
     // A damaged file is read as far as it goes.
-    return m_lastIgnoreRead != ReadStatus::kFailed;
+    m_lastIgnoreRead = read->State();
+    return read;
 }

@@ -3,6 +3,7 @@
 
 #include <list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -11,6 +12,7 @@
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/IgnoreListSnapshot.h"
 
 // The results of one scan, the user's exclusions for the next repair, the
 // ignore list kept in the file "IL" beside the program, and the scan log.
@@ -71,6 +73,16 @@ public:
     // some ignored findings may be reported, and must not be repaired
     // unasked.
     IgnoreListFile::Status IgnoredItemsState() const { return m_ignoredItemsState; }
+    // The ignore list as the last ReloadIgnoreList read it (never null): the
+    // pages read it in place rather than copying it into a map.
+    std::shared_ptr<const IgnoreListSnapshot> IgnoreEntries() const;
+    // Takes every record of this key (item "^" category) out of "IL", as
+    // WriteIgnoreList of the list less that key would; 1 when the file holds
+    // no such record afterwards.
+    int RemoveIgnoreEntry(const std::string& key);
+    // The heap the two ignore lists hold (shared once when they are one).
+    size_t IgnoreListMemoryBytes() const;
+
     // The part of a finding's text that a mark's item may name instead of the
     // whole text (the site of a cookie file such as "user@site[1].txt").
     static std::string ShortForm(const std::string& text);
@@ -78,8 +90,13 @@ public:
 private:
     typedef std::multimap<DWORD, std::string> FoundItems;
 
-    // Reads "IL" and remembers how the read went.
-    bool ReadIgnoreFile(IgnoreListFile::Content& content);
+    // "IL" as it is now: a list already read when the file has not changed
+    // since (a large list is read once, not at every page shown), else read
+    // again. Remembers how the read went.
+    std::shared_ptr<const IgnoreListSnapshot> CurrentIgnoreFile();
+    // After the store wrote "IL": the entries are what it wrote, and the
+    // next scan's start takes them too.
+    void TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text);
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
     // The item part of every exclusion mark, made again after a change.
     const std::unordered_set<std::string>& MarkItems();
@@ -96,9 +113,10 @@ private:
     std::set<std::string> m_ignoredMarks;
     std::unordered_set<std::string> m_markItems;
     bool m_markItemsStale = true;
-    // Looked up for every finding of a scan.
-    std::unordered_map<std::string, int> m_ignoredItems;
-    std::map<std::string, int> m_ignoreEntries;
+    // Looked up for every finding of a scan. Both lists are one object
+    // while they come from the same read of the file.
+    std::shared_ptr<const IgnoreListSnapshot> m_ignoredItems;
+    std::shared_ptr<const IgnoreListSnapshot> m_ignoreEntries;
     int m_bSaveIgnoreList = 0;
     std::list<ScanItemRecord> m_records;
     DWORD m_foundMask = 0;

@@ -6,6 +6,7 @@
 // maximum of the runs in ms.
 //
 //   IL start   the results store built, which reads "IL" for the scan
+//   IL memory  what the store holds for the list once read
 //   IL page    the ignore list read again and copied, as its page does
 //   IL remove  one entry taken out, as the page's Remove does
 //   IL parse   the file's text split into records (from memory, no limit)
@@ -120,6 +121,9 @@ void BenchIgnoreList(double megabytes)
     });
     Print("IL start", megabytes, start);
     CScanItemsInfo store;
+    std::printf("%-10s %8.1f MB  %.1f MB held by the store after reading (%.2f times the file)\n", "IL memory",
+                megabytes, store.IgnoreListMemoryBytes() / 1048576.0,
+                text.empty() ? 0.0 : static_cast<double>(store.IgnoreListMemoryBytes()) / text.size());
     std::map<std::string, int> entries;
     Times page = Measure([&] {
         const int read = store.ReloadIgnoreList();
