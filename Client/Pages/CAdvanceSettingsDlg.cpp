@@ -28,6 +28,8 @@ const UINT_PTR kSortTimer = 1;
 const UINT kSortLookMs = 20;
 // The worker looks this often whether the page still wants the order.
 const size_t kKeysBetweenLooks = 1024;
+// A list this short is sorted at once: it shows with the page.
+const size_t kRowsSortedAtOnce = 2000;
 
 // Appends a key whose byte order is the order lstrcmpi gives the texts.
 void AppendSortKey(std::string_view text, std::string& keys)
@@ -188,15 +190,17 @@ void CAdvanceSettingsDlg::StartSorting(std::shared_ptr<const IgnoreListSnapshot>
 {
     m_sortJob = std::make_shared<SortJob>();
     m_sortJob->list = std::move(list);
-    const auto parameter = new std::shared_ptr<SortJob>(m_sortJob);
-    m_sorter.Attach(WorkerThread::Create(&SortRows, parameter, false));
-    if (!m_sorter)
+    const bool atOnce = m_sortJob->list->EntryCount() <= kRowsSortedAtOnce;
+    if (!atOnce)
     {
-        delete parameter;
-        // Without a worker the rows are sorted here, once.
-        auto again = new std::shared_ptr<SortJob>(m_sortJob);
-        SortRows(again);
+        const auto parameter = new std::shared_ptr<SortJob>(m_sortJob);
+        m_sorter.Attach(WorkerThread::Create(&SortRows, parameter, false));
+        if (!m_sorter)
+            delete parameter;
     }
+    // A short list, or one without a worker, is sorted here.
+    if (!m_sorter)
+        SortRows(new std::shared_ptr<SortJob>(m_sortJob));
     if (!TakeSortedRows())
         SetTimer(kSortTimer, kSortLookMs);
 }

@@ -444,7 +444,10 @@ std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::CurrentIgnoreFile()
     // A list read whole is as good as a new read while the file keeps the
     // size and the time of writing it had then; a damaged one is read again,
     // as it may have been mended.
-    const IgnoreListSnapshot::Stamp stamp = IgnoreListSnapshot::StampOf(path);
+    // A file that cannot be opened now is not read now, whatever was read
+    // before.
+    const IgnoreListSnapshot::Stamp stamp =
+        IgnoreListSnapshot::CanBeRead(path) ? IgnoreListSnapshot::StampOf(path) : IgnoreListSnapshot::Stamp();
     for (const auto& held : {m_ignoreEntries, m_ignoredItems})
         if (held && held->State() == ReadStatus::kDone && held->FileStamp() == stamp)
         {

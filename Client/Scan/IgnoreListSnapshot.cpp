@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Client/Scan/ListFile.h"
+#include "Framework/CHandle.h"
 
 namespace
 {
@@ -59,6 +60,13 @@ IgnoreListSnapshot::Stamp IgnoreListSnapshot::StampOf(const std::string& path)
         (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
     stamp.valid = true;
     return stamp;
+}
+
+bool IgnoreListSnapshot::CanBeRead(const std::string& path)
+{
+    const CHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid();
 }
 
 std::shared_ptr<const IgnoreListSnapshot> IgnoreListSnapshot::Read(const std::string& path)

@@ -41,6 +41,8 @@ public:
     // A list from a text that a store just wrote to path.
     static std::shared_ptr<const IgnoreListSnapshot> FromWritten(const std::string& path, std::string text);
     static Stamp StampOf(const std::string& path);
+    // True when the file opens for reading as a read would open it.
+    static bool CanBeRead(const std::string& path);
 
     Status State() const { return m_state; }
     const Stamp& FileStamp() const { return m_stamp; }

@@ -56,6 +56,19 @@ CRepairResultDlg& ScanWorkflow::Summary()
     return m_summary;
 }
 
+bool ScanWorkflow::MakeNextLaterStep()
+{
+    if (!m_mainWindow)
+        return false;
+    for (CDialog* step : {static_cast<CDialog*>(&m_progress), static_cast<CDialog*>(&m_results)})
+        if (!step->GetSafeHwnd())
+        {
+            MakeStep(*step);
+            return step->GetSafeHwnd() != NULL;
+        }
+    return false;
+}
+
 std::vector<CWnd*> ScanWorkflow::LaterSteps() const
 {
     return {&m_progress, &m_results, &m_summary};

@@ -271,6 +271,33 @@ TEST(IgnoreListFile, AListOfAnySizeIsReadAndGrowsByTheOneRecordIgnored)
     EXPECT_EQ(store.AddFoundItem((base + "999999").c_str(), kScanStartup, 0, 0), 0);
 }
 
+// A large list is held as its file and a few numbers a record, once for
+// the scan and the pages together: a map node and a text of each record for
+// each of them came to about twenty times the file.
+TEST(IgnoreListFile, ALargeListCostsMemoryInProportionToItsFileHeldOnceByScanAndPages)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string base = "HKEY_CLASSES_ROOT\\CLSID\\{00000000-1111-2222-3333-";
+    std::string large;
+    for (int i = 0; large.size() <= (2u << 20); ++i)
+        large += base + std::to_string(100000000000 + i) + "}^ActiveX Objects^0;\r\n";
+    PlantIgnoreList(large);
+
+    CScanItemsInfo store;
+    const size_t read = store.IgnoreListMemoryBytes();
+    EXPECT_LE(read, 2 * large.size()) << read << " bytes for a file of " << large.size();
+    // The pages' read of an unchanged file is the scan's.
+    EXPECT_EQ(store.ReloadIgnoreList(), 1);
+    EXPECT_EQ(store.IgnoreListMemoryBytes(), read);
+    EXPECT_EQ(store.IgnoreEntries()->EntryCount(), store.IgnoreEntries()->Content().records.size());
+    // A removal holds the new list in place of the old.
+    EXPECT_EQ(store.RemoveIgnoreEntry(base + "100000000000}^ActiveX Objects"), 1);
+    EXPECT_LE(store.IgnoreListMemoryBytes(), 2 * large.size());
+    EXPECT_TRUE(IgnoreListBytes() == large.substr(large.find('\n') + 1));
+    EXPECT_EQ(store.AddFoundItem((base + "100000000000}").c_str(), kScanActiveX, 0, 0), 1);
+}
+
 // An item that would come back otherwise than it went in (trimmed, or cut
 // at a ";") is not written: the list the file holds is the list the
 // program means.

@@ -177,6 +177,10 @@ TEST(IgnoreListPage, ALongListIsShownWholeWhileTheWindowAnswers)
         ASSERT_TRUE(ClickWhenUsable(settings, IDC_TAB_IGNORE_LIST));
         const HWND list = WaitForUsable(main, IDC_IGNORE_LIST);
         ASSERT_NE(list, static_cast<HWND>(NULL));
+        // The list holds no row of its own: it asks the page for the rows
+        // it shows, so no length of list holds the window, its memory or its
+        // end.
+        EXPECT_NE(::GetWindowLongA(list, GWL_STYLE) & LVS_OWNERDATA, 0);
         DWORD longest = 0;
         const bool whole = WaitFor(120000, [&] {
             const DWORD asked = ::GetTickCount();
