@@ -497,9 +497,15 @@ void CRegClientDlg::OnTimer(UINT_PTR id)
     if (id == kScanPagesTimer)
     {
         // A click or key waiting is answered first; the page is made at a
-        // later tick.
-        if (::GetQueueStatus(QS_INPUT) == 0 && !MakeOneScanPage())
+        // later tick. A dialog made takes the focus: it goes back where the
+        // user left it.
+        if (::GetQueueStatus(QS_INPUT) != 0)
+            return;
+        const HWND focus = ::GetFocus();
+        if (!MakeOneScanPage())
             KillTimer(kScanPagesTimer);
+        if (focus && ::GetFocus() != focus && ::IsWindow(focus))
+            ::SetFocus(focus);
         return;
     }
     if (id != kIconTimer)

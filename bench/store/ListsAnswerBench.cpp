@@ -57,8 +57,9 @@ double PrivateMegabytes(DWORD processId, double* peak)
         return -1;
     ::GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof(counters));
     ::CloseHandle(process);
+    // Wine keeps PrivateUsage at 0; the committed bytes are the same figure.
     *peak = counters.PeakPagefileUsage / 1048576.0;
-    return counters.PrivateUsage / 1048576.0;
+    return counters.PagefileUsage / 1048576.0;
 }
 
 void PrintAnswers(const char* stretch, const AnswerTimeProbe::Answers& answers, double seconds)
@@ -94,8 +95,10 @@ void RunSize(double megabytes)
         return;
     double peak = 0;
     double memory = PrivateMegabytes(program.ProcessId(), &peak);
-    std::printf("  memory after reading           %8.1f MB private (peak %.1f MB)\n", memory, peak);
+    std::printf("  memory after reading           %8.1f MB committed (peak %.1f MB)\n", memory, peak);
 
+    // As a user would, the scan is started once the window has settled.
+    ::Sleep(2000);
     AnswerTimeProbe probe(main);
     BenchClock clock;
     // The scan with automatic repair: from Start Scan to the home page, and
@@ -107,8 +110,13 @@ void RunSize(double megabytes)
     ::Sleep(3000);
     PrintAnswers(home ? "scan with automatic repair" : "scan (no home page!)", probe.TakeAnswers(), clock.Seconds());
 
+    // The settings page on the way there reads the Task Scheduler when first
+    // shown: its wait is not the list's.
+    const HWND settings = ProgramDriver::ShowSettingsPage(main);
+    ::Sleep(2000);
+    probe.TakeAnswers();
     clock.Restart();
-    const HWND rows = ProgramDriver::ShowIgnoreListPage(main);
+    const HWND rows = settings ? ProgramDriver::ShowIgnoreListPage(main) : NULL;
     const bool whole = rows && ProgramDriver::WaitFor(600000, [rows, records] {
         return ProgramDriver::ListRowCount(rows) == records;
     });
@@ -117,7 +125,7 @@ void RunSize(double megabytes)
                  clock.Seconds());
     probe.Stop();
     memory = PrivateMegabytes(program.ProcessId(), &peak);
-    std::printf("  memory with the page shown     %8.1f MB private (peak %.1f MB)\n", memory, peak);
+    std::printf("  memory with the page shown     %8.1f MB committed (peak %.1f MB)\n", memory, peak);
 
     clock.Restart();
     ProgramDriver::ClickWhenUsable(main, IDC_CLOSE_BUTTON);
