@@ -60,7 +60,9 @@ bool ScanWorkflow::MakeNextLaterStep()
 {
     if (!m_mainWindow)
         return false;
-    for (CDialog* step : {static_cast<CDialog*>(&m_progress), static_cast<CDialog*>(&m_results)})
+    // The repair's summary too: a repair's end would otherwise make it.
+    for (CDialog* step : {static_cast<CDialog*>(&m_progress), static_cast<CDialog*>(&m_results),
+                          static_cast<CDialog*>(&m_summary)})
         if (!step->GetSafeHwnd())
         {
             MakeStep(*step);
