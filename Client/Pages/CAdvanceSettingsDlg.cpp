@@ -26,6 +26,8 @@ const int kScheduleTab = 3;
 // The page looks this often whether the worker has the rows' order.
 const UINT_PTR kSortTimer = 1;
 const UINT kSortLookMs = 20;
+const UINT_PTR kRemoveTimer = 2;
+const UINT kRemoveLookMs = 20;
 // The worker looks this often whether the page still wants the order.
 const size_t kKeysBetweenLooks = 1024;
 // A list this short is sorted at once: it shows with the page.
@@ -164,6 +166,7 @@ void CAdvanceSettingsDlg::Refresh()
 void CAdvanceSettingsDlg::FillIgnoreList()
 {
     StopSorting();
+    StopAwaitingRemoval();
     m_list.SetItemCountEx(0);
     m_shown.reset();
     m_rowEntries.clear();
@@ -180,7 +183,12 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     // The store reads the file again only when it changed since its last
     // read; the list is shown from that read, not from a copy.
     const bool read = items->ReloadIgnoreList() != 0;
+    // A removal that was under way is settled by the read; the list shows
+    // its outcome, and a failed write is told all the same.
+    const bool removalFailed = items->TakeIgnoreRemoval() == CScanItemsInfo::Removal::kFailed;
     StartSorting(items->IgnoreEntries());
+    if (removalFailed)
+        TellRemovalFailed();
     if (!read)
         MessageBox(("The ignore list \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be read.").c_str(),
                    nullptr, MB_OK | MB_ICONWARNING);
@@ -233,6 +241,11 @@ void CAdvanceSettingsDlg::StopSorting()
 
 void CAdvanceSettingsDlg::OnTimer(UINT_PTR id)
 {
+    if (id == kRemoveTimer)
+    {
+        TakeRemoval();
+        return;
+    }
     if (id != kSortTimer)
     {
         CBitmapDialog::OnTimer(id);
@@ -245,6 +258,7 @@ void CAdvanceSettingsDlg::OnTimer(UINT_PTR id)
 void CAdvanceSettingsDlg::OnDestroy()
 {
     StopSorting();
+    StopAwaitingRemoval();
     CBitmapDialog::OnDestroy();
 }
 
@@ -289,7 +303,7 @@ BOOL CAdvanceSettingsDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result
 void CAdvanceSettingsDlg::OnRemove()
 {
     CScanItemsInfo* items = ScanItems();
-    if (!items || !m_shown || m_rowEntries.empty())
+    if (!items || !m_shown || m_rowEntries.empty() || m_removing)
         return;
     const int selected = m_list.GetSelectedItem();
     if (selected < 0 || static_cast<size_t>(selected) >= m_rowEntries.size())
@@ -297,13 +311,48 @@ void CAdvanceSettingsDlg::OnRemove()
 
     // The row's entry, exactly (item and category), goes; the store writes
     // back only that change.
-    const std::string key = m_shown->EntryKey(m_rowEntries[static_cast<size_t>(selected)]);
-    if (items->RemoveIgnoreEntry(key))
+    m_removedEntry = m_rowEntries[static_cast<size_t>(selected)];
+    items->BeginRemoveIgnoreEntry(m_shown->EntryKey(m_removedEntry));
+    m_removing = true;
+    m_removeButton.EnableWindow(false);
+    SetTimer(kRemoveTimer, kRemoveLookMs);
+}
+
+void CAdvanceSettingsDlg::TakeRemoval()
+{
+    CScanItemsInfo* items = ScanItems();
+    const CScanItemsInfo::Removal outcome = items ? items->TakeIgnoreRemoval() : CScanItemsInfo::Removal::kFailed;
+    if (outcome == CScanItemsInfo::Removal::kPending)
+        return;
+    const uint32_t entry = m_removedEntry;
+    StopAwaitingRemoval();
+    if (outcome == CScanItemsInfo::Removal::kFailed)
     {
-        m_rowEntries.erase(m_rowEntries.begin() + selected);
-        m_list.DeleteItem(selected);
+        TellRemovalFailed();
         return;
     }
+    const auto row = std::find(m_rowEntries.begin(), m_rowEntries.end(), entry);
+    if (row == m_rowEntries.end())
+        return;
+    const int index = static_cast<int>(row - m_rowEntries.begin());
+    m_rowEntries.erase(row);
+    m_list.DeleteItem(index);
+}
+
+void CAdvanceSettingsDlg::StopAwaitingRemoval()
+{
+    if (!m_removing)
+        return;
+    m_removing = false;
+    if (m_hWnd)
+    {
+        KillTimer(kRemoveTimer);
+        m_removeButton.EnableWindow(true);
+    }
+}
+
+void CAdvanceSettingsDlg::TellRemovalFailed()
+{
     MessageBox(("The ignore list was not changed: \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be written.")
                    .c_str(),
                nullptr, MB_OK | MB_ICONWARNING);

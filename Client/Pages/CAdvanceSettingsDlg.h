@@ -58,6 +58,13 @@ private:
     void StopSorting();
     void FillRowText(int row, int column, char* text, int size) const;
     void OnRemove();
+    // The store writes a removal on a worker; the page takes its outcome at
+    // its timer, and the row goes once the file holds the change.
+    void TakeRemoval();
+    // Forgets a removal under way on the page; the store keeps and settles
+    // it.
+    void StopAwaitingRemoval();
+    void TellRemovalFailed();
     // Page 4, and with a tab number that tab of the settings page.
     void ShowSettings(int tab);
     CScanItemsInfo* ScanItems() const;
@@ -83,6 +90,9 @@ private:
     // the index of its entry there.
     std::shared_ptr<const IgnoreListSnapshot> m_shown;
     std::vector<uint32_t> m_rowEntries;
+    // The entry whose removal the store is writing.
+    bool m_removing = false;
+    uint32_t m_removedEntry = 0;
 
 public:
     // The order of one list's entries, made on a worker; shared by the

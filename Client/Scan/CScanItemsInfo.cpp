@@ -3,6 +3,7 @@
 #include "Framework/AnsiText.h"
 #include "Framework/CBinaryFile.h"
 #include "Framework/ModulePath.h"
+#include "Framework/WorkerThread.h"
 
 namespace
 {
@@ -186,6 +187,7 @@ int CScanItemsInfo::AppendIgnoreList()
 {
     if (!m_bSaveIgnoreList)
         return 0;
+    SettleIgnoreRemoval();
     m_bIgnoreListLoaded = 0;
     m_ignoreEntries.reset();
     return IgnoreListFile(IgnoreListPath()).Append(m_exclusionMarks) == ReadStatus::kDone ? 1 : 0;
@@ -325,16 +327,85 @@ int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
     return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
 }
 
+CScanItemsInfo::~CScanItemsInfo()
+{
+    SettleIgnoreRemoval();
+}
+
 int CScanItemsInfo::RemoveIgnoreEntry(const std::string& key)
 {
-    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    BeginRemoveIgnoreEntry(key);
+    SettleIgnoreRemoval();
+    return TakeIgnoreRemoval() == Removal::kDone ? 1 : 0;
+}
+
+void CScanItemsInfo::BeginRemoveIgnoreEntry(const std::string& key)
+{
+    std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
     m_bIgnoreListLoaded = 0;
+    m_removalOutcome = Removal::kNone;
     if (m_lastIgnoreRead == ReadStatus::kFailed)
-        return 0;
-    std::string written;
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Remove(current->Content(), key, written);
-    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
-    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
+    {
+        m_removalOutcome = Removal::kFailed;
+        return;
+    }
+    auto job = std::make_shared<RemovalJob>();
+    job->current = std::move(current);
+    job->key = key;
+    job->path = IgnoreListPath();
+    m_removal = job;
+    // The worker's own reference, which it lets go as it ends.
+    auto reference = std::make_unique<std::shared_ptr<RemovalJob>>(job);
+    m_removalWorker.Attach(WorkerThread::Create(&CScanItemsInfo::RemoveOnWorker, reference.get(), false));
+    if (m_removalWorker.IsValid())
+        reference.release();
+    else
+        RemoveOnWorker(reference.release());
+}
+
+DWORD WINAPI CScanItemsInfo::RemoveOnWorker(void* parameter)
+{
+    const std::unique_ptr<std::shared_ptr<RemovalJob>> reference(static_cast<std::shared_ptr<RemovalJob>*>(parameter));
+    RemovalJob& job = **reference;
+    std::string text;
+    job.status = IgnoreListFile(job.path).Remove(job.current->Content(), job.key, text);
+    if (job.status == ReadStatus::kDone && !text.empty())
+        job.written = IgnoreListSnapshot::FromWritten(job.path, std::move(text));
+    job.current.reset();
+    job.done = true;
+    return 0;
+}
+
+CScanItemsInfo::Removal CScanItemsInfo::TakeIgnoreRemoval()
+{
+    if (m_removal)
+    {
+        if (!m_removal->done)
+            return Removal::kPending;
+        FinishIgnoreRemoval();
+    }
+    const Removal outcome = m_removalOutcome;
+    m_removalOutcome = Removal::kNone;
+    return outcome;
+}
+
+void CScanItemsInfo::SettleIgnoreRemoval()
+{
+    if (!m_removal)
+        return;
+    if (m_removalWorker.IsValid())
+        ::WaitForSingleObject(m_removalWorker.Get(), INFINITE);
+    FinishIgnoreRemoval();
+}
+
+void CScanItemsInfo::FinishIgnoreRemoval()
+{
+    const std::shared_ptr<RemovalJob> job = std::move(m_removal);
+    m_removalWorker.Close();
+    m_lastIgnoreRead = job->status;
+    m_removalOutcome = job->status == ReadStatus::kDone ? Removal::kDone : Removal::kFailed;
+    if (job->written)
+        AdoptWrittenIgnoreList(std::move(job->written));
 }
 
 void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text)
@@ -349,6 +420,14 @@ void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::
     m_ignoredItems.reset();
     m_ignoreEntries.reset();
     m_ignoreEntries = IgnoreListSnapshot::FromWritten(IgnoreListPath(), std::move(text));
+    if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
+        m_ignoredItems = m_ignoreEntries;
+}
+
+void CScanItemsInfo::AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written)
+{
+    const bool shared = m_ignoredItems == m_ignoreEntries;
+    m_ignoreEntries = std::move(written);
     if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
         m_ignoredItems = m_ignoreEntries;
 }
@@ -440,6 +519,7 @@ int CScanItemsInfo::SkipTempFiles()
 
 std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::CurrentIgnoreFile()
 {
+    SettleIgnoreRemoval();
     const std::string path = IgnoreListPath();
     // A list read whole is as good as a new read while the file keeps the
     // size and the time of writing it had then; a damaged one is read again,

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <list>
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
 #include "Client/Scan/IgnoreListSnapshot.h"
+#include "Framework/CHandle.h"
 
 // The results of one scan, the user's exclusions for the next repair, the
 // ignore list kept in the file "IL" beside the program, and the scan log.
@@ -22,7 +24,8 @@ class CScanItemsInfo : public CAbstractScanItemsInfo
 {
 public:
     CScanItemsInfo();
-    ~CScanItemsInfo() override = default;
+    // Waits for a removal's write under way: the user's change is kept.
+    ~CScanItemsInfo() override;
 
     CScanItemsInfo(const CScanItemsInfo&) = delete;
     CScanItemsInfo& operator=(const CScanItemsInfo&) = delete;
@@ -80,6 +83,20 @@ public:
     // WriteIgnoreList of the list less that key would; 1 when the file holds
     // no such record afterwards.
     int RemoveIgnoreEntry(const std::string& key);
+    // The same on a worker: a long list's write (the whole file, beside the
+    // old one) never holds the window. Every other use of "IL" waits for a
+    // removal under way first, so no write of the list is lost.
+    void BeginRemoveIgnoreEntry(const std::string& key);
+    enum class Removal
+    {
+        kNone,
+        kPending,
+        kDone,
+        kFailed,
+    };
+    // How the removal begun last went, told once; kPending while its worker
+    // writes.
+    Removal TakeIgnoreRemoval();
     // The heap the two ignore lists hold (shared once when they are one).
     size_t IgnoreListMemoryBytes() const;
 
@@ -97,6 +114,21 @@ private:
     // After the store wrote "IL": the entries are what it wrote, and the
     // next scan's start takes them too.
     void TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text);
+    void AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written);
+    // A removal's write, and the list it leaves, made on its worker.
+    struct RemovalJob
+    {
+        std::shared_ptr<const IgnoreListSnapshot> current;
+        std::string key;
+        std::string path;
+        IgnoreListFile::Status status = IgnoreListFile::Status::kFailed;
+        std::shared_ptr<const IgnoreListSnapshot> written;
+        std::atomic<bool> done{false};
+    };
+    static DWORD WINAPI RemoveOnWorker(void* job);
+    // Waits for a removal under way, then takes its outcome.
+    void SettleIgnoreRemoval();
+    void FinishIgnoreRemoval();
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
     // The item part of every exclusion mark, made again after a change.
     const std::unordered_set<std::string>& MarkItems();
@@ -122,4 +154,7 @@ private:
     DWORD m_foundMask = 0;
     IgnoreListFile::Status m_lastIgnoreRead = IgnoreListFile::Status::kDone;
     IgnoreListFile::Status m_ignoredItemsState = IgnoreListFile::Status::kDone;
+    std::shared_ptr<RemovalJob> m_removal;
+    CHandle m_removalWorker;
+    Removal m_removalOutcome = Removal::kNone;
 };

@@ -401,3 +401,42 @@ TEST(IgnoreListFile, ExclusionMarksAreLookedUpNotWalked)
     ASSERT_EQ(store.MoveFirst(), 1);
     EXPECT_EQ(store.IsCurrentItemExcluded(), 0);
 }
+
+// A removal is written on a worker, so that a long list never holds the
+// window: whatever the store does with the list meanwhile waits for it, so
+// neither change is lost; its outcome is told once; one that cannot be
+// written keeps the file as it was.
+TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItCannotWrite)
+{
+    if (!RunInOwnFolder())
+        return;
+    using Removal = CScanItemsInfo::Removal;
+    const auto outcomeOf = [](CScanItemsInfo& store) {
+        Removal outcome = Removal::kPending;
+        for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreRemoval()) == Removal::kPending; ++look)
+            ::Sleep(5);
+        return outcome;
+    };
+    PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
+    CScanItemsInfo store;
+    store.BeginRemoveIgnoreEntry("a^B");
+    EXPECT_EQ(store.AddIgnoreEntry("e", "F", 0, 0), 1);
+    EXPECT_EQ(IgnoreListBytes(), "c^D^0;\r\ne^F^0;\r\n");
+    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kDone);
+    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kNone) << "an outcome is told once";
+
+    store.BeginRemoveIgnoreEntry("c^D");
+    EXPECT_EQ(outcomeOf(store), Removal::kDone);
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"e^F", 0}}));
+
+    {
+        // Another program reads the file and lets nobody replace it.
+        CHandle held(::CreateFileA(CScanItemsInfo::IgnoreListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        store.BeginRemoveIgnoreEntry("e^F");
+        EXPECT_EQ(outcomeOf(store), Removal::kFailed);
+    }
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
+}
