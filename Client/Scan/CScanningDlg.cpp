@@ -372,10 +372,11 @@ void CScanningDlg::StartPictures()
     for (size_t i = 0; i < m_pictures.size(); ++i)
     {
         CPictureEx& picture = *m_pictures[i];
-        if (!picture.IsLoaded())
+        // A drawing thread that outlived its stop still holds the picture:
+        // it is left alone.
+        if (!picture.IsLoaded() || !picture.Stop())
             continue;
         // Each scan's spinners start from a clean background.
-        picture.Stop();
         picture.SetBkColor(Pictures()[i].background);
         picture.Draw();
     }
