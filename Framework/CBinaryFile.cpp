@@ -64,6 +64,14 @@ bool CBinaryFile::ReadAll(std::string& text)
     text.clear();
     if (!m_file)
         return false;
+    // Read once into its room: growing by doubling would hold up to three
+    // times a large file for a while.
+    LARGE_INTEGER size = {};
+    LARGE_INTEGER at = {};
+    const LARGE_INTEGER zero = {};
+    if (::GetFileSizeEx(m_file.Get(), &size) && ::SetFilePointerEx(m_file.Get(), zero, &at, FILE_CURRENT) &&
+        size.QuadPart > at.QuadPart && static_cast<ULONGLONG>(size.QuadPart - at.QuadPart) < text.max_size())
+        text.reserve(static_cast<size_t>(size.QuadPart - at.QuadPart));
     char buffer[65536];
     for (;;)
     {

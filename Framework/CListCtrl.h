@@ -27,6 +27,12 @@ public:
     int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
     bool DeleteItem(int item) { return SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item)) != 0; }
     bool DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
+    // The row count of a virtual list (LVS_OWNERDATA), whose rows the
+    // parent gives as they are shown.
+    bool SetItemCountEx(int count, DWORD flags = 0)
+    {
+        return SendMessage(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), static_cast<LPARAM>(flags)) != 0;
+    }
     bool EnsureVisible(int item) { return SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != 0; }
     bool RedrawItems(int first, int last)
     {

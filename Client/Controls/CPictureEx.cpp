@@ -66,19 +66,28 @@ const PictureFrameList& CPictureEx::Frames() const
     return m_composition ? m_composition->Frames() : kNoFrames;
 }
 
-BOOL CPictureEx::LoadFromResource(const char* resourceName, const char* resourceType)
+bool CPictureEx::ReadResource(const char* resourceName, const char* resourceType, std::vector<BYTE>& bytes)
 {
     const HINSTANCE module = CWinApp::ResourceInstance();
     HRSRC resource = ::FindResourceA(module, resourceName, resourceType);
     if (!resource)
-        return FALSE;
+        return false;
     HGLOBAL loaded = ::LoadResource(module, resource);
     const DWORD size = ::SizeofResource(module, resource);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(::LockResource(loaded)) : nullptr;
     if (!data || !size)
+        return false;
+    bytes.assign(data, data + size);
+    return true;
+}
+
+BOOL CPictureEx::LoadFromResource(const char* resourceName, const char* resourceType)
+{
+    std::vector<BYTE> bytes;
+    if (!ReadResource(resourceName, resourceType, bytes))
         return FALSE;
-    const CGlobalMemory memory = CopyToGlobal(static_cast<const BYTE*>(data), size);
-    return memory ? Load(memory.Get(), size) : FALSE;
+    const CGlobalMemory memory = CopyToGlobal(bytes.data(), static_cast<DWORD>(bytes.size()));
+    return memory ? Load(memory.Get(), static_cast<DWORD>(bytes.size())) : FALSE;
 }
 
 bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, IPicture** out)
@@ -96,7 +105,7 @@ bool CPictureEx::LoadOnePicture(const BYTE* data, DWORD size, IPicture** out)
            *out;
 }
 
-SIZE CPictureEx::NaturalSize(IPicture* picture) const
+SIZE CPictureEx::NaturalSize(IPicture* picture)
 {
     OLE_XSIZE_HIMETRIC width = 0;
     OLE_YSIZE_HIMETRIC height = 0;
@@ -107,17 +116,17 @@ SIZE CPictureEx::NaturalSize(IPicture* picture) const
                 HimetricToPixels(height, ::GetDeviceCaps(screen, LOGPIXELSY))};
 }
 
-bool CPictureEx::LoadGif(const BYTE* data, DWORD size, PictureFrameList& frames)
+bool CPictureEx::LoadGif(const BYTE* data, DWORD size, Decoded& picture)
 {
     const GifFrameReader reader(data, size);
     if (!reader.HasHeader())
         return false;
-    m_isGif = true;
-    m_pictureWidth = reader.ScreenWidth();
-    m_pictureHeight = reader.ScreenHeight();
+    picture.isGif = true;
+    picture.width = reader.ScreenWidth();
+    picture.height = reader.ScreenHeight();
     const int count = reader.CountFrames();
     if (count == 1)
-        return LoadOnePicture(data, size, m_singlePicture.Receive());
+        return LoadOnePicture(data, size, picture.single.Receive());
     if (count < 1)
         return false;
     for (const GifFrame& cut : reader.CutFrames())
@@ -126,9 +135,24 @@ bool CPictureEx::LoadGif(const BYTE* data, DWORD size, PictureFrameList& frames)
         static_cast<GifFramePlacement&>(frame) = cut;
         // A frame that the loader refuses is left out.
         if (LoadOnePicture(cut.gif.data(), static_cast<DWORD>(cut.gif.size()), frame.picture.Receive()))
-            frames.push_back(std::move(frame));
+            picture.frames.push_back(std::move(frame));
     }
-    return !frames.empty();
+    return !picture.frames.empty();
+}
+
+bool CPictureEx::Decode(const BYTE* data, DWORD size, Decoded& picture)
+{
+    picture = Decoded();
+    if (!data || !size)
+        return false;
+    if (GifFrameReader(data, size).HasGifSignature())
+        return LoadGif(data, size, picture);
+    if (!LoadOnePicture(data, size, picture.single.Receive()))
+        return false;
+    const SIZE natural = NaturalSize(picture.single.Get());
+    picture.width = natural.cx;
+    picture.height = natural.cy;
+    return true;
 }
 
 BOOL CPictureEx::Load(HGLOBAL memory, DWORD size)
@@ -139,25 +163,21 @@ BOOL CPictureEx::Load(HGLOBAL memory, DWORD size)
     const BYTE* data = static_cast<const BYTE*>(::GlobalLock(memory));
     if (!data)
         return FALSE;
-
-    PictureFrameList frames;
-    bool ready = false;
-    if (!GifFrameReader(data, size).HasGifSignature())
-    {
-        ready = LoadOnePicture(data, size, m_singlePicture.Receive());
-        if (ready)
-        {
-            const SIZE natural = NaturalSize(m_singlePicture.Get());
-            m_pictureWidth = natural.cx;
-            m_pictureHeight = natural.cy;
-        }
-    }
-    else
-        ready = LoadGif(data, size, frames);
+    Decoded picture;
+    const bool decoded = Decode(data, size, picture);
     // The data was only read during the load.
     ::GlobalUnlock(memory);
+    return decoded ? Adopt(std::move(picture)) : FALSE;
+}
 
-    if (!ready || !PrepareComposition(std::move(frames)))
+BOOL CPictureEx::Adopt(Decoded picture)
+{
+    UnLoad();
+    m_isGif = picture.isGif;
+    m_pictureWidth = picture.width;
+    m_pictureHeight = picture.height;
+    m_singlePicture = std::move(picture.single);
+    if (!PrepareComposition(std::move(picture.frames)))
     {
         UnLoad();
         return FALSE;
@@ -216,6 +236,12 @@ DWORD WINAPI CPictureEx::DrawingThread(void* reference)
     // A failing frame ends the animation, not the program.
     CallbackGuard::Run("drawing thread", [&] { (*composition)->Play(); });
     return 0;
+}
+
+void CPictureEx::AskToStop()
+{
+    if (m_composition && m_thread.IsValid())
+        m_composition->RequestExit();
 }
 
 bool CPictureEx::Stop()

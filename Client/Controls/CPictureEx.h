@@ -4,6 +4,7 @@
 #include <olectl.h>
 
 #include <memory>
+#include <vector>
 
 #include "Client/Controls/PictureComposition.h"
 #include "Framework/CComPtr.h"
@@ -20,13 +21,35 @@ public:
     // How long Stop waits for the drawing thread.
     static constexpr DWORD kStopWaitMs = 5000;
 
+    // A picture read and cut into its frames, not yet on any control. The
+    // system's loader is slow (a registry walk for each frame), so a page
+    // with many pictures decodes them on a worker and adopts them here.
+    struct Decoded
+    {
+        bool isGif = false;
+        int width = 0;
+        int height = 0;
+        CComPtr<IPicture> single;
+        PictureFrameList frames;
+    };
+
     CPictureEx();
     ~CPictureEx() override;
 
+    // The bytes of a resource of the program; false when there is none.
+    static bool ReadResource(const char* resourceName, const char* resourceType, std::vector<BYTE>& bytes);
+    // Touches no window: any thread may decode, once COM is ready on it.
+    static bool Decode(const BYTE* data, DWORD size, Decoded& picture);
+
     BOOL LoadFromResource(const char* resourceName, const char* resourceType);
     BOOL Load(HGLOBAL memory, DWORD size);
+    // Shows a picture decoded before, as Load would.
+    BOOL Adopt(Decoded picture);
     // Starts the animation, or renders a still picture once (1).
     BOOL Draw();
+    // Asks the drawing thread to end without waiting for it: a page with
+    // many pictures asks all before it waits for each in Stop.
+    void AskToStop();
     // Ends the animation; false when the thread did not end within the limit,
     // in which case it stays asked to end and keeps what it draws into.
     bool Stop();
@@ -54,10 +77,10 @@ public:
 
 private:
     static DWORD WINAPI DrawingThread(void* composition);
-    bool LoadOnePicture(const BYTE* data, DWORD size, IPicture** out);
-    bool LoadGif(const BYTE* data, DWORD size, PictureFrameList& frames);
+    static bool LoadOnePicture(const BYTE* data, DWORD size, IPicture** out);
+    static bool LoadGif(const BYTE* data, DWORD size, Decoded& picture);
+    static SIZE NaturalSize(IPicture* picture);
     bool PrepareComposition(PictureFrameList frames);
-    SIZE NaturalSize(IPicture* picture) const;
     void ResetMembers();
 
     bool m_isGif = false;

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/IgnoreListSnapshot.h"
 #include "Client/Shell/PageShell.h"
 #include "Client/res/IgnoreListResource.h"
 #include "Framework/CDataExchange.h"
+#include "Framework/WorkerThread.h"
 
 namespace
 {
@@ -20,22 +23,77 @@ const int kGeneralTab = 1;
 const int kSecondTab = 2;
 const int kScheduleTab = 3;
 
-// The list fills a step at a time, each step this long at most, so that the
-// window answers in between.
-const UINT_PTR kFillTimer = 1;
-const DWORD kFillStepMs = 25;
-const size_t kRowsBetweenClockLooks = 32;
+// The page looks this often whether the worker has the rows' order.
+const UINT_PTR kSortTimer = 1;
+const UINT kSortLookMs = 20;
+const UINT_PTR kRemoveTimer = 2;
+const UINT kRemoveLookMs = 20;
+// The worker looks this often whether the page still wants the order.
+const size_t kKeysBetweenLooks = 1024;
+// A list this short is sorted at once: it shows with the page.
+const size_t kRowsSortedAtOnce = 2000;
 
-// A key whose byte order is the order lstrcmpi gives the texts.
-std::string SortKeyOf(const std::string& text)
+// Appends a key whose byte order is the order lstrcmpi gives the texts.
+void AppendSortKey(std::string_view text, std::string& keys)
 {
     const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
-    const int size = ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()), nullptr, 0);
+    const int length = static_cast<int>(text.size());
+    const int size = ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.data(), length, nullptr, 0);
     if (size <= 0)
-        return text;
-    std::string key(static_cast<size_t>(size), '\0');
-    ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.c_str(), static_cast<int>(text.size()), &key[0], size);
-    return key;
+    {
+        keys.append(text);
+        return;
+    }
+    const size_t at = keys.size();
+    keys.resize(at + static_cast<size_t>(size));
+    ::LCMapStringA(LOCALE_USER_DEFAULT, flags, text.data(), length, &keys[at], size);
+}
+
+// On the worker: the entries in the order a sorted list keeps its rows (by
+// item, as lstrcmpi compares; equal items as the store's map orders them).
+// Comparing sort keys byte by byte gives that order with one system call a
+// row, not one a comparison; the keys live in one buffer while they are
+// needed.
+DWORD WINAPI SortRows(void* parameter)
+{
+    const std::shared_ptr<CAdvanceSettingsDlg::SortJob> job =
+        *static_cast<std::shared_ptr<CAdvanceSettingsDlg::SortJob>*>(parameter);
+    delete static_cast<std::shared_ptr<CAdvanceSettingsDlg::SortJob>*>(parameter);
+    const IgnoreListSnapshot& list = *job->list;
+    const size_t count = list.EntryCount();
+    std::string keys;
+    std::vector<uint32_t> keyEnds(count);
+    for (size_t i = 0; i < count; ++i)
+    {
+        if (i % kKeysBetweenLooks == 0 && job->cancelled)
+            return 0;
+        AppendSortKey(list.EntryItem(i), keys);
+        keyEnds[i] = static_cast<uint32_t>(keys.size());
+    }
+    const auto keyOf = [&](uint32_t entry) {
+        const uint32_t begin = entry == 0 ? 0 : keyEnds[entry - 1];
+        return std::string_view(keys).substr(begin, keyEnds[entry] - begin);
+    };
+    std::vector<uint32_t> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = static_cast<uint32_t>(i);
+    std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+        const int byItem = keyOf(a).compare(keyOf(b));
+        return byItem != 0 ? byItem < 0 : list.EntryKey(a) < list.EntryKey(b);
+    });
+    job->order = std::move(order);
+    job->done = true;
+    return 0;
+}
+
+// A row's text as the list asks for it: copied into the list's own buffer.
+void CopyText(std::string_view text, char* buffer, int size)
+{
+    if (!buffer || size <= 0)
+        return;
+    const size_t length = std::min(text.size(), static_cast<size_t>(size - 1));
+    std::copy(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length), buffer);
+    buffer[length] = '\0';
 }
 }
 
@@ -44,7 +102,10 @@ CAdvanceSettingsDlg::CAdvanceSettingsDlg(CWnd* parent)
 {
 }
 
-CAdvanceSettingsDlg::~CAdvanceSettingsDlg() = default;
+CAdvanceSettingsDlg::~CAdvanceSettingsDlg()
+{
+    StopSorting();
+}
 
 void CAdvanceSettingsDlg::DoDataExchange(CDataExchange* dx)
 {
@@ -92,7 +153,7 @@ BOOL CAdvanceSettingsDlg::OnInitDialog()
     return TRUE;
 }
 
-CAbstractScanItemsInfo* CAdvanceSettingsDlg::ScanItems() const
+CScanItemsInfo* CAdvanceSettingsDlg::ScanItems() const
 {
     return m_pItems ? m_pItems : ProgramShell().ResultsStore();
 }
@@ -104,135 +165,194 @@ void CAdvanceSettingsDlg::Refresh()
 
 void CAdvanceSettingsDlg::FillIgnoreList()
 {
-    StopFilling();
-    m_list.DeleteAllItems();
+    StopSorting();
+    StopAwaitingRemoval();
+    m_list.SetItemCountEx(0);
+    m_shown.reset();
+    m_rowEntries.clear();
+    m_rowEntries.shrink_to_fit();
     while (m_list.DeleteColumn(0))
         ;
-    m_rowKeys.clear();
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     m_list.SetNotifyWindow(m_hWnd);
     m_list.InsertIgnoreListColumns();
 
-    CAbstractScanItemsInfo* items = ScanItems();
+    CScanItemsInfo* items = ScanItems();
     if (!items)
         return;
-    std::map<std::string, int> entries;
+    // The store reads the file again only when it changed since its last
+    // read; the list is shown from that read, not from a copy.
     const bool read = items->ReloadIgnoreList() != 0;
-    items->GetIgnoreList(&entries);
-    StartFilling(entries);
+    // A removal that was under way is settled by the read; the list shows
+    // its outcome, and a failed write is told all the same.
+    const bool removalFailed = items->TakeIgnoreRemoval() == CScanItemsInfo::Removal::kFailed;
+    StartSorting(items->IgnoreEntries());
+    if (removalFailed)
+        TellRemovalFailed();
     if (!read)
         MessageBox(("The ignore list \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be read.").c_str(),
                    nullptr, MB_OK | MB_ICONWARNING);
 }
 
-void CAdvanceSettingsDlg::StartFilling(const std::map<std::string, int>& entries)
+void CAdvanceSettingsDlg::StartSorting(std::shared_ptr<const IgnoreListSnapshot> list)
 {
-    m_pending.reserve(entries.size());
-    for (const auto& entry : entries)
+    m_sortJob = std::make_shared<SortJob>();
+    m_sortJob->list = std::move(list);
+    const bool atOnce = m_sortJob->list->EntryCount() <= kRowsSortedAtOnce;
+    if (!atOnce)
     {
-        IgnoreListFile::Key split = IgnoreListFile::SplitKey(entry.first);
-        m_pending.push_back({entry.first, std::move(split.item), std::move(split.category), std::string()});
+        const auto parameter = new std::shared_ptr<SortJob>(m_sortJob);
+        m_sorter.Attach(WorkerThread::Create(&SortRows, parameter, false));
+        if (!m_sorter)
+            delete parameter;
     }
-    m_rowKeys.reserve(m_pending.size());
-    // The list keeps its rows sorted by item. Under Wine a sorted list looks
-    // for each new row's place row by row, which takes minutes for a long
-    // list: the rows are put in that order here, and the list takes them as
-    // they come.
-    m_listStyle = ::GetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE);
-    ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, m_listStyle & ~(LVS_SORTASCENDING | LVS_SORTDESCENDING));
-    m_list.SendMessage(LVM_SETITEMCOUNT, m_pending.size());
-    if (FillStep())
-        SetTimer(kFillTimer, 1);
+    // A short list, or one without a worker, is sorted here.
+    if (!m_sorter)
+        SortRows(new std::shared_ptr<SortJob>(m_sortJob));
+    if (!TakeSortedRows())
+        SetTimer(kSortTimer, kSortLookMs);
 }
 
-bool CAdvanceSettingsDlg::FillStep()
+bool CAdvanceSettingsDlg::TakeSortedRows()
 {
-    const DWORD start = ::GetTickCount();
-    const auto stepTimeLeft = [start] { return ::GetTickCount() - start < kFillStepMs; };
-    // The list compares its rows as lstrcmpi does; comparing sort keys
-    // byte by byte gives that order with one system call per row, not one
-    // per comparison.
-    for (; m_sortKeysMade < m_pending.size() && stepTimeLeft(); ++m_sortKeysMade)
-        m_pending[m_sortKeysMade].sortKey = SortKeyOf(m_pending[m_sortKeysMade].item);
-    if (m_sortKeysMade < m_pending.size())
-        return true;
-    if (!m_sorted)
-    {
-        std::stable_sort(m_pending.begin(), m_pending.end(),
-                         [](const PendingRow& a, const PendingRow& b) { return a.sortKey < b.sortKey; });
-        m_sorted = true;
-    }
-    m_list.SetRedraw(false);
-    while (m_rowsInserted < m_pending.size() && stepTimeLeft())
-    {
-        for (size_t n = 0; n < kRowsBetweenClockLooks && m_rowsInserted < m_pending.size(); ++n, ++m_rowsInserted)
-        {
-            const PendingRow& entry = m_pending[m_rowsInserted];
-            // The row's data goes in with it: each further message to the
-            // list costs as much as the row itself.
-            const int index = static_cast<int>(m_rowKeys.size());
-            const int row = m_list.InsertItemWithData(index, entry.item, index);
-            if (row < 0)
-                continue;
-            m_list.SetItemText(row, 1, entry.category);
-            m_rowKeys.push_back(entry.key);
-        }
-    }
-    m_list.SetRedraw(true);
-    if (m_rowsInserted < m_pending.size())
-        return true;
-    StopFilling();
-    return false;
+    if (!m_sortJob || !m_sortJob->done)
+        return false;
+    m_sorter.Close();
+    m_shown = m_sortJob->list;
+    m_rowEntries = std::move(m_sortJob->order);
+    m_sortJob.reset();
+    m_list.SetItemCountEx(static_cast<int>(m_rowEntries.size()));
+    return true;
 }
 
-void CAdvanceSettingsDlg::StopFilling()
+void CAdvanceSettingsDlg::StopSorting()
 {
     if (m_hWnd)
-        KillTimer(kFillTimer);
-    if (!m_pending.empty() || m_sorted)
-        ::SetWindowLongA(m_list.GetSafeHwnd(), GWL_STYLE, m_listStyle);
-    m_pending.clear();
-    m_pending.shrink_to_fit();
-    m_sortKeysMade = 0;
-    m_rowsInserted = 0;
-    m_sorted = false;
+        KillTimer(kSortTimer);
+    if (m_sortJob)
+        m_sortJob->cancelled = true;
+    // The worker only reads what it shares with the page; it ends at its
+    // next look, or once its sort is through.
+    if (m_sorter)
+        ::WaitForSingleObject(m_sorter.Get(), INFINITE);
+    m_sorter.Close();
+    m_sortJob.reset();
 }
 
 void CAdvanceSettingsDlg::OnTimer(UINT_PTR id)
 {
-    if (id != kFillTimer)
+    if (id == kRemoveTimer)
+    {
+        TakeRemoval();
+        return;
+    }
+    if (id != kSortTimer)
     {
         CBitmapDialog::OnTimer(id);
         return;
     }
-    if (!FillStep())
-        KillTimer(kFillTimer);
+    if (TakeSortedRows())
+        KillTimer(kSortTimer);
+}
+
+void CAdvanceSettingsDlg::OnDestroy()
+{
+    StopSorting();
+    StopAwaitingRemoval();
+    CBitmapDialog::OnDestroy();
+}
+
+void CAdvanceSettingsDlg::FillRowText(int row, int column, char* text, int size) const
+{
+    if (!m_shown || row < 0 || static_cast<size_t>(row) >= m_rowEntries.size())
+    {
+        CopyText(std::string_view(), text, size);
+        return;
+    }
+    const size_t entry = m_rowEntries[static_cast<size_t>(row)];
+    CopyText(column == 0 ? m_shown->EntryItem(entry) : m_shown->EntryCategory(entry), text, size);
+}
+
+BOOL CAdvanceSettingsDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header && header->hwndFrom == m_list.GetSafeHwnd() && header->code == LVN_GETDISPINFOA)
+    {
+        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+        if (item.mask & LVIF_TEXT)
+            FillRowText(item.iItem, item.iSubItem, item.pszText, item.cchTextMax);
+        *result = 0;
+        return TRUE;
+    }
+    if (header && header->hwndFrom == m_list.GetSafeHwnd() && header->code == LVN_GETDISPINFOW)
+    {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        {
+            std::string text(static_cast<size_t>(item.cchTextMax), '\0');
+            FillRowText(item.iItem, item.iSubItem, &text[0], item.cchTextMax);
+            if (!::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, item.pszText, item.cchTextMax))
+                item.pszText[0] = L'\0';
+        }
+        *result = 0;
+        return TRUE;
+    }
+    return CBitmapDialog::OnNotify(wParam, lParam, result);
 }
 
 void CAdvanceSettingsDlg::OnRemove()
 {
-    CAbstractScanItemsInfo* items = ScanItems();
-    if (!items || m_list.GetItemCount() == 0)
+    CScanItemsInfo* items = ScanItems();
+    if (!items || !m_shown || m_rowEntries.empty() || m_removing)
         return;
     const int selected = m_list.GetSelectedItem();
-    if (selected < 0)
-        return;
-    const size_t index = static_cast<size_t>(m_list.GetItemData(selected));
-    if (index >= m_rowKeys.size())
+    if (selected < 0 || static_cast<size_t>(selected) >= m_rowEntries.size())
         return;
 
     // The row's entry, exactly (item and category), goes; the store writes
     // back only that change.
-    std::map<std::string, int> entries;
-    items->ReloadIgnoreList();
-    items->GetIgnoreList(&entries);
-    if (entries.erase(m_rowKeys[index]) == 0)
+    m_removedEntry = m_rowEntries[static_cast<size_t>(selected)];
+    items->BeginRemoveIgnoreEntry(m_shown->EntryKey(m_removedEntry));
+    m_removing = true;
+    m_removeButton.EnableWindow(false);
+    SetTimer(kRemoveTimer, kRemoveLookMs);
+}
+
+void CAdvanceSettingsDlg::TakeRemoval()
+{
+    CScanItemsInfo* items = ScanItems();
+    const CScanItemsInfo::Removal outcome = items ? items->TakeIgnoreRemoval() : CScanItemsInfo::Removal::kFailed;
+    if (outcome == CScanItemsInfo::Removal::kPending)
         return;
-    if (items->WriteIgnoreList(entries))
+    const uint32_t entry = m_removedEntry;
+    StopAwaitingRemoval();
+    if (outcome == CScanItemsInfo::Removal::kFailed)
     {
-        m_list.DeleteItem(selected);
+        TellRemovalFailed();
         return;
     }
+    const auto row = std::find(m_rowEntries.begin(), m_rowEntries.end(), entry);
+    if (row == m_rowEntries.end())
+        return;
+    const int index = static_cast<int>(row - m_rowEntries.begin());
+    m_rowEntries.erase(row);
+    m_list.DeleteItem(index);
+}
+
+void CAdvanceSettingsDlg::StopAwaitingRemoval()
+{
+    if (!m_removing)
+        return;
+    m_removing = false;
+    if (m_hWnd)
+    {
+        KillTimer(kRemoveTimer);
+        m_removeButton.EnableWindow(true);
+    }
+}
+
+void CAdvanceSettingsDlg::TellRemovalFailed()
+{
     MessageBox(("The ignore list was not changed: \"" + CScanItemsInfo::IgnoreListPath() + "\" could not be written.")
                    .c_str(),
                nullptr, MB_OK | MB_ICONWARNING);

@@ -1,7 +1,9 @@
 #pragma once
 #include <windows.h>
 
-#include <map>
+#include <atomic>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,10 +12,12 @@
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Framework/CBrush.h"
+#include "Framework/CHandle.h"
 #include "Framework/CComboBox.h"
 #include "Framework/CListBox.h"
 
-class CAbstractScanItemsInfo;
+class CScanItemsInfo;
+class IgnoreListSnapshot;
 
 // The ignore-list page: the findings the user chose never to see again,
 // read from the results store each time the page is shown, with Remove to
@@ -30,29 +34,40 @@ public:
 
     // The results store the page reads and writes; the application's unless
     // one is given here.
-    void UseScanItems(CAbstractScanItemsInfo* items) { m_pItems = items; }
+    void UseScanItems(CScanItemsInfo* items) { m_pItems = items; }
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
     BOOL OnInitDialog() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    void OnDestroy() override;
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT controlType) override;
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
     void OnTimer(UINT_PTR id) override;
 
 private:
     void FillIgnoreList();
-    // The rows of the entries, item and category, each knowing its entry's
-    // key, go in a step at a time: a list of tens of thousands of entries
-    // takes seconds, and the window answers between the steps.
-    void StartFilling(const std::map<std::string, int>& entries);
-    // One step: sort keys first, then rows; false once every row is in.
-    bool FillStep();
-    void StopFilling();
+    // The list is virtual: it asks the page for a row's texts when it shows
+    // the row, so a list of any length costs the window nothing to show. The
+    // rows' order (by item, as a sorted list compares them) is made on a
+    // worker; the list shows the rows once it is there.
+    void StartSorting(std::shared_ptr<const IgnoreListSnapshot> list);
+    // True once the worker's order is shown.
+    bool TakeSortedRows();
+    void StopSorting();
+    void FillRowText(int row, int column, char* text, int size) const;
     void OnRemove();
+    // The store writes a removal on a worker; the page takes its outcome at
+    // its timer, and the row goes once the file holds the change.
+    void TakeRemoval();
+    // Forgets a removal under way on the page; the store keeps and settles
+    // it.
+    void StopAwaitingRemoval();
+    void TellRemovalFailed();
     // Page 4, and with a tab number that tab of the settings page.
     void ShowSettings(int tab);
-    CAbstractScanItemsInfo* ScanItems() const;
+    CScanItemsInfo* ScanItems() const;
     bool IsTabButton(HWND window) const;
 
     CBrush m_whiteBrush;
@@ -71,23 +86,27 @@ private:
     CLabel m_headingLabel;
     CItemListCtrl m_list;
 
-    // The store's key (item "^" category) of each row; a row's item data is
-    // its index here.
-    std::vector<std::string> m_rowKeys;
+    // What the rows show: the list as the store read it, and for each row
+    // the index of its entry there.
+    std::shared_ptr<const IgnoreListSnapshot> m_shown;
+    std::vector<uint32_t> m_rowEntries;
+    // The entry whose removal the store is writing.
+    bool m_removing = false;
+    uint32_t m_removedEntry = 0;
 
-    // The rows still to go in, with the key that sorts them as the list
-    // does (by item, without regard to case).
-    struct PendingRow
+public:
+    // The order of one list's entries, made on a worker; shared by the
+    // page and the worker until both let go.
+    struct SortJob
     {
-        std::string key;
-        std::string item;
-        std::string category;
-        std::string sortKey;
+        std::shared_ptr<const IgnoreListSnapshot> list;
+        std::vector<uint32_t> order;
+        std::atomic<bool> cancelled{false};
+        std::atomic<bool> done{false};
     };
-    std::vector<PendingRow> m_pending;
-    size_t m_sortKeysMade = 0;
-    size_t m_rowsInserted = 0;
-    bool m_sorted = false;
-    LONG m_listStyle = 0;
-    CAbstractScanItemsInfo* m_pItems = nullptr;
+
+private:
+    std::shared_ptr<SortJob> m_sortJob;
+    CHandle m_sorter;
+    CScanItemsInfo* m_pItems = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "Framework/AnsiText.h"
 #include "Framework/CBinaryFile.h"
 #include "Framework/ModulePath.h"
+#include "Framework/WorkerThread.h"
 
 namespace
 {
@@ -76,7 +77,7 @@ void CScanItemsInfo::Clear()
 int CScanItemsInfo::AddFoundItem(const char* text, DWORD category, int, int)
 {
     m_foundMask |= category;
-    if (!text || m_ignoredItems.count(m_places.Of(text)))
+    if (!text || (m_ignoredItems && m_ignoredItems->FindItem(text)))
         return 0;
     // Equal keys go behind the ones already there, so a category keeps the
     // order in which its findings came.
@@ -170,17 +171,13 @@ int CScanItemsInfo::LoadIgnoreList()
 {
     if (m_bIgnoreListLoaded)
         return 0;
-    IgnoreListFile::Content content;
-    // The map is replaced only by a read: while the file cannot be read, the
-    // findings ignored so far stay hidden.
-    const bool read = ReadIgnoreFile(content);
+    // The list is replaced only by a read: while the file cannot be read,
+    // the findings ignored so far stay hidden.
+    std::shared_ptr<const IgnoreListSnapshot> read = CurrentIgnoreFile();
     m_ignoredItemsState = m_lastIgnoreRead;
-    if (!read)
+    if (m_ignoredItemsState == ReadStatus::kFailed)
         return 0;
-    m_ignoredItems.clear();
-    m_ignoredItems.reserve(content.records.size());
-    for (IgnoreListFile::Record& record : content.records)
-        m_ignoredItems.emplace(m_places.Of(record.item), record.number);
+    m_ignoredItems = std::move(read);
     // A list read only in part is read again at the next scan's start: it
     // may have been mended since.
     m_bIgnoreListLoaded = m_ignoredItemsState == ReadStatus::kDone ? 1 : 0;
@@ -191,7 +188,9 @@ int CScanItemsInfo::AppendIgnoreList()
 {
     if (!m_bSaveIgnoreList)
         return 0;
+    SettleIgnoreRemoval();
     m_bIgnoreListLoaded = 0;
+    m_ignoreEntries.reset();
     return IgnoreListFile(IgnoreListPath()).Append(m_exclusionMarks) == ReadStatus::kDone ? 1 : 0;
 }
 
@@ -294,28 +293,152 @@ int CScanItemsInfo::GetIgnoreList(std::map<std::string, int>* out)
 {
     if (!out)
         return 0;
-    *out = m_ignoreEntries;
+    *out = m_ignoreEntries ? m_ignoreEntries->EntryMap() : std::map<std::string, int>();
     return 1;
 }
 
 int CScanItemsInfo::ReloadIgnoreList()
 {
-    m_ignoreEntries.clear();
-    IgnoreListFile::Content content;
-    if (!ReadIgnoreFile(content))
+    std::shared_ptr<const IgnoreListSnapshot> read = CurrentIgnoreFile();
+    m_ignoreEntries.reset();
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
         return 0;
-    for (const IgnoreListFile::Record& record : content.records)
-        m_ignoreEntries.emplace(record.KeyText(), record.number);
+    m_ignoreEntries = std::move(read);
     return 1;
+}
+
+std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::IgnoreEntries() const
+{
+    static const std::shared_ptr<const IgnoreListSnapshot> empty =
+        IgnoreListSnapshot::FromWritten(std::string(), std::string());
+    return m_ignoreEntries ? m_ignoreEntries : empty;
 }
 
 int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 {
     // Only the records that change are touched: the rest of the file,
     // whatever it holds, stays byte for byte.
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Update(entries);
+    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
     m_bIgnoreListLoaded = 0;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+        return 0;
+    std::string written;
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Update(current->Content(), entries, written);
+    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
     return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
+}
+
+CScanItemsInfo::~CScanItemsInfo()
+{
+    SettleIgnoreRemoval();
+}
+
+int CScanItemsInfo::RemoveIgnoreEntry(const std::string& key)
+{
+    BeginRemoveIgnoreEntry(key);
+    SettleIgnoreRemoval();
+    return TakeIgnoreRemoval() == Removal::kDone ? 1 : 0;
+}
+
+void CScanItemsInfo::BeginRemoveIgnoreEntry(const std::string& key)
+{
+    std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    m_bIgnoreListLoaded = 0;
+    m_removalOutcome = Removal::kNone;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+    {
+        m_removalOutcome = Removal::kFailed;
+        return;
+    }
+    auto job = std::make_shared<RemovalJob>();
+    job->current = std::move(current);
+    job->key = key;
+    job->path = IgnoreListPath();
+    m_removal = job;
+    // The worker's own reference, which it lets go as it ends.
+    auto reference = std::make_unique<std::shared_ptr<RemovalJob>>(job);
+    m_removalWorker.Attach(WorkerThread::Create(&CScanItemsInfo::RemoveOnWorker, reference.get(), false));
+    if (m_removalWorker.IsValid())
+        reference.release();
+    else
+        RemoveOnWorker(reference.release());
+}
+
+DWORD WINAPI CScanItemsInfo::RemoveOnWorker(void* parameter)
+{
+    const std::unique_ptr<std::shared_ptr<RemovalJob>> reference(static_cast<std::shared_ptr<RemovalJob>*>(parameter));
+    RemovalJob& job = **reference;
+    std::string text;
+    job.status = IgnoreListFile(job.path).Remove(job.current->Content(), job.key, text);
+    if (job.status == ReadStatus::kDone && !text.empty())
+        job.written = IgnoreListSnapshot::FromWritten(job.path, std::move(text));
+    job.current.reset();
+    job.done = true;
+    return 0;
+}
+
+CScanItemsInfo::Removal CScanItemsInfo::TakeIgnoreRemoval()
+{
+    if (m_removal)
+    {
+        if (!m_removal->done)
+            return Removal::kPending;
+        FinishIgnoreRemoval();
+    }
+    const Removal outcome = m_removalOutcome;
+    m_removalOutcome = Removal::kNone;
+    return outcome;
+}
+
+void CScanItemsInfo::SettleIgnoreRemoval()
+{
+    if (!m_removal)
+        return;
+    if (m_removalWorker.IsValid())
+        ::WaitForSingleObject(m_removalWorker.Get(), INFINITE);
+    FinishIgnoreRemoval();
+}
+
+void CScanItemsInfo::FinishIgnoreRemoval()
+{
+    const std::shared_ptr<RemovalJob> job = std::move(m_removal);
+    m_removalWorker.Close();
+    m_lastIgnoreRead = job->status;
+    m_removalOutcome = job->status == ReadStatus::kDone ? Removal::kDone : Removal::kFailed;
+    if (job->written)
+        AdoptWrittenIgnoreList(std::move(job->written));
+}
+
+void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text)
+{
+    if (written != ReadStatus::kDone || text.empty())
+        return;
+    // The old list goes before the new one is split: a large list is held
+    // once, not twice, while the text that was written is read back. The
+    // findings are held against what the user just chose; the next scan's
+    // start looks at the file again all the same.
+    const bool shared = m_ignoredItems == m_ignoreEntries;
+    m_ignoredItems.reset();
+    m_ignoreEntries.reset();
+    m_ignoreEntries = IgnoreListSnapshot::FromWritten(IgnoreListPath(), std::move(text));
+    if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
+        m_ignoredItems = m_ignoreEntries;
+}
+
+void CScanItemsInfo::AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written)
+{
+    const bool shared = m_ignoredItems == m_ignoreEntries;
+    m_ignoreEntries = std::move(written);
+    if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
+        m_ignoredItems = m_ignoreEntries;
+}
+
+size_t CScanItemsInfo::IgnoreListMemoryBytes() const
+{
+    size_t bytes = m_ignoredItems ? m_ignoredItems->MemoryBytes() : 0;
+    if (m_ignoreEntries && m_ignoreEntries != m_ignoredItems)
+        bytes += m_ignoreEntries->MemoryBytes();
+    return bytes;
 }
 
 int CScanItemsInfo::WriteScanLog()
@@ -352,8 +475,8 @@ int CScanItemsInfo::IsIgnored(const char*, int, const ScanItemRecord* record)
     LoadIgnoreList();
     if (!record || record->id == 0)
         return 0;
-    const auto it = m_ignoredItems.find(m_places.Of(record->itemText));
-    return it != m_ignoredItems.end() && it->second == record->id;
+    const IgnoreListFile::Record* ignored = m_ignoredItems ? m_ignoredItems->FindItem(record->itemText) : nullptr;
+    return ignored && ignored->number == record->id;
 }
 
 int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, int)
@@ -371,12 +494,19 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     if (key.find(kEntrySeparator) != std::string::npos)
         return 0;
 
-    if (!ReloadIgnoreList())
+    // The one record goes in among the others; the list is not copied.
+    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    m_bIgnoreListLoaded = 0;
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+    {
+        m_ignoreEntries.reset();
         return 0;
-    std::map<std::string, int> entries;
-    GetIgnoreList(&entries);
-    entries.emplace(key, 0);
-    return WriteIgnoreList(entries);
+    }
+    m_ignoreEntries = current;
+    std::string written;
+    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Insert(current->Content(), key, 0, written);
+    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
+    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
 }
 
 bool CScanItemsInfo::IsIgnoredSinceClear(const std::string& finding) const
@@ -394,9 +524,25 @@ int CScanItemsInfo::SkipTempFiles()
     return m_bSkipTempFiles;
 }
 
-bool CScanItemsInfo::ReadIgnoreFile(IgnoreListFile::Content& content)
+std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::CurrentIgnoreFile()
 {
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Read(content);
+    SettleIgnoreRemoval();
+    const std::string path = IgnoreListPath();
+    // A list read whole is as good as a new read while the file keeps the
+    // size and the time of writing it had then; a damaged one is read again,
+    // as it may have been mended.
+    // A file that cannot be opened now is not read now, whatever was read
+    // before.
+    const IgnoreListSnapshot::Stamp stamp =
+        IgnoreListSnapshot::CanBeRead(path) ? IgnoreListSnapshot::StampOf(path) : IgnoreListSnapshot::Stamp();
+    for (const auto& held : {m_ignoreEntries, m_ignoredItems})
+        if (held && held->State() == ReadStatus::kDone && held->FileStamp() == stamp)
+        {
+            m_lastIgnoreRead = ReadStatus::kDone;
+            return held;
+        }
+    std::shared_ptr<const IgnoreListSnapshot> read = IgnoreListSnapshot::Read(path);
     // A damaged file is read as far as it goes.
-    return m_lastIgnoreRead != ReadStatus::kFailed;
+    m_lastIgnoreRead = read->State();
+    return read;
 }

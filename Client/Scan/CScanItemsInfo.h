@@ -1,8 +1,10 @@
 #pragma once
 #include <windows.h>
 
+#include <atomic>
 #include <list>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -12,6 +14,8 @@
 #include "Client/Scan/CAbstractScanItemsInfo.h"
 #include "Client/Scan/FindingPlace.h"
 #include "Client/Scan/IgnoreListFile.h"
+#include "Client/Scan/IgnoreListSnapshot.h"
+#include "Framework/CHandle.h"
 
 // The results of one scan, the user's exclusions for the next repair, the
 // ignore list kept in the file "IL" beside the program, and the scan log.
@@ -21,7 +25,8 @@ class CScanItemsInfo : public CAbstractScanItemsInfo
 {
 public:
     CScanItemsInfo();
-    ~CScanItemsInfo() override = default;
+    // Waits for a removal's write under way: the user's change is kept.
+    ~CScanItemsInfo() override;
 
     CScanItemsInfo(const CScanItemsInfo&) = delete;
     CScanItemsInfo& operator=(const CScanItemsInfo&) = delete;
@@ -75,6 +80,30 @@ public:
     // some ignored findings may be reported, and must not be repaired
     // unasked.
     IgnoreListFile::Status IgnoredItemsState() const { return m_ignoredItemsState; }
+    // The ignore list as the last ReloadIgnoreList read it (never null): the
+    // pages read it in place rather than copying it into a map.
+    std::shared_ptr<const IgnoreListSnapshot> IgnoreEntries() const;
+    // Takes every record of this key (item "^" category) out of "IL", as
+    // WriteIgnoreList of the list less that key would; 1 when the file holds
+    // no such record afterwards.
+    int RemoveIgnoreEntry(const std::string& key);
+    // The same on a worker: a long list's write (the whole file, beside the
+    // old one) never holds the window. Every other use of "IL" waits for a
+    // removal under way first, so no write of the list is lost.
+    void BeginRemoveIgnoreEntry(const std::string& key);
+    enum class Removal
+    {
+        kNone,
+        kPending,
+        kDone,
+        kFailed,
+    };
+    // How the removal begun last went, told once; kPending while its worker
+    // writes.
+    Removal TakeIgnoreRemoval();
+    // The heap the two ignore lists hold (shared once when they are one).
+    size_t IgnoreListMemoryBytes() const;
+
     // The part of a finding's text that a mark's item may name instead of the
     // whole text (the site of a cookie file such as "user@site[1].txt").
     static std::string ShortForm(const std::string& text);
@@ -82,8 +111,28 @@ public:
 private:
     typedef std::multimap<DWORD, std::string> FoundItems;
 
-    // Reads "IL" and remembers how the read went.
-    bool ReadIgnoreFile(IgnoreListFile::Content& content);
+    // "IL" as it is now: a list already read when the file has not changed
+    // since (a large list is read once, not at every page shown), else read
+    // again. Remembers how the read went.
+    std::shared_ptr<const IgnoreListSnapshot> CurrentIgnoreFile();
+    // After the store wrote "IL": the entries are what it wrote, and the
+    // next scan's start takes them too.
+    void TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text);
+    void AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written);
+    // A removal's write, and the list it leaves, made on its worker.
+    struct RemovalJob
+    {
+        std::shared_ptr<const IgnoreListSnapshot> current;
+        std::string key;
+        std::string path;
+        IgnoreListFile::Status status = IgnoreListFile::Status::kFailed;
+        std::shared_ptr<const IgnoreListSnapshot> written;
+        std::atomic<bool> done{false};
+    };
+    static DWORD WINAPI RemoveOnWorker(void* job);
+    // Waits for a removal under way, then takes its outcome.
+    void SettleIgnoreRemoval();
+    void FinishIgnoreRemoval();
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
     // The item part of every exclusion mark, made again after a change.
     const std::unordered_set<std::string>& MarkItems();
@@ -101,15 +150,19 @@ private:
     // The places of those items: their twins stay out of the repair too.
     std::unordered_set<std::string> m_ignoredPlaces;
     // An ignored item and the findings are held against each other by place.
-    FindingPlace m_places{FindingPlace::CurrentUserSid()};
+    const FindingPlace& m_places = FindingPlace::ForCurrentUser();
     std::unordered_set<std::string> m_markItems;
     bool m_markItemsStale = true;
-    // Looked up for every finding of a scan; keyed by place.
-    std::unordered_map<std::string, int> m_ignoredItems;
-    std::map<std::string, int> m_ignoreEntries;
+    // Looked up for every finding of a scan. Both lists are one object
+    // while they come from the same read of the file.
+    std::shared_ptr<const IgnoreListSnapshot> m_ignoredItems;
+    std::shared_ptr<const IgnoreListSnapshot> m_ignoreEntries;
     int m_bSaveIgnoreList = 0;
     std::list<ScanItemRecord> m_records;
     DWORD m_foundMask = 0;
     IgnoreListFile::Status m_lastIgnoreRead = IgnoreListFile::Status::kDone;
     IgnoreListFile::Status m_ignoredItemsState = IgnoreListFile::Status::kDone;
+    std::shared_ptr<RemovalJob> m_removal;
+    CHandle m_removalWorker;
+    Removal m_removalOutcome = Removal::kNone;
 };

@@ -197,11 +197,13 @@ BOOL CScanningDlg::OnInitDialog()
         ::MoveWindow(GetDlgItem(IDC_SCAN_ITEM), 15, 44, 488, 24, TRUE);
     ResetMarks();
     MoveWindow(183, 62, 509, 332);
+    DecodePictures();
     return TRUE;
 }
 
 void CScanningDlg::OnDestroy()
 {
+    m_pictureDecoder.Cancel();
     for (auto& picture : m_pictures)
         picture->Stop();
     CBitmapDialog::OnDestroy();
@@ -340,16 +342,53 @@ bool CScanningDlg::IsWhiteListed(const std::string& text) const
     return m_whiteList.Matches(text);
 }
 
+void CScanningDlg::DecodePictures()
+{
+    std::vector<BYTE> spinner;
+    if (CPictureEx::ReadResource(MAKEINTRESOURCEA(IDR_SCAN_SPINNER), "GIF", spinner))
+        m_pictureDecoder.Start(std::move(spinner), m_pictures.size(), m_hWnd, WM_PICTURES_DECODED);
+}
+
+void CScanningDlg::TakeDecodedPictures()
+{
+    std::vector<CPictureEx::Decoded> decoded = m_pictureDecoder.Take();
+    for (size_t i = 0; i < decoded.size() && i < m_pictures.size(); ++i)
+    {
+        CPictureEx& picture = *m_pictures[i];
+        if (picture.Adopt(std::move(decoded[i])))
+            picture.SetBkColor(Pictures()[i].background);
+    }
+    if (PicturesMayPlay())
+        StartPictures();
+}
+
+bool CScanningDlg::PicturesMayPlay() const
+{
+    return m_scanInProgress && m_runState == RunState::Running && !m_paused;
+}
+
 void CScanningDlg::StartPictures()
 {
     for (size_t i = 0; i < m_pictures.size(); ++i)
     {
         CPictureEx& picture = *m_pictures[i];
-        picture.UnLoad();
-        if (picture.LoadFromResource(MAKEINTRESOURCEA(IDR_SCAN_SPINNER), "GIF"))
-            picture.Draw();
+        // A drawing thread that outlived its stop still holds the picture:
+        // it is left alone.
+        if (!picture.IsLoaded() || !picture.Stop())
+            continue;
+        // Each scan's spinners start from a clean background.
         picture.SetBkColor(Pictures()[i].background);
+        picture.Draw();
     }
+}
+
+void CScanningDlg::StopPictures()
+{
+    // The drawing threads wind down side by side, not one after another.
+    for (auto& picture : m_pictures)
+        picture->AskToStop();
+    for (auto& picture : m_pictures)
+        picture->Stop();
 }
 
 void CScanningDlg::SetMark(size_t row, HBITMAP mark)
@@ -436,6 +475,7 @@ void CScanningDlg::ResetPage()
     m_currentCode.clear();
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
+    m_paused = false;
     StartPictures();
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
@@ -672,6 +712,11 @@ LRESULT CScanningDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_SCAN_DONE)
         return OnScanFinished();
+    if (message == WM_PICTURES_DECODED)
+    {
+        TakeDecodedPictures();
+        return 0;
+    }
     return CBitmapDialog::WindowProc(message, wParam, lParam);
 }
 
@@ -699,8 +744,8 @@ void CScanningDlg::OnPauseScan()
     if (!engine)
         return;
     engine->Suspend();
-    for (auto& picture : m_pictures)
-        picture->Stop();
+    m_paused = true;
+    StopPictures();
     m_cancelButton.EnableWindow(false);
     m_pauseButton.ShowWindow(SW_HIDE);
     m_resumeButton.ShowWindow(SW_SHOW);
@@ -712,6 +757,7 @@ void CScanningDlg::OnResumeScan()
     if (!engine)
         return;
     engine->Resume();
+    m_paused = false;
     for (auto& picture : m_pictures)
         picture->Draw();
     m_resumeButton.ShowWindow(SW_HIDE);
@@ -752,8 +798,7 @@ LRESULT CScanningDlg::OnScanFinished()
     m_cancelButton.EnableWindow(false);
     for (const ClientCategory* row : Rows())
         ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
-    for (auto& picture : m_pictures)
-        picture->Stop();
+    StopPictures();
     ::ShowWindow(GetDlgItem(Rows()[kRowCount - 1]->progressMark), SW_SHOW);
     if (m_runState == RunState::Cancelled || incomplete)
         ::ShowWindow(GetDlgItem(IDC_SCAN_STATE), SW_SHOW);

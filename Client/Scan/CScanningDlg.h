@@ -9,6 +9,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CPictureEx.h"
+#include "Client/Controls/PictureDecoder.h"
 #include "Client/Controls/CxSkinButton.h"
 #include "Client/Scan/LastResults.h"
 #include "Client/Scan/ScanOutcome.h"
@@ -98,7 +99,13 @@ private:
     void LoadSkins();
     void RepaintWhole();
     void StyleLabels();
+    // The pictures are decoded once, on a worker, as the page is made; a
+    // scan starts those that are ready, and the rest start when they come.
+    void DecodePictures();
+    void TakeDecodedPictures();
     void StartPictures();
+    void StopPictures();
+    bool PicturesMayPlay() const;
     // The steps of BeginScan, in the order the start needs them. The
     // engine's job, made suspended (with the reports of the last one
     // dropped); false when the engine refused it.
@@ -150,6 +157,9 @@ private:
     CListCtrl m_foundList;
     std::vector<std::pair<int, std::unique_ptr<CLabel>>> m_labels;
     std::vector<std::unique_ptr<CPictureEx>> m_pictures;
+    PictureDecoder m_pictureDecoder;
+    // The user paused the scan: its pictures stand still.
+    bool m_paused = false;
     std::vector<std::unique_ptr<CStatic>> m_marks;
     // What each mark shows, so that a finding sets a mark only when it changes.
     std::vector<HBITMAP> m_shownMarks;

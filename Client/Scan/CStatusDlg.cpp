@@ -2,6 +2,8 @@
 
 #include <iterator>
 #include <map>
+#include <memory>
+#include <string_view>
 
 #include "Client/Scan/CScanItemsInfo.h"
 #include "Client/Scan/ClientCategories.h"
@@ -42,6 +44,17 @@ public:
 private:
     CWnd& m_page;
 };
+
+// A caption as the home page compares it: without blanks and line ends
+// around it.
+std::string_view TrimmedView(std::string_view text)
+{
+    const char blanks[] = " \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::string_view::npos)
+        return std::string_view();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 }
 
 CStatusDlg::CStatusDlg(CWnd* parent) : CBitmapDialog(IDD_STATUS_PAGE, parent)
@@ -144,19 +157,21 @@ void CStatusDlg::LoadLastResults()
 void CStatusDlg::RefreshIgnoredCounts()
 {
     const LabelsDrawnOnce drawing(*this);
-    std::map<std::string, int> entries;
+    std::map<DWORD, int> counts;
     if (CScanItemsInfo* store = ProgramShell().ResultsStore())
     {
+        // Counted in the list as read, without a copy: a list of hundreds
+        // of thousands of entries is counted in a few milliseconds, and read
+        // again only when the file changed.
         store->ReloadIgnoreList();
-        store->GetIgnoreList(&entries);
-    }
-    std::map<DWORD, int> counts;
-    for (const auto& entry : entries)
-    {
-        const std::string caption = AnsiText::Trimmed(IgnoreListFile::SplitKey(entry.first).category);
-        for (const ClientCategory& row : kClientCategories)
-            if (caption == row.Shared().caption)
-                ++counts[row.bit];
+        const std::shared_ptr<const IgnoreListSnapshot> list = store->IgnoreEntries();
+        for (size_t i = 0; i < list->EntryCount(); ++i)
+        {
+            const std::string_view caption = TrimmedView(list->EntryCategory(i));
+            for (const ClientCategory& row : kClientCategories)
+                if (caption == row.Shared().caption)
+                    ++counts[row.bit];
+        }
     }
     for (const ClientCategory& row : kClientCategories)
         SetLabel(row.homeIgnored, AnsiText::Format("%d", counts[row.bit]));

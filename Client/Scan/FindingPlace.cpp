@@ -85,6 +85,12 @@ std::string FindingPlace::CurrentUserSid()
     return text;
 }
 
+const FindingPlace& FindingPlace::ForCurrentUser()
+{
+    static const FindingPlace places(CurrentUserSid());
+    return places;
+}
+
 std::string FindingPlace::Of(const std::string& finding) const
 {
     const size_t rootEnd = finding.find_first_of(kRootEnds);

@@ -18,6 +18,8 @@ public:
     // The SID of the user this process runs as; empty when it cannot be
     // learnt.
     static std::string CurrentUserSid();
+    // The places of the user this process runs as, learnt once.
+    static const FindingPlace& ForCurrentUser();
 
     // One text for every name of the entry a finding names: two findings
     // name the same registry key or value when their places are equal.

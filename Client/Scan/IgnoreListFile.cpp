@@ -1,5 +1,6 @@
 #include "Client/Scan/IgnoreListFile.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
 #include <unordered_map>
@@ -95,9 +96,44 @@ IgnoreListFile::Status IgnoreListFile::Read(Content& content) const
     return content.damaged ? Status::kDamaged : Status::kDone;
 }
 
+bool IgnoreListFile::Record::KeyEquals(const std::string& text, const std::string& key) const
+{
+    const size_t itemLength = itemEnd - begin;
+    const size_t categoryLength = itemEnd < numberAt ? numberAt - itemEnd - 1 : 0u;
+    return key.size() == itemLength + 1 + categoryLength && key.compare(0, itemLength, text, begin, itemLength) == 0 &&
+           key[itemLength] == kFieldSeparator &&
+           key.compare(itemLength + 1, categoryLength, text, itemEnd + 1, categoryLength) == 0;
+}
+
+int IgnoreListFile::CompareKey(const std::string& text, const Record& record, const std::string& key)
+{
+    // item, "^", category: each piece against the same stretch of key, as
+    // std::string orders bytes (unsigned).
+    const char separator[1] = {kFieldSeparator};
+    const size_t categoryLength = record.itemEnd < record.numberAt ? record.numberAt - record.itemEnd - 1 : 0;
+    const std::pair<const char*, size_t> pieces[] = {{text.data() + record.begin, record.itemEnd - record.begin},
+                                                     {separator, 1},
+                                                     {text.data() + record.itemEnd + 1, categoryLength}};
+    size_t at = 0;
+    for (const auto& piece : pieces)
+    {
+        const size_t common = std::min(piece.second, key.size() - at);
+        const int order = std::char_traits<char>::compare(piece.first, key.data() + at, common);
+        if (order != 0)
+            return order;
+        if (common < piece.second)
+            return 1; // the key ended first
+        at += common;
+    }
+    return at < key.size() ? -1 : 0;
+}
+
 IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
 {
     Content content;
+    // Records keep 32-bit offsets; no list comes near that size.
+    if (text.size() >= UINT32_MAX)
+        throw std::bad_alloc();
     content.text = std::move(text);
     const std::string& t = content.text;
     const size_t stop = ListFile::ForEachEntry(t, [&](size_t first, size_t last, size_t end) {
@@ -107,17 +143,23 @@ IgnoreListFile::Content IgnoreListFile::Parse(std::string text)
         const size_t numberAt = t.rfind(kFieldSeparator, last - 1);
         if (numberAt == std::string::npos || numberAt < first)
             return;
-        Key key = SplitKey(t.substr(first, numberAt - first));
-        if (key.item.empty())
+        size_t itemEnd = numberAt;
+        if (numberAt > first)
+        {
+            const size_t categoryAt = t.rfind(kFieldSeparator, numberAt - 1);
+            if (categoryAt != std::string::npos && categoryAt >= first)
+                itemEnd = categoryAt;
+        }
+        if (itemEnd == first)
             return;
         Record record;
-        record.item = std::move(key.item);
-        record.category = std::move(key.category);
+        record.begin = static_cast<uint32_t>(first);
+        record.itemEnd = static_cast<uint32_t>(itemEnd);
+        record.numberAt = static_cast<uint32_t>(numberAt);
         record.number = ParseNumber(t, numberAt + 1, last);
-        record.begin = first;
-        record.end = end;
-        record.lineEnd = lineEnd;
-        content.records.push_back(std::move(record));
+        record.end = static_cast<uint32_t>(end);
+        record.lineEnd = static_cast<uint32_t>(lineEnd);
+        content.records.push_back(record);
     });
     content.damaged = ListFile::HoldsMoreFrom(t, stop);
     return content;
@@ -128,10 +170,62 @@ IgnoreListFile::Status IgnoreListFile::Update(const std::map<std::string, int>& 
     Content content;
     if (Read(content) == Status::kFailed)
         return Status::kFailed;
+    std::string written;
+    return Update(content, entries, written);
+}
+
+IgnoreListFile::Status IgnoreListFile::Update(const Content& content, const std::map<std::string, int>& entries,
+                                              std::string& written) const
+{
     std::string text;
     if (!Merged(content, entries, text))
         return Status::kFailed;
-    return Write(content, text);
+    return Write(content, std::move(text), written);
+}
+
+IgnoreListFile::Status IgnoreListFile::Remove(const Content& content, const std::string& key,
+                                              std::string& written) const
+{
+    const std::string& old = content.text;
+    std::string text;
+    size_t copied = 0;
+    for (const Record& record : content.records)
+    {
+        if (!record.KeyEquals(old, key))
+            continue;
+        if (text.empty())
+            text.reserve(old.size());
+        text.append(old, copied, record.begin - copied);
+        copied = record.lineEnd;
+    }
+    if (copied == 0)
+        return Status::kDone;
+    text.append(old, copied, std::string::npos);
+    return Write(content, std::move(text), written);
+}
+
+IgnoreListFile::Status IgnoreListFile::Insert(const Content& content, const std::string& key, int number,
+                                              std::string& written) const
+{
+    const std::string& old = content.text;
+    size_t at = content.readEnd;
+    for (const Record& record : content.records)
+    {
+        if (record.KeyEquals(old, key))
+            return Status::kDone;
+    }
+    for (const Record& record : content.records)
+        if (CompareKey(old, record, key) > 0)
+        {
+            at = record.begin;
+            break;
+        }
+    if (!ReadsBack(key, number))
+        return Status::kFailed;
+    std::string text;
+    text.reserve(old.size() + key.size() + 16);
+    text.append(old, 0, at).append(FormatRecord(key, number)).append(old, at, std::string::npos);
+    return Write(content, std::move(text), written);
 }
 
 bool IgnoreListFile::Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text)
@@ -143,7 +237,7 @@ bool IgnoreListFile::Merged(const Content& content, const std::map<std::string, 
     firstRecord.reserve(content.records.size());
     for (size_t i = 0; i < content.records.size(); ++i)
     {
-        keys.push_back(content.records[i].KeyText());
+        keys.push_back(content.records[i].KeyText(content.text));
         firstRecord.emplace(keys.back(), i);
     }
     std::vector<const std::pair<const std::string, int>*> added;
@@ -208,20 +302,25 @@ IgnoreListFile::Status IgnoreListFile::Append(const std::map<std::string, int>& 
         text += FormatRecord(entry.first, entry.second);
     }
     text.append(content.text, content.readEnd, std::string::npos);
-    return Write(content, text);
+    std::string written;
+    return Write(content, std::move(text), written);
 }
 
-IgnoreListFile::Status IgnoreListFile::Write(const Content& content, const std::string& text) const
+IgnoreListFile::Status IgnoreListFile::Write(const Content& content, std::string text, std::string& written) const
 {
+    written.clear();
     if (text == content.text)
         return Status::kDone;
     // A file cut short by a full disk would lose records the user kept.
-    return CBinaryFile::ReplaceWhole(m_path, text) ? Status::kDone : Status::kFailed;
+    if (!CBinaryFile::ReplaceWhole(m_path, text))
+        return Status::kFailed;
+    written = std::move(text);
+    return Status::kDone;
 }
 
 bool IgnoreListFile::ReadsBack(const std::string& key, int number)
 {
     const Content read = Parse(FormatRecord(key, number));
-    return !read.damaged && read.records.size() == 1 && read.records[0].KeyText() == key &&
+    return !read.damaged && read.records.size() == 1 && read.records[0].KeyText(read.text) == key &&
            read.records[0].number == number;
 }

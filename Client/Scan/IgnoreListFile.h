@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -34,17 +35,29 @@ public:
         std::string category;
     };
 
-    // One record as the file holds it, with where it lies in the text.
+    // One record as the file holds it: where its parts lie in the text. A
+    // list of hundreds of thousands of records keeps no text of its own per
+    // record, only these few numbers beside the one text of the file.
     struct Record
     {
-        std::string item;
-        std::string category;
+        // Offsets into the text, which a list keeps under 4 GB.
+        uint32_t begin = 0;    // its first byte, the item's
+        uint32_t itemEnd = 0;  // after the item: its "^", or the number's
+        uint32_t numberAt = 0; // the "^" before the number
+        uint32_t end = 0;      // after its ";"
+        uint32_t lineEnd = 0;  // after the line end that follows the ";", if any
         int number = 0;
-        size_t begin = 0;   // its first byte
-        size_t end = 0;     // after its ";"
-        size_t lineEnd = 0; // after the line end that follows the ";", if any
 
-        std::string KeyText() const { return JoinKey(item, category); }
+        std::string Item(const std::string& text) const { return text.substr(begin, itemEnd - begin); }
+        std::string Category(const std::string& text) const
+        {
+            return itemEnd < numberAt ? text.substr(itemEnd + 1, numberAt - itemEnd - 1) : std::string();
+        }
+        // item "^" category, as the store keys the ignore list.
+        std::string KeyText(const std::string& text) const { return JoinKey(Item(text), Category(text)); }
+        // The same without copying: the item and the category lie side by
+        // side in the text, split by "^".
+        bool KeyEquals(const std::string& text, const std::string& key) const;
     };
 
     // What one read of the file gave.
@@ -77,6 +90,15 @@ public:
     // Puts these records in where the reading stopped, whether their keys
     // are in the file or not.
     Status Append(const std::map<std::string, int>& entries) const;
+    // The same on a read already made (content: what the file holds now).
+    // When the file was rewritten, written holds its new text; it stays
+    // empty when nothing had to change.
+    Status Update(const Content& content, const std::map<std::string, int>& entries, std::string& written) const;
+    // Every record of this key cut out.
+    Status Remove(const Content& content, const std::string& key, std::string& written) const;
+    // A record of this key put in before the first record whose key sorts
+    // after it (as Update would put it), unless the key is there already.
+    Status Insert(const Content& content, const std::string& key, int number, std::string& written) const;
 
     // Splits the file's text into its records.
     static Content Parse(std::string text);
@@ -91,7 +113,12 @@ private:
     // The file's text holding exactly these entries (see Update); false when
     // one of those it adds would not read back as it went in.
     static bool Merged(const Content& content, const std::map<std::string, int>& entries, std::string& text);
-    Status Write(const Content& content, const std::string& text) const;
+    // Writes text when it differs from what content holds; written then
+    // takes it.
+    Status Write(const Content& content, std::string text, std::string& written) const;
+    // The record's key (item "^" category) compared with key as the store's
+    // map orders them, without copying either.
+    static int CompareKey(const std::string& text, const Record& record, const std::string& key);
     // True when the record of this key and number, read on its own, is that
     // key and number again.
     static bool ReadsBack(const std::string& key, int number);

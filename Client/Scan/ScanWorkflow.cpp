@@ -56,6 +56,21 @@ CRepairResultDlg& ScanWorkflow::Summary()
     return m_summary;
 }
 
+bool ScanWorkflow::MakeNextLaterStep()
+{
+    if (!m_mainWindow)
+        return false;
+    // The repair's summary too: a repair's end would otherwise make it.
+    for (CDialog* step : {static_cast<CDialog*>(&m_progress), static_cast<CDialog*>(&m_results),
+                          static_cast<CDialog*>(&m_summary)})
+        if (!step->GetSafeHwnd())
+        {
+            MakeStep(*step);
+            return step->GetSafeHwnd() != NULL;
+        }
+    return false;
+}
+
 std::vector<CWnd*> ScanWorkflow::LaterSteps() const
 {
     return {&m_progress, &m_results, &m_summary};

@@ -61,6 +61,9 @@ public:
     CScanningDlg& Progress();
     CScanResultDlg& Results();
     CRepairResultDlg& Summary();
+    // Makes the first of the progress and results steps not yet made (the
+    // summary is shown by no flow); false when both are.
+    bool MakeNextLaterStep();
     // The home page once it joined the road, else nullptr.
     CStatusDlg* HomePage() const { return m_home ? m_home() : nullptr; }
 

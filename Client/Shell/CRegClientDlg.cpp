@@ -494,6 +494,20 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CRegClientDlg::OnTimer(UINT_PTR id)
 {
+    if (id == kScanPagesTimer)
+    {
+        // A click or key waiting is answered first; the page is made at a
+        // later tick. A dialog made takes the focus: it goes back where the
+        // user left it.
+        if (::GetQueueStatus(QS_INPUT) != 0)
+            return;
+        const HWND focus = ::GetFocus();
+        if (!MakeOneScanPage())
+            KillTimer(kScanPagesTimer);
+        if (focus && ::GetFocus() != focus && ::IsWindow(focus))
+            ::SetFocus(focus);
+        return;
+    }
     if (id != kIconTimer)
     {
         CBitmapDialog::OnTimer(id);
@@ -502,6 +516,19 @@ void CRegClientDlg::OnTimer(UINT_PTR id)
     KillTimer(kIconTimer);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
+    SetTimer(kScanPagesTimer, kScanPagesTickMs);
+}
+
+bool CRegClientDlg::MakeOneScanPage()
+{
+    // Each is made hidden, as its first use would make it, and at most one
+    // a tick: each takes tens of milliseconds.
+    if (theApp.m_scanWorkflow.MakeNextLaterStep())
+        return true;
+    const auto home = m_pages.find(kPageResults);
+    if (home != m_pages.end() && !home->second.MadeWindow())
+        return home->second.Window() != nullptr;
+    return false;
 }
 
 void CRegClientDlg::OnPaint()

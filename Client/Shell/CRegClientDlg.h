@@ -96,6 +96,13 @@ protected:
 
 private:
     static constexpr UINT_PTR kIconTimer = 0x1C0;
+    // Makes the pages a scan goes through, one a tick, while the user does
+    // nothing: the first Start Scan would otherwise make them then.
+    static constexpr UINT_PTR kScanPagesTimer = 0x1C1;
+    static constexpr UINT kScanPagesTickMs = 150;
+
+    // One of the scan's pages not yet made; false once all are.
+    bool MakeOneScanPage();
 
     void InitSkin();
     // The home page and the scan road's pages, joined to the page switch and

@@ -19,3 +19,6 @@
 // Posted by the results page's worker to the page: it knows which findings
 // are there as the repair begins, so the repair may go on.
 #define WM_PRESENCE_NOTED (WM_USER + 1060)
+// Posted by the progress page's picture worker to the page: its animated
+// pictures are decoded and may be shown.
+#define WM_PICTURES_DECODED (WM_USER + 1070)

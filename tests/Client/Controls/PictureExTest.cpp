@@ -200,8 +200,8 @@ TEST_F(PictureExTest, AFrameThatThrowsEndsTheAnimationNotTheProgram)
     m_picture.ThrowFromNextRender();
     m_picture.Draw();
     EXPECT_TRUE(KitTest::PumpUntil([&] { return reports == 1 && !m_picture.IsPlaying(); }, 3000));
-    // The report comes while the thread unwinds: a Draw before it has ended
-    // is refused as a second thread. Stop waits for its end.
+    // The report comes from the thread before it has ended, and a control
+    // starts no second thread beside a running one: the stop waits for it.
     EXPECT_TRUE(m_picture.Stop());
     // The control goes on: it plays again and stops.
     const int before = m_picture.renders;

@@ -271,6 +271,33 @@ TEST(IgnoreListFile, AListOfAnySizeIsReadAndGrowsByTheOneRecordIgnored)
     EXPECT_EQ(store.AddFoundItem((base + "999999").c_str(), kScanStartup, 0, 0), 0);
 }
 
+// A large list is held as its file and a few numbers a record, once for
+// the scan and the pages together: a map node and a text of each record for
+// each of them came to about twenty times the file.
+TEST(IgnoreListFile, ALargeListCostsMemoryInProportionToItsFileHeldOnceByScanAndPages)
+{
+    if (!RunInOwnFolder())
+        return;
+    const std::string base = "HKEY_CLASSES_ROOT\\CLSID\\{00000000-1111-2222-3333-";
+    std::string large;
+    for (int i = 0; large.size() <= (2u << 20); ++i)
+        large += base + std::to_string(100000000000 + i) + "}^ActiveX Objects^0;\r\n";
+    PlantIgnoreList(large);
+
+    CScanItemsInfo store;
+    const size_t read = store.IgnoreListMemoryBytes();
+    EXPECT_LE(read, 2 * large.size()) << read << " bytes for a file of " << large.size();
+    // The pages' read of an unchanged file is the scan's.
+    EXPECT_EQ(store.ReloadIgnoreList(), 1);
+    EXPECT_EQ(store.IgnoreListMemoryBytes(), read);
+    EXPECT_EQ(store.IgnoreEntries()->EntryCount(), store.IgnoreEntries()->Content().records.size());
+    // A removal holds the new list in place of the old.
+    EXPECT_EQ(store.RemoveIgnoreEntry(base + "100000000000}^ActiveX Objects"), 1);
+    EXPECT_LE(store.IgnoreListMemoryBytes(), 2 * large.size());
+    EXPECT_TRUE(IgnoreListBytes() == large.substr(large.find('\n') + 1));
+    EXPECT_EQ(store.AddFoundItem((base + "100000000000}").c_str(), kScanActiveX, 0, 0), 1);
+}
+
 // An item that would come back otherwise than it went in (trimmed, or cut
 // at a ";") is not written: the list the file holds is the list the
 // program means.
@@ -373,4 +400,43 @@ TEST(IgnoreListFile, ExclusionMarksAreLookedUpNotWalked)
     store.RemoveExclusionMark("HKEY_CURRENT_USER\\Software\\Qm0^Empty Registry Keys");
     ASSERT_EQ(store.MoveFirst(), 1);
     EXPECT_EQ(store.IsCurrentItemExcluded(), 0);
+}
+
+// A removal is written on a worker, so that a long list never holds the
+// window: whatever the store does with the list meanwhile waits for it, so
+// neither change is lost; its outcome is told once; one that cannot be
+// written keeps the file as it was.
+TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItCannotWrite)
+{
+    if (!RunInOwnFolder())
+        return;
+    using Removal = CScanItemsInfo::Removal;
+    const auto outcomeOf = [](CScanItemsInfo& store) {
+        Removal outcome = Removal::kPending;
+        for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreRemoval()) == Removal::kPending; ++look)
+            ::Sleep(5);
+        return outcome;
+    };
+    PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
+    CScanItemsInfo store;
+    store.BeginRemoveIgnoreEntry("a^B");
+    EXPECT_EQ(store.AddIgnoreEntry("e", "F", 0, 0), 1);
+    EXPECT_EQ(IgnoreListBytes(), "c^D^0;\r\ne^F^0;\r\n");
+    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kDone);
+    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kNone) << "an outcome is told once";
+
+    store.BeginRemoveIgnoreEntry("c^D");
+    EXPECT_EQ(outcomeOf(store), Removal::kDone);
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"e^F", 0}}));
+
+    {
+        // Another program reads the file and lets nobody replace it.
+        CHandle held(::CreateFileA(CScanItemsInfo::IgnoreListPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        store.BeginRemoveIgnoreEntry("e^F");
+        EXPECT_EQ(outcomeOf(store), Removal::kFailed);
+    }
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
 }

@@ -347,6 +347,26 @@ TEST_F(ScanPagesTest, ScanCountsLiveLeavesOutWhiteListedAndIgnoredAndRecordsItsS
     EXPECT_EQ(Text(Home(), 1201), "0");
 }
 
+// The system's picture loader walks the registry for each frame: the
+// progress page's spinners are decoded once, before any scan and not by the
+// scan's start, and every later scan plays the same frames.
+TEST_F(ScanPagesTest, ProgressPicturesAreDecodedBeforeTheFirstScanAndKeptForEveryScan)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    auto* picture =
+        dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(IDC_PROGRESS_PICTURE_ACTIVEX)));
+    ASSERT_TRUE(picture);
+    ASSERT_TRUE(PumpUntil([picture] { return picture->IsLoaded(); })) << "no scan started: nothing decoded";
+    ASSERT_TRUE(picture->IsAnimated());
+    const IPicture* first = picture->Frames().front().picture.Get();
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    ASSERT_TRUE(picture->IsLoaded());
+    EXPECT_EQ(picture->Frames().front().picture.Get(), first) << "a scan's start decoded the pictures again";
+}
+
 TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)
 {
     if (!RunInOwnFolder())
