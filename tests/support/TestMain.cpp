@@ -29,6 +29,10 @@ LONG WINAPI FailOnCrash(EXCEPTION_POINTERS* pointers)
 
 int main(int argc, char** argv)
 {
+    // Into a pipe the runtime buffers all of stdout: a test program that
+    // ends abnormally would take every line it wrote with it, and with them
+    // where it stood.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     ::SetUnhandledExceptionFilter(&FailOnCrash);
     int copyExitCode = 0;
     if (OwnFolder::RunCopy(&copyExitCode))
