@@ -123,6 +123,10 @@ void UpdateWorker::Run()
         return;
     if (installer.empty())
     {
+        // A close between two of the download's steps fails the next step
+        // on its closed handle: that is the user's cancel, no failure to tell.
+        if (job.IsCancelled())
+            return;
         job.SetAnimation(false);
         job.Tell(kDownloadFailed, MB_OK);
         job.RequestClose();
