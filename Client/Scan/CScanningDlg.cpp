@@ -204,8 +204,7 @@ BOOL CScanningDlg::OnInitDialog()
 void CScanningDlg::OnDestroy()
 {
     m_pictureDecoder.Cancel();
-    for (auto& picture : m_pictures)
-        picture->Stop();
+    StopPictures();
     CBitmapDialog::OnDestroy();
 }
 
