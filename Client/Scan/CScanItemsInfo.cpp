@@ -1,5 +1,6 @@
 #include "Client/Scan/CScanItemsInfo.h"
 
+#include "Client/Scan/FindingPlace.h"
 #include "Framework/AnsiText.h"
 #include "Framework/CBinaryFile.h"
 #include "Framework/ModulePath.h"
@@ -488,7 +489,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     m_exclusionMarks.emplace(key, 0);
     m_markItemsStale = true;
     m_ignoredMarks.insert(key);
-    m_ignoredPlaces.insert(m_places.Of(item));
+    m_ignoredPlaces.insert(FindingPlace::ForCurrentUser().Of(item));
     // A ";" would split the record when the file is read back, and the second
     // half would hide a finding the user never chose to ignore.
     if (key.find(kEntrySeparator) != std::string::npos)
@@ -511,7 +512,7 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
 
 bool CScanItemsInfo::IsIgnoredSinceClear(const std::string& finding) const
 {
-    return !m_ignoredPlaces.empty() && m_ignoredPlaces.count(m_places.Of(finding)) != 0;
+    return !m_ignoredPlaces.empty() && m_ignoredPlaces.count(FindingPlace::ForCurrentUser().Of(finding)) != 0;
 }
 
 int CScanItemsInfo::SkipRecycleBin()

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
-#include "Client/Scan/FindingPlace.h"
 #include "Client/Scan/IgnoreListFile.h"
 #include "Client/Scan/IgnoreListSnapshot.h"
 #include "Framework/CHandle.h"
@@ -149,8 +148,6 @@ private:
     std::set<std::string> m_ignoredMarks;
     // The places of those items: their twins stay out of the repair too.
     std::unordered_set<std::string> m_ignoredPlaces;
-    // An ignored item and the findings are held against each other by place.
-    const FindingPlace& m_places = FindingPlace::ForCurrentUser();
     std::unordered_set<std::string> m_markItems;
     bool m_markItemsStale = true;
     // Looked up for every finding of a scan. Both lists are one object
