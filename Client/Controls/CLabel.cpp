@@ -53,13 +53,27 @@ void CLabel::UpdateSurface()
         return;
     ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     // A transparent label shows its parent: that part is painted anew.
-    HWND parent = GetParentHwnd();
-    if (!parent)
+    if (const HWND parent = MarkParentUnder())
+        ::UpdateWindow(parent);
+}
+
+void CLabel::MarkSurface()
+{
+    if (!m_hWnd || !::IsWindowVisible(m_hWnd))
         return;
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+    MarkParentUnder();
+}
+
+HWND CLabel::MarkParentUnder()
+{
+    const HWND parent = GetParentHwnd();
+    if (!parent)
+        return NULL;
     RECT rect = GetWindowRect();
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
     ::InvalidateRect(parent, &rect, TRUE);
-    ::UpdateWindow(parent);
+    return parent;
 }
 
 CLabel& CLabel::SetBkColor(COLORREF colour, COLORREF secondColour, int mode)
@@ -85,6 +99,15 @@ CLabel& CLabel::SetText(const std::string& text)
         return *this;
     SetWindowText(text);
     return Redrawn();
+}
+
+CLabel& CLabel::SetTextDrawnLater(const std::string& text)
+{
+    if (!m_hWnd || !::IsWindow(m_hWnd))
+        return *this;
+    SetWindowText(text);
+    MarkSurface();
+    return *this;
 }
 
 CLabel& CLabel::SetTextUndrawn(const std::string& text)

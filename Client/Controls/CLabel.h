@@ -42,6 +42,9 @@ public:
     // hold its window that long. The page then redraws itself and its
     // children once.
     CLabel& SetTextUndrawn(const std::string& text);
+    // As SetText, but the label and its parent under it are drawn as the
+    // window gets to them, the parent first, not in this message.
+    CLabel& SetTextDrawnLater(const std::string& text);
     virtual CLabel& SetFontBold(bool bold);
     virtual CLabel& SetFontName(const std::string& faceName, BYTE charSet = DEFAULT_CHARSET);
     virtual CLabel& SetFontUnderline(bool on);
@@ -88,6 +91,8 @@ protected:
 private:
     void ReconstructFont();
     void UpdateSurface();
+    void MarkSurface();
+    HWND MarkParentUnder();
     // The tails of the setters: rebuild the font and redraw, or only redraw.
     CLabel& FontChanged();
     CLabel& Redrawn();

@@ -238,7 +238,7 @@ void CScanningDlg::SetLabelText(int id, const std::string& text)
 {
     if (CLabel* label = Label(id))
         if (label->GetSafeHwnd())
-            label->SetText(text);
+            label->SetTextDrawnLater(text);
 }
 
 void CScanningDlg::StyleLabels()
@@ -366,19 +366,25 @@ bool CScanningDlg::PicturesMayPlay() const
     return m_scanInProgress && m_runState == RunState::Running && !m_paused;
 }
 
+// Only the current row's spinner shows, so only it plays: each drawing thread
+// costs the window some milliseconds to start and to stop.
 void CScanningDlg::StartPictures()
 {
-    for (size_t i = 0; i < m_pictures.size(); ++i)
-    {
-        CPictureEx& picture = *m_pictures[i];
-        // A drawing thread that outlived its stop still holds the picture:
-        // it is left alone.
-        if (!picture.IsLoaded() || !picture.Stop())
-            continue;
-        // Each scan's spinners start from a clean background.
-        picture.SetBkColor(Pictures()[i].background);
-        picture.Draw();
-    }
+    const int row = FindRowByLetter(m_currentCode);
+    if (row >= 0)
+        PlayPicture(static_cast<size_t>(row));
+}
+
+void CScanningDlg::PlayPicture(size_t index)
+{
+    CPictureEx& picture = *m_pictures[index];
+    // A drawing thread that outlived its stop still holds the picture: it is
+    // left alone.
+    if (!picture.IsLoaded() || !picture.Stop())
+        return;
+    // Each showing starts from a clean background.
+    picture.SetBkColor(Pictures()[index].background);
+    picture.Draw();
 }
 
 void CScanningDlg::StopPictures()
@@ -475,7 +481,6 @@ void CScanningDlg::ResetPage()
     m_categoryBar.SetPos(0);
     m_percentBar.SetPos(0);
     m_paused = false;
-    StartPictures();
     ResetMarks();
     for (size_t i = 0; i < kRowCount; ++i)
         if (m_request.categories & Rows()[i]->bit)
@@ -576,6 +581,7 @@ void CScanningDlg::TakeJobReports(bool wait)
     m_examinedCount += taken.statusTexts;
     if (taken.statusChanged)
         SetLabelText(IDC_SCAN_ITEM, CompactStatusText(taken.status.c_str(), kItemTextWidth));
+    const std::string shownCode = m_currentCode;
     for (const JobReports::Report& report : taken.reports)
     {
         if (report.finding)
@@ -585,13 +591,19 @@ void CScanningDlg::TakeJobReports(bool wait)
         else
             TakeCategory(report.code);
     }
+    // A tick may pass several categories, a quick scan's end all of them:
+    // only the last one's row is shown.
+    if (m_currentCode != shownCode)
+        ShowCategoryRow(m_currentCode);
     ShowCounters();
 }
 
 void CScanningDlg::TakeCategory(const std::string& letter)
 {
     m_currentCode = letter;
-    ShowCategoryRow(letter);
+    const int index = FindRowByLetter(letter);
+    if (index > 0)
+        ::ShowWindow(GetDlgItem(Rows()[index - 1]->progressMark), SW_SHOW);
     m_categoryBar.StepIt();
 }
 
@@ -599,6 +611,7 @@ void CScanningDlg::ShowCategoryRow(const std::string& code)
 {
     for (const ClientCategory* row : Rows())
         ::ShowWindow(GetDlgItem(row->progressPicture), SW_HIDE);
+    StopPictures();
     const int index = FindRowByLetter(code);
     if (index < 0)
     {
@@ -606,8 +619,8 @@ void CScanningDlg::ShowCategoryRow(const std::string& code)
         return;
     }
     ::ShowWindow(GetDlgItem(Rows()[index]->progressPicture), SW_SHOW);
-    if (index > 0)
-        ::ShowWindow(GetDlgItem(Rows()[index - 1]->progressMark), SW_SHOW);
+    if (PicturesMayPlay())
+        PlayPicture(static_cast<size_t>(index));
     SetLabelText(IDC_SCAN_CATEGORY, Rows()[index]->progressCaption);
 }
 
@@ -757,8 +770,7 @@ void CScanningDlg::OnResumeScan()
         return;
     engine->Resume();
     m_paused = false;
-    for (auto& picture : m_pictures)
-        picture->Draw();
+    StartPictures();
     m_resumeButton.ShowWindow(SW_HIDE);
     m_pauseButton.ShowWindow(SW_SHOW);
     m_cancelButton.EnableWindow(true);

@@ -104,6 +104,7 @@ private:
     void DecodePictures();
     void TakeDecodedPictures();
     void StartPictures();
+    void PlayPicture(size_t index);
     void StopPictures();
     bool PicturesMayPlay() const;
     // The steps of BeginScan, in the order the start needs them. The

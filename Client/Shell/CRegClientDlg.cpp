@@ -202,8 +202,10 @@ void CRegClientDlg::ConnectScanRoad()
 
 void CRegClientDlg::SetPageCaptions(const std::string& caption, const std::string& step)
 {
-    m_captionLabel.SetText(caption);
-    m_stepLabel.SetText(step);
+    // Drawn now, the captions would draw the page just shown under them, all
+    // in this message; the window draws both as it gets to them.
+    m_captionLabel.SetTextDrawnLater(caption);
+    m_stepLabel.SetTextDrawnLater(step);
 }
 
 CStatusDlg& CRegClientDlg::HomePage()
@@ -286,32 +288,40 @@ void CRegClientDlg::EnablePageButtons()
         ::EnableWindow(GetDlgItem(id), TRUE);
 }
 
-void CRegClientDlg::HideAllPages()
-{
-    // A page never made has nothing to hide.
-    for (const auto& entry : m_pages)
-        if (CWnd* window = entry.second.MadeWindow())
-            window->ShowWindow(SW_HIDE);
-}
-
-void CRegClientDlg::ShowPage(int page)
+void CRegClientDlg::HideScanSteps()
 {
     for (CWnd* step : m_scanStepPages)
         if (step && step->GetSafeHwnd())
             step->ShowWindow(SW_HIDE);
-    m_captionLabel.SetText("");
-    m_stepLabel.SetText("");
+}
 
+void CRegClientDlg::HidePagesBut(const CWnd* shown)
+{
+    // A page never made has nothing to hide; the page about to show is not
+    // hidden first, which would only draw what is behind it.
+    for (const auto& entry : m_pages)
+        if (CWnd* window = entry.second.MadeWindow())
+            if (window != shown)
+                window->ShowWindow(SW_HIDE);
+}
+
+void CRegClientDlg::ShowPage(int page)
+{
     const PageEntry* entry = FindPageEntry(page);
+    // The scan page shows its current step as it is refreshed below.
+    if (!entry || page != kPageScan)
+        HideScanSteps();
+    SetPageCaptions("", "");
     if (!entry)
         return;
     EnablePageButtons();
     if (entry->button)
         ::EnableWindow(GetDlgItem(entry->button), FALSE);
-    HideAllPages();
-    if (CWnd* window = PageWindow(page))
+    CWnd* const window = PageWindow(page);
+    HidePagesBut(window);
+    if (window)
         window->ShowWindow(SW_SHOW);
-    m_captionLabel.SetText(entry->caption);
+    SetPageCaptions(entry->caption, "");
     RefreshPage(page);
 }
 

@@ -124,7 +124,8 @@ private:
     // The window of a page, made now if it was not yet; nullptr while the
     // program has none for it.
     CWnd* PageWindow(int page);
-    void HideAllPages();
+    void HideScanSteps();
+    void HidePagesBut(const CWnd* shown);
     void RefreshPage(int page);
     // The backup, defragmentation and ignore-list pages.
     void JoinMaintenancePages();

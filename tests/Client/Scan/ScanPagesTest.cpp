@@ -16,7 +16,9 @@
 #include <vector>
 #include <cstdlib>
 
+#include "Client/Controls/CPictureEx.h"
 #include "Client/Scan/CScanDlg.h"
+#include "Client/Scan/ClientCategories.h"
 #include "Client/Scan/CScanningDlg.h"
 #include "Client/Scan/CStatusDlg.h"
 #include "Client/Scan/IncompleteScanLine.h"
@@ -365,6 +367,44 @@ TEST_F(ScanPagesTest, ProgressPicturesAreDecodedBeforeTheFirstScanAndKeptForEver
     ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
     ASSERT_TRUE(picture->IsLoaded());
     EXPECT_EQ(picture->Frames().front().picture.Get(), first) << "a scan's start decoded the pictures again";
+}
+
+// Only the row the scan is in shows its spinner, so only that one plays; the
+// rows a quick tick passed by show their marks all the same.
+TEST_F(ScanPagesTest, OnlyTheSpinnerOfTheRowBeingScannedPlays)
+{
+    if (!RunInOwnFolder())
+        return;
+    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    std::vector<CPictureEx*> pictures;
+    for (int id : {IDC_PROGRESS_PICTURE_SPARE_A, IDC_PROGRESS_PICTURE_SPARE_B, IDC_PROGRESS_PICTURE_SPARE_C,
+                   IDC_PROGRESS_PICTURE_SPARE_D})
+        pictures.push_back(dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(id))));
+    for (const ClientCategory& category : kClientCategories)
+        if (category.IsScanned())
+            pictures.push_back(dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(category.progressPicture))));
+    auto* startup = dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(IDC_PROGRESS_PICTURE_STARTUP)));
+    ASSERT_TRUE(startup);
+    ASSERT_TRUE(PumpUntil([startup] { return startup->IsLoaded(); }));
+    auto playing = [&pictures] {
+        return std::count_if(pictures.begin(), pictures.end(), [](CPictureEx* picture) { return picture->HasThread(); });
+    };
+    HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    m_job.scanBody = [hold](CAbstractStatus& sink, ScriptedJob&) {
+        sink.SetStatusText("", "X");
+        sink.SetStatusText("", "U");
+        sink.SetStatusText("", "S");
+        ::WaitForSingleObject(hold, 20000);
+    };
+    Click(Options(), IDC_SCAN_START);
+    ASSERT_TRUE(PumpUntil([this] { return Text(Progress(), IDC_SCAN_CATEGORY) == "Windows Startup Items"; }));
+    EXPECT_TRUE(startup->IsPlaying());
+    EXPECT_EQ(playing(), 1);
+    EXPECT_TRUE(::IsWindowVisible(Progress().GetDlgItem(IDC_PROGRESS_MARK_ACTIVEX))) << "the row before a passed one";
+    ::SetEvent(hold);
+    ASSERT_TRUE(PumpUntil([this] { return ::IsWindowEnabled(Progress().GetDlgItem(IDC_SHOW_RESULTS)) != FALSE; }));
+    ::CloseHandle(hold);
+    EXPECT_TRUE(PumpUntil([&playing] { return playing() == 0; }));
 }
 
 TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)
