@@ -9,6 +9,7 @@
 //   IL memory  what the store holds for the list once read
 //   IL page    the ignore list read again, as its page does (unchanged: kept)
 //   IL remove  one entry taken out, as the page's Remove does
+//   IL ignore  one finding put in, as the results page's Ignore does
 //   IL parse   the file's text split into records (from memory, no limit)
 //   WL start   "WL" read, as every scan start does
 //   WL match   10000 finding texts looked up in what was read
@@ -138,6 +139,12 @@ void BenchIgnoreList(double megabytes)
         return std::string(store.RemoveIgnoreEntry(key) ? "removed" : "refused");
     });
     Print("IL remove", megabytes, remove);
+    int ignored = 0;
+    Times ignore = Measure([&] {
+        const std::string item = "HKEY_CURRENT_USER\\Software\\QmBench\\Ignored" + std::to_string(ignored++);
+        return std::string(store.AddIgnoreEntry(item.c_str(), "ActiveX Objects", 0, 0) ? "ignored" : "refused");
+    });
+    Print("IL ignore", megabytes, ignore);
     Times parse = Measure([&] {
         return std::to_string(IgnoreListFile::Parse(text).records.size()) + " records";
     });
