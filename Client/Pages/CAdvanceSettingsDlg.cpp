@@ -185,7 +185,7 @@ void CAdvanceSettingsDlg::FillIgnoreList()
     const bool read = items->ReloadIgnoreList() != 0;
     // A removal that was under way is settled by the read; the list shows
     // its outcome, and a failed write is told all the same.
-    const bool removalFailed = items->TakeIgnoreRemoval() == CScanItemsInfo::Removal::kFailed;
+    const bool removalFailed = items->TakeIgnoreRemoval() == CScanItemsInfo::ListChange::kFailed;
     StartSorting(items->IgnoreEntries());
     if (removalFailed)
         TellRemovalFailed();
@@ -321,12 +321,12 @@ void CAdvanceSettingsDlg::OnRemove()
 void CAdvanceSettingsDlg::TakeRemoval()
 {
     CScanItemsInfo* items = ScanItems();
-    const CScanItemsInfo::Removal outcome = items ? items->TakeIgnoreRemoval() : CScanItemsInfo::Removal::kFailed;
-    if (outcome == CScanItemsInfo::Removal::kPending)
+    const CScanItemsInfo::ListChange outcome = items ? items->TakeIgnoreRemoval() : CScanItemsInfo::ListChange::kFailed;
+    if (outcome == CScanItemsInfo::ListChange::kPending)
         return;
     const uint32_t entry = m_removedEntry;
     StopAwaitingRemoval();
-    if (outcome == CScanItemsInfo::Removal::kFailed)
+    if (outcome == CScanItemsInfo::ListChange::kFailed)
     {
         TellRemovalFailed();
         return;

@@ -189,7 +189,7 @@ int CScanItemsInfo::AppendIgnoreList()
 {
     if (!m_bSaveIgnoreList)
         return 0;
-    SettleIgnoreRemoval();
+    SettleIgnoreChanges();
     m_bIgnoreListLoaded = 0;
     m_ignoreEntries.reset();
     return IgnoreListFile(IgnoreListPath()).Append(m_exclusionMarks) == ReadStatus::kDone ? 1 : 0;
@@ -331,83 +331,105 @@ int CScanItemsInfo::WriteIgnoreList(const std::map<std::string, int>& entries)
 
 CScanItemsInfo::~CScanItemsInfo()
 {
-    SettleIgnoreRemoval();
+    SettleIgnoreChanges();
 }
 
 int CScanItemsInfo::RemoveIgnoreEntry(const std::string& key)
 {
     BeginRemoveIgnoreEntry(key);
-    SettleIgnoreRemoval();
-    return TakeIgnoreRemoval() == Removal::kDone ? 1 : 0;
+    SettleIgnoreChanges();
+    return TakeIgnoreRemoval() == ListChange::kDone ? 1 : 0;
 }
 
 void CScanItemsInfo::BeginRemoveIgnoreEntry(const std::string& key)
 {
-    std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
-    m_bIgnoreListLoaded = 0;
-    m_removalOutcome = Removal::kNone;
-    if (m_lastIgnoreRead == ReadStatus::kFailed)
-    {
-        m_removalOutcome = Removal::kFailed;
-        return;
-    }
-    auto job = std::make_shared<RemovalJob>();
-    job->current = std::move(current);
-    job->key = key;
-    job->path = IgnoreListPath();
-    m_removal = job;
-    // The worker's own reference, which it lets go as it ends.
-    auto reference = std::make_unique<std::shared_ptr<RemovalJob>>(job);
-    m_removalWorker.Attach(WorkerThread::Create(&CScanItemsInfo::RemoveOnWorker, reference.get(), false));
-    if (m_removalWorker.IsValid())
-        reference.release();
-    else
-        RemoveOnWorker(reference.release());
+    BeginIgnoreChange(IgnoreListChanges::Kind::kRemove, key);
 }
 
-DWORD WINAPI CScanItemsInfo::RemoveOnWorker(void* parameter)
+void CScanItemsInfo::BeginIgnoreChange(IgnoreListChanges::Kind kind, const std::string& key)
 {
-    const std::unique_ptr<std::shared_ptr<RemovalJob>> reference(static_cast<std::shared_ptr<RemovalJob>*>(parameter));
-    RemovalJob& job = **reference;
-    std::string text;
-    job.status = IgnoreListFile(job.path).Remove(job.current->Content(), job.key, text);
-    if (job.status == ReadStatus::kDone && !text.empty())
-        job.written = IgnoreListSnapshot::FromWritten(job.path, std::move(text));
-    job.current.reset();
-    job.done = true;
+    m_bIgnoreListLoaded = 0;
+    if (m_changes && m_changes->Queue(kind, key))
+        return;
+    // No worker is under way: the changes begin on the list as it is now,
+    // after what the last worker left.
+    std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
+    if (m_lastIgnoreRead == ReadStatus::kFailed)
+    {
+        NoteOutcome(kind == IgnoreListChanges::Kind::kInsert ? m_additionOutcome : m_removalOutcome, true, true);
+        return;
+    }
+    auto changes = std::make_shared<IgnoreListChanges>(IgnoreListPath(), std::move(current), kind, key);
+    m_changes = changes;
+    // The worker's own reference, which it lets go as it ends.
+    auto reference = std::make_unique<std::shared_ptr<IgnoreListChanges>>(std::move(changes));
+    m_changeWorker.Attach(WorkerThread::Create(&CScanItemsInfo::WriteChangesOnWorker, reference.get(), false));
+    if (m_changeWorker.IsValid())
+        reference.release();
+    else
+        WriteChangesOnWorker(reference.release());
+}
+
+DWORD WINAPI CScanItemsInfo::WriteChangesOnWorker(void* parameter)
+{
+    const std::unique_ptr<std::shared_ptr<IgnoreListChanges>> reference(
+        static_cast<std::shared_ptr<IgnoreListChanges>*>(parameter));
+    (*reference)->WriteAll();
     return 0;
 }
 
-CScanItemsInfo::Removal CScanItemsInfo::TakeIgnoreRemoval()
+CScanItemsInfo::ListChange CScanItemsInfo::TakeIgnoreRemoval()
 {
-    if (m_removal)
+    return TakeChangeOutcome(m_removalOutcome);
+}
+
+CScanItemsInfo::ListChange CScanItemsInfo::TakeIgnoreAddition()
+{
+    return TakeChangeOutcome(m_additionOutcome);
+}
+
+CScanItemsInfo::ListChange CScanItemsInfo::TakeChangeOutcome(ListChange& outcome)
+{
+    if (m_changes)
     {
-        if (!m_removal->done)
-            return Removal::kPending;
-        FinishIgnoreRemoval();
+        if (m_changes->Running())
+            return ListChange::kPending;
+        FinishIgnoreChanges();
     }
-    const Removal outcome = m_removalOutcome;
-    m_removalOutcome = Removal::kNone;
-    return outcome;
+    const ListChange taken = outcome;
+    outcome = ListChange::kNone;
+    return taken;
 }
 
-void CScanItemsInfo::SettleIgnoreRemoval()
+void CScanItemsInfo::SettleIgnoreChanges()
 {
-    if (!m_removal)
+    if (!m_changes)
         return;
-    if (m_removalWorker.IsValid())
-        ::WaitForSingleObject(m_removalWorker.Get(), INFINITE);
-    FinishIgnoreRemoval();
+    if (m_changeWorker.IsValid())
+        ::WaitForSingleObject(m_changeWorker.Get(), INFINITE);
+    FinishIgnoreChanges();
 }
 
-void CScanItemsInfo::FinishIgnoreRemoval()
+void CScanItemsInfo::FinishIgnoreChanges()
 {
-    const std::shared_ptr<RemovalJob> job = std::move(m_removal);
-    m_removalWorker.Close();
-    m_lastIgnoreRead = job->status;
-    m_removalOutcome = job->status == ReadStatus::kDone ? Removal::kDone : Removal::kFailed;
-    if (job->written)
-        AdoptWrittenIgnoreList(std::move(job->written));
+    const std::shared_ptr<IgnoreListChanges> changes = std::move(m_changes);
+    // The worker has taken its last change; its thread ends in a moment.
+    if (m_changeWorker.IsValid())
+        ::WaitForSingleObject(m_changeWorker.Get(), INFINITE);
+    m_changeWorker.Close();
+    m_lastIgnoreRead = changes->LastStatus();
+    using Kind = IgnoreListChanges::Kind;
+    NoteOutcome(m_additionOutcome, changes->Made(Kind::kInsert), changes->Failed(Kind::kInsert));
+    NoteOutcome(m_removalOutcome, changes->Made(Kind::kRemove), changes->Failed(Kind::kRemove));
+    if (changes->Written())
+        AdoptWrittenIgnoreList(changes->Written());
+}
+
+void CScanItemsInfo::NoteOutcome(ListChange& outcome, bool made, bool failed)
+{
+    // A failure stays until it is told, whatever followed it.
+    if (made && outcome != ListChange::kFailed)
+        outcome = failed ? ListChange::kFailed : ListChange::kDone;
 }
 
 void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text)
@@ -484,6 +506,15 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
 {
     if (!item || !*item)
         return 0;
+    BeginAddIgnoreEntry(item, category);
+    SettleIgnoreChanges();
+    return TakeIgnoreAddition() == ListChange::kDone ? 1 : 0;
+}
+
+void CScanItemsInfo::BeginAddIgnoreEntry(const char* item, const char* category)
+{
+    if (!item || !*item)
+        return;
     const std::string key = IgnoreListFile::JoinKey(item, category ? category : "");
     // The next repair leaves the item alone even when the file cannot take it.
     m_exclusionMarks.emplace(key, 0);
@@ -493,21 +524,11 @@ int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, 
     // A ";" would split the record when the file is read back, and the second
     // half would hide a finding the user never chose to ignore.
     if (key.find(kEntrySeparator) != std::string::npos)
-        return 0;
-
-    // The one record goes in among the others; the list is not copied.
-    const std::shared_ptr<const IgnoreListSnapshot> current = CurrentIgnoreFile();
-    m_bIgnoreListLoaded = 0;
-    if (m_lastIgnoreRead == ReadStatus::kFailed)
     {
-        m_ignoreEntries.reset();
-        return 0;
+        NoteOutcome(m_additionOutcome, true, true);
+        return;
     }
-    m_ignoreEntries = current;
-    std::string written;
-    m_lastIgnoreRead = IgnoreListFile(IgnoreListPath()).Insert(current->Content(), key, 0, written);
-    TakeWrittenIgnoreList(m_lastIgnoreRead, std::move(written));
-    return m_lastIgnoreRead == ReadStatus::kDone ? 1 : 0;
+    BeginIgnoreChange(IgnoreListChanges::Kind::kInsert, key);
 }
 
 bool CScanItemsInfo::IsIgnoredSinceClear(const std::string& finding) const
@@ -527,7 +548,7 @@ int CScanItemsInfo::SkipTempFiles()
 
 std::shared_ptr<const IgnoreListSnapshot> CScanItemsInfo::CurrentIgnoreFile()
 {
-    SettleIgnoreRemoval();
+    SettleIgnoreChanges();
     const std::string path = IgnoreListPath();
     // A list read whole is as good as a new read while the file keeps the
     // size and the time of writing it had then; a damaged one is read again,

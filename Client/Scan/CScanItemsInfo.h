@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Client/Scan/CAbstractScanItemsInfo.h"
+#include "Client/Scan/IgnoreListChanges.h"
 #include "Client/Scan/IgnoreListFile.h"
 #include "Client/Scan/IgnoreListSnapshot.h"
 #include "Framework/CHandle.h"
@@ -24,7 +25,8 @@ class CScanItemsInfo : public CAbstractScanItemsInfo
 {
 public:
     CScanItemsInfo();
-    // Waits for a removal's write under way: the user's change is kept.
+    // Waits for the writes of the list under way: the user's changes are
+    // kept.
     ~CScanItemsInfo() override;
 
     CScanItemsInfo(const CScanItemsInfo&) = delete;
@@ -86,20 +88,24 @@ public:
     // WriteIgnoreList of the list less that key would; 1 when the file holds
     // no such record afterwards.
     int RemoveIgnoreEntry(const std::string& key);
-    // The same on a worker: a long list's write (the whole file, beside the
-    // old one) never holds the window. Every other use of "IL" waits for a
-    // removal under way first, so no write of the list is lost.
+    // The same on a worker (see IgnoreListChanges). Every other use of "IL"
+    // waits for the writes under way first, so no write of the list is lost.
     void BeginRemoveIgnoreEntry(const std::string& key);
-    enum class Removal
+    // AddIgnoreEntry whose record is written on that worker: the item is
+    // held out of this repair and the next scans at once.
+    void BeginAddIgnoreEntry(const char* item, const char* category);
+    enum class ListChange
     {
         kNone,
         kPending,
         kDone,
         kFailed,
     };
-    // How the removal begun last went, told once; kPending while its worker
-    // writes.
-    Removal TakeIgnoreRemoval();
+    // How the removals, or the additions, begun since the last look went
+    // (failed when one of them failed), told once; kPending while the
+    // worker writes.
+    ListChange TakeIgnoreRemoval();
+    ListChange TakeIgnoreAddition();
     // The heap the two ignore lists hold (shared once when they are one).
     size_t IgnoreListMemoryBytes() const;
 
@@ -118,20 +124,14 @@ private:
     // next scan's start takes them too.
     void TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text);
     void AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written);
-    // A removal's write, and the list it leaves, made on its worker.
-    struct RemovalJob
-    {
-        std::shared_ptr<const IgnoreListSnapshot> current;
-        std::string key;
-        std::string path;
-        IgnoreListFile::Status status = IgnoreListFile::Status::kFailed;
-        std::shared_ptr<const IgnoreListSnapshot> written;
-        std::atomic<bool> done{false};
-    };
-    static DWORD WINAPI RemoveOnWorker(void* job);
-    // Waits for a removal under way, then takes its outcome.
-    void SettleIgnoreRemoval();
-    void FinishIgnoreRemoval();
+    // Queues the change on the worker under way, or starts one.
+    void BeginIgnoreChange(IgnoreListChanges::Kind kind, const std::string& key);
+    static DWORD WINAPI WriteChangesOnWorker(void* changes);
+    ListChange TakeChangeOutcome(ListChange& outcome);
+    // Waits for the writes under way, then takes what they left.
+    void SettleIgnoreChanges();
+    void FinishIgnoreChanges();
+    static void NoteOutcome(ListChange& outcome, bool made, bool failed);
     bool MatchesMark(const std::string& mark, int number, const std::string& text, const std::string& shortForm);
     // The item part of every exclusion mark, made again after a change.
     const std::unordered_set<std::string>& MarkItems();
@@ -159,7 +159,8 @@ private:
     DWORD m_foundMask = 0;
     IgnoreListFile::Status m_lastIgnoreRead = IgnoreListFile::Status::kDone;
     IgnoreListFile::Status m_ignoredItemsState = IgnoreListFile::Status::kDone;
-    std::shared_ptr<RemovalJob> m_removal;
-    CHandle m_removalWorker;
-    Removal m_removalOutcome = Removal::kNone;
+    std::shared_ptr<IgnoreListChanges> m_changes;
+    CHandle m_changeWorker;
+    ListChange m_removalOutcome = ListChange::kNone;
+    ListChange m_additionOutcome = ListChange::kNone;
 };

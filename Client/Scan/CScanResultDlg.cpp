@@ -33,6 +33,9 @@ const char kCaptionGap[] = "        ";
 const UINT_PTR kFinishTimer = 2;
 // Lists the findings for a repair, a part at each tick.
 const UINT_PTR kListTimer = 3;
+// Looks whether the ignore list took the findings ignored.
+const UINT_PTR kIgnoreTimer = 4;
+const UINT kIgnoreLookMs = 100;
 const DWORD kListSliceMs = 30;
 const int kFindingsBetweenLooks = 16;
 
@@ -515,20 +518,43 @@ void CScanResultDlg::OnIgnoreItem()
     const std::string caption = CCheckedTreeCtrl::CaptionOf(m_tree.GetFullText(m_tree.GetParentItem(leaf)));
     const std::string text = m_tree.GetFullText(leaf);
 
+    // The finding is held out at once; the list's file, which may be long,
+    // is written on a worker, and a failure is told when it is known.
     CScanItemsInfo* store = ProgramShell().ResultsStore();
-    const bool stored = store && store->AddIgnoreEntry(text.c_str(), caption.c_str(), 0, 0) != 0;
+    if (store)
+    {
+        store->BeginAddIgnoreEntry(text.c_str(), caption.c_str());
+        SetTimer(kIgnoreTimer, kIgnoreLookMs);
+    }
 
     for (HTREEITEM ignored : FindingsIgnoredWith(leaf, store))
         LetIgnoredFindingGo(ignored);
     RenumberCaptions();
     m_countLabel.SetText(AnsiText::Format("%d", m_tree.GetItemsAdded()));
 
-    if (!stored)
-        MessageBox("The ignore list could not be saved, so this finding will be reported again at the next scan. "
-                   "It is left out of this repair.",
-                   nullptr, MB_OK | MB_ICONWARNING);
+    if (!store)
+        TellIgnoreListNotSaved();
     if (m_tree.GetItemsAdded() == 0 && m_workflow)
         m_workflow->ShowStep(kStepOptions);
+}
+
+void CScanResultDlg::TakeIgnoreOutcome()
+{
+    CScanItemsInfo* store = ProgramShell().ResultsStore();
+    const CScanItemsInfo::ListChange outcome =
+        store ? store->TakeIgnoreAddition() : CScanItemsInfo::ListChange::kFailed;
+    if (outcome == CScanItemsInfo::ListChange::kPending)
+        return;
+    KillTimer(kIgnoreTimer);
+    if (outcome == CScanItemsInfo::ListChange::kFailed)
+        TellIgnoreListNotSaved();
+}
+
+void CScanResultDlg::TellIgnoreListNotSaved()
+{
+    MessageBox("The ignore list could not be saved, so this finding will be reported again at the next scan. "
+               "It is left out of this repair.",
+               nullptr, MB_OK | MB_ICONWARNING);
 }
 
 std::vector<HTREEITEM> CScanResultDlg::FindingsIgnoredWith(HTREEITEM leaf, const CScanItemsInfo* store) const
@@ -683,6 +709,8 @@ void CScanResultDlg::OnTimer(UINT_PTR id)
         OnRepairFinished(0, 0);
     else if (id == kListTimer)
         ListSomeFindings();
+    else if (id == kIgnoreTimer)
+        TakeIgnoreOutcome();
     else
         CBitmapDialog::OnTimer(id);
 }

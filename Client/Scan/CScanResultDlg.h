@@ -131,6 +131,9 @@ private:
     void WriteSelectionLine();
     // The leaf the user ignores and every finding that names the same entry
     // under another name, in any category.
+    // The outcome of the ignore list's write, at the page's timer.
+    void TakeIgnoreOutcome();
+    void TellIgnoreListNotSaved();
     std::vector<HTREEITEM> FindingsIgnoredWith(HTREEITEM leaf, const CScanItemsInfo* store) const;
     // Deletes an ignored finding, and its category when it was the last.
     void LetIgnoredFindingGo(HTREEITEM leaf);

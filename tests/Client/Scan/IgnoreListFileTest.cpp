@@ -410,7 +410,7 @@ TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItC
 {
     if (!RunInOwnFolder())
         return;
-    using Removal = CScanItemsInfo::Removal;
+    using Removal = CScanItemsInfo::ListChange;
     const auto outcomeOf = [](CScanItemsInfo& store) {
         Removal outcome = Removal::kPending;
         for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreRemoval()) == Removal::kPending; ++look)
@@ -439,4 +439,33 @@ TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItC
         EXPECT_EQ(outcomeOf(store), Removal::kFailed);
     }
     EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
+}
+
+// Changes begun while others are written wait their turn on the worker, each
+// on the list the one before left; a failed one is told, the others land.
+TEST(IgnoreListFile, ChangesBegunWhileOthersAreWrittenAreQueuedAndEachIsTold)
+{
+    if (!RunInOwnFolder())
+        return;
+    using Change = CScanItemsInfo::ListChange;
+    const auto additionOf = [](CScanItemsInfo& store) {
+        Change outcome = Change::kPending;
+        for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreAddition()) == Change::kPending; ++look)
+            ::Sleep(5);
+        return outcome;
+    };
+    PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
+    CScanItemsInfo store;
+    store.BeginRemoveIgnoreEntry("a^B");
+    store.BeginAddIgnoreEntry("g", "H");
+    store.BeginAddIgnoreEntry("e", "F");
+    store.BeginAddIgnoreEntry("semi;colon", "H");
+    EXPECT_EQ(additionOf(store), Change::kFailed) << "a record with a \";\" is never written";
+    EXPECT_EQ(store.TakeIgnoreRemoval(), Change::kDone);
+    EXPECT_EQ(IgnoreListBytes(), "c^D^0;\r\ne^F^0;\r\ng^H^0;\r\n");
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"c^D", 0}, {"e^F", 0}, {"g^H", 0}}));
+
+    store.BeginAddIgnoreEntry("i", "J");
+    EXPECT_EQ(additionOf(store), Change::kDone);
+    EXPECT_EQ(store.TakeIgnoreAddition(), Change::kNone) << "an outcome is told once";
 }

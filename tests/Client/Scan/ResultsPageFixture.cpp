@@ -42,12 +42,14 @@ MessageBoxAnswer::MessageBoxAnswer(int button, DWORD milliseconds)
 {
     m_thread = std::thread([this, button, milliseconds] {
         const HWND box = ProgramDriver::WaitForMessageBoxOf(::GetCurrentProcessId(), milliseconds);
-        if (!box)
-            return;
-        m_text = ProgramDriver::MessageBoxText(box);
-        ProgramDriver::PressButton(box, button);
-        for (int i = 0; i < 100 && ::IsWindow(box); ++i)
-            ::Sleep(50);
+        if (box)
+        {
+            m_text = ProgramDriver::MessageBoxText(box);
+            ProgramDriver::PressButton(box, button);
+            for (int i = 0; i < 100 && ::IsWindow(box); ++i)
+                ::Sleep(50);
+        }
+        m_ended = true;
     });
 }
 
@@ -62,6 +64,12 @@ std::string MessageBoxAnswer::Text()
     if (m_thread.joinable())
         m_thread.join();
     return m_text;
+}
+
+void ResultsPageTest::IgnoreSelected()
+{
+    Page().OnIgnoreItem();
+    EXPECT_TRUE(PumpUntil([this] { return Store().TakeIgnoreAddition() != CScanItemsInfo::ListChange::kPending; }));
 }
 
 void ResultsPageTest::SetUp()

@@ -49,10 +49,13 @@ public:
     ~MessageBoxAnswer();
     // Waits for the answer; the box's text, empty when none came.
     std::string Text();
+    // The box came and went, or none came in time.
+    bool Ended() const { return m_ended; }
 
 private:
     std::thread m_thread;
     std::string m_text;
+    std::atomic<bool> m_ended{false};
 };
 
 // The real main window, made here without its modal loop, with the results
@@ -80,6 +83,9 @@ protected:
     std::string ControlText(int id);
     bool IsShown(int id);
     bool IsEnabled(int id);
+    // The page's Ignore on the selected row, and the wait for the list's
+    // write on its worker.
+    void IgnoreSelected();
     // Runs the thread's messages until done holds or the time is up.
     bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
     void Pump(DWORD milliseconds);

@@ -236,7 +236,7 @@ TEST_F(ResultsPageTest, ARefusedStartLeavesThePageUsable)
     // The next try runs, with what is ticked now.
     Page().Tree().ToggleNode(FindLeaf(ValueText("Fonts", "f3.ttf")));
     Page().Tree().SelectItem(FindLeaf(ValueText("Fonts", "f4.ttf")));
-    Page().OnIgnoreItem();
+    IgnoreSelected();
     m_job.startResult = 0;
     m_job.body = DeleteAllBut({});
     Page().OnRepair();
@@ -273,7 +273,7 @@ TEST_F(ResultsPageTest, IgnoringTakesAFindingOutOnceAndListsIt)
     tree.ToggleNode(FindLeaf(d1));
 
     tree.SelectItem(FindLeaf(f1));
-    Page().OnIgnoreItem();
+    IgnoreSelected();
     EXPECT_EQ(IgnoreListBytes(), f1 + "^Windows Fonts^0;\r\n");
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "1 of 2 error(s) selected for repair");
     EXPECT_EQ(tree.CategoryCounts()["Windows Fonts"], 1) << "the count was lowered twice";
@@ -285,14 +285,14 @@ TEST_F(ResultsPageTest, IgnoringTakesAFindingOutOnceAndListsIt)
     // An unticked finding: the total drops, the selection does not; its
     // category goes with its last finding.
     tree.SelectItem(FindLeaf(d1));
-    Page().OnIgnoreItem();
+    IgnoreSelected();
     EXPECT_EQ(IgnoreListBytes(), f1 + "^Windows Fonts^0;\r\n" + d1 + "^Shared DLLs^0;\r\n");
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "1 of 1 error(s) selected for repair");
     ASSERT_EQ(TreeRows().size(), 2u);
 
     // A category root is not a finding.
     tree.SelectItem(tree.GetRootItem());
-    Page().OnIgnoreItem();
+    IgnoreSelected();
     EXPECT_EQ(TreeRows().size(), 2u);
 }
 
@@ -310,7 +310,7 @@ TEST_F(ResultsPageTest, IgnoringAFindingTakesItsTwinsOutOfTheTreeAndTheRepair)
                   {kScanFilePaths, twin(other)}},
                  kScanStartup | kScanFilePaths);
     Page().Tree().SelectItem(FindLeaf(app));
-    Page().OnIgnoreItem();
+    IgnoreSelected();
     EXPECT_EQ(IgnoreListBytes(), app + "^Windows Startup Items^0;\r\n");
     EXPECT_EQ(FindLeaf(twin(app)), nullptr) << "the twin is still listed";
     EXPECT_EQ(ControlText(IDC_SELECTION_LABEL), "2 of 2 error(s) selected for repair");
@@ -339,6 +339,7 @@ TEST_F(ResultsPageTest, AFindingTheIgnoreListCannotTakeIsSaidToComeBack)
     Page().Tree().SelectItem(FindLeaf(odd));
     MessageBoxAnswer answer;
     Page().OnIgnoreItem();
+    ASSERT_TRUE(PumpUntil([&answer] { return answer.Ended(); }));
     EXPECT_TRUE(Contains(answer.Text(), "reported again at the next scan")) << answer.Text();
     EXPECT_EQ(IgnoreListBytes(), "");
     EXPECT_EQ(FindLeaf(odd), nullptr);
