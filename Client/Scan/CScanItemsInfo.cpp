@@ -422,7 +422,7 @@ void CScanItemsInfo::FinishIgnoreChanges()
     NoteOutcome(m_additionOutcome, changes->Made(Kind::kInsert), changes->Failed(Kind::kInsert));
     NoteOutcome(m_removalOutcome, changes->Made(Kind::kRemove), changes->Failed(Kind::kRemove));
     if (changes->Written())
-        AdoptWrittenIgnoreList(changes->Written());
+        AdoptWrittenIgnoreList(changes->Written(), m_ignoredItems == m_ignoreEntries);
 }
 
 void CScanItemsInfo::NoteOutcome(ListChange& outcome, bool made, bool failed)
@@ -443,14 +443,11 @@ void CScanItemsInfo::TakeWrittenIgnoreList(IgnoreListFile::Status written, std::
     const bool shared = m_ignoredItems == m_ignoreEntries;
     m_ignoredItems.reset();
     m_ignoreEntries.reset();
-    m_ignoreEntries = IgnoreListSnapshot::FromWritten(IgnoreListPath(), std::move(text));
-    if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
-        m_ignoredItems = m_ignoreEntries;
+    AdoptWrittenIgnoreList(IgnoreListSnapshot::FromWritten(IgnoreListPath(), std::move(text)), shared);
 }
 
-void CScanItemsInfo::AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written)
+void CScanItemsInfo::AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written, bool shared)
 {
-    const bool shared = m_ignoredItems == m_ignoreEntries;
     m_ignoreEntries = std::move(written);
     if (shared || m_ignoreEntries->State() != ReadStatus::kFailed)
         m_ignoredItems = m_ignoreEntries;

@@ -123,7 +123,8 @@ private:
     // After the store wrote "IL": the entries are what it wrote, and the
     // next scan's start takes them too.
     void TakeWrittenIgnoreList(IgnoreListFile::Status written, std::string text);
-    void AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written);
+    // shared: both lists were one before the write, so both take it.
+    void AdoptWrittenIgnoreList(std::shared_ptr<const IgnoreListSnapshot> written, bool shared);
     // Queues the change on the worker under way, or starts one.
     void BeginIgnoreChange(IgnoreListChanges::Kind kind, const std::string& key);
     static DWORD WINAPI WriteChangesOnWorker(void* changes);
