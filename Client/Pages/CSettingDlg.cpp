@@ -228,6 +228,24 @@ void CSettingDlg::SetMainCaptions(const char* caption, const char* step)
     }
 }
 
+void CSettingDlg::SwitchGroups(unsigned shownGroup)
+{
+    // Hiding a visible control makes the system erase the page under it at
+    // once, a dozen times over on a switch; with the page's drawing held, it
+    // is drawn once when the switch is through. A hidden page is left alone:
+    // turning its drawing back on would show it.
+    const bool drawn = (GetStyle() & WS_VISIBLE) != 0;
+    if (drawn)
+        SendMessage(WM_SETREDRAW, FALSE, 0);
+    ShowGroup(kGeneral | kSummary | kSchedule, false);
+    if (shownGroup)
+        ShowGroup(shownGroup, true);
+    if (!drawn)
+        return;
+    SendMessage(WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void CSettingDlg::ShowTab(int tab)
 {
     m_tab = tab;
@@ -235,7 +253,6 @@ void CSettingDlg::ShowTab(int tab)
     HideSavedLabel();
     for (CxSkinButton* button : {&m_tabGeneral, &m_tabSchedule, &m_tabIgnoreList})
         button->EnableWindow(true);
-    ShowGroup(kGeneral | kSummary | kSchedule, false);
 
     unsigned group = 0;
     switch (tab)
@@ -253,13 +270,11 @@ void CSettingDlg::ShowTab(int tab)
         m_tabSchedule.EnableWindow(false);
         group = kSchedule;
         break;
-    case kTabIgnoreList:
-        ProgramShell().ShowPage(kPageIgnoreList);
-        break;
     default: break;
     }
-    if (group)
-        ShowGroup(group, true);
+    SwitchGroups(group);
+    if (tab == kTabIgnoreList)
+        ProgramShell().ShowPage(kPageIgnoreList);
     Invalidate();
 }
 

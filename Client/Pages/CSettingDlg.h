@@ -96,6 +96,7 @@ private:
     void HideSavedLabel();
     bool ClickBoxOfCaption(int captionId);
     void ShowGroup(unsigned groupBit, bool show);
+    void SwitchGroups(unsigned shownGroup);
     void SetMainCaptions(const char* caption, const char* step);
     // The fields every work item of the program shares; FALSE without a
     // user name.
