@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
 #include <mutex>
@@ -208,6 +209,41 @@ private:
     size_t m_passed = 0;
 };
 HeldTaskReads* HeldTaskReads::s_current = nullptr;
+
+// Counts the erases of one window's background, as its thread sends them.
+class ErasesOf
+{
+public:
+    explicit ErasesOf(HWND window)
+    {
+        s_window = window;
+        s_count = 0;
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &Note, nullptr, ::GetWindowThreadProcessId(window, nullptr));
+    }
+    ~ErasesOf()
+    {
+        ::UnhookWindowsHookEx(m_hook);
+        s_window = NULL;
+    }
+    ErasesOf(const ErasesOf&) = delete;
+    ErasesOf& operator=(const ErasesOf&) = delete;
+    int Count() const { return s_count; }
+
+private:
+    static LRESULT CALLBACK Note(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->hwnd == s_window && sent->message == WM_ERASEBKGND)
+            ++s_count;
+        return ::CallNextHookEx(NULL, code, wParam, lParam);
+    }
+
+    static std::atomic<HWND> s_window;
+    static std::atomic<int> s_count;
+    HHOOK m_hook;
+};
+std::atomic<HWND> ErasesOf::s_window{NULL};
+std::atomic<int> ErasesOf::s_count{0};
 
 // A picture of the window as it is now, one for each kind of prefix; an
 // older picture of the name is removed first, so the wait is for this one.
@@ -789,6 +825,23 @@ TEST_F(SettingsPageTest, TheLatestShowingsReadIsTheOneShown)
         EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 1) << "the older read was shown";
         EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 3);
         EXPECT_EQ(PickerTime(page).wHour, 6);
+    });
+}
+}
+
+namespace
+{
+// A tab switch hides a dozen controls: the page under them is erased once,
+// not once for each.
+TEST_F(SettingsPageTest, ATabSwitchErasesThePageOnce)
+{
+    RunSettingsPage([&](HWND, HWND page) {
+        for (int tab : {IDC_TAB_SCHEDULE, IDC_TAB_GENERAL})
+        {
+            ErasesOf erases(page);
+            Click(page, tab);
+            EXPECT_LE(erases.Count(), 1) << tab;
+        }
     });
 }
 }
