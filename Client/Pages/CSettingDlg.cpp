@@ -237,6 +237,7 @@ void CSettingDlg::SwitchGroups(unsigned shownGroup)
     const bool drawn = (GetStyle() & WS_VISIBLE) != 0;
     if (drawn)
         SendMessage(WM_SETREDRAW, FALSE, 0);
+    HideSavedLabel();
     ShowGroup(kGeneral | kSummary | kSchedule, false);
     if (shownGroup)
         ShowGroup(shownGroup, true);
@@ -250,7 +251,6 @@ void CSettingDlg::ShowTab(int tab)
 {
     m_tab = tab;
     m_tabBitmap.DeleteObject();
-    HideSavedLabel();
     for (CxSkinButton* button : {&m_tabGeneral, &m_tabSchedule, &m_tabIgnoreList})
         button->EnableWindow(true);
 
