@@ -4,6 +4,7 @@
 
 #include "Client/Pages/CTask.h"
 #include "Client/Shell/PageShell.h"
+#include "Client/Shell/ProgramMessages.h"
 #include "Client/Shell/SettingsStore.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
@@ -71,6 +72,10 @@ constexpr int kWeeklyIndex = 1;
 const char* const kScheduleParameters = "SCHEDULE";
 const char* const kLogonParameters = "STARTSCAN";
 
+// A read still under way when the page goes is waited for this long, so that
+// the usual one ends with the page; a slower one goes on alone.
+constexpr DWORD kTaskReadEndWaitMs = 1000;
+
 // Where the page lies in the main window, and its tab panel on the page.
 constexpr int kPageLeft = 183, kPageTop = 62, kPageWidth = 509, kPageHeight = 332;
 constexpr int kPanelLeft = 12, kPanelTop = 36;
@@ -89,11 +94,6 @@ std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-bool IsProgramPath(const std::string& application)
-{
-    return AnsiText::CompareNoCase(application, ModulePath::FileName()) == 0;
 }
 
 void SetComboItems(CComboBox& combo, const char* const* items, int count)
@@ -146,6 +146,9 @@ BOOL CSettingDlg::OnInitDialog()
     CheckDlgButton(IDC_DISABLE_SCHEDULE, BST_CHECKED);
     m_scheduleType.SetCurSel(0);
     m_scheduleDay.SetCurSel(0);
+    // Grey until the first read has arrived.
+    ::EnableWindow(GetDlgItem(IDC_LOGON_SCAN), FALSE);
+    ::EnableWindow(GetDlgItem(IDC_DISABLE_SCHEDULE), FALSE);
     UpdateScheduleControls();
     // The stored options from the start: leaving the page, or the program,
     // stores the boxes, also before the page was ever shown.
@@ -159,17 +162,42 @@ void CSettingDlg::Refresh()
     if (!IsWindow())
         return;
     ShowTab(kTabGeneral);
-    LoadLogonScanTask();
     LoadChecks();
-    const BOOL scheduled = LoadScheduledScanTask();
+    HideSavedLabel();
+    UpdateData(false);
+    StartTaskRead();
+}
+
+void CSettingDlg::StartTaskRead()
+{
+    // Before the controls go grey: one that loses the focus by it must not
+    // act on what it shows.
+    m_taskReader.Start({LogonScanTaskName(), ScheduledScanTaskName(), ModulePath::FileName()}, m_hWnd,
+                       WM_TASKS_READ);
+    EnableTaskControls(false);
+}
+
+void CSettingDlg::OnTasksRead(WPARAM read)
+{
+    TaskReadings readings;
+    if (!m_taskReader.Take(read, readings))
+        return;
+    EnableTaskControls(true);
+    LoadLogonScanTask(readings.logon);
+    const BOOL scheduled = LoadScheduledScanTask(readings.scheduled);
     if (!scheduled && ProgramShell().Settings().Record().firstRun == 1 && m_defaultJobPending)
     {
         m_defaultJobPending = 0;
         if (CreateScheduledScanTask(TRUE))
             LoadScheduledScanTask();
     }
-    HideSavedLabel();
-    UpdateData(false);
+}
+
+void CSettingDlg::EnableTaskControls(bool enable)
+{
+    ::EnableWindow(GetDlgItem(IDC_LOGON_SCAN), enable);
+    ::EnableWindow(GetDlgItem(IDC_DISABLE_SCHEDULE), enable);
+    UpdateScheduleControls();
 }
 
 void CSettingDlg::ShowGroup(unsigned groupBit, bool show)
@@ -200,14 +228,31 @@ void CSettingDlg::SetMainCaptions(const char* caption, const char* step)
     }
 }
 
+void CSettingDlg::SwitchGroups(unsigned shownGroup)
+{
+    // Hiding a visible control makes the system erase the page under it at
+    // once, a dozen times over on a switch; with the page's drawing held, it
+    // is drawn once when the switch is through. A hidden page is left alone:
+    // turning its drawing back on would show it.
+    const bool drawn = (GetStyle() & WS_VISIBLE) != 0;
+    if (drawn)
+        SendMessage(WM_SETREDRAW, FALSE, 0);
+    HideSavedLabel();
+    ShowGroup(kGeneral | kSummary | kSchedule, false);
+    if (shownGroup)
+        ShowGroup(shownGroup, true);
+    if (!drawn)
+        return;
+    SendMessage(WM_SETREDRAW, TRUE, 0);
+    ::RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
 void CSettingDlg::ShowTab(int tab)
 {
     m_tab = tab;
     m_tabBitmap.DeleteObject();
-    HideSavedLabel();
     for (CxSkinButton* button : {&m_tabGeneral, &m_tabSchedule, &m_tabIgnoreList})
         button->EnableWindow(true);
-    ShowGroup(kGeneral | kSummary | kSchedule, false);
 
     unsigned group = 0;
     switch (tab)
@@ -225,13 +270,11 @@ void CSettingDlg::ShowTab(int tab)
         m_tabSchedule.EnableWindow(false);
         group = kSchedule;
         break;
-    case kTabIgnoreList:
-        ProgramShell().ShowPage(kPageIgnoreList);
-        break;
     default: break;
     }
-    if (group)
-        ShowGroup(group, true);
+    SwitchGroups(group);
+    if (tab == kTabIgnoreList)
+        ProgramShell().ShowPage(kPageIgnoreList);
     Invalidate();
 }
 
@@ -274,7 +317,7 @@ void CSettingDlg::HideSavedLabel()
 
 void CSettingDlg::UpdateScheduleControls()
 {
-    const bool enabled = IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) != BST_CHECKED;
+    const bool enabled = !IsTaskReadPending() && IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) != BST_CHECKED;
     m_scheduleType.EnableWindow(enabled);
     m_scheduleDay.EnableWindow(enabled);
     m_scheduleTime.EnableWindow(enabled);
@@ -283,7 +326,7 @@ void CSettingDlg::UpdateScheduleControls()
 
 void CSettingDlg::UpdateDayCombo()
 {
-    if (IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) == BST_CHECKED)
+    if (IsTaskReadPending() || IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) == BST_CHECKED)
         m_scheduleDay.EnableWindow(false);
     else
         m_scheduleDay.EnableWindow(m_scheduleType.GetCurSel() == kWeeklyIndex);
@@ -376,13 +419,15 @@ BOOL CSettingDlg::CreateLogonScanTask()
 
 BOOL CSettingDlg::LoadScheduledScanTask()
 {
-    const std::string name = ScheduledScanTaskName();
-    CTask task;
-    const HRESULT result = name.empty() ? E_FAIL : task.Load(name.c_str());
-    Remember(result);
+    return LoadScheduledScanTask(TaskReader::ReadScheduledScan(ScheduledScanTaskName(), ModulePath::FileName()));
+}
+
+BOOL CSettingDlg::LoadScheduledScanTask(const TaskReading& reading)
+{
+    Remember(reading.result);
     // A read that could not be made says nothing about the work item: the
     // controls stay as they were.
-    if (!name.empty() && FAILED(result) && !CTask::IsNotFound(result))
+    if (reading.named && FAILED(reading.result) && !CTask::IsNotFound(reading.result))
         return FALSE;
 
     int disabled = BST_CHECKED;
@@ -390,23 +435,22 @@ BOOL CSettingDlg::LoadScheduledScanTask()
     int dayIndex = 0;
     ::GetLocalTime(&m_startTime);
     std::string description;
-    const BOOL found = SUCCEEDED(result) && IsProgramPath(task.GetApplication());
+    const BOOL found = SUCCEEDED(reading.result) && reading.ours;
     if (found)
     {
         disabled = BST_UNCHECKED;
-        description = task.GetComment();
-        SYSTEMTIME start = {};
-        if (task.GetStartTime(start))
+        description = reading.description;
+        if (reading.hasStart)
         {
-            m_startTime.wHour = start.wHour;
-            m_startTime.wMinute = start.wMinute;
+            m_startTime.wHour = reading.start.wHour;
+            m_startTime.wMinute = reading.start.wMinute;
             m_startTime.wSecond = 0;
             m_startTime.wMilliseconds = 0;
         }
-        if (task.GetTriggerKind() == CTask::kWeekly)
+        if (reading.kind == CTask::kWeekly)
         {
             typeIndex = kWeeklyIndex;
-            dayIndex = start.wDayOfWeek;
+            dayIndex = reading.hasStart ? reading.start.wDayOfWeek : 0;
         }
     }
     m_descriptionLabel.SetText(description);
@@ -418,29 +462,21 @@ BOOL CSettingDlg::LoadScheduledScanTask()
     return found;
 }
 
-BOOL CSettingDlg::LoadLogonScanTask()
+BOOL CSettingDlg::LoadLogonScanTask(const TaskReading& reading)
 {
-    const std::string name = LogonScanTaskName();
-    if (name.empty())
+    if (!reading.named)
         return Remember(E_FAIL);
-    CTask task;
-    const HRESULT result = task.Load(name.c_str());
-    Remember(result);
-    if (SUCCEEDED(result))
+    Remember(reading.result);
+    if (SUCCEEDED(reading.result))
     {
-        if (IsProgramPath(task.GetApplication()))
-        {
-            CheckDlgButton(IDC_LOGON_SCAN, BST_CHECKED);
-            return TRUE;
-        }
-        // A log-on scan of a copy of the program in another folder.
-        CheckDlgButton(IDC_LOGON_SCAN, BST_UNCHECKED);
-        task.Delete(name.c_str());
-        return FALSE;
+        // A log-on scan of a copy of the program in another folder is gone
+        // with the read.
+        CheckDlgButton(IDC_LOGON_SCAN, reading.ours ? BST_CHECKED : BST_UNCHECKED);
+        return reading.ours;
     }
     // Only a work item that is not there is absent; the box keeps its state
     // when the Task Scheduler could not be read.
-    if (CTask::IsNotFound(result))
+    if (CTask::IsNotFound(reading.result))
         CheckDlgButton(IDC_LOGON_SCAN, BST_UNCHECKED);
     return FALSE;
 }
@@ -502,7 +538,8 @@ void CSettingDlg::OnDisableSchedule()
 
 void CSettingDlg::OnScheduleControlLeft()
 {
-    if (IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) == BST_CHECKED)
+    // Until the read has arrived the controls show no schedule of the user's.
+    if (IsTaskReadPending() || IsDlgButtonChecked(IDC_DISABLE_SCHEDULE) == BST_CHECKED)
         return;
     if (CreateScheduledScanTask(FALSE))
     {
@@ -576,6 +613,10 @@ BOOL CSettingDlg::OnCommand(WPARAM wParam, LPARAM lParam)
     }
     if (code != BN_CLICKED)
         return CBitmapDialog::OnCommand(wParam, lParam);
+    // A click that reached a grey box: nothing to act on until the read has
+    // arrived, which sets the box.
+    if ((id == IDC_LOGON_SCAN || id == IDC_DISABLE_SCHEDULE) && IsTaskReadPending())
+        return TRUE;
     switch (id)
     {
     case IDC_APPLY: OnApply(true); return TRUE;
@@ -672,6 +713,18 @@ void CSettingDlg::OnShowWindow(BOOL show, UINT status)
 
 void CSettingDlg::OnDestroy()
 {
+    // Nothing is posted to the page from here on.
+    m_taskReader.Stop(kTaskReadEndWaitMs);
     CBitmapDialog::OnDestroy();
     OnApply(false);
+}
+
+LRESULT CSettingDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TASKS_READ)
+    {
+        OnTasksRead(wParam);
+        return 0;
+    }
+    return CBitmapDialog::WindowProc(message, wParam, lParam);
 }

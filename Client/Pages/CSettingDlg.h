@@ -7,6 +7,7 @@
 #include "Client/Controls/CBitmapDialog.h"
 #include "Client/Controls/CLabel.h"
 #include "Client/Controls/CxSkinButton.h"
+#include "Client/Pages/TaskReader.h"
 #include "Framework/CBitmap.h"
 #include "Framework/CBrush.h"
 #include "Framework/CComboBox.h"
@@ -18,7 +19,9 @@ class CTask;
 // boxes on the General tab, the scheduled scan on the Schedule tab, and the
 // way to the ignore-list page. The check boxes are the settings store's
 // words; the scheduled scan and the scan at log-on are Task Scheduler work
-// items, made, read back and deleted here on the window thread.
+// items. Showing the page reads both on a worker (TaskReader), and the
+// controls that show them stay unusable until that read has arrived; what the
+// user changes is made, read back and deleted here on the window thread.
 class CSettingDlg : public CBitmapDialog
 {
 public:
@@ -34,7 +37,7 @@ public:
     ~CSettingDlg() override;
 
     // What showing the page does: the General tab, the check boxes from the
-    // settings, both work items read back.
+    // settings, and the read of both work items begun.
     void Refresh();
     void ShowTab(int tab);
     int GetTab() const { return m_tab; }
@@ -48,10 +51,13 @@ public:
 
     // The job operations; TRUE when the Task Scheduler did what was asked.
     BOOL CreateScheduledScanTask(BOOL useDefault);
+    // Reads the scheduled scan here and shows it.
     BOOL LoadScheduledScanTask();
+    // Show what was read, wherever it was read.
+    BOOL LoadScheduledScanTask(const TaskReading& reading);
     BOOL DeleteScheduledScanTask();
     BOOL CreateLogonScanTask();
-    BOOL LoadLogonScanTask();
+    BOOL LoadLogonScanTask(const TaskReading& reading);
     BOOL DeleteLogonScanTask();
     void OnLogonScanCheck();
 
@@ -73,8 +79,16 @@ protected:
     BOOL OnSetCursor(HWND window, UINT hitTest, UINT message) override;
     void OnShowWindow(BOOL show, UINT status) override;
     void OnDestroy() override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The read of both work items that showing the page starts, and its
+    // arrival on the window thread.
+    void StartTaskRead();
+    void OnTasksRead(WPARAM read);
+    bool IsTaskReadPending() const { return m_taskReader.IsReading(); }
+    // The controls whose state comes from the read.
+    void EnableTaskControls(bool enable);
     void UpdateScheduleControls();
     void UpdateDayCombo();
     void OnDisableSchedule();
@@ -82,6 +96,7 @@ private:
     void HideSavedLabel();
     bool ClickBoxOfCaption(int captionId);
     void ShowGroup(unsigned groupBit, bool show);
+    void SwitchGroups(unsigned shownGroup);
     void SetMainCaptions(const char* caption, const char* step);
     // The fields every work item of the program shares; FALSE without a
     // user name.
@@ -115,5 +130,6 @@ private:
     HRESULT m_lastTaskResult = S_OK;
     HRESULT m_reportedFailure = S_OK;
     bool m_inTaskOperation = false;
+    TaskReader m_taskReader;
     std::function<void()> m_updateCheck;
 };

@@ -22,3 +22,6 @@
 // Posted by the progress page's picture worker to the page: its animated
 // pictures are decoded and may be shown.
 #define WM_PICTURES_DECODED (WM_USER + 1070)
+// Posted by the settings page's Task Scheduler worker to the page: both work
+// items are read; wParam is the read's number.
+#define WM_TASKS_READ (WM_USER + 1080)

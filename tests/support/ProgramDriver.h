@@ -215,9 +215,10 @@ HWND StartProgramIn(RunningProgram& program, const std::string& folder);
 // settings hold, and its results shown. The results tree, or NULL when a
 // step did not come in time (reported as a test failure).
 HWND ScanAndShowResults(HWND mainWindow, DWORD scanMilliseconds = 120000);
-// The settings page, reached by its link as a user would. The page's
-// window, or NULL when it did not show. Its tab buttons share their ids with
-// buttons of the main window: they are looked for in the page.
+// The settings page, reached by its link as a user would, once it has read
+// its work items (its log-on box is usable then). The page's window, or NULL
+// when it did not show. Its tab buttons share their ids with buttons of the
+// main window: they are looked for in the page.
 HWND ShowSettingsPage(HWND mainWindow);
 // The settings page's ignore-list tab, reached by its buttons as a user
 // would. The list, or NULL when it did not show.

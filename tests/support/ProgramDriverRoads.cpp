@@ -40,7 +40,12 @@ HWND ScanAndShowResults(HWND mainWindow, DWORD scanMilliseconds)
 HWND ShowSettingsPage(HWND mainWindow)
 {
     EXPECT_TRUE(ClickWhenUsable(mainWindow, IDC_SETTINGS_LINK)) << "no settings button";
-    const HWND logon = WaitForUsable(mainWindow, IDC_LOGON_SCAN);
+    // The page shows before it starts the read that greys its log-on box:
+    // the box counts only once the window has answered after the switch.
+    WaitFor(10000, [mainWindow] { return FindVisibleControl(mainWindow, IDC_LOGON_SCAN) != NULL; });
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutA(mainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 30000, &answer);
+    const HWND logon = WaitForUsable(mainWindow, IDC_LOGON_SCAN, 30000);
     EXPECT_NE(logon, static_cast<HWND>(NULL)) << "no settings page";
     return logon ? ::GetParent(logon) : NULL;
 }

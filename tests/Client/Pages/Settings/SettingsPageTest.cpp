@@ -8,8 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "Client/Pages/CTask.h"
 #include "Client/Shell/CRegClientApp.h"
 #include "Client/Shell/CRegClientDlg.h"
+#include "Client/Shell/ProgramMessages.h"
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/AnsiText.h"
@@ -118,6 +121,130 @@ SYSTEMTIME PickerTime(HWND page)
     return time;
 }
 
+// Showing the page reads its work items on a worker; the controls that show
+// them are usable once that read has arrived.
+void WaitForTaskRead(HWND page)
+{
+    EXPECT_TRUE(ProgramDriver::WaitFor(30000, [page] {
+        return Enabled(page, IDC_LOGON_SCAN) && Enabled(page, IDC_DISABLE_SCHEDULE);
+    })) << "the work items' read did not arrive";
+    Send(page, WM_NULL);
+}
+
+// Holds back the page's reads as the window thread takes them from its
+// queue, until let go: the test sees the page before a read has arrived, and
+// chooses the order in which reads arrive.
+class HeldTaskReads
+{
+public:
+    explicit HeldTaskReads(HWND window)
+    {
+        s_current = this;
+        m_hook = ::SetWindowsHookExA(WH_GETMESSAGE, &Hold, nullptr, ::GetWindowThreadProcessId(window, nullptr));
+        EXPECT_NE(m_hook, static_cast<HHOOK>(NULL));
+    }
+    ~HeldTaskReads()
+    {
+        if (m_hook)
+            ::UnhookWindowsHookEx(m_hook);
+        s_current = nullptr;
+    }
+    HeldTaskReads(const HeldTaskReads&) = delete;
+    HeldTaskReads& operator=(const HeldTaskReads&) = delete;
+
+    bool WaitForHeld(size_t count)
+    {
+        return ProgramDriver::WaitFor(30000, [this, count] {
+            std::lock_guard<std::mutex> hold(m_lock);
+            return m_held.size() >= count;
+        });
+    }
+    // Posts the held reads again, the newest first when asked, and waits
+    // until the window has handled them.
+    void LetGo(bool newestFirst)
+    {
+        std::vector<MSG> reads;
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_holding = false;
+            reads.swap(m_held);
+        }
+        if (newestFirst)
+            reads.assign(reads.rbegin(), reads.rend());
+        for (const MSG& read : reads)
+            ::PostMessageA(read.hwnd, read.message, read.wParam, read.lParam);
+        EXPECT_TRUE(ProgramDriver::WaitFor(10000, [this, &reads] {
+            std::lock_guard<std::mutex> hold(m_lock);
+            return m_passed >= reads.size();
+        }));
+        if (!reads.empty())
+            Send(reads.front().hwnd, WM_NULL);
+    }
+
+private:
+    static LRESULT CALLBACK Hold(int code, WPARAM removal, LPARAM lParam)
+    {
+        MSG* message = reinterpret_cast<MSG*>(lParam);
+        if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_TASKS_READ && s_current)
+        {
+            std::lock_guard<std::mutex> hold(s_current->m_lock);
+            if (s_current->m_holding)
+            {
+                s_current->m_held.push_back(*message);
+                message->message = WM_NULL;
+            }
+            else
+            {
+                ++s_current->m_passed;
+            }
+        }
+        return ::CallNextHookEx(NULL, code, removal, lParam);
+    }
+
+    static HeldTaskReads* s_current;
+    HHOOK m_hook = NULL;
+    std::mutex m_lock;
+    bool m_holding = true;
+    std::vector<MSG> m_held;
+    size_t m_passed = 0;
+};
+HeldTaskReads* HeldTaskReads::s_current = nullptr;
+
+// Counts the erases of one window's background, as its thread sends them.
+class ErasesOf
+{
+public:
+    explicit ErasesOf(HWND window)
+    {
+        s_window = window;
+        s_count = 0;
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &Note, nullptr, ::GetWindowThreadProcessId(window, nullptr));
+    }
+    ~ErasesOf()
+    {
+        ::UnhookWindowsHookEx(m_hook);
+        s_window = NULL;
+    }
+    ErasesOf(const ErasesOf&) = delete;
+    ErasesOf& operator=(const ErasesOf&) = delete;
+    int Count() const { return s_count; }
+
+private:
+    static LRESULT CALLBACK Note(int code, WPARAM wParam, LPARAM lParam)
+    {
+        const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && sent->hwnd == s_window && sent->message == WM_ERASEBKGND)
+            ++s_count;
+        return ::CallNextHookEx(NULL, code, wParam, lParam);
+    }
+
+    static std::atomic<HWND> s_window;
+    static std::atomic<int> s_count;
+    HHOOK m_hook;
+};
+std::atomic<HWND> ErasesOf::s_window{NULL};
+std::atomic<int> ErasesOf::s_count{0};
+
 // A picture of the window as it is now, one for each kind of prefix; an
 // older picture of the name is removed first, so the wait is for this one.
 void Screenshot(HWND window, const std::string& name)
@@ -196,7 +323,10 @@ protected:
                 const HWND page = FindPage(window);
                 EXPECT_TRUE(page && ::IsWindowVisible(page)) << "the settings link showed no settings page";
                 if (page)
+                {
+                    WaitForTaskRead(page);
                     drive(window, page);
+                }
                 ProgramDriver::CloseAnsweringBoxes(window);
             }
             ::CoUninitialize();
@@ -214,8 +344,13 @@ protected:
         return NULL;
     }
 
-    // What switching to the page again shows.
+    // What switching to the page again shows, once read.
     static void ShowPageAgain(HWND main)
+    {
+        StartShowingPageAgain(main);
+        WaitForTaskRead(FindPage(main));
+    }
+    static void StartShowingPageAgain(HWND main)
     {
         Send(main, WM_COMMAND, MAKEWPARAM(IDC_HOME_BUTTON, BN_CLICKED), 0);
         Send(main, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_LINK, BN_CLICKED), 0);
@@ -635,5 +770,78 @@ TEST_F(SettingsPageTest, AWorkItemTheServiceIsReadingIsStillDeletedAndSavedOver)
     ASSERT_TRUE(held.IsHeld());
     EXPECT_EQ(CTask().Delete(name.c_str()), S_OK);
     EXPECT_FALSE(Probe::TaskFileExists(name));
+}
+}
+
+namespace
+{
+// Until the read has arrived, the controls that show the work items cannot
+// be used, and leaving one makes no schedule of what they still show; then
+// they show what is stored.
+TEST_F(SettingsPageTest, TheWorkItemsAreShownOnceReadAndNotUsableBefore)
+{
+    ASSERT_EQ(ScheduledScan(5, 6, CTask::kWeekly).Save(ScheduledName().c_str()), S_OK);
+    RunSettingsPage([&](HWND main, HWND page) {
+        ASSERT_TRUE(Probe::Plant(LogonName(), CRegClientApp::GetProgramPath(), "STARTSCAN",
+                                 TASK_EVENT_TRIGGER_AT_LOGON));
+        HeldTaskReads held(page);
+        StartShowingPageAgain(main);
+        ASSERT_TRUE(held.WaitForHeld(1)) << "showing the page read no work items on a worker";
+        Click(page, IDC_TAB_SCHEDULE);
+        for (int id : {IDC_LOGON_SCAN, IDC_DISABLE_SCHEDULE, IDC_SCHEDULE_TYPE, IDC_SCHEDULE_DAY, IDC_SCHEDULE_TIME})
+            EXPECT_FALSE(Enabled(page, id)) << id << " usable before the read";
+        EXPECT_FALSE(Checked(page, IDC_LOGON_SCAN));
+        Choose(page, IDC_SCHEDULE_TYPE, 0);
+        Leave(page, IDC_SCHEDULE_TYPE);
+        EXPECT_EQ(Probe::Read(ScheduledName()).trigger.TriggerType, TASK_TIME_TRIGGER_WEEKLY)
+            << "a schedule made of unread controls";
+
+        held.LetGo(false);
+        WaitForTaskRead(page);
+        EXPECT_FALSE(Checked(page, IDC_DISABLE_SCHEDULE));
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 1);
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 3);
+        EXPECT_EQ(PickerTime(page).wHour, 6);
+        for (int id : {IDC_SCHEDULE_TYPE, IDC_SCHEDULE_DAY, IDC_SCHEDULE_TIME})
+            EXPECT_TRUE(Enabled(page, id)) << id;
+        EXPECT_TRUE(Checked(page, IDC_LOGON_SCAN));
+    });
+}
+
+// A read that arrives after a newer showing's read is not shown over it.
+TEST_F(SettingsPageTest, TheLatestShowingsReadIsTheOneShown)
+{
+    const std::string name = ScheduledName();
+    RunSettingsPage([&](HWND main, HWND page) {
+        HeldTaskReads held(page);
+        ASSERT_EQ(ScheduledScan(5, 4, CTask::kDaily).Save(name.c_str()), S_OK);
+        StartShowingPageAgain(main);
+        ASSERT_TRUE(held.WaitForHeld(1));
+        ASSERT_EQ(ScheduledScan(5, 6, CTask::kWeekly).Save(name.c_str()), S_OK);
+        StartShowingPageAgain(main);
+        ASSERT_TRUE(held.WaitForHeld(2));
+        held.LetGo(true);
+        WaitForTaskRead(page);
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_TYPE), 1) << "the older read was shown";
+        EXPECT_EQ(Selection(page, IDC_SCHEDULE_DAY), 3);
+        EXPECT_EQ(PickerTime(page).wHour, 6);
+    });
+}
+}
+
+namespace
+{
+// A tab switch hides a dozen controls: the page under them is erased once,
+// not once for each.
+TEST_F(SettingsPageTest, ATabSwitchErasesThePageOnce)
+{
+    RunSettingsPage([&](HWND, HWND page) {
+        for (int tab : {IDC_TAB_SCHEDULE, IDC_TAB_GENERAL})
+        {
+            ErasesOf erases(page);
+            Click(page, tab);
+            EXPECT_LE(erases.Count(), 1) << tab;
+        }
+    });
 }
 }

@@ -11,6 +11,7 @@
 #include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/AnsiText.h"
+#include "Framework/CHandle.h"
 #include "TaskSchedulerProbe.h"
 #include "support/ProgramDriver.h"
 #include "support/TestRegistry.h"
@@ -108,4 +109,36 @@ TEST(SettingsProgramTest, ApplyWritesTheSettingsFileAndTheScheduleWritesWorkItem
     EXPECT_TRUE(again.WaitForExit(15000, &code));
     Probe::Remove(logon.name);
     Probe::Remove(scheduled.name);
+}
+
+// The program closed while its settings page still reads the work items
+// ends as always: here the read waits on a log-on scan of another copy of
+// the program, whose file is held as the Task Scheduler's service holds a
+// file it reads, so the page cannot delete it for a while.
+TEST(SettingsProgramTest, ClosingWhileTheWorkItemsAreReadEndsTheProgram)
+{
+    ASSERT_TRUE(Probe::StartService());
+    const std::string folder = MakeProgramFolder("settings-close-reading");
+    const std::string logon = "Quillomar on user logon - " + Probe::UserName();
+    ASSERT_TRUE(Probe::Plant(logon, "C:\\Elsewhere\\Quillomar.exe", "STARTSCAN", TASK_EVENT_TRIGGER_AT_LOGON));
+    {
+        const CHandle held(::CreateFileA(Probe::TaskFile(logon).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                         OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        RunningProgram program;
+        ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
+        const HWND main = program.WaitForMainWindow();
+        ASSERT_NE(main, static_cast<HWND>(NULL));
+        ASSERT_TRUE(ClickWhenUsable(main, IDC_SETTINGS_LINK));
+        // The page shows at once; only its log-on box waits for the read.
+        EXPECT_TRUE(WaitFor(10000, [main] {
+            const HWND box = FindVisibleControl(main, IDC_LOGON_SCAN);
+            return box && !::IsWindowEnabled(box);
+        })) << "the page waited for the read, or showed no read under way";
+        ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
+        DWORD code = 1;
+        EXPECT_TRUE(program.WaitForExit(15000, &code)) << "the program did not end";
+        EXPECT_EQ(code, 0u);
+    }
+    Probe::Remove(logon);
 }
