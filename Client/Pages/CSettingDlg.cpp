@@ -161,6 +161,7 @@ void CSettingDlg::Refresh()
 {
     if (!IsWindow())
         return;
+    m_shown = true;
     ShowTab(kTabGeneral);
     LoadChecks();
     HideSavedLabel();
@@ -221,8 +222,9 @@ void CSettingDlg::SetMainCaptions(const char* caption, const char* step)
     for (const auto& text : texts)
     {
         const HWND control = ::GetDlgItem(main, text.first);
+        // Drawn with the page as the window gets to it, not all now.
         if (CLabel* label = dynamic_cast<CLabel*>(CWnd::FromHandle(control)))
-            label->SetText(text.second);
+            label->SetTextDrawnLater(text.second);
         else if (control)
             ::SetWindowTextA(control, text.second);
     }
@@ -716,7 +718,10 @@ void CSettingDlg::OnDestroy()
     // Nothing is posted to the page from here on.
     m_taskReader.Stop(kTaskReadEndWaitMs);
     CBitmapDialog::OnDestroy();
-    OnApply(false);
+    // A page made while the window was idle and never shown holds the stored
+    // options: writing them would only rewrite the file.
+    if (m_shown)
+        OnApply(false);
 }
 
 LRESULT CSettingDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)

@@ -121,6 +121,9 @@ private:
     CDateTimeCtrl m_scheduleTime;
 
     int m_tab = kTabGeneral;
+    // Shown at least once: only then can the boxes differ from the stored
+    // options, which leaving the program stores.
+    bool m_shown = false;
     CBitmap m_tabBitmap;
     CBrush m_whiteBrush;
     SYSTEMTIME m_startTime;

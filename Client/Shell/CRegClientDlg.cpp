@@ -504,7 +504,7 @@ LRESULT CRegClientDlg::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 void CRegClientDlg::OnTimer(UINT_PTR id)
 {
-    if (id == kScanPagesTimer)
+    if (id == kIdlePagesTimer)
     {
         // A click or key waiting is answered first; the page is made at a
         // later tick. A dialog made takes the focus: it goes back where the
@@ -512,8 +512,8 @@ void CRegClientDlg::OnTimer(UINT_PTR id)
         if (::GetQueueStatus(QS_INPUT) != 0)
             return;
         const HWND focus = ::GetFocus();
-        if (!MakeOneScanPage())
-            KillTimer(kScanPagesTimer);
+        if (!MakeOnePageWhileIdle())
+            KillTimer(kIdlePagesTimer);
         if (focus && ::GetFocus() != focus && ::IsWindow(focus))
             ::SetFocus(focus);
         return;
@@ -526,18 +526,24 @@ void CRegClientDlg::OnTimer(UINT_PTR id)
     KillTimer(kIconTimer);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon.Get()));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon.Get()));
-    SetTimer(kScanPagesTimer, kScanPagesTickMs);
+    SetTimer(kIdlePagesTimer, kIdlePagesTickMs);
 }
 
-bool CRegClientDlg::MakeOneScanPage()
+bool CRegClientDlg::MakeOnePageWhileIdle()
 {
     // Each is made hidden, as its first use would make it, and at most one
     // a tick: each takes tens of milliseconds.
     if (theApp.m_scanWorkflow.MakeNextLaterStep())
         return true;
-    const auto home = m_pages.find(kPageResults);
-    if (home != m_pages.end() && !home->second.MadeWindow())
-        return home->second.Window() != nullptr;
+    for (const int page : {kPageResults, kPageSettings, kPageIgnoreList})
+    {
+        const auto entry = m_pages.find(page);
+        if (entry != m_pages.end() && !entry->second.WasTried())
+        {
+            entry->second.Window();
+            return true;
+        }
+    }
     return false;
 }
 

@@ -96,13 +96,14 @@ protected:
 
 private:
     static constexpr UINT_PTR kIconTimer = 0x1C0;
-    // Makes the pages a scan goes through, one a tick, while the user does
-    // nothing: the first Start Scan would otherwise make them then.
-    static constexpr UINT_PTR kScanPagesTimer = 0x1C1;
-    static constexpr UINT kScanPagesTickMs = 150;
+    // Makes the pages a scan goes through, and those on the way to the
+    // ignore list, one a tick, while the user does nothing: the first Start
+    // Scan or showing would otherwise make them then.
+    static constexpr UINT_PTR kIdlePagesTimer = 0x1C1;
+    static constexpr UINT kIdlePagesTickMs = 150;
 
-    // One of the scan's pages not yet made; false once all are.
-    bool MakeOneScanPage();
+    // One of those pages not yet made; false once all are.
+    bool MakeOnePageWhileIdle();
 
     void InitSkin();
     // The home page and the scan road's pages, joined to the page switch and

@@ -26,6 +26,8 @@ public:
     // The page's window only when it was made; nothing is made here.
     CWnd* MadeWindow() const;
     bool IsMade() const { return MadeWindow() != nullptr; }
+    // Whether the page was made, or tried to be.
+    bool WasTried() const { return m_tried; }
 
 private:
     CWnd* m_page = nullptr;
