@@ -474,17 +474,18 @@ TEST_F(ProgramTest, TheStartMakesOnlyTheScanPageAndEveryOtherPageShowsWhatItHold
     HWND window = NULL;
     ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     // The start makes the scan page; the window, once idle, the pages a
-    // scan and its repair go through (progress, results, summary, home), so
-    // that neither the first Start Scan nor the first repair makes one.
-    EXPECT_LE(MadePages(window), 5) << "the start made more than the scan page and the scan's pages";
-    EXPECT_TRUE(WaitFor(20000, [window] { return MadePages(window) == 5; }))
-        << "the idle window made " << MadePages(window) << " pages, not the scan page and the scan's four";
+    // scan and its repair go through (progress, results, summary, home) and
+    // those on the way to the ignore list (settings, ignore list), so that
+    // neither the first Start Scan, the first repair nor that way makes one.
+    EXPECT_LE(MadePages(window), 7) << "the start made more than the scan page and the idle window's pages";
+    EXPECT_TRUE(WaitFor(20000, [window] { return MadePages(window) == 7; }))
+        << "the idle window made " << MadePages(window) << " pages, not the scan page and six more";
 
     const HWND settings = ShowSettingsPage(window);
     ASSERT_NE(settings, static_cast<HWND>(NULL));
     EXPECT_EQ(::IsDlgButtonChecked(settings, 1089), BST_CHECKED) << "RestorePoint";
     EXPECT_EQ(::IsDlgButtonChecked(settings, 1085), BST_UNCHECKED) << "AutoRepair";
-    EXPECT_EQ(MadePages(window), 6);
+    EXPECT_EQ(MadePages(window), 7);
 
     // Sent, so the page has been made and loaded when the click returns.
     ASSERT_TRUE(ClickButton(window, IDC_HOME_BUTTON));
@@ -496,8 +497,8 @@ TEST_F(ProgramTest, TheStartMakesOnlyTheScanPageAndEveryOtherPageShowsWhatItHold
     for (int button : {IDC_STARTUP_BUTTON, IDC_BACKUP_BUTTON, IDC_DEFRAG_BUTTON, IDC_ABOUT_LINK, IDC_HOME_BUTTON,
                        IDC_STARTUP_BUTTON})
         ASSERT_TRUE(ClickButton(window, button)) << button;
-    EXPECT_EQ(MadePages(window), 10)
-        << "scan, progress, results, summary, settings, home, startup, backup, defragmentation, About";
+    EXPECT_EQ(MadePages(window), 11) << "scan, progress, results, summary, home, settings, ignore list, startup, "
+                                        "backup, defragmentation, About";
     CloseProgram(program, window);
 }
 
