@@ -506,10 +506,11 @@ void CRegClientDlg::OnTimer(UINT_PTR id)
 {
     if (id == kIdlePagesTimer)
     {
-        // A click or key waiting is answered first; the page is made at a
-        // later tick. A dialog made takes the focus: it goes back where the
-        // user left it.
-        if (::GetQueueStatus(QS_INPUT) != 0)
+        // A click or key waiting is answered first, and a button held down
+        // keeps its press: a dialog made takes the focus, and a button that
+        // loses it lets its click go. The page is made at a later tick. The
+        // focus goes back where the user left it.
+        if (::GetQueueStatus(QS_INPUT) != 0 || ::GetCapture() != NULL)
             return;
         const HWND focus = ::GetFocus();
         if (!MakeOnePageWhileIdle())
