@@ -56,10 +56,15 @@ std::string ProgramFolder(const std::string& name, DWORD mask = kScannedCategori
     return folder;
 }
 
+// What the program's message boxes said during the test, for its failures.
+std::string g_boxesSaid;
+
 // Starts the program of the planted findings and scans as far as its
 // results; the main window, or NULL when it did not get there.
 HWND StartAndShowResults(RunningProgram& program, const std::string& name)
 {
+    // Each test tells only its own program's boxes.
+    g_boxesSaid.clear();
     PlantFindings();
     const std::string folder = ProgramFolder(name);
     if (!program.Start(folder + "Quillomar.exe"))
@@ -70,8 +75,6 @@ HWND StartAndShowResults(RunningProgram& program, const std::string& name)
     return mainWindow;
 }
 
-// What the program's message boxes said during the test, for its failures.
-std::string g_boxesSaid;
 
 void NoteBoxes(const std::string& said)
 {
