@@ -54,38 +54,36 @@ TaskReader::~TaskReader()
 TaskReading TaskReader::ReadLogonScan(const std::string& name, const std::string& programPath,
                                       const std::atomic<bool>* dropped)
 {
-    TaskReading reading;
-    if (name.empty())
-        return reading;
-    reading.named = true;
     CTask task;
-    reading.result = task.Load(name.c_str());
-    if (FAILED(reading.result))
-        return reading;
-    reading.ours = IsProgramPath(task.GetApplication(), programPath);
+    const TaskReading reading = LoadWorkItem(name, programPath, task);
     // A log-on scan of a copy of the program in another folder goes; a read
     // that no longer counts leaves that to the next one.
-    if (!reading.ours && !(dropped && *dropped))
+    if (SUCCEEDED(reading.result) && !reading.ours && !(dropped && *dropped))
         task.Delete(name.c_str());
     return reading;
 }
 
 TaskReading TaskReader::ReadScheduledScan(const std::string& name, const std::string& programPath)
 {
-    TaskReading reading;
-    if (name.empty())
-        return reading;
-    reading.named = true;
     CTask task;
-    reading.result = task.Load(name.c_str());
-    if (FAILED(reading.result))
-        return reading;
-    reading.ours = IsProgramPath(task.GetApplication(), programPath);
+    TaskReading reading = LoadWorkItem(name, programPath, task);
     if (!reading.ours)
         return reading;
     reading.description = task.GetComment();
     reading.hasStart = task.GetStartTime(reading.start) != FALSE;
     reading.kind = task.GetTriggerKind();
+    return reading;
+}
+
+TaskReading TaskReader::LoadWorkItem(const std::string& name, const std::string& programPath, CTask& task)
+{
+    TaskReading reading;
+    if (name.empty())
+        return reading;
+    reading.named = true;
+    reading.result = task.Load(name.c_str());
+    if (SUCCEEDED(reading.result))
+        reading.ours = IsProgramPath(task.GetApplication(), programPath);
     return reading;
 }
 

@@ -9,6 +9,8 @@
 #include "Client/Pages/TaskReading.h"
 #include "Framework/CHandle.h"
 
+class CTask;
+
 // Reads the settings page's two work items, the scan at log-on and the
 // scheduled scan, on a worker thread: the Task Scheduler may hold its caller
 // for a good part of a second, which the window must not wait for. The worker
@@ -53,6 +55,9 @@ public:
 
 private:
     struct Job;
+    // The work item of that name loaded into task; whether it is this
+    // program's.
+    static TaskReading LoadWorkItem(const std::string& name, const std::string& programPath, CTask& task);
     static DWORD WINAPI ReadOnWorker(void* parameter);
     static void Read(Job& job);
     void Drop();

@@ -26,6 +26,18 @@ Entries ReloadedEntries(CScanItemsInfo& store)
     return entries;
 }
 
+using ListChange = CScanItemsInfo::ListChange;
+
+// What the store's worker told of the removals or the additions, once it has
+// written them.
+ListChange OnceWritten(CScanItemsInfo& store, ListChange (CScanItemsInfo::*take)())
+{
+    ListChange outcome = ListChange::kPending;
+    for (int look = 0; look < 2000 && (outcome = (store.*take)()) == ListChange::kPending; ++look)
+        ::Sleep(5);
+    return outcome;
+}
+
 std::string Bytes(const char* text, size_t size)
 {
     return std::string(text, size);
@@ -410,12 +422,9 @@ TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItC
 {
     if (!RunInOwnFolder())
         return;
-    using Removal = CScanItemsInfo::ListChange;
+    using Removal = ListChange;
     const auto outcomeOf = [](CScanItemsInfo& store) {
-        Removal outcome = Removal::kPending;
-        for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreRemoval()) == Removal::kPending; ++look)
-            ::Sleep(5);
-        return outcome;
+        return OnceWritten(store, &CScanItemsInfo::TakeIgnoreRemoval);
     };
     PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
     CScanItemsInfo store;
@@ -447,12 +456,9 @@ TEST(IgnoreListFile, ChangesBegunWhileOthersAreWrittenAreQueuedAndEachIsTold)
 {
     if (!RunInOwnFolder())
         return;
-    using Change = CScanItemsInfo::ListChange;
+    using Change = ListChange;
     const auto additionOf = [](CScanItemsInfo& store) {
-        Change outcome = Change::kPending;
-        for (int look = 0; look < 2000 && (outcome = store.TakeIgnoreAddition()) == Change::kPending; ++look)
-            ::Sleep(5);
-        return outcome;
+        return OnceWritten(store, &CScanItemsInfo::TakeIgnoreAddition);
     };
     PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
     CScanItemsInfo store;
