@@ -414,30 +414,32 @@ TEST(IgnoreListFile, ExclusionMarksAreLookedUpNotWalked)
     EXPECT_EQ(store.IsCurrentItemExcluded(), 0);
 }
 
-// A removal is written on a worker, so that a long list never holds the
-// window: whatever the store does with the list meanwhile waits for it, so
-// neither change is lost; its outcome is told once; one that cannot be
-// written keeps the file as it was.
-TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItCannotWrite)
+// The user's changes are written on a worker, so that a long list never
+// holds the window: whatever the store does with the list meanwhile waits for
+// them, and changes begun while others are written wait their turn there,
+// each on the list the one before left, so none is lost. Each kind's outcome
+// is told once; a change that cannot be written keeps the file as it was.
+TEST(IgnoreListFile, ChangesWrittenOnAWorkerAreQueuedLoseNothingAndKeepTheFileWhenTheyCannotWrite)
 {
     if (!RunInOwnFolder())
         return;
-    using Removal = ListChange;
-    const auto outcomeOf = [](CScanItemsInfo& store) {
-        return OnceWritten(store, &CScanItemsInfo::TakeIgnoreRemoval);
-    };
     PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
     CScanItemsInfo store;
     store.BeginRemoveIgnoreEntry("a^B");
     EXPECT_EQ(store.AddIgnoreEntry("e", "F", 0, 0), 1);
     EXPECT_EQ(IgnoreListBytes(), "c^D^0;\r\ne^F^0;\r\n");
-    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kDone);
-    EXPECT_EQ(store.TakeIgnoreRemoval(), Removal::kNone) << "an outcome is told once";
+    EXPECT_EQ(store.TakeIgnoreRemoval(), ListChange::kDone);
+    EXPECT_EQ(store.TakeIgnoreRemoval(), ListChange::kNone) << "an outcome is told once";
 
     store.BeginRemoveIgnoreEntry("c^D");
-    EXPECT_EQ(outcomeOf(store), Removal::kDone);
-    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
-    EXPECT_EQ(ReloadedEntries(store), (Entries{{"e^F", 0}}));
+    store.BeginAddIgnoreEntry("i", "J");
+    store.BeginAddIgnoreEntry("g", "H");
+    store.BeginAddIgnoreEntry("semi;colon", "H");
+    EXPECT_EQ(OnceWritten(store, &CScanItemsInfo::TakeIgnoreAddition), ListChange::kFailed) << "a record with a \";\" is never written";
+    EXPECT_EQ(store.TakeIgnoreAddition(), ListChange::kNone) << "an outcome is told once";
+    EXPECT_EQ(store.TakeIgnoreRemoval(), ListChange::kDone);
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\ng^H^0;\r\ni^J^0;\r\n");
+    EXPECT_EQ(ReloadedEntries(store), (Entries{{"e^F", 0}, {"g^H", 0}, {"i^J", 0}}));
 
     {
         // Another program reads the file and lets nobody replace it.
@@ -445,33 +447,7 @@ TEST(IgnoreListFile, ARemovalWrittenOnAWorkerLosesNoChangeAndKeepsTheFileWhenItC
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(held);
         store.BeginRemoveIgnoreEntry("e^F");
-        EXPECT_EQ(outcomeOf(store), Removal::kFailed);
+        EXPECT_EQ(OnceWritten(store, &CScanItemsInfo::TakeIgnoreRemoval), ListChange::kFailed);
     }
-    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\n");
-}
-
-// Changes begun while others are written wait their turn on the worker, each
-// on the list the one before left; a failed one is told, the others land.
-TEST(IgnoreListFile, ChangesBegunWhileOthersAreWrittenAreQueuedAndEachIsTold)
-{
-    if (!RunInOwnFolder())
-        return;
-    using Change = ListChange;
-    const auto additionOf = [](CScanItemsInfo& store) {
-        return OnceWritten(store, &CScanItemsInfo::TakeIgnoreAddition);
-    };
-    PlantIgnoreList("a^B^0;\r\nc^D^0;\r\n");
-    CScanItemsInfo store;
-    store.BeginRemoveIgnoreEntry("a^B");
-    store.BeginAddIgnoreEntry("g", "H");
-    store.BeginAddIgnoreEntry("e", "F");
-    store.BeginAddIgnoreEntry("semi;colon", "H");
-    EXPECT_EQ(additionOf(store), Change::kFailed) << "a record with a \";\" is never written";
-    EXPECT_EQ(store.TakeIgnoreRemoval(), Change::kDone);
-    EXPECT_EQ(IgnoreListBytes(), "c^D^0;\r\ne^F^0;\r\ng^H^0;\r\n");
-    EXPECT_EQ(ReloadedEntries(store), (Entries{{"c^D", 0}, {"e^F", 0}, {"g^H", 0}}));
-
-    store.BeginAddIgnoreEntry("i", "J");
-    EXPECT_EQ(additionOf(store), Change::kDone);
-    EXPECT_EQ(store.TakeIgnoreAddition(), Change::kNone) << "an outcome is told once";
+    EXPECT_EQ(IgnoreListBytes(), "e^F^0;\r\ng^H^0;\r\ni^J^0;\r\n");
 }

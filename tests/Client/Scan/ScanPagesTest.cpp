@@ -351,44 +351,31 @@ TEST_F(ScanPagesTest, ScanCountsLiveLeavesOutWhiteListedAndIgnoredAndRecordsItsS
 
 // The system's picture loader walks the registry for each frame: the
 // progress page's spinners are decoded once, before any scan and not by the
-// scan's start, and every later scan plays the same frames.
-TEST_F(ScanPagesTest, ProgressPicturesAreDecodedBeforeTheFirstScanAndKeptForEveryScan)
+// scan's start, and every later scan plays the same frames. Only the row the
+// scan is in shows its spinner, so only that one plays; the rows a quick tick
+// passed by show their marks all the same.
+TEST_F(ScanPagesTest, SpinnersAreDecodedOnceAndOnlyTheScannedRowsPlays)
 {
     if (!RunInOwnFolder())
         return;
     ASSERT_NO_FATAL_FAILURE(OpenWindow());
-    auto* picture =
-        dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(IDC_PROGRESS_PICTURE_ACTIVEX)));
-    ASSERT_TRUE(picture);
-    ASSERT_TRUE(PumpUntil([picture] { return picture->IsLoaded(); })) << "no scan started: nothing decoded";
-    ASSERT_TRUE(picture->IsAnimated());
-    const IPicture* first = picture->Frames().front().picture.Get();
-    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
-    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
-    ASSERT_TRUE(picture->IsLoaded());
-    EXPECT_EQ(picture->Frames().front().picture.Get(), first) << "a scan's start decoded the pictures again";
-}
-
-// Only the row the scan is in shows its spinner, so only that one plays; the
-// rows a quick tick passed by show their marks all the same.
-TEST_F(ScanPagesTest, OnlyTheSpinnerOfTheRowBeingScannedPlays)
-{
-    if (!RunInOwnFolder())
-        return;
-    ASSERT_NO_FATAL_FAILURE(OpenWindow());
+    const auto pictureOf = [this](int id) { return dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(id))); };
     std::vector<CPictureEx*> pictures;
     for (int id : {IDC_PROGRESS_PICTURE_SPARE_A, IDC_PROGRESS_PICTURE_SPARE_B, IDC_PROGRESS_PICTURE_SPARE_C,
                    IDC_PROGRESS_PICTURE_SPARE_D})
-        pictures.push_back(dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(id))));
+        pictures.push_back(pictureOf(id));
     for (const ClientCategory& category : kClientCategories)
         if (category.IsScanned())
-            pictures.push_back(dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(category.progressPicture))));
-    auto* startup = dynamic_cast<CPictureEx*>(CWnd::FromHandle(Progress().GetDlgItem(IDC_PROGRESS_PICTURE_STARTUP)));
-    ASSERT_TRUE(startup);
-    ASSERT_TRUE(PumpUntil([startup] { return startup->IsLoaded(); }));
+            pictures.push_back(pictureOf(category.progressPicture));
     auto playing = [&pictures] {
         return std::count_if(pictures.begin(), pictures.end(), [](CPictureEx* picture) { return picture->HasThread(); });
     };
+    CPictureEx* const startup = pictureOf(IDC_PROGRESS_PICTURE_STARTUP);
+    ASSERT_TRUE(startup);
+    ASSERT_TRUE(PumpUntil([startup] { return startup->IsLoaded(); })) << "no scan started: nothing decoded";
+    ASSERT_TRUE(startup->IsAnimated());
+    const IPicture* first = startup->Frames().front().picture.Get();
+
     HANDLE hold = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     m_job.scanBody = [hold](CAbstractStatus& sink, ScriptedJob&) {
         sink.SetStatusText("", "X");
@@ -405,6 +392,11 @@ TEST_F(ScanPagesTest, OnlyTheSpinnerOfTheRowBeingScannedPlays)
     ASSERT_TRUE(PumpUntil([this] { return ::IsWindowEnabled(Progress().GetDlgItem(IDC_SHOW_RESULTS)) != FALSE; }));
     ::CloseHandle(hold);
     EXPECT_TRUE(PumpUntil([&playing] { return playing() == 0; }));
+
+    m_job.scanBody = nullptr;
+    ASSERT_NO_FATAL_FAILURE(ScanToTheEnd());
+    ASSERT_TRUE(startup->IsLoaded());
+    EXPECT_EQ(startup->Frames().front().picture.Get(), first) << "a scan's start decoded the pictures again";
 }
 
 TEST_F(ScanPagesTest, AutomaticRepairFollowsOnlyACompletedScanAndOnlyOnce)

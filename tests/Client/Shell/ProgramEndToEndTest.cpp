@@ -10,6 +10,7 @@
 
 #include "Client/res/ScanPagesResource.h"
 #include "Client/res/ScanResultsResource.h"
+#include "Client/res/SettingsResource.h"
 #include "Client/res/ShellResource.h"
 #include "Framework/CRegKey.h"
 #include "support/OwnFolder.h"
@@ -381,18 +382,29 @@ TEST_F(ProgramTest, TheProgramDeclaresItsExecutionLevelAndWindowsVersions)
 
 TEST_F(ProgramTest, ARunThatNeverShowsTheSettingsPageKeepsEveryOption)
 {
-    // The settings page reads the Task Scheduler only when it is shown, but
-    // closing the program stores its boxes all the same: they must hold the
-    // stored options from the start.
+    // The idle window makes the settings page, which reads the Task
+    // Scheduler only when it is shown; never shown, it neither loses a
+    // stored option nor writes the file again as the program ends.
     const std::string stored = "[SETTINGS]\r\nFirstRun=0\r\nSoftwareUpdate=0\r\nRestorePoint=1\r\nAutoRepair=1\r\n"
                                "LogScanSummary=1\r\nAutoShutdown=1\r\nAutoRestartSystem=1\r\n";
     RunningProgram program;
     HWND window = NULL;
     ASSERT_NO_FATAL_FAILURE(StartWithSettings(stored, program, window));
     ASSERT_TRUE(WaitForPageButtonOff(window, IDC_SCAN_BUTTON)) << "the scan page never showed";
+    EXPECT_TRUE(WaitFor(20000, [window] { return FindControl(window, IDC_LOGON_SCAN) != NULL; }))
+        << "the settings page was not made while the window was idle";
+    const std::string ini = m_folder + "qmsettings.ini";
+    const auto writtenAt = [&ini] {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ::GetFileAttributesExA(ini.c_str(), GetFileExInfoStandard, &data);
+        return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+    };
+    const ULONGLONG startedAt = writtenAt();
+    ::Sleep(50);
     CloseProgram(program, window);
+    EXPECT_EQ(writtenAt(), startedAt) << "the settings file was written again at the end";
 
-    const std::string settings = ReadFileText(m_folder + "qmsettings.ini");
+    const std::string settings = ReadFileText(ini);
     for (const char* option : {"RestorePoint=1\r\n", "AutoRepair=1\r\n", "LogScanSummary=1\r\n", "AutoShutdown=1\r\n",
                                "AutoRestartSystem=1\r\n", "SoftwareUpdate=0\r\n", "AutoShutdownSystem=0\r\n"})
         EXPECT_NE(settings.find(option), std::string::npos) << option << " lost:\n" << settings;

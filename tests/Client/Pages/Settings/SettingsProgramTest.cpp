@@ -143,31 +143,3 @@ TEST(SettingsProgramTest, ClosingWhileTheWorkItemsAreReadEndsTheProgram)
     Probe::Remove(logon);
 }
 
-// The settings page is made while the window is idle, shown or not; one that
-// was never shown does not write the settings file again as the program
-// ends, as it did not when it was made only by its first showing.
-TEST(SettingsProgramTest, ASettingsPageNeverShownDoesNotWriteTheSettingsFileAtTheEnd)
-{
-    const std::string folder = MakeProgramFolder("settings-never-shown");
-    const std::string ini = folder + "qmsettings.ini";
-    ASSERT_TRUE(TestEnv::WriteFile(ini, "[SETTINGS]\r\nFirstRun=0\r\n"));
-    RunningProgram program;
-    ASSERT_TRUE(program.Start(folder + "Quillomar.exe"));
-    const HWND main = program.WaitForMainWindow();
-    ASSERT_NE(main, static_cast<HWND>(NULL));
-    EXPECT_TRUE(WaitFor(20000, [main] { return FindControl(main, IDC_LOGON_SCAN) != NULL; }))
-        << "the settings page was not made while the window was idle";
-    const auto writtenAt = [&ini] {
-        WIN32_FILE_ATTRIBUTE_DATA data = {};
-        ::GetFileAttributesExA(ini.c_str(), GetFileExInfoStandard, &data);
-        return (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) |
-               data.ftLastWriteTime.dwLowDateTime;
-    };
-    const std::string started = TestEnv::ReadFile(ini);
-    const ULONGLONG startedAt = writtenAt();
-    ::Sleep(50);
-    ASSERT_TRUE(ClickWhenUsable(main, IDC_CLOSE_BUTTON));
-    ASSERT_TRUE(program.WaitForExit(15000)) << "the program did not end";
-    EXPECT_EQ(TestEnv::ReadFile(ini), started);
-    EXPECT_EQ(writtenAt(), startedAt) << "the settings file was written again at the end";
-}
