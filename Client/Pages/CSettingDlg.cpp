@@ -147,9 +147,7 @@ BOOL CSettingDlg::OnInitDialog()
     m_scheduleType.SetCurSel(0);
     m_scheduleDay.SetCurSel(0);
     // Grey until the first read has arrived.
-    ::EnableWindow(GetDlgItem(IDC_LOGON_SCAN), FALSE);
-    ::EnableWindow(GetDlgItem(IDC_DISABLE_SCHEDULE), FALSE);
-    UpdateScheduleControls();
+    EnableTaskControls(false);
     // The stored options from the start: leaving the page, or the program,
     // stores the boxes, also before the page was ever shown.
     LoadChecks();

@@ -403,17 +403,15 @@ CScanItemsInfo::ListChange CScanItemsInfo::TakeChangeOutcome(ListChange& outcome
 
 void CScanItemsInfo::SettleIgnoreChanges()
 {
-    if (!m_changes)
-        return;
-    if (m_changeWorker.IsValid())
-        ::WaitForSingleObject(m_changeWorker.Get(), INFINITE);
-    FinishIgnoreChanges();
+    if (m_changes)
+        FinishIgnoreChanges();
 }
 
 void CScanItemsInfo::FinishIgnoreChanges()
 {
     const std::shared_ptr<IgnoreListChanges> changes = std::move(m_changes);
-    // The worker has taken its last change; its thread ends in a moment.
+    // Waits for the worker's last change; once it has taken it, its thread
+    // ends in a moment.
     if (m_changeWorker.IsValid())
         ::WaitForSingleObject(m_changeWorker.Get(), INFINITE);
     m_changeWorker.Close();
@@ -501,6 +499,7 @@ int CScanItemsInfo::IsIgnored(const char*, int, const ScanItemRecord* record)
 
 int CScanItemsInfo::AddIgnoreEntry(const char* item, const char* category, int, int)
 {
+    // Not even a try: an earlier addition's outcome is not this one's.
     if (!item || !*item)
         return 0;
     BeginAddIgnoreEntry(item, category);

@@ -311,9 +311,11 @@ void CRegClientDlg::ShowPage(int page)
     // The scan page shows its current step as it is refreshed below.
     if (!entry || page != kPageScan)
         HideScanSteps();
-    SetPageCaptions("", "");
     if (!entry)
+    {
+        SetPageCaptions("", "");
         return;
+    }
     EnablePageButtons();
     if (entry->button)
         ::EnableWindow(GetDlgItem(entry->button), FALSE);
