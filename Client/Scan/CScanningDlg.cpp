@@ -343,9 +343,11 @@ bool CScanningDlg::IsWhiteListed(const std::string& text) const
 
 void CScanningDlg::DecodePictures()
 {
+    // Only a row's spinner ever shows, so only the rows' are decoded (they
+    // come first); the spare ones stay empty.
     std::vector<BYTE> spinner;
     if (CPictureEx::ReadResource(MAKEINTRESOURCEA(IDR_SCAN_SPINNER), "GIF", spinner))
-        m_pictureDecoder.Start(std::move(spinner), m_pictures.size(), m_hWnd, WM_PICTURES_DECODED);
+        m_pictureDecoder.Start(std::move(spinner), kRowCount, m_hWnd, WM_PICTURES_DECODED);
 }
 
 void CScanningDlg::TakeDecodedPictures()
