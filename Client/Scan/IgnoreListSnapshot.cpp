@@ -110,21 +110,21 @@ void IgnoreListSnapshot::IndexItems()
 {
     const std::vector<Record>& records = m_content.records;
     m_itemSlots = EmptySlots(records.size());
+    m_slotHashes.assign(m_itemSlots.size(), 0);
     const uint32_t mask = static_cast<uint32_t>(m_itemSlots.size() - 1);
     std::string scratch;
-    std::string otherScratch;
     for (size_t i = 0; i < records.size(); ++i)
     {
         const std::string_view key = LookupKey(ItemOf(records[i]), scratch);
-        for (uint32_t slot = HashOf(key) & mask;; slot = (slot + 1) & mask)
-        {
-            if (m_itemSlots[slot] == 0)
-            {
-                m_itemSlots[slot] = static_cast<uint32_t>(i + 1);
-                break;
-            }
-            if (LookupKey(ItemOf(records[m_itemSlots[slot] - 1]), otherScratch) == key)
+        const uint32_t hash = HashOf(key);
+        uint32_t slot = hash & mask;
+        for (; m_itemSlots[slot] != 0; slot = (slot + 1) & mask)
+            if (HoldsKey(slot, hash, key))
                 break; // the first record of an item counts
+        if (m_itemSlots[slot] == 0)
+        {
+            m_itemSlots[slot] = static_cast<uint32_t>(i + 1);
+            m_slotHashes[slot] = hash;
         }
     }
 }
@@ -168,16 +168,22 @@ const IgnoreListSnapshot::Record* IgnoreListSnapshot::FindItem(std::string_view 
     if (m_content.records.empty())
         return nullptr;
     std::string scratch;
-    std::string otherScratch;
     const std::string_view key = LookupKey(text, scratch);
+    const uint32_t hash = HashOf(key);
     const uint32_t mask = static_cast<uint32_t>(m_itemSlots.size() - 1);
-    for (uint32_t slot = HashOf(key) & mask; m_itemSlots[slot] != 0; slot = (slot + 1) & mask)
-    {
-        const Record& record = m_content.records[m_itemSlots[slot] - 1];
-        if (LookupKey(ItemOf(record), otherScratch) == key)
-            return &record;
-    }
+    for (uint32_t slot = hash & mask; m_itemSlots[slot] != 0; slot = (slot + 1) & mask)
+        if (HoldsKey(slot, hash, key))
+            return &m_content.records[m_itemSlots[slot] - 1];
     return nullptr;
+}
+
+bool IgnoreListSnapshot::HoldsKey(uint32_t slot, uint32_t hash, std::string_view key) const
+{
+    // The hash first: the slot's key is made anew only for a likely match.
+    if (m_slotHashes[slot] != hash)
+        return false;
+    std::string scratch;
+    return LookupKey(ItemOf(m_content.records[m_itemSlots[slot] - 1]), scratch) == key;
 }
 
 std::string_view IgnoreListSnapshot::EntryItem(size_t index) const
@@ -204,5 +210,5 @@ std::map<std::string, int> IgnoreListSnapshot::EntryMap() const
 size_t IgnoreListSnapshot::MemoryBytes() const
 {
     return m_content.text.capacity() + m_content.records.capacity() * sizeof(Record) +
-           m_itemSlots.capacity() * sizeof(uint32_t) + m_entries.capacity() * sizeof(uint32_t);
+           (m_itemSlots.capacity() + m_slotHashes.capacity() + m_entries.capacity()) * sizeof(uint32_t);
 }

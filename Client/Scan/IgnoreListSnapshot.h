@@ -75,6 +75,7 @@ private:
     void IndexItems();
     void ListEntries();
     std::string_view ItemOf(const Record& record) const;
+    bool HoldsKey(uint32_t slot, uint32_t hash, std::string_view key) const;
 
     IgnoreListFile::Content m_content;
     Status m_state;
@@ -82,5 +83,8 @@ private:
     // Open addressing by the lookup key of each item: record index + 1, 0
     // for a free slot; the first record of an item holds the slot.
     std::vector<uint32_t> m_itemSlots;
+    // The hash of each slot's key, so that a probe makes a key only for the
+    // slot it likely matches.
+    std::vector<uint32_t> m_slotHashes;
     std::vector<uint32_t> m_entries;
 };
