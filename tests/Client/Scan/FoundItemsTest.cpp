@@ -123,15 +123,6 @@ TEST(FoundItems, AnIgnoreHoldsForEveryNameOfTheEntry)
           "HKEY_LOCAL_MACHINE" + run + "QmApp", "HKEY_CURRENT_USER" + run + "QmApp2",
           std::string("HKEY_CLASSES_ROOT\\.qmtwin2"), std::string("c:\\qmapp")})
         EXPECT_EQ(store.AddFoundItem(other.c_str(), kScanFilePaths, 0, 0), 1) << other;
-
-    // Ignored during this run under one name: its twins stay out of the repair.
-    store.Clear();
-    const std::string startup = "HKEY_CURRENT_USER" + run + "QmOther", twin = userHive + run + "qmother";
-    store.AddFoundItem(startup.c_str(), kScanStartup, 0, 0);
-    store.AddFoundItem(twin.c_str(), kScanFilePaths, 0, 0);
-    store.AddFoundItem((twin + "2").c_str(), kScanFilePaths, 0, 0);
-    EXPECT_EQ(store.AddIgnoreEntry(startup.c_str(), "Windows Startup Items", 0, 0), 1);
-    EXPECT_EQ(ExcludedTexts(store), (std::vector<std::string>{startup, twin}));
 }
 
 TEST(FoundItems, ExcludedFindingIsWalkedButReportedExcluded)
