@@ -385,7 +385,8 @@ TEST_F(ScanPagesTest, SpinnersAreDecodedOnceAndOnlyTheScannedRowsPlays)
     };
     Click(Options(), IDC_SCAN_START);
     ASSERT_TRUE(PumpUntil([this] { return Text(Progress(), IDC_SCAN_CATEGORY) == "Windows Startup Items"; }));
-    EXPECT_TRUE(startup->IsPlaying());
+    // The drawing thread sets its flag once it runs.
+    EXPECT_TRUE(PumpUntil([startup] { return startup->IsPlaying(); }));
     EXPECT_EQ(playing(), 1);
     EXPECT_TRUE(::IsWindowVisible(Progress().GetDlgItem(IDC_PROGRESS_MARK_ACTIVEX))) << "the row before a passed one";
     ::SetEvent(hold);
